@@ -1,0 +1,25 @@
+# The README's two commands. Both install what is missing first.
+BUILD ?= build
+TESTBUILD ?= build-test
+JOBS ?= 2
+DEMO ?= $(CURDIR)/demo-shop
+
+.PHONY: deps demo test build clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS)
+
+demo: build
+	bash scripts/demo.sh $(BUILD) $(DEMO)
+
+test: deps
+	cmake -S . -B $(TESTBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAL_SANITIZE=ON -DKAL_TESTS=ON
+	cmake --build $(TESTBUILD) -j$(JOBS)
+	cd $(TESTBUILD) && QT_QPA_PLATFORM=offscreen ctest -j$(JOBS) --output-on-failure --timeout 600
+
+clean:
+	rm -rf $(BUILD) $(TESTBUILD)

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build and the tests need. Quick when all is present.
+set -euo pipefail
+pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev libshp-dev pxlib-dev
+      libjpeg-dev libsimpleini-dev libgtest-dev clang libclang-rt-14-dev
+      python3-pyftpdlib php-cli xvfb xauth chromium nodejs npm)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

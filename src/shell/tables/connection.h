@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace tables {
+
+// An SQLite connection with the engine's functions and the dBASE and Paradox modules registered.
+class Connection {
+public:
+    // Empty path: an in-memory database.
+    explicit Connection(const QString& path = {}, bool readOnly = false);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    sqlite3* handle() const { return m_db; }
+    QString path() const { return m_path; }
+
+    void exec(const QString& sql);
+    // Runs a statement with positional parameters and returns every row.
+    QVector<QVector<QVariant>> select(const QString& sql, const QVector<QVariant>& params = {}) const;
+    void run(const QString& sql, const QVector<QVariant>& params = {});
+    qint64 lastInsertRowId() const;
+    int changes() const;
+    // Changes made by other connections since the last call are visible when this number moves.
+    qint64 dataVersion() const;
+
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const;
+
+    // Errors carry SQLite's message prefixed by context.
+    [[noreturn]] void fail(const QString& context) const;
+    QString lastError() const;
+
+private:
+    sqlite3* m_db = nullptr;
+    QString m_path;
+};
+
+// Quotes a text as an SQL string literal: apostrophes doubled.
+QString quoteLiteral(const QString& text);
+// Quotes an identifier: double quotes doubled.
+QString quoteIdentifier(const QString& name);
+
+// Kind of a table file, decided by its content (and the .dbf extension for dBASE, which has no magic).
+enum class FileFormat { Missing, Unknown, SQLite, Paradox, DBase };
+FileFormat detectFormat(const QString& path);
+
+} // namespace tables

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "shell/tables/fieldtype.h"
+
+#include <QObject>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+
+struct sqlite3;
+
+namespace tables {
+
+// What Table and Query share: a field list, an ordered view of records, a current record, and
+// editing of the current record. Grids and exports work on a DataSet.
+class DataSet : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+
+    explicit DataSet(QObject* parent = nullptr);
+    ~DataSet() override;
+
+    bool isOpen() const { return m_state != State::Inactive; }
+    State state() const { return m_state; }
+    virtual void close();
+
+    const QVector<Field>& fields() const { return m_fields; }
+    int fieldIndex(const QString& name) const;  // without regard to case; -1 when missing
+    const Field& field(const QString& name) const; // throws when missing
+
+    // Navigation on the current view. recordNumber() counts from 1; 0 when the view is empty.
+    int recordCount() const { return int(m_rowIds.size()); }
+    int recordNumber() const { return m_pos + 1; }
+    bool isEmpty() const { return m_rowIds.isEmpty(); }
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
+    void first();
+    void prior();
+    void next();
+    void last();
+    void moveTo(int index);  // 0-based index in the view
+
+    // Values of the current record (the edit buffer while editing).
+    QVariant value(int field) const;
+    QVariant value(const QString& name) const;
+    QString text(const QString& name) const;
+    double number(const QString& name) const;
+    bool logical(const QString& name) const;
+    // Writing puts the record into editing when it is browsing.
+    void setValue(const QString& name, const QVariant& v);
+    void setText(const QString& name, const QString& text);
+
+    // Values of any record of the view, for grids and exports.
+    QVector<QVariant> row(int index) const;
+    QString textAt(int index, int field) const;
+
+    // Locate: make current the first record of the view whose field equals the value without regard to
+    // case (Polish letters included), or, with partialKey, whose text begins with the value
+    // (case-sensitive). Returns false and stays put when nothing matches.
+    bool locate(const QString& fieldName, const QString& value, bool partialKey = false);
+
+    // Changes.
+    void append();
+    void insert() { append(); }
+    void edit();
+    void post();
+    void cancel();
+    void remove();  // delete the current record
+
+    // Event handlers; a handler may throw to abort the operation.
+    std::function<void(DataSet&)> beforePost;
+    std::function<void(DataSet&)> afterInsert;
+    std::function<void(DataSet&)> beforeDelete;
+
+    // Text form of a value as the table tools show and take it.
+    static QString valueToText(const QVariant& v, FieldType t);
+    // Throws when the text is not a value of the field's type (names the field).
+    QVariant textToValue(const QString& text, const Field& f) const;
+
+    QString sourceName() const { return m_sourceName; }
+
+Q_SIGNALS:
+    void afterScroll();      // the current record changed
+    void viewChanged();      // records were added, removed, refiltered or reloaded
+    void recordChanged(int index); // one record of the view was stored
+
+protected:
+    // Implemented by Table and Query.
+    virtual QVector<QVariant> fetchRow(qint64 rowId) const = 0;
+    virtual qint64 storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& values,
+                               const QVector<bool>& changed) = 0;
+    virtual void deleteRecord(qint64 rowId) = 0;
+    virtual QVector<qint64> matchRows(int field, const QString& value, bool partialKey) const = 0;
+
+    void setView(QVector<qint64> rowIds, int keepPos = -1);
+    qint64 currentRowId() const { return m_pos >= 0 ? m_rowIds[m_pos] : -1; }
+    void clearRowCache() const;
+    void checkOpen() const;
+    void checkBrowsing(const char* what) const;
+    [[noreturn]] void fail(const QString& message) const;
+
+    QVector<Field> m_fields;
+    QVector<qint64> m_rowIds;
+    QString m_sourceName;  // file or statement named in errors
+    State m_state = State::Inactive;
+
+private:
+    void setPos(int pos);
+    void loadCurrent();
+
+    int m_pos = -1;
+    bool m_bof = true;
+    bool m_eof = true;
+    QVector<QVariant> m_current;
+    QVector<bool> m_changed;
+    mutable QVector<QPair<qint64, QVector<QVariant>>> m_cache;  // small cache for grids
+};
+
+} // namespace tables

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "shell/tables/connection.h"
+#include "shell/tables/dataset.h"
+
+#include <memory>
+
+namespace tables {
+
+// A table file opened by its path. A native table file is an SQLite database holding one table named
+// after the file's base name (towary.db holds towary); dBASE and Paradox files are opened through their
+// virtual table modules. The view is the table's records in file order, restricted by the filter text.
+class Table : public DataSet {
+    Q_OBJECT
+public:
+    explicit Table(QObject* parent = nullptr);
+    ~Table() override;
+
+    void setPath(const QString& path) { m_path = path; }
+    QString path() const { return m_path; }
+    void open();
+    void open(const QString& path) { setPath(path); open(); }
+    void close() override;
+
+    // The SQL name of the table inside its connection (for statements the owner builds).
+    QString sqlName() const { return m_sqlName; }
+    FileFormat format() const { return m_format; }
+    bool isReadOnly() const { return m_readOnly; }
+
+    // Filter text: an SQLite expression over the columns; empty shows every record.
+    void setFilter(const QString& filter);
+    QString filter() const { return m_filter; }
+
+    // Re-reads the view, keeping the current record where it still is.
+    void refresh();
+    // Re-reads when another program changed the file since the last look; returns true when it did.
+    bool refreshIfChanged();
+
+    // Groups posts into one transaction (bulk work such as an import).
+    void beginBulk();
+    void commitBulk();
+    void rollbackBulk();
+
+    // Deletes every record (of the whole table, not only the view).
+    void emptyTable();
+
+    // Creates a native table file with the given fields; throws when the file exists.
+    static void create(const QString& path, const QVector<Field>& fields);
+
+    Connection& connection() const { return *m_conn; }
+
+protected:
+    QVector<QVariant> fetchRow(qint64 rowId) const override;
+    qint64 storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& values,
+                       const QVector<bool>& changed) override;
+    void deleteRecord(qint64 rowId) override;
+    QVector<qint64> matchRows(int field, const QString& value, bool partialKey) const override;
+
+private:
+    QVector<qint64> readRowIds(const QString& filter) const;
+    QString fileError(const QString& what) const;
+
+    QString m_path;
+    QString m_sqlName;
+    QString m_filter;
+    FileFormat m_format = FileFormat::Missing;
+    bool m_readOnly = false;
+    qint64 m_dataVersion = 0;
+    QString m_selectList;
+    std::unique_ptr<Connection> m_conn;
+};
+
+} // namespace tables
