@@ -1,0 +1,29 @@
+#include "shell/desktop.h"
+
+#include <QStandardPaths>
+
+namespace desktop {
+
+static QString firstFound(std::initializer_list<const char*> names, const char* fallback)
+{
+    for (const char* n : names) {
+        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(n));
+        if (!found.isEmpty())
+            return found;
+    }
+    return QString::fromLatin1(fallback);
+}
+
+QString textEditorCommand()
+{
+    return firstFound({"gnome-text-editor", "gedit", "kate", "kwrite", "mousepad", "xed", "pluma", "leafpad"},
+                      "xdg-open");
+}
+
+QString calculatorCommand()
+{
+    return firstFound({"gnome-calculator", "kcalc", "galculator", "mate-calc", "qalculate-gtk", "xcalc"},
+                      "xcalc");
+}
+
+} // namespace desktop
