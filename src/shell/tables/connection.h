@@ -12,8 +12,8 @@ namespace tables {
 // An SQLite connection with the engine's functions and the dBASE and Paradox modules registered.
 class Connection {
 public:
-    // Empty path: an in-memory database.
-    explicit Connection(const QString& path = {}, bool readOnly = false);
+    // Empty path: an in-memory database. create: make the file when it is missing.
+    explicit Connection(const QString& path = {}, bool readOnly = false, bool create = false);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -59,13 +59,15 @@ protected:
 private:
     QVector<qint64> readRowIds(const QString& filter) const;
     QString fileError(const QString& what) const;
+    QString fileStamp() const;
 
     QString m_path;
     QString m_sqlName;
     QString m_filter;
     FileFormat m_format = FileFormat::Missing;
     bool m_readOnly = false;
-    qint64 m_dataVersion = 0;
+    qint64 m_dataVersion = 0;   // SQLite files: changes by other connections
+    QString m_stamp;            // other files: size and modification time
     QString m_selectList;
     std::unique_ptr<Connection> m_conn;
 };

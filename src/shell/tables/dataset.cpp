@@ -1,0 +1,461 @@
+#include "shell/tables/dataset.h"
+
+#include "shell/error.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QSet>
+#include <QTime>
+
+namespace tables {
+namespace {
+constexpr int kCacheSize = 256;
+}
+
+DataSet::DataSet(QObject* parent) : QObject(parent) {}
+
+DataSet::~DataSet() = default;
+
+void DataSet::close()
+{
+    m_state = State::Inactive;
+    m_fields.clear();
+    m_rowIds.clear();
+    m_current.clear();
+    m_changed.clear();
+    m_pos = -1;
+    m_bof = m_eof = true;
+    clearRowCache();
+}
+
+void DataSet::fail(const QString& message) const
+{
+    throw AppError(m_sourceName.isEmpty() ? message : m_sourceName + QStringLiteral(": ") + message);
+}
+
+void DataSet::checkOpen() const
+{
+    if (m_state == State::Inactive)
+        throw AppError(QStringLiteral("%1: the table is not open").arg(m_sourceName));
+}
+
+void DataSet::checkBrowsing(const char* what) const
+{
+    checkOpen();
+    if (m_state != State::Browse)
+        fail(QStringLiteral("cannot %1 while a record is being edited").arg(QLatin1String(what)));
+}
+
+int DataSet::fieldIndex(const QString& name) const
+{
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+const Field& DataSet::field(const QString& name) const
+{
+    const int i = fieldIndex(name);
+    if (i < 0)
+        fail(QStringLiteral("field '%1' not found").arg(name));
+    return m_fields[i];
+}
+
+void DataSet::clearRowCache() const
+{
+    m_cache.clear();
+}
+
+QVector<QVariant> DataSet::row(int index) const
+{
+    checkOpen();
+    if (index < 0 || index >= m_rowIds.size())
+        fail(QStringLiteral("record %1 is out of range").arg(index + 1));
+    if (index == m_pos && m_state == State::Browse && !m_current.isEmpty())
+        return m_current;
+    const qint64 id = m_rowIds[index];
+    for (const auto& entry : m_cache)
+        if (entry.first == id)
+            return entry.second;
+    QVector<QVariant> values = fetchRow(id);
+    if (m_cache.size() >= kCacheSize)
+        m_cache.removeFirst();
+    m_cache.append({id, values});
+    return values;
+}
+
+QString DataSet::textAt(int index, int fieldNo) const
+{
+    const QVector<QVariant> r = row(index);
+    return valueToText(r.value(fieldNo), m_fields[fieldNo].type);
+}
+
+void DataSet::setView(QVector<qint64> rowIds, int keepPos)
+{
+    m_rowIds = std::move(rowIds);
+    clearRowCache();
+    m_state = State::Browse;
+    const int pos = m_rowIds.isEmpty() ? -1 : qBound(0, keepPos < 0 ? 0 : keepPos, int(m_rowIds.size()) - 1);
+    m_pos = pos;
+    m_bof = pos <= 0;
+    m_eof = m_rowIds.isEmpty();
+    loadCurrent();
+    Q_EMIT viewChanged();
+    Q_EMIT afterScroll();
+}
+
+void DataSet::loadCurrent()
+{
+    m_changed = QVector<bool>(m_fields.size(), false);
+    if (m_pos < 0) {
+        m_current = QVector<QVariant>(m_fields.size());
+        return;
+    }
+    m_current = fetchRow(m_rowIds[m_pos]);
+    m_current.resize(m_fields.size());
+}
+
+void DataSet::setPos(int pos)
+{
+    if (m_state == State::Edit || m_state == State::Insert)
+        post();
+    if (m_rowIds.isEmpty()) {
+        m_bof = m_eof = true;
+        return;
+    }
+    const int n = int(m_rowIds.size());
+    m_bof = pos < 0 || (pos == 0 && m_pos == 0);
+    m_eof = pos >= n;
+    pos = qBound(0, pos, n - 1);
+    if (pos == m_pos)
+        return;
+    m_pos = pos;
+    loadCurrent();
+    Q_EMIT afterScroll();
+}
+
+void DataSet::first()
+{
+    checkOpen();
+    setPos(0);
+    m_bof = true;
+    m_eof = m_rowIds.isEmpty();
+}
+
+void DataSet::last()
+{
+    checkOpen();
+    setPos(int(m_rowIds.size()) - 1);
+    m_eof = true;
+    m_bof = m_rowIds.isEmpty();
+}
+
+void DataSet::next()
+{
+    checkOpen();
+    setPos(m_pos + 1);
+    if (!m_eof)
+        m_bof = false;
+}
+
+void DataSet::prior()
+{
+    checkOpen();
+    setPos(m_pos - 1);
+    if (!m_bof)
+        m_eof = false;
+}
+
+void DataSet::moveTo(int index)
+{
+    checkOpen();
+    setPos(index);
+    m_bof = index <= 0;
+    m_eof = m_rowIds.isEmpty();
+}
+
+QVariant DataSet::value(int fieldNo) const
+{
+    checkOpen();
+    return m_current.value(fieldNo);
+}
+
+QVariant DataSet::value(const QString& name) const
+{
+    checkOpen();
+    field(name); // throws when the field is missing
+    return m_current.value(fieldIndex(name));
+}
+
+QString DataSet::text(const QString& name) const
+{
+    const Field& f = field(name);
+    return valueToText(value(fieldIndex(name)), f.type);
+}
+
+double DataSet::number(const QString& name) const
+{
+    const QVariant v = value(name);
+    if (v.isNull())
+        return 0.0;
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    if (!ok)
+        fail(QStringLiteral("'%1' is not a valid number in field '%2'").arg(v.toString(), name));
+    return d;
+}
+
+bool DataSet::logical(const QString& name) const
+{
+    const QVariant v = value(name);
+    if (v.typeId() == QMetaType::QString) {
+        const QString s = v.toString().trimmed().toUpper();
+        return s == QLatin1String("T") || s == QLatin1String("TRUE") || s == QLatin1String("Y") || s == QLatin1String("1");
+    }
+    return v.toLongLong() != 0;
+}
+
+void DataSet::setValue(const QString& name, const QVariant& v)
+{
+    checkOpen();
+    const int i = fieldIndex(name);
+    if (i < 0)
+        fail(QStringLiteral("field '%1' not found").arg(name));
+    if (!m_fields[i].modifiable)
+        fail(QStringLiteral("field '%1' cannot be modified").arg(m_fields[i].name));
+    if (m_state == State::Browse)
+        edit();
+    QVariant stored = v;
+    if (v.isValid() && !v.isNull() && v.typeId() == QMetaType::QString && !isTextType(m_fields[i].type))
+        stored = textToValue(v.toString(), m_fields[i]);
+    else if (v.typeId() == QMetaType::Bool)
+        stored = QVariant(qlonglong(v.toBool() ? 1 : 0));
+    m_current[i] = stored;
+    m_changed[i] = true;
+}
+
+void DataSet::setText(const QString& name, const QString& text)
+{
+    const Field& f = field(name);
+    setValue(name, textToValue(text, f));
+}
+
+QString DataSet::valueToText(const QVariant& v, FieldType t)
+{
+    if (!v.isValid() || v.isNull())
+        return {};
+    if (t == FieldType::Logical) {
+        if (v.typeId() == QMetaType::QString)
+            return v.toString();
+        return v.toLongLong() != 0 ? QStringLiteral("True") : QStringLiteral("False");
+    }
+    switch (v.typeId()) {
+    case QMetaType::Double: {
+        const double d = v.toDouble();
+        if (isIntegerType(t))
+            return QString::number(qlonglong(d));
+        return QString::number(d, 'g', 15);
+    }
+    case QMetaType::QByteArray: return QString::fromLatin1(v.toByteArray());
+    default: return v.toString();
+    }
+}
+
+QVariant DataSet::textToValue(const QString& text, const Field& f) const
+{
+    if (text.isEmpty())
+        return QVariant();
+    const auto bad = [&](const char* what) {
+        fail(QStringLiteral("'%1' is not a valid %2 for field '%3'").arg(text, QLatin1String(what), f.name));
+    };
+    const QString t = text.trimmed();
+    switch (f.type) {
+    case FieldType::Alpha:
+    case FieldType::Memo:
+    case FieldType::FormattedMemo: return text;
+    case FieldType::Number:
+    case FieldType::Money:
+    case FieldType::Bcd: {
+        bool ok = false;
+        double d = QLocale::c().toDouble(QString(t).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+        if (!ok)
+            d = QLocale::system().toDouble(t, &ok);
+        if (!ok)
+            bad("number");
+        return d;
+    }
+    case FieldType::Integer:
+    case FieldType::SmallInt:
+    case FieldType::AutoInc: {
+        bool ok = false;
+        qlonglong n = t.toLongLong(&ok);
+        if (!ok) {
+            const double d = QLocale::c().toDouble(QString(t).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+            if (ok && d == double(qlonglong(d)))
+                n = qlonglong(d);
+            else
+                ok = false;
+        }
+        if (!ok || (f.type == FieldType::SmallInt && (n < -32768 || n > 32767)))
+            bad("whole number");
+        return n;
+    }
+    case FieldType::Logical: {
+        const QString u = t.toUpper();
+        if (u == QLatin1String("TRUE") || u == QLatin1String("T") || u == QLatin1String("Y") || u == QLatin1String("1")
+            || u == QLatin1String("TAK"))
+            return qlonglong(1);
+        if (u == QLatin1String("FALSE") || u == QLatin1String("F") || u == QLatin1String("N") || u == QLatin1String("0")
+            || u == QLatin1String("NIE"))
+            return qlonglong(0);
+        bad("logical value");
+        return {};
+    }
+    case FieldType::Date: {
+        QDate d = QDate::fromString(t, Qt::ISODate);
+        if (!d.isValid())
+            d = QLocale::system().toDate(t, QLocale::ShortFormat);
+        if (!d.isValid())
+            d = QDate::fromString(t, QStringLiteral("dd.MM.yyyy"));
+        if (!d.isValid())
+            bad("date");
+        return d.toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    case FieldType::Time: {
+        QTime tm = QTime::fromString(t, QStringLiteral("HH:mm:ss"));
+        if (!tm.isValid())
+            tm = QTime::fromString(t, QStringLiteral("H:mm"));
+        if (!tm.isValid())
+            tm = QTime::fromString(t, QStringLiteral("H:mm:ss"));
+        if (!tm.isValid())
+            bad("time");
+        return tm.toString(QStringLiteral("HH:mm:ss"));
+    }
+    case FieldType::Timestamp: {
+        QDateTime dt = QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!dt.isValid())
+            dt = QDateTime::fromString(t, Qt::ISODate);
+        if (!dt.isValid())
+            dt = QDateTime::fromString(t, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+        if (!dt.isValid())
+            bad("date and time");
+        return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    case FieldType::Binary:
+    case FieldType::Graphic:
+    case FieldType::Bytes: return text.toLatin1();
+    }
+    return text;
+}
+
+bool DataSet::locate(const QString& fieldName, const QString& value, bool partialKey)
+{
+    checkOpen();
+    const int f = fieldIndex(fieldName);
+    if (f < 0)
+        fail(QStringLiteral("field '%1' not found").arg(fieldName));
+    if (m_rowIds.isEmpty())
+        return false;
+    const QVector<qint64> matches = matchRows(f, value, partialKey);
+    if (matches.isEmpty())
+        return false;
+    const QSet<qint64> wanted(matches.begin(), matches.end());
+    for (int i = 0; i < m_rowIds.size(); ++i) {
+        if (wanted.contains(m_rowIds[i])) {
+            setPos(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+void DataSet::append()
+{
+    checkOpen();
+    if (m_state == State::Edit || m_state == State::Insert)
+        post();
+    m_state = State::Insert;
+    m_current = QVector<QVariant>(m_fields.size());
+    m_changed = QVector<bool>(m_fields.size(), false);
+    if (afterInsert)
+        afterInsert(*this);
+    Q_EMIT afterScroll();
+}
+
+void DataSet::edit()
+{
+    checkOpen();
+    if (m_state != State::Browse)
+        return;
+    if (m_pos < 0)
+        fail(QStringLiteral("there is no record to edit"));
+    m_state = State::Edit;
+}
+
+void DataSet::post()
+{
+    checkOpen();
+    if (m_state == State::Browse)
+        return;
+    if (beforePost)
+        beforePost(*this);
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const Field& f = m_fields[i];
+        if (f.type == FieldType::Alpha && f.size > 0 && m_current[i].toString().size() > f.size)
+            fail(QStringLiteral("the value of field '%1' is longer than %2 characters").arg(f.name).arg(f.size));
+    }
+    const bool isNew = m_state == State::Insert;
+    const qint64 id = storeRecord(isNew ? -1 : m_rowIds[m_pos], isNew, m_current, m_changed);
+    clearRowCache();
+    m_state = State::Browse;
+    if (isNew) {
+        m_rowIds.append(id);
+        m_pos = int(m_rowIds.size()) - 1;
+        m_bof = m_eof = false;
+        loadCurrent();
+        Q_EMIT viewChanged();
+        Q_EMIT afterScroll();
+    } else {
+        loadCurrent();
+        Q_EMIT recordChanged(m_pos);
+    }
+}
+
+void DataSet::cancel()
+{
+    checkOpen();
+    if (m_state == State::Browse)
+        return;
+    m_state = State::Browse;
+    loadCurrent();
+    Q_EMIT afterScroll();
+}
+
+void DataSet::remove()
+{
+    checkOpen();
+    if (m_state == State::Insert) {
+        cancel();
+        return;
+    }
+    if (m_state == State::Edit)
+        cancel();
+    if (m_pos < 0)
+        fail(QStringLiteral("cannot delete: there is no record"));
+    if (beforeDelete)
+        beforeDelete(*this);
+    deleteRecord(m_rowIds[m_pos]);
+    clearRowCache();
+    m_rowIds.removeAt(m_pos);
+    if (m_pos >= m_rowIds.size())
+        m_pos = int(m_rowIds.size()) - 1;
+    m_eof = m_rowIds.isEmpty();
+    m_bof = m_pos <= 0;
+    loadCurrent();
+    Q_EMIT viewChanged();
+    Q_EMIT afterScroll();
+}
+
+} // namespace tables

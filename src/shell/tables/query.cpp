@@ -1,0 +1,467 @@
+#include "shell/tables/query.h"
+
+#include "shell/error.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QUrl>
+#include <sqlite3.h>
+
+namespace tables {
+namespace {
+
+struct Token {
+    enum Kind { Word, String, Identifier, Punct, Space } kind;
+    int start;
+    int length;
+    QString text;  // unquoted text of strings and identifiers, upper-cased words
+};
+
+// Splits a statement into tokens, honouring quotes and comments; positions refer to the input.
+QVector<Token> tokenize(const QString& sql)
+{
+    QVector<Token> out;
+    const int n = int(sql.size());
+    int i = 0;
+    while (i < n) {
+        const QChar c = sql[i];
+        const int start = i;
+        if (c.isSpace()) {
+            while (i < n && sql[i].isSpace())
+                ++i;
+            out.push_back({Token::Space, start, i - start, {}});
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
+            while (i < n && sql[i] != QLatin1Char('\n'))
+                ++i;
+            out.push_back({Token::Space, start, i - start, {}});
+        } else if (c == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
+            const int end = int(sql.indexOf(QLatin1String("*/"), i + 2));
+            i = end < 0 ? n : end + 2;
+            out.push_back({Token::Space, start, i - start, {}});
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('[')) {
+            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            QString text;
+            ++i;
+            while (i < n) {
+                if (sql[i] == close) {
+                    if (close != QLatin1Char(']') && i + 1 < n && sql[i + 1] == close) {
+                        text += close;
+                        i += 2;
+                        continue;
+                    }
+                    break;
+                }
+                text += sql[i++];
+            }
+            if (i < n)
+                ++i;
+            out.push_back({c == QLatin1Char('\'') ? Token::String : Token::Identifier, start, i - start, text});
+        } else if (c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$')) {
+            while (i < n && (sql[i].isLetterOrNumber() || sql[i] == QLatin1Char('_') || sql[i] == QLatin1Char('$')
+                             || sql[i] == QLatin1Char('.')))
+                ++i;
+            out.push_back({Token::Word, start, i - start, sql.mid(start, i - start).toUpper()});
+        } else {
+            ++i;
+            out.push_back({Token::Punct, start, 1, QString(c)});
+        }
+    }
+    return out;
+}
+
+bool isWord(const Token& t, const char* w)
+{
+    return t.kind == Token::Word && t.text == QLatin1String(w);
+}
+
+// Words after which a quoted text names a table file.
+bool introducesTable(const Token& t)
+{
+    return isWord(t, "FROM") || isWord(t, "JOIN") || isWord(t, "INTO") || isWord(t, "UPDATE") || isWord(t, "TABLE");
+}
+
+// Words that end the table list of a FROM clause.
+bool endsFromList(const Token& t)
+{
+    static const char* words[] = {"WHERE", "GROUP", "ORDER", "LIMIT", "HAVING", "ON", "USING", "UNION", "EXCEPT",
+                                  "INTERSECT", "SELECT", "SET", "VALUES", "WINDOW", "RETURNING"};
+    for (const char* w : words)
+        if (isWord(t, w))
+            return true;
+    return false;
+}
+
+QVariant columnValue(sqlite3_stmt* st, int i)
+{
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(st, i)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, i));
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                                          sqlite3_column_bytes(st, i)));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i)));
+    default: return QVariant();
+    }
+}
+
+struct Statement {
+    sqlite3_stmt* st = nullptr;
+    ~Statement() { sqlite3_finalize(st); }
+};
+
+} // namespace
+
+Query::Query(QObject* parent) : DataSet(parent) {}
+
+Query::~Query() = default;
+
+QString Query::rewritePaths(Connection& conn, const QString& sql, QStringList* paths, QStringList* sqlNames)
+{
+    const QVector<Token> tokens = tokenize(sql);
+    QString out;
+    int copied = 0;
+    const Token* previous = nullptr;
+    bool inFromList = false;
+    int depth = 0;
+    QHash<QString, QString> done;  // path -> SQL name
+    for (const Token& t : tokens) {
+        if (t.kind == Token::Space)
+            continue;
+        if (t.kind == Token::Punct && t.text == QLatin1String("("))
+            ++depth;
+        if (t.kind == Token::Punct && t.text == QLatin1String(")"))
+            --depth;
+        const bool tablePosition =
+            previous && (introducesTable(*previous) || (inFromList && previous->kind == Token::Punct && previous->text == QLatin1String(",")));
+        if (t.kind == Token::String && tablePosition) {
+            const QString path = t.text;
+            QString name = done.value(path);
+            if (name.isEmpty()) {
+                const int n = int(done.size());
+                switch (detectFormat(path)) {
+                case FileFormat::Missing:
+                    throw AppError(QStringLiteral("Table %1: the file does not exist").arg(QDir::toNativeSeparators(path)));
+                case FileFormat::Unknown:
+                    throw AppError(QStringLiteral("Table %1: the file is not a table file, or it is damaged")
+                                       .arg(QDir::toNativeSeparators(path)));
+                case FileFormat::SQLite: {
+                    const QString schema = QStringLiteral("f%1").arg(n);
+                    const bool readOnly = !QFileInfo(path).isWritable();
+                    QString uri = QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(path, "/"));
+                    if (readOnly)
+                        uri += QStringLiteral("?mode=ro");
+                    conn.run(QStringLiteral("ATTACH DATABASE ? AS %1").arg(schema), {uri});
+                    const auto found = conn.select(
+                        QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type='table' AND name = ? COLLATE NOCASE")
+                            .arg(schema),
+                        {QFileInfo(path).completeBaseName()});
+                    if (found.isEmpty())
+                        throw AppError(QStringLiteral("Table %1: the file holds no table named %2")
+                                           .arg(QDir::toNativeSeparators(path), QFileInfo(path).completeBaseName()));
+                    name = schema + QLatin1Char('.') + quoteIdentifier(found[0][0].toString());
+                    break;
+                }
+                case FileFormat::DBase:
+                case FileFormat::Paradox: {
+                    const QString module =
+                        detectFormat(path) == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox");
+                    name = QStringLiteral("temp.\"v%1\"").arg(n);
+                    try {
+                        conn.exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)").arg(name, module, quoteLiteral(path)));
+                    } catch (const AppError& e) {
+                        throw AppError(QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
+                    }
+                    break;
+                }
+                }
+                done.insert(path, name);
+                if (paths)
+                    paths->append(path);
+                if (sqlNames)
+                    sqlNames->append(name);
+            }
+            out += sql.mid(copied, t.start - copied);
+            out += name;
+            copied = t.start + t.length;
+        }
+        if (depth == 0 && isWord(t, "FROM"))
+            inFromList = true;
+        else if (endsFromList(t))
+            inFromList = false;
+        previous = &t;
+    }
+    out += sql.mid(copied);
+    return out;
+}
+
+void Query::open()
+{
+    if (isOpen())
+        close();
+    m_sourceName = QStringLiteral("Query");
+    m_paths.clear();
+    m_rowsAffected = 0;
+    m_conn = std::make_unique<Connection>();
+    sqlite3* db = m_conn->handle();
+
+    QStringList names;
+    const QString sql = rewritePaths(*m_conn, m_sql, &m_paths, &names);
+
+    // A plain select from one table can be changed through its result.
+    const QVector<Token> tokens = tokenize(sql);
+    bool live = false;
+    int fromPos = -1;
+    {
+        QVector<const Token*> top;
+        int depth = 0;
+        for (const Token& t : tokens) {
+            if (t.kind == Token::Space)
+                continue;
+            if (t.kind == Token::Punct && t.text == QLatin1String("(")) {
+                ++depth;
+                continue;
+            }
+            if (t.kind == Token::Punct && t.text == QLatin1String(")")) {
+                --depth;
+                continue;
+            }
+            if (depth == 0)
+                top.push_back(&t);
+        }
+        if (!top.isEmpty() && isWord(*top[0], "SELECT") && top.size() > 1 && !isWord(*top[1], "DISTINCT")) {
+            live = true;
+            int tablesInFrom = 0;
+            bool inFrom = false;
+            for (int i = 1; i < top.size(); ++i) {
+                const Token& t = *top[i];
+                static const char* blockers[] = {"GROUP", "HAVING", "LIMIT", "OFFSET", "UNION", "EXCEPT",
+                                                 "INTERSECT", "WINDOW", "JOIN", "VALUES"};
+                for (const char* b : blockers)
+                    if (isWord(t, b))
+                        live = false;
+                if (isWord(t, "FROM") && fromPos < 0) {
+                    fromPos = t.start;
+                    inFrom = true;
+                    tablesInFrom = 1;
+                } else if (inFrom && t.kind == Token::Punct && t.text == QLatin1String(",")) {
+                    ++tablesInFrom;
+                } else if (endsFromList(t)) {
+                    inFrom = false;
+                }
+            }
+            if (fromPos < 0 || tablesInFrom != 1)
+                live = false;
+        }
+    }
+
+    const QString runSql = live ? sql.left(fromPos).trimmed() + QStringLiteral(", rowid ") + sql.mid(fromPos) : sql;
+    Statement s;
+    const QByteArray text = runSql.toUtf8();
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &s.st, &tail) != SQLITE_OK) {
+        const QString err = m_conn->lastError();
+        m_conn.reset();
+        throw AppError(QStringLiteral("SQL error: %1").arg(err));
+    }
+    if (tail && !QByteArray(tail).trimmed().isEmpty() && QByteArray(tail).trimmed() != ";") {
+        m_conn.reset();
+        throw AppError(QStringLiteral("SQL error: only one statement can be run at a time"));
+    }
+    if (!s.st) {
+        m_conn.reset();
+        throw AppError(QStringLiteral("SQL error: the statement is empty"));
+    }
+
+    int ncols = sqlite3_column_count(s.st);
+    if (ncols == 0) {
+        // update, insert, delete and the like
+        const int rc = sqlite3_step(s.st);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+            const QString err = m_conn->lastError();
+            m_conn.reset();
+            throw AppError(QStringLiteral("SQL error: %1").arg(err));
+        }
+        m_rowsAffected = sqlite3_changes(db);
+        m_conn.reset();
+        return;
+    }
+
+    // Every result column must come from the one table for the result to stay live.
+    QString baseDb, baseTable;
+    const int fieldCols = live ? ncols - 1 : ncols;
+    QVector<QString> origins(fieldCols);
+    for (int i = 0; i < fieldCols && live; ++i) {
+        const char* table = sqlite3_column_table_name(s.st, i);
+        const char* origin = sqlite3_column_origin_name(s.st, i);
+        const char* dbName = sqlite3_column_database_name(s.st, i);
+        if (!table || !origin || !dbName) {
+            live = false;
+            break;
+        }
+        if (baseTable.isEmpty()) {
+            baseTable = QString::fromUtf8(table);
+            baseDb = QString::fromUtf8(dbName);
+        } else if (baseTable != QString::fromUtf8(table) || baseDb != QString::fromUtf8(dbName)) {
+            live = false;
+        }
+        origins[i] = QString::fromUtf8(origin);
+    }
+    if (!live && fieldCols != ncols) {
+        // prepared with the extra row identity but cannot be live: prepare the statement as written
+        sqlite3_finalize(s.st);
+        s.st = nullptr;
+        const QByteArray plain = sql.toUtf8();
+        if (sqlite3_prepare_v2(db, plain.constData(), int(plain.size()), &s.st, nullptr) != SQLITE_OK) {
+            const QString err = m_conn->lastError();
+            m_conn.reset();
+            throw AppError(QStringLiteral("SQL error: %1").arg(err));
+        }
+        ncols = sqlite3_column_count(s.st);
+    }
+    const int nfields = live ? ncols - 1 : ncols;
+
+    QVector<Field> fields;
+    QVector<bool> typed(nfields, false);
+    for (int i = 0; i < nfields; ++i) {
+        const char* decl = sqlite3_column_decltype(s.st, i);
+        Field f = fieldFromDeclared(QString::fromUtf8(sqlite3_column_name(s.st, i)),
+                                    decl ? QString::fromUtf8(decl) : QString());
+        typed[i] = decl != nullptr;
+        if (!live)
+            f.modifiable = false;
+        fields.push_back(f);
+    }
+
+    QVector<QVector<QVariant>> rows;
+    QVector<qint64> baseIds;
+    int rc;
+    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
+        QVector<QVariant> row(nfields);
+        for (int i = 0; i < nfields; ++i)
+            row[i] = columnValue(s.st, i);
+        if (live)
+            baseIds.push_back(sqlite3_column_int64(s.st, nfields));
+        rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        const QString err = m_conn->lastError();
+        m_conn.reset();
+        throw AppError(QStringLiteral("SQL error: %1").arg(err));
+    }
+    // Expressions carry no declared type: take it from the values.
+    for (int i = 0; i < nfields; ++i) {
+        if (typed[i])
+            continue;
+        FieldType t = FieldType::Alpha;
+        for (const auto& r : rows) {
+            const QVariant& v = r[i];
+            if (v.isNull())
+                continue;
+            t = v.typeId() == QMetaType::LongLong ? FieldType::Integer
+                : v.typeId() == QMetaType::Double  ? FieldType::Number
+                : v.typeId() == QMetaType::QByteArray ? FieldType::Binary
+                                                      : FieldType::Alpha;
+            break;
+        }
+        fields[i].type = t;
+        fields[i].size = t == FieldType::Alpha ? 255 : 0;
+    }
+
+    m_fields = fields;
+    m_rows = std::move(rows);
+    m_baseRowIds = std::move(baseIds);
+    m_live = live;
+    m_baseTable = live ? quoteIdentifier(baseDb) + QLatin1Char('.') + quoteIdentifier(baseTable) : QString();
+    m_baseColumns = live ? origins : QVector<QString>();
+    QVector<qint64> view(m_rows.size());
+    for (int i = 0; i < view.size(); ++i)
+        view[i] = i;
+    m_state = State::Browse;
+    setView(std::move(view));
+}
+
+void Query::close()
+{
+    DataSet::close();
+    m_rows.clear();
+    m_baseRowIds.clear();
+    m_baseColumns.clear();
+    m_live = false;
+    m_conn.reset();
+}
+
+QVector<QVariant> Query::fetchRow(qint64 rowId) const
+{
+    return m_rows.value(rowId, QVector<QVariant>(m_fields.size()));
+}
+
+qint64 Query::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& values, const QVector<bool>& changed)
+{
+    if (!m_live)
+        fail(QStringLiteral("this result is read-only; only a plain select from one table can be changed"));
+    QStringList cols;
+    QVector<QVariant> params;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (!m_fields[i].modifiable)
+            continue;
+        if (isNew ? !values[i].isNull() : changed[i]) {
+            cols << quoteIdentifier(m_baseColumns[i]);
+            params << values[i];
+        }
+    }
+    qint64 baseId;
+    if (isNew) {
+        m_conn->run(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                        .arg(m_baseTable, cols.join(QStringLiteral(", ")),
+                             QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+                    params);
+        baseId = m_conn->lastInsertRowId();
+    } else {
+        baseId = m_baseRowIds[rowId];
+        if (!cols.isEmpty()) {
+            QStringList sets;
+            for (const QString& c : cols)
+                sets << c + QStringLiteral(" = ?");
+            params << baseId;
+            m_conn->run(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(m_baseTable, sets.join(QStringLiteral(", "))),
+                        params);
+        }
+    }
+    QStringList origin;
+    for (const QString& c : m_baseColumns)
+        origin << quoteIdentifier(c);
+    const auto fresh = m_conn->select(
+        QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(origin.join(QStringLiteral(", ")), m_baseTable), {baseId});
+    const QVector<QVariant> row = fresh.isEmpty() ? values : fresh[0];
+    if (isNew) {
+        m_rows.push_back(row);
+        m_baseRowIds.push_back(baseId);
+        return m_rows.size() - 1;
+    }
+    m_rows[rowId] = row;
+    return rowId;
+}
+
+void Query::deleteRecord(qint64 rowId)
+{
+    if (!m_live)
+        fail(QStringLiteral("this result is read-only; only a plain select from one table can be changed"));
+    // By row identity: exactly the record the user saw, whatever the statement would return now.
+    m_conn->run(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_baseTable), {m_baseRowIds[rowId]});
+}
+
+QVector<qint64> Query::matchRows(int fieldNo, const QString& value, bool partialKey) const
+{
+    QVector<qint64> ids;
+    const QString folded = value.toCaseFolded();
+    for (int i = 0; i < m_rows.size(); ++i) {
+        const QString v = valueToText(m_rows[i][fieldNo], m_fields[fieldNo].type);
+        if (partialKey ? v.startsWith(value) : v.toCaseFolded() == folded)
+            ids.push_back(i);
+    }
+    return ids;
+}
+
+} // namespace tables

@@ -1,0 +1,325 @@
+#include "shell/tables/table.h"
+
+#include "shell/error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace tables {
+
+Table::Table(QObject* parent) : DataSet(parent) {}
+
+Table::~Table() = default;
+
+QString Table::fileError(const QString& what) const
+{
+    return QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(m_path), what);
+}
+
+void Table::open()
+{
+    if (isOpen())
+        close();
+    m_sourceName = QStringLiteral("Table %1").arg(QDir::toNativeSeparators(m_path));
+    m_format = detectFormat(m_path);
+    switch (m_format) {
+    case FileFormat::Missing: throw AppError(fileError(QStringLiteral("the file does not exist")));
+    case FileFormat::Unknown:
+        throw AppError(fileError(QStringLiteral("the file is not a table file, or it is damaged")));
+    default: break;
+    }
+
+    QString baseName = QFileInfo(m_path).completeBaseName();
+    QVector<Field> fields;
+    try {
+        if (m_format == FileFormat::SQLite) {
+            m_readOnly = !QFileInfo(m_path).isWritable();
+            m_conn = std::make_unique<Connection>(m_path, m_readOnly);
+            const auto found = m_conn->select(
+                QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' AND name = ? COLLATE NOCASE"),
+                {baseName});
+            if (found.isEmpty())
+                throw AppError(QStringLiteral("the file holds no table named %1").arg(baseName));
+            baseName = found[0][0].toString();
+            const bool autoIncrement = found[0][1].toString().contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
+            m_sqlName = QStringLiteral("main.") + quoteIdentifier(baseName);
+            const auto info = m_conn->select(QStringLiteral("PRAGMA main.table_info(%1)").arg(quoteIdentifier(baseName)));
+            for (const auto& col : info) {
+                Field f = fieldFromDeclared(col[1].toString(), col[2].toString());
+                if (autoIncrement && col[5].toInt() == 1 && f.type == FieldType::Integer) {
+                    f.type = FieldType::AutoInc;
+                    f.modifiable = false;
+                }
+                if (m_readOnly)
+                    f.modifiable = false;
+                fields.push_back(f);
+            }
+            m_dataVersion = m_conn->dataVersion();
+        } else {
+            m_conn = std::make_unique<Connection>();
+            const QString module = m_format == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox");
+            m_sqlName = QStringLiteral("main.\"source\"");
+            m_conn->exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)").arg(m_sqlName, module, quoteLiteral(m_path)));
+            const auto info = m_conn->select(QStringLiteral("PRAGMA main.table_info(\"source\")"));
+            bool anyModifiable = false;
+            for (const auto& col : info) {
+                Field f = fieldFromDeclared(col[1].toString(), col[2].toString());
+                anyModifiable = anyModifiable || f.modifiable;
+                fields.push_back(f);
+            }
+            m_readOnly = !anyModifiable;
+        }
+        if (fields.isEmpty())
+            throw AppError(QStringLiteral("the table has no fields"));
+    } catch (const AppError& e) {
+        m_conn.reset();
+        const QString msg = e.message();
+        throw AppError(msg.startsWith(QLatin1String("Table ")) ? msg : fileError(msg));
+    }
+    m_fields = fields;
+    QStringList cols;
+    for (const Field& f : m_fields)
+        cols << quoteIdentifier(f.name);
+    m_selectList = cols.join(QStringLiteral(", "));
+    m_stamp = fileStamp();
+    m_state = State::Browse;  // readRowIds needs an open table
+    try {
+        setView(readRowIds(m_filter));
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void Table::close()
+{
+    if (m_conn && m_conn->inTransaction())
+        m_conn->rollback();
+    DataSet::close();
+    m_conn.reset();
+}
+
+QString Table::fileStamp() const
+{
+    const QFileInfo fi(m_path);
+    return QString::number(fi.size()) + QLatin1Char('/') + QString::number(fi.lastModified().toMSecsSinceEpoch());
+}
+
+QVector<qint64> Table::readRowIds(const QString& filter) const
+{
+    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(m_sqlName);
+    if (!filter.trimmed().isEmpty())
+        sql += QStringLiteral(" WHERE (%1)").arg(filter);
+    sql += QStringLiteral(" ORDER BY rowid");
+    QVector<qint64> ids;
+    try {
+        const auto rows = m_conn->select(sql);
+        ids.reserve(rows.size());
+        for (const auto& r : rows)
+            ids.push_back(r[0].toLongLong());
+    } catch (const AppError& e) {
+        if (filter.trimmed().isEmpty())
+            throw AppError(fileError(e.message()));
+        throw AppError(fileError(QStringLiteral("filter \"%1\": %2").arg(filter, e.message())));
+    }
+    return ids;
+}
+
+void Table::setFilter(const QString& filter)
+{
+    if (!isOpen()) {
+        m_filter = filter;
+        return;
+    }
+    checkBrowsing("change the filter");
+    QVector<qint64> ids = readRowIds(filter); // throws and keeps the old filter when it does not parse
+    m_filter = filter;
+    setView(std::move(ids));
+}
+
+void Table::refresh()
+{
+    checkOpen();
+    if (state() != State::Browse)
+        return;
+    const qint64 current = currentRowId();
+    const int oldPos = recordNumber() - 1;
+    QVector<qint64> ids = readRowIds(m_filter);
+    int pos = ids.indexOf(current);
+    if (pos < 0)
+        pos = qMin(oldPos, int(ids.size()) - 1);
+    if (m_format == FileFormat::SQLite)
+        m_dataVersion = m_conn->dataVersion();
+    m_stamp = fileStamp();
+    setView(std::move(ids), pos);
+}
+
+bool Table::refreshIfChanged()
+{
+    if (!isOpen() || state() != State::Browse)
+        return false;
+    bool changed;
+    if (m_format == FileFormat::SQLite)
+        changed = m_conn->dataVersion() != m_dataVersion;
+    else
+        changed = fileStamp() != m_stamp;
+    if (changed)
+        refresh();
+    return changed;
+}
+
+void Table::beginBulk()
+{
+    checkOpen();
+    m_conn->begin();
+}
+
+void Table::commitBulk()
+{
+    checkOpen();
+    try {
+        m_conn->commit();
+    } catch (const AppError& e) {
+        throw AppError(fileError(e.message()));
+    }
+}
+
+void Table::rollbackBulk()
+{
+    checkOpen();
+    m_conn->rollback();
+    refresh();
+}
+
+void Table::emptyTable()
+{
+    checkBrowsing("empty the table");
+    try {
+        m_conn->run(QStringLiteral("DELETE FROM %1").arg(m_sqlName));
+    } catch (const AppError& e) {
+        throw AppError(fileError(e.message()));
+    }
+    setView({});
+}
+
+QVector<QVariant> Table::fetchRow(qint64 rowId) const
+{
+    const auto rows =
+        m_conn->select(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_selectList, m_sqlName), {rowId});
+    if (rows.isEmpty())
+        return QVector<QVariant>(m_fields.size());  // deleted meanwhile by another program
+    return rows[0];
+}
+
+qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& values, const QVector<bool>& changed)
+{
+    if (m_readOnly)
+        throw AppError(fileError(QStringLiteral("the table is read-only")));
+    QStringList cols;
+    QVector<QVariant> params;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (!m_fields[i].modifiable)
+            continue;
+        if (isNew ? !values[i].isNull() : changed[i]) {
+            cols << quoteIdentifier(m_fields[i].name);
+            params << values[i];
+        }
+    }
+    try {
+        if (isNew) {
+            if (cols.isEmpty())
+                m_conn->run(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_sqlName));
+            else
+                m_conn->run(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(m_sqlName, cols.join(QStringLiteral(", ")),
+                                     QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+                            params);
+            return m_conn->lastInsertRowId();
+        }
+        if (!cols.isEmpty()) {
+            QStringList sets;
+            for (const QString& c : cols)
+                sets << c + QStringLiteral(" = ?");
+            params << rowId;
+            m_conn->run(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(m_sqlName, sets.join(QStringLiteral(", "))),
+                        params);
+        }
+    } catch (const AppError& e) {
+        throw AppError(fileError(e.message()));
+    }
+    if (m_format == FileFormat::SQLite)
+        m_dataVersion = m_conn->dataVersion();
+    m_stamp = fileStamp();
+    return rowId;
+}
+
+void Table::deleteRecord(qint64 rowId)
+{
+    if (m_readOnly)
+        throw AppError(fileError(QStringLiteral("the table is read-only")));
+    try {
+        m_conn->run(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_sqlName), {rowId});
+    } catch (const AppError& e) {
+        throw AppError(fileError(e.message()));
+    }
+    m_stamp = fileStamp();
+}
+
+QVector<qint64> Table::matchRows(int fieldNo, const QString& value, bool partialKey) const
+{
+    const Field& f = m_fields[fieldNo];
+    const QString col = quoteIdentifier(f.name);
+    QString where;
+    QVector<QVariant> params;
+    if (partialKey) {
+        where = QStringLiteral("substr(CAST(%1 AS TEXT), 1, length(?1)) = ?1").arg(col);
+        params << value;
+    } else if (isNumberType(f.type)) {
+        where = QStringLiteral("%1 = ?1").arg(col);
+        params << textToValue(value, f);
+    } else {
+        where = QStringLiteral("kal_fold(%1) = kal_fold(?1)").arg(col);
+        params << value;
+    }
+    if (!m_filter.trimmed().isEmpty())
+        where += QStringLiteral(" AND (%1)").arg(m_filter);
+    QVector<qint64> ids;
+    try {
+        const auto rows =
+            m_conn->select(QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY rowid").arg(m_sqlName, where), params);
+        for (const auto& r : rows)
+            ids.push_back(r[0].toLongLong());
+    } catch (const AppError& e) {
+        throw AppError(fileError(e.message()));
+    }
+    return ids;
+}
+
+void Table::create(const QString& path, const QVector<Field>& fields)
+{
+    if (QFileInfo::exists(path))
+        throw AppError(QStringLiteral("Table %1: the file already exists").arg(QDir::toNativeSeparators(path)));
+    if (fields.isEmpty())
+        throw AppError(QStringLiteral("Table %1: a table needs at least one field").arg(QDir::toNativeSeparators(path)));
+    QStringList cols;
+    for (const Field& f : fields)
+        cols << quoteIdentifier(f.name) + QLatin1Char(' ') + declaredType(f);
+    const QString name = QFileInfo(path).completeBaseName();
+    // Built beside the final name and renamed, so a failure never leaves half a table under that name.
+    const QString temp = path + QStringLiteral(".new");
+    QFile::remove(temp);
+    try {
+        Connection conn(temp, false, true);
+        conn.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(name), cols.join(QStringLiteral(", "))));
+    } catch (const AppError& e) {
+        QFile::remove(temp);
+        throw AppError(QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
+    }
+    if (!QFile::rename(temp, path)) {
+        QFile::remove(temp);
+        throw AppError(QStringLiteral("Table %1: the file cannot be created").arg(QDir::toNativeSeparators(path)));
+    }
+}
+
+} // namespace tables
