@@ -1,0 +1,102 @@
+#pragma once
+
+#include "shell/programfolder.h"
+#include "shell/settings.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class Interaction;
+
+namespace catalogue {
+class CategoryTree;
+class TreeNode;
+}
+namespace tables {
+class Table;
+}
+
+namespace generator {
+
+// Where a run's report lines, progress and upload go. Every member may be left empty.
+struct GenerationHooks {
+    std::function<void()> clearReport;                 // the report area is emptied
+    std::function<void(const QString&)> reportLine;    // one line appended to the report area
+    std::function<void(int value, int maximum)> progress;
+    // Set only by the upload command: called after the summary lines (the upload flag).
+    std::function<void()> upload;
+};
+
+// Everything a page writer of one run gets: the catalogue, the settings in force, the folders, the
+// report with its warning counter, the search index and the progress. One context lives for one run.
+class GeneratorContext {
+public:
+    GeneratorContext(const Settings& settings, const catalogue::CategoryTree& tree, tables::Table& products,
+                     const ProgramFolder& folder, Interaction& interaction, GenerationHooks hooks = {});
+
+    const Settings& settings() const { return m_settings; }
+    const catalogue::CategoryTree& tree() const { return m_tree; }
+    tables::Table& products() const { return m_products; }
+    const ProgramFolder& folder() const { return m_folder; }
+    Interaction& interaction() const { return m_interaction; }
+    const GenerationHooks& hooks() const { return m_hooks; }
+
+    // The shop folder F (no trailing separator) and the start page name N of the run.
+    QString shopFolder() const { return m_shopFolder; }
+    QString startPage() const { return m_startPage; }
+    void setTarget(const QString& shopFolder, const QString& startPage);
+    // F + "/" + name, and F + "/img/" + name.
+    QString shopFile(const QString& name) const;
+    QString imageFile(const QString& name) const;
+
+    // Report: every line goes to the hook as it is written and is kept for the caller.
+    void clearReport();
+    void report(const QString& line);
+    const QStringList& reportLines() const { return m_report; }
+
+    // Warnings: the counter is incremented before the line is written; the line is
+    // counter + textAfterCounter (for example " warning: product is missing:  " + node text).
+    int warningCount() const { return m_warnings; }
+    void resetWarnings() { m_warnings = 0; }
+    void warn(const QString& textAfterCounter);
+
+    // A node key or product ID that would leave the shop folder as a file name ("/", "\", "..",
+    // control characters, empty): reports a counted warning naming the node text and returns false.
+    // Page writers skip the page (and any picture copy) of such a key.
+    bool checkFileKey(const QString& key, const QString& nodeText);
+
+    // Search index lines ("parent.d('name','ID.html',n)"), filled by the product pages and emptied by
+    // the search page.
+    QStringList& searchIndex() { return m_searchIndex; }
+
+    // Progress bar of the shop page.
+    void setProgressMaximum(int maximum);
+    void setProgress(int value);
+    void advanceProgress();
+    int progress() const { return m_progressValue; }
+    int progressMaximum() const { return m_progressMaximum; }
+
+private:
+    void emitProgress();
+
+    const Settings& m_settings;
+    const catalogue::CategoryTree& m_tree;
+    tables::Table& m_products;
+    ProgramFolder m_folder;
+    Interaction& m_interaction;
+    GenerationHooks m_hooks;
+
+    QString m_shopFolder;
+    QString m_startPage;
+    QStringList m_report;
+    int m_warnings = 0;
+    QStringList m_searchIndex;
+    int m_progressValue = 0;
+    int m_progressMaximum = 100;
+};
+
+// True when the text can name a file directly inside the shop folder.
+bool isSafeFileKey(const QString& key);
+
+} // namespace generator
