@@ -1,0 +1,30 @@
+#pragma once
+
+#include "publish/tcpsocket.h"
+
+#include <QString>
+
+// A listening TCP socket on a port the system chooses, for one incoming connection.
+class TcpListener {
+public:
+    TcpListener() = default;
+    ~TcpListener();
+    TcpListener(TcpListener&& other) noexcept;
+    TcpListener& operator=(TcpListener&& other) noexcept;
+    TcpListener(const TcpListener&) = delete;
+    TcpListener& operator=(const TcpListener&) = delete;
+
+    // address: dotted IPv4 address of a local interface.
+    static TcpListener listenOn(const QString& address);
+
+    QString address() const;
+    int port() const;
+
+    // Waits (within the inactivity limit) for the next connection.
+    TcpSocket accept();
+    void close();
+
+private:
+    explicit TcpListener(int fd) : m_fd(fd) {}
+    int m_fd = -1;
+};

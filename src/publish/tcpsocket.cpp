@@ -1,0 +1,157 @@
+#include "publish/tcpsocket.h"
+
+#include "publish/inactivitylimit.h"
+#include "publish/socketerror.h"
+#include "publish/socketwait.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+sockaddr_in ipv4Address(const QString& address, int port)
+{
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(quint16(port));
+    if (port < 0 || port > 65535 || ::inet_pton(AF_INET, address.toLatin1().constData(), &sa.sin_addr) != 1)
+        throw SocketError(EINVAL);
+    return sa;
+}
+
+QString addressText(const sockaddr_in& sa)
+{
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &sa.sin_addr, text, sizeof text);
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+TcpSocket::~TcpSocket()
+{
+    close();
+}
+
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept : m_fd(other.m_fd)
+{
+    other.m_fd = -1;
+}
+
+TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+TcpSocket TcpSocket::connectTo(const QString& address, int port)
+{
+    const sockaddr_in sa = ipv4Address(address, port);
+    TcpSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (socket.m_fd < 0)
+        throw SocketError::fromErrno();
+    if (::connect(socket.m_fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
+        if (errno != EINPROGRESS)
+            throw SocketError::fromErrno();
+        socketwait::waitFor(socket.m_fd, POLLOUT, network::inactivityLimit());
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::getsockopt(socket.m_fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            throw SocketError::fromErrno();
+        if (error != 0)
+            throw SocketError(error);
+    }
+    return socket;
+}
+
+TcpSocket TcpSocket::adopt(int descriptor)
+{
+    TcpSocket socket(descriptor);
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags | O_NONBLOCK) != 0)
+        throw SocketError::fromErrno();
+    return socket;
+}
+
+void TcpSocket::sendAll(const char* data, qsizetype size)
+{
+    if (m_fd < 0)
+        throw SocketError(ENOTCONN);
+    while (size > 0) {
+        const ssize_t n = ::send(m_fd, data, size_t(size), MSG_NOSIGNAL);
+        if (n > 0) {
+            data += n;
+            size -= n;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            socketwait::waitFor(m_fd, POLLOUT, network::inactivityLimit());
+        } else if (errno != EINTR) {
+            throw SocketError::fromErrno();
+        }
+    }
+}
+
+qsizetype TcpSocket::receive(char* buffer, qsizetype capacity)
+{
+    if (m_fd < 0)
+        throw SocketError(ENOTCONN);
+    for (;;) {
+        const ssize_t n = ::recv(m_fd, buffer, size_t(capacity), 0);
+        if (n >= 0)
+            return n;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            socketwait::waitFor(m_fd, POLLIN, network::inactivityLimit());
+        else if (errno != EINTR)
+            throw SocketError::fromErrno();
+    }
+}
+
+bool TcpSocket::waitReadable(std::chrono::milliseconds wait)
+{
+    if (m_fd < 0)
+        return false;
+    return socketwait::tryWaitFor(m_fd, POLLIN, wait);
+}
+
+QString TcpSocket::localAddress() const
+{
+    sockaddr_in sa{};
+    socklen_t length = sizeof sa;
+    if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0)
+        throw SocketError(m_fd < 0 ? ENOTCONN : errno);
+    return addressText(sa);
+}
+
+int TcpSocket::localPort() const
+{
+    sockaddr_in sa{};
+    socklen_t length = sizeof sa;
+    if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0)
+        throw SocketError(m_fd < 0 ? ENOTCONN : errno);
+    return ntohs(sa.sin_port);
+}
+
+QString TcpSocket::peerAddress() const
+{
+    sockaddr_in sa{};
+    socklen_t length = sizeof sa;
+    if (m_fd < 0 || ::getpeername(m_fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0)
+        return {};
+    return addressText(sa);
+}
+
+void TcpSocket::close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
