@@ -1,0 +1,81 @@
+#pragma once
+
+#include "publish/tcpsocket.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <initializer_list>
+
+class QFile;
+
+enum class FtpStatus { Resolving, Connecting, Connected, Disconnecting, Disconnected };
+
+// The FTP client the upload drives: one control connection, login, directory creation and storing of
+// local files, binary transfers in passive or active mode. Every operation blocks until the server
+// answers, the network fails or the inactivity limit passes. Failures raise FtpReplyError (a reply
+// code the operation does not accept) or SocketError (the network); "Already connected." is an AppError.
+class FtpClient {
+public:
+    // Connection properties, set before connectAndLogin.
+    QString Host;
+    int Port = 21;
+    QString User;
+    QString Password;
+    bool Passive = false;
+
+    // Notifications; each may be left unset.
+    std::function<void()> OnConnected;     // control connection open, greeting not yet read
+    std::function<void()> OnDisconnected;  // control connection closed
+    std::function<void(FtpStatus, const QString&)> OnStatus;
+
+    FtpClient() = default;
+    ~FtpClient();
+    FtpClient(const FtpClient&) = delete;
+    FtpClient& operator=(const FtpClient&) = delete;
+
+    void connectAndLogin();
+    void makeDirectory(const QString& path);
+    void storeFile(const QString& localPath, const QString& remotePath);
+    // Closes the control connection without any command; nothing happens when it is not open.
+    void disconnect();
+
+    bool isConnected() const { return m_control.isOpen(); }
+    // The lines of the last reply and its code.
+    const QStringList& replyLines() const { return m_replyLines; }
+    int replyCode() const { return m_replyCode; }
+    QString systemDescription() const { return m_system; }
+
+    // Pieces a file is read and sent in; the whole file is never in memory.
+    static constexpr qsizetype kPieceSize = 32768;
+
+    // The address and port of a "PASV" reply line; raises FtpReplyError(227, line) when unusable.
+    static void parsePassiveReply(const QString& line, QString* address, int* port);
+
+private:
+    // Replies still owed by the server for a STOR whose transfer failed half-way.
+    enum class Outstanding { Nothing, StoreReply, EndOfTransfer };
+
+    void status(FtpStatus kind, const QString& text);
+    void sendCommand(const QString& command);
+    int readReply();
+    int command(const QString& text, std::initializer_list<int> accepted);
+    void expect(std::initializer_list<int> accepted) const;
+    void readEndOfTransfer();
+    QString readLine();
+    void discardStaleReplies();
+    void ensureConnected() const;
+    void sendFile(QFile& file, TcpSocket& data);
+    void storePassive(QFile& file, const QString& remotePath);
+    void storeActive(QFile& file, const QString& remotePath);
+    void recoverAfterFailedTransfer();
+
+    TcpSocket m_control;
+    QString m_peerAddress;
+    QByteArray m_received;
+    QStringList m_replyLines;
+    int m_replyCode = 0;
+    QString m_system;
+    Outstanding m_outstanding = Outstanding::Nothing;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "shell/error.h"
+
+// A reply code the operation does not accept; the message is the server's last reply line.
+class FtpReplyError : public AppError {
+public:
+    FtpReplyError(int code, const QString& lastLine) : AppError(lastLine), m_code(code) {}
+    int code() const { return m_code; }
+
+private:
+    int m_code;
+};
