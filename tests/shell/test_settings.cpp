@@ -1,0 +1,220 @@
+#include "shell/error.h"
+#include "shell/settings.h"
+#include "shell/settingskeys.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using testsupport::readFile;
+using testsupport::writeFile;
+
+namespace {
+
+struct SettingsTest : ::testing::Test {
+    QTemporaryDir tmp;
+    QString config() const { return tmp.filePath(QStringLiteral("config")); }
+    ProgramFolder folder() const { return ProgramFolder(tmp.filePath(QStringLiteral("prog"))); }
+    QString iniPath() const { return config() + QStringLiteral("/KVO.INI"); }
+    void SetUp() override { QDir().mkpath(folder().data()); }
+    void writeIni(const QByteArray& text) { writeFile(iniPath(), text); }
+};
+
+// A value that differs from the default and is valid for the key.
+QString otherValue(const SettingKey& key, const Settings& defaults, int n)
+{
+    const QString def = storedText(key, defaults);
+    switch (key.type) {
+    case SettingType::Boolean:
+        return def == QStringLiteral("1") ? QStringLiteral("0") : QStringLiteral("1");
+    case SettingType::Color:
+        return QString::number(0x102030 + n);
+    case SettingType::Integer:
+        if (key.choiceCount > 0)
+            return QString::number((def.toInt() + 1 + key.choiceCount) % key.choiceCount);
+        return QString::number(def.toInt() + 7);
+    case SettingType::String:
+        return QStringLiteral("wartość %1 ąę \"x\"").arg(n);
+    }
+    return {};
+}
+
+} // namespace
+
+TEST_F(SettingsTest, MissingFileGivesEveryDefault)
+{
+    const Settings loaded = loadSettings(config(), folder());
+    Settings defaults;
+    defaults.font.family = firstInstalledFont();
+    for (const SettingKey& key : settingKeys())
+        EXPECT_EQ(storedText(key, loaded), storedText(key, defaults)) << qPrintable(key.name());
+    EXPECT_EQ(loaded.options.stylePreset, -1);
+    EXPECT_EQ(loaded.options.columnCount(), 4);
+    EXPECT_EQ(loaded.options.menuHighlightColor, 0x800000); // navy as blue*65536
+    EXPECT_EQ(loaded.invoice.numberFormat, QStringLiteral("mm\"/\"yyyy"));
+    EXPECT_FALSE(QFile::exists(iniPath())); // loading writes nothing
+}
+
+TEST_F(SettingsTest, EveryKeyRoundTripsThroughTheFile)
+{
+    const Settings defaults;
+    Settings changed;
+    int n = 0;
+    for (const SettingKey& key : settingKeys()) {
+        if (key.name() == QStringLiteral("Opcje/Styl"))
+            continue; // a preset would replace the colours; covered on its own
+        ASSERT_TRUE(readStoredText(key, otherValue(key, defaults, ++n), changed)) << qPrintable(key.name());
+    }
+    saveSettings(changed, config(), folder());
+    const Settings loaded = loadSettings(config(), folder());
+    for (const SettingKey& key : settingKeys()) {
+        EXPECT_EQ(storedText(key, loaded), storedText(key, changed)) << qPrintable(key.name());
+        if (key.name() != QStringLiteral("Opcje/Styl")) {
+            EXPECT_NE(storedText(key, loaded), storedText(key, defaults)) << qPrintable(key.name());
+        }
+    }
+    // Written in the file's order, Polish letters in Windows-1250, CR LF line ends.
+    const QByteArray bytes = readFile(iniPath());
+    EXPECT_LT(bytes.indexOf("[Faktury]"), bytes.indexOf("[Font]"));
+    EXPECT_LT(bytes.indexOf("[FTP]"), bytes.indexOf("[Linki]"));
+    EXPECT_TRUE(bytes.contains("\r\n"));
+    EXPECT_TRUE(bytes.contains("warto\xB6\xE6") || bytes.contains("warto\x9C\xE6"));
+}
+
+TEST_F(SettingsTest, ProfileReadingRules)
+{
+    writeIni("[opcje]\r\nKOLUMNY=1\r\nimageWidt= 200 \r\nimageHeight=abc\r\ncennik=0\r\nlinki=5\r\n"
+             "otaczanie=7\r\nwyrownanie=-1\r\npromocja=2\r\nStyl=9\r\n"
+             "[Faktury]\r\nFormat=yy\"-\"mm\r\nWydruk=12\r\nArchiwizacja=true\r\n"
+             "[FONT]\r\nkolor=$FF\r\n");
+    const Settings s = loadSettings(config(), folder());
+    EXPECT_EQ(s.options.columnsIndex, 1);          // names regardless of case
+    EXPECT_EQ(s.options.imageWidth, 200);
+    EXPECT_EQ(s.options.imageHeight, 120);         // not a number: default
+    EXPECT_FALSE(s.options.includePriceList);
+    EXPECT_TRUE(s.options.includeLinks);           // any non-zero integer is true
+    EXPECT_EQ(s.options.textFlow, 1);              // outside its list: default
+    EXPECT_EQ(s.options.headerAlignment, 0);
+    EXPECT_EQ(s.options.promotionMarker, 2);
+    EXPECT_EQ(s.options.stylePreset, -1);
+    EXPECT_EQ(s.invoice.numberFormat, QStringLiteral("yy\"-\"mm")); // verbatim
+    EXPECT_EQ(s.invoice.printForm, 0);
+    EXPECT_FALSE(s.invoice.autoArchive);           // "true" is not an integer
+    EXPECT_EQ(s.font.color, 255);
+}
+
+TEST_F(SettingsTest, UnknownKeysSectionsAndCommentsSurviveAStore)
+{
+    writeIni("; kept comment\r\n[Mine]\r\nfoo=bar baz\r\n[Opcje]\r\nExtra=1\r\nKolumny=0\r\n");
+    Settings s = loadSettings(config(), folder());
+    s.options.columnsIndex = 5;
+    saveSettings(s, config(), folder());
+    const QByteArray bytes = readFile(iniPath());
+    EXPECT_TRUE(bytes.contains("; kept comment"));
+    EXPECT_TRUE(bytes.contains("[Mine]\r\nfoo=bar baz"));
+    EXPECT_TRUE(bytes.contains("Extra=1"));
+    EXPECT_TRUE(bytes.contains("Kolumny=5"));   // the existing spelling is kept, not duplicated
+    EXPECT_FALSE(bytes.contains("kolumny="));
+}
+
+TEST_F(SettingsTest, GarbageFileGivesDefaultsAndIsKeptAside)
+{
+    const QByteArray garbage("\x01\x02 this is not an ini file \xFF\xFE\r\n<<<\r\n");
+    writeIni(garbage);
+    Settings s = loadSettings(config(), folder());
+    EXPECT_EQ(s.options.columnsIndex, 3);
+    saveSettings(s, config(), folder());
+    EXPECT_EQ(readFile(iniPath() + QStringLiteral(".bak")), garbage);
+    EXPECT_EQ(loadSettings(config(), folder()).options.imageWidth, 160);
+}
+
+TEST_F(SettingsTest, PresetReplacesStoredColoursAtNextStart)
+{
+    Settings s = loadSettings(config(), folder());
+    s.options.stylePreset = 1; // Ocean
+    s.font.color = 0x123456;
+    s.options.menuColor = 0x123456;
+    s.options.menuHighlightColor = 0x123456;
+    saveSettings(s, config(), folder());
+    EXPECT_TRUE(readFile(iniPath()).contains("kolor=1193046"));
+    const Settings next = loadSettings(config(), folder());
+    EXPECT_EQ(next.font.color, colorFromRgb(0, 0, 0));
+    EXPECT_EQ(next.options.menuColor, colorFromRgb(0xE4, 0xF2, 0xF2));
+    EXPECT_EQ(next.options.menuHighlightColor, colorFromRgb(0x94, 0xCD, 0xCD));
+    EXPECT_EQ(next.lineColor, colorFromRgb(0x94, 0xCD, 0xCD));
+    EXPECT_EQ(next.headerColor, colorFromRgb(0xE4, 0xF2, 0xF2));
+}
+
+TEST_F(SettingsTest, EachTextFileLoadsOnItsOwn)
+{
+    const ProgramFolder f = folder();
+    writeFile(f.dataFile(QStringLiteral("powitanie.txt")), "Witamy\r\nw sklepie\r\n");
+    writeFile(f.dataFile(QStringLiteral("klucze.txt")), "buty, \xB3y\xBFwy\r\n");
+    writeFile(f.program() + QStringLiteral("/certyfikaty.txt"), "ISO 9001\r\n");
+    // opis.txt and regulamin.txt are missing.
+    Settings s = loadSettings(config(), f);
+    EXPECT_EQ(s.welcomeText, QStringLiteral("Witamy\nw sklepie"));
+    EXPECT_EQ(s.metaKeywords, QStringLiteral("buty, łyżwy"));
+    EXPECT_EQ(s.certificates, QStringLiteral("ISO 9001"));
+    EXPECT_TRUE(s.infoText.isEmpty());
+    EXPECT_TRUE(s.metaDescription.isEmpty());
+
+    s.infoText = QStringLiteral("O nas\n\nDruga linia");
+    s.metaDescription = QStringLiteral("ignored: only a copy of opis.txt");
+    saveSettings(s, config(), f);
+    EXPECT_EQ(readFile(f.dataFile(QStringLiteral("powitanie.txt"))), QByteArray("Witamy\r\nw sklepie\r\n"));
+    EXPECT_EQ(readFile(f.dataFile(QStringLiteral("opis.txt"))), QByteArray("O nas\r\n\r\nDruga linia\r\n"));
+    const Settings next = loadSettings(config(), f);
+    EXPECT_EQ(next.infoText, s.infoText);
+    EXPECT_EQ(next.metaDescription, s.infoText);
+    EXPECT_EQ(next.certificates, QStringLiteral("ISO 9001"));
+}
+
+TEST_F(SettingsTest, UnreadableTextFileIsNotOverwritten)
+{
+    const QString path = folder().dataFile(QStringLiteral("regulamin.txt"));
+    writeFile(path, "Regulamin\r\n");
+    QFile::setPermissions(path, QFileDevice::WriteOwner);
+    if (QFile(path).open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "running with rights that read any file";
+    Settings s = loadSettings(config(), folder());
+    EXPECT_TRUE(s.unreadableTextFiles.contains(path));
+    saveSettings(s, config(), folder());
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(readFile(path), QByteArray("Regulamin\r\n"));
+}
+
+TEST(SettingsFolder, OverrideThenEnvironmentThenXdg)
+{
+    qputenv("KALMENOR_CONFIG_DIR", "/tmp/from-env");
+    EXPECT_EQ(configFolder(QStringLiteral("/tmp/given")), QStringLiteral("/tmp/given"));
+    EXPECT_EQ(configFolder(), QStringLiteral("/tmp/from-env"));
+    qunsetenv("KALMENOR_CONFIG_DIR");
+    qputenv("XDG_CONFIG_HOME", "/tmp/xdg");
+    EXPECT_EQ(configFolder(), QStringLiteral("/tmp/xdg/Kalmenor"));
+}
+
+TEST(SettingsUserText, TypesAreChecked)
+{
+    Settings s;
+    EXPECT_TRUE(readUserText(*findSettingKey(QStringLiteral("font/KOLOR")), QStringLiteral("#FF8040"), s).isEmpty());
+    EXPECT_EQ(s.font.color, 0x4080FF);
+    EXPECT_FALSE(readUserText(*findSettingKey(QStringLiteral("Font/kolor")), QStringLiteral("#GG0000"), s).isEmpty());
+    EXPECT_FALSE(readUserText(*findSettingKey(QStringLiteral("Opcje/kolumny")), QStringLiteral("6"), s).isEmpty());
+    EXPECT_FALSE(readUserText(*findSettingKey(QStringLiteral("Opcje/imageWidt")), QStringLiteral("1O0"), s).isEmpty());
+    EXPECT_FALSE(readUserText(*findSettingKey(QStringLiteral("FTP/pasywny")), QStringLiteral("maybe"), s).isEmpty());
+    EXPECT_TRUE(readUserText(*findSettingKey(QStringLiteral("Opcje/Styl")), QStringLiteral("-1"), s).isEmpty());
+    EXPECT_EQ(findSettingKey(QStringLiteral("Opcje/nope")), nullptr);
+}
+
+TEST_F(SettingsTest, StoringTwiceChangesNothing)
+{
+    writeIni("; note\r\n[Mine]\r\nfoo=bar\r\n\r\n[Opcje]\r\nkolumny=2\r\n");
+    saveSettings(loadSettings(config(), folder()), config(), folder());
+    const QByteArray first = readFile(iniPath());
+    saveSettings(loadSettings(config(), folder()), config(), folder());
+    EXPECT_EQ(readFile(iniPath()), first);
+    EXPECT_FALSE(QFile::exists(iniPath() + QStringLiteral(".bak")));
+}
