@@ -379,6 +379,7 @@ void DataSet::append()
     m_state = State::Insert;
     m_current = QVector<QVariant>(m_fields.size());
     m_changed = QVector<bool>(m_fields.size(), false);
+    Q_EMIT stateChanged();
     if (afterInsert)
         afterInsert(*this);
     Q_EMIT afterScroll();
@@ -392,6 +393,7 @@ void DataSet::edit()
     if (m_pos < 0)
         fail(QStringLiteral("there is no record to edit"));
     m_state = State::Edit;
+    Q_EMIT stateChanged();
 }
 
 void DataSet::post()
@@ -410,6 +412,7 @@ void DataSet::post()
     const qint64 id = storeRecord(isNew ? -1 : m_rowIds[m_pos], isNew, m_current, m_changed);
     clearRowCache();
     m_state = State::Browse;
+    Q_EMIT stateChanged();
     if (isNew) {
         m_rowIds.append(id);
         m_pos = int(m_rowIds.size()) - 1;
@@ -430,6 +433,7 @@ void DataSet::cancel()
         return;
     m_state = State::Browse;
     loadCurrent();
+    Q_EMIT stateChanged();
     Q_EMIT afterScroll();
 }
 

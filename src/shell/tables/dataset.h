@@ -84,6 +84,7 @@ Q_SIGNALS:
     void afterScroll();      // the current record changed
     void viewChanged();      // records were added, removed, refiltered or reloaded
     void recordChanged(int index); // one record of the view was stored
+    void stateChanged();     // browsing, editing or inserting began
 
 protected:
     // Implemented by Table and Query.

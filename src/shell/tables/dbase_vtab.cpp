@@ -1,8 +1,11 @@
+#include "shell/tables/dbase_tablefile.h"
 #include "shell/tables/filemodules.h"
 
 namespace tables {
 
-// Placeholder until the dBASE module lands.
-void registerDbaseModule(sqlite3*) {}
+void registerDbaseModule(sqlite3* db)
+{
+    registerTableFileModule(db, "dbase", &DbaseTableFile::open);
+}
 
 } // namespace tables

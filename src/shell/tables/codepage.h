@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <memory>
+
+namespace tables {
+
+// The code page text of a dBASE or Paradox file is stored in. Single-byte code pages are turned into
+// 256-entry tables once (through iconv), so decoding a record costs a table look-up per byte; UTF-8 (a
+// .cpg may name it) is handled by Qt.
+class CodePage {
+public:
+    // A code page by its iconv name ("CP1250", "CP852", "ISO-8859-2", "UTF-8"); throws AppError when iconv
+    // does not know it. Instances are shared and never change.
+    static std::shared_ptr<const CodePage> byName(const QByteArray& iconvName);
+
+    QByteArray name() const { return m_name; }
+    bool isUtf8() const { return m_utf8; }
+
+    QString decode(const char* data, qsizetype size) const;
+    QString decode(const QByteArray& bytes) const { return decode(bytes.constData(), bytes.size()); }
+    // Encodes text. Returns false when a character has no byte in this code page; *missing then names it.
+    bool encode(const QString& text, QByteArray& out, QString* missing = nullptr) const;
+
+    // iconv names for the numbers and labels table files use; empty when unknown.
+    static QByteArray fromWindowsNumber(int number);             // 437, 850, 852, 1250, 1252, ...
+    static QByteArray fromDbaseLanguageDriver(int driverByte);   // header byte 29 of a .dbf
+    static QByteArray fromCpgText(const QByteArray& text);       // contents of a .cpg file
+
+    explicit CodePage(const QByteArray& iconvName); // use byName()
+
+private:
+    QByteArray m_name;
+    bool m_utf8 = false;
+    char16_t m_decode[256] = {};
+    QHash<char16_t, unsigned char> m_encode;
+};
+
+} // namespace tables
