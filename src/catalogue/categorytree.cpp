@@ -359,6 +359,12 @@ QString joinList(const QStringList& items)
     return out;
 }
 
+bool isSafePictureId(const QString& id)
+{
+    return !id.isEmpty() && !id.contains(QLatin1Char('/')) && !id.contains(QLatin1Char('\\'))
+           && id != QLatin1String(".") && id != QLatin1String("..") && !id.contains(QChar());
+}
+
 QString smallPicturePath(const QString& picturesFolder, const QString& id)
 {
     return picturesFolder + id + QStringLiteral("M.jpg");

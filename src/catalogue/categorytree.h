@@ -179,6 +179,8 @@ bool locateProduct(tables::Table& products, const QString& key);
 QStringList splitList(const QString& encoded);
 QString joinList(const QStringList& items);
 
+// An ID that can name picture files: not empty, no folder separators, not a folder name.
+bool isSafePictureId(const QString& id);
 // Picture files of a product in the given pictures folder (with its trailing separator).
 QString smallPicturePath(const QString& picturesFolder, const QString& id);
 QString bigPicturePath(const QString& picturesFolder, const QString& id);

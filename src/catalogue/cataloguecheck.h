@@ -1,0 +1,24 @@
+#pragma once
+
+#include "catalogue/treecommands.h"
+
+#include <QStringList>
+
+class ProgramFolder;
+class QTextStream;
+
+namespace catalogue {
+
+class CategoryTree;
+
+// Problems a merchant should fix before publishing: entries without a record, records without an entry,
+// missing pictures and picture files that are not pictures.
+QStringList catalogueProblems(const CategoryTree& tree, const QString& productsTablePath,
+                              const QString& picturesFolder);
+
+// The headless check: loads the tree file and the products table of the program folder, prints the
+// counters of the tree statistics ("Name: number" lines) and then the problems. Returns 0 when the tree
+// loads (problems are warnings), 1 with the loading error otherwise.
+int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream& err);
+
+} // namespace catalogue

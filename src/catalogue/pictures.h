@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace catalogue::pictures {
+
+// Product pictures are recognised by their content, not their name: files under ".jpg" names may hold
+// other formats written by older versions.
+bool looksLikeJpeg(const QByteArray& head);
+
+// Reads a picture file; JPEG through libjpeg, every other format through Qt's readers.
+// Throws AppError naming the file when it is missing or not a picture.
+QImage load(const QString& path);
+// The same, decoding a JPEG at the smallest scale that still covers the given size (fast thumbnails).
+QImage loadThumbnail(const QString& path, const QSize& atLeast);
+// True when the file exists and its header is that of a picture (nothing is decoded).
+bool isPicture(const QString& path);
+
+// Scaled to fit the box with the aspect ratio kept (never enlarged beyond the box).
+QImage scaledToFit(const QImage& image, const QSize& box);
+
+// The picture shown for a product without one.
+QImage placeholder(const QSize& size);
+
+// JPEG data of an image (libjpeg, quality 90).
+QByteArray encodeJpeg(const QImage& image, int quality = 90);
+QImage decodeJpeg(const QByteArray& data, const QString& nameForErrors, int scaleDenominator = 1);
+
+// Stores a picked picture file as a product picture: a JPEG byte for byte, any other picture converted to
+// JPEG. The target is written atomically; throws AppError (and leaves the target alone) when the picked
+// file is not a picture.
+void storeAsJpeg(const QString& pickedFile, const QString& target);
+
+// The filter of the picture-open dialog.
+QString openFilter();
+
+} // namespace catalogue::pictures

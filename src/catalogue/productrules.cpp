@@ -1,0 +1,83 @@
+#include "catalogue/productrules.h"
+
+#include "catalogue/categorytree.h"
+#include "catalogue/nodekeys.h"
+#include "shell/interaction.h"
+#include "shell/tables/table.h"
+
+#include <QFile>
+
+namespace catalogue {
+
+using namespace products;
+
+namespace {
+bool isBlank(const tables::DataSet& set, const QString& field)
+{
+    const QVariant v = set.value(field);
+    return v.isNull() || v.toString().isEmpty();
+}
+} // namespace
+
+ProductRules::ProductRules(tables::Table& products, CategoryTree& tree, Interaction& ui, const QString& picturesFolder)
+    : m_products(products), m_tree(tree), m_ui(ui), m_pictures(picturesFolder)
+{
+    m_products.beforePost = [this](tables::DataSet&) { beforePost(); };
+    m_products.afterInsert = [this](tables::DataSet&) { afterInsert(); };
+    m_products.beforeDelete = [this](tables::DataSet&) { beforeDelete(); };
+}
+
+ProductRules::~ProductRules()
+{
+    m_products.beforePost = nullptr;
+    m_products.afterInsert = nullptr;
+    m_products.beforeDelete = nullptr;
+}
+
+void ProductRules::beforePost()
+{
+    if (isBlank(m_products, kNetPrice))
+        m_products.setValue(kNetPrice, 0.0);
+    if (isBlank(m_products, kStatus))
+        m_products.setValue(kStatus, QStringLiteral("Normal"));
+    if (isBlank(m_products, kVat))
+        m_products.setValue(kVat, QStringLiteral("22"));
+    if (isBlank(m_products, kId)) {
+        m_products.setValue(kId, nodekeys::freshProductId(m_products));
+    } else if (m_products.text(kId).size() != kKeyLength) {
+        m_ui.message(QStringLiteral("Product ID is incorrect, new ID will be added"));
+        m_products.setValue(kId, nodekeys::freshProductId(m_products));
+    }
+}
+
+void ProductRules::afterInsert()
+{
+    m_products.setValue(kStatus, QStringLiteral("Normal"));
+}
+
+void ProductRules::beforeDelete()
+{
+    const QString id = m_products.text(kId);
+    const QString entryText = m_products.text(kName) + QLatin1Char(' ') + id;
+    // Collect first: removing while walking would skip nodes.
+    std::vector<TreeNode*> doomed;
+    m_tree.walk([&](TreeNode& n) {
+        if (n.text() == entryText)
+            doomed.push_back(&n);
+    });
+    // Last first: a node that holds another doomed node comes before it in the walk.
+    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it)
+        m_tree.removeNode(*it);
+    if (!id.isEmpty())
+        deletePictureFiles(m_pictures, id);
+}
+
+void deletePictureFiles(const QString& picturesFolder, const QString& id)
+{
+    if (!isSafePictureId(id))
+        return;
+    QFile::remove(smallPicturePath(picturesFolder, id));
+    QFile::remove(bigPicturePath(picturesFolder, id));
+}
+
+} // namespace catalogue
