@@ -293,6 +293,11 @@ void DbaseTableFile::openMemoFile()
     m_memo = std::make_unique<DbaseMemoFile>(memoPath, kind, writable);
 }
 
+QString DbaseTableFile::displayPath() const
+{
+    return QDir::toNativeSeparators(m_path);
+}
+
 QVector<FileColumn> DbaseTableFile::columns() const
 {
     QVector<FileColumn> cols;

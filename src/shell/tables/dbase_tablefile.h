@@ -20,6 +20,7 @@ public:
 
     static std::unique_ptr<TableFile> open(const QString& path, const QStringList& options);
 
+    QString displayPath() const override;
     QVector<FileColumn> columns() const override;
     qint64 rowLimit() const override;
     bool readRow(qint64 row, QByteArray& buffer) override;

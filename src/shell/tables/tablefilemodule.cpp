@@ -216,12 +216,13 @@ int update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* newRo
             file.deleteRow(sqlite3_value_int64(argv[0]));
         } else if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
             if (sqlite3_value_type(argv[1]) != SQLITE_NULL)
-                throw AppError(QStringLiteral("the record number of a new record is given by the file, not set"));
+                throw AppError(QStringLiteral("%1: the record number of a new record is given by the file, not set")
+                                   .arg(file.displayPath()));
             *newRow = file.insertRow(argv + 2);
         } else {
             const qint64 row = sqlite3_value_int64(argv[0]);
             if (sqlite3_value_type(argv[1]) != SQLITE_INTEGER || sqlite3_value_int64(argv[1]) != row)
-                throw AppError(QStringLiteral("the record number of a record cannot be changed"));
+                throw AppError(QStringLiteral("%1: the record number of a record cannot be changed").arg(file.displayPath()));
             file.updateRow(row, argv + 2);
         }
     } catch (const std::exception& e) {

@@ -30,6 +30,9 @@ class TableFile {
 public:
     virtual ~TableFile() = default;
 
+    // The file's path as shown in messages.
+    virtual QString displayPath() const = 0;
+
     virtual QVector<FileColumn> columns() const = 0;
     // Rows are 1..rowLimit(); some of them may be deleted.
     virtual qint64 rowLimit() const = 0;
