@@ -1,0 +1,445 @@
+// FtpClient against a scripted server: reply edge cases, faults and the recovery after a failed transfer.
+#include "ftptestservers.h"
+#include "publish/ftpclient.h"
+#include "publish/ftpreplyerror.h"
+#include "publish/inactivitylimit.h"
+#include "publish/socketerror.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+using Commands = std::vector<std::string>;
+
+class FtpClientTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        network::setInactivityLimit(3s);
+        client.Host = QStringLiteral("127.0.0.1");
+        client.User = QStringLiteral("anna");
+        client.Password = QStringLiteral("sekret");
+        client.OnConnected = [this] { events << QStringLiteral("connected"); };
+        client.OnDisconnected = [this] { events << QStringLiteral("disconnected"); };
+        client.OnStatus = [this](FtpStatus, const QString& text) { statuses << text; };
+    }
+    void TearDown() override { network::setInactivityLimit(network::kDefaultInactivityLimit); }
+
+    QString localFile(const QByteArray& bytes, const QString& name = QStringLiteral("page.html"))
+    {
+        const QString path = dir.filePath(name);
+        testsupport::writeFile(path, bytes);
+        return path;
+    }
+
+    // A port on which nobody listens.
+    static int closedPort()
+    {
+        int port = 0;
+        FakeFtpServer probe([](FakeFtpSession&) {});
+        port = probe.port();
+        FtpClient knock;  // lets the probe's thread finish at once
+        knock.Host = QStringLiteral("127.0.0.1");
+        knock.Port = port;
+        try {
+            knock.connectAndLogin();
+        } catch (const std::exception&) {
+        }
+        return port;
+    }
+
+    FtpClient client;
+    QTemporaryDir dir;
+    QStringList events;
+    QStringList statuses;
+};
+
+TEST_F(FtpClientTest, LogsInWithMultiLineGreetingAndReportsEachStep)
+{
+    FakeFtpServer server([](FakeFtpSession& s) {
+        // A short line inside the greeting must not end it.
+        s.reply("220-Welcome\nhi\n220-second line\n220 ready");
+        s.expect("user");
+        s.reply("331 Password required");
+        s.expect("pass");
+        s.reply("230 Logged in");
+        s.expect("type I");
+        s.reply("200 Binary");
+        s.expect("syst");
+        s.reply("215 UNIX Type: L8");
+        s.expect("MKD Kalmenor");
+        s.reply("257 \"/Kalmenor\" created");
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    client.connectAndLogin();
+    EXPECT_EQ(client.systemDescription(), QStringLiteral(" UNIX Type: L8"));
+    client.makeDirectory(QStringLiteral("Kalmenor"));
+    EXPECT_EQ(client.replyCode(), 257);
+    client.disconnect();
+    server.join();
+    EXPECT_EQ(server.failure(), "");
+    EXPECT_EQ(server.commands(), (Commands{"user anna", "pass sekret", "type I", "syst", "MKD Kalmenor"}));
+    EXPECT_EQ(statuses, (QStringList{QStringLiteral("Connecting to 127.0.0.1."), QStringLiteral("Connected."),
+                                     QStringLiteral("Disconnecting from 127.0.0.1."), QStringLiteral("Not connected.")}));
+    EXPECT_EQ(events, (QStringList{QStringLiteral("connected"), QStringLiteral("disconnected")}));
+
+    // A second disconnect does nothing and tells nobody.
+    client.disconnect();
+    EXPECT_EQ(events.size(), 2);
+}
+
+TEST_F(FtpClientTest, LoginVariantsOfUserAndSyst)
+{
+    // 230 on "user" skips "pass"; 500 on "syst" is no failure; a bare "220" ends a multi-line reply.
+    FakeFtpServer server([](FakeFtpSession& s) {
+        s.reply("220-hello\n220");
+        s.expect("user");
+        s.reply("230 No password needed");
+        s.expect("type I");
+        s.reply("200 ok");
+        s.expect("syst");
+        s.reply("500 Unknown command");
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    client.connectAndLogin();
+    EXPECT_TRUE(client.isConnected());
+    EXPECT_EQ(client.systemDescription(), QStringLiteral("UNIX Type: L8"));
+    client.disconnect();
+    server.join();
+    EXPECT_EQ(server.commands(), (Commands{"user anna", "type I", "syst"}));
+}
+
+TEST_F(FtpClientTest, RefusedLoginClosesAndCarriesTheLastReplyLine)
+{
+    FakeFtpServer server([](FakeFtpSession& s) {
+        s.reply("220 ready");
+        s.expect("user");
+        s.reply("331 Password required");
+        s.expect("pass");
+        s.reply("530-Sorry\n530 Login incorrect.");
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    try {
+        client.connectAndLogin();
+        FAIL() << "login should fail";
+    } catch (const FtpReplyError& e) {
+        EXPECT_EQ(e.code(), 530);
+        EXPECT_EQ(e.message(), QStringLiteral("530 Login incorrect."));
+    }
+    EXPECT_FALSE(client.isConnected());
+    EXPECT_EQ(events, (QStringList{QStringLiteral("connected"), QStringLiteral("disconnected")}));
+}
+
+TEST_F(FtpClientTest, AlreadyConnectedIsRefused)
+{
+    FakeFtpServer server([](FakeFtpSession& s) {
+        s.login();
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    client.connectAndLogin();
+    try {
+        client.connectAndLogin();
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Already connected."));
+    }
+    EXPECT_TRUE(client.isConnected());
+    client.disconnect();
+}
+
+TEST_F(FtpClientTest, PassiveStoreSendsTheFileInPiecesWithOrWithoutParentheses)
+{
+    QByteArray content;
+    for (int i = 0; i < 100000; ++i)
+        content.append(char(i * 7));
+    const QString path = localFile(content);
+    std::string first, second;
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        for (bool parentheses : {true, false}) {
+            s.expect("PASV");
+            s.reply(s.openPassive(parentheses));
+            s.expect("STOR Kalmenor/page.html");
+            s.reply("150 Ok to send data");
+            (parentheses ? first : second) = s.receiveData();
+            s.reply("226 Transfer complete");
+        }
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    client.Passive = true;
+    client.connectAndLogin();
+    client.storeFile(path, QStringLiteral("Kalmenor/page.html"));
+    client.storeFile(path, QStringLiteral("Kalmenor/page.html"));
+    client.disconnect();
+    server.join();
+    EXPECT_EQ(server.failure(), "");
+    EXPECT_EQ(first, content.toStdString());
+    EXPECT_EQ(second, content.toStdString());
+}
+
+TEST_F(FtpClientTest, ActiveStoreAnnouncesTheListeningPort)
+{
+    const QString path = localFile("<html></html>");
+    std::string received;
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        const std::string port = s.expect("PORT 127,0,0,1,");
+        s.reply("200 PORT ok");
+        s.expect("STOR Kalmenor/page.html");
+        s.reply("150 Opening data connection");
+        received = s.receiveActive(port);
+        s.reply("226 Transfer complete");
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    client.connectAndLogin();
+    client.storeFile(path, QStringLiteral("Kalmenor/page.html"));
+    client.disconnect();
+    server.join();
+    EXPECT_EQ(server.failure(), "");
+    EXPECT_EQ(received, "<html></html>");
+}
+
+TEST_F(FtpClientTest, EndOfTransferReplies)
+{
+    // 426 then 226 is success; 426 then anything else fails; a 5xx on STOR fails without stalling
+    // the next command.
+    const QString path = localFile("x");
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        for (const char* ending : {"426 Aborted\n226 Closing", "426 Aborted\n451 Local error", "250 Done"}) {
+            s.expect("PASV");
+            s.reply(s.openPassive());
+            s.expect("STOR");
+            s.reply("125 Go ahead");
+            s.receiveData();
+            s.reply(ending);
+        }
+        s.expect("PASV");
+        s.reply(s.openPassive());
+        s.expect("STOR");
+        s.reply("553 Could not create file.");
+        s.expect("MKD img");
+        s.reply("257 created");
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    client.Passive = true;
+    client.connectAndLogin();
+    EXPECT_NO_THROW(client.storeFile(path, QStringLiteral("a")));
+    try {
+        client.storeFile(path, QStringLiteral("b"));
+        FAIL();
+    } catch (const FtpReplyError& e) {
+        EXPECT_EQ(e.code(), 451);
+    }
+    EXPECT_NO_THROW(client.storeFile(path, QStringLiteral("c")));
+    try {
+        client.storeFile(path, QStringLiteral("d"));
+        FAIL();
+    } catch (const FtpReplyError& e) {
+        EXPECT_EQ(e.code(), 553);
+        EXPECT_EQ(e.message(), QStringLiteral("553 Could not create file."));
+    }
+    EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("img")));
+    client.disconnect();
+    server.join();
+    EXPECT_EQ(server.failure(), "");
+}
+
+TEST_F(FtpClientTest, FailedDataConnectionReadsTheOwedRepliesSoLaterCommandsStayInStep)
+{
+    const QString path = localFile("data");
+    const int deadPort = closedPort();
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        s.expect("PASV");
+        s.reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(deadPort / 256) + "," +
+                std::to_string(deadPort % 256) + ")");
+        s.expect("STOR first");
+        s.reply("150 Ok to send data\n425 Can't open data connection.");
+        // The next command must get its own answer, not the stale 425.
+        s.expect("MKD img");
+        s.reply("257 created");
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    client.Passive = true;
+    client.connectAndLogin();
+    try {
+        client.storeFile(path, QStringLiteral("first"));
+        FAIL();
+    } catch (const SocketError& e) {
+        EXPECT_EQ(e.errorNumber(), ECONNREFUSED);
+    }
+    EXPECT_TRUE(client.isConnected());
+    EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("img")));
+    EXPECT_EQ(client.replyCode(), 257);
+    client.disconnect();
+    server.join();
+    EXPECT_EQ(server.failure(), "");
+}
+
+TEST_F(FtpClientTest, DataConnectionClosedEarlyByTheServer)
+{
+    // The server drops the data connection after the first piece; sending stops quietly and the
+    // server's verdict decides.
+    QByteArray big(4 * 1024 * 1024, 'k');
+    const QString path = localFile(big);
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        s.expect("PASV");
+        s.reply(s.openPassive());
+        s.expect("STOR");
+        s.reply("150 go");
+        s.receiveData(1000);
+        s.reply("426 Connection closed; transfer aborted.\n552 Quota exceeded");
+        s.expect("MKD next");
+        s.reply("257 ok");
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    client.Passive = true;
+    client.connectAndLogin();
+    try {
+        client.storeFile(path, QStringLiteral("big.jpg"));
+        FAIL();
+    } catch (const FtpReplyError& e) {
+        EXPECT_EQ(e.code(), 552);
+    }
+    EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("next")));
+    client.disconnect();
+    server.join();
+    EXPECT_EQ(server.failure(), "");
+}
+
+TEST_F(FtpClientTest, ServerThatStopsAnsweringTimesOutAndLaterWorkFailsAtOnce)
+{
+    network::setInactivityLimit(300ms);
+    const QString path = localFile("data");
+    const int deadPort = closedPort();
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        s.expect("PASV");
+        s.reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(deadPort / 256) + "," +
+                std::to_string(deadPort % 256) + ")");
+        s.expect("STOR");
+        s.waitClientClose();  // never answers
+    });
+    client.Port = server.port();
+    client.Passive = true;
+    client.connectAndLogin();
+    EXPECT_THROW(client.storeFile(path, QStringLiteral("first")), SocketError);
+    // The owed replies never came: the connection is closed so the rest fails without waiting.
+    EXPECT_FALSE(client.isConnected());
+    EXPECT_EQ(events.last(), QStringLiteral("disconnected"));
+    try {
+        client.storeFile(path, QStringLiteral("second"));
+        FAIL();
+    } catch (const SocketError& e) {
+        EXPECT_EQ(e.errorNumber(), ENOTCONN);
+    }
+}
+
+TEST_F(FtpClientTest, SilentServerRaisesTheSystemTimeOut)
+{
+    network::setInactivityLimit(300ms);
+    FakeFtpServer server([](FakeFtpSession& s) {
+        s.login();
+        s.expect("MKD");
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    client.connectAndLogin();
+    try {
+        client.makeDirectory(QStringLiteral("Kalmenor"));
+        FAIL();
+    } catch (const SocketError& e) {
+        EXPECT_EQ(e.errorNumber(), ETIMEDOUT);
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Socket Error # %1\r\n").arg(ETIMEDOUT))) << e.what();
+        EXPECT_GT(e.message().size(), 20);
+    }
+    EXPECT_FALSE(client.isConnected());
+}
+
+TEST_F(FtpClientTest, ControlConnectionDroppedInTheMiddle)
+{
+    const QString path = localFile("data");
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        s.expect("PASV");
+        s.closeControl();
+    });
+    client.Port = server.port();
+    client.Passive = true;
+    client.connectAndLogin();
+    EXPECT_THROW(client.storeFile(path, QStringLiteral("a")), SocketError);
+    EXPECT_FALSE(client.isConnected());
+    EXPECT_THROW(client.storeFile(path, QStringLiteral("b")), SocketError);
+}
+
+TEST_F(FtpClientTest, NetworkFailuresBeforeLogin)
+{
+    client.Port = closedPort();
+    try {
+        client.connectAndLogin();
+        FAIL();
+    } catch (const SocketError& e) {
+        EXPECT_EQ(e.errorNumber(), ECONNREFUSED);
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Socket Error # %1\r\n").arg(ECONNREFUSED)));
+    }
+    EXPECT_FALSE(client.isConnected());
+    EXPECT_TRUE(events.isEmpty());
+
+    statuses.clear();
+    client.Host = QStringLiteral("no-such-host.invalid");
+    EXPECT_THROW(client.connectAndLogin(), SocketError);
+    EXPECT_EQ(statuses.value(0), QStringLiteral("Resolving hostname no-such-host.invalid."));
+}
+
+TEST_F(FtpClientTest, LocalProblemsSendNothing)
+{
+    FakeFtpServer server([](FakeFtpSession& s) {
+        s.login();
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    client.connectAndLogin();
+    // A missing file, and a name that would smuggle a second command in.
+    EXPECT_THROW(client.storeFile(dir.filePath(QStringLiteral("missing.html")), QStringLiteral("x")), AppError);
+    EXPECT_THROW(client.storeFile(localFile("x"), QStringLiteral("a\r\nDELE index.html")), AppError);
+    EXPECT_THROW(client.makeDirectory(QStringLiteral("a\nRMD b")), AppError);
+    EXPECT_TRUE(client.isConnected());
+    client.disconnect();
+    server.join();
+    EXPECT_EQ(server.commands(), (Commands{"user anna", "pass sekret", "type I", "syst"}));
+}
+
+TEST(FtpPassiveReply, AddressAndPortFromEitherForm)
+{
+    QString address;
+    int port = 0;
+    FtpClient::parsePassiveReply(QStringLiteral("227 Entering Passive Mode 10,0,0,5,19,137"), &address, &port);
+    EXPECT_EQ(address, QStringLiteral("10.0.0.5"));
+    EXPECT_EQ(port, 5001);
+    FtpClient::parsePassiveReply(QStringLiteral("227 Entering Passive Mode (10,0,0,5,19,137)."), &address, &port);
+    EXPECT_EQ(address, QStringLiteral("10.0.0.5"));
+    EXPECT_EQ(port, 5001);
+    for (const char* bad : {"227 Entering Passive Mode", "227 (10,0,0,5,19)", "227 (10,0,0,999,19,137)",
+                            "227 (a,b,c,d,e,f)"}) {
+        EXPECT_THROW(FtpClient::parsePassiveReply(QString::fromLatin1(bad), &address, &port), FtpReplyError) << bad;
+    }
+}
+
+} // namespace
