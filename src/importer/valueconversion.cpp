@@ -1,0 +1,54 @@
+#include "importer/valueconversion.h"
+
+#include "shell/error.h"
+#include "shell/tables/dataset.h"
+
+#include <QLocale>
+
+namespace importer {
+
+using tables::FieldType;
+
+QString ValueConversion::exactText(const QVariant& value, FieldType type)
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::Double) {
+        const double d = value.toDouble();
+        if (tables::isIntegerType(type) && d == double(qlonglong(d)))
+            return QString::number(qlonglong(d));
+        return QString::number(d, 'g', QLocale::FloatingPointShortest);
+    }
+    return tables::DataSet::valueToText(value, type);
+}
+
+QVariant ValueConversion::convert(const QVariant& value, const tables::Field& from, const tables::Field& to,
+                                  const tables::DataSet& target)
+{
+    if (!value.isValid() || value.isNull())
+        return QVariant();
+    QVariant result;
+    if (tables::typeCode(from.type) == tables::typeCode(to.type)) {
+        result = value;
+    } else {
+        QString text = exactText(value, from.type);
+        // A timestamp carries both parts; a date or a time field takes its own part.
+        if (from.type == FieldType::Timestamp && text.size() >= 19) {
+            if (to.type == FieldType::Date)
+                text = text.left(10);
+            else if (to.type == FieldType::Time)
+                text = text.mid(11, 8);
+        }
+        if (text.isEmpty() && !tables::isTextType(to.type))
+            return QVariant();
+        result = target.textToValue(text, to);
+    }
+    if (to.type == FieldType::Alpha && to.size > 0 && result.typeId() == QMetaType::QString
+        && result.toString().size() > to.size)
+        throw AppError(QStringLiteral("%1: the value of field '%2' is longer than %3 characters")
+                           .arg(target.sourceName(), to.name)
+                           .arg(to.size));
+    return result;
+}
+
+} // namespace importer
