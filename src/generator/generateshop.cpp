@@ -1,0 +1,168 @@
+#include "generator/generateshop.h"
+
+#include "catalogue/categorytree.h"
+#include "generator/assets.h"
+#include "generator/framepages.h"
+#include "generator/pagewriters.h"
+#include "shell/error.h"
+#include "shell/interaction.h"
+#include "shell/tables/table.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+
+namespace generator {
+
+void generateShop(GeneratorContext& context, const QString& shopFolder, const QString& startPage)
+{
+    const ShopOptions& options = context.settings().options;
+    context.setTarget(shopFolder, startPage);
+    context.clearReport();
+    context.resetWarnings();
+    context.searchIndex().clear();
+    context.products().setFilter(QString());
+
+    context.report(QStringLiteral("Generate web shop to the directory ") + context.shopFolder());
+    copyShopAssets(context);
+    writeIndexPage(context);
+    if (options.includeWelcomePage)
+        writeWelcomePage(context);
+    if (options.includePriceList)
+        writePriceList(context);
+    writeOrderPages(context);
+    context.report(QStringLiteral("Using PHP is turn on"));
+    if (options.includeInformation)
+        writeAboutPage(context);
+    if (options.includeRegulation)
+        writeTermsPage(context);
+    writeTopPage(context);
+    context.report(QStringLiteral("Orders at e-mail: ") + options.email);
+    writeMenuPage(context);
+    writeProductPages(context);
+    writeCategoryPages(context);
+    writeSearchPage(context);
+
+    context.report(QStringLiteral("END"));
+    context.report(QString());
+    context.report(QStringLiteral("Warnings: ") + QString::number(context.warningCount()));
+    context.report(QStringLiteral("Report: ") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+
+    if (context.hooks().upload)
+        context.hooks().upload();
+}
+
+BuildTarget buildTargetFor(const QString& chosenFile)
+{
+    const QFileInfo info(chosenFile);
+    QString name = info.fileName();
+    if (!name.contains(QLatin1Char('.')))
+        name += QStringLiteral(".html");
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString shopName = name.left(dot);
+    QString folder = info.path();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return {folder + shopName, name};
+}
+
+QString startPageProblem(const QString& startPage, const catalogue::CategoryTree& tree)
+{
+    const int dot = startPage.lastIndexOf(QLatin1Char('.'));
+    if (startPage.isEmpty() || dot == 0)
+        return QStringLiteral("Enter a name for the start page of the web shop before its extension.");
+    if (!isSafeFileKey(startPage))
+        return QStringLiteral("The start page name \"%1\" can't be used as a file name.").arg(startPage);
+    static const QStringList shopFiles{
+        QStringLiteral("top.html"),       QStringLiteral("menu.html"),     QStringLiteral("find.html"),
+        QStringLiteral("send.html"),      QStringLiteral("send.php"),      QStringLiteral("cennik.html"),
+        QStringLiteral("onas.html"),      QStringLiteral("regulamin.html"), QStringLiteral("powitanie.html"),
+        QStringLiteral("empty.html"),     QStringLiteral("sk.js"),         QStringLiteral("color.css"),
+        QStringLiteral("navig.css"),      QStringLiteral("img")};
+    bool clash = shopFiles.contains(startPage, Qt::CaseInsensitive);
+    if (!clash) {
+        tree.walk([&](catalogue::TreeNode& node) {
+            if (QString::compare(node.key() + QStringLiteral(".html"), startPage, Qt::CaseInsensitive) == 0)
+                clash = true;
+        });
+    }
+    if (clash)
+        return QStringLiteral("The web shop writes a page of its own named \"%1\". Choose another name for the "
+                              "start page.")
+            .arg(startPage);
+    return {};
+}
+
+bool holdsForeignFiles(const BuildTarget& target)
+{
+    const QDir dir(target.shopFolder);
+    if (!dir.exists() || dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        return false;
+    return !dir.exists(target.startPage) && !dir.exists(QStringLiteral("top.html"));
+}
+
+namespace {
+
+// Runs one command: failures go to the error box, the progress goes back to 0.
+bool runCommand(GeneratorContext& context, const QString& shopFolder, const QString& startPage)
+{
+    bool done = false;
+    try {
+        generateShop(context, shopFolder, startPage);
+        done = true;
+    } catch (const std::exception& e) {
+        context.interaction().error(messageOf(e));
+    }
+    context.setProgress(0);
+    return done;
+}
+
+} // namespace
+
+bool buildWebshop(GeneratorContext& context)
+{
+    context.products().setFilter(QString());
+    const QString chosen = context.interaction().saveFileName(QStringLiteral("Build Webshop"), QString(),
+                                                              QStringLiteral("pliki html (*.html)"),
+                                                              QStringLiteral("html"));
+    if (chosen.isEmpty())
+        return false;
+    return buildWebshopAt(context, chosen, false);
+}
+
+bool buildWebshopAt(GeneratorContext& context, const QString& chosenFile, bool force)
+{
+    context.products().setFilter(QString());
+    const BuildTarget target = buildTargetFor(chosenFile);
+    const QString problem = startPageProblem(target.startPage, context.tree());
+    if (!problem.isEmpty()) {
+        context.interaction().message(problem);
+        return false;
+    }
+    if (!force && holdsForeignFiles(target)
+        && !context.interaction().question(
+            QStringLiteral("The folder %1 already holds other files, which the web shop may overwrite. Build the "
+                           "web shop there?")
+                .arg(QDir::toNativeSeparators(target.shopFolder)),
+            QStringLiteral("Build Webshop")))
+        return false;
+    if (!QDir().mkpath(target.shopFolder)) {
+        context.interaction().error(QStringLiteral("Cannot create the folder %1").arg(target.shopFolder));
+        return false;
+    }
+    return runCommand(context, target.shopFolder, target.startPage);
+}
+
+bool previewWebshop(GeneratorContext& context, bool openPage)
+{
+    context.products().setFilter(QString());
+    const QString folder = context.folder().previewShop();
+    if (!runCommand(context, folder, QStringLiteral("index.html")))
+        return false;
+    if (openPage)
+        context.interaction().openInShell(folder + QStringLiteral("/index.html"));
+    return true;
+}
+
+} // namespace generator
