@@ -1,13 +1,16 @@
 #include "shell/tables/filemodules.h"
+#include "shell/tables/paradox_tablefile.h"
 
 namespace tables {
 
-// Placeholder until the Paradox module lands.
-void registerParadoxModule(sqlite3*) {}
-
-bool looksLikeParadox(const QByteArray&, qint64)
+void registerParadoxModule(sqlite3* db)
 {
-    return false;
+    registerTableFileModule(db, "paradox", &ParadoxTableFile::open);
+}
+
+bool looksLikeParadox(const QByteArray& head, qint64 fileSize)
+{
+    return ParadoxTableFile::looksLikeTable(head, fileSize);
 }
 
 } // namespace tables
