@@ -111,7 +111,7 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
     TableImport import(source, target, interaction);
     import.onHistory = [&](const QString& line) {
         // Every moved record would drown the errors and the summary.
-        if (!line.startsWith(QLatin1String("Pomyślnie")))
+        if (!line.startsWith(QStringLiteral("Pomyślnie")))
             out << line << '\n';
     };
     const auto outcome = import.run(positionalMapping(source, skippedSource), positionalMapping(target, skippedTarget),
