@@ -187,3 +187,255 @@ TEST_F(ParadoxFiles, AccentedLettersOfCodePage1252)
     EXPECT_EQ(s.select(QStringLiteral("SELECT AC, State, Cities FROM a WHERE rowid = 370"))[0],
               (QVector<QVariant>{QStringLiteral("989"), QStringLiteral("MI"), QStringLiteral("Saginaw")}));
 }
+
+namespace {
+
+// The sample country table without its key, so that it may be changed.
+QString unkeyedCountry(const QString& file)
+{
+    QByteArray bytes = testsupport::readFile(file);
+    bytes[0x04] = 2;                                 // file type: table without primary index
+    qToLittleEndian<quint16>(0, bytes.data() + 0x23); // key fields
+    testsupport::writeFile(file, bytes);
+    return file;
+}
+
+// Reads a table with pxlib alone, as another program would: alpha field i of every record.
+QStringList pxlibAlphaColumn(const QString& file, int field)
+{
+    QStringList values;
+    pxdoc_t* px = PX_new();
+    if (PX_open_file(px, QFile::encodeName(file).constData()) < 0) {
+        ADD_FAILURE() << "pxlib cannot open " << file.toStdString();
+        PX_delete(px);
+        return values;
+    }
+    pxfield_t* fields = PX_get_fields(px);
+    int offset = 0;
+    for (int i = 0; i < field; ++i)
+        offset += fields[i].px_flen;
+    QByteArray record(PX_get_recordsize(px), '\0');
+    for (int r = 0; r < PX_get_num_records(px); ++r) {
+        if (!PX_get_record(px, r, record.data())) {
+            ADD_FAILURE() << "pxlib cannot read record " << r;
+            break;
+        }
+        char* value = nullptr;
+        if (PX_get_data_alpha(px, record.data() + offset, fields[field].px_flen, &value) > 0 && value) {
+            values << QString::fromLatin1(value);
+            px->free(px, value);
+        } else {
+            values << QString();
+        }
+    }
+    PX_close(px);
+    PX_delete(px);
+    return values;
+}
+
+} // namespace
+
+TEST_F(ParadoxFiles, WritesEveryTypeAndReadsItBack)
+{
+    const QString file = makeWritableTable();
+    {
+        SqlSession s;
+        ASSERT_EQ(s.attach(QStringLiteral("w"), QStringLiteral("paradox"), file), QString());
+        const auto cols = s.columns(QStringLiteral("w"));
+        ASSERT_EQ(cols.size(), 12);
+        EXPECT_EQ(cols[0].second, QStringLiteral("CHAR(20)"));
+        EXPECT_EQ(cols[5].second, QStringLiteral("AUTOINC INTEGER READONLY"));
+        EXPECT_EQ(cols[11].second, QStringLiteral("BYTES BLOB(6)"));
+        EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM w")).toInt(), 0);
+
+        s.run(QStringLiteral("INSERT INTO w (Nazwa, Liczba, Kwota, Krotka, Dluga, Tak, Dzien, Godzina, Chwila, Bcd, Bajty) "
+                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+              {QStringLiteral("Żółta łódź"), -1.5, 1234.56, -32767, 2147483647, 1, QStringLiteral("2024-02-29"),
+               QStringLiteral("23:59:58"), QStringLiteral("1999-12-31 12:34:56"), -12.34, QByteArray("\x01\x00\x02", 3)});
+        s.run(QStringLiteral("INSERT INTO w (Nazwa, Liczba, Krotka, Tak) VALUES ('zero', 0, 0, 0)"));
+        s.run(QStringLiteral("INSERT INTO w (Nazwa) VALUES (NULL)"));
+        EXPECT_EQ(sqlite3_last_insert_rowid(s.db()), 3);
+    }
+    SqlSession s;
+    ASSERT_EQ(s.attach(QStringLiteral("w"), QStringLiteral("paradox"), file), QString());
+    const auto r = s.select(QStringLiteral("SELECT * FROM w"));
+    ASSERT_EQ(r.size(), 3);
+    const QVariant null;
+    EXPECT_EQ(r[0], (QVector<QVariant>{QStringLiteral("Żółta łódź"), -1.5, 1234.56, qint64(-32767), qint64(2147483647), qint64(1),
+                                       qint64(1), QStringLiteral("2024-02-29"), QStringLiteral("23:59:58"),
+                                       QStringLiteral("1999-12-31 12:34:56"), -12.34,
+                                       QVariant(QByteArray("\x01\x00\x02\x00\x00\x00", 6))}));
+    // Zero is a value, not an empty field; the counter goes on.
+    EXPECT_EQ(r[1], (QVector<QVariant>{QStringLiteral("zero"), 0.0, null, qint64(0), null, qint64(2), qint64(0), null, null,
+                                       null, null, null}));
+    EXPECT_EQ(r[2], (QVector<QVariant>{null, null, null, null, null, qint64(3), null, null, null, null, null, null}));
+
+    // pxlib, reading the file on its own, sees the same records.
+    pxdoc_t* px = PX_new();
+    ASSERT_GE(PX_open_file(px, QFile::encodeName(file).constData()), 0);
+    EXPECT_EQ(PX_get_num_records(px), 3);
+    EXPECT_EQ(px->px_head->px_autoinc, 3);
+    QByteArray record(PX_get_recordsize(px), '\0');
+    ASSERT_TRUE(PX_get_record(px, 0, record.data()));
+    double number = 0;
+    EXPECT_GT(PX_get_data_double(px, record.data() + 20, 8, &number), 0);
+    EXPECT_EQ(number, -1.5);
+    long date = 0;
+    EXPECT_GT(PX_get_data_long(px, record.data() + 20 + 8 + 8 + 2 + 4 + 4 + 1, 4, &date), 0);
+    char* text = PX_date2string(px, date, "Y-m-d");
+    EXPECT_STREQ(text, "2024-02-29");
+    px->free(px, text);
+    PX_close(px);
+    PX_delete(px);
+}
+
+TEST_F(ParadoxFiles, InsertsFillBlocksAndDeletesKeepRowNumbers)
+{
+    const QString file = unkeyedCountry(copy(QStringLiteral("country.db")));
+    QStringList expected = pxlibAlphaColumn(file, 0);
+    ASSERT_EQ(expected.size(), 18);
+    {
+        SqlSession s;
+        ASSERT_EQ(s.attach(QStringLiteral("c"), QStringLiteral("paradox"), file), QString());
+        EXPECT_EQ(s.columns(QStringLiteral("c"))[0].second, QStringLiteral("CHAR(24)"));
+        s.run(QStringLiteral("UPDATE c SET Capital = 'Brasília' WHERE Name = 'Brazil'"));
+        // 23 records fit a 2 KB block: these spill into two new blocks.
+        for (int i = 1; i <= 30; ++i) {
+            const QString name = QStringLiteral("Kraj %1").arg(i);
+            s.run(QStringLiteral("INSERT INTO c (Name, Area) VALUES (?, ?)"), {name, i * 1000.0});
+            expected << name;
+        }
+        EXPECT_EQ(s.value(QStringLiteral("SELECT rowid FROM c WHERE Name = 'Kraj 30'")).toLongLong(), 48);
+        // Delete from the middle of a block, then a whole block (records 24..46 live in the second one).
+        s.run(QStringLiteral("DELETE FROM c WHERE rowid IN (2, 5)"));
+        s.run(QStringLiteral("DELETE FROM c WHERE rowid BETWEEN 24 AND 46"));
+        EXPECT_EQ(s.value(QStringLiteral("SELECT Name FROM c WHERE rowid = 3")).toString(), expected[2]);
+        EXPECT_EQ(s.value(QStringLiteral("SELECT Name FROM c WHERE rowid = 47")).toString(), QStringLiteral("Kraj 29"));
+        EXPECT_TRUE(s.select(QStringLiteral("SELECT * FROM c WHERE rowid = 5")).isEmpty());
+        s.run(QStringLiteral("UPDATE c SET Population = 1 WHERE rowid = 48"));
+        s.run(QStringLiteral("INSERT INTO c (Name) VALUES ('Ostatni')"));
+        EXPECT_EQ(sqlite3_last_insert_rowid(s.db()), 49);
+    }
+    for (int i = 45; i >= 23; --i)
+        expected.removeAt(i);
+    expected.removeAt(4);
+    expected.removeAt(1);
+    expected << QStringLiteral("Ostatni");
+    EXPECT_EQ(pxlibAlphaColumn(file, 0), expected);
+
+    SqlSession s;
+    ASSERT_EQ(s.attach(QStringLiteral("c"), QStringLiteral("paradox"), file), QString());
+    QStringList names;
+    for (const auto& r : s.select(QStringLiteral("SELECT Name FROM c")))
+        names << r[0].toString();
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(s.value(QStringLiteral("SELECT Capital FROM c WHERE Name = 'Brazil'")).toString(), QStringLiteral("Brasília"));
+    EXPECT_EQ(s.value(QStringLiteral("SELECT Population FROM c WHERE Name = 'Kraj 30'")).toDouble(), 1.0);
+    // The emptied block went to the free list; the file did not grow for the last record.
+    const QByteArray bytes = testsupport::readFile(file);
+    EXPECT_EQ(qFromLittleEndian<quint16>(bytes.constData() + 0x4D), 2);
+    EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 0x06), quint32(expected.size()));
+}
+
+TEST_F(ParadoxFiles, RefusedValuesLeaveTheFileAsItWas)
+{
+    const QString file = makeWritableTable();
+    SqlSession s;
+    ASSERT_EQ(s.attach(QStringLiteral("w"), QStringLiteral("paradox"), file), QString());
+    s.run(QStringLiteral("INSERT INTO w (Nazwa) VALUES ('pierwszy')"));
+    const QByteArray before = testsupport::readFile(file);
+    const struct {
+        const char* sql;
+        const char* expected;
+    } cases[] = {
+        {"UPDATE w SET Nazwa = 'Жук' WHERE rowid = 1", "field Nazwa: the character \"Ж\" cannot be stored in the code page CP1250"},
+        {"INSERT INTO w (Nazwa) VALUES ('twenty-one characters')", "field Nazwa: the text is 21 bytes long, the field holds 20"},
+        {"UPDATE w SET Krotka = 40000 WHERE rowid = 1", "field Krotka: 40000 is out of the range"},
+        {"UPDATE w SET Licznik = 7 WHERE rowid = 1", "field Licznik: an auto-increment field"},
+        {"UPDATE w SET Dzien = '31.12.2024' WHERE rowid = 1", "field Dzien: \"31.12.2024\" is not a date"},
+        {"UPDATE w SET Godzina = '25:00' WHERE rowid = 1", "field Godzina"},
+        {"UPDATE w SET Tak = 'maybe' WHERE rowid = 1", "field Tak: \"maybe\" is not a logical value"},
+        {"UPDATE w SET Bajty = X'00112233445566' WHERE rowid = 1", "field Bajty: 7 bytes do not fit"},
+        {"DELETE FROM w WHERE rowid = 2", ""},
+    };
+    for (const auto& c : cases) {
+        const QString error = s.tryRun(QString::fromUtf8(c.sql));
+        if (*c.expected) {
+            EXPECT_TRUE(error.contains(QString::fromUtf8(c.expected))) << c.sql << " -> " << error.toStdString();
+            EXPECT_TRUE(error.contains(QStringLiteral("wszystko.db"))) << error.toStdString();
+        }
+    }
+    EXPECT_EQ(testsupport::readFile(file), before);
+}
+
+TEST_F(ParadoxFiles, TablesThatCannotBeChangedSafelyOpenReadOnly)
+{
+    // Blob fields: the .MB file is not written here.
+    QString file = copy(QStringLiteral("biolife.db"));
+    QByteArray bytes = testsupport::readFile(file);
+    bytes[0x04] = 2;
+    qToLittleEndian<quint16>(0, bytes.data() + 0x23);
+    testsupport::writeFile(file, bytes);
+    SqlSession s;
+    ASSERT_EQ(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), file), QString());
+    QString error = s.tryRun(QStringLiteral("DELETE FROM b WHERE rowid = 1"));
+    EXPECT_TRUE(error.contains(QStringLiteral("memo or blob fields"))) << error.toStdString();
+
+    // A secondary index beside the table.
+    file = unkeyedCountry(copy(QStringLiteral("country.db")));
+    testsupport::writeFile(path(QStringLiteral("country.X02")), QByteArray(2048, '\0'));
+    ASSERT_EQ(s.attach(QStringLiteral("c"), QStringLiteral("paradox"), file), QString());
+    error = s.tryRun(QStringLiteral("UPDATE c SET Name = 'x' WHERE rowid = 1"));
+    EXPECT_TRUE(error.contains(QStringLiteral("secondary indexes (country.X02)"))) << error.toStdString();
+    EXPECT_EQ(s.value(QStringLiteral("SELECT Name FROM c WHERE rowid = 1")).toString(), QStringLiteral("Argentina"));
+}
+
+TEST_F(ParadoxFiles, DamagedFilesGiveClearErrors)
+{
+    const QByteArray good = testsupport::readFile(copy(QStringLiteral("ORDERS.DB")));
+    const auto patched = [&](int at, QByteArray with) {
+        QByteArray b = good;
+        b.replace(at, with.size(), with);
+        return b;
+    };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* expected;
+    } cases[] = {
+        {"empty", QByteArray(), "too short"},
+        {"header cut", good.left(1000), "truncated"},
+        {"last block cut", good.left(good.size() - 100), "truncated"},
+        {"index file", patched(0x04, QByteArray(1, '\1')), "not a Paradox table"},
+        {"record size", patched(0x00, QByteArray("\x48\x00", 2)), "damaged"},
+        {"field type", patched(0x78, QByteArray(1, '\x33')), "damaged"},
+        {"field count", patched(0x21, QByteArray("\xF0\x00", 2)), "damaged"},
+        {"block loop", patched(2048 + 4096, QByteArray("\x02\x00", 2)), "chain of data blocks is damaged"},
+        {"block beyond file", patched(0x0E, QByteArray("\x40\x00", 2)), "chain of data blocks is damaged"},
+        {"block fill", patched(2048 + 4, QByteArray("\xF0\x0F", 2)), "block 1 is damaged"},
+    };
+    for (const auto& c : cases) {
+        const QString file = path(QStringLiteral("bad.db"));
+        testsupport::writeFile(file, c.bytes);
+        SqlSession s;
+        const QString error = s.attach(QStringLiteral("t"), QStringLiteral("paradox"), file);
+        EXPECT_TRUE(error.contains(QString::fromLatin1(c.expected))) << c.name << ": " << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("bad.db"))) << c.name << ": " << error.toStdString();
+    }
+
+    // Blob file missing, or cut short: a clear word about the .MB file.
+    const QString file = copy(QStringLiteral("biolife.db"));
+    const QByteArray blobs = testsupport::readFile(path(QStringLiteral("biolife.mb")));
+    QFile::remove(path(QStringLiteral("biolife.mb")));
+    {
+        SqlSession s;
+        EXPECT_TRUE(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), file).contains(QStringLiteral("blob file (biolife.MB)")));
+    }
+    testsupport::writeFile(path(QStringLiteral("biolife.mb")), blobs.left(300000));
+    SqlSession s;
+    ASSERT_EQ(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), file), QString());
+    EXPECT_EQ(s.value(QStringLiteral("SELECT length(Notes) FROM b WHERE rowid = 1")).toInt(), 701);
+    const QString error = s.tryRun(QStringLiteral("SELECT Graphic FROM b"));
+    EXPECT_TRUE(error.contains(QStringLiteral("biolife.mb"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("field Graphic"))) << error.toStdString();
+}

@@ -229,10 +229,17 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& optio
         f.field.modifiable = m_readOnlyReason.isEmpty() && f.type != pxfAutoInc;
 }
 
-ParadoxTableFile::~ParadoxTableFile()
+ParadoxTableFile::~ParadoxTableFile() = default;
+
+ParadoxTableFile::PxlibDocument::~PxlibDocument()
 {
-    if (m_px)
-        PX_delete(m_px);
+    if (document) {
+        if (file)
+            PX_close(document);
+        PX_delete(document);
+    }
+    if (file)
+        std::fclose(file);
 }
 
 void ParadoxTableFile::fail(const QString& what) const
@@ -374,18 +381,17 @@ void ParadoxTableFile::walkBlocks()
 void ParadoxTableFile::openWithPxlib()
 {
     // pxlib reads the header once more; a table it cannot read is not opened here either.
-    QString pxError;
-    m_px = PX_new3(pxErrorHandler, nullptr, nullptr, nullptr, &pxError);
+    m_pxlib.document = m_px = PX_new3(pxErrorHandler, nullptr, nullptr, nullptr, &m_pxError);
     if (!m_px)
         fail(QStringLiteral("the Paradox library cannot start"));
-    FILE* fp = std::fopen(QFile::encodeName(m_path).constData(), "rb");
+    std::FILE* fp = std::fopen(QFile::encodeName(m_path).constData(), "rb");
     if (!fp)
         fail(QStringLiteral("the file cannot be opened"));
     if (PX_open_fp(m_px, fp) < 0) {
         std::fclose(fp);
-        fail(pxError.isEmpty() ? QStringLiteral("the Paradox library cannot read the header") : pxError);
+        fail(m_pxError.isEmpty() ? QStringLiteral("the Paradox library cannot read the header") : m_pxError);
     }
-    m_px->px_close_fp = px_true; // pxlib closes the file with the document
+    m_pxlib.file = fp;
     if (PX_get_num_fields(m_px) != m_fields.size() || PX_get_recordsize(m_px) != m_recordSize)
         fail(QStringLiteral("the header is damaged (the Paradox library reads another field list)"));
     if (m_px->px_head->px_encryption != 0)

@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <cstdio>
+
 #include <memory>
 
 struct px_doc;
@@ -68,7 +70,14 @@ private:
 
     QString m_path;
     QFile m_file;
+    struct PxlibDocument {
+        px_doc* document = nullptr;
+        std::FILE* file = nullptr;
+        ~PxlibDocument();
+    };
+    PxlibDocument m_pxlib; // released also when the constructor fails
     px_doc* m_px = nullptr;
+    QString m_pxError; // pxlib's last complaint
     std::shared_ptr<const CodePage> m_codePage;
     std::unique_ptr<ParadoxBlobFile> m_blobs;
     QVector<FieldInfo> m_fields;
