@@ -48,6 +48,13 @@ int acceptWithin(int listener, int ms)
 
 } // namespace
 
+int unusedLocalPort()
+{
+    int port = 0;
+    ::close(listenLocal(&port));
+    return port;
+}
+
 RealFtpServer::RealFtpServer(const QString& user, const QString& password)
 {
     const QString script = QStringLiteral(KAL_SOURCE_DIR "/tests/publish/ftpserver.py");

@@ -13,6 +13,9 @@
 #include <string>
 #include <thread>
 
+// A local port nobody listens on (bound by the system, then released).
+int unusedLocalPort();
+
 // pyftpdlib on 127.0.0.1 with a temporary home folder.
 class RealFtpServer {
 public:

@@ -38,22 +38,6 @@ protected:
         return path;
     }
 
-    // A port on which nobody listens.
-    static int closedPort()
-    {
-        int port = 0;
-        FakeFtpServer probe([](FakeFtpSession&) {});
-        port = probe.port();
-        FtpClient knock;  // lets the probe's thread finish at once
-        knock.Host = QStringLiteral("127.0.0.1");
-        knock.Port = port;
-        try {
-            knock.connectAndLogin();
-        } catch (const std::exception&) {
-        }
-        return port;
-    }
-
     FtpClient client;
     QTemporaryDir dir;
     QStringList events;
@@ -261,7 +245,7 @@ TEST_F(FtpClientTest, EndOfTransferReplies)
 TEST_F(FtpClientTest, FailedDataConnectionReadsTheOwedRepliesSoLaterCommandsStayInStep)
 {
     const QString path = localFile("data");
-    const int deadPort = closedPort();
+    const int deadPort = unusedLocalPort();
     FakeFtpServer server([&](FakeFtpSession& s) {
         s.login();
         s.expect("PASV");
@@ -328,7 +312,7 @@ TEST_F(FtpClientTest, ServerThatStopsAnsweringTimesOutAndLaterWorkFailsAtOnce)
 {
     network::setInactivityLimit(300ms);
     const QString path = localFile("data");
-    const int deadPort = closedPort();
+    const int deadPort = unusedLocalPort();
     FakeFtpServer server([&](FakeFtpSession& s) {
         s.login();
         s.expect("PASV");
@@ -391,7 +375,7 @@ TEST_F(FtpClientTest, ControlConnectionDroppedInTheMiddle)
 
 TEST_F(FtpClientTest, NetworkFailuresBeforeLogin)
 {
-    client.Port = closedPort();
+    client.Port = unusedLocalPort();
     try {
         client.connectAndLogin();
         FAIL();

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTime>
+#include <functional>
+
+class FtpClient;
+class Interaction;
+struct FtpSettings;
+
+// Sending the generated shop to the merchant's FTP server: the check of the FTP settings that runs before
+// generation, and the upload routine the generation driver calls at its end.
+
+// Name of the remote folder, relative to where the login places the user; pictures go to its "img".
+inline const QString kRemoteShopFolder = QStringLiteral("Kalmenor");
+
+// Shows the message of the first empty field (host, port, user, password) and returns false; true when
+// all are filled (blanks count as filled).
+bool checkFtpSettings(const FtpSettings& ftp, Interaction& interaction);
+
+// What the step panel, the status bar and the report area are told during the upload. Every member may be
+// left unset except appendReport.
+struct UploadCallbacks {
+    std::function<void(const QString& line)> appendReport;
+    std::function<void(const QString& text)> showStatus;
+    // The control connection is open: mark step 3 ("3. Sending store to FTP").
+    std::function<void()> connected;
+    // The list shows this folder's files (the publishing folder, then its img subfolder).
+    std::function<void(const QString& folder, const QStringList& files)> showFolder;
+    std::function<void(int maximum)> progressMaximum;
+    // About to send files[index] of the folder shown; progress is the bar's new value.
+    std::function<void(int index, int progress)> fileStarting;
+    // The file was sent (ok) or not (message says why); a point to let the window repaint.
+    std::function<void(const QString& fileName, bool ok, const QString& message)> fileFinished;
+};
+
+struct UploadResult {
+    bool connected = false;  // the port was a number and connecting and logging in succeeded
+    int filesSent = 0;
+    int filesFailed = 0;
+    bool succeeded() const { return connected && filesFailed == 0; }
+};
+
+// The upload routine: connects with the FTP settings, creates the remote folders, sends every file of
+// publishFolder and of its img subfolder with one report line each, disconnects and appends the start,
+// end and elapsed time lines (startTime was recorded when the whole command began). A port that is not a
+// number, or a failed connection or login, is shown with interaction.error() and ends the routine with no
+// files sent and no time lines. The client's notifications are bound for the run only.
+UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, const QTime& startTime,
+                        FtpClient& client, const UploadCallbacks& callbacks, Interaction& interaction);
+
+// The ordinary files of a folder as the upload sends them: no folders, no hidden files, names in
+// alphabetical order regardless of case.
+QStringList uploadFileList(const QString& folder);
+
+// A time of day in the locale's long time format, without a time-zone name.
+QString reportTimeText(const QTime& time);
+// end - start; a run that crosses midnight adds 24 hours instead of going negative.
+QTime elapsedTime(const QTime& start, const QTime& end);
+
+// "Save report": asks for a file name (raport.txt) and writes every line, one per line. Returns false when
+// the user cancelled; raises AppError when the file cannot be written.
+bool saveReport(const QStringList& reportLines, Interaction& interaction);
+
+// Command line: the remembered password when there is one, else $KALMENOR_FTP_PASSWORD.
+FtpSettings withCommandLinePassword(FtpSettings ftp);
+// Command line exit status: 0 all sent, 1 some file failed, 2 no connection (or no valid port).
+int uploadExitStatus(const UploadResult& result);

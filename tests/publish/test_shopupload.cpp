@@ -1,0 +1,311 @@
+// The upload of the generated shop: settings check, both passes with their report lines, progress,
+// failures per file, time lines and the saved report.
+#include "fakeinteraction.h"
+#include "ftptestservers.h"
+#include "publish/ftpclient.h"
+#include "publish/inactivitylimit.h"
+#include "publish/shopupload.h"
+#include "shell/settings.h"
+#include "shell/textfile.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Records everything the upload tells the window.
+struct Recorder {
+    QStringList report;
+    QStringList statuses;
+    QStringList folders;
+    int connectedCount = 0;
+    int maximum = -1;
+    int progress = 0;
+    QStringList failures;
+
+    UploadCallbacks callbacks()
+    {
+        UploadCallbacks c;
+        c.appendReport = [this](const QString& line) { report << line; };
+        c.showStatus = [this](const QString& text) { statuses << text; };
+        c.connected = [this] { ++connectedCount; };
+        c.showFolder = [this](const QString& folder, const QStringList&) { folders << QDir(folder).dirName(); };
+        c.progressMaximum = [this](int m) { maximum = m; };
+        c.fileStarting = [this](int, int p) { progress = p; };
+        c.fileFinished = [this](const QString& name, bool ok, const QString& message) {
+            if (!ok)
+                failures << name + QStringLiteral(": ") + message;
+        };
+        return c;
+    }
+    // The report without its three time lines.
+    QStringList withoutTimes() const { return report.mid(0, report.size() - 3); }
+};
+
+class ShopUploadBase : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        network::setInactivityLimit(10s);
+        ftp.host = QStringLiteral("127.0.0.1");
+        ftp.user = QStringLiteral("kupiec");
+        ftp.password = QStringLiteral("tajne");
+        shop = local.filePath(QStringLiteral("Kalmenor"));
+    }
+    void TearDown() override { network::setInactivityLimit(network::kDefaultInactivityLimit); }
+
+    void writeShop(bool withPictures = true)
+    {
+        testsupport::writeFile(shop + QStringLiteral("/index.html"), "<frameset></frameset>");
+        testsupport::writeFile(shop + QStringLiteral("/ID000000001K.html"), QByteArray(70000, 'k'));
+        testsupport::writeFile(shop + QStringLiteral("/color.css"), ".navig {background-color:#FFFFFF;}");
+        testsupport::writeFile(shop + QStringLiteral("/Sk.js"), "function add(){}");
+        testsupport::writeFile(shop + QStringLiteral("/.hidden"), "not sent");
+        QDir(shop).mkpath(QStringLiteral("img"));
+        QDir(shop).mkpath(QStringLiteral("sub"));
+        if (withPictures) {
+            QByteArray jpeg(123457, '\0');
+            for (int i = 0; i < jpeg.size(); ++i)
+                jpeg[i] = char(i % 251);
+            testsupport::writeFile(shop + QStringLiteral("/img/b.jpg"), jpeg);
+            testsupport::writeFile(shop + QStringLiteral("/img/A.gif"), "GIF89a");
+        }
+    }
+
+    FtpSettings ftp;
+    QTemporaryDir local;
+    QString shop;
+    FakeInteraction interaction;
+    FtpClient client;
+    Recorder recorder;
+};
+
+class ShopUploadTest : public ShopUploadBase, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        ShopUploadBase::SetUp();
+        ftp.passive = GetParam();
+    }
+};
+
+TEST_P(ShopUploadTest, SendsBothFoldersWithReportLinesAndProgress)
+{
+    RealFtpServer server;
+    ASSERT_TRUE(server.started()) << server.startError().toStdString();
+    ftp.port = QString::number(server.port());
+    writeShop();
+    QDir(server.home()).mkdir(QStringLiteral("Kalmenor"));  // left from an earlier upload
+
+    const UploadResult result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(result.filesSent, 6);
+    EXPECT_EQ(uploadExitStatus(result), 0);
+    EXPECT_TRUE(interaction.errors.isEmpty()) << interaction.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(recorder.withoutTimes(),
+              (QStringList{QStringLiteral("Connected with FTP serwer"),
+                           QStringLiteral("color.css file was successfuly upload"),
+                           QStringLiteral("ID000000001K.html file was successfuly upload"),
+                           QStringLiteral("index.html file was successfuly upload"),
+                           QStringLiteral("Sk.js file was successfuly upload"),
+                           QStringLiteral("A.gif plik pomyślnie przesłany"),
+                           QStringLiteral("b.jpg plik pomyślnie przesłany"),
+                           QStringLiteral("Disconnected")}));
+    EXPECT_TRUE(recorder.report.at(recorder.report.size() - 3).startsWith(QStringLiteral("Start task ")));
+    EXPECT_TRUE(recorder.report.at(recorder.report.size() - 2).startsWith(QStringLiteral("End task ")));
+    EXPECT_TRUE(recorder.report.last().startsWith(QStringLiteral("Time 00:00:")));
+    EXPECT_EQ(recorder.maximum, 6);
+    EXPECT_EQ(recorder.progress, 6);
+    EXPECT_EQ(recorder.connectedCount, 1);
+    EXPECT_EQ(recorder.folders, (QStringList{QStringLiteral("Kalmenor"), QStringLiteral("img")}));
+    EXPECT_EQ(recorder.statuses.value(0), QStringLiteral("Connecting to 127.0.0.1."));
+    EXPECT_EQ(recorder.statuses.last(), QStringLiteral("Disconnected"));
+
+    // Every local file arrived byte for byte, and nothing else.
+    const QString remote = server.home() + QStringLiteral("/Kalmenor");
+    for (const QString& folder : {QString(), QStringLiteral("/img")}) {
+        const QStringList localFiles = uploadFileList(shop + folder);
+        EXPECT_EQ(QDir(remote + folder).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase),
+                  localFiles);
+        for (const QString& name : localFiles)
+            EXPECT_EQ(testsupport::readFile(remote + folder + QLatin1Char('/') + name),
+                      testsupport::readFile(shop + folder + QLatin1Char('/') + name))
+                << name.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(remote + QStringLiteral("/sub")));
+}
+
+TEST_P(ShopUploadTest, EmptyPictureFolderIsStillCreated)
+{
+    RealFtpServer server;
+    ASSERT_TRUE(server.started());
+    ftp.port = QString::number(server.port());
+    writeShop(false);
+    const UploadResult result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(recorder.maximum, 4);
+    EXPECT_TRUE(QFileInfo(server.home() + QStringLiteral("/Kalmenor/img")).isDir());
+    EXPECT_EQ(recorder.withoutTimes().filter(QStringLiteral("plik")), QStringList());
+}
+
+TEST_P(ShopUploadTest, WrongPasswordShowsTheServerLineAndSendsNothing)
+{
+    RealFtpServer server;
+    ASSERT_TRUE(server.started());
+    ftp.port = QString::number(server.port());
+    ftp.password = QStringLiteral("zle");
+    writeShop();
+    const UploadResult result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+    EXPECT_FALSE(result.connected);
+    EXPECT_EQ(uploadExitStatus(result), 2);
+    ASSERT_EQ(interaction.errors.size(), 1);
+    EXPECT_TRUE(interaction.errors[0].startsWith(QStringLiteral("530 ")));
+    // Connected, then dropped; no file lines, no time lines.
+    EXPECT_EQ(recorder.report, (QStringList{QStringLiteral("Connected with FTP serwer"), QStringLiteral("Disconnected")}));
+    EXPECT_FALSE(QFileInfo::exists(server.home() + QStringLiteral("/Kalmenor")));
+}
+
+INSTANTIATE_TEST_SUITE_P(PassiveAndActive, ShopUploadTest, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Passive" : "Active"; });
+
+class ShopUploadFaultTest : public ShopUploadBase {};
+
+TEST_F(ShopUploadFaultTest, NoServerBadPortAndUnknownHost)
+{
+    writeShop();
+    // Nobody listens on the port: the system's refusal, nothing else.
+    ftp.port = QString::number(unusedLocalPort());
+    UploadResult result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+    EXPECT_FALSE(result.connected);
+    ASSERT_EQ(interaction.errors.size(), 1);
+    EXPECT_TRUE(interaction.errors[0].startsWith(QStringLiteral("Socket Error # 111\r\n"))) << interaction.errors[0].toStdString();
+    EXPECT_TRUE(recorder.report.isEmpty());
+
+    ftp.port = QStringLiteral("21a");
+    result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+    EXPECT_EQ(uploadExitStatus(result), 2);
+    EXPECT_EQ(interaction.errors.value(1), QStringLiteral("'21a' is not a valid integer value"));
+
+    ftp.port = QStringLiteral("21");
+    ftp.host = QStringLiteral("no-such-host.invalid");
+    recorder.statuses.clear();
+    result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+    EXPECT_FALSE(result.connected);
+    EXPECT_TRUE(interaction.errors.value(2).startsWith(QStringLiteral("Socket Error # ")));
+    EXPECT_EQ(recorder.statuses.value(0), QStringLiteral("Resolving hostname no-such-host.invalid."));
+    EXPECT_TRUE(recorder.report.isEmpty());
+}
+
+TEST_F(ShopUploadFaultTest, ConnectionLostInTheMiddleFailsEveryFollowingFile)
+{
+    writeShop();
+    FakeFtpServer server([](FakeFtpSession& s) {
+        s.login();
+        s.expect("MKD Kalmenor");
+        s.reply("550 Kalmenor: File exists");
+        s.expect("PASV");
+        s.reply(s.openPassive());
+        s.expect("STOR Kalmenor/color.css");
+        s.reply("150 go");
+        s.receiveData();
+        s.reply("226 ok");
+        s.expect("PASV");
+        s.closeControl();
+    });
+    ftp.port = QString::number(server.port());
+    ftp.passive = true;
+    const UploadResult result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+    server.join();
+    EXPECT_EQ(server.failure(), "");
+    EXPECT_EQ(result.filesSent, 1);
+    EXPECT_EQ(result.filesFailed, 5);
+    EXPECT_EQ(uploadExitStatus(result), 1);
+    EXPECT_EQ(recorder.withoutTimes(),
+              (QStringList{QStringLiteral("Connected with FTP serwer"),
+                           QStringLiteral("color.css file was successfuly upload"),
+                           QStringLiteral("Disconnected"),
+                           QStringLiteral("ID000000001K.html error during sending file"),
+                           QStringLiteral("index.html error during sending file"),
+                           QStringLiteral("Sk.js error during sending file"),
+                           QStringLiteral("A.gif błąd przesyłania pliku"),
+                           QStringLiteral("b.jpg błąd przesyłania pliku")}));
+    EXPECT_EQ(recorder.failures.size(), 5);
+    EXPECT_EQ(recorder.progress, 6);
+}
+
+TEST(FtpSettingsCheck, FirstEmptyFieldWins)
+{
+    FtpSettings ftp;
+    ftp.host = QStringLiteral("ftp.example.pl");
+    ftp.port = QStringLiteral("21");
+    ftp.user = QStringLiteral("   ");  // blanks count as filled
+    ftp.password = QStringLiteral("x");
+    FakeInteraction interaction;
+    EXPECT_TRUE(checkFtpSettings(ftp, interaction));
+    EXPECT_TRUE(interaction.messages.isEmpty());
+
+    struct Case {
+        QString FtpSettings::*field;
+        const char* message;
+    } cases[] = {
+        {&FtpSettings::host, "Please fill Host name - (Options/FTP page)"},
+        {&FtpSettings::port, "Please fill Port value, default value is 21 - (Options/FTP page)"},
+        {&FtpSettings::user, "Please fill User ID  - (Options/FTP page)"},
+        {&FtpSettings::password, "Please fill Password - (Options/FTP page)"},
+    };
+    FtpSettings empty;
+    empty.port.clear();
+    for (const Case& c : cases) {
+        FtpSettings missing = ftp;
+        missing.*c.field = QString();
+        FakeInteraction one;
+        EXPECT_FALSE(checkFtpSettings(missing, one));
+        EXPECT_EQ(one.messages, QStringList{QString::fromLatin1(c.message)});
+    }
+    FakeInteraction all;
+    EXPECT_FALSE(checkFtpSettings(empty, all));
+    EXPECT_EQ(all.messages, QStringList{QStringLiteral("Please fill Host name - (Options/FTP page)")});
+}
+
+TEST(UploadTimes, LongTimeFormatAndRunsAcrossMidnight)
+{
+    EXPECT_EQ(reportTimeText(QTime(9, 5, 7)), QStringLiteral("09:05:07"));
+    EXPECT_EQ(elapsedTime(QTime(10, 0, 0), QTime(10, 2, 5)), QTime(0, 2, 5));
+    EXPECT_EQ(elapsedTime(QTime(23, 59, 50), QTime(0, 0, 20)), QTime(0, 0, 30));
+    EXPECT_EQ(elapsedTime(QTime(12, 0, 0), QTime(12, 0, 0)), QTime(0, 0, 0));
+}
+
+TEST(SaveReport, WritesEveryLineOrNothingWhenCancelled)
+{
+    QTemporaryDir dir;
+    FakeInteraction interaction;
+    const QStringList lines = {QStringLiteral("Generate web shop to the directory /x"), QString(),
+                               QStringLiteral("b.jpg plik pomyślnie przesłany")};
+    EXPECT_FALSE(saveReport(lines, interaction));
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+
+    interaction.files.push_back(dir.filePath(QStringLiteral("raport")));
+    EXPECT_TRUE(saveReport(lines, interaction));
+    const QByteArray bytes = testsupport::readFile(dir.filePath(QStringLiteral("raport.txt")));
+    EXPECT_TRUE(bytes.startsWith("Generate web shop to the directory /x\r\n\r\nb.jpg plik"));
+    EXPECT_EQ(textfile::readLines(dir.filePath(QStringLiteral("raport.txt"))), lines);
+}
+
+TEST(CommandLinePassword, RememberedPasswordFirstThenEnvironment)
+{
+    qputenv("KALMENOR_FTP_PASSWORD", "zmiennej");
+    FtpSettings ftp;
+    EXPECT_EQ(withCommandLinePassword(ftp).password, QStringLiteral("zmiennej"));
+    ftp.password = QStringLiteral("zapamietane");
+    EXPECT_EQ(withCommandLinePassword(ftp).password, QStringLiteral("zapamietane"));
+    qunsetenv("KALMENOR_FTP_PASSWORD");
+    EXPECT_EQ(withCommandLinePassword(FtpSettings{}).password, QString());
+}
+
+} // namespace
