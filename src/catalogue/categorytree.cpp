@@ -111,6 +111,20 @@ void CategoryTree::walk(const std::function<void(TreeNode&)>& visit) const
     }
 }
 
+void CategoryTree::walkWithDepth(const std::function<void(TreeNode&, int depth)>& visit) const
+{
+    std::vector<std::pair<TreeNode*, int>> stack;
+    for (int i = m_root->childCount() - 1; i >= 0; --i)
+        stack.emplace_back(m_root->child(i), 0);
+    while (!stack.empty()) {
+        auto [n, depth] = stack.back();
+        stack.pop_back();
+        visit(*n, depth);
+        for (int i = n->childCount() - 1; i >= 0; --i)
+            stack.emplace_back(n->child(i), depth + 1);
+    }
+}
+
 std::vector<TreeNode*> CategoryTree::nodesInOrder() const
 {
     std::vector<TreeNode*> out;
@@ -247,7 +261,7 @@ void CategoryTree::sort()
 QStringList CategoryTree::toLines() const
 {
     QStringList lines;
-    walk([&lines](TreeNode& n) { lines << QString(n.depth(), QLatin1Char('\t')) + n.text(); });
+    walkWithDepth([&lines](TreeNode& n, int depth) { lines << QString(depth, QLatin1Char('\t')) + n.text(); });
     return lines;
 }
 

@@ -98,6 +98,7 @@ public:
 
     // Every node in depth-first order (a node, its children, then its next sibling).
     void walk(const std::function<void(TreeNode&)>& visit) const;
+    void walkWithDepth(const std::function<void(TreeNode&, int depth)>& visit) const;
     std::vector<TreeNode*> nodesInOrder() const;
     // Position of a node in that order, from 0; -1 when it is not in this tree.
     int indexInOrder(const TreeNode* node) const;
