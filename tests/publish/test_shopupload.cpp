@@ -5,6 +5,7 @@
 #include "publish/ftpclient.h"
 #include "publish/inactivitylimit.h"
 #include "publish/shopupload.h"
+#include "publish/uploadcommand.h"
 #include "shell/settings.h"
 #include "shell/textfile.h"
 #include "testsupport.h"
@@ -306,6 +307,50 @@ TEST(CommandLinePassword, RememberedPasswordFirstThenEnvironment)
     EXPECT_EQ(withCommandLinePassword(ftp).password, QStringLiteral("zapamietane"));
     qunsetenv("KALMENOR_FTP_PASSWORD");
     EXPECT_EQ(withCommandLinePassword(FtpSettings{}).password, QString());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ShopUploadFaultTest, CommandLineUploadPrintsTheReportAndTellsTheOutcome)
+{
+    RealFtpServer server;
+    ASSERT_TRUE(server.started());
+    ftp.port = QString::number(server.port());
+    ftp.password.clear();  // not remembered: the environment gives it
+    qputenv("KALMENOR_FTP_PASSWORD", "tajne");
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    int generations = 0;
+    auto generate = [&](const std::function<void()>& upload) {
+        ++generations;
+        writeShop();
+        upload();
+        return true;
+    };
+    EXPECT_EQ(uploadShopCommand(ftp, shop, generate, out, err, interaction), 0);
+    EXPECT_TRUE(outText.contains(QStringLiteral("index.html file was successfuly upload\n")));
+    EXPECT_TRUE(outText.contains(QStringLiteral("\nTime ")));
+    EXPECT_TRUE(errText.isEmpty()) << errText.toStdString();
+
+    // Pictures the server cannot store (a file stands where their folder was): exit status 1, reasons on err.
+    QDir(server.home()).rename(QStringLiteral("Kalmenor/img"), QStringLiteral("moved"));
+    testsupport::writeFile(server.home() + QStringLiteral("/Kalmenor/img"), "a file where the folder was");
+    outText.clear();
+    EXPECT_EQ(uploadShopCommand(ftp, shop, generate, out, err, interaction), 1);
+    EXPECT_TRUE(outText.contains(QStringLiteral("b.jpg błąd przesyłania pliku"))) << outText.toStdString();
+    EXPECT_TRUE(errText.startsWith(QStringLiteral("A.gif: "))) << errText.toStdString();
+
+    // Incomplete settings: the message, no generation.
+    qunsetenv("KALMENOR_FTP_PASSWORD");
+    EXPECT_EQ(uploadShopCommand(ftp, shop, generate, out, err, interaction), 2);
+    EXPECT_EQ(interaction.messages.last(), QStringLiteral("Please fill Password - (Options/FTP page)"));
+    EXPECT_EQ(generations, 2);
+
+    // Generation that fails never uploads.
+    ftp.password = QStringLiteral("tajne");
+    EXPECT_EQ(uploadShopCommand(ftp, shop, [](const std::function<void()>&) { return false; }, out, err, interaction), 1);
 }
 
 } // namespace
