@@ -1,0 +1,109 @@
+#include "catalogue/pictures.h"
+#include "shell/error.h"
+#include "testsupport.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace catalogue;
+
+namespace {
+
+QImage sample(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(QColor(200, 30, 30));
+    return image;
+}
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+} // namespace
+
+TEST(Pictures, JpegRoundTripThroughLibjpegAndScaledThumbnails)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("IDM.jpg"));
+    testsupport::writeFile(path, pictures::encodeJpeg(sample(800, 400)));
+    EXPECT_TRUE(pictures::looksLikeJpeg(testsupport::readFile(path)));
+    EXPECT_TRUE(pictures::isPicture(path));
+    const QImage full = pictures::load(path);
+    EXPECT_EQ(full.size(), QSize(800, 400));
+    EXPECT_NEAR(qRed(full.pixel(400, 200)), 200, 8);
+    // DCT scaling: the smallest of 1/2, 1/4, 1/8 that still covers the box.
+    EXPECT_EQ(pictures::loadThumbnail(path, QSize(100, 50)).size(), QSize(100, 50));
+    EXPECT_EQ(pictures::loadThumbnail(path, QSize(150, 50)).size(), QSize(200, 100));
+    EXPECT_EQ(pictures::loadThumbnail(path, QSize(1000, 50)).size(), QSize(800, 400));
+}
+
+TEST(Pictures, OtherFormatsUnderJpgNamesStillLoad)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("oldM.jpg"));
+    testsupport::writeFile(path, encoded(sample(30, 20), "BMP"));
+    EXPECT_TRUE(pictures::isPicture(path));
+    EXPECT_EQ(pictures::load(path).size(), QSize(30, 20));
+}
+
+TEST(Pictures, NonPicturesAndDamagedJpegsAreErrors)
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("textM.jpg"));
+    testsupport::writeFile(text, "this is not a picture at all");
+    EXPECT_FALSE(pictures::isPicture(text));
+    EXPECT_THROW(pictures::load(text), AppError);
+    EXPECT_FALSE(pictures::isPicture(dir.filePath(QStringLiteral("missing.jpg"))));
+    EXPECT_THROW(pictures::load(dir.filePath(QStringLiteral("missing.jpg"))), AppError);
+
+    // A JPEG cut after its markers, and one with only the start marker.
+    QByteArray jpeg = pictures::encodeJpeg(sample(64, 64));
+    const QString cut = dir.filePath(QStringLiteral("cutM.jpg"));
+    testsupport::writeFile(cut, QByteArray("\xFF\xD8\xFF\xE0", 4));
+    EXPECT_FALSE(pictures::isPicture(cut));
+    EXPECT_THROW(pictures::load(cut), AppError);
+    const QString garbage = dir.filePath(QStringLiteral("garbageM.jpg"));
+    testsupport::writeFile(garbage, jpeg.left(3) + QByteArray(500, '\x55'));
+    EXPECT_THROW(pictures::load(garbage), AppError);
+}
+
+TEST(Pictures, StoringKeepsJpegBytesConvertsOthersAndRefusesNonPictures)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("ID000000001PM.jpg"));
+
+    const QByteArray jpeg = pictures::encodeJpeg(sample(40, 40), 70);
+    const QString pickedJpeg = dir.filePath(QStringLiteral("photo.jpeg"));
+    testsupport::writeFile(pickedJpeg, jpeg);
+    pictures::storeAsJpeg(pickedJpeg, target);
+    EXPECT_EQ(testsupport::readFile(target), jpeg);
+
+    const QString pickedPng = dir.filePath(QStringLiteral("photo.png"));
+    testsupport::writeFile(pickedPng, encoded(sample(50, 10), "PNG"));
+    pictures::storeAsJpeg(pickedPng, target);
+    EXPECT_TRUE(pictures::looksLikeJpeg(testsupport::readFile(target)));
+    EXPECT_EQ(pictures::load(target).size(), QSize(50, 10));
+
+    const QByteArray before = testsupport::readFile(target);
+    const QString pickedText = dir.filePath(QStringLiteral("notes.bmp"));
+    testsupport::writeFile(pickedText, "hello");
+    EXPECT_THROW(pictures::storeAsJpeg(pickedText, target), AppError);
+    EXPECT_EQ(testsupport::readFile(target), before);
+}
+
+TEST(Pictures, ScaledToFitKeepsTheAspectRatio)
+{
+    EXPECT_EQ(pictures::scaledToFit(sample(400, 100), QSize(200, 200)).size(), QSize(200, 50));
+    EXPECT_EQ(pictures::scaledToFit(sample(100, 400), QSize(200, 200)).size(), QSize(50, 200));
+    EXPECT_EQ(pictures::scaledToFit(sample(20, 10), QSize(200, 200)).size(), QSize(20, 10));
+    EXPECT_EQ(pictures::placeholder(QSize(90, 60)).size(), QSize(90, 60));
+}
