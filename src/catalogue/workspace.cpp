@@ -1,0 +1,89 @@
+#include "catalogue/workspace.h"
+
+#include "catalogue/productrules.h"
+#include "catalogue/productstable.h"
+#include "shell/error.h"
+#include "shell/interaction.h"
+#include "shell/textfile.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+namespace catalogue {
+
+Workspace::Workspace(const ProgramFolder& folder, Interaction& ui) : m_folder(folder), m_ui(ui) {}
+
+Workspace::~Workspace() = default;
+
+bool Workspace::open()
+{
+    const QString tablePath = m_folder.productsTable();
+    try {
+        if (!QFileInfo::exists(tablePath) && QFileInfo(m_folder.data()).isDir())
+            createProductsTable(tablePath);
+        m_products.open(tablePath);
+        m_rules = std::make_unique<ProductRules>(m_products, m_tree, m_ui, m_folder.pictures());
+    } catch (const std::exception& e) {
+        m_ui.error(messageOf(e));
+        return false;
+    }
+    try {
+        m_tree.load(m_folder.treeFile());
+        m_treeLoaded = true;
+    } catch (const std::exception& e) {
+        m_ui.error(messageOf(e));
+        return false;
+    }
+    return true;
+}
+
+bool Workspace::saveTreeOnClose()
+{
+    if (!m_treeLoaded)
+        return true;
+    try {
+        m_tree.save(m_folder.treeFile());
+        return true;
+    } catch (const std::exception& e) {
+        m_ui.error(messageOf(e));
+        return false;
+    }
+}
+
+void copyTree(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString relative = source.mid(from.size() + 1);
+        const QString target = to + QLatin1Char('/') + relative;
+        if (!QDir().mkpath(QFileInfo(target).absolutePath()))
+            throw AppError(QStringLiteral("Cannot create folder %1").arg(QFileInfo(target).absolutePath()));
+        QFile::remove(target);
+        if (!QFile::copy(source, target))
+            throw AppError(QStringLiteral("Cannot copy %1 to %2").arg(relative, target));
+        // files from resources come read-only
+        QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner | QFile::ReadOwner);
+    }
+}
+
+void createProgramFolder(const QString& dir, const QString& skeletonRoot)
+{
+    const ProgramFolder folder(dir);
+    if (QFileInfo::exists(folder.data()) || QFileInfo::exists(folder.productsTable()))
+        throw AppError(QStringLiteral("%1 already holds a program folder (Bd); nothing was changed")
+                           .arg(QDir::toNativeSeparators(folder.program())));
+    if (!QDir().mkpath(folder.pictures()))
+        throw AppError(QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(folder.pictures())));
+    copyTree(skeletonRoot, folder.program());
+    for (const QString& sub : {folder.work(), folder.style(), folder.program() + QStringLiteral("/help")})
+        QDir().mkpath(sub);
+    if (!QFileInfo::exists(folder.productsTable()))
+        createProductsTable(folder.productsTable());
+    if (!QFileInfo::exists(folder.treeFile()))
+        textfile::writeBytes(folder.treeFile(), QByteArray());
+}
+
+} // namespace catalogue

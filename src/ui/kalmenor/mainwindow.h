@@ -1,0 +1,63 @@
+#pragma once
+
+#include "catalogue/workspace.h"
+#include "shell/programfolder.h"
+#include "shell/settings.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class Interaction;
+class QFileSystemWatcher;
+class QTabWidget;
+class QToolBar;
+class QLabel;
+class QTimer;
+
+// Kalmenor's main window: the tool bar, the "Info" start page and the "Webshop" page. It owns the
+// workspace (products table and category tree) and the settings in force.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(const ProgramFolder& folder, const QString& configDir, Interaction& ui, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The creation steps: open the table set, load the tree, load the settings, build the pages.
+    void start();
+
+    catalogue::Workspace& workspace() { return *m_workspace; }
+    Settings& settings() { return m_settings; }
+    QTabWidget* pages() const { return m_pages; }
+    QString versionText() const;
+
+public Q_SLOTS:
+    void exitProgram();       // "Exit": stores the settings, then closes
+    void openNotepad();
+    void openCalculator();
+    void openHelp();
+    void openOptions();
+    void openHomePage();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* buildInfoPage();
+    QWidget* buildWebshopPage();
+    void buildToolBar();
+    void watchProductsFile();
+    void storeSettings();
+
+    ProgramFolder m_folder;
+    QString m_configDir;
+    Interaction& m_ui;
+    Settings m_settings;
+    std::unique_ptr<catalogue::Workspace> m_workspace;
+    QTabWidget* m_pages = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer* m_refreshTimer = nullptr;
+    QWidget* m_webshopPage = nullptr;
+    bool m_closing = false;
+};
