@@ -1,7 +1,7 @@
 #include "generator/productpages.h"
 
 #include "catalogue/categorytree.h"
-#include "generator/pictures.h"
+#include "generator/shoppictures.h"
 #include "generator/priceblock.h"
 #include "generator/productrecord.h"
 #include "generator/savepage.h"
@@ -180,7 +180,7 @@ QString searchIndexLine(const ProductRecord& product, int index)
 }
 
 QString writeProductTile(GeneratorContext& context, const ProductRecord& product, const TilePlace& place,
-                         pictures::ShopPictures& pictures)
+                         ShopPictures& pictures)
 {
     const Settings& settings = context.settings();
     const bool net = showsNetPrices(settings);
@@ -237,7 +237,7 @@ void writeProductPages(GeneratorContext& context)
         products.setFilter(QString());
 
     ProductLookup lookup(products);
-    pictures::ShopPictures pictures;
+    ShopPictures pictures;
     for (const TreeNode* node : nodes) {
         context.advanceProgress();
         if (!node->isProduct() || !lookup.locate(node->key()))
@@ -268,6 +268,11 @@ struct OpenCategoryPage {
 
 void writeCategoryPages(GeneratorContext& context)
 {
+    writeCategoryPages(context, {});
+}
+
+void writeCategoryPages(GeneratorContext& context, const std::function<quint32()>& random)
+{
     tables::Table& products = context.products();
     if (!products.filter().isEmpty())
         products.setFilter(QString());
@@ -288,7 +293,7 @@ void writeCategoryPages(GeneratorContext& context)
     };
 
     ProductLookup lookup(products);
-    pictures::ShopPictures pictures;
+    ShopPictures pictures;
     int v = 0;
     while (v < count) {
         const TreeNode* node = nodes[size_t(v)];
@@ -297,9 +302,7 @@ void writeCategoryPages(GeneratorContext& context)
         context.advanceProgress();
 
         if (!node->isProduct()) {
-            OpenCategoryPage page;
-            page.node = node;
-            page.depth = depth;
+            OpenCategoryPage page{node, depth, {}, {}, TileSuffixes(random)};
             if (context.checkFileKey(node->key(), node->text())) {
                 page.path = context.shopFile(node->key() + QStringLiteral(".html"));
                 page.text = commonHeadBlock() + kGeneratorTagUpperWithHead

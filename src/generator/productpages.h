@@ -6,13 +6,10 @@
 #include <QString>
 #include <functional>
 
-namespace pictures {
-class ShopPictures;
-}
-
 namespace generator {
 
 struct ProductRecord;
+class ShopPictures;
 
 // The random suffixes of the tiles of one category page. The quantity field and the selects of a tile
 // carry its suffix, so two tiles of one page must never share one: a drawn suffix already in use is
@@ -62,7 +59,10 @@ struct TilePlace {
 // The HTML of one tile of a category page; copies the product's small picture into the shop's img
 // folder when it is present.
 QString writeProductTile(GeneratorContext& context, const ProductRecord& product, const TilePlace& place,
-                         pictures::ShopPictures& pictures);
+                         ShopPictures& pictures);
+
+// writeCategoryPages with the random source of the tile suffixes given (tests pin it).
+void writeCategoryPages(GeneratorContext& context, const std::function<quint32()>& random);
 
 // The search index line of a product page; index = lines already in the index.
 QString searchIndexLine(const ProductRecord& product, int index);
