@@ -4,6 +4,7 @@
 #include "importer/samefile.h"
 #include "importer/sqlstatement.h"
 #include "importer/valueconversion.h"
+#include "importer/vieweraser.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
@@ -134,18 +135,7 @@ QVector<TableImport::Pair> TableImport::copiedPairs(const Mapping& sourceRows, c
 
 void TableImport::deleteTargetView()
 {
-    QString sql = QStringLiteral("DELETE FROM %1").arg(m_target.sqlName());
-    if (!m_target.filter().trimmed().isEmpty())
-        sql += QStringLiteral(" WHERE (%1)").arg(m_target.filter());
-    m_target.beginBulk();
-    try {
-        m_target.connection().run(sql);
-        m_target.commitBulk();
-    } catch (const std::exception& e) {
-        m_target.rollbackBulk();
-        throw AppError(QStringLiteral("%1: %2").arg(m_target.sourceName(), messageOf(e)));
-    }
-    m_target.refresh();
+    ViewEraser::eraseView(m_target);
 }
 
 int TableImport::transfer(const QVector<Pair>& pairs, int from)

@@ -1,0 +1,150 @@
+#include "ui/importer/filterdialog.h"
+
+#include "importer/filtercomposer.h"
+#include "shell/error.h"
+#include "shell/interaction.h"
+#include "shell/tables/table.h"
+#include "ui/common/datasetmodel.h"
+#include "ui/common/recordnavigator.h"
+
+#include <QCollator>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+FilterDialog::FilterDialog(Interaction& interaction, QWidget* parent) : QDialog(parent), m_interaction(interaction)
+{
+    setWindowTitle("Filtrowanie danych");
+    setModal(false);
+    const QString hint = "Kliknij 2x aby dodać do zapytania";
+    m_fields = new QListWidget(this);
+    m_fields->setObjectName("filterFields");
+    m_fields->setToolTip(hint);
+    m_operators = new QListWidget(this);
+    m_operators->setObjectName("filterOperators");
+    m_operators->setToolTip(hint);
+    QFont bold = m_operators->font();
+    bold.setBold(true);
+    m_operators->setFont(bold);
+    m_operators->addItems(importer::FilterComposer::operators());
+    m_expression = new QPlainTextEdit(this);
+    m_expression->setObjectName("filterExpression");
+    m_apply = new QPushButton("Wykonaj", this);
+    m_clear = new QPushButton("Wyczyść", this);
+    m_remove = new QPushButton("Usuń Filtr", this);
+    m_close = new QPushButton("Zamknij", this);
+    m_model = new DataSetModel(this);
+    m_model->setInteraction(&m_interaction);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName("filterGrid");
+    m_grid->setModel(m_model);
+    m_grid->verticalHeader()->setDefaultSectionSize(20);
+    m_navigator = new RecordNavigator(this);
+    m_navigator->setInteraction(&m_interaction);
+    m_navigator->setVisibleButtons({RecordNavigator::First, RecordNavigator::Prior, RecordNavigator::Next,
+                                    RecordNavigator::Last});
+    m_count = new QLabel("Liczba rekordów:", this);
+    m_count->setObjectName("filterCount");
+
+    auto* fieldsBox = new QGroupBox("Dostępne pola", this);
+    (new QVBoxLayout(fieldsBox))->addWidget(m_fields);
+    auto* operatorsBox = new QGroupBox("Operatory", this);
+    (new QVBoxLayout(operatorsBox))->addWidget(m_operators);
+    auto* expressionBox = new QGroupBox("Zapytanie", this);
+    (new QVBoxLayout(expressionBox))->addWidget(m_expression);
+    auto* resultBox = new QGroupBox("Wynik filtrowania", this);
+    auto* resultLayout = new QVBoxLayout(resultBox);
+    resultLayout->addWidget(m_navigator);
+    resultLayout->addWidget(m_grid);
+    resultLayout->addWidget(m_count);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {m_apply, m_clear, m_remove, m_close})
+        buttons->addWidget(b);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(fieldsBox, 0, 0);
+    layout->addWidget(operatorsBox, 0, 1);
+    layout->addWidget(expressionBox, 0, 2);
+    layout->addLayout(buttons, 1, 0, 1, 3);
+    layout->addWidget(resultBox, 2, 0, 1, 3);
+    layout->setColumnStretch(2, 2);
+    layout->setRowStretch(2, 2);
+    resize(720, 560);
+
+    connect(m_fields, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* i) { appendEntry(i->text()); });
+    connect(m_operators, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* i) { appendEntry(i->text()); });
+    connect(m_apply, &QPushButton::clicked, this, &FilterDialog::apply);
+    connect(m_clear, &QPushButton::clicked, this, &FilterDialog::clearExpression);
+    connect(m_remove, &QPushButton::clicked, this, &FilterDialog::removeFilter);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::hide);
+}
+
+void FilterDialog::openFor(tables::Table* table)
+{
+    m_table = table;
+    m_model->setDataSet(table);
+    m_navigator->setDataSet(table);
+    refillFields();
+    show();
+    raise();
+}
+
+void FilterDialog::showEvent(QShowEvent* event)
+{
+    refillFields();
+    QDialog::showEvent(event);
+}
+
+void FilterDialog::refillFields()
+{
+    m_fields->clear();
+    if (!m_table || !m_table->isOpen())
+        return;
+    QStringList names;
+    for (const tables::Field& f : m_table->fields())
+        names << f.name;
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    m_fields->addItems(names);
+}
+
+void FilterDialog::appendEntry(const QString& entry)
+{
+    m_expression->setPlainText(importer::FilterComposer::append(m_expression->toPlainText(), entry));
+    m_expression->moveCursor(QTextCursor::End);
+}
+
+void FilterDialog::apply()
+{
+    if (!m_table || !m_table->isOpen())
+        return;
+    try {
+        m_count->setText(importer::FilterComposer::apply(*m_table, m_expression->toPlainText()));
+    } catch (const std::exception& e) {
+        m_interaction.error(messageOf(e));
+    }
+}
+
+void FilterDialog::removeFilter()
+{
+    if (!m_table || !m_table->isOpen())
+        return;
+    try {
+        m_count->setText(importer::FilterComposer::remove(*m_table));
+    } catch (const std::exception& e) {
+        m_interaction.error(messageOf(e));
+    }
+}
+
+void FilterDialog::clearExpression()
+{
+    m_expression->clear();
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "shell/tables/table.h"
+
+#include <QDialog>
+#include <QPointer>
+
+class DataSetModel;
+class Interaction;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class RecordNavigator;
+
+// "Filtrowanie danych": composes a filter expression from field names and operators and applies it to
+// the table it was opened for. Modeless and kept for the program's life, so the expression stays.
+class FilterDialog : public QDialog {
+    Q_OBJECT
+public:
+    FilterDialog(Interaction& interaction, QWidget* parent = nullptr);
+
+    // Binds the table and shows the dialog (refilling the field list).
+    void openFor(tables::Table* table);
+    tables::Table* boundTable() const { return m_table; }
+
+    void appendEntry(const QString& entry);
+    void apply();
+    void removeFilter();
+    void clearExpression();
+
+    QListWidget* fieldList() const { return m_fields; }
+    QListWidget* operatorList() const { return m_operators; }
+    QPlainTextEdit* expressionEditor() const { return m_expression; }
+    QLabel* countLabel() const { return m_count; }
+    QPushButton* applyButton() const { return m_apply; }
+    QPushButton* clearButton() const { return m_clear; }
+    QPushButton* removeButton() const { return m_remove; }
+    QPushButton* closeButton() const { return m_close; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refillFields();
+
+    Interaction& m_interaction;
+    QPointer<tables::Table> m_table;
+    QListWidget* m_fields;
+    QListWidget* m_operators;
+    QPlainTextEdit* m_expression;
+    QPushButton* m_apply;
+    QPushButton* m_clear;
+    QPushButton* m_remove;
+    QPushButton* m_close;
+    QTableView* m_grid;
+    DataSetModel* m_model;
+    RecordNavigator* m_navigator;
+    QLabel* m_count;
+};

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "importer/tableimport.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class DataPage;
+class FilterDialog;
+class ImportPage;
+class InfoPage;
+class Interaction;
+class OptionsPage;
+class QAction;
+class QTabWidget;
+class SqlPage;
+
+namespace tables {
+class DataSet;
+class Query;
+class Table;
+}
+
+// Importer's main window: the import, data, SQL, options and information pages and the menu.
+class ImporterMainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // interaction: questions, messages and file choices (the desktop's dialogs when null).
+    explicit ImporterMainWindow(Interaction* interaction = nullptr, QWidget* parent = nullptr);
+    ~ImporterMainWindow() override;
+
+    void runImport();
+    void exportHtml(tables::DataSet* data);
+    void exportText(tables::DataSet* data);
+    void deleteTargetView();
+    void openHelp();
+    void setImportMode(importer::ImportMode mode);
+    importer::ImportMode importMode() const { return m_mode; }
+    QString helpFile() const;
+
+    tables::Table& sourceTable() const { return *m_source; }
+    tables::Table& targetTable() const { return *m_target; }
+    tables::Query& query() const { return *m_query; }
+    QTabWidget* pages() const { return m_pages; }
+    ImportPage* importPage() const { return m_importPage; }
+    DataPage* dataPage() const { return m_dataPage; }
+    SqlPage* sqlPage() const { return m_sqlPage; }
+    OptionsPage* optionsPage() const { return m_optionsPage; }
+    InfoPage* infoPage() const { return m_infoPage; }
+    FilterDialog* filterDialog() const { return m_filterDialog; }
+    QAction* appendModeAction() const { return m_appendAction; }
+    QAction* replaceModeAction() const { return m_replaceAction; }
+    QAction* helpAction() const { return m_helpAction; }
+    QAction* infoAction() const { return m_infoAction; }
+    QAction* quitAction() const { return m_quitAction; }
+
+private:
+    void buildMenu();
+    void updateImportButton();
+    void writeExport(const QByteArray& bytes, const QString& filter, const QString& suffix);
+
+    std::unique_ptr<Interaction> m_ownInteraction;
+    Interaction* m_interaction;
+    QString m_startFolder;
+    tables::Table* m_source;
+    tables::Table* m_target;
+    tables::Query* m_query;
+    importer::ImportMode m_mode = importer::ImportMode::Append;
+    QTabWidget* m_pages;
+    ImportPage* m_importPage;
+    DataPage* m_dataPage;
+    SqlPage* m_sqlPage;
+    OptionsPage* m_optionsPage;
+    InfoPage* m_infoPage;
+    FilterDialog* m_filterDialog;
+    QAction* m_appendAction = nullptr;
+    QAction* m_replaceAction = nullptr;
+    QAction* m_helpAction = nullptr;
+    QAction* m_infoAction = nullptr;
+    QAction* m_quitAction = nullptr;
+};

@@ -1,0 +1,52 @@
+#include "ui/importer/importpage.h"
+
+#include "ui/importer/historylist.h"
+#include "ui/importer/tablesidepanel.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+ImportPage::ImportPage(tables::Table& source, tables::Table& target, Interaction& interaction, QWidget* parent)
+    : QWidget(parent)
+{
+    m_source = new TableSidePanel(TableSidePanel::Side::Source, source, interaction, this);
+    m_target = new TableSidePanel(TableSidePanel::Side::Target, target, interaction, this);
+    m_import = new QPushButton("Przenieś Dane >>", this);
+    m_import->setObjectName("importButton");
+    m_import->setToolTip("importuj wszystkie dane");
+    m_import->setEnabled(false);
+    QFont bold = m_import->font();
+    bold.setBold(true);
+    m_import->setFont(bold);
+    m_progress = new QProgressBar(this);
+    m_progress->setValue(0);
+    m_showHistory = new QCheckBox("pokaż historię", this);
+    m_showHistory->setChecked(true);
+    m_history = new HistoryList(this);
+    m_history->setObjectName("history");
+
+    auto* sourceBox = new QGroupBox("Dane źródłowe", this);
+    (new QVBoxLayout(sourceBox))->addWidget(m_source);
+    auto* targetBox = new QGroupBox("Dane docelowe", this);
+    (new QVBoxLayout(targetBox))->addWidget(m_target);
+    auto* sides = new QHBoxLayout;
+    sides->addWidget(sourceBox);
+    sides->addWidget(targetBox);
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(m_showHistory);
+    controls->addWidget(m_progress, 1);
+    controls->addWidget(m_import);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(sides, 3);
+    layout->addLayout(controls);
+    layout->addWidget(m_history, 1);
+
+    connect(m_showHistory, &QCheckBox::toggled, m_history, &QWidget::setVisible);
+}

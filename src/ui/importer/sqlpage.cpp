@@ -1,0 +1,189 @@
+#include "ui/importer/sqlpage.h"
+
+#include "importer/sqlcomposer.h"
+#include "importer/vieweraser.h"
+#include "shell/error.h"
+#include "shell/interaction.h"
+#include "shell/tables/query.h"
+#include "shell/tables/table.h"
+#include "ui/common/datasetmodel.h"
+#include "ui/common/recordnavigator.h"
+
+#include <QCollator>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+SqlPage::SqlPage(tables::Query& query, tables::Table& source, Interaction& interaction, QWidget* parent)
+    : QWidget(parent), m_query(query), m_source(source), m_interaction(interaction)
+{
+    m_inputs = new QComboBox(this);
+    m_inputs->setObjectName("sqlInputFiles");
+    m_inputs->setToolTip("kliknij 2x aby dodać");
+    m_inputs->installEventFilter(this);
+    m_fields = new QListWidget(this);
+    m_fields->setObjectName("sqlFields");
+    m_operators = new QListWidget(this);
+    m_operators->setObjectName("sqlOperators");
+    m_operators->addItems(importer::SqlComposer::operators());
+    m_keywords = new QListWidget(this);
+    m_keywords->setObjectName("sqlKeywords");
+    m_keywords->addItems(importer::SqlComposer::keywords());
+    for (QListWidget* l : {m_fields, m_operators, m_keywords})
+        l->setToolTip("kliknij aby dodać");
+    m_editor = new QTextEdit(this);
+    m_editor->setObjectName("sqlEditor");
+    m_editor->setAcceptRichText(false);
+    m_model = new DataSetModel(this);
+    m_model->setInteraction(&interaction);
+    m_model->setDataSet(&query);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName("sqlResultGrid");
+    m_grid->setModel(m_model);
+    m_grid->verticalHeader()->setDefaultSectionSize(20);
+    m_navigator = new RecordNavigator(this);
+    m_navigator->setInteraction(&interaction);
+    m_navigator->setVisibleButtons({RecordNavigator::First, RecordNavigator::Prior, RecordNavigator::Next,
+                                    RecordNavigator::Last, RecordNavigator::Delete});
+    m_navigator->setDataSet(&query);
+    m_fieldCount = new QLabel("Liczba pól:", this);
+    m_recordCount = new QLabel("Liczba rekordów:", this);
+    m_execute = new QPushButton("Wykonaj", this);
+    m_clear = new QPushButton("Wyczyść", this);
+    m_html = new QPushButton("Zapisz w html", this);
+    m_text = new QPushButton("Zapisz w txt", this);
+    m_delete = new QPushButton("Usuń", this);
+    m_delete->setToolTip("Usuń wszystkie rekordy");
+
+    const auto boxed = [this](const QString& title, QWidget* w) {
+        auto* box = new QGroupBox(title, this);
+        (new QVBoxLayout(box))->addWidget(w);
+        return box;
+    };
+    auto* lists = new QHBoxLayout;
+    auto* inputColumn = new QVBoxLayout;
+    inputColumn->addWidget(boxed("Dane wejściowe:", m_inputs));
+    inputColumn->addWidget(boxed("Dostępne pola:", m_fields), 1);
+    lists->addLayout(inputColumn, 2);
+    lists->addWidget(boxed("Operatory:", m_operators), 1);
+    lists->addWidget(boxed("Słowa kluczowe:", m_keywords), 2);
+    lists->addWidget(boxed("Zapytanie SQL", m_editor), 4);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {m_execute, m_clear, m_html, m_text, m_delete})
+        buttons->addWidget(b);
+    buttons->addStretch();
+
+    auto* result = new QGroupBox("Wynik zapytania SQL", this);
+    auto* resultLayout = new QVBoxLayout(result);
+    resultLayout->addWidget(m_navigator);
+    resultLayout->addWidget(m_grid);
+    auto* counts = new QHBoxLayout;
+    counts->addWidget(m_fieldCount);
+    counts->addWidget(m_recordCount);
+    counts->addStretch();
+    resultLayout->addLayout(counts);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(lists, 2);
+    layout->addLayout(buttons);
+    layout->addWidget(result, 3);
+
+    for (QListWidget* l : {m_fields, m_operators, m_keywords})
+        connect(l, &QListWidget::itemClicked, this, [this](QListWidgetItem* i) { insertEntry(i->text()); });
+    connect(m_inputs, &QComboBox::activated, this,
+            [this](int i) { Q_EMIT inputFileChosen(m_inputs->itemText(i)); });
+    connect(m_execute, &QPushButton::clicked, this, &SqlPage::execute);
+    connect(m_clear, &QPushButton::clicked, this, &SqlPage::clearStatement);
+    connect(m_delete, &QPushButton::clicked, this, &SqlPage::deleteResult);
+    connect(m_html, &QPushButton::clicked, this, &SqlPage::htmlRequested);
+    connect(m_text, &QPushButton::clicked, this, &SqlPage::textRequested);
+}
+
+bool SqlPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_inputs && event->type() == QEvent::MouseButtonDblClick) {
+        appendChosenFileName();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SqlPage::setInputFiles(const QStringList& names)
+{
+    const QSignalBlocker quiet(m_inputs);
+    m_inputs->clear();
+    m_inputs->addItems(names);
+}
+
+void SqlPage::refillFields()
+{
+    m_fields->clear();
+    if (!m_source.isOpen())
+        return;
+    QStringList names;
+    for (const tables::Field& f : m_source.fields())
+        names << f.name;
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    m_fields->addItems(names);
+}
+
+void SqlPage::insertEntry(const QString& entry)
+{
+    const QString path = m_source.isOpen() ? m_source.path() : QString();
+    m_editor->textCursor().insertText(importer::SqlComposer::insertion(entry, path));
+}
+
+void SqlPage::appendChosenFileName()
+{
+    if (m_inputs->currentIndex() < 0)
+        return;
+    m_editor->setPlainText(importer::SqlComposer::appendFileName(m_editor->toPlainText(), m_inputs->currentText()));
+    m_editor->moveCursor(QTextCursor::End);
+}
+
+void SqlPage::execute()
+{
+    m_query.close();
+    try {
+        m_query.open(m_editor->toPlainText());
+    } catch (const std::exception& e) {
+        m_query.close();
+        m_interaction.error(messageOf(e));
+        return;
+    }
+    const int records = m_query.isOpen() ? m_query.recordCount() : m_query.rowsAffected();
+    const int fields = m_query.isOpen() ? int(m_query.fields().size()) : 0;
+    m_recordCount->setText("Liczba rekordow: " + QString::number(records));
+    m_fieldCount->setText("dostępne pola: " + QString::number(fields));
+}
+
+void SqlPage::clearStatement()
+{
+    m_editor->clear();
+}
+
+void SqlPage::deleteResult()
+{
+    if (!m_query.isOpen() || m_query.isEmpty())
+        return;
+    if (!m_interaction.question("Usunąć wszystkie rekordy dla aktualnego filtrowania?", "uwaga,"))
+        return;
+    try {
+        importer::ViewEraser::eraseView(m_query);
+    } catch (const std::exception& e) {
+        m_interaction.error(messageOf(e));
+    }
+    m_recordCount->setText("Liczba rekordow: " + QString::number(m_query.isOpen() ? m_query.recordCount() : 0));
+}

@@ -1,0 +1,214 @@
+#include "ui/importer/tablesidepanel.h"
+
+#include "shell/error.h"
+#include "shell/interaction.h"
+#include "shell/tables/table.h"
+#include "ui/importer/mappinggrid.h"
+#include "ui/importer/sidecolors.h"
+
+#include <QCheckBox>
+#include <QCollator>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QStorageInfo>
+#include <algorithm>
+#include <numeric>
+
+TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& interaction, QWidget* parent)
+    : QWidget(parent), m_side(side), m_table(table), m_interaction(interaction)
+{
+    const bool source = side == Side::Source;
+    m_drives = new QComboBox(this);
+    m_drives->setObjectName(source ? "sourceDrives" : "targetDrives");
+    m_folderLabel = new QLabel(this);
+    m_folderLabel->setWordWrap(true);
+    m_folders = new QListWidget(this);
+    m_folders->setObjectName(source ? "sourceFolders" : "targetFolders");
+    m_files = new QListWidget(this);
+    m_files->setObjectName(source ? "sourceFiles" : "targetFiles");
+    m_chosen = new QLabel(source ? "Wybierz plik źrodłowy !" : "Wybierz plik docelowy !", this);
+    m_chosen->setObjectName(source ? "sourceChosenFile" : "targetChosenFile");
+    m_chosen->setWordWrap(true);
+    QFont bold = m_chosen->font();
+    bold.setBold(true);
+    m_chosen->setFont(bold);
+    m_fields = new QListWidget(this);
+    m_fields->setObjectName(source ? "sourceFieldList" : "targetFieldList");
+    m_sort = new QCheckBox("sortuj", this);
+    m_sort->setObjectName(source ? "sourceSort" : "targetSort");
+    m_sort->setChecked(true);
+    m_recordCount = new QLabel(this);
+    m_fieldCount = new QLabel(this);
+    m_grid = new MappingGrid(this);
+    m_grid->setObjectName(source ? "sourceGrid" : "targetGrid");
+
+    const QColor background = source ? sidecolors::source() : sidecolors::target();
+    for (QWidget* w : std::initializer_list<QWidget*>{m_folders, m_files, m_fields, m_grid}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Base, background);
+        w->setPalette(p);
+    }
+
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_drives, 0, 0);
+    layout->addWidget(m_folderLabel, 1, 0);
+    layout->addWidget(m_folders, 2, 0);
+    layout->addWidget(m_files, 0, 1, 3, 1);
+    layout->addWidget(m_chosen, 3, 0, 1, 2);
+    layout->addWidget(m_recordCount, 4, 0);
+    layout->addWidget(m_fieldCount, 4, 1);
+    layout->addWidget(m_fields, 5, 0);
+    layout->addWidget(m_grid, 5, 1);
+    layout->addWidget(m_sort, 6, 0);
+    layout->setRowStretch(2, 1);
+    layout->setRowStretch(5, 2);
+    updateCounts();
+
+    fillDrives();
+    connect(m_drives, &QComboBox::activated, this, [this](int i) { setFolder(m_drives->itemText(i)); });
+    connect(m_folders, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { enterFolder(item->text()); });
+    connect(m_files, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { fileClicked(item->text()); });
+    connect(m_files, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        if (chosenPath() != QDir(m_folder).filePath(item->text()))
+            fileClicked(item->text());
+    });
+    connect(m_sort, &QCheckBox::toggled, this, [this] {
+        if (m_table.isOpen())
+            reloadFields();
+    });
+    setFolder(QDir::currentPath());
+}
+
+void TableSidePanel::fillDrives()
+{
+    QStringList roots;
+    const auto volumes = QStorageInfo::mountedVolumes();
+    for (const QStorageInfo& v : volumes)
+        if (v.isValid() && v.isReady() && !roots.contains(v.rootPath()))
+            roots << v.rootPath();
+    if (!roots.contains(QDir::rootPath()))
+        roots.prepend(QDir::rootPath());
+    roots.sort();
+    m_drives->addItems(roots);
+}
+
+void TableSidePanel::setFolder(const QString& folder)
+{
+    m_folder = QDir(folder).absolutePath();
+    // The drive list shows the mount the folder is on.
+    const QString root = QStorageInfo(m_folder).rootPath();
+    const int driveIndex = m_drives->findText(root);
+    if (driveIndex >= 0)
+        m_drives->setCurrentIndex(driveIndex);
+    fillFolder();
+    // A folder change empties the grid (and on the source side the field list).
+    m_grid->clearFields();
+    if (m_side == Side::Source)
+        m_fields->clear();
+    Q_EMIT folderChanged();
+}
+
+void TableSidePanel::fillFolder()
+{
+    m_folderLabel->setText(QDir::toNativeSeparators(m_folder));
+    m_folders->clear();
+    QDir dir(m_folder);
+    if (!dir.isRoot())
+        m_folders->addItem("..");
+    m_folders->addItems(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase));
+    m_files->clear();
+    const QStringList files =
+        dir.entryList({"*.db", "*.dbf"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    m_files->addItems(files);
+    Q_EMIT filesChanged(files);
+}
+
+void TableSidePanel::enterFolder(const QString& name)
+{
+    setFolder(QDir(m_folder).filePath(name));
+}
+
+QStringList TableSidePanel::fileNames() const
+{
+    QStringList names;
+    for (int i = 0; i < m_files->count(); ++i)
+        names << m_files->item(i)->text();
+    return names;
+}
+
+QString TableSidePanel::chosenPath() const
+{
+    return m_table.isOpen() ? m_table.path() : QString();
+}
+
+bool TableSidePanel::chooseFile(const QString& fileName)
+{
+    const auto found = m_files->findItems(fileName, Qt::MatchExactly);
+    if (found.isEmpty())
+        return false;
+    m_files->setCurrentItem(found.first());
+    fileClicked(fileName);
+    return true;
+}
+
+void TableSidePanel::fileClicked(const QString& name)
+{
+    openTable(QDir(m_folder).filePath(name));
+}
+
+void TableSidePanel::openTable(const QString& path)
+{
+    m_fields->clear();
+    m_chosen->setText(QDir::toNativeSeparators(path));
+    m_table.close();
+    m_table.setPath(path);
+    try {
+        m_table.open();
+    } catch (const std::exception& e) {
+        m_grid->clearFields();
+        updateCounts();
+        Q_EMIT tableOpened();
+        m_interaction.error(messageOf(e));
+        return;
+    }
+    updateCounts();
+    reloadFields();
+    Q_EMIT tableOpened();
+}
+
+void TableSidePanel::reloadFields()
+{
+    m_fields->clear();
+    if (!m_table.isOpen()) {
+        m_grid->clearFields();
+        return;
+    }
+    QVector<int> order(m_table.fields().size());
+    std::iota(order.begin(), order.end(), 0);
+    if (m_sort->isChecked()) {
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            return collator.compare(m_table.fields()[a].name, m_table.fields()[b].name) < 0;
+        });
+    }
+    QStringList names;
+    for (int i : order)
+        names << m_table.fields()[i].name;
+    m_fields->addItems(names);
+    m_grid->setFields(names, order);
+}
+
+void TableSidePanel::updateCounts()
+{
+    const bool source = m_side == Side::Source;
+    const int records = m_table.isOpen() ? m_table.recordCount() : 0;
+    const int fields = m_table.isOpen() ? int(m_table.fields().size()) : 0;
+    m_recordCount->setText((source ? "rekordów: " : "rekordow: ") + QString::number(records));
+    m_fieldCount->setText((source ? "dostępne pola: " : "dostepne pola: ") + QString::number(fields));
+}

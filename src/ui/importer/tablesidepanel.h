@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QWidget>
+
+class Interaction;
+class MappingGrid;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+
+namespace tables {
+class Table;
+}
+
+// One half of the import page: drive, folder and file lists, the chosen file, the field list with
+// "sortuj" and the mapping grid. The source and the target differ only in their texts and colour.
+class TableSidePanel : public QWidget {
+    Q_OBJECT
+public:
+    enum class Side { Source, Target };
+
+    TableSidePanel(Side side, tables::Table& table, Interaction& interaction, QWidget* parent = nullptr);
+
+    Side side() const { return m_side; }
+    tables::Table& table() const { return m_table; }
+    QString folder() const { return m_folder; }
+    void setFolder(const QString& folder);
+    QStringList fileNames() const;
+    QString chosenPath() const;
+    // Selects a file of the file list and opens it; false when the list has no such file.
+    bool chooseFile(const QString& fileName);
+    void openTable(const QString& path);
+    // Re-reads the field list and rebuilds the grid (markers and order reset).
+    void reloadFields();
+    void updateCounts();
+
+    MappingGrid* grid() const { return m_grid; }
+    QComboBox* driveBox() const { return m_drives; }
+    QListWidget* folderList() const { return m_folders; }
+    QListWidget* fileList() const { return m_files; }
+    QListWidget* fieldList() const { return m_fields; }
+    QCheckBox* sortBox() const { return m_sort; }
+    QLabel* chosenFileLabel() const { return m_chosen; }
+    QLabel* recordCountLabel() const { return m_recordCount; }
+    QLabel* fieldCountLabel() const { return m_fieldCount; }
+
+Q_SIGNALS:
+    void tableOpened();                      // after every attempt to open, successful or not
+    void filesChanged(const QStringList& names);
+    void folderChanged();
+
+private:
+    void fillDrives();
+    void fillFolder();
+    void enterFolder(const QString& name);
+    void fileClicked(const QString& name);
+
+    Side m_side;
+    tables::Table& m_table;
+    Interaction& m_interaction;
+    QString m_folder;
+    QComboBox* m_drives;
+    QLabel* m_folderLabel;
+    QListWidget* m_folders;
+    QListWidget* m_files;
+    QLabel* m_chosen;
+    QListWidget* m_fields;
+    QCheckBox* m_sort;
+    QLabel* m_recordCount;
+    QLabel* m_fieldCount;
+    MappingGrid* m_grid;
+};
