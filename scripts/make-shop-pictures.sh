@@ -9,11 +9,11 @@ mkdir -p "$root"
 
 # Preset: name, background, hover background, text colour (the five "Web Shop Style" choices).
 presets=(
-  "0|#F7B977|#F29A3A|#5A2E00"
-  "1|#3D8FC6|#1F6C9E|#FFFFFF"
-  "2|#C9CED6|#A9B0BB|#222831"
-  "3|#F08A00|#C56F00|#FFFFFF"
-  "4|#2B4F9E|#1A3370|#FFFFFF"
+  "0|#FF8040|#E0621F|#FFFFFF"
+  "1|#5FAFAF|#3F8F8F|#FFFFFF"
+  "2|#808080|#606060|#FFFFFF"
+  "3|#FF8000|#DE500C|#FFFFFF"
+  "4|#6A6AC0|#50509F|#FFFFFF"
 )
 # Picture: file stem, label, width.
 buttons=(

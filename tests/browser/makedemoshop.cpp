@@ -1,0 +1,28 @@
+// Makes the demo program folder in DIR/program (settings in DIR/config) and builds its shop into the
+// preview folder; prints the report and, last, the path of index.html.
+#include "generator/shopcommands.h"
+#include "shell/error.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList args = app.arguments();
+    if (args.size() != 2) {
+        err << "usage: makedemoshop DIR" << Qt::endl;
+        return 2;
+    }
+    const QString program = args[1] + QStringLiteral("/program");
+    const QString config = args[1] + QStringLiteral("/config");
+    try {
+        generator::createDemoProgramFolder(program, config);
+    } catch (const std::exception& e) {
+        err << messageOf(e) << Qt::endl;
+        return 1;
+    }
+    return generator::buildShopCommand(ProgramFolder(program), config, QString(), false, out, err);
+}
