@@ -53,7 +53,7 @@ struct LoadedShop {
 enum ExitStatus { Built = 0, Failed = 1, Refused = 2 };
 
 int generateInto(const ProgramFolder& folder, const QString& configDir, const BuildTarget& target, bool force,
-                 bool openPage, QTextStream& out, QTextStream& err)
+                 bool openPage, QTextStream& out, QTextStream& err, const std::function<void()>& upload = {})
 {
     ConsoleInteraction ui(err);
     LoadedShop shop(folder, ui);
@@ -82,6 +82,7 @@ int generateInto(const ProgramFolder& folder, const QString& configDir, const Bu
 
     GenerationHooks hooks;
     hooks.reportLine = [&out](const QString& line) { out << line << Qt::endl; };
+    hooks.upload = upload;
     GeneratorContext context(shop.settings, shop.workspace.tree(), shop.workspace.products(), folder, ui,
                              std::move(hooks));
     try {
@@ -91,6 +92,8 @@ int generateInto(const ProgramFolder& folder, const QString& configDir, const Bu
         return Failed;
     }
     const QString startPage = QFileInfo(context.shopFile(target.startPage)).absoluteFilePath();
+    if (upload)
+        return Built;
     out << startPage << Qt::endl;
     if (openPage && !ui.openInShell(startPage)) {
         err << QStringLiteral("Cannot open %1 in the browser").arg(startPage) << Qt::endl;
@@ -206,6 +209,14 @@ int previewShopCommand(const ProgramFolder& folder, const QString& configDir, bo
 {
     return generateInto(folder, configDir, {folder.previewShop(), QStringLiteral("index.html")}, true, openPage, out,
                         err);
+}
+
+bool generateForUploadCommand(const ProgramFolder& folder, const QString& configDir,
+                              const std::function<void()>& upload, QTextStream& out, QTextStream& err)
+{
+    return generateInto(folder, configDir, {folder.publishShop(), QStringLiteral("index.html")}, true, false, out, err,
+                        upload)
+        == Built;
 }
 
 } // namespace generator

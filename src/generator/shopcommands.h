@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QTextStream>
+#include <functional>
 
 namespace tables {
 class Table;
@@ -37,5 +38,12 @@ int buildShopCommand(const ProgramFolder& folder, const QString& configDir, cons
 // kalmenor preview [--no-open]: builds the preview folder and opens its index.html in the browser.
 int previewShopCommand(const ProgramFolder& folder, const QString& configDir, bool openPage, QTextStream& out,
                        QTextStream& err);
+
+// kalmenor upload, its generation half: generates the publishing folder (Bd/Kalmenor) and calls upload
+// at the end of the run, after the summary lines. Report lines go to out. Returns false, having said why
+// on err, when the catalogue could not be opened or a page could not be written (upload is not called).
+// Fits the generate argument of uploadShopCommand.
+bool generateForUploadCommand(const ProgramFolder& folder, const QString& configDir,
+                              const std::function<void()>& upload, QTextStream& out, QTextStream& err);
 
 } // namespace generator

@@ -212,6 +212,15 @@ TEST(DemoShop, InitThenBuildFromTheCommandLine)
     testsupport::writeFile(dir.path() + QStringLiteral("/other/notes.txt"), "mine");
     EXPECT_EQ(buildShopCommand(folder, config, dir.path() + QStringLiteral("/other.html"), false, out, err), 2);
     EXPECT_EQ(buildShopCommand(folder, config, dir.path() + QStringLiteral("/other.html"), true, out, err), 0);
+    // The upload's generation: the publishing folder, the upload called after the summary.
+    outText.clear();
+    int uploads = 0;
+    EXPECT_TRUE(generateForUploadCommand(folder, config, [&] {
+        ++uploads;
+        EXPECT_TRUE(outText.contains(QStringLiteral("Warnings: 0")));
+        EXPECT_TRUE(QFileInfo::exists(folder.publishShop() + QStringLiteral("/img/ID000001006PM.jpg")));
+    }, out, err));
+    EXPECT_EQ(uploads, 1);
     // No target: the preview folder.
     EXPECT_EQ(buildShopCommand(folder, config, QString(), false, out, err), 0);
     EXPECT_TRUE(QFileInfo::exists(folder.previewShop() + QStringLiteral("/index.html")));
