@@ -1,0 +1,31 @@
+#pragma once
+
+#include "shell/programfolder.h"
+
+#include <QWidget>
+
+class DeliveryGridView;
+class DeliveryMethodsModel;
+class Interaction;
+class QPushButton;
+
+// The delivery methods editor: the grid and its "+", "-", "Confirm" and "Cancel" buttons. It lives
+// for the whole run, borderless, and the options window puts it into its "Sending form" page.
+class DeliveryDialog : public QWidget {
+    Q_OBJECT
+public:
+    DeliveryDialog(const ProgramFolder& folder, Interaction& interaction, QWidget* parent = nullptr);
+
+    DeliveryMethodsModel* model() const { return m_model; }
+    DeliveryGridView* grid() const { return m_grid; }
+
+    void addRow();
+    void deleteCurrentRow();
+    void confirm();
+    void cancel();
+
+private:
+    Interaction& m_interaction;
+    DeliveryMethodsModel* m_model = nullptr;
+    DeliveryGridView* m_grid = nullptr;
+};

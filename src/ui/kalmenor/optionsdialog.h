@@ -1,0 +1,94 @@
+#pragma once
+
+#include "shell/programfolder.h"
+#include "shell/settings.h"
+
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+class ColorBox;
+class DeliveryDialog;
+class Interaction;
+class QAbstractButton;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+class QSpinBox;
+class QTableWidget;
+class QTabWidget;
+
+// The options window. Its widgets edit the program's one Settings value live, so a change counts for
+// the next generation at once; closing the window (its "Close" button, its frame, or the main window's
+// "Exit") stores everything. Shown without blocking and kept for the whole run.
+class OptionsDialog : public QWidget {
+    Q_OBJECT
+public:
+    OptionsDialog(Settings& settings, const QString& configDir, const ProgramFolder& folder,
+                  Interaction& interaction, QWidget* parent = nullptr);
+
+    // Settings -> widgets, and widgets -> Settings: every binding is declared once, in bindWidgets().
+    void loadSettings();
+    void saveSettings();
+    // saveSettings(), then writes KVO.INI, the text files and the remembered passwords. Failures are
+    // shown in the error box; returns whether everything was stored.
+    bool storeSettings();
+
+    DeliveryDialog* deliveryEditor() const { return m_delivery; }
+    QTabWidget* pages() const { return m_pages; }
+
+    // "Close": the invoice number must be an integer, else the window stays open.
+    void closeWithNumberCheck();
+    void choosePicture(QLineEdit* target);
+    void insertHyperlink();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* buildMainPage();
+    QWidget* buildWebshopPage();
+    QWidget* buildWelcomePage();
+    QWidget* buildSendingFormPage();
+    QWidget* buildPriceListPage();
+    QWidget* buildMemoPage(const QString& checkCaption, const char* checkName, const char* memoName);
+    QWidget* buildHyperlinksPage();
+    QWidget* buildMetaTagsPage();
+    QWidget* buildFtpPage();
+    void bindWidgets();
+
+    void bindText(QLineEdit* edit, QString* value);
+    void bindText(QComboBox* box, QString* value);
+    void bindText(QPlainTextEdit* memo, QString* value);
+    void bindIndex(QComboBox* box, int* value);
+    void bindCheck(QAbstractButton* check, bool* value);
+    void bindRadioPair(QRadioButton* first, bool* firstValue, QRadioButton* second, bool* secondValue);
+    void bindColor(ColorBox* box, ColorValue* value);
+    void bindNumber(QSpinBox* spin, int* value);
+    void bindLinks();
+
+    void applyPreset(int index);
+    void showPresetPreview(int index);
+
+    Settings& m_settings;
+    QString m_configDir;
+    ProgramFolder m_folder;
+    Interaction& m_interaction;
+
+    std::vector<std::function<void()>> m_loaders;
+    std::vector<std::function<void()>> m_savers;
+    bool m_loading = false;
+    int m_linkRow = 0;  // the link grid row "insert hyperlink " fills
+
+    QTabWidget* m_pages = nullptr;
+    QComboBox* m_styleBox = nullptr;
+    QLabel* m_presetPreview = nullptr;
+    QLineEdit* m_logoEdit = nullptr;
+    QLineEdit* m_bannerEdit = nullptr;
+    QTableWidget* m_linkGrid = nullptr;
+    QWidget* m_deliveryPanel = nullptr;
+    DeliveryDialog* m_delivery = nullptr;
+};
