@@ -1,0 +1,342 @@
+#include "ui/importer/importermainwindow.h"
+
+#include "../importer/importertables.h"
+#include "fakeinteraction.h"
+#include "shell/tables/query.h"
+#include "shell/tables/table.h"
+#include "testsupport.h"
+#include "ui/importer/datapage.h"
+#include "ui/importer/filterdialog.h"
+#include "ui/importer/historylist.h"
+#include "ui/importer/importpage.h"
+#include "ui/importer/infopage.h"
+#include "ui/importer/mappinggrid.h"
+#include "ui/importer/optionspage.h"
+#include "ui/importer/sqlpage.h"
+#include "ui/importer/tablesidepanel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+using namespace importertest;
+using tables::FieldType;
+
+namespace {
+
+void clickItem(QListWidget* list, const QString& text)
+{
+    const auto found = list->findItems(text, Qt::MatchExactly);
+    ASSERT_FALSE(found.isEmpty()) << text.toStdString();
+    list->scrollToItem(found.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
+}
+
+void doubleClickItem(QListWidget* list, const QString& text)
+{
+    const auto found = list->findItems(text, Qt::MatchExactly);
+    ASSERT_FALSE(found.isEmpty()) << text.toStdString();
+    const QPoint at = list->visualItemRect(found.first()).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+QPoint cellCenter(MappingGrid* grid, int row, int column)
+{
+    return grid->visualRect(grid->model()->index(row, column)).center();
+}
+
+void clickCell(MappingGrid* grid, int row)
+{
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCenter(grid, row, MappingGrid::FieldColumn));
+}
+
+QStringList column(MappingGrid* grid, int c)
+{
+    QStringList out;
+    for (int r = 0; r < grid->rowCount(); ++r)
+        out << (grid->item(r, c) ? grid->item(r, c)->text() : QString());
+    return out;
+}
+
+class ImporterWindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir sourceDir, targetDir;
+    FakeInteraction ui;
+    std::unique_ptr<ImporterMainWindow> window;
+    TableSidePanel* source = nullptr;
+    TableSidePanel* target = nullptr;
+
+    void SetUp() override
+    {
+        makeTable(sourceDir.filePath("towary.db"),
+                  {field("Nazwa", FieldType::Alpha, 20), field("Cena", FieldType::Number), field("Adres", FieldType::Alpha, 20)},
+                  {{"chleb", 3.5, "a"}, {"masło <extra>", 7.25, "b"}, {"żółć", 1, "c"}});
+        makeTable(targetDir.filePath("cennik.db"), {field("Produkt", FieldType::Alpha, 20), field("Kwota", FieldType::Number)},
+                  {{"stary", 1}});
+        window = std::make_unique<ImporterMainWindow>(&ui);
+        window->show();
+        source = window->importPage()->sourcePanel();
+        target = window->importPage()->targetPanel();
+        source->setFolder(sourceDir.path());
+        target->setFolder(targetDir.path());
+    }
+    void openBoth()
+    {
+        clickItem(source->fileList(), "towary.db");
+        clickItem(target->fileList(), "cennik.db");
+    }
+};
+
+} // namespace
+
+TEST_F(ImporterWindowTest, PagesMenuAndInitialState)
+{
+    QStringList tabs;
+    for (int i = 0; i < window->pages()->count(); ++i)
+        tabs << window->pages()->tabText(i);
+    EXPECT_EQ(tabs, (QStringList{"Import Danych", "Edycja Danych", "Zapytanie SQL", "Opcje", "Informacje"}));
+    EXPECT_EQ(source->chosenFileLabel()->text(), "Wybierz plik źrodłowy !");
+    EXPECT_EQ(target->chosenFileLabel()->text(), "Wybierz plik docelowy !");
+    EXPECT_FALSE(window->importPage()->importButton()->isEnabled());
+    EXPECT_EQ(window->importPage()->importButton()->text(), "Przenieś Dane >>");
+    EXPECT_TRUE(window->appendModeAction()->isChecked());
+    window->infoAction()->trigger();
+    EXPECT_EQ(window->pages()->currentWidget(), window->infoPage());
+    EXPECT_EQ(window->infoPage()->findChild<QLabel*>("version")->text(), "wer. 1.6");
+    EXPECT_EQ(source->fileNames(), QStringList{"towary.db"});
+    EXPECT_EQ(window->sqlPage()->inputFiles()->itemText(0), "towary.db");
+}
+
+TEST_F(ImporterWindowTest, OpeningBothSidesFillsListsCountsAndEnablesImport)
+{
+    clickItem(source->fileList(), "towary.db");
+    EXPECT_EQ(source->chosenFileLabel()->text(), sourceDir.filePath("towary.db"));
+    EXPECT_EQ(source->recordCountLabel()->text(), "rekordów: 3");
+    EXPECT_EQ(source->fieldCountLabel()->text(), "dostępne pola: 3");
+    EXPECT_FALSE(window->importPage()->importButton()->isEnabled());
+    EXPECT_EQ(column(source->grid(), 2), (QStringList{"Adres", "Cena", "Nazwa"}));  // sorted
+    EXPECT_EQ(column(source->grid(), 0), (QStringList{"0", "1", "2"}));
+    EXPECT_EQ(window->sqlPage()->fieldList()->count(), 3);
+    clickItem(target->fileList(), "cennik.db");
+    EXPECT_EQ(target->recordCountLabel()->text(), "rekordow: 1");
+    EXPECT_EQ(target->fieldCountLabel()->text(), "dostepne pola: 2");
+    EXPECT_TRUE(window->importPage()->importButton()->isEnabled());
+    EXPECT_EQ(window->dataPage()->sourceRecordCount()->text(), "Liczba rekordów: 3");
+    EXPECT_EQ(window->dataPage()->targetRecordCount()->text(), "Liczba rekordow: 1");
+
+    // A file that is no table: the engine's error, the side stays closed.
+    testsupport::writeFile(targetDir.filePath("broken.db"), "not a table at all");
+    target->setFolder(targetDir.path());
+    clickItem(target->fileList(), "broken.db");
+    EXPECT_EQ(ui.errors.size(), 1);
+    EXPECT_FALSE(window->targetTable().isOpen());
+    EXPECT_FALSE(window->importPage()->importButton()->isEnabled());
+}
+
+TEST_F(ImporterWindowTest, MarkersToggleRowsDragAndSortResets)
+{
+    openBoth();
+    MappingGrid* grid = source->grid();
+    clickCell(grid, 0);
+    EXPECT_TRUE(grid->isSkipped(0));
+    clickCell(grid, 0);  // still the selected cell: no change
+    EXPECT_TRUE(grid->isSkipped(0));
+    clickCell(grid, 1);
+    clickCell(grid, 0);  // selected again after another row: cleared
+    EXPECT_FALSE(grid->isSkipped(0));
+    EXPECT_TRUE(grid->isSkipped(1));
+    // Arrow keys toggle every row they enter.
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(column(grid, 1), (QStringList{"", "", "pomiń"}));
+    QTest::keyClick(grid, Qt::Key_Left);  // the fixed cells cannot be selected
+    EXPECT_EQ(grid->currentColumn(), int(MappingGrid::FieldColumn));
+
+    // Dragging row 2 by its number onto row 0.
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, cellCenter(grid, 2, MappingGrid::NumberColumn));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, cellCenter(grid, 0, MappingGrid::NumberColumn));
+    EXPECT_EQ(column(grid, 2), (QStringList{"Nazwa", "Adres", "Cena"}));
+    EXPECT_EQ(column(grid, 0), (QStringList{"0", "1", "2"}));
+    EXPECT_TRUE(grid->isSkipped(0));
+
+    source->sortBox()->setChecked(false);
+    EXPECT_EQ(column(grid, 2), (QStringList{"Nazwa", "Cena", "Adres"}));
+    EXPECT_EQ(column(grid, 1), (QStringList{"", "", ""}));
+}
+
+TEST_F(ImporterWindowTest, ImportAppendsThenReplacesWithHistory)
+{
+    openBoth();
+    source->sortBox()->setChecked(false);  // Nazwa, Cena, Adres
+    target->sortBox()->setChecked(false);  // Produkt, Kwota
+    window->importPage()->importButton()->click();
+    EXPECT_TRUE(ui.questions.isEmpty());
+    EXPECT_EQ(ui.messages, QStringList{"Zakończono przesyłanie danych"});
+    HistoryList* history = window->importPage()->history();
+    EXPECT_TRUE(window->importPage()->showHistoryBox()->isChecked());
+    EXPECT_TRUE(history->isVisible());
+    EXPECT_EQ(history->model()->rowCount(), 6);
+    EXPECT_EQ(history->lines().last(), "Liczba zaimportowanych rekordow: 4");
+    EXPECT_EQ(window->importPage()->progressBar()->maximum(), 3);
+    EXPECT_EQ(target->recordCountLabel()->text(), "rekordow: 4");
+    EXPECT_EQ(window->dataPage()->targetRecordCount()->text(), "Liczba rekordow: 4");
+
+    // Replace mode chosen in the menu shows in the options page too.
+    window->replaceModeAction()->trigger();
+    EXPECT_TRUE(window->optionsPage()->replaceButton()->isChecked());
+    window->optionsPage()->appendButton()->setChecked(true);
+    EXPECT_TRUE(window->appendModeAction()->isChecked());
+    window->optionsPage()->replaceButton()->setChecked(true);
+    EXPECT_EQ(window->importMode(), importer::ImportMode::Replace);
+    // Drag the target's Kwota above Produkt: Nazwa (text) now meets Kwota (number); answer No.
+    MappingGrid* grid = target->grid();
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, cellCenter(grid, 1, MappingGrid::NumberColumn));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, cellCenter(grid, 0, MappingGrid::NumberColumn));
+    ui.answers = {false};
+    window->importPage()->importButton()->click();
+    EXPECT_EQ(ui.questions.size(), 1);
+    EXPECT_EQ(countOf(targetDir.filePath("cennik.db")), 4);  // nothing deleted
+
+    // Skip the mismatched pair's source row instead and import into the emptied target.
+    clickCell(source->grid(), 0);
+    clickCell(source->grid(), 1);
+    ASSERT_TRUE(source->grid()->isSkipped(0) && source->grid()->isSkipped(1));
+    ui.questions.clear();
+    window->importPage()->importButton()->click();
+    EXPECT_TRUE(ui.questions.isEmpty());
+    const auto rows = allRows(targetDir.filePath("cennik.db"));
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[0][0].isNull() && rows[0][1].isNull());
+}
+
+TEST_F(ImporterWindowTest, SameFileOnBothSidesIsRefused)
+{
+    clickItem(source->fileList(), "towary.db");
+    target->setFolder(sourceDir.path());
+    clickItem(target->fileList(), "towary.db");
+    window->replaceModeAction()->trigger();
+    window->importPage()->importButton()->click();
+    EXPECT_EQ(ui.messages, QStringList{"Zaznaczono dwukrotnie ten sam plik!"});
+    EXPECT_EQ(countOf(sourceDir.filePath("towary.db")), 3);
+}
+
+TEST_F(ImporterWindowTest, FilterDialogComposesAppliesAndKeepsItsText)
+{
+    openBoth();
+    window->dataPage()->sourceFilterButton()->click();
+    FilterDialog* dialog = window->filterDialog();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->fieldList()->count(), 3);
+    doubleClickItem(dialog->fieldList(), "Cena");
+    doubleClickItem(dialog->operatorList(), ">");
+    EXPECT_EQ(dialog->expressionEditor()->toPlainText(), "Cena >");
+    dialog->expressionEditor()->setPlainText(dialog->expressionEditor()->toPlainText() + " 3");
+    dialog->applyButton()->click();
+    EXPECT_EQ(dialog->countLabel()->text(), "Liczba rekordów: 2");
+    EXPECT_EQ(window->dataPage()->sourceRecordCount()->text(), "Liczba rekordów: 2");
+    dialog->clearButton()->click();
+    dialog->closeButton()->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(window->sourceTable().recordCount(), 2);  // stays in force
+
+    dialog->expressionEditor()->setPlainText("Cena >>> 1");
+    window->dataPage()->targetFilterButton()->click();
+    EXPECT_EQ(dialog->boundTable(), &window->targetTable());
+    EXPECT_EQ(dialog->fieldList()->count(), 2);
+    EXPECT_EQ(dialog->expressionEditor()->toPlainText(), "Cena >>> 1");
+    dialog->applyButton()->click();
+    EXPECT_EQ(ui.errors.size(), 1);
+    dialog->removeButton()->click();
+    EXPECT_EQ(dialog->countLabel()->text(), "Liczba rekordow: 1");
+}
+
+TEST_F(ImporterWindowTest, DataPageExportsAndDeletesTheTargetView)
+{
+    openBoth();
+    DataPage* page = window->dataPage();
+    const QString html = sourceDir.filePath("out.html"), txt = sourceDir.filePath("out");
+    ui.files = {html};
+    page->sourceHtmlButton()->click();
+    const QByteArray bytes = testsupport::readFile(html);
+    EXPECT_TRUE(bytes.contains("<TD>mas\xB3o &lt;extra&gt;<TD>7.25")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.contains("<TD>\xBF&oacute;\xB3\xE6"));
+    window->optionsPage()->separatorBox()->setCurrentText(";");
+    ui.files = {txt};
+    page->targetTextButton()->click();
+    EXPECT_EQ(testsupport::readFile(txt + ".txt"), QByteArray("stary;1;\n\r\n"));
+
+    ui.answers = {false};
+    page->deleteButton()->click();
+    EXPECT_EQ(ui.questions, QStringList{"Usunąć wszystkie rekordy dla aktualnego filtrowania?"});
+    EXPECT_EQ(window->targetTable().recordCount(), 1);
+    page->deleteButton()->click();
+    EXPECT_EQ(window->targetTable().recordCount(), 0);
+    EXPECT_EQ(page->targetRecordCount()->text(), "Liczba rekordow: 0");
+    // An empty target still writes a text file; HTML needs records; cancelling writes nothing.
+    ui.files = {txt + "2.txt"};
+    page->targetTextButton()->click();
+    EXPECT_EQ(testsupport::readFile(txt + "2.txt"), QByteArray("\r\n"));
+    ui.files = {sourceDir.filePath("none.html")};
+    page->targetHtmlButton()->click();
+    EXPECT_EQ(ui.files.size(), 1u);
+    ui.files.clear();
+    page->sourceTextButton()->click();
+    EXPECT_TRUE(ui.errors.isEmpty());
+}
+
+TEST_F(ImporterWindowTest, SqlPageComposesRunsAndDeletesThroughTheResult)
+{
+    openBoth();
+    SqlPage* page = window->sqlPage();
+    clickItem(page->keywordList(), "SELECT");
+    clickItem(page->fieldList(), "Nazwa");
+    clickItem(page->keywordList(), "FROM");
+    clickItem(page->keywordList(), "WHERE");
+    clickItem(page->fieldList(), "Cena");
+    clickItem(page->operatorList(), ">");
+    page->editor()->insertPlainText("3");
+    const QString expected = "SELECT Nazwa FROM '" + sourceDir.filePath("towary.db") + "' WHERE Cena > 3";
+    EXPECT_EQ(page->editor()->toPlainText(), expected);
+    page->executeButton()->click();
+    EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join("\n").toStdString();
+    EXPECT_EQ(page->recordCountLabel()->text(), "Liczba rekordow: 2");
+    EXPECT_EQ(page->fieldCountLabel()->text(), "dostępne pola: 1");
+
+    ui.files = {sourceDir.filePath("q.txt")};
+    page->textButton()->click();
+    EXPECT_EQ(testsupport::readFile(sourceDir.filePath("q.txt")), QByteArray("chleb|\nmasło <extra>|\n\r\n"));
+
+    page->deleteButton()->click();  // default answer Yes
+    EXPECT_EQ(window->query().recordCount(), 0);
+    EXPECT_EQ(countOf(sourceDir.filePath("towary.db")), 1);
+
+    page->clearButton()->click();
+    EXPECT_TRUE(page->editor()->toPlainText().isEmpty());
+    page->editor()->setPlainText("select nonsense");
+    page->executeButton()->click();
+    EXPECT_EQ(ui.errors.size(), 1);
+    EXPECT_FALSE(window->query().isOpen());
+
+    page->inputFiles()->setCurrentIndex(0);
+    page->appendChosenFileName();
+    EXPECT_EQ(page->editor()->toPlainText(), "select nonsense towary.db");
+}
+
+TEST_F(ImporterWindowTest, HelpOpensTheTextInTheEditor)
+{
+    window->helpAction()->trigger();
+    ASSERT_EQ(ui.started.size(), 1);
+    EXPECT_TRUE(window->helpFile().endsWith("pomoc.txt"));
+}
