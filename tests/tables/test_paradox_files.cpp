@@ -285,6 +285,10 @@ TEST_F(ParadoxFiles, WritesEveryTypeAndReadsItBack)
     char* text = PX_date2string(px, date, "Y-m-d");
     EXPECT_STREQ(text, "2024-02-29");
     px->free(px, text);
+    char* bcd = nullptr;
+    EXPECT_GT(PX_get_data_bcd(px, reinterpret_cast<unsigned char*>(record.data()) + 63, 2, &bcd), 0);
+    EXPECT_EQ(QByteArray(bcd).toDouble(), -12.34) << bcd;
+    px->free(px, bcd);
     PX_close(px);
     PX_delete(px);
 }

@@ -95,16 +95,12 @@ QByteArray DbaseMemoFile::read(quint32 block)
 
 quint32 DbaseMemoFile::nextFreeBlock()
 {
-    if (!m_file.seek(0))
-        fail(QStringLiteral("the memo file cannot be read (%1)").arg(m_file.errorString()));
-    const QByteArray head = m_file.read(4);
-    if (head.size() != 4)
-        fail(QStringLiteral("the memo file's header cannot be read"));
-    const auto* h = reinterpret_cast<const uchar*>(head.constData());
-    const quint32 stated = m_kind == Kind::FoxPro ? qFromBigEndian<quint32>(h) : qFromLittleEndian<quint32>(h);
-    // Never trust the header to point past every block in use: start no earlier than the end of the file.
+    // The header's own pointer is not trusted: pointing inside the file it would overwrite memos in use,
+    // pointing far beyond it (a damaged header) it would blow the file up. New blocks go at the end.
     const qint64 end = (qMax<qint64>(m_file.size(), headerSize) + m_blockSize - 1) / m_blockSize;
-    return static_cast<quint32>(qMax<qint64>(stated, end));
+    if (end > 0xFFFFFFFFLL)
+        fail(QStringLiteral("the memo file is full"));
+    return static_cast<quint32>(end);
 }
 
 quint32 DbaseMemoFile::append(const QByteArray& data, bool binary)

@@ -38,6 +38,8 @@ constexpr int hFirstBlock = 0x0E;
 constexpr int hLastBlock = 0x10;
 constexpr int hFieldCount = 0x21;
 constexpr int hKeyFields = 0x23;
+constexpr int hEncryption1 = 0x25; // Paradox 3
+constexpr int hEncryption2 = 0x5C; // Paradox 4 and later
 constexpr int hVersion = 0x39;
 constexpr int hAutoIncrement = 0x49;
 constexpr int hFirstFreeBlock = 0x4D;
@@ -134,6 +136,53 @@ void encodeDouble(uchar* raw, double value)
     else
         bits |= 0x8000000000000000ULL;
     qToBigEndian<quint64>(bits, raw);
+}
+
+// BCD: a byte with the sign (0x80 positive, 0x40 negative, neither when empty) and the decimals, then
+// 32 digits as nibbles, the last ones the decimals; a negative number has every digit complemented.
+constexpr int bcdDigits = 32;
+
+double decodeBcd(const uchar* raw, bool* ok)
+{
+    *ok = false;
+    if ((raw[0] & 0xC0) == 0)
+        return 0;
+    const bool negative = !(raw[0] & 0x80);
+    const int decimals = qMin(raw[0] & 0x3F, bcdDigits);
+    QByteArray text;
+    text.reserve(bcdDigits + 2);
+    if (negative)
+        text += '-';
+    for (int i = 0; i < bcdDigits; ++i) {
+        int digit = (raw[1 + i / 2] >> (i % 2 ? 0 : 4)) & 0xF;
+        if (negative)
+            digit = 0xF - digit;
+        if (digit > 9)
+            return 0;
+        if (i == bcdDigits - decimals)
+            text += '.';
+        text += static_cast<char>('0' + digit);
+    }
+    return text.toDouble(ok);
+}
+
+bool encodeBcd(uchar* raw, int decimals, double value)
+{
+    decimals = qMin(decimals, bcdDigits);
+    const bool negative = value < 0;
+    QByteArray digits = QByteArray::number(std::fabs(value), 'f', decimals).replace('.', "");
+    if (digits.size() > bcdDigits)
+        return false;
+    digits = QByteArray(bcdDigits - digits.size(), '0') + digits;
+    std::memset(raw, 0, 17);
+    raw[0] = static_cast<uchar>((negative ? 0x40 : 0xC0) | decimals);
+    for (int i = 0; i < bcdDigits; ++i) {
+        int digit = digits.at(i) - '0';
+        if (negative)
+            digit = 0xF - digit;
+        raw[1 + i / 2] |= static_cast<uchar>(digit << (i % 2 ? 0 : 4));
+    }
+    return true;
 }
 
 QDate dateOfDay(qint64 day)
@@ -287,6 +336,11 @@ void ParadoxTableFile::readHeader()
     if (m_header.size() != m_headerSize)
         fail(QStringLiteral("the header cannot be read"));
     h = reinterpret_cast<const uchar*>(m_header.constData());
+
+    // pxlib is not to see an encrypted table: it cannot read one and may loop over its blocks.
+    const quint32 encryption = m_version >= 5 ? qFromLittleEndian<quint32>(h + hEncryption2) : qFromLittleEndian<quint32>(h + hEncryption1);
+    if (encryption != 0)
+        fail(QStringLiteral("the table is protected by a password, which this program does not support"));
 
     m_headerRecords = qFromLittleEndian<quint32>(h + hRecords);
     m_usedBlocks = qFromLittleEndian<quint16>(h + hUsedBlocks);
@@ -511,18 +565,12 @@ void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite
         return;
     }
     case pxfBCD: {
-        char* text = nullptr;
-        QByteArray copy(raw, f.size);
-        if (PX_get_data_bcd(m_px, reinterpret_cast<unsigned char*>(copy.data()), f.decimals, &text) > 0 && text) {
-            bool ok = false;
-            const double d = QByteArray(text).toDouble(&ok);
-            m_px->free(m_px, text);
-            if (ok) {
-                sqlite3_result_double(ctx, d);
-                return;
-            }
-        }
-        sqlite3_result_null(ctx);
+        bool ok = false;
+        const double d = decodeBcd(bytes, &ok);
+        if (ok)
+            sqlite3_result_double(ctx, d);
+        else
+            sqlite3_result_null(ctx);
         return;
     }
     case pxfBytes:
@@ -622,11 +670,8 @@ void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, 
             }
             case pxfBCD: {
                 const double d = fieldvalue::number(v, f.name);
-                if (std::fabs(d) >= 1e15)
-                    throw fieldError(QStringLiteral("the number %1 is too large").arg(d));
-                QByteArray text = QByteArray::number(d, 'f', f.decimals);
-                std::memset(raw, 0, f.size);
-                PX_put_data_bcd(m_px, raw, f.decimals, text.data());
+                if (!encodeBcd(bytes, f.decimals, d))
+                    throw fieldError(QStringLiteral("the number %1 has too many digits for the field").arg(d));
                 break;
             }
             case pxfBytes: {
