@@ -93,7 +93,9 @@ QString orderScriptText(const Settings& settings)
     // Every field is read with a default, so a request without it (a robot's GET, a field posted as an
     // array) prints no warning, and the mail goes out only for a posted order.
     page += QStringLiteral("<?php ");
-    page += QStringLiteral("function posted($name){return isset($_POST[$name])&&is_string($_POST[$name])?$_POST[$name]:'';}");
+    // Browsers post line breaks as CR LF; the mail keeps line feeds only, as the script's own lines.
+    page += QStringLiteral("function posted($name){return isset($_POST[$name])&&is_string($_POST[$name])"
+                           "?str_replace(\"\\r\\n\",\"\\n\",$_POST[$name]):'';}");
     for (const char* field : {"FIRMA", "NAZWISKO", "ULICA", "KOD", "MIASTO", "TELEFON", "EMAIL"})
         page += readField(field);
     if (deliveryAddress) {

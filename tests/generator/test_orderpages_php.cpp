@@ -73,6 +73,7 @@ TEST_F(OrderScriptInPhp, PostedOrderIsMailedWithEveryLineAndThanked)
                                     {QStringLiteral("MIASTO"), QStringLiteral("Warszawa")},
                                     {QStringLiteral("EMAIL"), QStringLiteral("jan@example.com")},
                                     {QStringLiteral("MIASTO2"), QStringLiteral("Kraków")},
+                                    {QStringLiteral("INFORMACJE"), QStringLiteral("Ring\r\nfirst")},
                                     {QStringLiteral("DELIVERY"), QStringLiteral("Courier Price: 15,00")}});
 
     EXPECT_TRUE(output.contains(QStringLiteral("<p>Dziękujemy!</p>")));
@@ -91,7 +92,7 @@ TEST_F(OrderScriptInPhp, PostedOrderIsMailedWithEveryLineAndThanked)
     body.chop(2);
     EXPECT_EQ(body, QStringLiteral("1 x Lamp 12.50\nCompany: Firma \"A\" $x\nName: Jan Kowalski\nStreet: Długa 1\n"
                                    "Post code: 00-001\nCity: Warszawa\nTel. \ne-mail: jan@example.com\n"
-                                   "Delivery adress:\nCompany: \nName: \nStreet: \nPost code: \nCity: Kraków\nMsg: \n"
+                                   "Delivery adress:\nCompany: \nName: \nStreet: \nPost code: \nCity: Kraków\nMsg: Ring\nfirst\n"
                                    "\nDelivery method:Courier Price: 15,00"));
 }
 
