@@ -340,3 +340,22 @@ TEST_F(ImporterWindowTest, HelpOpensTheTextInTheEditor)
     ASSERT_EQ(ui.started.size(), 1);
     EXPECT_TRUE(window->helpFile().endsWith("pomoc.txt"));
 }
+
+// With KAL_SCREENSHOTS set to a folder, saves a picture of every page (run under Xvfb to look at them).
+TEST_F(ImporterWindowTest, PagesRenderWithTablesOpen)
+{
+    openBoth();
+    window->importPage()->importButton()->click();
+    window->resize(1100, 760);
+    const QString folder = qEnvironmentVariable("KAL_SCREENSHOTS");
+    for (int i = 0; i < window->pages()->count(); ++i) {
+        window->pages()->setCurrentIndex(i);
+        const QPixmap shot = window->grab();
+        EXPECT_FALSE(shot.isNull());
+        if (!folder.isEmpty())
+            shot.save(QStringLiteral("%1/importer-page%2.png").arg(folder).arg(i));
+    }
+    window->dataPage()->sourceFilterButton()->click();
+    if (!folder.isEmpty())
+        window->filterDialog()->grab().save(folder + "/importer-filter.png");
+}

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Importer speed against the usual tools, on 200,000 records of a six-field dBASE file:
+#   importer copy  vs  ogr2ogr -f SQLite          (goal: ratio <= 1.0)
+#   importer export --html / --text  vs  sqlite3 -html / -separator '|'   (goal: ratio <= 1.5)
+# usage: bench/importer_bench.sh [BUILD_DIR] [RECORDS]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build-bench}
+records=${2:-200000}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+if [ ! -x "$build/src/ui/importer/importer" ]; then
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$build" --target importer -j2 >/dev/null
+fi
+importer=$build/src/ui/importer/importer
+
+python3 - "$work/big.dbf" "$records" <<'PY'
+import struct, sys, random, datetime
+path, n = sys.argv[1], int(sys.argv[2])
+fields = [(b"NAME", b"C", 30, 0), (b"CITY", b"C", 20, 0), (b"QTY", b"N", 10, 0),
+          (b"PRICE", b"N", 12, 2), (b"DAY", b"D", 8, 0), (b"FLAG", b"L", 1, 0)]
+reclen = 1 + sum(f[2] for f in fields)
+hdrlen = 32 + 32 * len(fields) + 1
+random.seed(7)
+cities = ["Warszawa", "Kraków", "Gdańsk", "Łódź", "Poznań", "Wrocław"]
+with open(path, "wb") as f:
+    f.write(struct.pack("<BBBBIHH20x", 3, 126, 12, 7, n, hdrlen, reclen))
+    for name, typ, size, dec in fields:
+        f.write(struct.pack("<11sc4xBB14x", name, typ, size, dec))
+    f.write(b"\r")
+    day0 = datetime.date(2000, 1, 1)
+    for i in range(n):
+        d = day0 + datetime.timedelta(days=i % 9000)
+        rec = b" " + ("Product %d" % i).ljust(30).encode("cp1250") \
+            + random.choice(cities).ljust(20).encode("cp1250") \
+            + str(i % 1000).rjust(10).encode() + ("%.2f" % (i * 0.37)).rjust(12).encode() \
+            + d.strftime("%Y%m%d").encode() + (b"T" if i % 2 else b"F")
+        f.write(rec)
+    f.write(b"\x1a")
+PY
+
+# Native target with the same six fields (a native table file holds one table named after the file).
+sqlite3 "$work/target.db" 'CREATE TABLE target ("NAME" CHAR(30), "CITY" CHAR(20), "QTY" DOUBLE, "PRICE" DOUBLE, "DAY" DATE, "FLAG" BOOLEAN)'
+
+seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null; e=$(date +%s.%N); echo "$e - $s" | bc -l; }
+ratio() { echo "scale=2; $1 / $2" | bc -l; }
+
+t_copy=$(seconds "$importer" copy "$work/big.dbf" "$work/target.db" --yes)
+printf 'importer copy     %6.2f s (%s records)\n' "$t_copy" "$(sqlite3 "$work/target.db" 'select count(*) from target')"
+if command -v ogr2ogr >/dev/null; then
+    t_ogr=$(seconds ogr2ogr -f SQLite "$work/ogr.sqlite" "$work/big.dbf")
+    printf 'ogr2ogr -f SQLite %6.2f s\n' "$t_ogr"
+    echo "copy ratio (goal <= 1.0): $(ratio "$t_copy" "$t_ogr")"
+else
+    echo "ogr2ogr not installed (Debian package gdal-bin): no copy ratio"
+fi
+
+t_html=$(seconds "$importer" export --html "$work/target.db" "$work/out.html")
+t_text=$(seconds "$importer" export --text --separator '|' "$work/target.db" "$work/out.txt")
+t_sqlhtml=$(seconds sh -c "sqlite3 -html '$work/target.db' 'select * from target' > '$work/ref.html'")
+t_sqltext=$(seconds sh -c "sqlite3 -separator '|' '$work/target.db' 'select * from target' > '$work/ref.txt'")
+printf 'export html %6.2f s, sqlite3 -html %6.2f s, ratio (goal <= 1.5): %s\n' "$t_html" "$t_sqlhtml" "$(ratio "$t_html" "$t_sqlhtml")"
+printf 'export text %6.2f s, sqlite3 -separator %6.2f s, ratio (goal <= 1.5): %s\n' "$t_text" "$t_sqltext" "$(ratio "$t_text" "$t_sqltext")"
