@@ -231,3 +231,33 @@ test('an empty cart is not sent', async () => {
   assert.match(dialogs.at(-1) ?? '', /cart is empty/);
   assert.equal(orders.length, 1);
 });
+
+test('the preview opened from disk keeps a working cart and search', async () => {
+  // Pages from disk are origins of their own: the framed pages answer their parent.… calls themselves.
+  const preview = await context.newPage();
+  try {
+    const url = (file) => `file://${shopFolder}/${file}`;
+    await preview.goto(url('index.html'));
+    const framed = (name) => preview.frame({ name });
+    await framed('top').click('img[name=b5]');
+    await framed('body').waitForURL(/cennik\.html$/);
+    await framed('body').goto(url('ID000001018P.html'));
+    await framed('body').fill('input[name=t]', '2');
+    await framed('body').click('img[name=k]');
+    await framed('top').click('img[name=b1]');
+    await framed('body').waitForSelector('#kalmenor-generated');
+    const lines = await framed('body').$$eval('table.cart tr.line', (rows) => rows.map((r) => r.cells[0].textContent));
+    assert.ok(lines.includes('Pluszowy miś'), lines.join());
+    await framed('body').click('img.back');
+    await framed('body').waitForURL(/ID000001018P\.html$/);
+
+    await framed('top').click('img[name=b7]');
+    await framed('body').waitForURL(/find\.html$/);
+    await framed('body').fill('input[name=FIND]', 'miś');
+    await framed('body').click('button:has-text("search")');
+    await framed('body').waitForSelector('#kalmenor-generated');
+    assert.deepEqual(await framed('body').locator('a.result').allTextContents(), ['Pluszowy miś']);
+  } finally {
+    await preview.close();
+  }
+});

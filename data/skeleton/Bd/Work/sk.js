@@ -4,6 +4,28 @@
 // The cart is kept in the tab's session storage, so it survives reloading a page within the visit;
 // where that storage is unavailable it lives in the frame set window.
 
+// Pages opened from disk (the preview) are each an origin of their own in current browsers, so a framed
+// page cannot reach the frame set's functions. Such a page then answers its own parent.… calls: the cart
+// lives in the session storage all pages share, and the header shows the cart through the body frame.
+var kDetached = false;
+(function () {
+    if (window.parent === window)
+        return;
+    try {
+        void window.parent.document;
+    } catch (x) {
+        kDetached = true;
+        window.parent = window;
+        // parent.body.document.location.href = page: the header buttons and the tiles' links.
+        var location = {};
+        Object.defineProperty(location, 'href', {
+            get: function () { return ''; },
+            set: function (page) { window.open(new URL(page, kShopFolder()).href, 'body'); }
+        });
+        window.body = { document: { location: location } };
+    }
+})();
+
 // The frame set window: the parent when it holds the body frame, else this window (a page opened alone).
 function kShopWindow() {
     try {
@@ -17,6 +39,8 @@ function kShopWindow() {
 
 // The window whose document shows cart and search results: the body frame, else this window.
 function kBodyWindow() {
+    if (kDetached)
+        return window;
     var shop = kShopWindow();
     try {
         if (shop.frames && shop.frames['body'])
@@ -171,6 +195,10 @@ function kShowPage(title, content) {
 }
 
 function kBack() {
+    if (kDetached) {
+        history.back();
+        return;
+    }
     var shop = kShopWindow();
     var page = shop.kReturnPage;
     if (!page || page === String(shop.location.href) || page === 'about:blank')
@@ -230,6 +258,11 @@ function kDeleteLine(index) {
 function pisz(mode) {
     var lines = kReadCart();
     if (mode === 1 || mode === '1') {
+        if (kDetached && window.name !== 'body') {
+            // The header cannot write into the body frame: the body frame loads the cart page instead.
+            window.open(kShopFolder() + 'empty.html#cart', 'body');
+            return;
+        }
         var content = '<p><img src="img/koszyk.jpg" alt="Cart"></p>'
             + (lines.length ? kCartTable(lines, true) : '<p class="empty">Your cart is empty.</p>')
             + '<p><img class="back" src="img/back.jpg" alt="Back" title="Back" style="cursor:pointer"'
