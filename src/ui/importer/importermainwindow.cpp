@@ -30,7 +30,8 @@
 #include <QTabWidget>
 
 namespace {
-constexpr int kRepaintEvery = 2000;  // records between repaints of the progress bar
+constexpr int kProgressStep = 100;   // records between moves of the progress bar
+constexpr int kRepaintEvery = 2000;  // records between repaints of it (the import holds the event loop)
 }
 
 ImporterMainWindow::ImporterMainWindow(Interaction* interaction, QWidget* parent)
@@ -154,6 +155,8 @@ void ImporterMainWindow::runImport()
         progress->setValue(0);
     };
     import.onProgress = [progress](int position) {
+        if (position % kProgressStep != 0)
+            return;
         progress->setValue(position);
         if (position % kRepaintEvery == 0)
             progress->repaint();
