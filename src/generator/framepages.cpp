@@ -116,7 +116,7 @@ void writeTopPage(GeneratorContext& context)
     page += bodyButton(QStringLiteral("b7"), QStringLiteral("find.html"));
     page += QStringLiteral("</TD>") + QStringLiteral("</TABLE>");
     if (!s.options.headerShowsLogo) {
-        const QStringList alignments{QStringLiteral("left"), QStringLiteral("center"), QStringLiteral("right")};
+        const QStringList alignments = alignmentNames();
         page += QStringLiteral("<font size=5 color=\"") + colorToHtml(s.font.headerTextColor)
               + QStringLiteral("\"><P align=\"") + alignments.value(s.options.headerAlignment) + QStringLiteral("\">")
               + s.options.shopName + QStringLiteral("</font><BR>");

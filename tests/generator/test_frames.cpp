@@ -320,3 +320,17 @@ TEST_F(FrameFixture, AssetsCopiedWithChoicesStyleSheetsAndNoSelfDestruction)
     // No half-written copies are left beside the targets.
     EXPECT_TRUE(QDir(shop + QStringLiteral("/img")).entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty());
 }
+
+TEST_F(FrameFixture, ShopBuiltIntoTheAssetFolderKeepsItsAssets)
+{
+    testsupport::writeFile(m_folder.work() + QStringLiteral("sk.js"), "the cart script");
+    testsupport::writeFile(m_folder.work() + QStringLiteral("empty.html"), "empty");
+    GeneratorContext c = context();
+    QString work = m_folder.work();
+    work.chop(1);
+    c.setTarget(work, QStringLiteral("index.html"));
+    copyShopAssets(c);
+    EXPECT_EQ(testsupport::readFile(m_folder.work() + QStringLiteral("sk.js")), QByteArray("the cart script"));
+    EXPECT_EQ(testsupport::readFile(m_folder.work() + QStringLiteral("empty.html")), QByteArray("empty"));
+    EXPECT_FALSE(copyShopFile(m_folder.work() + QStringLiteral("missing.js"), work + QStringLiteral("/x.js")));
+}
