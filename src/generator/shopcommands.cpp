@@ -10,6 +10,7 @@
 #include "shell/tables/table.h"
 #include "shell/textfile.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -128,6 +129,11 @@ QString bundledDataRoot()
     const QString fromEnvironment = qEnvironmentVariable("KALMENOR_DATA_DIR");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
+    if (QCoreApplication::instance()) {
+        const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/kalmenor");
+        if (QFileInfo(installed + QStringLiteral("/skeleton")).isDir())
+            return QFileInfo(installed).canonicalFilePath();
+    }
     return QStringLiteral(KAL_SOURCE_DIR "/data");
 }
 

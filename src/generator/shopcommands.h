@@ -15,7 +15,7 @@ class Table;
 namespace generator {
 
 // The folder holding skeleton/ (the program-folder skeleton) and demo/ (the demo catalogue):
-// $KALMENOR_DATA_DIR when set, else the data folder of the source tree.
+// $KALMENOR_DATA_DIR when set, else share/kalmenor beside the program, else the source tree's data folder.
 QString bundledDataRoot();
 
 // Makes a program folder in dir from the skeleton and fills it with the demo catalogue: tree file,
