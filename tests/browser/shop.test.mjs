@@ -159,6 +159,7 @@ test('the cart adds, merges, escapes, counts cents and deletes', async () => {
   await body.locator('img.delete').nth(2).click();
   assert.equal((await cartLines()).length, 2);
   assert.equal(await body.textContent('b.total'), '120.00');
+  await page.screenshot({ path: path.join(workFolder, 'cart.png') });
 
   await body.click('img.back');
   await body.waitForURL(/ID000001006P\.html$/);

@@ -189,7 +189,7 @@ function kShowPage(title, content) {
         + '<title>' + kEscape(title) + '</title><style>'
         + 'body{font-family:verdana,arial,sans-serif;font-size:12px;margin:10px;background:#fff;color:#000}'
         + 'table.cart{border-collapse:collapse;width:100%}table.cart td,table.cart th{padding:4px 6px;'
-        + 'border-bottom:1px solid #ccc;text-align:left}td.num,th.num{text-align:right}'
+        + 'border-bottom:1px solid #ccc;text-align:left}table.cart .num{text-align:right}'
         + '</style></head><body id="kalmenor-generated">' + content + '</body></html>');
     doc.close();
 }
