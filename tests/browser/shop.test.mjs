@@ -16,6 +16,7 @@ const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '
 let server;
 let base;
 let context;
+let profile;
 let page;
 const orders = [];
 const dialogs = [];
@@ -60,7 +61,7 @@ before(async () => {
   server = http.createServer(serve);
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   base = `http://127.0.0.1:${server.address().port}`;
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'kalmenor-chromium-'));
+  profile = fs.mkdtempSync(path.join(os.tmpdir(), 'kalmenor-chromium-'));
   context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
@@ -77,6 +78,8 @@ before(async () => {
 after(async () => {
   await context?.close();
   server?.close();
+  if (profile)
+    fs.rmSync(profile, { recursive: true, force: true });
 });
 
 test('the frame set loads its three frames', async () => {
