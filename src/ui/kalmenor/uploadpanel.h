@@ -1,0 +1,56 @@
+#pragma once
+
+#include "publish/shopupload.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QLabel;
+class QListWidget;
+class QProgressBar;
+
+// The step panel that takes the place of the category tree during and after an upload: the three
+// steps with a marker beside the current one (its caption bold), the "Save report" link, the files of
+// the folder being sent with the current one highlighted, and a progress bar counting the transfers.
+class UploadPanel : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kStepCount = 3;
+
+    explicit UploadPanel(QWidget* parent = nullptr);
+
+    // step 1 "1. Generating store", 2 "2. Establish connection", 3 "3. Sending store to FTP".
+    void markStep(int step);
+    int currentStep() const { return m_currentStep; }
+    // Step 1 current, empty file list, progress at 0: the state at the start of a run.
+    void reset();
+
+    void showFolder(const QString& folder, const QStringList& files);
+    void highlightFile(int index);
+
+    QLabel* stepLabel(int step) const;
+    QLabel* stepMarker(int step) const;
+    QListWidget* fileList() const { return m_files; }
+    QProgressBar* progressBar() const { return m_progress; }
+
+    // Callbacks for uploadShop that drive this panel; the report area and the status bar belong to the
+    // main window, which passes its own appendReport and showStatus. The window is repainted after
+    // each step change and each file without taking the user's input.
+    UploadCallbacks callbacks(std::function<void(const QString&)> appendReport,
+                              std::function<void(const QString&)> showStatus);
+
+    // Paints the whole window now (the run blocks the event loop).
+    void letRepaint();
+
+Q_SIGNALS:
+    void saveReportRequested();
+
+private:
+    std::array<QLabel*, kStepCount> m_steps{};
+    std::array<QLabel*, kStepCount> m_markers{};
+    QLabel* m_folderCaption = nullptr;
+    QListWidget* m_files = nullptr;
+    QProgressBar* m_progress = nullptr;
+    int m_currentStep = 0;
+};

@@ -1,0 +1,144 @@
+// The upload step panel: steps and marker, file list and progress driven by a real upload.
+#include "fakeinteraction.h"
+#include "publish/ftpclient.h"
+#include "publish/inactivitylimit.h"
+#include "publish/shopupload.h"
+#include "shell/settings.h"
+#include "testsupport.h"
+#include "ui/kalmenor/uploadpanel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+namespace {
+
+void expectCurrentStep(const UploadPanel& panel, int step)
+{
+    EXPECT_EQ(panel.currentStep(), step);
+    for (int i = 1; i <= UploadPanel::kStepCount; ++i) {
+        EXPECT_EQ(panel.stepLabel(i)->font().bold(), i == step) << "step " << i;
+        EXPECT_EQ(panel.stepMarker(i)->isVisibleTo(&panel), i == step) << "marker " << i;
+    }
+}
+
+TEST(UploadPanel, StepsMarkerAndSaveLink)
+{
+    UploadPanel panel;
+    EXPECT_EQ(panel.stepLabel(1)->text(), QStringLiteral("1. Generating store"));
+    EXPECT_EQ(panel.stepLabel(2)->text(), QStringLiteral("2. Establish connection"));
+    EXPECT_EQ(panel.stepLabel(3)->text(), QStringLiteral("3. Sending store to FTP"));
+    expectCurrentStep(panel, 1);
+    panel.markStep(2);
+    expectCurrentStep(panel, 2);
+    panel.markStep(3);
+    expectCurrentStep(panel, 3);
+
+    panel.showFolder(QStringLiteral("/tmp/x"), {QStringLiteral("a.html")});
+    panel.reset();  // a second run starts again at step 1 alone
+    expectCurrentStep(panel, 1);
+    EXPECT_EQ(panel.fileList()->count(), 0);
+
+    QSignalSpy spy(&panel, &UploadPanel::saveReportRequested);
+    auto* link = panel.findChild<QLabel*>(QStringLiteral("saveReportLink"));
+    ASSERT_TRUE(link);
+    EXPECT_TRUE(link->text().contains(QStringLiteral("Save report")));
+    Q_EMIT link->linkActivated(QStringLiteral("save"));
+    EXPECT_EQ(spy.count(), 1);
+}
+
+// pyftpdlib on 127.0.0.1, as the publishing tests start it.
+class FtpServerProcess {
+public:
+    FtpServerProcess()
+    {
+        const QString python = QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                                                 : QStringLiteral("python3");
+        m_process.start(python, {QStringLiteral(KAL_SOURCE_DIR "/tests/publish/ftpserver.py"), m_home.path(),
+                                 QStringLiteral("kupiec"), QStringLiteral("tajne")});
+        while (m_process.waitForStarted(10000) && !m_process.canReadLine() && m_process.waitForReadyRead(15000)) {
+        }
+        port = m_process.readLine().trimmed().toInt();
+    }
+    ~FtpServerProcess()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QString home() const { return m_home.path(); }
+    int port = 0;
+
+private:
+    QTemporaryDir m_home;
+    QProcess m_process;
+};
+
+TEST(UploadPanel, FollowsARealUpload)
+{
+    network::setInactivityLimit(std::chrono::seconds(10));
+    FtpServerProcess server;
+    ASSERT_GT(server.port, 0);
+    QTemporaryDir local;
+    const QString shop = local.filePath(QStringLiteral("Kalmenor"));
+    for (const char* name : {"index.html", "top.html", "menu.html", "ID000000001K.html", "ID000000002P.html",
+                             "send.html", "send.php", "sk.js", "color.css", "empty.html"})
+        testsupport::writeFile(shop + QLatin1Char('/') + QLatin1String(name), QByteArray("<html></html>"));
+    for (const char* name : {"orvane.jpg", "ID000000002P.jpg", "ID000000002P_m.jpg"})
+        testsupport::writeFile(shop + QStringLiteral("/img/") + QLatin1String(name), QByteArray(5000, 'j'));
+
+    QWidget window;
+    window.resize(640, 480);
+    auto* layout = new QHBoxLayout(&window);
+    auto* panel = new UploadPanel(&window);
+    auto* report = new QPlainTextEdit(&window);
+    layout->addWidget(panel);
+    layout->addWidget(report, 1);
+    window.show();
+
+    QStringList statuses;
+    int highlightedWhileSending = -1;
+    UploadCallbacks callbacks = panel->callbacks([report](const QString& line) { report->appendPlainText(line); },
+                                                 [&statuses](const QString& text) { statuses << text; });
+    const auto starting = callbacks.fileStarting;
+    callbacks.fileStarting = [&, starting](int index, int progress) {
+        starting(index, progress);
+        highlightedWhileSending = panel->fileList()->currentRow();
+        EXPECT_EQ(panel->progressBar()->value(), progress);
+    };
+
+    FtpSettings ftp;
+    ftp.host = QStringLiteral("127.0.0.1");
+    ftp.port = QString::number(server.port);
+    ftp.user = QStringLiteral("kupiec");
+    ftp.password = QStringLiteral("tajne");
+    ftp.passive = true;
+    FakeInteraction interaction;
+    FtpClient client;
+    panel->markStep(2);
+    const UploadResult result = uploadShop(shop, ftp, QTime::currentTime(), client, callbacks, interaction);
+
+    EXPECT_TRUE(result.succeeded()) << interaction.errors.join(QLatin1Char('\n')).toStdString();
+    expectCurrentStep(*panel, 3);
+    EXPECT_EQ(panel->progressBar()->maximum(), 13);
+    EXPECT_EQ(panel->progressBar()->value(), 13);
+    // The list shows the pictures folder at the end, its last file highlighted.
+    EXPECT_EQ(panel->fileList()->count(), 3);
+    EXPECT_EQ(highlightedWhileSending, 2);
+    EXPECT_TRUE(report->toPlainText().contains(QStringLiteral("orvane.jpg plik pomyślnie przesłany")));
+    EXPECT_EQ(statuses.last(), QStringLiteral("Disconnected"));
+
+    // A picture of the panel after the upload, for the record.
+    const QString shot = QDir::current().filePath(QStringLiteral("uploadpanel.png"));
+    EXPECT_TRUE(window.grab().save(shot));
+    network::setInactivityLimit(network::kDefaultInactivityLimit);
+}
+
+} // namespace
