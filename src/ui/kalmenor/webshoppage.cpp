@@ -1,0 +1,848 @@
+#include "ui/kalmenor/webshoppage.h"
+
+#include "catalogue/categorytree.h"
+#include "catalogue/nodekeys.h"
+#include "catalogue/pictures.h"
+#include "catalogue/pricing.h"
+#include "catalogue/productrules.h"
+#include "catalogue/treecommands.h"
+#include "shell/error.h"
+#include "shell/interaction.h"
+#include "shell/tables/table.h"
+#include "ui/common/recordnavigator.h"
+#include "ui/kalmenor/categorytreemodel.h"
+#include "ui/kalmenor/categorytreeview.h"
+#include "ui/kalmenor/dialogplacement.h"
+#include "ui/kalmenor/fieldbinder.h"
+#include "ui/kalmenor/listeditor.h"
+#include "ui/kalmenor/namedialog.h"
+#include "ui/kalmenor/picturebox.h"
+#include "ui/kalmenor/productdialog.h"
+#include "ui/kalmenor/productgriddelegate.h"
+#include "ui/kalmenor/productlistmodel.h"
+#include "ui/kalmenor/productsearch.h"
+#include "ui/kalmenor/renamedialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+using namespace catalogue;
+using catalogue::pricing::Conversion;
+
+namespace {
+
+const QString kMoreInfo = QStringLiteral("<a href=\"#\">more info &gt;&gt;</a>");
+const QString kBack = QStringLiteral("<a href=\"#\">&lt;&lt; back</a>");
+
+constexpr VariantList kLists[3] = {VariantList::Sizes, VariantList::Colours, VariantList::Dimensions};
+
+int listIndex(VariantList list)
+{
+    return list == VariantList::Sizes ? 0 : list == VariantList::Colours ? 1 : 2;
+}
+
+QLabel* link(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::RichText);
+    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    return label;
+}
+
+} // namespace
+
+WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, CategoryTree& tree, Interaction& ui,
+                         QWidget* parent)
+    : QWidget(parent), m_folder(folder), m_products(products), m_tree(tree), m_ui(ui)
+{
+    setObjectName(QStringLiteral("webshopPage"));
+    m_commands = std::make_unique<TreeCommands>(tree, products, ui, folder.treeFile());
+    m_rules = std::make_unique<ProductRules>(products, tree, ui, folder.pictures());
+    m_binder = new FieldBinder(products, ui, this);
+    // Typed numbers go into the record before the rules look at it.
+    auto rulesBeforePost = m_products.beforePost;
+    m_products.beforePost = [this, rulesBeforePost](tables::DataSet& d) {
+        m_binder->flush();
+        if (rulesBeforePost)
+            rulesBeforePost(d);
+    };
+    m_renameTarget = new NodeWatch(tree, this);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(buildTreePanel());
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("productTabs"));
+    m_tabs->addTab(buildProductInfoTab(), QStringLiteral("Product info"));
+    m_tabs->addTab(buildMoreInfoTab(), QStringLiteral("More information about product"));
+    m_tabs->addTab(buildProductListTab(), QStringLiteral("Products list"));
+    splitter->addWidget(m_tabs);
+    splitter->setStretchFactor(1, 3);
+    layout->addWidget(splitter, 4);
+
+    auto* commandsRow = new QHBoxLayout;
+    const auto command = [this, commandsRow](const QString& name, const QString& text, auto signal) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        connect(b, &QPushButton::clicked, this, signal);
+        commandsRow->addWidget(b);
+    };
+    command(QStringLiteral("previewButton"), QStringLiteral("Preview Webshop"), &WebshopPage::previewRequested);
+    command(QStringLiteral("buildButton"), QStringLiteral("Build Webshop"), &WebshopPage::buildRequested);
+    command(QStringLiteral("uploadButton"), QStringLiteral("Upload Webshop on FTP serwer"), &WebshopPage::uploadRequested);
+    commandsRow->addStretch();
+    layout->addLayout(commandsRow);
+    m_report = new QPlainTextEdit(this);
+    m_report->setObjectName(QStringLiteral("FTPMemoStatus"));
+    m_report->setReadOnly(true);
+    layout->addWidget(m_report, 1);
+
+    // The tree dialogs, the list editor and the search live as long as the page.
+    m_categoryDialog = new NameDialog(QStringLiteral("Kategoria"), QStringLiteral("Add new category"),
+                                      QStringLiteral("Category name"), this);
+    m_subcategoryDialog = new NameDialog(QStringLiteral("Podkategoria"), QStringLiteral("Add new subcategory"),
+                                         QStringLiteral("Subcategory name"), this);
+    m_productDialog = new ProductDialog(folder.productsTable(), this);
+    m_renameDialog = new RenameDialog(this);
+    m_listEditor = new ListEditor(products, folder.productsTable(), ui, this);
+    m_search = new ProductSearch(products, ui, this);
+
+    connect(m_categoryDialog, &NameDialog::addRequested, this, [this](const QString& name) {
+        TreeNode* node = m_commands->addCategory(m_treeView->selectedNode(), name);
+        if (node && m_tree.nodeCount() == 1)
+            m_treeView->selectNode(node);
+    });
+    connect(m_subcategoryDialog, &NameDialog::addRequested, this, [this](const QString& name) {
+        if (m_commands->addSubcategory(m_treeView->selectedNode(), name))
+            m_treeView->expandAll();
+    });
+    connect(m_productDialog, &ProductDialog::addRequested, this, [this](const QString& name) {
+        if (m_commands->addProduct(m_treeView->selectedNode(), name))
+            m_treeView->expandAll();
+    });
+    connect(m_productDialog, &ProductDialog::findRequested, this, &WebshopPage::openProductSearch);
+    connect(m_productDialog, &ProductDialog::failed, this, [this](const QString& message) { m_ui.error(message); });
+    connect(m_renameDialog, &RenameDialog::okRequested, this, [this](const QString& name) {
+        m_commands->rename(m_renameTarget->node(), name);
+    });
+    connect(m_search, &ProductSearch::productChosen, this,
+            [this](const QString& name, const QString&) { m_productDialog->setName(name); });
+
+    connect(&products, &tables::DataSet::afterScroll, this, &WebshopPage::refreshRecord);
+    connect(&products, &tables::DataSet::viewChanged, this, &WebshopPage::refreshRecord);
+    connect(&products, &tables::DataSet::recordChanged, this, &WebshopPage::refreshRecord);
+    m_binder->refresh();
+    refreshRecord();
+    expandTree();
+}
+
+WebshopPage::~WebshopPage()
+{
+    m_products.beforePost = nullptr;
+    m_rules.reset();
+}
+
+QToolButton* WebshopPage::toolButton(const QString& name, const QString& text, const QString& hint)
+{
+    auto* b = new QToolButton(this);
+    b->setObjectName(name);
+    b->setText(text);
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    return b;
+}
+
+QWidget* WebshopPage::buildTreePanel()
+{
+    auto* panel = new QWidget(this);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto* buttons = new QHBoxLayout;
+    const struct {
+        const char* name;
+        const char* text;
+        const char* hint;
+        void (WebshopPage::*slot)();
+    } commands[] = {
+        {"newCategoryButton", "+K", "New Category", &WebshopPage::newCategory},
+        {"newSubcategoryButton", "+W", "New Subcategory", &WebshopPage::newSubcategory},
+        {"newProductButton", "+P", "New product", &WebshopPage::newProduct},
+        {"renameButton", "✎", "Edit", &WebshopPage::renameSelected},
+        {"expandButton", "⊞", "Expand tree", nullptr},
+        {"collapseButton", "⊟", "Collapse tree", nullptr},
+        {"deleteButton", "✖", "Delete", &WebshopPage::deleteSelected},
+        {"deleteAllButton", "✖✖", "Delete All", &WebshopPage::deleteAll},
+    };
+    QList<QToolButton*> made;
+    for (const auto& c : commands) {
+        QToolButton* b = toolButton(QString::fromLatin1(c.name), QString::fromUtf8(c.text), QString::fromLatin1(c.hint));
+        if (c.slot)
+            connect(b, &QToolButton::clicked, this, c.slot);
+        buttons->addWidget(b);
+        made << b;
+    }
+    buttons->addStretch();
+    layout->addLayout(buttons);
+
+    m_treeModel = new CategoryTreeModel(m_tree, this);
+    m_treeView = new CategoryTreeView(*m_treeModel, *m_commands, panel);
+    connect(made[4], &QToolButton::clicked, m_treeView, &QTreeView::expandAll);
+    connect(made[5], &QToolButton::clicked, m_treeView, &QTreeView::collapseAll);
+    connect(m_treeView, &CategoryTreeView::nodeClicked, this, &WebshopPage::onNodeClicked);
+    m_treeView->setContextMenuPolicy(Qt::CustomContextMenu);
+    buildMenu();
+    connect(m_treeView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { m_menu->popup(m_treeView->viewport()->mapToGlobal(pos)); });
+    layout->addWidget(m_treeView, 1);
+
+    // The statistics replace the tree while shown.
+    m_statistics = new QWidget(panel);
+    m_statistics->setObjectName(QStringLiteral("treeStatistics"));
+    auto* stats = new QVBoxLayout(m_statistics);
+    stats->addWidget(new QLabel(QStringLiteral("Products"), m_statistics));
+    m_statProducts = new QListWidget(m_statistics);
+    m_statProducts->setObjectName(QStringLiteral("statisticsProducts"));
+    stats->addWidget(m_statProducts, 1);
+    stats->addWidget(new QLabel(QStringLiteral("Categories"), m_statistics));
+    m_statCategories = new QListWidget(m_statistics);
+    m_statCategories->setObjectName(QStringLiteral("statisticsCategories"));
+    stats->addWidget(m_statCategories, 1);
+    auto* counters = new QFormLayout;
+    const char* captions[7] = {"Categories", "Products", "Subcategories", "All", "Nest count", "Current position",
+                               "Current level"};
+    for (int i = 0; i < 7; ++i) {
+        m_statCounters[i] = new QLabel(QStringLiteral("0"), m_statistics);
+        m_statCounters[i]->setObjectName(QStringLiteral("statisticsCounter%1").arg(i));
+        counters->addRow(QString::fromLatin1(captions[i]), m_statCounters[i]);
+    }
+    stats->addLayout(counters);
+    m_statistics->hide();
+    layout->addWidget(m_statistics, 1);
+
+    m_statisticsLink = link(kMoreInfo, panel);
+    m_statisticsLink->setObjectName(QStringLiteral("statisticsLink"));
+    connect(m_statisticsLink, &QLabel::linkActivated, this, &WebshopPage::toggleStatistics);
+    layout->addWidget(m_statisticsLink);
+    return panel;
+}
+
+void WebshopPage::buildMenu()
+{
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("treeMenu"));
+    const auto action = [this](const char* name, const char* text, auto slot) {
+        QAction* a = m_menu->addAction(QString::fromLatin1(text));
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    action("newCategoryAction", "New Category", &WebshopPage::newCategory);
+    action("newSubcategoryAction", "New Subkategory", &WebshopPage::newSubcategory);
+    action("newProductAction", "New Product", &WebshopPage::newProduct);
+    action("renameAction", "Edit", &WebshopPage::renameSelected);
+    m_menu->addSeparator();
+    QAction* expand = m_menu->addAction(QStringLiteral("Expand tree"));
+    expand->setObjectName(QStringLiteral("expandAction"));
+    connect(expand, &QAction::triggered, m_treeView, &QTreeView::expandAll);
+    QAction* collapse = m_menu->addAction(QStringLiteral("Collapse tree"));
+    collapse->setObjectName(QStringLiteral("collapseAction"));
+    connect(collapse, &QAction::triggered, m_treeView, &QTreeView::collapseAll);
+    action("sortAction", "Sort", &WebshopPage::sortTree);
+    m_menu->addSeparator();
+    action("deleteAction", "Delete", &WebshopPage::deleteSelected);
+    action("deleteAllAction", "Delete all", &WebshopPage::deleteAll);
+    m_menu->addSeparator();
+    action("previewAction", "Preview Webshop", &WebshopPage::previewRequested);
+    action("buildAction", "Build Webshop", &WebshopPage::buildRequested);
+    action("uploadAction", "Upload Webshop on FTP serwer", &WebshopPage::uploadRequested);
+}
+
+RecordNavigator* WebshopPage::buildProductNavigator(QWidget* parent, const QString& name)
+{
+    auto* navigator = new RecordNavigator(parent);
+    navigator->setObjectName(name);
+    navigator->setDataSet(&m_products);
+    navigator->setInteraction(&m_ui);
+    navigator->setHints({QStringLiteral("First record"), QStringLiteral("Previous record"), QStringLiteral("Next record"),
+                         QStringLiteral("Last record"), QStringLiteral("Insert record"), QStringLiteral("Delete record"),
+                         QStringLiteral("Edit record"), QStringLiteral("Confirm changes"), QStringLiteral("Cancel"),
+                         QStringLiteral("Refresh")});
+    navigator->setDeleteQuestion(QStringLiteral("Delete record?"), QStringLiteral("Confirm"));
+    connect(navigator, &RecordNavigator::refreshRequested, this, [this] {
+        try {
+            m_products.refresh();
+        } catch (const std::exception& e) {
+            m_ui.error(messageOf(e));
+        }
+    });
+    return navigator;
+}
+
+QWidget* WebshopPage::buildProductInfoTab()
+{
+    auto* tab = new QWidget(this);
+    tab->setObjectName(QStringLiteral("productInfoTab"));
+    auto* layout = new QVBoxLayout(tab);
+    m_headings[0] = new QLabel(tab);
+    m_headings[0]->setObjectName(QStringLiteral("productInfoHeading"));
+    QFont big = m_headings[0]->font();
+    big.setBold(true);
+    big.setPointSize(big.pointSize() + 3);
+    m_headings[0]->setFont(big);
+    layout->addWidget(m_headings[0]);
+
+    auto* columns = new QHBoxLayout;
+    auto* form = new QFormLayout;
+    const auto lineEdit = [tab, this](const char* name, const QString& column, const QString& hint) {
+        auto* e = new QLineEdit(tab);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setToolTip(hint);
+        m_binder->bind(e, column);
+        return e;
+    };
+    form->addRow(QStringLiteral("Product name"), lineEdit("nameEdit", products::kName, {}));
+    m_shortDescription = new QPlainTextEdit(tab);
+    m_shortDescription->setObjectName(QStringLiteral("shortDescriptionEdit"));
+    m_shortDescription->setMaximumHeight(80);
+    m_binder->bind(m_shortDescription, products::kShortDescription);
+    connect(m_shortDescription, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_binder->isRefreshing() && m_shortDescription->toPlainText().size() >= 256)
+            m_ui.message(QStringLiteral("Short description (only 255 character)"));
+    });
+    form->addRow(QStringLiteral("Short product description"), m_shortDescription);
+
+    m_priceBoxes[0] = lineEdit("netPriceEdit", products::kNetPrice,
+                               QStringLiteral("po wpisaniu ceny NETTO naciśnij ENTER aby wyliczyć cenę BRUTTO"));
+    form->addRow(QStringLiteral("Price (net)"), m_priceBoxes[0]);
+    m_priceBoxes[1] = lineEdit("grossPriceEdit", products::kGrossPrice,
+                               QStringLiteral("po wpisaniu ceny BRUTTO naciśnij ENTER aby wyliczyć cenę NETTO"));
+    form->addRow(QStringLiteral("Price (gross)"), m_priceBoxes[1]);
+    m_vatBox = new QComboBox(tab);
+    m_vatBox->setObjectName(QStringLiteral("vatBox"));
+    m_vatBox->setEditable(true);
+    m_vatBox->setInsertPolicy(QComboBox::NoInsert);
+    for (int rate = 0; rate <= 22; ++rate)
+        m_vatBox->addItem(QString::number(rate));
+    m_binder->bind(m_vatBox, products::kVat);
+    form->addRow(QStringLiteral("VAT"), m_vatBox);
+    m_priceBoxes[2] = lineEdit("promotionNetEdit", products::kPromoNet,
+                               QStringLiteral("naciśnij ENTER aby wyliczyć cenę promocyjną BRUTTO"));
+    form->addRow(QStringLiteral("Promotion Price (net)"), m_priceBoxes[2]);
+    m_priceBoxes[3] = lineEdit("promotionGrossEdit", products::kPromoGross,
+                               QStringLiteral("naciśnij ENTER aby wyliczyć cenę promocyjną NETTO"));
+    form->addRow(QStringLiteral("Promotion Price (gross)"), m_priceBoxes[3]);
+    for (int i = 0; i < 4; ++i)
+        connect(m_priceBoxes[i], &QLineEdit::returnPressed, this, [this, i] { convertPrice(i); });
+    QLineEdit* id = lineEdit("idEdit", products::kId, {});
+    id->setEnabled(false);
+    form->addRow(QStringLiteral("Product ID"), id);
+    auto* status = new QComboBox(tab);
+    status->setObjectName(QStringLiteral("statusBox"));
+    status->addItems({QStringLiteral("Normal"), QStringLiteral("New"), QStringLiteral("Promotion"), QStringLiteral("Sale")});
+    m_binder->bind(status, products::kStatus);
+    form->addRow(QStringLiteral("Product status"), status);
+
+    // Columns the page binds without showing (the shop does not use them).
+    auto* unit = new QComboBox(tab);
+    unit->setObjectName(QStringLiteral("unitBox"));
+    unit->setEditable(true);
+    unit->addItems({QStringLiteral("szt."), QStringLiteral("metr"), QStringLiteral("litr"), QStringLiteral("opak."),
+                    QStringLiteral("egz."), QStringLiteral("but."), QStringLiteral("doba"), QStringLiteral("godz."),
+                    QStringLiteral("kg"), QStringLiteral("km")});
+    m_binder->bind(unit, products::kUnit);
+    unit->hide();
+    lineEdit("classCodeEdit", products::kClassCode, {})->hide();
+    lineEdit("classEdit", products::kClass, {})->hide();
+
+    auto* variants = new QGridLayout;
+    const char* switchTexts[3] = {"size", "color", "dimensions"};
+    const char* switchNames[3] = {"sizeSwitch", "colorSwitch", "dimensionsSwitch"};
+    const char* boxNames[3] = {"sizeBox", "colorBox", "dimensionsBox"};
+    for (int i = 0; i < 3; ++i) {
+        const VariantList list = kLists[i];
+        m_switches[i] = new QCheckBox(QString::fromLatin1(switchTexts[i]), tab);
+        m_switches[i]->setObjectName(QString::fromLatin1(switchNames[i]));
+        connect(m_switches[i], &QCheckBox::clicked, this, [this, list](bool checked) { switchVariant(list, checked); });
+        m_variantBoxes[i] = new QComboBox(tab);
+        m_variantBoxes[i]->setObjectName(QString::fromLatin1(boxNames[i]));
+        m_variantBoxes[i]->installEventFilter(this);
+        QLabel* edit = link(QStringLiteral("<a href=\"#\">edit</a>"), tab);
+        edit->setObjectName(QString::fromLatin1(switchNames[i]).replace(QStringLiteral("Switch"), QStringLiteral("EditLink")));
+        connect(edit, &QLabel::linkActivated, this, [this, list] { editVariantList(list); });
+        variants->addWidget(m_switches[i], i, 0);
+        variants->addWidget(m_variantBoxes[i], i, 1);
+        variants->addWidget(edit, i, 2);
+    }
+    form->addRow(variants);
+    columns->addLayout(form, 3);
+
+    auto* pictureColumn = new QVBoxLayout;
+    m_smallPicture = new PictureBox(tab);
+    m_smallPicture->setObjectName(QStringLiteral("smallPicture"));
+    pictureColumn->addWidget(m_smallPicture, 1);
+    auto* pictureButtons = new QHBoxLayout;
+    auto* load = new QPushButton(QStringLiteral("Load picture"), tab);
+    load->setObjectName(QStringLiteral("loadSmallPictureButton"));
+    connect(load, &QPushButton::clicked, this, &WebshopPage::loadSmallPicture);
+    auto* remove = new QPushButton(QStringLiteral("Delete picture"), tab);
+    remove->setObjectName(QStringLiteral("deleteSmallPictureButton"));
+    connect(remove, &QPushButton::clicked, this, &WebshopPage::deleteSmallPicture);
+    pictureButtons->addWidget(load);
+    pictureButtons->addWidget(remove);
+    pictureColumn->addLayout(pictureButtons);
+    columns->addLayout(pictureColumn, 2);
+    layout->addLayout(columns, 1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(buildProductNavigator(tab, QStringLiteral("productInfoNavigator")));
+    auto* find = new QPushButton(QStringLiteral("Find product"), tab);
+    find->setObjectName(QStringLiteral("findProductButton"));
+    connect(find, &QPushButton::clicked, this, &WebshopPage::openProductSearch);
+    bottom->addWidget(find);
+    layout->addLayout(bottom);
+    return tab;
+}
+
+QWidget* WebshopPage::buildMoreInfoTab()
+{
+    auto* tab = new QWidget(this);
+    tab->setObjectName(QStringLiteral("moreInfoTab"));
+    auto* layout = new QVBoxLayout(tab);
+    m_headings[1] = new QLabel(tab);
+    m_headings[1]->setObjectName(QStringLiteral("moreInfoHeading"));
+    m_headings[1]->setFont(m_headings[0]->font());
+    layout->addWidget(m_headings[1]);
+    auto* columns = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    left->addWidget(new QLabel(QStringLiteral("Product description"), tab));
+    auto* description = new QPlainTextEdit(tab);
+    description->setObjectName(QStringLiteral("descriptionEdit"));
+    m_binder->bind(description, products::kLongDescription);
+    left->addWidget(description, 1);
+    columns->addLayout(left, 3);
+    auto* right = new QVBoxLayout;
+    m_bigPicture = new PictureBox(tab);
+    m_bigPicture->setObjectName(QStringLiteral("bigPicture"));
+    right->addWidget(m_bigPicture, 1);
+    auto* buttons = new QHBoxLayout;
+    auto* load = new QPushButton(QStringLiteral("Load picture"), tab);
+    load->setObjectName(QStringLiteral("loadBigPictureButton"));
+    connect(load, &QPushButton::clicked, this, &WebshopPage::loadBigPicture);
+    auto* remove = new QPushButton(QStringLiteral("Delete picture"), tab);
+    remove->setObjectName(QStringLiteral("deleteBigPictureButton"));
+    connect(remove, &QPushButton::clicked, this, &WebshopPage::deleteBigPicture);
+    buttons->addWidget(load);
+    buttons->addWidget(remove);
+    right->addLayout(buttons);
+    columns->addLayout(right, 2);
+    layout->addLayout(columns, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(buildProductNavigator(tab, QStringLiteral("moreInfoNavigator")));
+    auto* find = new QPushButton(QStringLiteral("Find product"), tab);
+    find->setObjectName(QStringLiteral("findProductButton2"));
+    connect(find, &QPushButton::clicked, this, &WebshopPage::openProductSearch);
+    bottom->addWidget(find);
+    layout->addLayout(bottom);
+    return tab;
+}
+
+QWidget* WebshopPage::buildProductListTab()
+{
+    auto* tab = new QWidget(this);
+    tab->setObjectName(QStringLiteral("productListTab"));
+    auto* layout = new QVBoxLayout(tab);
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Show products by status:"), tab));
+    m_statusFilter = new QComboBox(tab);
+    m_statusFilter->setObjectName(QStringLiteral("statusFilter"));
+    m_statusFilter->addItems(statusFilterEntries());
+    connect(m_statusFilter, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_products.isOpen())
+            return;
+        try {
+            m_products.setFilter(statusFilterText(index));
+        } catch (const std::exception& e) {
+            m_ui.error(messageOf(e));
+        }
+    });
+    top->addWidget(m_statusFilter);
+    top->addStretch();
+    auto* find = new QPushButton(QStringLiteral("Find product"), tab);
+    find->setObjectName(QStringLiteral("findProductButton3"));
+    connect(find, &QPushButton::clicked, this, &WebshopPage::openProductSearch);
+    top->addWidget(find);
+    layout->addLayout(top);
+
+    m_grid = new QTableView(tab);
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_gridModel = new ProductListModel(this);
+    m_gridModel->setInteraction(&m_ui);
+    m_gridModel->setDataSet(&m_products);
+    m_grid->setModel(m_gridModel);
+    m_gridDelegate = new ProductGridDelegate(m_products, m_folder.pictures(), this);
+    m_grid->setItemDelegate(m_gridDelegate);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->verticalHeader()->setDefaultSectionSize(40);
+    m_grid->viewport()->installEventFilter(this);
+    const auto arrangeColumns = [this] {
+        if (!m_products.isOpen())
+            return;
+        const QStringList shown = ProductListModel::shownColumns();
+        QHeaderView* header = m_grid->horizontalHeader();
+        for (int c = 0; c < m_products.fields().size(); ++c)
+            m_grid->setColumnHidden(c, !shown.contains(m_products.fields()[c].name));
+        for (int i = 0; i < shown.size(); ++i) {
+            const int logical = m_products.fieldIndex(shown[i]);
+            if (logical >= 0)
+                header->moveSection(header->visualIndex(logical), i);
+        }
+    };
+    arrangeColumns();
+    connect(m_gridModel, &QAbstractItemModel::modelReset, this, arrangeColumns);
+    connect(m_grid, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        try {
+            m_products.moveTo(index.row());
+        } catch (const std::exception& e) {
+            m_ui.error(messageOf(e));
+        }
+    });
+    layout->addWidget(m_grid, 1);
+
+    auto* bottom = new QHBoxLayout;
+    RecordNavigator* navigator = buildProductNavigator(tab, QStringLiteral("productListNavigator"));
+    navigator->setVisibleButtons({RecordNavigator::First, RecordNavigator::Prior, RecordNavigator::Next,
+                                  RecordNavigator::Last, RecordNavigator::Delete, RecordNavigator::Post,
+                                  RecordNavigator::Cancel, RecordNavigator::Refresh});
+    bottom->addWidget(navigator);
+    m_countLabel = new QLabel(tab);
+    m_countLabel->setObjectName(QStringLiteral("recordCountLabel"));
+    bottom->addWidget(m_countLabel);
+    bottom->addStretch();
+    layout->addLayout(bottom);
+    return tab;
+}
+
+bool WebshopPage::eventFilter(QObject* watched, QEvent* event)
+{
+    // The variant lists are refilled from the record whenever they get the focus.
+    for (int i = 0; i < 3; ++i)
+        if (watched == m_variantBoxes[i] && event->type() == QEvent::FocusIn)
+            fillVariantBox(m_variantBoxes[i], m_products, kLists[i]);
+    // The wheel over the products list moves one record at a time.
+    if (m_grid && watched == m_grid->viewport() && event->type() == QEvent::Wheel && m_products.isOpen()) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        try {
+            if (wheel->angleDelta().y() < 0)
+                m_products.next();
+            else
+                m_products.prior();
+        } catch (const std::exception& e) {
+            m_ui.error(messageOf(e));
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool WebshopPage::hasRecord() const
+{
+    return m_products.isOpen()
+           && (!m_products.isEmpty() || m_products.state() == tables::DataSet::State::Insert);
+}
+
+void WebshopPage::refreshRecord()
+{
+    const bool has = hasRecord();
+    const QString name = has ? m_products.text(products::kName) : QString();
+    for (QLabel* heading : m_headings)
+        if (heading)
+            heading->setText(name);
+    const QString switchColumns[3] = {products::kHasSizes, products::kHasColours, products::kHasDimensions};
+    for (int i = 0; i < 3; ++i) {
+        m_switches[i]->setChecked(has && m_products.logical(switchColumns[i]));
+        fillVariantBox(m_variantBoxes[i], m_products, kLists[i]);
+    }
+    m_countLabel->setText(recordCountText(m_products.isOpen() ? m_products.recordCount() : 0));
+    if (m_products.isOpen() && !m_products.isEmpty() && m_products.state() == tables::DataSet::State::Browse) {
+        const QModelIndex current = m_gridModel->index(m_products.recordNumber() - 1, 0);
+        if (current.isValid() && m_grid->currentIndex().row() != current.row()) {
+            m_grid->selectionModel()->setCurrentIndex(
+                current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+    }
+    refreshPictures();
+}
+
+void WebshopPage::refreshPictures()
+{
+    const QString id = hasRecord() ? m_products.text(products::kId) : QString();
+    if (!products::isSafePictureId(id)) {
+        m_smallPicture->showPlaceholder();
+        m_bigPicture->showPlaceholder();
+        return;
+    }
+    m_smallPicture->showFile(products::smallPicturePath(m_folder.pictures(), id));
+    m_bigPicture->showFile(products::bigPicturePath(m_folder.pictures(), id));
+}
+
+void WebshopPage::expandTree()
+{
+    m_treeView->expandAll();
+}
+
+bool WebshopPage::saveTree()
+{
+    return m_commands->saveTree();
+}
+
+void WebshopPage::newCategory()
+{
+    if (m_commands->beginNewCategory(m_treeView->selectedNode()))
+        showCentred(m_categoryDialog);
+}
+
+void WebshopPage::newSubcategory()
+{
+    if (m_commands->beginNewSubcategory(m_treeView->selectedNode()))
+        showCentred(m_subcategoryDialog);
+}
+
+void WebshopPage::newProduct()
+{
+    TreeNode* selected = m_treeView->selectedNode();
+    TreeNode* target = m_commands->beginNewProduct(selected);
+    if (!target)
+        return;
+    if (target != selected && !target->isRoot())
+        m_treeView->selectNode(target);
+    m_productDialog->setName(QString());
+    showCentred(m_productDialog);
+}
+
+void WebshopPage::renameSelected()
+{
+    TreeNode* selected = m_treeView->selectedNode();
+    if (!selected)
+        return;
+    m_renameTarget->watch(selected);
+    m_renameDialog->nameBox()->setText(m_commands->beginRename(selected));
+    showCentred(m_renameDialog);
+}
+
+void WebshopPage::deleteSelected()
+{
+    m_commands->deleteNode(m_treeView->selectedNode());
+}
+
+void WebshopPage::deleteAll()
+{
+    m_commands->deleteAll();
+}
+
+void WebshopPage::sortTree()
+{
+    m_commands->sort();
+}
+
+void WebshopPage::toggleStatistics()
+{
+    const bool show = !m_statistics->isVisibleTo(this);
+    if (show)
+        fillStatistics();
+    m_statistics->setVisible(show);
+    m_treeView->setVisible(!show);
+    m_statisticsLink->setText(show ? kBack : kMoreInfo);
+}
+
+void WebshopPage::fillStatistics()
+{
+    TreeNode* selected = m_treeView->selectedNode();
+    const TreeStatistics s = computeStatistics(m_tree, selected);
+    m_statProducts->clear();
+    m_statProducts->addItems(s.products);
+    m_statCategories->clear();
+    m_statCategories->addItems(s.categories);
+    const int values[5] = {s.categoryCount, s.productCount, s.subcategoryCount, s.allCount, s.nestCount};
+    for (int i = 0; i < 5; ++i)
+        m_statCounters[i]->setText(QString::number(values[i]));
+    if (selected) {  // the position and level stay as they were when nothing is selected
+        m_statCounters[5]->setText(QString::number(s.currentPosition));
+        m_statCounters[6]->setText(QString::number(s.currentLevel));
+    }
+}
+
+void WebshopPage::onNodeClicked(TreeNode* node)
+{
+    if (!node || !node->isProduct() || !m_products.isOpen())
+        return;
+    try {
+        products::locateProduct(m_products, node->key());
+    } catch (const std::exception& e) {
+        m_ui.error(messageOf(e));
+    }
+}
+
+void WebshopPage::convertPrice(int conversion)
+{
+    if (!hasRecord())
+        return;
+    pricing::applyConversion(m_products, Conversion(conversion), m_priceBoxes[conversion]->text(),
+                             m_vatBox->currentText(), QLocale(), m_ui);
+}
+
+QComboBox* WebshopPage::variantBox(VariantList list) const
+{
+    return m_variantBoxes[listIndex(list)];
+}
+
+QCheckBox* WebshopPage::variantSwitch(VariantList list) const
+{
+    return m_switches[listIndex(list)];
+}
+
+void WebshopPage::switchVariant(VariantList list, bool checked)
+{
+    if (!hasRecord()) {
+        variantSwitch(list)->setChecked(false);
+        return;
+    }
+    QComboBox* box = variantBox(list);
+    fillVariantBox(box, m_products, list);
+    if (box->count() > 0) {
+        try {
+            m_products.setValue(switchColumn(list), checked);
+            m_products.post();
+        } catch (const std::exception& e) {
+            if (m_products.state() != tables::DataSet::State::Browse)
+                m_products.cancel();
+            m_ui.error(messageOf(e));
+        }
+        return;
+    }
+    variantSwitch(list)->setChecked(false);
+    editVariantList(list);
+}
+
+void WebshopPage::editVariantList(VariantList list)
+{
+    if (!hasRecord())
+        return;
+    m_listEditor->open(list, variantBox(list));
+}
+
+bool WebshopPage::postIfEditing()
+{
+    try {
+        m_products.post();
+        return true;
+    } catch (const std::exception& e) {
+        m_ui.error(messageOf(e));
+        return false;
+    }
+}
+
+void WebshopPage::loadSmallPicture()
+{
+    if (!hasRecord())
+        return;
+    const QString picked = m_ui.openFileName(QStringLiteral("Load picture"), QString(), pictures::openFilter());
+    if (picked.isEmpty())
+        return;
+    try {
+        const QString id = m_products.text(products::kId);
+        if (id.isEmpty()) {
+            m_products.setValue(products::kId, nodekeys::freshProductId(m_products));
+        } else if (id.size() != kKeyLength) {
+            m_ui.message(QStringLiteral("Product ID is incorect, new ID will be added."));
+            m_products.setValue(products::kId, nodekeys::freshProductId(m_products));
+        }
+    } catch (const std::exception& e) {
+        m_ui.error(messageOf(e));
+        return;
+    }
+    // Stored now, so the picture file and the record's ID cannot drift apart.
+    if (!postIfEditing())
+        return;
+    const QString id = m_products.text(products::kId);
+    try {
+        if (!products::isSafePictureId(id))
+            throw AppError(QStringLiteral("The product ID %1 cannot name a picture file").arg(id));
+        QDir().mkpath(m_folder.pictures());
+        pictures::storeAsJpeg(picked, products::smallPicturePath(m_folder.pictures(), id));
+    } catch (const std::exception& e) {
+        m_ui.error(messageOf(e));
+        return;
+    }
+    m_gridDelegate->forgetPictures();
+    m_grid->viewport()->update();
+    refreshPictures();
+}
+
+void WebshopPage::loadBigPicture()
+{
+    if (!hasRecord())
+        return;
+    const QString picked = m_ui.openFileName(QStringLiteral("Load picture"), QString(), pictures::openFilter());
+    if (picked.isEmpty() || !postIfEditing())
+        return;
+    const QString id = m_products.text(products::kId);
+    try {
+        if (!products::isSafePictureId(id))
+            throw AppError(QStringLiteral("The product ID %1 cannot name a picture file").arg(id));
+        QDir().mkpath(m_folder.pictures());
+        pictures::storeAsJpeg(picked, products::bigPicturePath(m_folder.pictures(), id));
+    } catch (const std::exception& e) {
+        m_ui.error(messageOf(e));
+        return;
+    }
+    refreshPictures();
+}
+
+void WebshopPage::deleteSmallPicture()
+{
+    if (!hasRecord() || !m_ui.question(QStringLiteral("Delete picture?"), QStringLiteral("warning")))
+        return;
+    const QString id = m_products.text(products::kId);
+    if (products::isSafePictureId(id))
+        QFile::remove(products::smallPicturePath(m_folder.pictures(), id));
+    m_gridDelegate->forgetPictures();
+    m_grid->viewport()->update();
+    m_smallPicture->showPlaceholder();
+}
+
+void WebshopPage::deleteBigPicture()
+{
+    if (!hasRecord() || !m_ui.question(QStringLiteral("Delete picture?"), QStringLiteral("warning")))
+        return;
+    const QString id = m_products.text(products::kId);
+    if (products::isSafePictureId(id))
+        QFile::remove(products::bigPicturePath(m_folder.pictures(), id));
+    m_bigPicture->showPlaceholder();
+}
+
+void WebshopPage::openProductSearch()
+{
+    showCentred(m_search);
+}

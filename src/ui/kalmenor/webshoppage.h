@@ -1,0 +1,158 @@
+#pragma once
+
+#include "catalogue/productlists.h"
+#include "shell/programfolder.h"
+
+#include <QWidget>
+#include <memory>
+
+class CategoryTreeModel;
+class CategoryTreeView;
+class FieldBinder;
+class Interaction;
+class ListEditor;
+class NameDialog;
+class PictureBox;
+class ProductDialog;
+class ProductGridDelegate;
+class ProductListModel;
+class ProductSearch;
+class RecordNavigator;
+class RenameDialog;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QTabWidget;
+class QTableView;
+class QToolButton;
+
+namespace tables {
+class Table;
+}
+
+namespace catalogue {
+class CategoryTree;
+class NodeWatch;
+class ProductRules;
+class TreeCommands;
+class TreeNode;
+} // namespace catalogue
+
+// The "Webshop" page of the main window: the category tree with its commands, the product pages, the
+// products list, the generation commands and the report area.
+class WebshopPage : public QWidget {
+    Q_OBJECT
+public:
+    WebshopPage(const ProgramFolder& folder, tables::Table& products, catalogue::CategoryTree& tree, Interaction& ui,
+                QWidget* parent = nullptr);
+    ~WebshopPage() override;
+
+    // The generation and upload report.
+    QPlainTextEdit* reportArea() const { return m_report; }
+    CategoryTreeView* treeView() const { return m_treeView; }
+    catalogue::TreeCommands& commands() const { return *m_commands; }
+    QMenu* treeMenu() const { return m_menu; }
+    QTabWidget* productTabs() const { return m_tabs; }
+
+    NameDialog* categoryDialog() const { return m_categoryDialog; }
+    NameDialog* subcategoryDialog() const { return m_subcategoryDialog; }
+    ProductDialog* productDialog() const { return m_productDialog; }
+    RenameDialog* renameDialog() const { return m_renameDialog; }
+    ListEditor* listEditor() const { return m_listEditor; }
+    ProductSearch* productSearch() const { return m_search; }
+
+    // After the tree was loaded: expand every node.
+    void expandTree();
+    // Writes the tree file (also at closing); reports a failure and returns false.
+    bool saveTree();
+
+    // The tree commands, as the buttons and the menu run them.
+    void newCategory();
+    void newSubcategory();
+    void newProduct();
+    void renameSelected();
+    void deleteSelected();
+    void deleteAll();
+    void sortTree();
+    void toggleStatistics();
+
+    // Product page commands.
+    void convertPrice(int conversion);  // a catalogue::pricing::Conversion
+    void switchVariant(catalogue::VariantList list, bool checked);
+    void editVariantList(catalogue::VariantList list);
+    void loadSmallPicture();
+    void loadBigPicture();
+    void deleteSmallPicture();
+    void deleteBigPicture();
+    void openProductSearch();
+
+Q_SIGNALS:
+    void previewRequested();
+    void buildRequested();
+    void uploadRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* buildTreePanel();
+    QWidget* buildProductInfoTab();
+    QWidget* buildMoreInfoTab();
+    QWidget* buildProductListTab();
+    RecordNavigator* buildProductNavigator(QWidget* parent, const QString& name);
+    QToolButton* toolButton(const QString& name, const QString& text, const QString& hint);
+    void buildMenu();
+    void refreshRecord();
+    void refreshPictures();
+    void onNodeClicked(catalogue::TreeNode* node);
+    void fillStatistics();
+    bool hasRecord() const;
+    bool postIfEditing();
+    QComboBox* variantBox(catalogue::VariantList list) const;
+    QCheckBox* variantSwitch(catalogue::VariantList list) const;
+
+    ProgramFolder m_folder;
+    tables::Table& m_products;
+    catalogue::CategoryTree& m_tree;
+    Interaction& m_ui;
+    std::unique_ptr<catalogue::TreeCommands> m_commands;
+    std::unique_ptr<catalogue::ProductRules> m_rules;
+    FieldBinder* m_binder = nullptr;
+    catalogue::NodeWatch* m_renameTarget = nullptr;
+
+    CategoryTreeModel* m_treeModel = nullptr;
+    CategoryTreeView* m_treeView = nullptr;
+    QMenu* m_menu = nullptr;
+    QWidget* m_statistics = nullptr;
+    QLabel* m_statisticsLink = nullptr;
+    QListWidget* m_statProducts = nullptr;
+    QListWidget* m_statCategories = nullptr;
+    QLabel* m_statCounters[7] = {};
+
+    QTabWidget* m_tabs = nullptr;
+    QLabel* m_headings[2] = {};
+    QLineEdit* m_priceBoxes[4] = {};  // net, gross, promotion net, promotion gross
+    QComboBox* m_vatBox = nullptr;
+    QPlainTextEdit* m_shortDescription = nullptr;
+    QCheckBox* m_switches[3] = {};
+    QComboBox* m_variantBoxes[3] = {};
+    PictureBox* m_smallPicture = nullptr;
+    PictureBox* m_bigPicture = nullptr;
+    QComboBox* m_statusFilter = nullptr;
+    QTableView* m_grid = nullptr;
+    ProductListModel* m_gridModel = nullptr;
+    ProductGridDelegate* m_gridDelegate = nullptr;
+    QLabel* m_countLabel = nullptr;
+    QPlainTextEdit* m_report = nullptr;
+
+    NameDialog* m_categoryDialog = nullptr;
+    NameDialog* m_subcategoryDialog = nullptr;
+    ProductDialog* m_productDialog = nullptr;
+    RenameDialog* m_renameDialog = nullptr;
+    ListEditor* m_listEditor = nullptr;
+    ProductSearch* m_search = nullptr;
+};
