@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev libshp-dev pxlib-dev
       libjpeg-dev libsimpleini-dev libgtest-dev clang libclang-rt-14-dev
-      python3-pyftpdlib php-cli xvfb xauth chromium nodejs npm)
+      python3-pyftpdlib lftp php-cli xvfb xauth chromium nodejs npm)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Upload speed: a shop of about 2,000 files (product pages and pictures of the generator benchmark, or
+# files of the same sizes when that benchmark cannot run) sent to a local pyftpdlib server in passive
+# mode, by Kalmenor and by lftp's "mirror -R" over one connection. Prints:
+#   Kalmenor / lftp for N files   (goal <= 1.0)
+# usage: bench/upload_bench.sh [BUILD_DIR] [FILES]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build-bench}
+files=${2:-2000}
+work=$(mktemp -d)
+server_pid=
+cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+export QT_QPA_PLATFORM=offscreen
+
+command -v lftp >/dev/null || { echo "lftp is missing (apt-get install lftp)" >&2; exit 1; }
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
+
+if [ ! -f "$build/build.ninja" ] || [ "${REBUILD:-0}" = 1 ]; then
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build" --target kal_publish -j2 >/dev/null
+bench=$build/upload_bench
+# shellcheck disable=SC2046
+g++ -std=gnu++20 -O2 -fPIC -I"$here/src" -DQT_NO_KEYWORDS "$here/bench/upload_bench.cpp" -o "$bench" \
+    "$build/src/publish/libkal_publish.a" "$build/src/shell/libkal_shell.a" \
+    "$build/src/shell/tables/libkal_tables.a" \
+    $(pkg-config --cflags --libs Qt6Gui Qt6Core pxlib) -lsqlite3 -lshp
+
+# The shop: the generator benchmark's pages and pictures when it runs, else files of the same sizes.
+shop=$work/shop
+products=$(( files / 3 ))
+shop_bench=${SHOP_BENCH:-$build/shop_bench}
+[ -x "$shop_bench" ] || shop_bench=$here/build-bench/shop_bench
+if [ -x "$shop_bench" ] && "$shop_bench" prepare "$work/program" "$products" >/dev/null 2>&1 \
+    && mkdir -p "$work/config" && "$shop_bench" build "$work/program" "$work/config" "$shop" >/dev/null 2>&1; then
+    echo "shop: generator benchmark, $products products"
+else
+    rm -rf "$shop"
+    mkdir -p "$shop/img"
+    for i in $(seq 1 "$products"); do
+        id=$(printf 'ID%09dP' "$i")
+        head -c 6000 /dev/urandom | base64 > "$shop/$id.html"
+        head -c 9000 /dev/urandom > "$shop/img/${id}D.jpg"
+        head -c 3000 /dev/urandom > "$shop/img/${id}M.jpg"
+    done
+    echo "shop: synthetic pages and pictures"
+fi
+count=$(find "$shop" -maxdepth 2 -type f | wc -l)
+
+home=$work/ftp
+mkdir -p "$home"
+"$python" "$here/tests/publish/ftpserver.py" "$home" kupiec tajne > "$work/port.txt" &
+server_pid=$!
+for _ in $(seq 1 50); do [ -s "$work/port.txt" ] && break; sleep 0.1; done
+port=$(head -1 "$work/port.txt")
+
+seconds() { local s e; s=$(date +%s.%N); "$@" >"$work/last.txt" 2>&1; e=$(date +%s.%N); echo "$e - $s" | bc -l; }
+
+t_k=$(seconds "$bench" "$shop" "$port")
+sent=$(awk '/^files/ {print $2}' "$work/last.txt")
+[ "$sent" = "$count" ] || { echo "Kalmenor sent $sent of $count files" >&2; cat "$work/last.txt" >&2; exit 1; }
+t_l=$(seconds lftp -u kupiec,tajne -p "$port" -e "set ftp:passive-mode on; set net:max-retries 1; \
+    mirror -R --parallel=1 '$shop' lftp-copy; quit" 127.0.0.1)
+diff -r "$shop" "$home/Kalmenor" >/dev/null || { echo "Kalmenor's upload differs from the shop" >&2; exit 1; }
+diff -r "$shop" "$home/lftp-copy" >/dev/null || { echo "lftp's upload differs from the shop" >&2; exit 1; }
+
+printf 'Kalmenor %.2f s, lftp %.2f s\n' "$t_k" "$t_l"
+printf 'Kalmenor / lftp for %d files: %.2f (goal <= 1.0)\n' "$count" "$(echo "$t_k / $t_l" | bc -l)"
