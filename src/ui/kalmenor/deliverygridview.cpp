@@ -55,6 +55,16 @@ public:
         return editor;
     }
 
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        if (line && index.column() == DeliveryMethodsModel::PriceColumn && !isAcceptablePriceText(line->text())) {
+            model->setData(index, line->property("lastValid").toString());
+            return;
+        }
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
     {
         QStyledItemDelegate::setEditorData(editor, index);
