@@ -117,7 +117,7 @@ OptionsDialog::OptionsDialog(Settings& settings, const QString& configDir, const
 
     bindWidgets();
     loadSettings();
-    resize(720, 540);
+    resize(960, 560);
 }
 
 // ---- pages ----
