@@ -373,7 +373,12 @@ void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_
             sqlite3_result_null(ctx);
             return;
         }
-        const QDate d = QDate::fromString(QString::fromLatin1(t), QStringLiteral("yyyyMMdd"));
+        QDate d;
+        bool digits = t.size() == 8;
+        for (int i = 0; digits && i < 8; ++i)
+            digits = t.at(i) >= '0' && t.at(i) <= '9';
+        if (digits)
+            d = QDate(t.left(4).toInt(), t.mid(4, 2).toInt(), t.mid(6, 2).toInt());
         if (d.isValid())
             fieldvalue::resultDate(ctx, d);
         else

@@ -414,28 +414,68 @@ void resultText(sqlite3_context* ctx, const QString& text)
     sqlite3_result_text(ctx, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
 }
 
+namespace {
+
+// Formatting by hand: QDate::toString with a format costs microseconds a value, which shows on 200,000 records.
+void putDigits(char* out, int value, int digits)
+{
+    for (int i = digits - 1; i >= 0; --i, value /= 10)
+        out[i] = static_cast<char>('0' + value % 10);
+}
+
+void resultAscii(sqlite3_context* ctx, const char* text, int size)
+{
+    sqlite3_result_text(ctx, text, size, SQLITE_TRANSIENT);
+}
+
+} // namespace
+
 void resultDate(sqlite3_context* ctx, const QDate& date)
 {
-    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999) {
         sqlite3_result_null(ctx);
-    else
-        resultText(ctx, date.toString(QStringLiteral("yyyy-MM-dd")));
+        return;
+    }
+    char text[10] = {0, 0, 0, 0, '-', 0, 0, '-', 0, 0};
+    int y, m, d;
+    date.getDate(&y, &m, &d);
+    putDigits(text, y, 4);
+    putDigits(text + 5, m, 2);
+    putDigits(text + 8, d, 2);
+    resultAscii(ctx, text, 10);
 }
 
 void resultTime(sqlite3_context* ctx, const QTime& time)
 {
-    if (!time.isValid())
+    if (!time.isValid()) {
         sqlite3_result_null(ctx);
-    else
-        resultText(ctx, time.toString(QStringLiteral("HH:mm:ss")));
+        return;
+    }
+    char text[8] = {0, 0, ':', 0, 0, ':', 0, 0};
+    putDigits(text, time.hour(), 2);
+    putDigits(text + 3, time.minute(), 2);
+    putDigits(text + 6, time.second(), 2);
+    resultAscii(ctx, text, 8);
 }
 
 void resultTimestamp(sqlite3_context* ctx, const QDateTime& stamp)
 {
-    if (!stamp.isValid() || stamp.date().year() < 1 || stamp.date().year() > 9999)
+    const QDate date = stamp.date();
+    if (!stamp.isValid() || date.year() < 1 || date.year() > 9999) {
         sqlite3_result_null(ctx);
-    else
-        resultText(ctx, stamp.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        return;
+    }
+    char text[19] = {0, 0, 0, 0, '-', 0, 0, '-', 0, 0, ' ', 0, 0, ':', 0, 0, ':', 0, 0};
+    int y, m, d;
+    date.getDate(&y, &m, &d);
+    const QTime time = stamp.time();
+    putDigits(text, y, 4);
+    putDigits(text + 5, m, 2);
+    putDigits(text + 8, d, 2);
+    putDigits(text + 11, time.hour(), 2);
+    putDigits(text + 14, time.minute(), 2);
+    putDigits(text + 17, time.second(), 2);
+    resultAscii(ctx, text, 19);
 }
 
 } // namespace fieldvalue
