@@ -379,3 +379,17 @@ TEST_F(DbaseFiles, DamagedFilesGiveClearErrors)
     const QString error = s.tryRun(QStringLiteral("SELECT MEMO FROM t"));
     EXPECT_TRUE(error.contains(QStringLiteral("memo.dbt"))) << error.toStdString();
 }
+
+TEST_F(DbaseFiles, ChangesByAnotherOpenTableAreNotOverwritten)
+{
+    const QString file = copy(QStringLiteral("dbase_03.dbf"));
+    SqlSession first, second;
+    ASSERT_EQ(first.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
+    ASSERT_EQ(second.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
+    second.run(QStringLiteral("INSERT INTO t (Point_ID) VALUES ('second')"));
+    const QString error = first.tryRun(QStringLiteral("INSERT INTO t (Point_ID) VALUES ('first')"));
+    EXPECT_TRUE(error.contains(QStringLiteral("changed by another program"))) << error.toStdString();
+    SqlSession again;
+    ASSERT_EQ(again.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
+    EXPECT_EQ(again.value(QStringLiteral("SELECT Point_ID FROM t WHERE rowid = 15")).toString(), QStringLiteral("second"));
+}

@@ -443,3 +443,16 @@ TEST_F(ParadoxFiles, DamagedFilesGiveClearErrors)
     EXPECT_TRUE(error.contains(QStringLiteral("biolife.mb"))) << error.toStdString();
     EXPECT_TRUE(error.contains(QStringLiteral("field Graphic"))) << error.toStdString();
 }
+
+TEST_F(ParadoxFiles, ChangesByAnotherOpenTableAreNotOverwritten)
+{
+    const QString file = unkeyedCountry(copy(QStringLiteral("country.db")));
+    SqlSession first, second;
+    ASSERT_EQ(first.attach(QStringLiteral("c"), QStringLiteral("paradox"), file), QString());
+    ASSERT_EQ(second.attach(QStringLiteral("c"), QStringLiteral("paradox"), file), QString());
+    second.run(QStringLiteral("DELETE FROM c WHERE rowid = 1"));
+    // The first one's record positions are out of date now: it must not write by them.
+    const QString error = first.tryRun(QStringLiteral("UPDATE c SET Capital = 'x' WHERE rowid = 2"));
+    EXPECT_TRUE(error.contains(QStringLiteral("changed by another program"))) << error.toStdString();
+    EXPECT_EQ(pxlibAlphaColumn(file, 1).value(0), QStringLiteral("La Paz")); // Bolivia's capital, unharmed
+}

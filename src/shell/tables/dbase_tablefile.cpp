@@ -579,6 +579,19 @@ void DbaseTableFile::writeMemos(QByteArray& record, const QVector<PendingMemo>& 
     }
 }
 
+void DbaseTableFile::checkUnchangedByOthers()
+{
+    // shapelib keeps the record count it read; had another program added records since, a new record
+    // of ours would overwrite one of theirs.
+    QFile file(m_path);
+    QByteArray head;
+    if (file.open(QIODevice::ReadOnly))
+        head = file.read(8);
+    if (head.size() != 8 || qFromLittleEndian<quint32>(head.constData() + 4) != static_cast<quint32>(DBFGetRecordCount(m_dbf)))
+        fail(QStringLiteral("the table was changed by another program since it was opened here; open it again "
+                            "before changing it"));
+}
+
 void DbaseTableFile::writeRecord(int index, const QByteArray& record)
 {
     const QDate today = QDate::currentDate();
@@ -596,6 +609,7 @@ void DbaseTableFile::checkRow(qint64 row)
 
 void DbaseTableFile::updateRow(qint64 row, sqlite3_value** values)
 {
+    checkUnchangedByOthers();
     checkRow(row);
     QByteArray rec = record(row);
     QVector<PendingMemo> memos;
@@ -606,6 +620,7 @@ void DbaseTableFile::updateRow(qint64 row, sqlite3_value** values)
 
 qint64 DbaseTableFile::insertRow(sqlite3_value** values)
 {
+    checkUnchangedByOthers();
     const qint64 count = rowLimit();
     if (count >= std::numeric_limits<int>::max())
         fail(QStringLiteral("the table is full"));
@@ -619,6 +634,7 @@ qint64 DbaseTableFile::insertRow(sqlite3_value** values)
 
 void DbaseTableFile::deleteRow(qint64 row)
 {
+    checkUnchangedByOthers();
     checkRow(row);
     if (!DBFMarkRecordDeleted(m_dbf, static_cast<int>(row - 1), 1))
         fail(QStringLiteral("record %1 cannot be deleted").arg(row));

@@ -53,6 +53,7 @@ private:
     void readHeader();
     void openMemoFile();
     void checkRow(qint64 row);
+    void checkUnchangedByOthers();
     QByteArray record(qint64 row);
     // Puts the new values into a record; memo contents are collected to be written once every field passed.
     void encodeValues(QByteArray& record, sqlite3_value** values, bool isNew, QVector<PendingMemo>& memos) const;

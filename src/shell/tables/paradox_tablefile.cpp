@@ -233,10 +233,12 @@ bool ParadoxTableFile::looksLikeTable(const QByteArray& head, qint64 fileSize)
 ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& options) : m_path(path), m_file(path)
 {
     const bool writable = QFileInfo(path).isWritable();
-    if (!m_file.open(writable ? QIODevice::ReadWrite : QIODevice::ReadOnly))
+    // Unbuffered: what another program wrote meanwhile must not hide behind a read buffer.
+    if (!m_file.open((writable ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered))
         fail(QStringLiteral("the file cannot be opened (%1)").arg(m_file.errorString()));
     readHeader();
     walkBlocks();
+    m_expectedSize = m_file.size();
     openWithPxlib();
 
     QByteArray codePage;
@@ -727,8 +729,20 @@ void ParadoxTableFile::writeHeaderLong(int at, quint32 value)
     writeAt(at, m_header.mid(at, 4));
 }
 
+void ParadoxTableFile::checkUnchangedByOthers()
+{
+    constexpr int layoutBytes = 0x58; // record count, blocks, free list, counters
+    QByteArray now;
+    if (m_file.seek(0))
+        now = m_file.read(layoutBytes);
+    if (now != m_header.left(layoutBytes) || m_file.size() != m_expectedSize)
+        fail(QStringLiteral("the table was changed by another program since it was opened here; open it again "
+                            "before changing it"));
+}
+
 void ParadoxTableFile::updateRow(qint64 row, sqlite3_value** values)
 {
+    checkUnchangedByOthers();
     const qint64 offset = checkedRecordOffset(row);
     QByteArray record;
     readRow(row, record);
@@ -739,6 +753,7 @@ void ParadoxTableFile::updateRow(qint64 row, sqlite3_value** values)
 
 qint64 ParadoxTableFile::insertRow(sqlite3_value** values)
 {
+    checkUnchangedByOthers();
     QByteArray record(m_recordSize, '\0');
     encodeValues(record, values, true);
     int autoIncrementField = -1;
@@ -774,6 +789,7 @@ qint64 ParadoxTableFile::insertRow(sqlite3_value** values)
         offset = blockOffset(fresh.number) + blockHeaderSize;
         writeAt(blockOffset(fresh.number), block);
         flush();
+        m_expectedSize = qMax(m_expectedSize, blockOffset(fresh.number) + m_blockSize);
         if (!m_blocks.isEmpty()) {
             m_blocks.last().next = fresh.number;
             writeBlockHeader(m_blocks.last());
@@ -799,6 +815,7 @@ qint64 ParadoxTableFile::insertRow(sqlite3_value** values)
 
 void ParadoxTableFile::deleteRow(qint64 row)
 {
+    checkUnchangedByOthers();
     const qint64 offset = checkedRecordOffset(row);
     const int blockNumber = static_cast<int>((offset - m_headerSize) / m_blockSize) + 1;
     int chainIndex = -1;

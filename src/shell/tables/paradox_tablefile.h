@@ -67,6 +67,9 @@ private:
     void writeHeaderWord(int at, quint16 value);
     void writeHeaderLong(int at, quint32 value);
     void flush();
+    // Refuses to write when another program (or another open table) changed the file's layout since
+    // this one looked: the record positions held here would be wrong.
+    void checkUnchangedByOthers();
 
     QString m_path;
     QFile m_file;
@@ -100,6 +103,7 @@ private:
     QVector<Block> m_blocks;      // the chain, in order
     QVector<qint64> m_rows;       // file offset of each row's record; -1 once deleted
     QString m_readOnlyReason;
+    qint64 m_expectedSize = 0;
 };
 
 } // namespace tables
