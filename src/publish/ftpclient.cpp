@@ -170,6 +170,12 @@ void FtpClient::storeActive(QFile& file, const QString& remotePath)
     m_outstanding = m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;
     expect({125, 150});
 
+    // A server that cannot reach us answers on the control connection instead of connecting.
+    if (!m_received.isEmpty() || !listener.waitForConnectionOr(m_control)) {
+        readReply();
+        m_outstanding = Outstanding::Nothing;
+        throw FtpReplyError(m_replyCode, m_replyLines.last());
+    }
     TcpSocket data = listener.accept();
     listener.close();
     sendFile(file, data);

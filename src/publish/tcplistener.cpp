@@ -6,6 +6,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -88,6 +89,25 @@ TcpSocket TcpListener::accept()
         if (errno == EAGAIN || errno == EWOULDBLOCK)
             socketwait::waitFor(m_fd, POLLIN, network::inactivityLimit());
         else if (errno != EINTR && errno != ECONNABORTED)
+            throw SocketError::fromErrno();
+    }
+}
+
+bool TcpListener::waitForConnectionOr(const TcpSocket& other)
+{
+    if (m_fd < 0 || other.m_fd < 0)
+        throw SocketError(ENOTCONN);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + network::inactivityLimit();
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd entries[2] = {{m_fd, POLLIN, 0}, {other.m_fd, POLLIN, 0}};
+        const int n = ::poll(entries, 2, left.count() > 0 ? int(left.count()) : 0);
+        if (n > 0)
+            return entries[0].revents != 0;
+        if (n == 0)
+            throw SocketError(ETIMEDOUT);
+        if (errno != EINTR)
             throw SocketError::fromErrno();
     }
 }

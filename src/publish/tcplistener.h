@@ -22,6 +22,9 @@ public:
 
     // Waits (within the inactivity limit) for the next connection.
     TcpSocket accept();
+    // Waits (within the inactivity limit) until a connection is waiting (true) or `other` has data or
+    // was closed (false), whichever comes first.
+    bool waitForConnectionOr(const TcpSocket& other);
     void close();
 
 private:

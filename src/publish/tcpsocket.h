@@ -36,6 +36,7 @@ public:
     void close();
 
 private:
+    friend class TcpListener;
     explicit TcpSocket(int fd) : m_fd(fd) {}
     int m_fd = -1;
 };

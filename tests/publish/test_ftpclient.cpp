@@ -195,6 +195,38 @@ TEST_F(FtpClientTest, ActiveStoreAnnouncesTheListeningPort)
     EXPECT_EQ(received, "<html></html>");
 }
 
+TEST_F(FtpClientTest, ActiveServerThatCannotConnectBackFailsAtOnce)
+{
+    // Without waiting for the inactivity limit: the 425 arrives on the control connection.
+    network::setInactivityLimit(20s);
+    const QString path = localFile("x");
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        s.expect("PORT");
+        s.reply("200 PORT ok");
+        s.expect("STOR");
+        s.reply("150 Opening data connection");
+        s.reply("425 Can't open data connection.");
+        s.expect("MKD img");
+        s.reply("257 created");
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    const auto started = std::chrono::steady_clock::now();
+    client.connectAndLogin();
+    try {
+        client.storeFile(path, QStringLiteral("a"));
+        FAIL();
+    } catch (const FtpReplyError& e) {
+        EXPECT_EQ(e.code(), 425);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
+    EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("img")));
+    client.disconnect();
+    server.join();
+    EXPECT_EQ(server.failure(), "");
+}
+
 TEST_F(FtpClientTest, EndOfTransferReplies)
 {
     // 426 then 226 is success; 426 then anything else fails; a 5xx on STOR fails without stalling
