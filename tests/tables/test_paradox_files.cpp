@@ -3,6 +3,8 @@
 // damaged files.
 
 #include "filetable_sql.h"
+#include "shell/error.h"
+#include "shell/tables/codepage.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -455,4 +457,29 @@ TEST_F(ParadoxFiles, ChangesByAnotherOpenTableAreNotOverwritten)
     const QString error = first.tryRun(QStringLiteral("UPDATE c SET Capital = 'x' WHERE rowid = 2"));
     EXPECT_TRUE(error.contains(QStringLiteral("changed by another program"))) << error.toStdString();
     EXPECT_EQ(pxlibAlphaColumn(file, 1).value(0), QStringLiteral("La Paz")); // Bolivia's capital, unharmed
+}
+
+TEST_F(ParadoxFiles, TablesWithoutCodePageUseTheFallbackTheUserSets)
+{
+    const QString file = copy(QStringLiteral("AREACODES.DB"));
+    QByteArray bytes = testsupport::readFile(file);
+    qToLittleEndian<quint16>(0, bytes.data() + 0x6A); // as a table that does not say
+    testsupport::writeFile(file, bytes);
+    const QString query = QStringLiteral("SELECT Cities FROM a WHERE rowid = 98");
+    {
+        SqlSession s;
+        ASSERT_EQ(s.attach(QStringLiteral("a"), QStringLiteral("paradox"), file), QString());
+        EXPECT_EQ(s.value(query).toString(), QStringLiteral("San JosÚ")); // 0xE9 in code page 850
+    }
+    EXPECT_THROW(tables::setParadoxFallbackCodePage("klingon"), AppError);
+    tables::setParadoxFallbackCodePage("1252");
+    {
+        SqlSession s;
+        ASSERT_EQ(s.attach(QStringLiteral("a"), QStringLiteral("paradox"), file), QString());
+        EXPECT_EQ(s.value(query).toString(), QStringLiteral("San José"));
+        // A code page named by the caller wins over both.
+        ASSERT_EQ(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), file, QStringLiteral("852")), QString());
+        EXPECT_EQ(s.value(QStringLiteral("SELECT Cities FROM b WHERE rowid = 98")).toString(), QStringLiteral("San JosÚ"));
+    }
+    tables::setParadoxFallbackCodePage("850");
 }

@@ -15,8 +15,6 @@ namespace tables {
 
 namespace {
 
-// Text stored without code page when a file names none: the single-byte code page of Polish Windows.
-const QByteArray defaultCodePage = "CP1250";
 
 bool isFoxProVersion(int version)
 {
@@ -105,7 +103,7 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
         codePage = s.startsWith("LDID/") ? CodePage::fromDbaseLanguageDriver(s.mid(5).toInt()) : CodePage::fromCpgText(s);
     }
     if (codePage.isEmpty())
-        codePage = defaultCodePage;
+        codePage = dbaseFallbackCodePage();
     try {
         m_codePage = CodePage::byName(codePage);
     } catch (const AppError& e) {

@@ -20,8 +20,6 @@ namespace tables {
 
 namespace {
 
-// Paradox 3 files name no code page; most of them were written on DOS with the Western European one.
-const QByteArray defaultCodePage = "CP850";
 
 constexpr int blockHeaderSize = 6;
 constexpr qint64 julianDayOfDayZero = 1721425; // day 1 of a Paradox date is 0001-01-01
@@ -247,7 +245,7 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& optio
     if (codePage.isEmpty())
         codePage = CodePage::fromWindowsNumber(m_codePageNumber);
     if (codePage.isEmpty())
-        codePage = defaultCodePage;
+        codePage = paradoxFallbackCodePage();
     try {
         m_codePage = CodePage::byName(codePage);
     } catch (const AppError& e) {
