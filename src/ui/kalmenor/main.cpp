@@ -1,4 +1,8 @@
 #include "catalogue/workspace.h"
+#include "generator/shopcommands.h"
+#include "publish/shopupload.h"
+#include "publish/uploadcommand.h"
+#include "shell/consoleinteraction.h"
 #include "shell/error.h"
 #include "shell/programfolder.h"
 #include "shell/settings.h"
@@ -15,8 +19,6 @@
 
 namespace {
 
-const QStringList kVerbs = {QStringLiteral("init")};
-
 struct CommandLine {
     QCommandLineParser parser;
     QCommandLineOption programFolder{QStringLiteral("program-folder"),
@@ -27,21 +29,35 @@ struct CommandLine {
                                                 "$XDG_CONFIG_HOME/Kalmenor)."),
                                  QStringLiteral("DIR")};
     QCommandLineOption demo{QStringLiteral("demo"), QStringLiteral("init: fill the new folder with the demo catalogue.")};
+    QCommandLineOption force{QStringLiteral("force"),
+                             QStringLiteral("build: write into a folder that holds other files.")};
+    QCommandLineOption noOpen{QStringLiteral("no-open"), QStringLiteral("preview: do not open the browser.")};
 
     CommandLine()
     {
         parser.setApplicationDescription(QStringLiteral(
             "Kalmenor keeps a product catalogue and publishes it as a web shop.\n\n"
             "Without a command the windows start. Commands:\n"
-            "  init DIR [--demo]   make a fresh program folder"));
+            "  init DIR [--demo]        make a fresh program folder (--demo: with the demo catalogue)\n"
+            "  build [TARGET] [--force] generate the shop (default: the preview folder Bd/Temp); TARGET is the\n"
+            "                           start page to write, e.g. /home/u/shop/index.html\n"
+            "  preview [--no-open]      generate the preview and open it in the browser\n"
+            "  upload                   generate the shop and upload it by FTP; the password comes from the\n"
+            "                           remembered password or KALMENOR_FTP_PASSWORD"));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({programFolder, configDir, demo});
-        parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init"), QStringLiteral("[command]"));
+        parser.addOptions({programFolder, configDir, demo, force, noOpen});
+        parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init, build, preview or upload"),
+                                     QStringLiteral("[command]"));
     }
 };
 
-int runInit(const CommandLine& cl, QTextStream& out, QTextStream& err)
+ProgramFolder programFolder(const CommandLine& cl)
+{
+    return ProgramFolder(cl.parser.isSet(cl.programFolder) ? cl.parser.value(cl.programFolder) : QDir::currentPath());
+}
+
+int runInit(const CommandLine& cl, const QString& configDir, QTextStream& out, QTextStream& err)
 {
     const QStringList args = cl.parser.positionalArguments();
     if (args.size() != 2) {
@@ -51,9 +67,10 @@ int runInit(const CommandLine& cl, QTextStream& out, QTextStream& err)
     const QString dir = QDir(args[1]).absolutePath();
     const QString data = programDataFolder();
     try {
-        catalogue::createProgramFolder(dir, data + QStringLiteral("/skeleton"));
         if (cl.parser.isSet(cl.demo))
-            catalogue::copyTree(data + QStringLiteral("/demo/program"), dir);
+            generator::createDemoProgramFolder(dir, configDir, data);
+        else
+            catalogue::createProgramFolder(dir, data + QStringLiteral("/skeleton"));
     } catch (const std::exception& e) {
         err << messageOf(e) << '\n';
         return 1;
@@ -83,8 +100,30 @@ int main(int argc, char** argv)
         QTextStream out(stdout);
         QTextStream err(stderr);
         const QString verb = positional.value(0);
+        const QString configDir = configFolder(cl.parser.value(cl.configDir));
+        const ProgramFolder folder = programFolder(cl);
         if (verb == QLatin1String("init"))
-            return runInit(cl, out, err);
+            return runInit(cl, configDir, out, err);
+        if (verb == QLatin1String("build")) {
+            if (positional.size() > 2) {
+                err << "usage: kalmenor build [TARGET] [--force]\n";
+                return 2;
+            }
+            return generator::buildShopCommand(folder, configDir, positional.value(1), cl.parser.isSet(cl.force), out,
+                                               err);
+        }
+        if (verb == QLatin1String("preview"))
+            return generator::previewShopCommand(folder, configDir, !cl.parser.isSet(cl.noOpen), out, err);
+        if (verb == QLatin1String("upload")) {
+            ConsoleInteraction console(out, err, false);
+            const Settings settings = loadSettings(configDir, folder);
+            return uploadShopCommand(
+                withCommandLinePassword(settings.ftp), folder.publishShop(),
+                [&](const std::function<void()>& upload) {
+                    return generator::generateForUploadCommand(folder, configDir, upload, out, err);
+                },
+                out, err, console);
+        }
         err << "kalmenor: unknown command '" << verb << "' (see kalmenor --help)\n";
         return 2;
     }
@@ -94,7 +133,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Kalmenor"));
     QApplication::setApplicationVersion(QStringLiteral("1.7"));
     cl.parser.process(app);
-    const ProgramFolder folder(cl.parser.isSet(cl.programFolder) ? cl.parser.value(cl.programFolder) : QDir::currentPath());
+    const ProgramFolder folder = programFolder(cl);
     const QString configDir = configFolder(cl.parser.value(cl.configDir));
     WidgetInteraction ui;
     MainWindow window(folder, configDir, ui);

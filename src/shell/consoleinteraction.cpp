@@ -1,0 +1,43 @@
+#include "shell/consoleinteraction.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
+
+
+ConsoleInteraction::ConsoleInteraction(QTextStream& out, QTextStream& err, bool answerYes)
+    : m_out(out), m_err(err), m_answerYes(answerYes)
+{
+}
+
+void ConsoleInteraction::message(const QString& text, const QString& caption)
+{
+    if (!caption.isEmpty())
+        m_out << caption << ": ";
+    m_out << text << Qt::endl;
+}
+
+void ConsoleInteraction::error(const QString& text)
+{
+    m_err << text << Qt::endl;
+}
+
+bool ConsoleInteraction::question(const QString& text, const QString& caption)
+{
+    QString oneLine = text;
+    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (m_answerYes) {
+        m_err << caption << ": " << oneLine << " -> yes (--yes)" << Qt::endl;
+        return true;
+    }
+    ++m_refused;
+    m_err << caption << ": " << oneLine << " -> no (give --yes to go on)" << Qt::endl;
+    return false;
+}
+
+
+bool ConsoleInteraction::openInShell(const QString& urlOrPath)
+{
+    return QDesktopServices::openUrl(QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath)
+                                                                  : QUrl::fromUserInput(urlOrPath));
+}
