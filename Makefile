@@ -2,6 +2,7 @@
 BUILD ?= build
 TESTBUILD ?= build-test
 JOBS ?= 2
+FUZZ_SECONDS ?= 30
 DEMO ?= $(CURDIR)/demo-shop
 
 .PHONY: deps demo test build clean
@@ -20,6 +21,7 @@ test: deps
 	cmake -S . -B $(TESTBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAL_SANITIZE=ON -DKAL_TESTS=ON
 	cmake --build $(TESTBUILD) -j$(JOBS)
 	cd $(TESTBUILD) && QT_QPA_PLATFORM=offscreen ctest -j$(JOBS) --output-on-failure --timeout 600
+	FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/run-fuzz.sh
 
 clean:
 	rm -rf $(BUILD) $(TESTBUILD)
