@@ -169,6 +169,7 @@ TEST_F(DbaseFiles, WritesGoToDiskAndSurviveReopening)
         s.run(QStringLiteral("UPDATE t SET CHARACTER = 'Jeden', NUMERICAL = 12.345, DATE = '2024-02-29', LOGICAL = 0, "
                              "MEMO = 'Nowa notatka' WHERE rowid = 1"));
         s.run(QStringLiteral("UPDATE t SET FLOAT = NULL WHERE rowid = 2"));
+        s.run(QStringLiteral("UPDATE t SET FLOAT = 1234.5 WHERE rowid = 4")); // F20.18: fewer decimals fit
         s.run(QStringLiteral("INSERT INTO t (CHARACTER, NUMERICAL, DATE, LOGICAL, FLOAT, MEMO) VALUES (?, ?, ?, ?, ?, ?)"),
               {QStringLiteral("Eleven"), 11, QStringLiteral("2001-09-11"), 1, 0.5, QStringLiteral("Line 1\r\nLine 2")});
         EXPECT_EQ(sqlite3_last_insert_rowid(s.db()), 11);
@@ -194,6 +195,7 @@ TEST_F(DbaseFiles, WritesGoToDiskAndSurviveReopening)
     EXPECT_TRUE(rows[1][5].isNull());
     EXPECT_TRUE(rows[1][6].toString().startsWith(QStringLiteral("Second memo")));
     EXPECT_EQ(rows[2][0].toLongLong(), 4);
+    EXPECT_DOUBLE_EQ(rows[2][5].toDouble(), 1234.5);
     EXPECT_EQ(rows[9][0].toLongLong(), 11);
     EXPECT_EQ(rows[9][1].toString(), QStringLiteral("Eleven"));
     EXPECT_EQ(rows[9][2].toDouble(), 11.0);
@@ -392,4 +394,32 @@ TEST_F(DbaseFiles, ChangesByAnotherOpenTableAreNotOverwritten)
     SqlSession again;
     ASSERT_EQ(again.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
     EXPECT_EQ(again.value(QStringLiteral("SELECT Point_ID FROM t WHERE rowid = 15")).toString(), QStringLiteral("second"));
+}
+
+TEST_F(DbaseFiles, Dbase3MemoFileEndsMemosWithMarks)
+{
+    QByteArray rec = " Jeden     " + QByteArray("         1");
+    testsupport::writeFile(path(QStringLiteral("d3.dbf")), makeDbf(0x83, {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}}, {rec}));
+    QByteArray dbt(512, '\0');
+    dbt[0] = 2;
+    dbt += QByteArray("Pierwsza\x1a\x1a", 10).leftJustified(512, '\x1a');
+    testsupport::writeFile(path(QStringLiteral("d3.dbt")), dbt);
+    SqlSession s;
+    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("d3.dbf"))), QString());
+    EXPECT_EQ(s.value(QStringLiteral("SELECT NOTE FROM t")).toString(), QStringLiteral("Pierwsza"));
+    s.run(QStringLiteral("INSERT INTO t VALUES ('Dwa', ?)"), {QString(700, QLatin1Char('x'))}); // two blocks
+    s.run(QStringLiteral("UPDATE t SET NOTE = 'Zmieniona łódź' WHERE rowid = 1"));
+    const QString error = s.tryRun(QStringLiteral("UPDATE t SET NOTE = ? WHERE rowid = 1"), {QString::fromLatin1("a\x1a b")});
+    EXPECT_TRUE(error.contains(QStringLiteral("field NOTE: a dBASE III memo cannot hold"))) << error.toStdString();
+
+    SqlSession again;
+    ASSERT_EQ(again.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("d3.dbf"))), QString());
+    const auto rows = again.select(QStringLiteral("SELECT NAME, NOTE FROM t"));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0][1].toString(), QStringLiteral("Zmieniona łódź"));
+    EXPECT_EQ(rows[1][1].toString(), QString(700, QLatin1Char('x')));
+    // Blocks 2 and 3 hold the long memo, block 4 the changed one; the header points past them.
+    const QByteArray after = testsupport::readFile(path(QStringLiteral("d3.dbt")));
+    EXPECT_EQ(after.size(), 5 * 512);
+    EXPECT_EQ(qFromLittleEndian<quint32>(after.constData()), 5u);
 }

@@ -473,10 +473,13 @@ void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bo
                                                                       std::numeric_limits<qint64>::max()));
                     } else {
                         const double d = fieldvalue::number(v, f.name);
-                        const int decimals = qMin(f.decimals, qMax(0, f.length - 2));
-                        text = QByteArray::number(d, 'f', decimals);
-                        if (text.size() > f.length && f.type == 'F' && decimals == 0)
-                            text = QByteArray::number(d, 'g', qMax(1, f.length - 6));
+                        // Fewer decimals than declared when the whole part needs the room (F20.18 holding
+                        // 1234.5); a whole part wider than the field is refused below.
+                        for (int decimals = qMin(f.decimals, qMax(0, f.length - 2)); decimals >= 0; --decimals) {
+                            text = QByteArray::number(d, 'f', decimals);
+                            if (text.size() <= f.length)
+                                break;
+                        }
                     }
                     if (text.size() > f.length)
                         throw fieldError(QStringLiteral("the number %1 does not fit the field's width of %2").arg(QString::fromLatin1(text)).arg(f.length));
