@@ -41,16 +41,8 @@ void FieldBinder::bind(QLineEdit* edit, const QString& column)
     m_bindings.append({edit, column, isNumber(column), false});
     const int n = int(m_bindings.size()) - 1;
     connect(edit, &QLineEdit::textEdited, this, [this, n](const QString& text) { write(m_bindings[n], text); });
-    connect(edit, &QLineEdit::editingFinished, this, [this, n] {
-        Binding& b = m_bindings[n];
-        if (!b.pending)
-            return;
-        try {
-            flush();
-        } catch (const std::exception& e) {
-            m_ui.error(messageOf(e));
-        }
-    });
+    // Number texts are written by flush(), which storing the record runs first; a text that is not a
+    // number is reported then, and nothing is stored.
 }
 
 void FieldBinder::bind(QPlainTextEdit* edit, const QString& column)

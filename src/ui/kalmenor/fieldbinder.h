@@ -16,7 +16,7 @@ class DataSet;
 
 // Binds editing widgets to columns of the current record: the widgets show the record whenever it
 // changes, and typing puts the record into editing and writes the column. Number columns are written
-// when the box is left (or before the record is stored), so half-typed numbers are never rejected.
+// just before the record is stored (flush), so half-typed numbers are never rejected while typing.
 class FieldBinder : public QObject {
     Q_OBJECT
 public:

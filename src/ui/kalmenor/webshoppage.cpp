@@ -190,8 +190,8 @@ QWidget* WebshopPage::buildTreePanel()
         {"renameButton", "✎", "Edit", &WebshopPage::renameSelected},
         {"expandButton", "⊞", "Expand tree", nullptr},
         {"collapseButton", "⊟", "Collapse tree", nullptr},
-        {"deleteButton", "✖", "Delete", &WebshopPage::deleteSelected},
-        {"deleteAllButton", "✖✖", "Delete All", &WebshopPage::deleteAll},
+        {"deleteNodeButton", "✖", "Delete", &WebshopPage::deleteSelected},
+        {"deleteAllNodesButton", "✖✖", "Delete All", &WebshopPage::deleteAll},
     };
     QList<QToolButton*> made;
     for (const auto& c : commands) {
