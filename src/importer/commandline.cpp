@@ -109,11 +109,9 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
 
     ConsoleInteraction interaction(out, err, parser.isSet(yes));
     TableImport import(source, target, interaction);
-    import.onHistory = [&](const QString& line) {
-        // Every moved record would drown the errors and the summary.
-        if (!line.startsWith(QStringLiteral("Pomyślnie")))
-            out << line << '\n';
-    };
+    // Every moved record would drown the errors and the summary.
+    import.reportMovedRecords = false;
+    import.onHistory = [&](const QString& line) { out << line << '\n'; };
     const auto outcome = import.run(positionalMapping(source, skippedSource), positionalMapping(target, skippedTarget),
                                     parser.isSet(replace) ? ImportMode::Replace : ImportMode::Append);
     out.flush();

@@ -174,7 +174,8 @@ int TableImport::transfer(const QVector<Pair>& pairs, int from)
             }
             // Reported only once the record is stored.
             m_lastHandled = index;
-            history(QStringLiteral("Pomyślnie przeniesiono Rekord Nr %1").arg(index));
+            if (reportMovedRecords)
+                history(QStringLiteral("Pomyślnie przeniesiono Rekord Nr %1").arg(index));
             ++index;
             return true;
         });

@@ -36,6 +36,9 @@ public:
     std::function<void(int maximum)> onProgressRange;
     std::function<void(int position)> onProgress;     // the source record being moved
     std::function<void(const QString& line)> onHistory;
+    // Off: the line of every moved record is left out of the history (the command line shows errors
+    // and the summary only).
+    bool reportMovedRecords = true;
 
     Outcome run(const Mapping& sourceRows, const Mapping& targetRows, ImportMode mode);
 

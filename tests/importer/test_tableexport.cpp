@@ -88,3 +88,19 @@ TEST(TableExport, SeparatorChoices)
     EXPECT_EQ(options[1], ExportSettings().separatorOption);
     EXPECT_EQ(options[5], "\\");
 }
+
+TEST(TableExport, NumbersReadAsTheTableToolsShowThem)
+{
+    QTemporaryDir dir;
+    const QVector<double> values = {0.1 + 0.2, 1234567.89, 1e21, -40, 19.685, 1.0 / 3, 2.5e-7, 9007199254740993.0};
+    QVector<QVector<QVariant>> rows;
+    for (double v : values)
+        rows.push_back({v});
+    makeTable(dir.filePath("n.db"), {field("N", FieldType::Number)}, rows);
+    tables::Table t;
+    t.open(dir.filePath("n.db"));
+    QByteArray expected;
+    for (double v : values)
+        expected += tables::DataSet::valueToText(v, FieldType::Number).toUtf8() + "|\n";
+    EXPECT_EQ(TableExport::text(t, "|"), expected + "\r\n");
+}
