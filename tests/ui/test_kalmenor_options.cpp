@@ -252,3 +252,13 @@ TEST_F(OptionsWindowTest, DeliveryGridInSendingForm)
     EXPECT_EQ(settings.deliveryMethods.size(), 3u);
     EXPECT_EQ(settings.deliveryMethods[0].name, QStringLiteral("Poczta"));
 }
+
+TEST_F(OptionsWindowTest, ClosingAWindowNeverShownStillStores)
+{
+    settings = loadSettings(config, folder);
+    dialog = std::make_unique<OptionsDialog>(settings, config, folder, interaction);
+    settings.options.title = QStringLiteral("Set elsewhere");
+    dialog->close();  // "Exit" of the main window closes the options window whether it shows or not
+    EXPECT_TRUE(ini().contains("title=Set elsewhere"));
+    EXPECT_TRUE(QFile::exists(folder.dataFile(QStringLiteral("opis.txt"))));
+}

@@ -616,7 +616,8 @@ void OptionsDialog::closeWithNumberCheck()
 
 bool OptionsDialog::storeSettings()
 {
-    saveSettings();
+    // The widgets have written every change through already; pulling them again here would undo
+    // changes made to the settings elsewhere while the window was hidden.
     try {
         ::saveSettings(m_settings, m_configDir, m_folder);
         return true;

@@ -32,8 +32,8 @@ public:
     // Settings -> widgets, and widgets -> Settings: every binding is declared once, in bindWidgets().
     void loadSettings();
     void saveSettings();
-    // saveSettings(), then writes KVO.INI, the text files and the remembered passwords. Failures are
-    // shown in the error box; returns whether everything was stored.
+    // Writes KVO.INI, the text files and the remembered passwords from the settings value. Failures
+    // are shown in the error box; returns whether everything was stored.
     bool storeSettings();
 
     DeliveryDialog* deliveryEditor() const { return m_delivery; }
