@@ -285,7 +285,8 @@ void FtpClient::sendCommand(const QString& command)
 void FtpClient::discardStaleReplies()
 {
     char buffer[4096];
-    while (m_control.waitReadable(std::chrono::milliseconds(0))) {
+    qsizetype discarded = 0;
+    while (discarded < kMaxLineBytes && m_control.waitReadable(std::chrono::milliseconds(0))) {
         qsizetype n = 0;
         try {
             n = m_control.receive(buffer, sizeof buffer);
@@ -295,9 +296,8 @@ void FtpClient::discardStaleReplies()
         }
         if (n == 0)
             break;  // closed by the server: the next read reports it
+        discarded += n;
         m_received.append(buffer, n);
-        if (m_received.size() > kMaxLineBytes)
-            m_received.clear();
     }
     const qsizetype lastBreak = m_received.lastIndexOf('\n');
     if (lastBreak >= 0)
@@ -343,21 +343,25 @@ int FtpClient::readReply()
     ensureConnected();
     m_replyLines.clear();
     QString line;
-    do
+    qsizetype linesRead = 0;
+    do {
         line = readLine();
-    while (line.isEmpty());
+        if (++linesRead > kMaxReplyLines) {
+            disconnect();
+            throw AppError(QStringLiteral("The FTP server sent a reply that is too long."));
+        }
+    } while (line.isEmpty());
     m_replyLines << line;
     if (line.size() > 3 && line[3] == QLatin1Char('-')) {
         const QString code = line.left(3);
         do {
             line = readLine();
-            if (line.isEmpty())
-                continue;
-            m_replyLines << line;
-            if (m_replyLines.size() > kMaxReplyLines) {
+            if (++linesRead > kMaxReplyLines) {
                 disconnect();
                 throw AppError(QStringLiteral("The FTP server sent a reply that is too long."));
             }
+            if (!line.isEmpty())
+                m_replyLines << line;
         } while (line.isEmpty() || !endsMultiLineReply(line, code));
     }
     m_replyCode = codeOf(m_replyLines.last());

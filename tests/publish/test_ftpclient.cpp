@@ -123,6 +123,20 @@ TEST_F(FtpClientTest, RefusedLoginClosesAndCarriesTheLastReplyLine)
     EXPECT_EQ(events, (QStringList{QStringLiteral("connected"), QStringLiteral("disconnected")}));
 }
 
+TEST_F(FtpClientTest, EndlessReplyIsCutOff)
+{
+    FakeFtpServer server([](FakeFtpSession& s) {
+        std::string flood = "220-hello\r\n";
+        for (int i = 0; i < 12000; ++i)
+            flood += "still talking\r\n";
+        s.sendRaw(flood);
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    EXPECT_THROW(client.connectAndLogin(), AppError);
+    EXPECT_FALSE(client.isConnected());
+}
+
 TEST_F(FtpClientTest, AlreadyConnectedIsRefused)
 {
     FakeFtpServer server([](FakeFtpSession& s) {

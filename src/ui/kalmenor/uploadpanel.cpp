@@ -120,7 +120,8 @@ UploadCallbacks UploadPanel::callbacks(std::function<void(const QString&)> appen
         letRepaint();
     };
     c.progressMaximum = [this](int maximum) {
-        m_progress->setRange(0, maximum);
+        // A range of 0..0 would turn the bar into a busy indicator for an empty shop.
+        m_progress->setRange(0, qMax(1, maximum));
         m_progress->setValue(0);
     };
     c.fileStarting = [this](int index, int progress) {
