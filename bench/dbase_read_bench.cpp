@@ -8,8 +8,7 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s table|query FILE.dbf\n", argv[0]);
@@ -42,7 +41,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    std::printf("%lld records, %lld characters, %.3f s\n", static_cast<long long>(records), static_cast<long long>(bytes),
-                timer.elapsed() / 1000.0);
+    std::printf("%lld records, %lld characters, %.3f s\n", static_cast<long long>(records),
+                static_cast<long long>(bytes), timer.elapsed() / 1000.0);
     return 0;
 }

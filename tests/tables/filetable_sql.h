@@ -15,8 +15,7 @@ namespace filetabletest {
 
 class SqlSession {
 public:
-    SqlSession()
-    {
+    SqlSession() {
         sqlite3_open(":memory:", &m_db);
         tables::registerFileModules(m_db);
     }
@@ -27,8 +26,8 @@ public:
     sqlite3* db() const { return m_db; }
 
     // Runs a statement; returns SQLite's error message, empty on success.
-    QString tryRun(const QString& sql, const QVector<QVariant>& params = {}, QVector<QVector<QVariant>>* rows = nullptr)
-    {
+    QString tryRun(const QString& sql, const QVector<QVariant>& params = {},
+                   QVector<QVector<QVariant>>* rows = nullptr) {
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
             return QString::fromUtf8(sqlite3_errmsg(m_db));
@@ -53,14 +52,22 @@ public:
             QVector<QVariant> row;
             for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
                 switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_NULL: row << QVariant(); break;
-                case SQLITE_INTEGER: row << QVariant(qint64(sqlite3_column_int64(stmt, c))); break;
-                case SQLITE_FLOAT: row << QVariant(sqlite3_column_double(stmt, c)); break;
+                case SQLITE_NULL:
+                    row << QVariant();
+                    break;
+                case SQLITE_INTEGER:
+                    row << QVariant(qint64(sqlite3_column_int64(stmt, c)));
+                    break;
+                case SQLITE_FLOAT:
+                    row << QVariant(sqlite3_column_double(stmt, c));
+                    break;
                 case SQLITE_BLOB:
-                    row << QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c)));
+                    row << QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)),
+                                               sqlite3_column_bytes(stmt, c)));
                     break;
                 default:
-                    row << QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c))));
+                    row << QVariant(
+                        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c))));
                 }
             }
             rows->push_back(row);
@@ -70,38 +77,35 @@ public:
         return error;
     }
 
-    void run(const QString& sql, const QVector<QVariant>& params = {})
-    {
+    void run(const QString& sql, const QVector<QVariant>& params = {}) {
         const QString error = tryRun(sql, params);
         ASSERT_TRUE(error.isEmpty()) << sql.toStdString() << ": " << error.toStdString();
     }
 
-    QVector<QVector<QVariant>> select(const QString& sql, const QVector<QVariant>& params = {})
-    {
+    QVector<QVector<QVariant>> select(const QString& sql, const QVector<QVariant>& params = {}) {
         QVector<QVector<QVariant>> rows;
         const QString error = tryRun(sql, params, &rows);
         EXPECT_TRUE(error.isEmpty()) << sql.toStdString() << ": " << error.toStdString();
         return rows;
     }
 
-    QVariant value(const QString& sql, const QVector<QVariant>& params = {})
-    {
+    QVariant value(const QString& sql, const QVector<QVariant>& params = {}) {
         const auto rows = select(sql, params);
         return rows.isEmpty() || rows[0].isEmpty() ? QVariant() : rows[0][0];
     }
 
     // Opens a table file as temp.<name>; returns the error, empty on success.
-    QString attach(const QString& name, const QString& module, const QString& path, const QString& extra = {})
-    {
-        QString sql = QStringLiteral("CREATE VIRTUAL TABLE temp.%1 USING %2(%3").arg(name, module, tables::quoteLiteral(path));
+    QString attach(const QString& name, const QString& module, const QString& path,
+                   const QString& extra = {}) {
+        QString sql = QStringLiteral("CREATE VIRTUAL TABLE temp.%1 USING %2(%3")
+                          .arg(name, module, tables::quoteLiteral(path));
         if (!extra.isEmpty())
             sql += QStringLiteral(", ") + tables::quoteLiteral(extra);
         return tryRun(sql + QStringLiteral(")"));
     }
 
     // name, declared type of each column.
-    QVector<QPair<QString, QString>> columns(const QString& table)
-    {
+    QVector<QPair<QString, QString>> columns(const QString& table) {
         QVector<QPair<QString, QString>> cols;
         for (const auto& r : select(QStringLiteral("PRAGMA temp.table_info(%1)").arg(table)))
             cols.push_back({r[1].toString(), r[2].toString()});

@@ -28,8 +28,7 @@ struct DbfField {
 };
 
 // A dBASE file built byte by byte, for layouts the samples do not cover.
-QByteArray makeDbf(int version, const QVector<DbfField>& fields, const QVector<QByteArray>& records)
-{
+QByteArray makeDbf(int version, const QVector<DbfField>& fields, const QVector<QByteArray>& records) {
     int recordLength = 1;
     for (const auto& f : fields)
         recordLength += f.length;
@@ -37,7 +36,9 @@ QByteArray makeDbf(int version, const QVector<DbfField>& fields, const QVector<Q
     QByteArray out(headerLength, '\0');
     auto* h = reinterpret_cast<uchar*>(out.data());
     h[0] = uchar(version);
-    h[1] = 124; h[2] = 1; h[3] = 1;
+    h[1] = 124;
+    h[2] = 1;
+    h[3] = 1;
     qToLittleEndian<quint32>(quint32(records.size()), h + 4);
     qToLittleEndian<quint16>(quint16(headerLength), h + 8);
     qToLittleEndian<quint16>(quint16(recordLength), h + 10);
@@ -57,15 +58,13 @@ QByteArray makeDbf(int version, const QVector<DbfField>& fields, const QVector<Q
     return out;
 }
 
-QByteArray le32(qint32 v)
-{
+QByteArray le32(qint32 v) {
     QByteArray b(4, '\0');
     qToLittleEndian<qint32>(v, b.data());
     return b;
 }
 
-QByteArray le64(qint64 v)
-{
+QByteArray le64(qint64 v) {
     QByteArray b(8, '\0');
     qToLittleEndian<qint64>(v, b.data());
     return b;
@@ -73,10 +72,10 @@ QByteArray le64(qint64 v)
 
 } // namespace
 
-TEST_F(DbaseFiles, Dbase4SampleWithMemosReadsEveryType)
-{
+TEST_F(DbaseFiles, Dbase4SampleWithMemosReadsEveryType) {
     SqlSession s;
-    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), copy(QStringLiteral("dbase_8b.dbf"))), QString());
+    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), copy(QStringLiteral("dbase_8b.dbf"))),
+              QString());
     const auto cols = s.columns(QStringLiteral("t"));
     ASSERT_EQ(cols.size(), 6);
     EXPECT_EQ(cols[0], qMakePair(QStringLiteral("CHARACTER"), QStringLiteral("CHAR(100)")));
@@ -109,15 +108,16 @@ TEST_F(DbaseFiles, Dbase4SampleWithMemosReadsEveryType)
     EXPECT_TRUE(rows[9][6].isNull());
 
     // Look-up by record number, as the engine fetches a row.
-    EXPECT_EQ(s.value(QStringLiteral("SELECT CHARACTER FROM t WHERE rowid = 2")).toString(), QStringLiteral("Two"));
+    EXPECT_EQ(s.value(QStringLiteral("SELECT CHARACTER FROM t WHERE rowid = 2")).toString(),
+              QStringLiteral("Two"));
     EXPECT_TRUE(s.select(QStringLiteral("SELECT * FROM t WHERE rowid = 11")).isEmpty());
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM t WHERE MEMO LIKE '%memo%'")).toInt(), 9);
 }
 
-TEST_F(DbaseFiles, Dbase3SampleKeepsRepeatedFieldNamesApart)
-{
+TEST_F(DbaseFiles, Dbase3SampleKeepsRepeatedFieldNamesApart) {
     SqlSession s;
-    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), copy(QStringLiteral("dbase_03.dbf"))), QString());
+    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), copy(QStringLiteral("dbase_03.dbf"))),
+              QString());
     const auto cols = s.columns(QStringLiteral("t"));
     ASSERT_EQ(cols.size(), 31);
     EXPECT_EQ(cols[0].first, QStringLiteral("Point_ID"));
@@ -125,8 +125,9 @@ TEST_F(DbaseFiles, Dbase3SampleKeepsRepeatedFieldNamesApart)
     EXPECT_EQ(cols[30].second, QStringLiteral("INTEGER")); // N9 without decimals
     EXPECT_EQ(cols[10].second, QStringLiteral("DOUBLE"));  // N5.1
 
-    const auto r = s.select(QStringLiteral("SELECT Point_ID, Type, Shape, Date_Visit, Time, Max_PDOP, GPS_Week, Northing, "
-                                           "Easting, Point_ID_2 FROM t WHERE rowid = 1"));
+    const auto r = s.select(
+        QStringLiteral("SELECT Point_ID, Type, Shape, Date_Visit, Time, Max_PDOP, GPS_Week, Northing, "
+                       "Easting, Point_ID_2 FROM t WHERE rowid = 1"));
     ASSERT_EQ(r.size(), 1);
     EXPECT_EQ(r[0][0].toString(), QStringLiteral("0507121")); // text stays text
     EXPECT_EQ(r[0][1].toString(), QStringLiteral("CMP"));
@@ -141,37 +142,45 @@ TEST_F(DbaseFiles, Dbase3SampleKeepsRepeatedFieldNamesApart)
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM t")).toInt(), 14);
 }
 
-TEST_F(DbaseFiles, CodePageComesFromTheCpgFileOrTheCaller)
-{
+TEST_F(DbaseFiles, CodePageComesFromTheCpgFileOrTheCaller) {
     const QString file = copy(QStringLiteral("encoding_1250.dbf"));
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
-    EXPECT_TRUE(s.value(QStringLiteral("SELECT data FROM t WHERE encoding = 'ISO-8859-2'")).toString().startsWith(
-        QStringLiteral("Ą˘Ł¤ĽŚ§¨ŠŞŤŹŽŻ°ą˛ł´ľśˇ¸šşťź˝žż")));
-    EXPECT_TRUE(s.value(QStringLiteral("SELECT data FROM t WHERE id = 14")).toString().startsWith(
-        QStringLiteral("ŔÁÂĂÄĹĆÇČÉĘËĚÍÎĎĐŃŇÓÔŐÖ×ŘŮÚŰÜÝŢßŕáâăäĺćçčéęëěíîďđńňóôőö÷řůúűüý")));
-    EXPECT_EQ(s.value(QStringLiteral("SELECT data FROM t WHERE encoding = '437'")).toString(), QStringLiteral("ÉôöÖÜ"));
+    EXPECT_TRUE(s.value(QStringLiteral("SELECT data FROM t WHERE encoding = 'ISO-8859-2'"))
+                    .toString()
+                    .startsWith(QStringLiteral("Ą˘Ł¤ĽŚ§¨ŠŞŤŹŽŻ°ą˛ł´ľśˇ¸šşťź˝žż")));
+    EXPECT_TRUE(
+        s.value(QStringLiteral("SELECT data FROM t WHERE id = 14"))
+            .toString()
+            .startsWith(QStringLiteral("ŔÁÂĂÄĹĆÇČÉĘËĚÍÎĎĐŃŇÓÔŐÖ×ŘŮÚŰÜÝŢßŕáâăäĺćçčéęëěíîďđńňóôőö÷řůúűüý")));
+    EXPECT_EQ(s.value(QStringLiteral("SELECT data FROM t WHERE encoding = '437'")).toString(),
+              QStringLiteral("ÉôöÖÜ"));
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM t WHERE data IS NULL")).toInt() > 0, true);
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM t WHERE id = 15")).toInt(), 2);
 
     // A caller who knows better names the code page; read as 1252 the Polish letters come out wrong.
-    ASSERT_EQ(s.attach(QStringLiteral("w"), QStringLiteral("dbase"), file, QStringLiteral("1252")), QString());
-    EXPECT_TRUE(s.value(QStringLiteral("SELECT data FROM w WHERE id = 2")).toString().contains(QStringLiteral("³")));
+    ASSERT_EQ(s.attach(QStringLiteral("w"), QStringLiteral("dbase"), file, QStringLiteral("1252")),
+              QString());
+    EXPECT_TRUE(
+        s.value(QStringLiteral("SELECT data FROM w WHERE id = 2")).toString().contains(QStringLiteral("³")));
 }
 
-TEST_F(DbaseFiles, WritesGoToDiskAndSurviveReopening)
-{
+TEST_F(DbaseFiles, WritesGoToDiskAndSurviveReopening) {
     const QString file = copy(QStringLiteral("dbase_8b.dbf"));
     const QByteArray memoBefore = testsupport::readFile(path(QStringLiteral("dbase_8b.dbt")));
     {
         SqlSession s;
         ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
-        s.run(QStringLiteral("UPDATE t SET CHARACTER = 'Jeden', NUMERICAL = 12.345, DATE = '2024-02-29', LOGICAL = 0, "
-                             "MEMO = 'Nowa notatka' WHERE rowid = 1"));
+        s.run(QStringLiteral(
+            "UPDATE t SET CHARACTER = 'Jeden', NUMERICAL = 12.345, DATE = '2024-02-29', LOGICAL = 0, "
+            "MEMO = 'Nowa notatka' WHERE rowid = 1"));
         s.run(QStringLiteral("UPDATE t SET FLOAT = NULL WHERE rowid = 2"));
         s.run(QStringLiteral("UPDATE t SET FLOAT = 1234.5 WHERE rowid = 4")); // F20.18: fewer decimals fit
-        s.run(QStringLiteral("INSERT INTO t (CHARACTER, NUMERICAL, DATE, LOGICAL, FLOAT, MEMO) VALUES (?, ?, ?, ?, ?, ?)"),
-              {QStringLiteral("Eleven"), 11, QStringLiteral("2001-09-11"), 1, 0.5, QStringLiteral("Line 1\r\nLine 2")});
+        s.run(
+            QStringLiteral(
+                "INSERT INTO t (CHARACTER, NUMERICAL, DATE, LOGICAL, FLOAT, MEMO) VALUES (?, ?, ?, ?, ?, ?)"),
+            {QStringLiteral("Eleven"), 11, QStringLiteral("2001-09-11"), 1, 0.5,
+             QStringLiteral("Line 1\r\nLine 2")});
         EXPECT_EQ(sqlite3_last_insert_rowid(s.db()), 11);
         s.run(QStringLiteral("DELETE FROM t WHERE rowid = 3"));
         EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM t")).toInt(), 10);
@@ -184,7 +193,8 @@ TEST_F(DbaseFiles, WritesGoToDiskAndSurviveReopening)
 
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
-    const auto rows = s.select(QStringLiteral("SELECT rowid, CHARACTER, NUMERICAL, DATE, LOGICAL, FLOAT, MEMO FROM t"));
+    const auto rows =
+        s.select(QStringLiteral("SELECT rowid, CHARACTER, NUMERICAL, DATE, LOGICAL, FLOAT, MEMO FROM t"));
     ASSERT_EQ(rows.size(), 10); // record 3 is hidden, the rest keep their numbers
     EXPECT_EQ(rows[0][1].toString(), QStringLiteral("Jeden"));
     EXPECT_DOUBLE_EQ(rows[0][2].toDouble(), 12.35); // N20.2 keeps two decimals
@@ -211,8 +221,7 @@ TEST_F(DbaseFiles, WritesGoToDiskAndSurviveReopening)
     EXPECT_EQ(qFromLittleEndian<quint32>(dbf.constData() + 4), 11u);
 }
 
-TEST_F(DbaseFiles, RefusedValuesLeaveTheFileAsItWas)
-{
+TEST_F(DbaseFiles, RefusedValuesLeaveTheFileAsItWas) {
     const QString file = copy(QStringLiteral("encoding_1250.dbf"));
     const QByteArray before = testsupport::readFile(file);
     SqlSession s;
@@ -223,9 +232,11 @@ TEST_F(DbaseFiles, RefusedValuesLeaveTheFileAsItWas)
         const char* expected;
     };
     const Case cases[] = {
-        {"UPDATE t SET data = 'Жук' WHERE id = 2", "field data: the character \"Ж\" cannot be stored in the code page CP1250"},
+        {"UPDATE t SET data = 'Жук' WHERE id = 2",
+         "field data: the character \"Ж\" cannot be stored in the code page CP1250"},
         {"INSERT INTO t (id, data) VALUES (1, 'smile 😀')", "\"😀\""},
-        {"UPDATE t SET encoding = 'a text much longer than twenty bytes' WHERE id = 2", "field encoding: the text is 36 bytes long"},
+        {"UPDATE t SET encoding = 'a text much longer than twenty bytes' WHERE id = 2",
+         "field encoding: the text is 36 bytes long"},
         {"UPDATE t SET id = 'twelve' WHERE id = 2", "field id: \"twelve\" is not a number"},
         {"UPDATE t SET id = 2.5 WHERE id = 2", "field id: \"2.5\" is not a whole number"},
         {"UPDATE t SET id = 123456789012 WHERE id = 2", "does not fit the field's width of 10"},
@@ -247,12 +258,13 @@ TEST_F(DbaseFiles, RefusedValuesLeaveTheFileAsItWas)
     EXPECT_TRUE(testsupport::readFile(file).contains(QByteArray("Za\xbf\xf3\xb3\xe6")));
 }
 
-TEST_F(DbaseFiles, FieldOfUnknownTypeMakesTheTableReadOnly)
-{
+TEST_F(DbaseFiles, FieldOfUnknownTypeMakesTheTableReadOnly) {
     QByteArray rec = " abc  " + QByteArray("\x01\x02\x03", 3);
-    testsupport::writeFile(path(QStringLiteral("odd.dbf")), makeDbf(0x03, {{"NAME", 'C', 5, 0}, {"ODD", 'V', 3, 0}}, {rec}));
+    testsupport::writeFile(path(QStringLiteral("odd.dbf")),
+                           makeDbf(0x03, {{"NAME", 'C', 5, 0}, {"ODD", 'V', 3, 0}}, {rec}));
     SqlSession s;
-    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("odd.dbf"))), QString());
+    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("odd.dbf"))),
+              QString());
     const auto cols = s.columns(QStringLiteral("t"));
     EXPECT_EQ(cols[0].second, QStringLiteral("CHAR READONLY(5)"));
     EXPECT_EQ(cols[1].second, QStringLiteral("BYTES BLOB READONLY(3)"));
@@ -261,8 +273,7 @@ TEST_F(DbaseFiles, FieldOfUnknownTypeMakesTheTableReadOnly)
     EXPECT_TRUE(error.contains(QStringLiteral("field ODD has the type 'V'"))) << error.toStdString();
 }
 
-TEST_F(DbaseFiles, ReadOnlyFileSaysSoAndStaysUnchanged)
-{
+TEST_F(DbaseFiles, ReadOnlyFileSaysSoAndStaysUnchanged) {
     const QString file = copy(QStringLiteral("dbase_03.dbf"));
     QFile::setPermissions(file, QFile::ReadOwner);
     if (QFileInfo(file).isWritable())
@@ -277,10 +288,9 @@ TEST_F(DbaseFiles, ReadOnlyFileSaysSoAndStaysUnchanged)
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM t")).toInt(), 14);
 }
 
-TEST_F(DbaseFiles, FoxProBinaryTypesAndMemoFile)
-{
+TEST_F(DbaseFiles, FoxProBinaryTypesAndMemoFile) {
     // Visual FoxPro: Integer, Currency, DateTime, Double and a memo with a 4-byte block pointer.
-    const QVector<DbfField> fields = {{"NAME", 'C', 10, 0}, {"QTY", 'I', 4, 0}, {"PRICE", 'Y', 8, 0},
+    const QVector<DbfField> fields = {{"NAME", 'C', 10, 0}, {"QTY", 'I', 4, 0},   {"PRICE", 'Y', 8, 0},
                                       {"STAMP", 'T', 8, 0}, {"RATIO", 'B', 8, 2}, {"NOTE", 'M', 4, 0}};
     QByteArray rec = " Widget    ";
     rec += le32(-42) + le64(123456) /* 12.3456 */;
@@ -303,7 +313,8 @@ TEST_F(DbaseFiles, FoxProBinaryTypesAndMemoFile)
     testsupport::writeFile(path(QStringLiteral("fox.dbf")), dbf);
 
     SqlSession s;
-    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("fox.dbf"))), QString());
+    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("fox.dbf"))),
+              QString());
     const auto cols = s.columns(QStringLiteral("t"));
     EXPECT_EQ(cols[1].second, QStringLiteral("INTEGER"));
     EXPECT_EQ(cols[2].second, QStringLiteral("MONEY REAL"));
@@ -317,19 +328,21 @@ TEST_F(DbaseFiles, FoxProBinaryTypesAndMemoFile)
     EXPECT_DOUBLE_EQ(r[0][4].toDouble(), 0.25);
     EXPECT_EQ(r[0][5].toString(), QStringLiteral("Zapiska ą"));
 
-    s.run(QStringLiteral("INSERT INTO t VALUES ('Gadget', 7, 1.5, '1999-12-31 23:59:59', -1.5, 'Druga zapiska ęś')"));
+    s.run(QStringLiteral(
+        "INSERT INTO t VALUES ('Gadget', 7, 1.5, '1999-12-31 23:59:59', -1.5, 'Druga zapiska ęś')"));
     s.run(QStringLiteral("UPDATE t SET NOTE = 'Zmieniona' WHERE rowid = 1"));
     SqlSession again;
-    ASSERT_EQ(again.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("fox.dbf"))), QString());
+    ASSERT_EQ(again.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("fox.dbf"))),
+              QString());
     const auto r2 = again.select(QStringLiteral("SELECT * FROM t ORDER BY rowid"));
     ASSERT_EQ(r2.size(), 2);
     EXPECT_EQ(r2[0][5].toString(), QStringLiteral("Zmieniona"));
-    EXPECT_EQ(r2[1], (QVector<QVariant>{QStringLiteral("Gadget"), qint64(7), 1.5, QStringLiteral("1999-12-31 23:59:59"), -1.5,
-                                         QStringLiteral("Druga zapiska ęś")}));
+    EXPECT_EQ(r2[1], (QVector<QVariant>{QStringLiteral("Gadget"), qint64(7), 1.5,
+                                        QStringLiteral("1999-12-31 23:59:59"), -1.5,
+                                        QStringLiteral("Druga zapiska ęś")}));
 }
 
-TEST_F(DbaseFiles, DamagedFilesGiveClearErrors)
-{
+TEST_F(DbaseFiles, DamagedFilesGiveClearErrors) {
     const QByteArray good = testsupport::readFile(copy(QStringLiteral("dbase_8b.dbf")));
     const int headerLength = qFromLittleEndian<quint16>(good.constData() + 8);
     struct Case {
@@ -355,12 +368,14 @@ TEST_F(DbaseFiles, DamagedFilesGiveClearErrors)
         {"wide fields", wideFields, "damaged"},
         {"huge header", hugeHeader, "damaged"},
         {"many records", manyRecords, "truncated"},
-        {"not dbase", QByteArray("SQLite format 3\0 and more text to fill thirty-two bytes", 56), "not a dBASE table"},
+        {"not dbase", QByteArray("SQLite format 3\0 and more text to fill thirty-two bytes", 56),
+         "not a dBASE table"},
     };
     for (const Case& c : cases) {
         const QString file = path(QStringLiteral("bad.dbf"));
         testsupport::writeFile(file, c.bytes);
-        testsupport::writeFile(path(QStringLiteral("bad.dbt")), testsupport::readFile(path(QStringLiteral("dbase_8b.dbt"))));
+        testsupport::writeFile(path(QStringLiteral("bad.dbt")),
+                               testsupport::readFile(path(QStringLiteral("dbase_8b.dbt"))));
         SqlSession s;
         const QString error = s.attach(QStringLiteral("t"), QStringLiteral("dbase"), file);
         EXPECT_TRUE(error.contains(QString::fromLatin1(c.expected))) << c.name << ": " << error.toStdString();
@@ -372,18 +387,20 @@ TEST_F(DbaseFiles, DamagedFilesGiveClearErrors)
     testsupport::writeFile(file, good);
     {
         SqlSession s;
-        EXPECT_TRUE(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), file).contains(QStringLiteral("memo file")));
+        EXPECT_TRUE(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), file)
+                        .contains(QStringLiteral("memo file")));
     }
-    testsupport::writeFile(path(QStringLiteral("memo.dbt")), testsupport::readFile(path(QStringLiteral("dbase_8b.dbt"))).left(1500));
+    testsupport::writeFile(path(QStringLiteral("memo.dbt")),
+                           testsupport::readFile(path(QStringLiteral("dbase_8b.dbt"))).left(1500));
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
-    EXPECT_EQ(s.value(QStringLiteral("SELECT MEMO FROM t WHERE rowid = 1")).toString(), QStringLiteral("First memo\r\n"));
+    EXPECT_EQ(s.value(QStringLiteral("SELECT MEMO FROM t WHERE rowid = 1")).toString(),
+              QStringLiteral("First memo\r\n"));
     const QString error = s.tryRun(QStringLiteral("SELECT MEMO FROM t"));
     EXPECT_TRUE(error.contains(QStringLiteral("memo.dbt"))) << error.toStdString();
 }
 
-TEST_F(DbaseFiles, ChangesByAnotherOpenTableAreNotOverwritten)
-{
+TEST_F(DbaseFiles, ChangesByAnotherOpenTableAreNotOverwritten) {
     const QString file = copy(QStringLiteral("dbase_03.dbf"));
     SqlSession first, second;
     ASSERT_EQ(first.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
@@ -393,27 +410,32 @@ TEST_F(DbaseFiles, ChangesByAnotherOpenTableAreNotOverwritten)
     EXPECT_TRUE(error.contains(QStringLiteral("changed by another program"))) << error.toStdString();
     SqlSession again;
     ASSERT_EQ(again.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
-    EXPECT_EQ(again.value(QStringLiteral("SELECT Point_ID FROM t WHERE rowid = 15")).toString(), QStringLiteral("second"));
+    EXPECT_EQ(again.value(QStringLiteral("SELECT Point_ID FROM t WHERE rowid = 15")).toString(),
+              QStringLiteral("second"));
 }
 
-TEST_F(DbaseFiles, Dbase3MemoFileEndsMemosWithMarks)
-{
+TEST_F(DbaseFiles, Dbase3MemoFileEndsMemosWithMarks) {
     QByteArray rec = " Jeden     " + QByteArray("         1");
-    testsupport::writeFile(path(QStringLiteral("d3.dbf")), makeDbf(0x83, {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}}, {rec}));
+    testsupport::writeFile(path(QStringLiteral("d3.dbf")),
+                           makeDbf(0x83, {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}}, {rec}));
     QByteArray dbt(512, '\0');
     dbt[0] = 2;
     dbt += QByteArray("Pierwsza\x1a\x1a", 10).leftJustified(512, '\x1a');
     testsupport::writeFile(path(QStringLiteral("d3.dbt")), dbt);
     SqlSession s;
-    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("d3.dbf"))), QString());
+    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("d3.dbf"))),
+              QString());
     EXPECT_EQ(s.value(QStringLiteral("SELECT NOTE FROM t")).toString(), QStringLiteral("Pierwsza"));
     s.run(QStringLiteral("INSERT INTO t VALUES ('Dwa', ?)"), {QString(700, QLatin1Char('x'))}); // two blocks
     s.run(QStringLiteral("UPDATE t SET NOTE = 'Zmieniona łódź' WHERE rowid = 1"));
-    const QString error = s.tryRun(QStringLiteral("UPDATE t SET NOTE = ? WHERE rowid = 1"), {QString::fromLatin1("a\x1a b")});
-    EXPECT_TRUE(error.contains(QStringLiteral("field NOTE: a dBASE III memo cannot hold"))) << error.toStdString();
+    const QString error =
+        s.tryRun(QStringLiteral("UPDATE t SET NOTE = ? WHERE rowid = 1"), {QString::fromLatin1("a\x1a b")});
+    EXPECT_TRUE(error.contains(QStringLiteral("field NOTE: a dBASE III memo cannot hold")))
+        << error.toStdString();
 
     SqlSession again;
-    ASSERT_EQ(again.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("d3.dbf"))), QString());
+    ASSERT_EQ(again.attach(QStringLiteral("t"), QStringLiteral("dbase"), path(QStringLiteral("d3.dbf"))),
+              QString());
     const auto rows = again.select(QStringLiteral("SELECT NAME, NOTE FROM t"));
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0][1].toString(), QStringLiteral("Zmieniona łódź"));

@@ -26,17 +26,17 @@ protected:
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
     // An empty, unkeyed table made by pxlib with every field type this program writes.
-    QString makeWritableTable()
-    {
+    QString makeWritableTable() {
         const QString file = path(QStringLiteral("wszystko.db"));
         pxdoc_t* px = PX_new();
-        static char names[][16] = {"Nazwa", "Liczba", "Kwota", "Krotka", "Dluga", "Licznik", "Tak", "Dzien", "Godzina",
-                                   "Chwila", "Bcd", "Bajty"};
+        static char names[][16] = {"Nazwa", "Liczba", "Kwota",   "Krotka", "Dluga", "Licznik",
+                                   "Tak",   "Dzien",  "Godzina", "Chwila", "Bcd",   "Bajty"};
         const struct {
             char type;
             int size;
-        } types[] = {{pxfAlpha, 20}, {pxfNumber, 8}, {pxfCurrency, 8}, {pxfShort, 2}, {pxfLong, 4}, {pxfAutoInc, 4},
-                     {pxfLogical, 1}, {pxfDate, 4}, {pxfTime, 4}, {pxfTimestamp, 8}, {pxfBCD, 17}, {pxfBytes, 6}};
+        } types[] = {{pxfAlpha, 20}, {pxfNumber, 8},    {pxfCurrency, 8}, {pxfShort, 2},
+                     {pxfLong, 4},   {pxfAutoInc, 4},   {pxfLogical, 1},  {pxfDate, 4},
+                     {pxfTime, 4},   {pxfTimestamp, 8}, {pxfBCD, 17},     {pxfBytes, 6}};
         const int count = int(sizeof types / sizeof types[0]);
         auto* fields = static_cast<pxfield_t*>(px->malloc(px, count * sizeof(pxfield_t), "test"));
         for (int i = 0; i < count; ++i) {
@@ -45,7 +45,8 @@ protected:
             fields[i].px_flen = types[i].size;
             fields[i].px_fdc = types[i].type == pxfBCD ? 2 : 0;
         }
-        EXPECT_EQ(PX_create_file(px, fields, count, QFile::encodeName(file).constData(), pxfFileTypNonIndexDB), 0);
+        EXPECT_EQ(
+            PX_create_file(px, fields, count, QFile::encodeName(file).constData(), pxfFileTypNonIndexDB), 0);
         PX_set_parameter(px, "codepage", "1250");
         PX_close(px);
         PX_delete(px);
@@ -61,8 +62,7 @@ protected:
 
 } // namespace
 
-TEST_F(ParadoxFiles, RecognisedByContent)
-{
+TEST_F(ParadoxFiles, RecognisedByContent) {
     for (const char* name : {"country.db", "biolife.db", "ORDERS.DB", "TypSammlung.DB", "AREACODES.DB"}) {
         const QString file = copy(QString::fromLatin1(name));
         EXPECT_EQ(tables::detectFormat(file), tables::FileFormat::Paradox) << name;
@@ -72,13 +72,14 @@ TEST_F(ParadoxFiles, RecognisedByContent)
     EXPECT_FALSE(tables::looksLikeParadox(QByteArray(40, 'x'), 40));
 }
 
-TEST_F(ParadoxFiles, CountryAndOrdersSamples)
-{
+TEST_F(ParadoxFiles, CountryAndOrdersSamples) {
     SqlSession s;
-    ASSERT_EQ(s.attach(QStringLiteral("c"), QStringLiteral("paradox"), copy(QStringLiteral("country.db"))), QString());
+    ASSERT_EQ(s.attach(QStringLiteral("c"), QStringLiteral("paradox"), copy(QStringLiteral("country.db"))),
+              QString());
     const auto cols = s.columns(QStringLiteral("c"));
     ASSERT_EQ(cols.size(), 5);
-    EXPECT_EQ(cols[0], qMakePair(QStringLiteral("Name"), QStringLiteral("CHAR READONLY(24)"))); // keyed: read-only
+    EXPECT_EQ(cols[0],
+              qMakePair(QStringLiteral("Name"), QStringLiteral("CHAR READONLY(24)"))); // keyed: read-only
     EXPECT_EQ(cols[3], qMakePair(QStringLiteral("Area"), QStringLiteral("DOUBLE READONLY")));
     const auto rows = s.select(QStringLiteral("SELECT * FROM c"));
     ASSERT_EQ(rows.size(), 18);
@@ -87,39 +88,46 @@ TEST_F(ParadoxFiles, CountryAndOrdersSamples)
     EXPECT_EQ(rows[15][0].toString(), QStringLiteral("United States of America"));
     EXPECT_EQ(rows[17][0].toString(), QStringLiteral("Venezuela"));
     EXPECT_EQ(rows[17][3].toDouble(), 912047.0);
-    EXPECT_EQ(s.value(QStringLiteral("SELECT Capital FROM c WHERE Name = 'Colombia'")).toString(), QStringLiteral("Bagota"));
+    EXPECT_EQ(s.value(QStringLiteral("SELECT Capital FROM c WHERE Name = 'Colombia'")).toString(),
+              QStringLiteral("Bagota"));
 
-    ASSERT_EQ(s.attach(QStringLiteral("o"), QStringLiteral("paradox"), copy(QStringLiteral("ORDERS.DB"))), QString());
+    ASSERT_EQ(s.attach(QStringLiteral("o"), QStringLiteral("paradox"), copy(QStringLiteral("ORDERS.DB"))),
+              QString());
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM o")).toInt(), 224);
     const auto first = s.select(QStringLiteral("SELECT * FROM o WHERE rowid = 1"));
     ASSERT_EQ(first.size(), 1);
-    EXPECT_EQ(first[0], (QVector<QVariant>{1001.0, 1221.0, QStringLiteral("1988-04-03"), QStringLiteral("1988-04-05"),
-                                           QStringLiteral("UPS"), 7320.0, 7320.0, 0.0, QStringLiteral("FOB"),
-                                           QStringLiteral("Credit"), QStringLiteral("Apr")}));
-    const auto last = s.select(QStringLiteral("SELECT \"Order No\", \"Sale Date\", \"Total Invoice\", \"Amount Paid\", "
-                                              "\"Balance Due\" FROM o WHERE rowid = 224"));
+    EXPECT_EQ(first[0],
+              (QVector<QVariant>{1001.0, 1221.0, QStringLiteral("1988-04-03"), QStringLiteral("1988-04-05"),
+                                 QStringLiteral("UPS"), 7320.0, 7320.0, 0.0, QStringLiteral("FOB"),
+                                 QStringLiteral("Credit"), QStringLiteral("Apr")}));
+    const auto last =
+        s.select(QStringLiteral("SELECT \"Order No\", \"Sale Date\", \"Total Invoice\", \"Amount Paid\", "
+                                "\"Balance Due\" FROM o WHERE rowid = 224"));
     EXPECT_EQ(last[0], (QVector<QVariant>{1669.0, QStringLiteral("1992-05-05"), 325.0, 18.0, 307.0}));
     EXPECT_EQ(s.columns(QStringLiteral("o"))[5].second, QStringLiteral("MONEY REAL READONLY"));
 }
 
-TEST_F(ParadoxFiles, EveryTypeOfTheTypeCollection)
-{
+TEST_F(ParadoxFiles, EveryTypeOfTheTypeCollection) {
     SqlSession s;
-    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("paradox"), copy(QStringLiteral("TypSammlung.DB"))), QString());
+    ASSERT_EQ(
+        s.attach(QStringLiteral("t"), QStringLiteral("paradox"), copy(QStringLiteral("TypSammlung.DB"))),
+        QString());
     const auto cols = s.columns(QStringLiteral("t"));
     ASSERT_EQ(cols.size(), 14);
-    const QStringList names = {QStringLiteral("Alpha"), QStringLiteral("Numerisch"), QStringLiteral("Währung"),
-                               QStringLiteral("Integer kurz"), QStringLiteral("Integer lang"), QStringLiteral("BCD"),
-                               QStringLiteral("Datum"), QStringLiteral("Zeit"), QStringLiteral("Datum/Zeit"),
-                               QStringLiteral("Memo"), QStringLiteral("Logisch"), QStringLiteral("Zähler"),
-                               QStringLiteral("Binär"), QStringLiteral("Bytes")};
-    const QStringList types = {QStringLiteral("CHAR READONLY(30)"), QStringLiteral("DOUBLE READONLY"),
-                               QStringLiteral("MONEY REAL READONLY"), QStringLiteral("SMALLINT READONLY"),
-                               QStringLiteral("INTEGER READONLY"), QStringLiteral("BCD REAL READONLY"),
-                               QStringLiteral("DATE READONLY"), QStringLiteral("TIME READONLY"),
-                               QStringLiteral("TIMESTAMP READONLY"), QStringLiteral("MEMO TEXT READONLY"),
-                               QStringLiteral("BOOLEAN READONLY"), QStringLiteral("AUTOINC INTEGER READONLY"),
-                               QStringLiteral("BLOB READONLY"), QStringLiteral("BYTES BLOB READONLY(255)")};
+    const QStringList names = {
+        QStringLiteral("Alpha"),        QStringLiteral("Numerisch"),    QStringLiteral("Währung"),
+        QStringLiteral("Integer kurz"), QStringLiteral("Integer lang"), QStringLiteral("BCD"),
+        QStringLiteral("Datum"),        QStringLiteral("Zeit"),         QStringLiteral("Datum/Zeit"),
+        QStringLiteral("Memo"),         QStringLiteral("Logisch"),      QStringLiteral("Zähler"),
+        QStringLiteral("Binär"),        QStringLiteral("Bytes")};
+    const QStringList types = {
+        QStringLiteral("CHAR READONLY(30)"),   QStringLiteral("DOUBLE READONLY"),
+        QStringLiteral("MONEY REAL READONLY"), QStringLiteral("SMALLINT READONLY"),
+        QStringLiteral("INTEGER READONLY"),    QStringLiteral("BCD REAL READONLY"),
+        QStringLiteral("DATE READONLY"),       QStringLiteral("TIME READONLY"),
+        QStringLiteral("TIMESTAMP READONLY"),  QStringLiteral("MEMO TEXT READONLY"),
+        QStringLiteral("BOOLEAN READONLY"),    QStringLiteral("AUTOINC INTEGER READONLY"),
+        QStringLiteral("BLOB READONLY"),       QStringLiteral("BYTES BLOB READONLY(255)")};
     for (int i = 0; i < cols.size(); ++i) {
         EXPECT_EQ(cols[i].first, names[i]);
         EXPECT_EQ(cols[i].second, types[i]);
@@ -128,11 +136,12 @@ TEST_F(ParadoxFiles, EveryTypeOfTheTypeCollection)
     const auto r = s.select(QStringLiteral("SELECT * FROM t"));
     ASSERT_EQ(r.size(), 5);
     const QVariant null;
-    EXPECT_EQ(r[0], (QVector<QVariant>{QStringLiteral("AAA Irgendein Text"), 40.0, 40.0, qint64(40), qint64(40), 40.0,
-                                       QStringLiteral("1970-01-01"), QStringLiteral("00:00:00"),
-                                       QStringLiteral("1970-01-01 11:00:00"), null, null, qint64(1), null, null}));
-    EXPECT_EQ(r[1], (QVector<QVariant>{QStringLiteral("Erste Zeile"), 23.0, null, null, null, null, null, null, null, null,
-                                       qint64(0), qint64(3), null, null}));
+    EXPECT_EQ(r[0],
+              (QVector<QVariant>{QStringLiteral("AAA Irgendein Text"), 40.0, 40.0, qint64(40), qint64(40),
+                                 40.0, QStringLiteral("1970-01-01"), QStringLiteral("00:00:00"),
+                                 QStringLiteral("1970-01-01 11:00:00"), null, null, qint64(1), null, null}));
+    EXPECT_EQ(r[1], (QVector<QVariant>{QStringLiteral("Erste Zeile"), 23.0, null, null, null, null, null,
+                                       null, null, null, qint64(0), qint64(3), null, null}));
     EXPECT_EQ(r[2][0].toString(), QStringLiteral("Fünfter Datensatz"));
     EXPECT_DOUBLE_EQ(r[2][1].toDouble(), 1.34);
     EXPECT_DOUBLE_EQ(r[2][2].toDouble(), 13.002);
@@ -141,19 +150,20 @@ TEST_F(ParadoxFiles, EveryTypeOfTheTypeCollection)
     EXPECT_EQ(r[2][7].toString(), QStringLiteral("01:10:12"));
     EXPECT_EQ(r[2][9].toString(), QStringLiteral("Dies ist eine Memo im 'Fünften Datensat'"));
     EXPECT_EQ(r[2][11].toLongLong(), 5);
-    EXPECT_EQ(r[3], (QVector<QVariant>{QStringLiteral("Null-Werte"), 0.0, 0.0, qint64(0), qint64(0), 0.0, null, null, null,
-                                       null, null, qint64(4), null, null}));
-    EXPECT_EQ(r[4], (QVector<QVariant>{QStringLiteral("Zweite Zeile"), -40.0, -40.0, qint64(-40), qint64(-40), -40.0,
-                                       QStringLiteral("1999-09-09"), QStringLiteral("11:11:11"),
-                                       QStringLiteral("2003-06-10 11:11:11"), null, qint64(1), qint64(2), null, null}));
+    EXPECT_EQ(r[3], (QVector<QVariant>{QStringLiteral("Null-Werte"), 0.0, 0.0, qint64(0), qint64(0), 0.0,
+                                       null, null, null, null, null, qint64(4), null, null}));
+    EXPECT_EQ(r[4], (QVector<QVariant>{QStringLiteral("Zweite Zeile"), -40.0, -40.0, qint64(-40), qint64(-40),
+                                       -40.0, QStringLiteral("1999-09-09"), QStringLiteral("11:11:11"),
+                                       QStringLiteral("2003-06-10 11:11:11"), null, qint64(1), qint64(2),
+                                       null, null}));
     const QString error = s.tryRun(QStringLiteral("UPDATE t SET Alpha = 'x' WHERE rowid = 1"));
     EXPECT_TRUE(error.contains(QStringLiteral("TypSammlung.DB: the table is keyed"))) << error.toStdString();
 }
 
-TEST_F(ParadoxFiles, MemosAndGraphicsComeFromTheBlobFile)
-{
+TEST_F(ParadoxFiles, MemosAndGraphicsComeFromTheBlobFile) {
     SqlSession s;
-    ASSERT_EQ(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), copy(QStringLiteral("biolife.db"))), QString());
+    ASSERT_EQ(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), copy(QStringLiteral("biolife.db"))),
+              QString());
     const auto cols = s.columns(QStringLiteral("b"));
     EXPECT_EQ(cols[0].first, QStringLiteral("Species No"));
     EXPECT_EQ(cols[4].first, QStringLiteral("Length (cm)"));
@@ -167,25 +177,32 @@ TEST_F(ParadoxFiles, MemosAndGraphicsComeFromTheBlobFile)
     EXPECT_NEAR(first[0][5].toDouble(), 19.685, 1e-3);
     const QString notes = first[0][6].toString();
     EXPECT_EQ(notes.size(), 701);
-    EXPECT_TRUE(notes.startsWith(QStringLiteral("Also known as the big spotted triggerfish."))) << notes.left(60).toStdString();
+    EXPECT_TRUE(notes.startsWith(QStringLiteral("Also known as the big spotted triggerfish.")))
+        << notes.left(60).toStdString();
     const QByteArray picture = first[0][7].toByteArray();
     EXPECT_EQ(picture.size(), 38878);
     EXPECT_TRUE(picture.startsWith("BM"));
     // Every record has its memo and picture.
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM b WHERE length(Notes) BETWEEN 220 AND 886 "
-                                     "AND length(Graphic) = 38878 AND substr(Graphic, 1, 2) = X'424D'")).toInt(),
+                                     "AND length(Graphic) = 38878 AND substr(Graphic, 1, 2) = X'424D'"))
+                  .toInt(),
               28);
-    EXPECT_EQ(s.value(QStringLiteral("SELECT \"Common_Name\" FROM b WHERE rowid = 28")).toString(), QStringLiteral("Surf Smelt"));
+    EXPECT_EQ(s.value(QStringLiteral("SELECT \"Common_Name\" FROM b WHERE rowid = 28")).toString(),
+              QStringLiteral("Surf Smelt"));
 }
 
-TEST_F(ParadoxFiles, AccentedLettersOfCodePage1252)
-{
+TEST_F(ParadoxFiles, AccentedLettersOfCodePage1252) {
     SqlSession s;
-    ASSERT_EQ(s.attach(QStringLiteral("a"), QStringLiteral("paradox"), copy(QStringLiteral("AREACODES.DB"))), QString());
+    ASSERT_EQ(s.attach(QStringLiteral("a"), QStringLiteral("paradox"), copy(QStringLiteral("AREACODES.DB"))),
+              QString());
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM a")).toInt(), 370);
-    EXPECT_EQ(s.value(QStringLiteral("SELECT Cities FROM a WHERE rowid = 98")).toString(), QStringLiteral("San José"));
-    EXPECT_EQ(s.value(QStringLiteral("SELECT Cities FROM a WHERE AC = '418'")).toString(), QStringLiteral("Québec, Gaspé, southeastern"));
-    EXPECT_TRUE(s.value(QStringLiteral("SELECT Cities FROM a WHERE AC = '438'")).toString().startsWith(QStringLiteral("Montréal")));
+    EXPECT_EQ(s.value(QStringLiteral("SELECT Cities FROM a WHERE rowid = 98")).toString(),
+              QStringLiteral("San José"));
+    EXPECT_EQ(s.value(QStringLiteral("SELECT Cities FROM a WHERE AC = '418'")).toString(),
+              QStringLiteral("Québec, Gaspé, southeastern"));
+    EXPECT_TRUE(s.value(QStringLiteral("SELECT Cities FROM a WHERE AC = '438'"))
+                    .toString()
+                    .startsWith(QStringLiteral("Montréal")));
     EXPECT_EQ(s.select(QStringLiteral("SELECT AC, State, Cities FROM a WHERE rowid = 370"))[0],
               (QVector<QVariant>{QStringLiteral("989"), QStringLiteral("MI"), QStringLiteral("Saginaw")}));
 }
@@ -193,18 +210,16 @@ TEST_F(ParadoxFiles, AccentedLettersOfCodePage1252)
 namespace {
 
 // The sample country table without its key, so that it may be changed.
-QString unkeyedCountry(const QString& file)
-{
+QString unkeyedCountry(const QString& file) {
     QByteArray bytes = testsupport::readFile(file);
-    bytes[0x04] = 2;                                 // file type: table without primary index
+    bytes[0x04] = 2;                                  // file type: table without primary index
     qToLittleEndian<quint16>(0, bytes.data() + 0x23); // key fields
     testsupport::writeFile(file, bytes);
     return file;
 }
 
 // Reads a table with pxlib alone, as another program would: alpha field i of every record.
-QStringList pxlibAlphaColumn(const QString& file, int field)
-{
+QStringList pxlibAlphaColumn(const QString& file, int field) {
     QStringList values;
     pxdoc_t* px = PX_new();
     if (PX_open_file(px, QFile::encodeName(file).constData()) < 0) {
@@ -237,8 +252,7 @@ QStringList pxlibAlphaColumn(const QString& file, int field)
 
 } // namespace
 
-TEST_F(ParadoxFiles, WritesEveryTypeAndReadsItBack)
-{
+TEST_F(ParadoxFiles, WritesEveryTypeAndReadsItBack) {
     const QString file = makeWritableTable();
     {
         SqlSession s;
@@ -250,10 +264,12 @@ TEST_F(ParadoxFiles, WritesEveryTypeAndReadsItBack)
         EXPECT_EQ(cols[11].second, QStringLiteral("BYTES BLOB(6)"));
         EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM w")).toInt(), 0);
 
-        s.run(QStringLiteral("INSERT INTO w (Nazwa, Liczba, Kwota, Krotka, Dluga, Tak, Dzien, Godzina, Chwila, Bcd, Bajty) "
+        s.run(QStringLiteral("INSERT INTO w (Nazwa, Liczba, Kwota, Krotka, Dluga, Tak, Dzien, Godzina, "
+                             "Chwila, Bcd, Bajty) "
                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-              {QStringLiteral("Żółta łódź"), -1.5, 1234.56, -32767, 2147483647, 1, QStringLiteral("2024-02-29"),
-               QStringLiteral("23:59:58"), QStringLiteral("1999-12-31 12:34:56"), -12.34, QByteArray("\x01\x00\x02", 3)});
+              {QStringLiteral("Żółta łódź"), -1.5, 1234.56, -32767, 2147483647, 1,
+               QStringLiteral("2024-02-29"), QStringLiteral("23:59:58"),
+               QStringLiteral("1999-12-31 12:34:56"), -12.34, QByteArray("\x01\x00\x02", 3)});
         s.run(QStringLiteral("INSERT INTO w (Nazwa, Liczba, Krotka, Tak) VALUES ('zero', 0, 0, 0)"));
         s.run(QStringLiteral("INSERT INTO w (Nazwa) VALUES (NULL)"));
         EXPECT_EQ(sqlite3_last_insert_rowid(s.db()), 3);
@@ -263,14 +279,15 @@ TEST_F(ParadoxFiles, WritesEveryTypeAndReadsItBack)
     const auto r = s.select(QStringLiteral("SELECT * FROM w"));
     ASSERT_EQ(r.size(), 3);
     const QVariant null;
-    EXPECT_EQ(r[0], (QVector<QVariant>{QStringLiteral("Żółta łódź"), -1.5, 1234.56, qint64(-32767), qint64(2147483647), qint64(1),
-                                       qint64(1), QStringLiteral("2024-02-29"), QStringLiteral("23:59:58"),
-                                       QStringLiteral("1999-12-31 12:34:56"), -12.34,
-                                       QVariant(QByteArray("\x01\x00\x02\x00\x00\x00", 6))}));
+    EXPECT_EQ(r[0], (QVector<QVariant>{QStringLiteral("Żółta łódź"), -1.5, 1234.56, qint64(-32767),
+                                       qint64(2147483647), qint64(1), qint64(1), QStringLiteral("2024-02-29"),
+                                       QStringLiteral("23:59:58"), QStringLiteral("1999-12-31 12:34:56"),
+                                       -12.34, QVariant(QByteArray("\x01\x00\x02\x00\x00\x00", 6))}));
     // Zero is a value, not an empty field; the counter goes on.
-    EXPECT_EQ(r[1], (QVector<QVariant>{QStringLiteral("zero"), 0.0, null, qint64(0), null, qint64(2), qint64(0), null, null,
-                                       null, null, null}));
-    EXPECT_EQ(r[2], (QVector<QVariant>{null, null, null, null, null, qint64(3), null, null, null, null, null, null}));
+    EXPECT_EQ(r[1], (QVector<QVariant>{QStringLiteral("zero"), 0.0, null, qint64(0), null, qint64(2),
+                                       qint64(0), null, null, null, null, null}));
+    EXPECT_EQ(r[2], (QVector<QVariant>{null, null, null, null, null, qint64(3), null, null, null, null, null,
+                                       null}));
 
     // pxlib, reading the file on its own, sees the same records.
     pxdoc_t* px = PX_new();
@@ -295,8 +312,7 @@ TEST_F(ParadoxFiles, WritesEveryTypeAndReadsItBack)
     PX_delete(px);
 }
 
-TEST_F(ParadoxFiles, InsertsFillBlocksAndDeletesKeepRowNumbers)
-{
+TEST_F(ParadoxFiles, InsertsFillBlocksAndDeletesKeepRowNumbers) {
     const QString file = unkeyedCountry(copy(QStringLiteral("country.db")));
     QStringList expected = pxlibAlphaColumn(file, 0);
     ASSERT_EQ(expected.size(), 18);
@@ -316,7 +332,8 @@ TEST_F(ParadoxFiles, InsertsFillBlocksAndDeletesKeepRowNumbers)
         s.run(QStringLiteral("DELETE FROM c WHERE rowid IN (2, 5)"));
         s.run(QStringLiteral("DELETE FROM c WHERE rowid BETWEEN 24 AND 46"));
         EXPECT_EQ(s.value(QStringLiteral("SELECT Name FROM c WHERE rowid = 3")).toString(), expected[2]);
-        EXPECT_EQ(s.value(QStringLiteral("SELECT Name FROM c WHERE rowid = 47")).toString(), QStringLiteral("Kraj 29"));
+        EXPECT_EQ(s.value(QStringLiteral("SELECT Name FROM c WHERE rowid = 47")).toString(),
+                  QStringLiteral("Kraj 29"));
         EXPECT_TRUE(s.select(QStringLiteral("SELECT * FROM c WHERE rowid = 5")).isEmpty());
         s.run(QStringLiteral("UPDATE c SET Population = 1 WHERE rowid = 48"));
         s.run(QStringLiteral("INSERT INTO c (Name) VALUES ('Ostatni')"));
@@ -335,7 +352,8 @@ TEST_F(ParadoxFiles, InsertsFillBlocksAndDeletesKeepRowNumbers)
     for (const auto& r : s.select(QStringLiteral("SELECT Name FROM c")))
         names << r[0].toString();
     EXPECT_EQ(names, expected);
-    EXPECT_EQ(s.value(QStringLiteral("SELECT Capital FROM c WHERE Name = 'Brazil'")).toString(), QStringLiteral("Brasília"));
+    EXPECT_EQ(s.value(QStringLiteral("SELECT Capital FROM c WHERE Name = 'Brazil'")).toString(),
+              QStringLiteral("Brasília"));
     EXPECT_EQ(s.value(QStringLiteral("SELECT Population FROM c WHERE Name = 'Kraj 30'")).toDouble(), 1.0);
     // The emptied block went to the free list; the file did not grow for the last record.
     const QByteArray bytes = testsupport::readFile(file);
@@ -343,8 +361,7 @@ TEST_F(ParadoxFiles, InsertsFillBlocksAndDeletesKeepRowNumbers)
     EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 0x06), quint32(expected.size()));
 }
 
-TEST_F(ParadoxFiles, RefusedValuesLeaveTheFileAsItWas)
-{
+TEST_F(ParadoxFiles, RefusedValuesLeaveTheFileAsItWas) {
     const QString file = makeWritableTable();
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("w"), QStringLiteral("paradox"), file), QString());
@@ -354,8 +371,10 @@ TEST_F(ParadoxFiles, RefusedValuesLeaveTheFileAsItWas)
         const char* sql;
         const char* expected;
     } cases[] = {
-        {"UPDATE w SET Nazwa = 'Жук' WHERE rowid = 1", "field Nazwa: the character \"Ж\" cannot be stored in the code page CP1250"},
-        {"INSERT INTO w (Nazwa) VALUES ('twenty-one characters')", "field Nazwa: the text is 21 bytes long, the field holds 20"},
+        {"UPDATE w SET Nazwa = 'Жук' WHERE rowid = 1",
+         "field Nazwa: the character \"Ж\" cannot be stored in the code page CP1250"},
+        {"INSERT INTO w (Nazwa) VALUES ('twenty-one characters')",
+         "field Nazwa: the text is 21 bytes long, the field holds 20"},
         {"UPDATE w SET Krotka = 40000 WHERE rowid = 1", "field Krotka: 40000 is out of the range"},
         {"UPDATE w SET Licznik = 7 WHERE rowid = 1", "field Licznik: an auto-increment field"},
         {"UPDATE w SET Dzien = '31.12.2024' WHERE rowid = 1", "field Dzien: \"31.12.2024\" is not a date"},
@@ -367,15 +386,15 @@ TEST_F(ParadoxFiles, RefusedValuesLeaveTheFileAsItWas)
     for (const auto& c : cases) {
         const QString error = s.tryRun(QString::fromUtf8(c.sql));
         if (*c.expected) {
-            EXPECT_TRUE(error.contains(QString::fromUtf8(c.expected))) << c.sql << " -> " << error.toStdString();
+            EXPECT_TRUE(error.contains(QString::fromUtf8(c.expected)))
+                << c.sql << " -> " << error.toStdString();
             EXPECT_TRUE(error.contains(QStringLiteral("wszystko.db"))) << error.toStdString();
         }
     }
     EXPECT_EQ(testsupport::readFile(file), before);
 }
 
-TEST_F(ParadoxFiles, TablesThatCannotBeChangedSafelyOpenReadOnly)
-{
+TEST_F(ParadoxFiles, TablesThatCannotBeChangedSafelyOpenReadOnly) {
     // Blob fields: the .MB file is not written here.
     QString file = copy(QStringLiteral("biolife.db"));
     QByteArray bytes = testsupport::readFile(file);
@@ -393,11 +412,11 @@ TEST_F(ParadoxFiles, TablesThatCannotBeChangedSafelyOpenReadOnly)
     ASSERT_EQ(s.attach(QStringLiteral("c"), QStringLiteral("paradox"), file), QString());
     error = s.tryRun(QStringLiteral("UPDATE c SET Name = 'x' WHERE rowid = 1"));
     EXPECT_TRUE(error.contains(QStringLiteral("secondary indexes (country.X02)"))) << error.toStdString();
-    EXPECT_EQ(s.value(QStringLiteral("SELECT Name FROM c WHERE rowid = 1")).toString(), QStringLiteral("Argentina"));
+    EXPECT_EQ(s.value(QStringLiteral("SELECT Name FROM c WHERE rowid = 1")).toString(),
+              QStringLiteral("Argentina"));
 }
 
-TEST_F(ParadoxFiles, DamagedFilesGiveClearErrors)
-{
+TEST_F(ParadoxFiles, DamagedFilesGiveClearErrors) {
     const QByteArray good = testsupport::readFile(copy(QStringLiteral("ORDERS.DB")));
     const auto patched = [&](int at, QByteArray with) {
         QByteArray b = good;
@@ -435,7 +454,8 @@ TEST_F(ParadoxFiles, DamagedFilesGiveClearErrors)
     QFile::remove(path(QStringLiteral("biolife.mb")));
     {
         SqlSession s;
-        EXPECT_TRUE(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), file).contains(QStringLiteral("blob file (biolife.MB)")));
+        EXPECT_TRUE(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), file)
+                        .contains(QStringLiteral("blob file (biolife.MB)")));
     }
     testsupport::writeFile(path(QStringLiteral("biolife.mb")), blobs.left(300000));
     SqlSession s;
@@ -446,8 +466,7 @@ TEST_F(ParadoxFiles, DamagedFilesGiveClearErrors)
     EXPECT_TRUE(error.contains(QStringLiteral("field Graphic"))) << error.toStdString();
 }
 
-TEST_F(ParadoxFiles, ChangesByAnotherOpenTableAreNotOverwritten)
-{
+TEST_F(ParadoxFiles, ChangesByAnotherOpenTableAreNotOverwritten) {
     const QString file = unkeyedCountry(copy(QStringLiteral("country.db")));
     SqlSession first, second;
     ASSERT_EQ(first.attach(QStringLiteral("c"), QStringLiteral("paradox"), file), QString());
@@ -459,8 +478,7 @@ TEST_F(ParadoxFiles, ChangesByAnotherOpenTableAreNotOverwritten)
     EXPECT_EQ(pxlibAlphaColumn(file, 1).value(0), QStringLiteral("La Paz")); // Bolivia's capital, unharmed
 }
 
-TEST_F(ParadoxFiles, TablesWithoutCodePageUseTheFallbackTheUserSets)
-{
+TEST_F(ParadoxFiles, TablesWithoutCodePageUseTheFallbackTheUserSets) {
     const QString file = copy(QStringLiteral("AREACODES.DB"));
     QByteArray bytes = testsupport::readFile(file);
     qToLittleEndian<quint16>(0, bytes.data() + 0x6A); // as a table that does not say
@@ -478,8 +496,10 @@ TEST_F(ParadoxFiles, TablesWithoutCodePageUseTheFallbackTheUserSets)
         ASSERT_EQ(s.attach(QStringLiteral("a"), QStringLiteral("paradox"), file), QString());
         EXPECT_EQ(s.value(query).toString(), QStringLiteral("San José"));
         // A code page named by the caller wins over both.
-        ASSERT_EQ(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), file, QStringLiteral("852")), QString());
-        EXPECT_EQ(s.value(QStringLiteral("SELECT Cities FROM b WHERE rowid = 98")).toString(), QStringLiteral("San JosÚ"));
+        ASSERT_EQ(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), file, QStringLiteral("852")),
+                  QString());
+        EXPECT_EQ(s.value(QStringLiteral("SELECT Cities FROM b WHERE rowid = 98")).toString(),
+                  QStringLiteral("San JosÚ"));
     }
     tables::setParadoxFallbackCodePage("850");
 }

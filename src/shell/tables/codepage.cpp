@@ -15,8 +15,7 @@ namespace {
 constexpr char16_t replacementChar = 0xFFFD;
 
 // One byte through iconv; replacementChar when the byte means nothing in the code page.
-char16_t decodeByte(iconv_t cd, unsigned char byte)
-{
+char16_t decodeByte(iconv_t cd, unsigned char byte) {
     char in[1] = {static_cast<char>(byte)};
     char out[8] = {};
     char* inPtr = in;
@@ -26,13 +25,13 @@ char16_t decodeByte(iconv_t cd, unsigned char byte)
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || sizeof out - outLeft != 2)
         return replacementChar;
-    return static_cast<char16_t>(static_cast<unsigned char>(out[0]) | (static_cast<unsigned char>(out[1]) << 8));
+    return static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
+                                 (static_cast<unsigned char>(out[1]) << 8));
 }
 
 } // namespace
 
-CodePage::CodePage(const QByteArray& iconvName) : m_name(iconvName.toUpper())
-{
+CodePage::CodePage(const QByteArray& iconvName) : m_name(iconvName.toUpper()) {
     if (m_name == "UTF-8" || m_name == "UTF8") {
         m_name = "UTF-8";
         m_utf8 = true;
@@ -50,8 +49,7 @@ CodePage::CodePage(const QByteArray& iconvName) : m_name(iconvName.toUpper())
     iconv_close(cd);
 }
 
-std::shared_ptr<const CodePage> CodePage::byName(const QByteArray& iconvName)
-{
+std::shared_ptr<const CodePage> CodePage::byName(const QByteArray& iconvName) {
     static std::mutex lock;
     static QMap<QByteArray, std::shared_ptr<const CodePage>> cache;
     const std::lock_guard<std::mutex> guard(lock);
@@ -62,8 +60,7 @@ std::shared_ptr<const CodePage> CodePage::byName(const QByteArray& iconvName)
     return it.value();
 }
 
-QString CodePage::decode(const char* data, qsizetype size) const
-{
+QString CodePage::decode(const char* data, qsizetype size) const {
     if (m_utf8)
         return QString::fromUtf8(data, size);
     QString text(size, Qt::Uninitialized);
@@ -73,8 +70,7 @@ QString CodePage::decode(const char* data, qsizetype size) const
     return text;
 }
 
-bool CodePage::encode(const QString& text, QByteArray& out, QString* missing) const
-{
+bool CodePage::encode(const QString& text, QByteArray& out, QString* missing) const {
     if (m_utf8) {
         out = text.toUtf8();
         return true;
@@ -97,43 +93,70 @@ bool CodePage::encode(const QString& text, QByteArray& out, QString* missing) co
     return true;
 }
 
-QByteArray CodePage::fromWindowsNumber(int number)
-{
+QByteArray CodePage::fromWindowsNumber(int number) {
     switch (number) {
-    case 437: case 737: case 775: case 850: case 852: case 855: case 857: case 860: case 861: case 862:
-    case 863: case 864: case 865: case 866: case 869: case 874: case 1250: case 1251: case 1252: case 1253:
-    case 1254: case 1255: case 1256: case 1257: case 1258:
+    case 437:
+    case 737:
+    case 775:
+    case 850:
+    case 852:
+    case 855:
+    case 857:
+    case 860:
+    case 861:
+    case 862:
+    case 863:
+    case 864:
+    case 865:
+    case 866:
+    case 869:
+    case 874:
+    case 1250:
+    case 1251:
+    case 1252:
+    case 1253:
+    case 1254:
+    case 1255:
+    case 1256:
+    case 1257:
+    case 1258:
         return "CP" + QByteArray::number(number);
-    case 932: return "CP932";
-    case 936: return "CP936";
-    case 949: return "CP949";
-    case 950: return "CP950";
-    case 65001: return "UTF-8";
-    case 28591: return "ISO-8859-1";
-    case 28592: return "ISO-8859-2";
-    default: return {};
+    case 932:
+        return "CP932";
+    case 936:
+        return "CP936";
+    case 949:
+        return "CP949";
+    case 950:
+        return "CP950";
+    case 65001:
+        return "UTF-8";
+    case 28591:
+        return "ISO-8859-1";
+    case 28592:
+        return "ISO-8859-2";
+    default:
+        return {};
     }
 }
 
-QByteArray CodePage::fromDbaseLanguageDriver(int driverByte)
-{
+QByteArray CodePage::fromDbaseLanguageDriver(int driverByte) {
     // The language driver identifiers of dBASE and FoxPro, by the code page each stands for.
     static const QMap<int, int> drivers = {
-        {0x01, 437},  {0x02, 850},  {0x03, 1252}, {0x08, 865},  {0x09, 437},  {0x0A, 850},  {0x0B, 437},
-        {0x0D, 437},  {0x0E, 850},  {0x0F, 437},  {0x10, 850},  {0x11, 437},  {0x12, 850},  {0x13, 932},
-        {0x14, 850},  {0x15, 437},  {0x16, 850},  {0x17, 865},  {0x18, 437},  {0x19, 437},  {0x1A, 850},
-        {0x1B, 437},  {0x1C, 863},  {0x1D, 850},  {0x1F, 852},  {0x22, 852},  {0x23, 852},  {0x24, 860},
-        {0x25, 850},  {0x26, 866},  {0x37, 850},  {0x40, 852},  {0x4D, 936},  {0x4E, 949},  {0x4F, 950},
-        {0x50, 874},  {0x57, 1252}, {0x58, 1252}, {0x59, 1252}, {0x64, 852},  {0x65, 866},  {0x66, 865},
-        {0x67, 861},  {0x6A, 737},  {0x6B, 857},  {0x6C, 863},  {0x78, 950},  {0x79, 949},  {0x7A, 936},
-        {0x7B, 932},  {0x7C, 874},  {0x86, 737},  {0x87, 852},  {0x88, 857},  {0xC8, 1250}, {0xC9, 1251},
+        {0x01, 437},  {0x02, 850},  {0x03, 1252}, {0x08, 865},  {0x09, 437}, {0x0A, 850},  {0x0B, 437},
+        {0x0D, 437},  {0x0E, 850},  {0x0F, 437},  {0x10, 850},  {0x11, 437}, {0x12, 850},  {0x13, 932},
+        {0x14, 850},  {0x15, 437},  {0x16, 850},  {0x17, 865},  {0x18, 437}, {0x19, 437},  {0x1A, 850},
+        {0x1B, 437},  {0x1C, 863},  {0x1D, 850},  {0x1F, 852},  {0x22, 852}, {0x23, 852},  {0x24, 860},
+        {0x25, 850},  {0x26, 866},  {0x37, 850},  {0x40, 852},  {0x4D, 936}, {0x4E, 949},  {0x4F, 950},
+        {0x50, 874},  {0x57, 1252}, {0x58, 1252}, {0x59, 1252}, {0x64, 852}, {0x65, 866},  {0x66, 865},
+        {0x67, 861},  {0x6A, 737},  {0x6B, 857},  {0x6C, 863},  {0x78, 950}, {0x79, 949},  {0x7A, 936},
+        {0x7B, 932},  {0x7C, 874},  {0x86, 737},  {0x87, 852},  {0x88, 857}, {0xC8, 1250}, {0xC9, 1251},
         {0xCA, 1254}, {0xCB, 1253}, {0xCC, 1257},
     };
     return fromWindowsNumber(drivers.value(driverByte, 0));
 }
 
-QByteArray CodePage::fromCpgText(const QByteArray& text)
-{
+QByteArray CodePage::fromCpgText(const QByteArray& text) {
     const QByteArray t = text.trimmed().toUpper();
     if (t.isEmpty())
         return {};
@@ -143,7 +166,8 @@ QByteArray CodePage::fromCpgText(const QByteArray& text)
     const auto iso = isoRe.match(QString::fromLatin1(t));
     if (iso.hasMatch())
         return "ISO-8859-" + iso.captured(1).toLatin1();
-    static const QRegularExpression numberRe(QStringLiteral("^(?:CP|WINDOWS-|ANSI[-_ ]?|IBM|OEM)?(\\d{3,6})$"));
+    static const QRegularExpression numberRe(
+        QStringLiteral("^(?:CP|WINDOWS-|ANSI[-_ ]?|IBM|OEM)?(\\d{3,6})$"));
     const auto number = numberRe.match(QString::fromLatin1(t));
     if (number.hasMatch()) {
         const int n = number.captured(1).toInt();
@@ -157,11 +181,10 @@ QByteArray CodePage::fromCpgText(const QByteArray& text)
 namespace {
 
 std::mutex fallbackLock;
-QByteArray dbaseFallback = "CP1250";   // the single-byte code page of Polish Windows
-QByteArray paradoxFallback = "CP850";  // Paradox 3 tables were mostly written on Western European DOS
+QByteArray dbaseFallback = "CP1250";  // the single-byte code page of Polish Windows
+QByteArray paradoxFallback = "CP850"; // Paradox 3 tables were mostly written on Western European DOS
 
-void setFallback(QByteArray& target, const QByteArray& name)
-{
+void setFallback(QByteArray& target, const QByteArray& name) {
     const QByteArray iconvName = CodePage::fromCpgText(name);
     if (iconvName.isEmpty())
         throw AppError(QStringLiteral("the code page %1 is not known").arg(QString::fromLatin1(name)));
@@ -172,24 +195,20 @@ void setFallback(QByteArray& target, const QByteArray& name)
 
 } // namespace
 
-void setDbaseFallbackCodePage(const QByteArray& name)
-{
+void setDbaseFallbackCodePage(const QByteArray& name) {
     setFallback(dbaseFallback, name);
 }
 
-void setParadoxFallbackCodePage(const QByteArray& name)
-{
+void setParadoxFallbackCodePage(const QByteArray& name) {
     setFallback(paradoxFallback, name);
 }
 
-QByteArray dbaseFallbackCodePage()
-{
+QByteArray dbaseFallbackCodePage() {
     const std::lock_guard<std::mutex> guard(fallbackLock);
     return dbaseFallback;
 }
 
-QByteArray paradoxFallbackCodePage()
-{
+QByteArray paradoxFallbackCodePage() {
     const std::lock_guard<std::mutex> guard(fallbackLock);
     return paradoxFallback;
 }

@@ -26,9 +26,9 @@ public:
     bool encode(const QString& text, QByteArray& out, QString* missing = nullptr) const;
 
     // iconv names for the numbers and labels table files use; empty when unknown.
-    static QByteArray fromWindowsNumber(int number);             // 437, 850, 852, 1250, 1252, ...
-    static QByteArray fromDbaseLanguageDriver(int driverByte);   // header byte 29 of a .dbf
-    static QByteArray fromCpgText(const QByteArray& text);       // contents of a .cpg file
+    static QByteArray fromWindowsNumber(int number);           // 437, 850, 852, 1250, 1252, ...
+    static QByteArray fromDbaseLanguageDriver(int driverByte); // header byte 29 of a .dbf
+    static QByteArray fromCpgText(const QByteArray& text);     // contents of a .cpg file
 
     explicit CodePage(const QByteArray& iconvName); // use byName()
 

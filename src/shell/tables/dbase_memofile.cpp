@@ -14,8 +14,8 @@ constexpr qint64 largestMemo = 256 * 1024 * 1024; // larger lengths mean a damag
 
 } // namespace
 
-DbaseMemoFile::DbaseMemoFile(const QString& path, Kind kind, bool writable) : m_path(path), m_kind(kind), m_file(path)
-{
+DbaseMemoFile::DbaseMemoFile(const QString& path, Kind kind, bool writable)
+    : m_path(path), m_kind(kind), m_file(path) {
     if (!m_file.open(writable ? QIODevice::ReadWrite : QIODevice::ReadOnly))
         fail(QStringLiteral("the memo file cannot be opened (%1)").arg(m_file.errorString()));
     const QByteArray head = m_file.read(headerSize);
@@ -23,7 +23,9 @@ DbaseMemoFile::DbaseMemoFile(const QString& path, Kind kind, bool writable) : m_
         fail(QStringLiteral("the memo file is too short to be one; it is damaged"));
     const auto* h = reinterpret_cast<const uchar*>(head.constData());
     switch (m_kind) {
-    case Kind::Dbase3: m_blockSize = 512; break;
+    case Kind::Dbase3:
+        m_blockSize = 512;
+        break;
     case Kind::Dbase4: {
         const quint16 size = qFromLittleEndian<quint16>(h + 20);
         m_blockSize = size == 0 ? 512 : size;
@@ -39,19 +41,20 @@ DbaseMemoFile::DbaseMemoFile(const QString& path, Kind kind, bool writable) : m_
         fail(QStringLiteral("the memo file's block size is damaged"));
 }
 
-void DbaseMemoFile::fail(const QString& what) const
-{
+void DbaseMemoFile::fail(const QString& what) const {
     throw AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));
 }
 
-QByteArray DbaseMemoFile::read(quint32 block)
-{
+QByteArray DbaseMemoFile::read(quint32 block) {
     const qint64 offset = static_cast<qint64>(block) * m_blockSize;
     const qint64 fileSize = m_file.size();
     if (block == 0 || offset < headerSize)
-        fail(QStringLiteral("memo block %1 is not a data block; the table or its memo file is damaged").arg(block));
+        fail(QStringLiteral("memo block %1 is not a data block; the table or its memo file is damaged")
+                 .arg(block));
     if (offset >= fileSize)
-        fail(QStringLiteral("memo block %1 lies beyond the end of the memo file; the file is truncated or damaged").arg(block));
+        fail(QStringLiteral(
+                 "memo block %1 lies beyond the end of the memo file; the file is truncated or damaged")
+                 .arg(block));
     if (!m_file.seek(offset))
         fail(QStringLiteral("memo block %1 cannot be read (%2)").arg(block).arg(m_file.errorString()));
 
@@ -67,7 +70,8 @@ QByteArray DbaseMemoFile::read(quint32 block)
             length = static_cast<qint64>(qFromLittleEndian<quint32>(h + 4)) - 8;
         if (length >= 0) {
             if (length > largestMemo || offset + 8 + length > fileSize)
-                fail(QStringLiteral("the memo in block %1 runs past the end of the memo file; the file is truncated or damaged")
+                fail(QStringLiteral("the memo in block %1 runs past the end of the memo file; the file is "
+                                    "truncated or damaged")
                          .arg(block));
             const QByteArray data = m_file.read(length);
             if (data.size() != length)
@@ -93,8 +97,7 @@ QByteArray DbaseMemoFile::read(quint32 block)
     return data;
 }
 
-quint32 DbaseMemoFile::nextFreeBlock()
-{
+quint32 DbaseMemoFile::nextFreeBlock() {
     // The header's own pointer is not trusted: pointing inside the file it would overwrite memos in use,
     // pointing far beyond it (a damaged header) it would blow the file up. New blocks go at the end.
     const qint64 end = (qMax<qint64>(m_file.size(), headerSize) + m_blockSize - 1) / m_blockSize;
@@ -103,8 +106,7 @@ quint32 DbaseMemoFile::nextFreeBlock()
     return static_cast<quint32>(end);
 }
 
-quint32 DbaseMemoFile::append(const QByteArray& data, bool binary)
-{
+quint32 DbaseMemoFile::append(const QByteArray& data, bool binary) {
     QByteArray stored;
     switch (m_kind) {
     case Kind::Dbase3:
@@ -115,7 +117,10 @@ quint32 DbaseMemoFile::append(const QByteArray& data, bool binary)
     case Kind::Dbase4: {
         stored.resize(8);
         auto* h = reinterpret_cast<uchar*>(stored.data());
-        h[0] = 0xFF; h[1] = 0xFF; h[2] = 0x08; h[3] = 0x00;
+        h[0] = 0xFF;
+        h[1] = 0xFF;
+        h[2] = 0x08;
+        h[3] = 0x00;
         qToLittleEndian<quint32>(static_cast<quint32>(data.size() + 8), h + 4);
         stored += data;
         break;
@@ -139,7 +144,8 @@ quint32 DbaseMemoFile::append(const QByteArray& data, bool binary)
     if (after > 0xFFFFFFFFLL || after * m_blockSize > 0x7FFFFFFFLL * 2)
         fail(QStringLiteral("the memo file is full"));
     // Data first, then the header that hands the blocks out: a failure between the two wastes space only.
-    if (!m_file.seek(static_cast<qint64>(first) * m_blockSize) || m_file.write(stored) != stored.size() || !m_file.flush())
+    if (!m_file.seek(static_cast<qint64>(first) * m_blockSize) || m_file.write(stored) != stored.size() ||
+        !m_file.flush())
         fail(QStringLiteral("the memo cannot be written (%1)").arg(m_file.errorString()));
     uchar next[4];
     if (m_kind == Kind::FoxPro)

@@ -15,33 +15,38 @@ namespace tables {
 
 namespace {
 
-
-bool isFoxProVersion(int version)
-{
+bool isFoxProVersion(int version) {
     return version == 0x30 || version == 0x31 || version == 0x32 || version == 0xF5 || version == 0xFB;
 }
 
-bool isKnownVersion(int version)
-{
+bool isKnownVersion(int version) {
     switch (version) {
-    case 0x03: case 0x05: case 0x30: case 0x31: case 0x32: case 0x43: case 0x63: case 0x83: case 0x8B: case 0xCB:
-    case 0xF5: case 0xFB:
+    case 0x03:
+    case 0x05:
+    case 0x30:
+    case 0x31:
+    case 0x32:
+    case 0x43:
+    case 0x63:
+    case 0x83:
+    case 0x8B:
+    case 0xCB:
+    case 0xF5:
+    case 0xFB:
         return true;
     default:
         return false;
     }
 }
 
-QByteArray trimmedRight(const char* data, int length)
-{
+QByteArray trimmedRight(const char* data, int length) {
     while (length > 0 && (data[length - 1] == ' ' || data[length - 1] == '\0'))
         --length;
     return QByteArray(data, length);
 }
 
 // Julian day numbers of FoxPro DateTime fields count from the same origin as QDate's.
-QDateTime foxDateTime(qint32 julianDay, qint32 milliseconds)
-{
+QDateTime foxDateTime(qint32 julianDay, qint32 milliseconds) {
     if (julianDay <= 0)
         return {};
     const QDate date = QDate::fromJulianDay(julianDay);
@@ -51,8 +56,7 @@ QDateTime foxDateTime(qint32 julianDay, qint32 milliseconds)
 }
 
 // Finds a companion file whatever the case of its extension.
-QString companionFile(const QString& tablePath, const QString& extension)
-{
+QString companionFile(const QString& tablePath, const QString& extension) {
     const QFileInfo info(tablePath);
     const QString base = info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.');
     for (const QString& ext : {extension.toLower(), extension.toUpper()}) {
@@ -60,19 +64,18 @@ QString companionFile(const QString& tablePath, const QString& extension)
             return base + ext;
     }
     const QDir dir(info.path());
-    const QStringList all = dir.entryList({info.completeBaseName() + QLatin1Char('.') + extension}, QDir::Files);
+    const QStringList all =
+        dir.entryList({info.completeBaseName() + QLatin1Char('.') + extension}, QDir::Files);
     return all.isEmpty() ? QString() : dir.filePath(all.first());
 }
 
 } // namespace
 
-std::unique_ptr<TableFile> DbaseTableFile::open(const QString& path, const QStringList& options)
-{
+std::unique_ptr<TableFile> DbaseTableFile::open(const QString& path, const QStringList& options) {
     return std::make_unique<DbaseTableFile>(path, options);
 }
 
-DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) : m_path(path)
-{
+DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) : m_path(path) {
     readHeader();
 
     const QFileInfo info(path);
@@ -81,8 +84,9 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
         m_readOnlyReason = QStringLiteral("%1: the file is read-only").arg(QDir::toNativeSeparators(path));
     for (const FieldInfo& f : m_fields) {
         if (f.storage == Storage::Raw && m_readOnlyReason.isEmpty())
-            m_readOnlyReason = QStringLiteral("%1: field %2 has the type '%3', which this program cannot write")
-                                   .arg(QDir::toNativeSeparators(path), f.name, QChar::fromLatin1(f.type));
+            m_readOnlyReason =
+                QStringLiteral("%1: field %2 has the type '%3', which this program cannot write")
+                    .arg(QDir::toNativeSeparators(path), f.name, QChar::fromLatin1(f.type));
     }
     if (m_needsMemo)
         openMemoFile();
@@ -90,8 +94,8 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
     m_dbf = DBFOpen(QFile::encodeName(path).constData(), m_readOnlyReason.isEmpty() ? "rb+" : "rb");
     if (!m_dbf)
         fail(QStringLiteral("the file cannot be opened"));
-    if (DBFGetRecordCount(m_dbf) != m_records || DBFGetFieldCount(m_dbf) != m_fields.size()
-        || m_dbf->nRecordLength != m_recordLength)
+    if (DBFGetRecordCount(m_dbf) != m_records || DBFGetFieldCount(m_dbf) != m_fields.size() ||
+        m_dbf->nRecordLength != m_recordLength)
         fail(QStringLiteral("the header is damaged (its field list does not add up)"));
 
     QByteArray codePage;
@@ -100,7 +104,8 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
     if (codePage.isEmpty()) {
         const char* stated = DBFGetCodePage(m_dbf);
         const QByteArray s = stated ? QByteArray(stated) : QByteArray();
-        codePage = s.startsWith("LDID/") ? CodePage::fromDbaseLanguageDriver(s.mid(5).toInt()) : CodePage::fromCpgText(s);
+        codePage = s.startsWith("LDID/") ? CodePage::fromDbaseLanguageDriver(s.mid(5).toInt())
+                                         : CodePage::fromCpgText(s);
     }
     if (codePage.isEmpty())
         codePage = dbaseFallbackCodePage();
@@ -118,19 +123,16 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
     }
 }
 
-DbaseTableFile::~DbaseTableFile()
-{
+DbaseTableFile::~DbaseTableFile() {
     if (m_dbf)
         DBFClose(m_dbf);
 }
 
-void DbaseTableFile::fail(const QString& what) const
-{
+void DbaseTableFile::fail(const QString& what) const {
     throw AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));
 }
 
-void DbaseTableFile::readHeader()
-{
+void DbaseTableFile::readHeader() {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("the file cannot be opened (%1)").arg(file.errorString()));
@@ -143,13 +145,16 @@ void DbaseTableFile::readHeader()
     if (m_version == 0x04 || m_version == 0x8C)
         fail(QStringLiteral("dBASE 7 tables are not supported; save the table in dBASE IV or 5 format"));
     if (!isKnownVersion(m_version))
-        fail(QStringLiteral("the file is not a dBASE table (unknown version byte 0x%1)").arg(m_version, 2, 16, QLatin1Char('0')));
+        fail(QStringLiteral("the file is not a dBASE table (unknown version byte 0x%1)")
+                 .arg(m_version, 2, 16, QLatin1Char('0')));
     m_visualFoxPro = m_version == 0x30 || m_version == 0x31 || m_version == 0x32;
     const quint32 records = qFromLittleEndian<quint32>(h + 4);
     m_headerLength = qFromLittleEndian<quint16>(h + 8);
     m_recordLength = qFromLittleEndian<quint16>(h + 10);
     if (m_headerLength < 32 + 32 + 1 || m_headerLength > fileSize)
-        fail(QStringLiteral("the header is damaged (header length %1 in a file of %2 bytes)").arg(m_headerLength).arg(fileSize));
+        fail(QStringLiteral("the header is damaged (header length %1 in a file of %2 bytes)")
+                 .arg(m_headerLength)
+                 .arg(fileSize));
     if (m_recordLength < 2)
         fail(QStringLiteral("the header is damaged (record length %1)").arg(m_recordLength));
     if (records > static_cast<quint32>(std::numeric_limits<int>::max()))
@@ -173,7 +178,8 @@ void DbaseTableFile::readHeader()
         int nameLength = 0;
         while (nameLength < 11 && d[nameLength] != 0)
             ++nameLength;
-        f.name = QString::fromLatin1(reinterpret_cast<const char*>(d), nameLength); // decoded once the code page is known
+        f.name = QString::fromLatin1(reinterpret_cast<const char*>(d),
+                                     nameLength); // decoded once the code page is known
         f.type = static_cast<char>(d[11]);
         f.length = d[16];
         f.decimals = d[17];
@@ -186,7 +192,8 @@ void DbaseTableFile::readHeader()
         f.offset = offset;
         offset += f.length;
         if (offset > m_recordLength)
-            fail(QStringLiteral("the header is damaged (the fields are wider than the record length %1)").arg(m_recordLength));
+            fail(QStringLiteral("the header is damaged (the fields are wider than the record length %1)")
+                     .arg(m_recordLength));
 
         f.field.name = f.name;
         switch (f.type) {
@@ -198,7 +205,8 @@ void DbaseTableFile::readHeader()
         case 'N':
         case 'F':
             f.storage = Storage::Numeric;
-            f.field.type = f.type == 'N' && f.decimals == 0 && f.length <= 18 ? FieldType::Integer : FieldType::Number;
+            f.field.type =
+                f.type == 'N' && f.decimals == 0 && f.length <= 18 ? FieldType::Integer : FieldType::Number;
             break;
         case 'D':
             f.storage = f.length == 8 ? Storage::Date : Storage::Raw;
@@ -246,8 +254,11 @@ void DbaseTableFile::readHeader()
             f.field.type = FieldType::Bytes;
             f.field.size = f.length;
         }
-        if ((f.storage == Storage::Memo || f.storage == Storage::BinaryMemo) && f.length != 10 && f.length != 4)
-            fail(QStringLiteral("the header is damaged (memo field %1 has the width %2)").arg(f.name).arg(f.length));
+        if ((f.storage == Storage::Memo || f.storage == Storage::BinaryMemo) && f.length != 10 &&
+            f.length != 4)
+            fail(QStringLiteral("the header is damaged (memo field %1 has the width %2)")
+                     .arg(f.name)
+                     .arg(f.length));
         if (f.storage == Storage::Memo || f.storage == Storage::BinaryMemo)
             m_needsMemo = true;
         m_fields.push_back(f);
@@ -257,8 +268,9 @@ void DbaseTableFile::readHeader()
     if (m_fields.isEmpty())
         fail(QStringLiteral("the table has no fields"));
     // The hidden null-flag field of Visual FoxPro is not data.
-    m_fields.erase(std::remove_if(m_fields.begin(), m_fields.end(), [](const FieldInfo& f) { return f.type == '0'; }),
-                   m_fields.end());
+    m_fields.erase(
+        std::remove_if(m_fields.begin(), m_fields.end(), [](const FieldInfo& f) { return f.type == '0'; }),
+        m_fields.end());
     if (m_fields.isEmpty())
         fail(QStringLiteral("the table has no fields"));
 
@@ -271,15 +283,15 @@ void DbaseTableFile::readHeader()
     }
 }
 
-void DbaseTableFile::openMemoFile()
-{
+void DbaseTableFile::openMemoFile() {
     QString memoPath = companionFile(m_path, QStringLiteral("fpt"));
     DbaseMemoFile::Kind kind = DbaseMemoFile::Kind::FoxPro;
     if (memoPath.isEmpty() || !isFoxProVersion(m_version)) {
         const QString dbt = companionFile(m_path, QStringLiteral("dbt"));
         if (!dbt.isEmpty() || memoPath.isEmpty()) {
             memoPath = dbt;
-            kind = m_version == 0x8B || m_version == 0xCB ? DbaseMemoFile::Kind::Dbase4 : DbaseMemoFile::Kind::Dbase3;
+            kind = m_version == 0x8B || m_version == 0xCB ? DbaseMemoFile::Kind::Dbase4
+                                                          : DbaseMemoFile::Kind::Dbase3;
         }
     }
     if (memoPath.isEmpty())
@@ -287,30 +299,27 @@ void DbaseTableFile::openMemoFile()
                  .arg(QFileInfo(m_path).completeBaseName()));
     bool writable = m_readOnlyReason.isEmpty() && QFileInfo(memoPath).isWritable();
     if (!writable && m_readOnlyReason.isEmpty())
-        m_readOnlyReason = QStringLiteral("%1: the memo file is read-only").arg(QDir::toNativeSeparators(memoPath));
+        m_readOnlyReason =
+            QStringLiteral("%1: the memo file is read-only").arg(QDir::toNativeSeparators(memoPath));
     m_memo = std::make_unique<DbaseMemoFile>(memoPath, kind, writable);
 }
 
-QString DbaseTableFile::displayPath() const
-{
+QString DbaseTableFile::displayPath() const {
     return QDir::toNativeSeparators(m_path);
 }
 
-QVector<FileColumn> DbaseTableFile::columns() const
-{
+QVector<FileColumn> DbaseTableFile::columns() const {
     QVector<FileColumn> cols;
     for (const FieldInfo& f : m_fields)
         cols.push_back({f.name, declaredColumnType(f.field, !f.field.modifiable)});
     return cols;
 }
 
-qint64 DbaseTableFile::rowLimit() const
-{
+qint64 DbaseTableFile::rowLimit() const {
     return DBFGetRecordCount(m_dbf);
 }
 
-QByteArray DbaseTableFile::record(qint64 row)
-{
+QByteArray DbaseTableFile::record(qint64 row) {
     if (row < 1 || row > rowLimit())
         fail(QStringLiteral("there is no record %1").arg(row));
     const char* tuple = DBFReadTuple(m_dbf, static_cast<int>(row - 1));
@@ -319,14 +328,12 @@ QByteArray DbaseTableFile::record(qint64 row)
     return QByteArray(tuple, m_recordLength);
 }
 
-bool DbaseTableFile::readRow(qint64 row, QByteArray& buffer)
-{
+bool DbaseTableFile::readRow(qint64 row, QByteArray& buffer) {
     buffer = record(row);
     return buffer.at(0) != '*';
 }
 
-void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_context* ctx)
-{
+void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_context* ctx) {
     if (column < 0 || column >= m_fields.size() || record.size() != m_recordLength) {
         sqlite3_result_null(ctx);
         return;
@@ -385,9 +392,21 @@ void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_
     }
     case Storage::Logical:
         switch (raw[0]) {
-        case 'T': case 't': case 'Y': case 'y': sqlite3_result_int(ctx, 1); return;
-        case 'F': case 'f': case 'N': case 'n': sqlite3_result_int(ctx, 0); return;
-        default: sqlite3_result_null(ctx); return;
+        case 'T':
+        case 't':
+        case 'Y':
+        case 'y':
+            sqlite3_result_int(ctx, 1);
+            return;
+        case 'F':
+        case 'f':
+        case 'N':
+        case 'n':
+            sqlite3_result_int(ctx, 0);
+            return;
+        default:
+            sqlite3_result_null(ctx);
+            return;
         }
     case Storage::Memo:
     case Storage::BinaryMemo: {
@@ -400,7 +419,8 @@ void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_
                 bool ok = false;
                 block = t.toUInt(&ok);
                 if (!ok)
-                    fail(QStringLiteral("field %1 holds \"%2\" where a memo block number belongs; the table is damaged")
+                    fail(QStringLiteral(
+                             "field %1 holds \"%2\" where a memo block number belongs; the table is damaged")
                              .arg(f.name, QString::fromLatin1(t)));
             }
         }
@@ -430,7 +450,8 @@ void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_
         return;
     }
     case Storage::FoxDateTime:
-        fieldvalue::resultTimestamp(ctx, foxDateTime(qFromLittleEndian<qint32>(bytes), qFromLittleEndian<qint32>(bytes + 4)));
+        fieldvalue::resultTimestamp(
+            ctx, foxDateTime(qFromLittleEndian<qint32>(bytes), qFromLittleEndian<qint32>(bytes + 4)));
         return;
     case Storage::Raw:
         sqlite3_result_blob(ctx, raw, f.length, SQLITE_TRANSIENT);
@@ -438,8 +459,8 @@ void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_
     }
 }
 
-void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bool isNew, QVector<PendingMemo>& memos) const
-{
+void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bool isNew,
+                                  QVector<PendingMemo>& memos) const {
     for (int i = 0; i < m_fields.size(); ++i) {
         const FieldInfo& f = m_fields[i];
         sqlite3_value* v = values[i];
@@ -449,7 +470,8 @@ void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bo
         auto* bytes = reinterpret_cast<uchar*>(raw);
         const bool null = fieldvalue::isNull(v);
         const auto fieldError = [&](const QString& what) {
-            return AppError(QStringLiteral("%1: field %2: %3").arg(QDir::toNativeSeparators(m_path), f.name, what));
+            return AppError(
+                QStringLiteral("%1: field %2: %3").arg(QDir::toNativeSeparators(m_path), f.name, what));
         };
         try {
             switch (f.storage) {
@@ -457,10 +479,14 @@ void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bo
                 QByteArray encoded;
                 QString missing;
                 if (!null && !m_codePage->encode(fieldvalue::text(v), encoded, &missing))
-                    throw fieldError(QStringLiteral("the character \"%1\" cannot be stored in the code page %2 of this table")
-                                         .arg(missing, QString::fromLatin1(m_codePage->name())));
+                    throw fieldError(
+                        QStringLiteral(
+                            "the character \"%1\" cannot be stored in the code page %2 of this table")
+                            .arg(missing, QString::fromLatin1(m_codePage->name())));
                 if (encoded.size() > f.length)
-                    throw fieldError(QStringLiteral("the text is %1 bytes long, the field holds %2").arg(encoded.size()).arg(f.length));
+                    throw fieldError(QStringLiteral("the text is %1 bytes long, the field holds %2")
+                                         .arg(encoded.size())
+                                         .arg(f.length));
                 memset(raw, ' ', f.length);
                 memcpy(raw, encoded.constData(), encoded.size());
                 break;
@@ -469,27 +495,33 @@ void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bo
                 QByteArray text;
                 if (!null) {
                     if (f.field.type == FieldType::Integer) {
-                        text = QByteArray::number(fieldvalue::integer(v, f.name, std::numeric_limits<qint64>::min(),
+                        text = QByteArray::number(fieldvalue::integer(v, f.name,
+                                                                      std::numeric_limits<qint64>::min(),
                                                                       std::numeric_limits<qint64>::max()));
                     } else {
                         const double d = fieldvalue::number(v, f.name);
                         // Fewer decimals than declared when the whole part needs the room (F20.18 holding
                         // 1234.5); a whole part wider than the field is refused below.
-                        for (int decimals = qMin(f.decimals, qMax(0, f.length - 2)); decimals >= 0; --decimals) {
+                        for (int decimals = qMin(f.decimals, qMax(0, f.length - 2)); decimals >= 0;
+                             --decimals) {
                             text = QByteArray::number(d, 'f', decimals);
                             if (text.size() <= f.length)
                                 break;
                         }
                     }
                     if (text.size() > f.length)
-                        throw fieldError(QStringLiteral("the number %1 does not fit the field's width of %2").arg(QString::fromLatin1(text)).arg(f.length));
+                        throw fieldError(QStringLiteral("the number %1 does not fit the field's width of %2")
+                                             .arg(QString::fromLatin1(text))
+                                             .arg(f.length));
                 }
                 memset(raw, ' ', f.length);
                 memcpy(raw + f.length - text.size(), text.constData(), text.size());
                 break;
             }
             case Storage::Date: {
-                const QByteArray text = null ? QByteArray(8, ' ') : fieldvalue::date(v, f.name).toString(QStringLiteral("yyyyMMdd")).toLatin1();
+                const QByteArray text =
+                    null ? QByteArray(8, ' ')
+                         : fieldvalue::date(v, f.name).toString(QStringLiteral("yyyyMMdd")).toLatin1();
                 if (text.size() != 8)
                     throw fieldError(QStringLiteral("the year must have four digits"));
                 memcpy(raw, text.constData(), 8);
@@ -505,10 +537,13 @@ void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bo
                     if (f.storage == Storage::Memo) {
                         QString missing;
                         if (!m_codePage->encode(fieldvalue::text(v), data, &missing))
-                            throw fieldError(QStringLiteral("the character \"%1\" cannot be stored in the code page %2 of this table")
-                                                 .arg(missing, QString::fromLatin1(m_codePage->name())));
+                            throw fieldError(
+                                QStringLiteral(
+                                    "the character \"%1\" cannot be stored in the code page %2 of this table")
+                                    .arg(missing, QString::fromLatin1(m_codePage->name())));
                         if (m_memo->kind() == DbaseMemoFile::Kind::Dbase3 && data.contains('\x1A'))
-                            throw fieldError(QStringLiteral("a dBASE III memo cannot hold the character 0x1A"));
+                            throw fieldError(
+                                QStringLiteral("a dBASE III memo cannot hold the character 0x1A"));
                     } else {
                         if (!m_memo->canHoldBinary())
                             throw fieldError(QStringLiteral("a dBASE III memo file cannot hold binary data"));
@@ -526,8 +561,10 @@ void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bo
                 break;
             }
             case Storage::FoxInteger:
-                qToLittleEndian<qint32>(null ? 0 : static_cast<qint32>(fieldvalue::integer(v, f.name, std::numeric_limits<qint32>::min(),
-                                                                                             std::numeric_limits<qint32>::max())),
+                qToLittleEndian<qint32>(null ? 0
+                                             : static_cast<qint32>(fieldvalue::integer(
+                                                   v, f.name, std::numeric_limits<qint32>::min(),
+                                                   std::numeric_limits<qint32>::max())),
                                         bytes);
                 break;
             case Storage::FoxCurrency: {
@@ -551,7 +588,8 @@ void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bo
                 break;
             }
             case Storage::Raw:
-                throw fieldError(QStringLiteral("fields of the type '%1' cannot be changed").arg(QChar::fromLatin1(f.type)));
+                throw fieldError(QStringLiteral("fields of the type '%1' cannot be changed")
+                                     .arg(QChar::fromLatin1(f.type)));
             }
         } catch (const AppError& e) {
             const QString msg = e.message();
@@ -562,8 +600,7 @@ void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bo
     }
 }
 
-void DbaseTableFile::writeMemos(QByteArray& record, const QVector<PendingMemo>& memos)
-{
+void DbaseTableFile::writeMemos(QByteArray& record, const QVector<PendingMemo>& memos) {
     for (const PendingMemo& memo : memos) {
         const FieldInfo& f = m_fields[memo.field];
         const quint32 block = m_memo->append(memo.data, memo.binary);
@@ -580,21 +617,21 @@ void DbaseTableFile::writeMemos(QByteArray& record, const QVector<PendingMemo>& 
     }
 }
 
-void DbaseTableFile::checkUnchangedByOthers()
-{
+void DbaseTableFile::checkUnchangedByOthers() {
     // shapelib keeps the record count it read; had another program added records since, a new record
     // of ours would overwrite one of theirs.
     QFile file(m_path);
     QByteArray head;
     if (file.open(QIODevice::ReadOnly))
         head = file.read(8);
-    if (head.size() != 8 || qFromLittleEndian<quint32>(head.constData() + 4) != static_cast<quint32>(DBFGetRecordCount(m_dbf)))
-        fail(QStringLiteral("the table was changed by another program since it was opened here; open it again "
-                            "before changing it"));
+    if (head.size() != 8 ||
+        qFromLittleEndian<quint32>(head.constData() + 4) != static_cast<quint32>(DBFGetRecordCount(m_dbf)))
+        fail(
+            QStringLiteral("the table was changed by another program since it was opened here; open it again "
+                           "before changing it"));
 }
 
-void DbaseTableFile::writeRecord(int index, const QByteArray& record)
-{
+void DbaseTableFile::writeRecord(int index, const QByteArray& record) {
     const QDate today = QDate::currentDate();
     DBFSetLastModifiedDate(m_dbf, today.year() - 1900, today.month(), today.day());
     if (!DBFWriteTuple(m_dbf, index, const_cast<char*>(record.constData())))
@@ -602,14 +639,12 @@ void DbaseTableFile::writeRecord(int index, const QByteArray& record)
     DBFUpdateHeader(m_dbf); // writes the record and the header out and flushes them
 }
 
-void DbaseTableFile::checkRow(qint64 row)
-{
+void DbaseTableFile::checkRow(qint64 row) {
     if (row < 1 || row > rowLimit() || DBFIsRecordDeleted(m_dbf, static_cast<int>(row - 1)))
         fail(QStringLiteral("there is no record %1").arg(row));
 }
 
-void DbaseTableFile::updateRow(qint64 row, sqlite3_value** values)
-{
+void DbaseTableFile::updateRow(qint64 row, sqlite3_value** values) {
     checkUnchangedByOthers();
     checkRow(row);
     QByteArray rec = record(row);
@@ -619,8 +654,7 @@ void DbaseTableFile::updateRow(qint64 row, sqlite3_value** values)
     writeRecord(static_cast<int>(row - 1), rec);
 }
 
-qint64 DbaseTableFile::insertRow(sqlite3_value** values)
-{
+qint64 DbaseTableFile::insertRow(sqlite3_value** values) {
     checkUnchangedByOthers();
     const qint64 count = rowLimit();
     if (count >= std::numeric_limits<int>::max())
@@ -633,8 +667,7 @@ qint64 DbaseTableFile::insertRow(sqlite3_value** values)
     return count + 1;
 }
 
-void DbaseTableFile::deleteRow(qint64 row)
-{
+void DbaseTableFile::deleteRow(qint64 row) {
     checkUnchangedByOthers();
     checkRow(row);
     if (!DBFMarkRecordDeleted(m_dbf, static_cast<int>(row - 1), 1))

@@ -33,7 +33,19 @@ public:
     QByteArray codePageName() const { return m_codePage->name(); }
 
 private:
-    enum class Storage { Text, Numeric, Date, Logical, Memo, BinaryMemo, FoxInteger, FoxCurrency, FoxDateTime, FoxDouble, Raw };
+    enum class Storage {
+        Text,
+        Numeric,
+        Date,
+        Logical,
+        Memo,
+        BinaryMemo,
+        FoxInteger,
+        FoxCurrency,
+        FoxDateTime,
+        FoxDouble,
+        Raw
+    };
     struct FieldInfo {
         QString name;
         char type = 'C';
@@ -56,7 +68,8 @@ private:
     void checkUnchangedByOthers();
     QByteArray record(qint64 row);
     // Puts the new values into a record; memo contents are collected to be written once every field passed.
-    void encodeValues(QByteArray& record, sqlite3_value** values, bool isNew, QVector<PendingMemo>& memos) const;
+    void encodeValues(QByteArray& record, sqlite3_value** values, bool isNew,
+                      QVector<PendingMemo>& memos) const;
     void writeMemos(QByteArray& record, const QVector<PendingMemo>& memos);
     void writeRecord(int index, const QByteArray& record);
 

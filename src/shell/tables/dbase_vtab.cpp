@@ -3,8 +3,7 @@
 
 namespace tables {
 
-void registerDbaseModule(sqlite3* db)
-{
+void registerDbaseModule(sqlite3* db) {
     registerTableFileModule(db, "dbase", &DbaseTableFile::open);
 }
 

@@ -15,8 +15,7 @@ constexpr int graphicPrefix = 8; // graphic blobs start with 8 bytes before the 
 
 } // namespace
 
-ParadoxBlobFile::ParadoxBlobFile(const QString& path) : m_path(path), m_file(path)
-{
+ParadoxBlobFile::ParadoxBlobFile(const QString& path) : m_path(path), m_file(path) {
     if (!m_file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("the blob file cannot be opened (%1)").arg(m_file.errorString()));
     const QByteArray head = m_file.read(blockSize);
@@ -24,13 +23,11 @@ ParadoxBlobFile::ParadoxBlobFile(const QString& path) : m_path(path), m_file(pat
         fail(QStringLiteral("the blob file is damaged (no header block)"));
 }
 
-void ParadoxBlobFile::fail(const QString& what) const
-{
+void ParadoxBlobFile::fail(const QString& what) const {
     throw AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));
 }
 
-QByteArray ParadoxBlobFile::readAt(qint64 offset, qint64 size)
-{
+QByteArray ParadoxBlobFile::readAt(qint64 offset, qint64 size) {
     if (offset < 0 || size < 0 || offset + size > m_file.size())
         fail(QStringLiteral("a blob lies beyond the end of the blob file; the file is truncated or damaged"));
     QByteArray data;
@@ -39,8 +36,7 @@ QByteArray ParadoxBlobFile::readAt(qint64 offset, qint64 size)
     return data;
 }
 
-QByteArray ParadoxBlobFile::read(const char* field, int fieldSize, bool graphic, bool* isNull)
-{
+QByteArray ParadoxBlobFile::read(const char* field, int fieldSize, bool graphic, bool* isNull) {
     *isNull = false;
     const int leaderSize = fieldSize - pointerSize;
     const auto* pointer = reinterpret_cast<const uchar*>(field + leaderSize);
@@ -57,25 +53,38 @@ QByteArray ParadoxBlobFile::read(const char* field, int fieldSize, bool graphic,
         const qint64 block = offset & ~0xFFu;
         const int index = offset & 0xFF;
         if (block < blockSize || block % blockSize != 0)
-            fail(QStringLiteral("a blob pointer leads to offset %1, which is not a data block; the table is damaged").arg(block));
+            fail(QStringLiteral(
+                     "a blob pointer leads to offset %1, which is not a data block; the table is damaged")
+                     .arg(block));
         const QByteArray head = readAt(block, 12);
         const auto* h = reinterpret_cast<const uchar*>(head.constData());
         if (index == 0xFF) {
             if (h[0] != 2)
-                fail(QStringLiteral("the blob at offset %1 is missing (block type %2); the blob file is damaged").arg(block).arg(h[0]));
+                fail(QStringLiteral(
+                         "the blob at offset %1 is missing (block type %2); the blob file is damaged")
+                         .arg(block)
+                         .arg(h[0]));
             const qint64 blocks = qFromLittleEndian<quint16>(h + 1);
             if (9 + static_cast<qint64>(length) > blocks * blockSize)
-                fail(QStringLiteral("the blob at offset %1 is longer than its blocks; the blob file is damaged").arg(block));
+                fail(QStringLiteral(
+                         "the blob at offset %1 is longer than its blocks; the blob file is damaged")
+                         .arg(block));
             data = readAt(block + 9, length);
         } else {
             if (h[0] != 3 || index >= 64)
-                fail(QStringLiteral("the blob %1 at offset %2 is missing (block type %3); the blob file is damaged")
-                         .arg(index).arg(block).arg(h[0]));
+                fail(QStringLiteral(
+                         "the blob %1 at offset %2 is missing (block type %3); the blob file is damaged")
+                         .arg(index)
+                         .arg(block)
+                         .arg(h[0]));
             const QByteArray entry = readAt(block + 12 + index * 5, 5);
             const auto* e = reinterpret_cast<const uchar*>(entry.constData());
             const qint64 start = block + 16 * static_cast<qint64>(e[0]);
             if (e[0] == 0 || start + length > block + blockSize || 16 * static_cast<qint64>(e[1]) < length)
-                fail(QStringLiteral("the blob %1 at offset %2 does not fit its block; the blob file is damaged").arg(index).arg(block));
+                fail(QStringLiteral(
+                         "the blob %1 at offset %2 does not fit its block; the blob file is damaged")
+                         .arg(index)
+                         .arg(block));
             data = readAt(start, length);
         }
     }

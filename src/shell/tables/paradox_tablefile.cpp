@@ -20,7 +20,6 @@ namespace tables {
 
 namespace {
 
-
 constexpr int blockHeaderSize = 6;
 constexpr qint64 julianDayOfDayZero = 1721425; // day 1 of a Paradox date is 0001-01-01
 
@@ -43,51 +42,82 @@ constexpr int hAutoIncrement = 0x49;
 constexpr int hFirstFreeBlock = 0x4D;
 constexpr int hCodePage = 0x6A;
 
-bool isBlobType(int type)
-{
-    return type == pxfMemoBLOb || type == pxfBLOb || type == pxfFmtMemoBLOb || type == pxfOLE || type == pxfGraphic;
+bool isBlobType(int type) {
+    return type == pxfMemoBLOb || type == pxfBLOb || type == pxfFmtMemoBLOb || type == pxfOLE ||
+           type == pxfGraphic;
 }
 
 // Bytes a field of a type takes in the record; 0 for a type or size that is not valid.
-int storedSize(int type, int size)
-{
+int storedSize(int type, int size) {
     switch (type) {
-    case pxfAlpha: return size >= 1 ? size : 0;
-    case pxfDate: case pxfLong: case pxfTime: case pxfAutoInc: return size == 4 ? 4 : 0;
-    case pxfShort: return size == 2 ? 2 : 0;
-    case pxfCurrency: case pxfNumber: case pxfTimestamp: return size == 8 ? 8 : 0;
-    case pxfLogical: return size == 1 ? 1 : 0;
-    case pxfMemoBLOb: case pxfBLOb: case pxfFmtMemoBLOb: case pxfOLE: case pxfGraphic: return size >= 10 ? size : 0;
-    case pxfBCD: return size <= 32 ? 17 : 0; // the size byte holds the decimals
-    case pxfBytes: return size >= 1 ? size : 0;
-    default: return 0;
+    case pxfAlpha:
+        return size >= 1 ? size : 0;
+    case pxfDate:
+    case pxfLong:
+    case pxfTime:
+    case pxfAutoInc:
+        return size == 4 ? 4 : 0;
+    case pxfShort:
+        return size == 2 ? 2 : 0;
+    case pxfCurrency:
+    case pxfNumber:
+    case pxfTimestamp:
+        return size == 8 ? 8 : 0;
+    case pxfLogical:
+        return size == 1 ? 1 : 0;
+    case pxfMemoBLOb:
+    case pxfBLOb:
+    case pxfFmtMemoBLOb:
+    case pxfOLE:
+    case pxfGraphic:
+        return size >= 10 ? size : 0;
+    case pxfBCD:
+        return size <= 32 ? 17 : 0; // the size byte holds the decimals
+    case pxfBytes:
+        return size >= 1 ? size : 0;
+    default:
+        return 0;
     }
 }
 
-FieldType engineType(int type)
-{
+FieldType engineType(int type) {
     switch (type) {
-    case pxfAlpha: return FieldType::Alpha;
-    case pxfDate: return FieldType::Date;
-    case pxfShort: return FieldType::SmallInt;
-    case pxfLong: return FieldType::Integer;
-    case pxfCurrency: return FieldType::Money;
-    case pxfNumber: return FieldType::Number;
-    case pxfLogical: return FieldType::Logical;
-    case pxfMemoBLOb: return FieldType::Memo;
-    case pxfFmtMemoBLOb: return FieldType::FormattedMemo;
-    case pxfGraphic: return FieldType::Graphic;
-    case pxfTime: return FieldType::Time;
-    case pxfTimestamp: return FieldType::Timestamp;
-    case pxfAutoInc: return FieldType::AutoInc;
-    case pxfBCD: return FieldType::Bcd;
-    case pxfBytes: return FieldType::Bytes;
-    default: return FieldType::Binary; // binary and OLE
+    case pxfAlpha:
+        return FieldType::Alpha;
+    case pxfDate:
+        return FieldType::Date;
+    case pxfShort:
+        return FieldType::SmallInt;
+    case pxfLong:
+        return FieldType::Integer;
+    case pxfCurrency:
+        return FieldType::Money;
+    case pxfNumber:
+        return FieldType::Number;
+    case pxfLogical:
+        return FieldType::Logical;
+    case pxfMemoBLOb:
+        return FieldType::Memo;
+    case pxfFmtMemoBLOb:
+        return FieldType::FormattedMemo;
+    case pxfGraphic:
+        return FieldType::Graphic;
+    case pxfTime:
+        return FieldType::Time;
+    case pxfTimestamp:
+        return FieldType::Timestamp;
+    case pxfAutoInc:
+        return FieldType::AutoInc;
+    case pxfBCD:
+        return FieldType::Bcd;
+    case pxfBytes:
+        return FieldType::Bytes;
+    default:
+        return FieldType::Binary; // binary and OLE
     }
 }
 
-bool allZero(const char* data, int size)
-{
+bool allZero(const char* data, int size) {
     for (int i = 0; i < size; ++i)
         if (data[i] != 0)
             return false;
@@ -95,15 +125,13 @@ bool allZero(const char* data, int size)
 }
 
 // Integers are stored big-endian with the sign bit flipped, so that they sort as bytes.
-qint64 decodeInteger(const uchar* raw, int size)
-{
+qint64 decodeInteger(const uchar* raw, int size) {
     if (size == 2)
         return static_cast<qint16>(qFromBigEndian<quint16>(raw) ^ 0x8000u);
     return static_cast<qint32>(qFromBigEndian<quint32>(raw) ^ 0x80000000u);
 }
 
-void encodeInteger(uchar* raw, int size, qint64 value)
-{
+void encodeInteger(uchar* raw, int size, qint64 value) {
     if (size == 2)
         qToBigEndian<quint16>(static_cast<quint16>(static_cast<quint16>(value) ^ 0x8000u), raw);
     else
@@ -111,8 +139,7 @@ void encodeInteger(uchar* raw, int size, qint64 value)
 }
 
 // Doubles: positive values with the sign bit set, negative ones with every bit inverted.
-double decodeDouble(const uchar* raw)
-{
+double decodeDouble(const uchar* raw) {
     quint64 bits = qFromBigEndian<quint64>(raw);
     if (bits & 0x8000000000000000ULL)
         bits &= ~0x8000000000000000ULL;
@@ -123,8 +150,7 @@ double decodeDouble(const uchar* raw)
     return d;
 }
 
-void encodeDouble(uchar* raw, double value)
-{
+void encodeDouble(uchar* raw, double value) {
     if (value == 0)
         value = 0; // no negative zero
     quint64 bits;
@@ -140,8 +166,7 @@ void encodeDouble(uchar* raw, double value)
 // 32 digits as nibbles, the last ones the decimals; a negative number has every digit complemented.
 constexpr int bcdDigits = 32;
 
-double decodeBcd(const uchar* raw, bool* ok)
-{
+double decodeBcd(const uchar* raw, bool* ok) {
     *ok = false;
     if ((raw[0] & 0xC0) == 0)
         return 0;
@@ -164,8 +189,7 @@ double decodeBcd(const uchar* raw, bool* ok)
     return text.toDouble(ok);
 }
 
-bool encodeBcd(uchar* raw, int decimals, double value)
-{
+bool encodeBcd(uchar* raw, int decimals, double value) {
     decimals = qMin(decimals, bcdDigits);
     const bool negative = value < 0;
     QByteArray digits = QByteArray::number(std::fabs(value), 'f', decimals).replace('.', "");
@@ -183,37 +207,33 @@ bool encodeBcd(uchar* raw, int decimals, double value)
     return true;
 }
 
-QDate dateOfDay(qint64 day)
-{
+QDate dateOfDay(qint64 day) {
     if (day < 1 || day > 3652059) // 0001-01-01 .. 9999-12-31
         return {};
     return QDate::fromJulianDay(day + julianDayOfDayZero);
 }
 
-void pxErrorHandler(pxdoc_t*, int, const char* message, void* data)
-{
+void pxErrorHandler(pxdoc_t*, int, const char* message, void* data) {
     auto* text = static_cast<QString*>(data);
     if (text->isEmpty())
         *text = QString::fromLocal8Bit(message).trimmed();
 }
 
-QString companionFile(const QString& tablePath, const QString& extension)
-{
+QString companionFile(const QString& tablePath, const QString& extension) {
     const QFileInfo info(tablePath);
     const QDir dir(info.path());
-    const QStringList all = dir.entryList({info.completeBaseName() + QLatin1Char('.') + extension}, QDir::Files);
+    const QStringList all =
+        dir.entryList({info.completeBaseName() + QLatin1Char('.') + extension}, QDir::Files);
     return all.isEmpty() ? QString() : dir.filePath(all.first());
 }
 
 } // namespace
 
-std::unique_ptr<TableFile> ParadoxTableFile::open(const QString& path, const QStringList& options)
-{
+std::unique_ptr<TableFile> ParadoxTableFile::open(const QString& path, const QStringList& options) {
     return std::make_unique<ParadoxTableFile>(path, options);
 }
 
-bool ParadoxTableFile::looksLikeTable(const QByteArray& head, qint64 fileSize)
-{
+bool ParadoxTableFile::looksLikeTable(const QByteArray& head, qint64 fileSize) {
     if (head.size() < 0x58 || fileSize < 0x58)
         return false;
     const auto* h = reinterpret_cast<const uchar*>(head.constData());
@@ -223,13 +243,15 @@ bool ParadoxTableFile::looksLikeTable(const QByteArray& head, qint64 fileSize)
     const int maxTableSize = h[hMaxTableSize];
     const int fields = qFromLittleEndian<quint16>(h + hFieldCount);
     const int version = h[hVersion];
-    return recordSize > 0 && headerSize >= 0x58 && headerSize <= fileSize && (fileType == 0 || fileType == 2)
-           && ((maxTableSize >= 1 && maxTableSize <= 4) || maxTableSize == 8 || maxTableSize == 16 || maxTableSize == 32)
-           && fields >= 1 && fields <= 255 && version >= 3 && version <= 12;
+    return recordSize > 0 && headerSize >= 0x58 && headerSize <= fileSize &&
+           (fileType == 0 || fileType == 2) &&
+           ((maxTableSize >= 1 && maxTableSize <= 4) || maxTableSize == 8 || maxTableSize == 16 ||
+            maxTableSize == 32) &&
+           fields >= 1 && fields <= 255 && version >= 3 && version <= 12;
 }
 
-ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& options) : m_path(path), m_file(path)
-{
+ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& options)
+    : m_path(path), m_file(path) {
     const bool writable = QFileInfo(path).isWritable();
     // Unbuffered: what another program wrote meanwhile must not hide behind a read buffer.
     if (!m_file.open((writable ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered))
@@ -280,8 +302,7 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& optio
 
 ParadoxTableFile::~ParadoxTableFile() = default;
 
-ParadoxTableFile::PxlibDocument::~PxlibDocument()
-{
+ParadoxTableFile::PxlibDocument::~PxlibDocument() {
     if (document) {
         if (file)
             PX_close(document);
@@ -291,18 +312,15 @@ ParadoxTableFile::PxlibDocument::~PxlibDocument()
         std::fclose(file);
 }
 
-void ParadoxTableFile::fail(const QString& what) const
-{
+void ParadoxTableFile::fail(const QString& what) const {
     throw AppError(QStringLiteral("%1: %2").arg(displayPath(), what));
 }
 
-QString ParadoxTableFile::displayPath() const
-{
+QString ParadoxTableFile::displayPath() const {
     return QDir::toNativeSeparators(m_path);
 }
 
-void ParadoxTableFile::readHeader()
-{
+void ParadoxTableFile::readHeader() {
     const qint64 fileSize = m_file.size();
     QByteArray head = m_file.read(0x80);
     if (head.size() < 0x58)
@@ -315,10 +333,12 @@ void ParadoxTableFile::readHeader()
     m_version = h[hVersion];
     const int fieldCount = qFromLittleEndian<quint16>(h + hFieldCount);
     if (m_fileType != 0 && m_fileType != 2)
-        fail(QStringLiteral("the file is not a Paradox table (file type %1; an index file?)").arg(m_fileType));
+        fail(
+            QStringLiteral("the file is not a Paradox table (file type %1; an index file?)").arg(m_fileType));
     if (m_version < 3 || m_version > 12)
         fail(QStringLiteral("the header is damaged or of an unknown Paradox version (%1)").arg(m_version));
-    if (!(maxTableSize >= 1 && maxTableSize <= 4) && maxTableSize != 8 && maxTableSize != 16 && maxTableSize != 32)
+    if (!(maxTableSize >= 1 && maxTableSize <= 4) && maxTableSize != 8 && maxTableSize != 16 &&
+        maxTableSize != 32)
         fail(QStringLiteral("the header is damaged (block size %1 KB)").arg(maxTableSize));
     m_blockSize = maxTableSize * 1024;
     const int fieldInfoStart = m_version >= 5 ? 0x78 : 0x58;
@@ -326,9 +346,10 @@ void ParadoxTableFile::readHeader()
         fail(QStringLiteral("the header is damaged (%1 fields)").arg(fieldCount));
     const int namesStart = fieldInfoStart + 6 * fieldCount + 4 + (m_version >= 12 ? 261 : 79);
     if (m_headerSize < namesStart + 2 * fieldCount || m_headerSize > fileSize)
-        fail(QStringLiteral("the header is damaged or the file truncated (header of %1 bytes in a file of %2)")
-                 .arg(m_headerSize)
-                 .arg(fileSize));
+        fail(
+            QStringLiteral("the header is damaged or the file truncated (header of %1 bytes in a file of %2)")
+                .arg(m_headerSize)
+                .arg(fileSize));
     if (m_recordSize < 1 || m_recordSize + blockHeaderSize > m_blockSize)
         fail(QStringLiteral("the header is damaged (record size %1)").arg(m_recordSize));
     m_file.seek(0);
@@ -338,7 +359,8 @@ void ParadoxTableFile::readHeader()
     h = reinterpret_cast<const uchar*>(m_header.constData());
 
     // pxlib is not to see an encrypted table: it cannot read one and may loop over its blocks.
-    const quint32 encryption = m_version >= 5 ? qFromLittleEndian<quint32>(h + hEncryption2) : qFromLittleEndian<quint32>(h + hEncryption1);
+    const quint32 encryption = m_version >= 5 ? qFromLittleEndian<quint32>(h + hEncryption2)
+                                              : qFromLittleEndian<quint32>(h + hEncryption1);
     if (encryption != 0)
         fail(QStringLiteral("the table is protected by a password, which this program does not support"));
 
@@ -359,7 +381,10 @@ void ParadoxTableFile::readHeader()
         const int size = h[fieldInfoStart + 2 * i + 1];
         f.size = storedSize(f.type, size);
         if (f.size == 0)
-            fail(QStringLiteral("the header is damaged (field %1 has type %2 and size %3)").arg(i + 1).arg(f.type).arg(size));
+            fail(QStringLiteral("the header is damaged (field %1 has type %2 and size %3)")
+                     .arg(i + 1)
+                     .arg(f.type)
+                     .arg(size));
         f.decimals = f.type == pxfBCD ? size : 0;
         f.offset = offset;
         offset += f.size;
@@ -370,7 +395,9 @@ void ParadoxTableFile::readHeader()
         m_fields.push_back(f);
     }
     if (offset != m_recordSize)
-        fail(QStringLiteral("the header is damaged (the fields take %1 bytes of a %2-byte record)").arg(offset).arg(m_recordSize));
+        fail(QStringLiteral("the header is damaged (the fields take %1 bytes of a %2-byte record)")
+                 .arg(offset)
+                 .arg(m_recordSize));
     // Every field name must end inside the header.
     int at = namesStart;
     for (int i = 0; i < fieldCount; ++i) {
@@ -381,13 +408,11 @@ void ParadoxTableFile::readHeader()
     }
 }
 
-qint64 ParadoxTableFile::blockOffset(int block) const
-{
+qint64 ParadoxTableFile::blockOffset(int block) const {
     return m_headerSize + static_cast<qint64>(block - 1) * m_blockSize;
 }
 
-void ParadoxTableFile::walkBlocks()
-{
+void ParadoxTableFile::walkBlocks() {
     const qint64 fileSize = m_file.size();
     if (blockOffset(m_fileBlocks + 1) > fileSize)
         fail(QStringLiteral("the file is truncated: its header counts %1 blocks, the file holds %2")
@@ -415,9 +440,12 @@ void ParadoxTableFile::walkBlocks()
         else if (added % m_recordSize == 0 && blockHeaderSize + added + m_recordSize <= m_blockSize)
             b.records = added / m_recordSize + 1;
         else
-            fail(QStringLiteral("block %1 is damaged (it claims %2 bytes of records)").arg(block).arg(added + m_recordSize));
+            fail(QStringLiteral("block %1 is damaged (it claims %2 bytes of records)")
+                     .arg(block)
+                     .arg(added + m_recordSize));
         if (b.previous != previous && m_readOnlyReason.isEmpty())
-            m_readOnlyReason = QStringLiteral("the links between its data blocks do not agree; the table may be damaged");
+            m_readOnlyReason =
+                QStringLiteral("the links between its data blocks do not agree; the table may be damaged");
         for (int r = 0; r < b.records; ++r)
             m_rows.push_back(blockOffset(block) + blockHeaderSize + static_cast<qint64>(r) * m_recordSize);
         m_blocks.push_back(b);
@@ -425,15 +453,17 @@ void ParadoxTableFile::walkBlocks()
         block = b.next;
     }
     if (!m_blocks.isEmpty() && m_blocks.last().number != m_lastBlock && m_readOnlyReason.isEmpty())
-        m_readOnlyReason = QStringLiteral("its header names another last block than the chain ends with; the table may be damaged");
+        m_readOnlyReason = QStringLiteral(
+            "its header names another last block than the chain ends with; the table may be damaged");
     if (m_rows.size() != m_headerRecords && m_readOnlyReason.isEmpty())
-        m_readOnlyReason = QStringLiteral("its header counts %1 records but the data blocks hold %2; the table may be damaged")
-                               .arg(m_headerRecords)
-                               .arg(m_rows.size());
+        m_readOnlyReason =
+            QStringLiteral(
+                "its header counts %1 records but the data blocks hold %2; the table may be damaged")
+                .arg(m_headerRecords)
+                .arg(m_rows.size());
 }
 
-void ParadoxTableFile::openWithPxlib()
-{
+void ParadoxTableFile::openWithPxlib() {
     // pxlib reads the header once more; a table it cannot read is not opened here either.
     m_pxlib.document = m_px = PX_new3(pxErrorHandler, nullptr, nullptr, nullptr, &m_pxError);
     if (!m_px)
@@ -452,45 +482,45 @@ void ParadoxTableFile::openWithPxlib()
         fail(QStringLiteral("the table is protected by a password, which this program does not support"));
 }
 
-void ParadoxTableFile::decideWritable(const QStringList&)
-{
+void ParadoxTableFile::decideWritable(const QStringList&) {
     if (!m_readOnlyReason.isEmpty())
         return;
     if (m_fileType == 0 || m_keyFields > 0) {
-        m_readOnlyReason = QStringLiteral("the table is keyed; a change made here would leave its primary index (.PX) out of "
-                                          "date, so it is open read-only (copy it into a new table to change it)");
+        m_readOnlyReason = QStringLiteral(
+            "the table is keyed; a change made here would leave its primary index (.PX) out of "
+            "date, so it is open read-only (copy it into a new table to change it)");
         return;
     }
     const QFileInfo info(m_path);
-    const QStringList indexes = QDir(info.path()).entryList({info.completeBaseName() + QStringLiteral(".[XxYy]*")}, QDir::Files);
+    const QStringList indexes =
+        QDir(info.path()).entryList({info.completeBaseName() + QStringLiteral(".[XxYy]*")}, QDir::Files);
     if (!indexes.isEmpty()) {
-        m_readOnlyReason = QStringLiteral("the table has secondary indexes (%1) that a change made here would leave out of "
-                                          "date, so it is open read-only")
-                               .arg(indexes.join(QStringLiteral(", ")));
+        m_readOnlyReason =
+            QStringLiteral("the table has secondary indexes (%1) that a change made here would leave out of "
+                           "date, so it is open read-only")
+                .arg(indexes.join(QStringLiteral(", ")));
         return;
     }
     if (m_hasBlobFields)
-        m_readOnlyReason = QStringLiteral("the table has memo or blob fields, whose blob file (.MB) this program does not "
-                                          "write, so it is open read-only");
+        m_readOnlyReason =
+            QStringLiteral("the table has memo or blob fields, whose blob file (.MB) this program does not "
+                           "write, so it is open read-only");
 }
 
-QVector<FileColumn> ParadoxTableFile::columns() const
-{
+QVector<FileColumn> ParadoxTableFile::columns() const {
     QVector<FileColumn> cols;
     for (const FieldInfo& f : m_fields)
         cols.push_back({f.name, declaredColumnType(f.field, !f.field.modifiable)});
     return cols;
 }
 
-qint64 ParadoxTableFile::checkedRecordOffset(qint64 row) const
-{
+qint64 ParadoxTableFile::checkedRecordOffset(qint64 row) const {
     if (row < 1 || row > m_rows.size() || m_rows[row - 1] < 0)
         fail(QStringLiteral("there is no record %1").arg(row));
     return m_rows[row - 1];
 }
 
-bool ParadoxTableFile::readRow(qint64 row, QByteArray& buffer)
-{
+bool ParadoxTableFile::readRow(qint64 row, QByteArray& buffer) {
     if (row < 1 || row > m_rows.size())
         fail(QStringLiteral("there is no record %1").arg(row));
     const qint64 offset = m_rows[row - 1];
@@ -502,8 +532,7 @@ bool ParadoxTableFile::readRow(qint64 row, QByteArray& buffer)
     return true;
 }
 
-void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite3_context* ctx)
-{
+void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite3_context* ctx) {
     if (column < 0 || column >= m_fields.size() || record.size() != m_recordSize) {
         sqlite3_result_null(ctx);
         return;
@@ -549,7 +578,8 @@ void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite
         return;
     case pxfTime: {
         const qint64 ms = decodeInteger(bytes, 4);
-        fieldvalue::resultTime(ctx, ms >= 0 && ms < 86400000 ? QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)) : QTime());
+        fieldvalue::resultTime(
+            ctx, ms >= 0 && ms < 86400000 ? QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)) : QTime());
         return;
     }
     case pxfTimestamp: {
@@ -560,8 +590,11 @@ void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite
         }
         const auto total = static_cast<qint64>(std::llround(value));
         const QDate date = dateOfDay(total / 86400000);
-        fieldvalue::resultTimestamp(ctx, date.isValid() ? QDateTime(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(total % 86400000)), Qt::UTC)
-                                                        : QDateTime());
+        fieldvalue::resultTimestamp(
+            ctx, date.isValid()
+                     ? QDateTime(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(total % 86400000)),
+                                 Qt::UTC)
+                     : QDateTime());
         return;
     }
     case pxfBCD: {
@@ -599,8 +632,7 @@ void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite
     }
 }
 
-void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bool isNew)
-{
+void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bool isNew) {
     for (int i = 0; i < m_fields.size(); ++i) {
         const FieldInfo& f = m_fields[i];
         sqlite3_value* v = values[i];
@@ -615,7 +647,8 @@ void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, 
         try {
             if (f.type == pxfAutoInc) {
                 if (!null)
-                    throw fieldError(QStringLiteral("an auto-increment field is numbered by the table and cannot be set"));
+                    throw fieldError(
+                        QStringLiteral("an auto-increment field is numbered by the table and cannot be set"));
                 continue;
             }
             if (null) {
@@ -627,12 +660,16 @@ void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, 
                 QByteArray encoded;
                 QString missing;
                 if (!m_codePage->encode(fieldvalue::text(v), encoded, &missing))
-                    throw fieldError(QStringLiteral("the character \"%1\" cannot be stored in the code page %2 of this table")
-                                         .arg(missing, QString::fromLatin1(m_codePage->name())));
+                    throw fieldError(
+                        QStringLiteral(
+                            "the character \"%1\" cannot be stored in the code page %2 of this table")
+                            .arg(missing, QString::fromLatin1(m_codePage->name())));
                 if (encoded.contains('\0'))
                     throw fieldError(QStringLiteral("the text holds a NUL character"));
                 if (encoded.size() > f.size)
-                    throw fieldError(QStringLiteral("the text is %1 bytes long, the field holds %2").arg(encoded.size()).arg(f.size));
+                    throw fieldError(QStringLiteral("the text is %1 bytes long, the field holds %2")
+                                         .arg(encoded.size())
+                                         .arg(f.size));
                 std::memset(raw, 0, f.size);
                 std::memcpy(raw, encoded.constData(), encoded.size());
                 break;
@@ -665,19 +702,22 @@ void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, 
                 if (stamp.date().year() < 1)
                     throw fieldError(QStringLiteral("dates before the year 1 cannot be stored"));
                 const qint64 day = stamp.date().toJulianDay() - julianDayOfDayZero;
-                encodeDouble(bytes, static_cast<double>(day * 86400000 + stamp.time().msecsSinceStartOfDay()));
+                encodeDouble(bytes,
+                             static_cast<double>(day * 86400000 + stamp.time().msecsSinceStartOfDay()));
                 break;
             }
             case pxfBCD: {
                 const double d = fieldvalue::number(v, f.name);
                 if (!encodeBcd(bytes, f.decimals, d))
-                    throw fieldError(QStringLiteral("the number %1 has too many digits for the field").arg(d));
+                    throw fieldError(
+                        QStringLiteral("the number %1 has too many digits for the field").arg(d));
                 break;
             }
             case pxfBytes: {
                 const QByteArray data = fieldvalue::blob(v);
                 if (data.size() > f.size)
-                    throw fieldError(QStringLiteral("%1 bytes do not fit the field's %2").arg(data.size()).arg(f.size));
+                    throw fieldError(
+                        QStringLiteral("%1 bytes do not fit the field's %2").arg(data.size()).arg(f.size));
                 std::memset(raw, 0, f.size);
                 std::memcpy(raw, data.constData(), data.size());
                 break;
@@ -693,20 +733,17 @@ void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, 
     }
 }
 
-void ParadoxTableFile::writeAt(qint64 offset, const QByteArray& bytes)
-{
+void ParadoxTableFile::writeAt(qint64 offset, const QByteArray& bytes) {
     if (!m_file.seek(offset) || m_file.write(bytes) != bytes.size())
         fail(QStringLiteral("the file cannot be written (%1)").arg(m_file.errorString()));
 }
 
-void ParadoxTableFile::flush()
-{
+void ParadoxTableFile::flush() {
     if (!m_file.flush())
         fail(QStringLiteral("the file cannot be written (%1)").arg(m_file.errorString()));
 }
 
-void ParadoxTableFile::writeBlockHeader(const Block& block)
-{
+void ParadoxTableFile::writeBlockHeader(const Block& block) {
     QByteArray head(blockHeaderSize, '\0');
     auto* h = reinterpret_cast<uchar*>(head.data());
     qToLittleEndian<quint16>(static_cast<quint16>(block.next), h);
@@ -715,31 +752,28 @@ void ParadoxTableFile::writeBlockHeader(const Block& block)
     writeAt(blockOffset(block.number), head);
 }
 
-void ParadoxTableFile::writeHeaderWord(int at, quint16 value)
-{
+void ParadoxTableFile::writeHeaderWord(int at, quint16 value) {
     qToLittleEndian<quint16>(value, m_header.data() + at);
     writeAt(at, m_header.mid(at, 2));
 }
 
-void ParadoxTableFile::writeHeaderLong(int at, quint32 value)
-{
+void ParadoxTableFile::writeHeaderLong(int at, quint32 value) {
     qToLittleEndian<quint32>(value, m_header.data() + at);
     writeAt(at, m_header.mid(at, 4));
 }
 
-void ParadoxTableFile::checkUnchangedByOthers()
-{
+void ParadoxTableFile::checkUnchangedByOthers() {
     constexpr int layoutBytes = 0x58; // record count, blocks, free list, counters
     QByteArray now;
     if (m_file.seek(0))
         now = m_file.read(layoutBytes);
     if (now != m_header.left(layoutBytes) || m_file.size() != m_expectedSize)
-        fail(QStringLiteral("the table was changed by another program since it was opened here; open it again "
-                            "before changing it"));
+        fail(
+            QStringLiteral("the table was changed by another program since it was opened here; open it again "
+                           "before changing it"));
 }
 
-void ParadoxTableFile::updateRow(qint64 row, sqlite3_value** values)
-{
+void ParadoxTableFile::updateRow(qint64 row, sqlite3_value** values) {
     checkUnchangedByOthers();
     const qint64 offset = checkedRecordOffset(row);
     QByteArray record;
@@ -749,8 +783,7 @@ void ParadoxTableFile::updateRow(qint64 row, sqlite3_value** values)
     flush();
 }
 
-qint64 ParadoxTableFile::insertRow(sqlite3_value** values)
-{
+qint64 ParadoxTableFile::insertRow(sqlite3_value** values) {
     checkUnchangedByOthers();
     QByteArray record(m_recordSize, '\0');
     encodeValues(record, values, true);
@@ -761,14 +794,16 @@ qint64 ParadoxTableFile::insertRow(sqlite3_value** values)
     if (autoIncrementField >= 0) {
         if (m_autoIncrement >= 2147483647)
             fail(QStringLiteral("the auto-increment counter is exhausted"));
-        encodeInteger(reinterpret_cast<uchar*>(record.data()) + m_fields[autoIncrementField].offset, 4, m_autoIncrement + 1);
+        encodeInteger(reinterpret_cast<uchar*>(record.data()) + m_fields[autoIncrementField].offset, 4,
+                      m_autoIncrement + 1);
     }
 
     const int perBlock = (m_blockSize - blockHeaderSize) / m_recordSize;
     qint64 offset = 0;
     if (!m_blocks.isEmpty() && m_blocks.last().records < perBlock) {
         Block& last = m_blocks.last();
-        offset = blockOffset(last.number) + blockHeaderSize + static_cast<qint64>(last.records) * m_recordSize;
+        offset =
+            blockOffset(last.number) + blockHeaderSize + static_cast<qint64>(last.records) * m_recordSize;
         writeAt(offset, record);
         ++last.records;
         writeBlockHeader(last);
@@ -811,8 +846,7 @@ qint64 ParadoxTableFile::insertRow(sqlite3_value** values)
     return m_rows.size();
 }
 
-void ParadoxTableFile::deleteRow(qint64 row)
-{
+void ParadoxTableFile::deleteRow(qint64 row) {
     checkUnchangedByOthers();
     const qint64 offset = checkedRecordOffset(row);
     const int blockNumber = static_cast<int>((offset - m_headerSize) / m_blockSize) + 1;
@@ -823,7 +857,8 @@ void ParadoxTableFile::deleteRow(qint64 row)
     if (chainIndex < 0)
         fail(QStringLiteral("record %1 is not in a data block").arg(row));
     Block& block = m_blocks[chainIndex];
-    const qint64 recordsEnd = blockOffset(blockNumber) + blockHeaderSize + static_cast<qint64>(block.records) * m_recordSize;
+    const qint64 recordsEnd =
+        blockOffset(blockNumber) + blockHeaderSize + static_cast<qint64>(block.records) * m_recordSize;
 
     // Close the gap: the records after it in its block move down by one.
     if (offset + m_recordSize < recordsEnd) {

@@ -42,7 +42,7 @@ private:
     struct FieldInfo {
         QString name;
         int type = 0;
-        int size = 0;   // bytes in the record
+        int size = 0;     // bytes in the record
         int decimals = 0; // BCD
         int offset = 0;
         Field field;
@@ -100,8 +100,8 @@ private:
     qint64 m_headerRecords = 0;
     qint32 m_autoIncrement = 0;
     bool m_hasBlobFields = false;
-    QVector<Block> m_blocks;      // the chain, in order
-    QVector<qint64> m_rows;       // file offset of each row's record; -1 once deleted
+    QVector<Block> m_blocks; // the chain, in order
+    QVector<qint64> m_rows;  // file offset of each row's record; -1 once deleted
     QString m_readOnlyReason;
     qint64 m_expectedSize = 0;
 };

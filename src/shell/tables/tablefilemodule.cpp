@@ -27,27 +27,24 @@ struct FileCursor {
     QByteArray record;
 };
 
-FileVtab* vtabOf(sqlite3_vtab* v)
-{
+FileVtab* vtabOf(sqlite3_vtab* v) {
     return reinterpret_cast<FileVtab*>(v);
 }
 
-FileCursor* cursorOf(sqlite3_vtab_cursor* c)
-{
+FileCursor* cursorOf(sqlite3_vtab_cursor* c) {
     return reinterpret_cast<FileCursor*>(c);
 }
 
-void setError(sqlite3_vtab* vtab, const QString& message)
-{
+void setError(sqlite3_vtab* vtab, const QString& message) {
     sqlite3_free(vtab->zErrMsg);
     vtab->zErrMsg = sqlite3_mprintf("%s", message.toUtf8().constData());
 }
 
-int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out, char** err)
-{
+int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out, char** err) {
     const auto opener = reinterpret_cast<TableFileOpener>(aux);
     if (argc < 4) {
-        *err = sqlite3_mprintf("%s: the table file's path is missing (USING %s('/path/file'))", argv[0], argv[0]);
+        *err = sqlite3_mprintf("%s: the table file's path is missing (USING %s('/path/file'))", argv[0],
+                               argv[0]);
         return SQLITE_ERROR;
     }
     const QString path = unquoteModuleArgument(argv[3]);
@@ -63,7 +60,8 @@ int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqli
         const QVector<FileColumn> columns = vtab->file->columns();
         for (int i = 0; i < columns.size(); ++i) {
             // SQLite wants distinct column names; a dBASE file may repeat one.
-            QString name = columns[i].name.trimmed().isEmpty() ? QStringLiteral("Field%1").arg(i + 1) : columns[i].name;
+            QString name =
+                columns[i].name.trimmed().isEmpty() ? QStringLiteral("Field%1").arg(i + 1) : columns[i].name;
             const QString base = name;
             for (int n = 2; used.contains(name.toLower()); ++n)
                 name = QStringLiteral("%1_%2").arg(base).arg(n);
@@ -72,7 +70,8 @@ int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqli
         }
         if (columnSql.isEmpty())
             throw AppError(QStringLiteral("%1: the table has no fields").arg(path));
-        const QByteArray sql = QStringLiteral("CREATE TABLE x(%1)").arg(columnSql.join(QStringLiteral(", "))).toUtf8();
+        const QByteArray sql =
+            QStringLiteral("CREATE TABLE x(%1)").arg(columnSql.join(QStringLiteral(", "))).toUtf8();
         if (sqlite3_declare_vtab(db, sql.constData()) != SQLITE_OK)
             throw AppError(QStringLiteral("%1: the fields cannot be declared (%2)")
                                .arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
@@ -84,16 +83,14 @@ int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqli
     return SQLITE_OK;
 }
 
-int disconnectTable(sqlite3_vtab* vtab)
-{
+int disconnectTable(sqlite3_vtab* vtab) {
     delete vtabOf(vtab);
     return SQLITE_OK;
 }
 
 enum IndexPlan { FullScan = 0, ByRow = 1 };
 
-int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
-{
+int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     info->idxNum = FullScan;
     for (int i = 0; i < info->nConstraint; ++i) {
         const auto& c = info->aConstraint[i];
@@ -116,23 +113,20 @@ int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
     return SQLITE_OK;
 }
 
-int openCursor(sqlite3_vtab*, sqlite3_vtab_cursor** out)
-{
+int openCursor(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
     auto* cursor = new FileCursor;
     cursor->base = {};
     *out = &cursor->base;
     return SQLITE_OK;
 }
 
-int closeCursor(sqlite3_vtab_cursor* c)
-{
+int closeCursor(sqlite3_vtab_cursor* c) {
     delete cursorOf(c);
     return SQLITE_OK;
 }
 
 // Moves to the first row from cursor->row on that is not deleted.
-int settle(FileCursor* cursor)
-{
+int settle(FileCursor* cursor) {
     TableFile& file = *vtabOf(cursor->base.pVtab)->file;
     try {
         while (cursor->row <= cursor->lastRow && !file.readRow(cursor->row, cursor->record))
@@ -144,8 +138,7 @@ int settle(FileCursor* cursor)
     return SQLITE_OK;
 }
 
-int filter(sqlite3_vtab_cursor* c, int idxNum, const char*, int argc, sqlite3_value** argv)
-{
+int filter(sqlite3_vtab_cursor* c, int idxNum, const char*, int argc, sqlite3_value** argv) {
     FileCursor* cursor = cursorOf(c);
     const qint64 limit = vtabOf(c->pVtab)->file->rowLimit();
     if (idxNum == ByRow && argc == 1) {
@@ -171,21 +164,18 @@ int filter(sqlite3_vtab_cursor* c, int idxNum, const char*, int argc, sqlite3_va
     return settle(cursor);
 }
 
-int next(sqlite3_vtab_cursor* c)
-{
+int next(sqlite3_vtab_cursor* c) {
     FileCursor* cursor = cursorOf(c);
     ++cursor->row;
     return settle(cursor);
 }
 
-int eof(sqlite3_vtab_cursor* c)
-{
+int eof(sqlite3_vtab_cursor* c) {
     const FileCursor* cursor = cursorOf(c);
     return cursor->row > cursor->lastRow;
 }
 
-int column(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int index)
-{
+int column(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int index) {
     // An UPDATE that leaves a field alone does not need its value: the file keeps the stored bytes.
     if (sqlite3_vtab_nochange(ctx))
         return SQLITE_OK;
@@ -199,14 +189,12 @@ int column(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int index)
     return SQLITE_OK;
 }
 
-int rowId(sqlite3_vtab_cursor* c, sqlite3_int64* out)
-{
+int rowId(sqlite3_vtab_cursor* c, sqlite3_int64* out) {
     *out = cursorOf(c)->row;
     return SQLITE_OK;
 }
 
-int update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* newRow)
-{
+int update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* newRow) {
     TableFile& file = *vtabOf(v)->file;
     try {
         const QString readOnly = file.readOnlyReason();
@@ -216,13 +204,15 @@ int update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* newRo
             file.deleteRow(sqlite3_value_int64(argv[0]));
         } else if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
             if (sqlite3_value_type(argv[1]) != SQLITE_NULL)
-                throw AppError(QStringLiteral("%1: the record number of a new record is given by the file, not set")
-                                   .arg(file.displayPath()));
+                throw AppError(
+                    QStringLiteral("%1: the record number of a new record is given by the file, not set")
+                        .arg(file.displayPath()));
             *newRow = file.insertRow(argv + 2);
         } else {
             const qint64 row = sqlite3_value_int64(argv[0]);
             if (sqlite3_value_type(argv[1]) != SQLITE_INTEGER || sqlite3_value_int64(argv[1]) != row)
-                throw AppError(QStringLiteral("%1: the record number of a record cannot be changed").arg(file.displayPath()));
+                throw AppError(QStringLiteral("%1: the record number of a record cannot be changed")
+                                   .arg(file.displayPath()));
             file.updateRow(row, argv + 2);
         }
     } catch (const std::exception& e) {
@@ -232,8 +222,7 @@ int update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* newRo
     return SQLITE_OK;
 }
 
-sqlite3_module makeModule()
-{
+sqlite3_module makeModule() {
     sqlite3_module m = {};
     m.iVersion = 1;
     m.xCreate = connectTable;
@@ -256,8 +245,7 @@ const sqlite3_module fileModule = makeModule();
 
 } // namespace
 
-QString declaredColumnType(const Field& field, bool readOnly)
-{
+QString declaredColumnType(const Field& field, bool readOnly) {
     QString declared = field.type == FieldType::Bytes ? QStringLiteral("BYTES BLOB(%1)").arg(field.size)
                                                       : declaredType(field, true);
     if (!readOnly && field.type != FieldType::AutoInc)
@@ -268,16 +256,14 @@ QString declaredColumnType(const Field& field, bool readOnly)
     return declared.left(bracket) + QStringLiteral(" READONLY") + declared.mid(bracket);
 }
 
-void registerTableFileModule(sqlite3* db, const char* moduleName, TableFileOpener opener)
-{
+void registerTableFileModule(sqlite3* db, const char* moduleName, TableFileOpener opener) {
     sqlite3_create_module_v2(db, moduleName, &fileModule, reinterpret_cast<void*>(opener), nullptr);
 }
 
-QString unquoteModuleArgument(const char* argument)
-{
+QString unquoteModuleArgument(const char* argument) {
     QString text = QString::fromUtf8(argument).trimmed();
-    if (text.size() >= 2 && (text.front() == QLatin1Char('\'') || text.front() == QLatin1Char('"'))
-        && text.back() == text.front()) {
+    if (text.size() >= 2 && (text.front() == QLatin1Char('\'') || text.front() == QLatin1Char('"')) &&
+        text.back() == text.front()) {
         const QChar quote = text.front();
         text = text.mid(1, text.size() - 2);
         text.replace(QString(2, quote), QString(quote));
@@ -287,43 +273,40 @@ QString unquoteModuleArgument(const char* argument)
 
 namespace fieldvalue {
 
-bool isNull(sqlite3_value* v)
-{
+bool isNull(sqlite3_value* v) {
     return sqlite3_value_type(v) == SQLITE_NULL;
 }
 
-QString text(sqlite3_value* v)
-{
+QString text(sqlite3_value* v) {
     const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(v));
     return data ? QString::fromUtf8(data, sqlite3_value_bytes(v)) : QString();
 }
 
-QByteArray blob(sqlite3_value* v)
-{
+QByteArray blob(sqlite3_value* v) {
     const void* data = sqlite3_value_blob(v);
     return data ? QByteArray(static_cast<const char*>(data), sqlite3_value_bytes(v)) : QByteArray();
 }
 
 namespace {
 
-[[noreturn]] void refuse(const QString& field, sqlite3_value* v, const char* what)
-{
+[[noreturn]] void refuse(const QString& field, sqlite3_value* v, const char* what) {
     throw AppError(QStringLiteral("field %1: \"%2\" is not %3").arg(field, text(v), QLatin1String(what)));
 }
 
 } // namespace
 
-double number(sqlite3_value* v, const QString& field)
-{
+double number(sqlite3_value* v, const QString& field) {
     switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER: return static_cast<double>(sqlite3_value_int64(v));
+    case SQLITE_INTEGER:
+        return static_cast<double>(sqlite3_value_int64(v));
     case SQLITE_FLOAT: {
         const double d = sqlite3_value_double(v);
         if (!std::isfinite(d))
             refuse(field, v, "a finite number");
         return d;
     }
-    default: break;
+    default:
+        break;
     }
     QString t = text(v).trimmed();
     // Numbers typed by Polish users carry a decimal comma.
@@ -336,8 +319,7 @@ double number(sqlite3_value* v, const QString& field)
     return d;
 }
 
-qint64 integer(sqlite3_value* v, const QString& field, qint64 min, qint64 max)
-{
+qint64 integer(sqlite3_value* v, const QString& field, qint64 min, qint64 max) {
     qint64 value = 0;
     if (sqlite3_value_type(v) == SQLITE_INTEGER) {
         value = sqlite3_value_int64(v);
@@ -348,21 +330,24 @@ qint64 integer(sqlite3_value* v, const QString& field, qint64 min, qint64 max)
         value = static_cast<qint64>(d);
     }
     if (value < min || value > max)
-        throw AppError(QStringLiteral("field %1: %2 is out of the range %3 to %4").arg(field).arg(value).arg(min).arg(max));
+        throw AppError(QStringLiteral("field %1: %2 is out of the range %3 to %4")
+                           .arg(field)
+                           .arg(value)
+                           .arg(min)
+                           .arg(max));
     return value;
 }
 
-bool logical(sqlite3_value* v, const QString& field)
-{
+bool logical(sqlite3_value* v, const QString& field) {
     if (sqlite3_value_type(v) == SQLITE_INTEGER)
         return sqlite3_value_int64(v) != 0;
     if (sqlite3_value_type(v) == SQLITE_FLOAT)
         return sqlite3_value_double(v) != 0;
     const QString t = text(v).trimmed().toLower();
-    static const QStringList yes = {QStringLiteral("1"), QStringLiteral("true"), QStringLiteral("t"), QStringLiteral("y"),
-                                    QStringLiteral("yes"), QStringLiteral("tak")};
-    static const QStringList no = {QStringLiteral("0"), QStringLiteral("false"), QStringLiteral("f"), QStringLiteral("n"),
-                                   QStringLiteral("no"), QStringLiteral("nie")};
+    static const QStringList yes = {QStringLiteral("1"), QStringLiteral("true"), QStringLiteral("t"),
+                                    QStringLiteral("y"), QStringLiteral("yes"),  QStringLiteral("tak")};
+    static const QStringList no = {QStringLiteral("0"), QStringLiteral("false"), QStringLiteral("f"),
+                                   QStringLiteral("n"), QStringLiteral("no"),    QStringLiteral("nie")};
     if (yes.contains(t))
         return true;
     if (no.contains(t))
@@ -370,8 +355,7 @@ bool logical(sqlite3_value* v, const QString& field)
     refuse(field, v, "a logical value");
 }
 
-QDate date(sqlite3_value* v, const QString& field)
-{
+QDate date(sqlite3_value* v, const QString& field) {
     const QString t = text(v).trimmed();
     QDate d = QDate::fromString(t.left(10), Qt::ISODate);
     if (!d.isValid() || (t.size() > 10 && !timestamp(v, field).isValid()))
@@ -379,8 +363,7 @@ QDate date(sqlite3_value* v, const QString& field)
     return d;
 }
 
-QTime time(sqlite3_value* v, const QString& field)
-{
+QTime time(sqlite3_value* v, const QString& field) {
     const QString t = text(v).trimmed();
     QTime tm = QTime::fromString(t, QStringLiteral("HH:mm:ss"));
     if (!tm.isValid())
@@ -392,12 +375,11 @@ QTime time(sqlite3_value* v, const QString& field)
     return tm;
 }
 
-QDateTime timestamp(sqlite3_value* v, const QString& field)
-{
+QDateTime timestamp(sqlite3_value* v, const QString& field) {
     const QString t = text(v).trimmed();
     QDateTime stamp;
-    for (const char* format : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm",
-                               "yyyy-MM-dd"}) {
+    for (const char* format : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss",
+                               "yyyy-MM-dd HH:mm", "yyyy-MM-dd"}) {
         stamp = QDateTime::fromString(t, QLatin1String(format));
         if (stamp.isValid())
             break;
@@ -408,30 +390,27 @@ QDateTime timestamp(sqlite3_value* v, const QString& field)
     return stamp;
 }
 
-void resultText(sqlite3_context* ctx, const QString& text)
-{
+void resultText(sqlite3_context* ctx, const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     sqlite3_result_text(ctx, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
 }
 
 namespace {
 
-// Formatting by hand: QDate::toString with a format costs microseconds a value, which shows on 200,000 records.
-void putDigits(char* out, int value, int digits)
-{
+// Formatting by hand: QDate::toString with a format costs microseconds a value, which shows on 200,000
+// records.
+void putDigits(char* out, int value, int digits) {
     for (int i = digits - 1; i >= 0; --i, value /= 10)
         out[i] = static_cast<char>('0' + value % 10);
 }
 
-void resultAscii(sqlite3_context* ctx, const char* text, int size)
-{
+void resultAscii(sqlite3_context* ctx, const char* text, int size) {
     sqlite3_result_text(ctx, text, size, SQLITE_TRANSIENT);
 }
 
 } // namespace
 
-void resultDate(sqlite3_context* ctx, const QDate& date)
-{
+void resultDate(sqlite3_context* ctx, const QDate& date) {
     if (!date.isValid() || date.year() < 1 || date.year() > 9999) {
         sqlite3_result_null(ctx);
         return;
@@ -445,8 +424,7 @@ void resultDate(sqlite3_context* ctx, const QDate& date)
     resultAscii(ctx, text, 10);
 }
 
-void resultTime(sqlite3_context* ctx, const QTime& time)
-{
+void resultTime(sqlite3_context* ctx, const QTime& time) {
     if (!time.isValid()) {
         sqlite3_result_null(ctx);
         return;
@@ -458,8 +436,7 @@ void resultTime(sqlite3_context* ctx, const QTime& time)
     resultAscii(ctx, text, 8);
 }
 
-void resultTimestamp(sqlite3_context* ctx, const QDateTime& stamp)
-{
+void resultTimestamp(sqlite3_context* ctx, const QDateTime& stamp) {
     const QDate date = stamp.date();
     if (!stamp.isValid() || date.year() < 1 || date.year() > 9999) {
         sqlite3_result_null(ctx);
