@@ -68,30 +68,6 @@ TEST_P(FtpRealServerTest, StoresFilesByteForByte)
     EXPECT_TRUE(QFile::exists(server.home() + QStringLiteral("/Kalmenor/after.html")));
 }
 
-TEST_P(FtpRealServerTest, WrongPasswordIsRefused)
-{
-    client.Password = QStringLiteral("zle");
-    try {
-        client.connectAndLogin();
-        FAIL();
-    } catch (const FtpReplyError& e) {
-        EXPECT_EQ(e.code(), 530);
-        EXPECT_TRUE(e.message().startsWith(QStringLiteral("530 "))) << e.what();
-    }
-    EXPECT_FALSE(client.isConnected());
-}
-
-TEST_P(FtpRealServerTest, MissingRemoteFolderFailsOneFileOnly)
-{
-    testsupport::writeFile(local.filePath(QStringLiteral("a.html")), "a");
-    client.connectAndLogin();
-    EXPECT_THROW(client.storeFile(local.filePath(QStringLiteral("a.html")), QStringLiteral("nowhere/a.html")),
-                 FtpReplyError);
-    client.storeFile(local.filePath(QStringLiteral("a.html")), QStringLiteral("a.html"));
-    client.disconnect();
-    EXPECT_EQ(testsupport::readFile(server.home() + QStringLiteral("/a.html")), QByteArray("a"));
-}
-
 INSTANTIATE_TEST_SUITE_P(PassiveAndActive, FtpRealServerTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Passive" : "Active"; });
 
