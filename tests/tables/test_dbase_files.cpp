@@ -273,6 +273,15 @@ TEST_F(DbaseFiles, FieldOfUnknownTypeMakesTheTableReadOnly) {
     EXPECT_TRUE(error.contains(QStringLiteral("field ODD has the type 'V'"))) << error.toStdString();
 }
 
+TEST_F(DbaseFiles, ProductionIndexMakesTheTableReadOnly) {
+    const QString file = copy(QStringLiteral("dbase_03.dbf"));
+    testsupport::writeFile(path(QStringLiteral("dbase_03.MDX")), QByteArray(1024, '\0'));
+    SqlSession s;
+    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
+    const QString error = s.tryRun(QStringLiteral("UPDATE t SET Type = 'x' WHERE rowid = 1"));
+    EXPECT_TRUE(error.contains(QStringLiteral("index file (dbase_03.MDX)"))) << error.toStdString();
+}
+
 TEST_F(DbaseFiles, ReadOnlyFileSaysSoAndStaysUnchanged) {
     const QString file = copy(QStringLiteral("dbase_03.dbf"));
     QFile::setPermissions(file, QFile::ReadOwner);

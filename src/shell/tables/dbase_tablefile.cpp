@@ -88,6 +88,15 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
                 QStringLiteral("%1: field %2 has the type '%3', which this program cannot write")
                     .arg(QDir::toNativeSeparators(path), f.name, QChar::fromLatin1(f.type));
     }
+    // A production index beside the table would not follow records changed here.
+    for (const QString& ext : {QStringLiteral("mdx"), QStringLiteral("cdx")}) {
+        const QString index = companionFile(path, ext);
+        if (!index.isEmpty() && m_readOnlyReason.isEmpty())
+            m_readOnlyReason =
+                QStringLiteral("%1: the table has an index file (%2) that a change made here would leave out "
+                               "of date, so it is open read-only")
+                    .arg(QDir::toNativeSeparators(path), QFileInfo(index).fileName());
+    }
     if (m_needsMemo)
         openMemoFile();
 

@@ -493,7 +493,8 @@ void ParadoxTableFile::decideWritable(const QStringList&) {
     }
     const QFileInfo info(m_path);
     const QStringList indexes =
-        QDir(info.path()).entryList({info.completeBaseName() + QStringLiteral(".[XxYy]*")}, QDir::Files);
+        QDir(info.path())
+            .entryList({info.completeBaseName() + QStringLiteral(".[XxYy][0-9Gg]*")}, QDir::Files);
     if (!indexes.isEmpty()) {
         m_readOnlyReason =
             QStringLiteral("the table has secondary indexes (%1) that a change made here would leave out of "
