@@ -152,6 +152,10 @@ int TableImport::transfer(const QVector<Pair>& pairs, int from)
     const QVector<tables::Field>& targetFields = m_target.fields();
     int failed = -1;
     int index = from;
+    if (m_target.format() == tables::FileFormat::SQLite) {
+        // Room for the whole batch in memory, so pages are written once at the commit.
+        m_target.connection().exec(QStringLiteral("PRAGMA main.cache_size = -65536"));
+    }
     m_target.beginBulk();
     try {
         SqlStatement insert(m_target.connection(), sql);
