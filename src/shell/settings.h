@@ -147,7 +147,7 @@ struct Settings {
     QString certificates;      // hidden invoice page: <program folder>/certyfikaty.txt
 
     // The delivery methods grid's shown rows as they stand, unconfirmed edits included. Not part of
-    // loadSettings: the delivery editor (or readDeliveryFile in catalogue/deliverymethods.h) fills it.
+    // loadSettings: the delivery editor (or readDeliveryMethods in catalogue/deliverymethods.h) fills it.
     std::vector<DeliveryMethodRow> deliveryMethods;
 
     // Memo files that exist but could not be read at loading; saveSettings leaves them alone.
