@@ -18,7 +18,9 @@ public:
     void error(const QString& text) override { QTextStream(stderr) << text << '\n'; }
     bool question(const QString&, const QString&) override { return false; }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override {
+        return {};
+    }
     QString existingDirectory(const QString&, const QString&) override { return {}; }
     bool openInShell(const QString&) override { return false; }
     bool startProgram(const QString&, const QStringList&) override { return false; }
@@ -26,8 +28,7 @@ public:
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 3) {
@@ -46,7 +47,9 @@ int main(int argc, char** argv)
     callbacks.appendReport = [](const QString&) {};
     QElapsedTimer timer;
     timer.start();
-    const UploadResult result = uploadShop(args[1], ftp, QTime::currentTime(), client, callbacks, interaction);
-    QTextStream(stdout) << "seconds " << double(timer.nsecsElapsed()) / 1e9 << "\nfiles " << result.filesSent << '\n';
+    const UploadResult result =
+        uploadShop(args[1], ftp, QTime::currentTime(), client, callbacks, interaction);
+    QTextStream(stdout) << "seconds " << double(timer.nsecsElapsed()) / 1e9 << "\nfiles " << result.filesSent
+                        << '\n';
     return uploadExitStatus(result);
 }

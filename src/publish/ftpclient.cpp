@@ -22,8 +22,7 @@ constexpr qsizetype kMaxReplyLines = 10000;
 // After a 426 some servers send a 226 as well; wait this long for it while recovering.
 constexpr std::chrono::milliseconds kLateReplyGrace{2000};
 
-QString trimmedLine(const QByteArray& bytes)
-{
+QString trimmedLine(const QByteArray& bytes) {
     qsizetype begin = 0;
     qsizetype end = bytes.size();
     while (begin < end && quint8(bytes[begin]) <= 0x20)
@@ -33,8 +32,7 @@ QString trimmedLine(const QByteArray& bytes)
     return QString::fromUtf8(bytes.constData() + begin, end - begin);
 }
 
-int codeOf(const QString& line)
-{
+int codeOf(const QString& line) {
     if (line.size() < 3)
         return 0;
     int code = 0;
@@ -46,8 +44,7 @@ int codeOf(const QString& line)
     return code;
 }
 
-bool endsMultiLineReply(const QString& line, const QString& code)
-{
+bool endsMultiLineReply(const QString& line, const QString& code) {
     // A final line "220 " reaches us trimmed to "220".
     if (line.size() == 3)
         return line.compare(code, Qt::CaseInsensitive) == 0;
@@ -55,32 +52,31 @@ bool endsMultiLineReply(const QString& line, const QString& code)
 }
 
 // A line break inside a path would end the command early and smuggle in another one.
-void checkCommandArgument(const QString& argument)
-{
-    if (argument.contains(QLatin1Char('\r')) || argument.contains(QLatin1Char('\n')) || argument.contains(QChar(0)))
-        throw AppError(QStringLiteral("The name contains a line break and cannot be sent to the FTP server: %1")
-                           .arg(QString(argument).replace(QLatin1Char('\n'), QLatin1Char(' '))
-                                    .replace(QLatin1Char('\r'), QLatin1Char(' '))));
+void checkCommandArgument(const QString& argument) {
+    if (argument.contains(QLatin1Char('\r')) || argument.contains(QLatin1Char('\n')) ||
+        argument.contains(QChar(0)))
+        throw AppError(
+            QStringLiteral("The name contains a line break and cannot be sent to the FTP server: %1")
+                .arg(QString(argument)
+                         .replace(QLatin1Char('\n'), QLatin1Char(' '))
+                         .replace(QLatin1Char('\r'), QLatin1Char(' '))));
 }
 
 } // namespace
 
 FtpClient::~FtpClient() = default;
 
-void FtpClient::status(FtpStatus kind, const QString& text)
-{
+void FtpClient::status(FtpStatus kind, const QString& text) {
     if (OnStatus)
         OnStatus(kind, text);
 }
 
-void FtpClient::ensureConnected() const
-{
+void FtpClient::ensureConnected() const {
     if (!m_control.isOpen())
         throw SocketError(ENOTCONN);
 }
 
-void FtpClient::connectAndLogin()
-{
+void FtpClient::connectAndLogin() {
     if (m_control.isOpen())
         throw AppError(QStringLiteral("Already connected."));
     try {
@@ -112,20 +108,19 @@ void FtpClient::connectAndLogin()
     }
 }
 
-void FtpClient::makeDirectory(const QString& path)
-{
+void FtpClient::makeDirectory(const QString& path) {
     checkCommandArgument(path);
     ensureConnected();
     command(QStringLiteral("MKD ") + path, {257});
 }
 
-void FtpClient::storeFile(const QString& localPath, const QString& remotePath)
-{
+void FtpClient::storeFile(const QString& localPath, const QString& remotePath) {
     checkCommandArgument(remotePath);
     ensureConnected();
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open file %1. %2").arg(QDir::toNativeSeparators(localPath), file.errorString()));
+        throw AppError(QStringLiteral("Cannot open file %1. %2")
+                           .arg(QDir::toNativeSeparators(localPath), file.errorString()));
     try {
         if (Passive)
             storePassive(file, remotePath);
@@ -138,8 +133,7 @@ void FtpClient::storeFile(const QString& localPath, const QString& remotePath)
     }
 }
 
-void FtpClient::storePassive(QFile& file, const QString& remotePath)
-{
+void FtpClient::storePassive(QFile& file, const QString& remotePath) {
     command(QStringLiteral("PASV"), {227});
     QString address;
     int port = 0;
@@ -149,7 +143,8 @@ void FtpClient::storePassive(QFile& file, const QString& remotePath)
     m_outstanding = Outstanding::StoreReply;
     TcpSocket data = TcpSocket::connectTo(address, port);
     readReply();
-    m_outstanding = m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;
+    m_outstanding =
+        m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;
     expect({110, 125, 150});
 
     sendFile(file, data);
@@ -157,8 +152,7 @@ void FtpClient::storePassive(QFile& file, const QString& remotePath)
     readEndOfTransfer();
 }
 
-void FtpClient::storeActive(QFile& file, const QString& remotePath)
-{
+void FtpClient::storeActive(QFile& file, const QString& remotePath) {
     TcpListener listener = TcpListener::listenOn(m_control.localAddress());
     const int port = listener.port();
     const QString hostFields = listener.address().replace(QLatin1Char('.'), QLatin1Char(','));
@@ -167,7 +161,8 @@ void FtpClient::storeActive(QFile& file, const QString& remotePath)
     sendCommand(QStringLiteral("STOR ") + remotePath);
     m_outstanding = Outstanding::StoreReply;
     readReply();
-    m_outstanding = m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;
+    m_outstanding =
+        m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;
     expect({125, 150});
 
     // A server that cannot reach us answers on the control connection instead of connecting.
@@ -183,8 +178,7 @@ void FtpClient::storeActive(QFile& file, const QString& remotePath)
     readEndOfTransfer();
 }
 
-void FtpClient::sendFile(QFile& file, TcpSocket& data)
-{
+void FtpClient::sendFile(QFile& file, TcpSocket& data) {
     QByteArray piece(kPieceSize, Qt::Uninitialized);
     for (;;) {
         const qint64 n = file.read(piece.data(), kPieceSize);
@@ -204,8 +198,7 @@ void FtpClient::sendFile(QFile& file, TcpSocket& data)
     }
 }
 
-void FtpClient::readEndOfTransfer()
-{
+void FtpClient::readEndOfTransfer() {
     readReply();
     if (m_replyCode == 426) {
         readReply();
@@ -220,12 +213,12 @@ void FtpClient::readEndOfTransfer()
 // The server still owes the replies of a transfer that failed on our side. Read them now, or every
 // later command would read the previous command's reply; if they do not come, drop the connection so
 // the remaining work fails at once instead of out of step.
-void FtpClient::recoverAfterFailedTransfer()
-{
+void FtpClient::recoverAfterFailedTransfer() {
     try {
         if (m_outstanding == Outstanding::StoreReply) {
             readReply();
-            m_outstanding = m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;
+            m_outstanding =
+                m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;
         }
         if (m_outstanding == Outstanding::EndOfTransfer) {
             readReply();
@@ -239,8 +232,7 @@ void FtpClient::recoverAfterFailedTransfer()
     m_outstanding = Outstanding::Nothing;
 }
 
-void FtpClient::disconnect()
-{
+void FtpClient::disconnect() {
     if (!m_control.isOpen())
         return;
     status(FtpStatus::Disconnecting, QStringLiteral("Disconnecting from %1.").arg(m_peerAddress));
@@ -252,8 +244,7 @@ void FtpClient::disconnect()
         OnDisconnected();
 }
 
-int FtpClient::command(const QString& text, std::initializer_list<int> accepted)
-{
+int FtpClient::command(const QString& text, std::initializer_list<int> accepted) {
     if (!text.isEmpty())
         sendCommand(text);
     readReply();
@@ -261,14 +252,12 @@ int FtpClient::command(const QString& text, std::initializer_list<int> accepted)
     return m_replyCode;
 }
 
-void FtpClient::expect(std::initializer_list<int> accepted) const
-{
+void FtpClient::expect(std::initializer_list<int> accepted) const {
     if (std::find(accepted.begin(), accepted.end(), m_replyCode) == accepted.end())
         throw FtpReplyError(m_replyCode, m_replyLines.isEmpty() ? QString() : m_replyLines.last());
 }
 
-void FtpClient::sendCommand(const QString& command)
-{
+void FtpClient::sendCommand(const QString& command) {
     ensureConnected();
     discardStaleReplies();
     const QByteArray line = command.toUtf8() + "\r\n";
@@ -282,8 +271,7 @@ void FtpClient::sendCommand(const QString& command)
 
 // FTP is strictly question and answer: anything that arrived before we ask is a late reply to an
 // earlier command and would otherwise be taken for the answer to the next one.
-void FtpClient::discardStaleReplies()
-{
+void FtpClient::discardStaleReplies() {
     char buffer[4096];
     qsizetype discarded = 0;
     while (discarded < kMaxLineBytes && m_control.waitReadable(std::chrono::milliseconds(0))) {
@@ -295,7 +283,7 @@ void FtpClient::discardStaleReplies()
             throw;
         }
         if (n == 0)
-            break;  // closed by the server: the next read reports it
+            break; // closed by the server: the next read reports it
         discarded += n;
         m_received.append(buffer, n);
     }
@@ -304,8 +292,7 @@ void FtpClient::discardStaleReplies()
         m_received.remove(0, lastBreak + 1);
 }
 
-QString FtpClient::readLine()
-{
+QString FtpClient::readLine() {
     for (;;) {
         const qsizetype lineEnd = m_received.indexOf('\n');
         if (lineEnd >= 0) {
@@ -338,8 +325,7 @@ QString FtpClient::readLine()
     }
 }
 
-int FtpClient::readReply()
-{
+int FtpClient::readReply() {
     ensureConnected();
     m_replyLines.clear();
     QString line;
@@ -368,8 +354,7 @@ int FtpClient::readReply()
     return m_replyCode;
 }
 
-void FtpClient::parsePassiveReply(const QString& line, QString* address, int* port)
-{
+void FtpClient::parsePassiveReply(const QString& line, QString* address, int* port) {
     const QString text = line.trimmed();
     QString kept;
     const qsizetype open = text.indexOf(QLatin1Char('('));

@@ -26,8 +26,8 @@ public:
     bool Passive = false;
 
     // Notifications; each may be left unset.
-    std::function<void()> OnConnected;     // control connection open, greeting not yet read
-    std::function<void()> OnDisconnected;  // control connection closed
+    std::function<void()> OnConnected;    // control connection open, greeting not yet read
+    std::function<void()> OnDisconnected; // control connection closed
     std::function<void(FtpStatus, const QString&)> OnStatus;
 
     FtpClient() = default;

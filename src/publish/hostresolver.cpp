@@ -11,8 +11,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-bool isDottedIPv4(const QString& host)
-{
+bool isDottedIPv4(const QString& host) {
     in_addr address{};
     return ::inet_pton(AF_INET, host.toLatin1().constData(), &address) == 1;
 }
@@ -29,8 +28,7 @@ struct Lookup {
 
 } // namespace
 
-QString resolveHost(const QString& hostName)
-{
+QString resolveHost(const QString& hostName) {
     auto* lookup = new Lookup;
     lookup->name = hostName.toUtf8();
     lookup->hints.ai_family = AF_INET;
@@ -52,7 +50,7 @@ QString resolveHost(const QString& hostName)
             if (waited == EAI_AGAIN) {
                 const int cancelled = ::gai_cancel(&lookup->request);
                 if (cancelled == EAI_ALLDONE)
-                    continue;  // it finished after all
+                    continue; // it finished after all
                 if (cancelled == EAI_CANCELED)
                     delete lookup;
                 throw SocketError(ETIMEDOUT);

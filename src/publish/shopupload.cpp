@@ -17,8 +17,7 @@ namespace {
 // client that outlives the run never calls into a finished one.
 class NotificationBinding {
 public:
-    NotificationBinding(FtpClient& client, const UploadCallbacks& callbacks) : m_client(client)
-    {
+    NotificationBinding(FtpClient& client, const UploadCallbacks& callbacks) : m_client(client) {
         client.OnStatus = [&callbacks](FtpStatus, const QString& text) {
             if (callbacks.showStatus)
                 callbacks.showStatus(text);
@@ -38,8 +37,7 @@ public:
             callbacks.appendReport(text);
         };
     }
-    ~NotificationBinding()
-    {
+    ~NotificationBinding() {
         m_client.OnStatus = nullptr;
         m_client.OnConnected = nullptr;
         m_client.OnDisconnected = nullptr;
@@ -51,8 +49,7 @@ private:
     FtpClient& m_client;
 };
 
-int portNumber(const QString& text)
-{
+int portNumber(const QString& text) {
     bool ok = false;
     const int port = text.trimmed().toInt(&ok);
     if (!ok)
@@ -72,8 +69,7 @@ struct Pass {
 
 } // namespace
 
-bool checkFtpSettings(const FtpSettings& ftp, Interaction& interaction)
-{
+bool checkFtpSettings(const FtpSettings& ftp, Interaction& interaction) {
     const struct {
         const QString& value;
         QString message;
@@ -92,14 +88,12 @@ bool checkFtpSettings(const FtpSettings& ftp, Interaction& interaction)
     return true;
 }
 
-QStringList uploadFileList(const QString& folder)
-{
+QStringList uploadFileList(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
 }
 
 UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, const QTime& startTime,
-                        FtpClient& client, const UploadCallbacks& callbacks, Interaction& interaction)
-{
+                        FtpClient& client, const UploadCallbacks& callbacks, Interaction& interaction) {
     UploadResult result;
     const NotificationBinding binding(client, callbacks);
     try {
@@ -140,7 +134,8 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
                 callbacks.fileStarting(i, ++progress);
             QString failure;
             try {
-                client.storeFile(QDir(pass.folder).filePath(name), pass.remoteFolder + QLatin1Char('/') + name);
+                client.storeFile(QDir(pass.folder).filePath(name),
+                                 pass.remoteFolder + QLatin1Char('/') + name);
             } catch (const std::exception& e) {
                 failure = messageOf(e);
             }
@@ -160,8 +155,7 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
     return result;
 }
 
-QString reportTimeText(const QTime& time)
-{
+QString reportTimeText(const QTime& time) {
     QString format = QLocale().timeFormat(QLocale::LongFormat);
     // The long format names the time zone, which means nothing for a time of day or a duration.
     static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b"));
@@ -169,16 +163,14 @@ QString reportTimeText(const QTime& time)
     return QLocale().toString(time, format.trimmed());
 }
 
-QTime elapsedTime(const QTime& start, const QTime& end)
-{
+QTime elapsedTime(const QTime& start, const QTime& end) {
     int seconds = start.secsTo(end);
     if (seconds < 0)
         seconds += 24 * 60 * 60;
     return QTime(0, 0).addSecs(seconds);
 }
 
-bool saveReport(const QStringList& reportLines, Interaction& interaction)
-{
+bool saveReport(const QStringList& reportLines, Interaction& interaction) {
     QString path = interaction.saveFileName(QStringLiteral("Save report"), QStringLiteral("raport.txt"),
                                             QStringLiteral("pliki txt (*.txt)"), QStringLiteral("txt"));
     if (path.isEmpty())
@@ -189,15 +181,13 @@ bool saveReport(const QStringList& reportLines, Interaction& interaction)
     return true;
 }
 
-FtpSettings withCommandLinePassword(FtpSettings ftp)
-{
+FtpSettings withCommandLinePassword(FtpSettings ftp) {
     if (ftp.password.isEmpty())
         ftp.password = qEnvironmentVariable("KALMENOR_FTP_PASSWORD");
     return ftp;
 }
 
-int uploadExitStatus(const UploadResult& result)
-{
+int uploadExitStatus(const UploadResult& result) {
     if (!result.connected)
         return 2;
     return result.filesFailed > 0 ? 1 : 0;

@@ -36,7 +36,7 @@ struct UploadCallbacks {
 };
 
 struct UploadResult {
-    bool connected = false;  // the port was a number and connecting and logging in succeeded
+    bool connected = false; // the port was a number and connecting and logging in succeeded
     int filesSent = 0;
     int filesFailed = 0;
     bool succeeded() const { return connected && filesFailed == 0; }

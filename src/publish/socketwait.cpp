@@ -7,8 +7,7 @@
 
 namespace socketwait {
 
-bool tryWaitFor(int fd, short events, std::chrono::milliseconds wait)
-{
+bool tryWaitFor(int fd, short events, std::chrono::milliseconds wait) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + wait;
     for (;;) {
@@ -16,7 +15,7 @@ bool tryWaitFor(int fd, short events, std::chrono::milliseconds wait)
         pollfd entry{fd, events, 0};
         const int n = ::poll(&entry, 1, left.count() > 0 ? int(left.count()) : 0);
         if (n > 0)
-            return true;  // ready, or an error/hang-up the next call will report
+            return true; // ready, or an error/hang-up the next call will report
         if (n == 0)
             return false;
         if (errno != EINTR)
@@ -24,8 +23,7 @@ bool tryWaitFor(int fd, short events, std::chrono::milliseconds wait)
     }
 }
 
-void waitFor(int fd, short events, std::chrono::milliseconds wait)
-{
+void waitFor(int fd, short events, std::chrono::milliseconds wait) {
     if (!tryWaitFor(fd, events, wait))
         throw SocketError(ETIMEDOUT);
 }

@@ -7,9 +7,8 @@
 #include <optional>
 
 int uploadShopCommand(const FtpSettings& loaded, const QString& publishFolder,
-                      const std::function<bool(const std::function<void()>& upload)>& generate, QTextStream& out,
-                      QTextStream& err, Interaction& interaction)
-{
+                      const std::function<bool(const std::function<void()>& upload)>& generate,
+                      QTextStream& out, QTextStream& err, Interaction& interaction) {
     const FtpSettings ftp = withCommandLinePassword(loaded);
     if (!checkFtpSettings(ftp, interaction))
         return 2;
@@ -23,10 +22,8 @@ int uploadShopCommand(const FtpSettings& loaded, const QString& publishFolder,
     };
     FtpClient client;
     std::optional<UploadResult> result;
-    generate([&] {
-        result = uploadShop(publishFolder, ftp, startTime, client, callbacks, interaction);
-    });
+    generate([&] { result = uploadShop(publishFolder, ftp, startTime, client, callbacks, interaction); });
     if (!result)
-        return 1;  // generation stopped before the upload could start
+        return 1; // generation stopped before the upload could start
     return uploadExitStatus(*result);
 }

@@ -17,5 +17,5 @@ struct FtpSettings;
 // Exit status: 0 every file sent; 1 generation failed or some file failed; 2 the FTP settings are
 // incomplete, the port is not a number, or connecting or logging in failed.
 int uploadShopCommand(const FtpSettings& ftp, const QString& publishFolder,
-                      const std::function<bool(const std::function<void()>& upload)>& generate, QTextStream& out,
-                      QTextStream& err, Interaction& interaction);
+                      const std::function<bool(const std::function<void()>& upload)>& generate,
+                      QTextStream& out, QTextStream& err, Interaction& interaction);

@@ -19,7 +19,8 @@ int unusedLocalPort();
 // pyftpdlib on 127.0.0.1 with a temporary home folder.
 class RealFtpServer {
 public:
-    RealFtpServer(const QString& user = QStringLiteral("kupiec"), const QString& password = QStringLiteral("tajne"));
+    RealFtpServer(const QString& user = QStringLiteral("kupiec"),
+                  const QString& password = QStringLiteral("tajne"));
     ~RealFtpServer();
     bool started() const { return m_port > 0; }
     QString startError() const { return m_error; }
@@ -40,17 +41,18 @@ public:
     explicit FakeFtpSession(int controlFd) : m_control(controlFd) {}
     ~FakeFtpSession();
 
-    void reply(const std::string& lines);      // each "\n" becomes CR LF; a final CR LF is added
+    void reply(const std::string& lines); // each "\n" becomes CR LF; a final CR LF is added
     void sendRaw(const std::string& bytes);
-    std::string readCommand();                 // "" when the client closed or 5 s passed
+    std::string readCommand(); // "" when the client closed or 5 s passed
     // Reads the next command and checks its verb (for example "PASV"); returns the whole line.
     std::string expect(const std::string& verb);
-    void login();                              // 220, user 331, pass 230, type 200, syst 215
+    void login(); // 220, user 331, pass 230, type 200, syst 215
 
-    std::string openPassive(bool parentheses = true);  // the 227 reply line for a fresh data listener
-    std::string receiveData(size_t stopAfter = 0);     // accepts and reads to the end (or stopAfter bytes, then closes)
+    std::string openPassive(bool parentheses = true); // the 227 reply line for a fresh data listener
+    std::string
+    receiveData(size_t stopAfter = 0); // accepts and reads to the end (or stopAfter bytes, then closes)
     std::string receiveActive(const std::string& portCommand);
-    bool waitClientClose(int ms = 5000);       // true when the client closed the control connection
+    bool waitClientClose(int ms = 5000); // true when the client closed the control connection
     void closeControl();
 
     std::vector<std::string> commands;
@@ -68,10 +70,10 @@ public:
     explicit FakeFtpServer(Script script);
     ~FakeFtpServer();
     int port() const { return m_port; }
-    void join();  // waits for the script's end
+    void join(); // waits for the script's end
     // The commands the client sent; call after join().
     std::vector<std::string> commands() const;
-    std::string failure() const;  // what went wrong inside the script, if anything
+    std::string failure() const; // what went wrong inside the script, if anything
 
 private:
     int m_listener = -1;

@@ -20,8 +20,7 @@ namespace {
 
 class DemoShopUploadTest : public ::testing::TestWithParam<bool> {};
 
-TEST_P(DemoShopUploadTest, EveryFileArrivesByteForByte)
-{
+TEST_P(DemoShopUploadTest, EveryFileArrivesByteForByte) {
     network::setInactivityLimit(std::chrono::seconds(10));
     RealFtpServer server;
     ASSERT_TRUE(server.started()) << server.startError().toStdString();
@@ -47,7 +46,8 @@ TEST_P(DemoShopUploadTest, EveryFileArrivesByteForByte)
         generator::GenerationHooks hooks;
         hooks.reportLine = [&out](const QString& line) { out << line << Qt::endl; };
         hooks.upload = upload;
-        generator::GeneratorContext context(settings, workspace.tree(), workspace.products(), folder, ui, hooks);
+        generator::GeneratorContext context(settings, workspace.tree(), workspace.products(), folder, ui,
+                                            hooks);
         try {
             generator::generateShop(context, folder.publishShop(), QStringLiteral("index.html"));
         } catch (const std::exception& e) {
@@ -61,7 +61,8 @@ TEST_P(DemoShopUploadTest, EveryFileArrivesByteForByte)
     EXPECT_EQ(status, 0) << errText.toStdString() << ui.errors.join(QLatin1Char('\n')).toStdString();
 
     // The generation report first, then the upload's lines after it.
-    EXPECT_TRUE(outText.startsWith(QStringLiteral("Generate web shop to the directory "))) << outText.toStdString();
+    EXPECT_TRUE(outText.startsWith(QStringLiteral("Generate web shop to the directory ")))
+        << outText.toStdString();
     EXPECT_TRUE(outText.contains(QStringLiteral("\nConnected with FTP serwer\n")));
     EXPECT_TRUE(outText.contains(QStringLiteral("index.html file was successfuly upload")));
 

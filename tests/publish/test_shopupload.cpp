@@ -29,13 +29,14 @@ struct Recorder {
     int progress = 0;
     QStringList failures;
 
-    UploadCallbacks callbacks()
-    {
+    UploadCallbacks callbacks() {
         UploadCallbacks c;
         c.appendReport = [this](const QString& line) { report << line; };
         c.showStatus = [this](const QString& text) { statuses << text; };
         c.connected = [this] { ++connectedCount; };
-        c.showFolder = [this](const QString& folder, const QStringList&) { folders << QDir(folder).dirName(); };
+        c.showFolder = [this](const QString& folder, const QStringList&) {
+            folders << QDir(folder).dirName();
+        };
         c.progressMaximum = [this](int m) { maximum = m; };
         c.fileStarting = [this](int, int p) { progress = p; };
         c.fileFinished = [this](const QString& name, bool ok, const QString& message) {
@@ -50,8 +51,7 @@ struct Recorder {
 
 class ShopUploadBase : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         network::setInactivityLimit(10s);
         ftp.host = QStringLiteral("127.0.0.1");
         ftp.user = QStringLiteral("kupiec");
@@ -60,8 +60,7 @@ protected:
     }
     void TearDown() override { network::setInactivityLimit(network::kDefaultInactivityLimit); }
 
-    void writeShop(bool withPictures = true)
-    {
+    void writeShop(bool withPictures = true) {
         testsupport::writeFile(shop + QStringLiteral("/index.html"), "<frameset></frameset>");
         testsupport::writeFile(shop + QStringLiteral("/ID000000001K.html"), QByteArray(70000, 'k'));
         testsupport::writeFile(shop + QStringLiteral("/color.css"), ".navig {background-color:#FFFFFF;}");
@@ -88,36 +87,35 @@ protected:
 
 class ShopUploadTest : public ShopUploadBase, public ::testing::WithParamInterface<bool> {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ShopUploadBase::SetUp();
         ftp.passive = GetParam();
     }
 };
 
-TEST_P(ShopUploadTest, SendsBothFoldersWithReportLinesAndProgress)
-{
+TEST_P(ShopUploadTest, SendsBothFoldersWithReportLinesAndProgress) {
     RealFtpServer server;
     ASSERT_TRUE(server.started()) << server.startError().toStdString();
     ftp.port = QString::number(server.port());
     writeShop();
-    QDir(server.home()).mkdir(QStringLiteral("Kalmenor"));  // left from an earlier upload
+    QDir(server.home()).mkdir(QStringLiteral("Kalmenor")); // left from an earlier upload
 
-    const UploadResult result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+    const UploadResult result =
+        uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
 
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(result.filesSent, 6);
     EXPECT_EQ(uploadExitStatus(result), 0);
     EXPECT_TRUE(interaction.errors.isEmpty()) << interaction.errors.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(recorder.withoutTimes(),
-              (QStringList{QStringLiteral("Connected with FTP serwer"),
-                           QStringLiteral("color.css file was successfuly upload"),
-                           QStringLiteral("ID000000001K.html file was successfuly upload"),
-                           QStringLiteral("index.html file was successfuly upload"),
-                           QStringLiteral("Sk.js file was successfuly upload"),
-                           QStringLiteral("A.gif plik pomyślnie przesłany"),
-                           QStringLiteral("b.jpg plik pomyślnie przesłany"),
-                           QStringLiteral("Disconnected")}));
+    EXPECT_EQ(
+        recorder.withoutTimes(),
+        (QStringList{QStringLiteral("Connected with FTP serwer"),
+                     QStringLiteral("color.css file was successfuly upload"),
+                     QStringLiteral("ID000000001K.html file was successfuly upload"),
+                     QStringLiteral("index.html file was successfuly upload"),
+                     QStringLiteral("Sk.js file was successfuly upload"),
+                     QStringLiteral("A.gif plik pomyślnie przesłany"),
+                     QStringLiteral("b.jpg plik pomyślnie przesłany"), QStringLiteral("Disconnected")}));
     EXPECT_TRUE(recorder.report.at(recorder.report.size() - 3).startsWith(QStringLiteral("Start task ")));
     EXPECT_TRUE(recorder.report.at(recorder.report.size() - 2).startsWith(QStringLiteral("End task ")));
     EXPECT_TRUE(recorder.report.last().startsWith(QStringLiteral("Time 00:00:")));
@@ -142,33 +140,34 @@ TEST_P(ShopUploadTest, SendsBothFoldersWithReportLinesAndProgress)
     EXPECT_FALSE(QFile::exists(remote + QStringLiteral("/sub")));
 }
 
-TEST_P(ShopUploadTest, EmptyPictureFolderIsStillCreated)
-{
+TEST_P(ShopUploadTest, EmptyPictureFolderIsStillCreated) {
     RealFtpServer server;
     ASSERT_TRUE(server.started());
     ftp.port = QString::number(server.port());
     writeShop(false);
-    const UploadResult result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+    const UploadResult result =
+        uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(recorder.maximum, 4);
     EXPECT_TRUE(QFileInfo(server.home() + QStringLiteral("/Kalmenor/img")).isDir());
     EXPECT_EQ(recorder.withoutTimes().filter(QStringLiteral("plik")), QStringList());
 }
 
-TEST_P(ShopUploadTest, WrongPasswordShowsTheServerLineAndSendsNothing)
-{
+TEST_P(ShopUploadTest, WrongPasswordShowsTheServerLineAndSendsNothing) {
     RealFtpServer server;
     ASSERT_TRUE(server.started());
     ftp.port = QString::number(server.port());
     ftp.password = QStringLiteral("zle");
     writeShop();
-    const UploadResult result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+    const UploadResult result =
+        uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
     EXPECT_FALSE(result.connected);
     EXPECT_EQ(uploadExitStatus(result), 2);
     ASSERT_EQ(interaction.errors.size(), 1);
     EXPECT_TRUE(interaction.errors[0].startsWith(QStringLiteral("530 ")));
     // Connected, then dropped; no file lines, no time lines.
-    EXPECT_EQ(recorder.report, (QStringList{QStringLiteral("Connected with FTP serwer"), QStringLiteral("Disconnected")}));
+    EXPECT_EQ(recorder.report,
+              (QStringList{QStringLiteral("Connected with FTP serwer"), QStringLiteral("Disconnected")}));
     EXPECT_FALSE(QFileInfo::exists(server.home() + QStringLiteral("/Kalmenor")));
 }
 
@@ -177,15 +176,16 @@ INSTANTIATE_TEST_SUITE_P(PassiveAndActive, ShopUploadTest, ::testing::Values(tru
 
 class ShopUploadFaultTest : public ShopUploadBase {};
 
-TEST_F(ShopUploadFaultTest, NoServerBadPortAndUnknownHost)
-{
+TEST_F(ShopUploadFaultTest, NoServerBadPortAndUnknownHost) {
     writeShop();
     // Nobody listens on the port: the system's refusal, nothing else.
     ftp.port = QString::number(unusedLocalPort());
-    UploadResult result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+    UploadResult result =
+        uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
     EXPECT_FALSE(result.connected);
     ASSERT_EQ(interaction.errors.size(), 1);
-    EXPECT_TRUE(interaction.errors[0].startsWith(QStringLiteral("Socket Error # 111\r\n"))) << interaction.errors[0].toStdString();
+    EXPECT_TRUE(interaction.errors[0].startsWith(QStringLiteral("Socket Error # 111\r\n")))
+        << interaction.errors[0].toStdString();
     EXPECT_TRUE(recorder.report.isEmpty());
 
     ftp.port = QStringLiteral("21a");
@@ -203,8 +203,7 @@ TEST_F(ShopUploadFaultTest, NoServerBadPortAndUnknownHost)
     EXPECT_TRUE(recorder.report.isEmpty());
 }
 
-TEST_F(ShopUploadFaultTest, ConnectionLostInTheMiddleFailsEveryFollowingFile)
-{
+TEST_F(ShopUploadFaultTest, ConnectionLostInTheMiddleFailsEveryFollowingFile) {
     writeShop();
     FakeFtpServer server([](FakeFtpSession& s) {
         s.login();
@@ -221,31 +220,31 @@ TEST_F(ShopUploadFaultTest, ConnectionLostInTheMiddleFailsEveryFollowingFile)
     });
     ftp.port = QString::number(server.port());
     ftp.passive = true;
-    const UploadResult result = uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+    const UploadResult result =
+        uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
     server.join();
     EXPECT_EQ(server.failure(), "");
     EXPECT_EQ(result.filesSent, 1);
     EXPECT_EQ(result.filesFailed, 5);
     EXPECT_EQ(uploadExitStatus(result), 1);
-    EXPECT_EQ(recorder.withoutTimes(),
-              (QStringList{QStringLiteral("Connected with FTP serwer"),
-                           QStringLiteral("color.css file was successfuly upload"),
-                           QStringLiteral("Disconnected"),
-                           QStringLiteral("ID000000001K.html error during sending file"),
-                           QStringLiteral("index.html error during sending file"),
-                           QStringLiteral("Sk.js error during sending file"),
-                           QStringLiteral("A.gif błąd przesyłania pliku"),
-                           QStringLiteral("b.jpg błąd przesyłania pliku")}));
+    EXPECT_EQ(
+        recorder.withoutTimes(),
+        (QStringList{QStringLiteral("Connected with FTP serwer"),
+                     QStringLiteral("color.css file was successfuly upload"), QStringLiteral("Disconnected"),
+                     QStringLiteral("ID000000001K.html error during sending file"),
+                     QStringLiteral("index.html error during sending file"),
+                     QStringLiteral("Sk.js error during sending file"),
+                     QStringLiteral("A.gif błąd przesyłania pliku"),
+                     QStringLiteral("b.jpg błąd przesyłania pliku")}));
     EXPECT_EQ(recorder.failures.size(), 5);
     EXPECT_EQ(recorder.progress, 6);
 }
 
-TEST(FtpSettingsCheck, FirstEmptyFieldWins)
-{
+TEST(FtpSettingsCheck, FirstEmptyFieldWins) {
     FtpSettings ftp;
     ftp.host = QStringLiteral("ftp.example.pl");
     ftp.port = QStringLiteral("21");
-    ftp.user = QStringLiteral("   ");  // blanks count as filled
+    ftp.user = QStringLiteral("   "); // blanks count as filled
     ftp.password = QStringLiteral("x");
     FakeInteraction interaction;
     EXPECT_TRUE(checkFtpSettings(ftp, interaction));
@@ -274,16 +273,14 @@ TEST(FtpSettingsCheck, FirstEmptyFieldWins)
     EXPECT_EQ(all.messages, QStringList{QStringLiteral("Please fill Host name - (Options/FTP page)")});
 }
 
-TEST(UploadTimes, LongTimeFormatAndRunsAcrossMidnight)
-{
+TEST(UploadTimes, LongTimeFormatAndRunsAcrossMidnight) {
     EXPECT_EQ(reportTimeText(QTime(9, 5, 7)), QStringLiteral("09:05:07"));
     EXPECT_EQ(elapsedTime(QTime(10, 0, 0), QTime(10, 2, 5)), QTime(0, 2, 5));
     EXPECT_EQ(elapsedTime(QTime(23, 59, 50), QTime(0, 0, 20)), QTime(0, 0, 30));
     EXPECT_EQ(elapsedTime(QTime(12, 0, 0), QTime(12, 0, 0)), QTime(0, 0, 0));
 }
 
-TEST(SaveReport, WritesEveryLineOrNothingWhenCancelled)
-{
+TEST(SaveReport, WritesEveryLineOrNothingWhenCancelled) {
     QTemporaryDir dir;
     FakeInteraction interaction;
     const QStringList lines = {QStringLiteral("Generate web shop to the directory /x"), QString(),
@@ -298,8 +295,7 @@ TEST(SaveReport, WritesEveryLineOrNothingWhenCancelled)
     EXPECT_EQ(textfile::readLines(dir.filePath(QStringLiteral("raport.txt"))), lines);
 }
 
-TEST(CommandLinePassword, RememberedPasswordFirstThenEnvironment)
-{
+TEST(CommandLinePassword, RememberedPasswordFirstThenEnvironment) {
     qputenv("KALMENOR_FTP_PASSWORD", "zmiennej");
     FtpSettings ftp;
     EXPECT_EQ(withCommandLinePassword(ftp).password, QStringLiteral("zmiennej"));
@@ -313,12 +309,11 @@ TEST(CommandLinePassword, RememberedPasswordFirstThenEnvironment)
 
 namespace {
 
-TEST_F(ShopUploadFaultTest, CommandLineUploadPrintsTheReportAndTellsTheOutcome)
-{
+TEST_F(ShopUploadFaultTest, CommandLineUploadPrintsTheReportAndTellsTheOutcome) {
     RealFtpServer server;
     ASSERT_TRUE(server.started());
     ftp.port = QString::number(server.port());
-    ftp.password.clear();  // not remembered: the environment gives it
+    ftp.password.clear(); // not remembered: the environment gives it
     qputenv("KALMENOR_FTP_PASSWORD", "tajne");
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
@@ -350,7 +345,9 @@ TEST_F(ShopUploadFaultTest, CommandLineUploadPrintsTheReportAndTellsTheOutcome)
 
     // Generation that fails never uploads.
     ftp.password = QStringLiteral("tajne");
-    EXPECT_EQ(uploadShopCommand(ftp, shop, [](const std::function<void()>&) { return false; }, out, err, interaction), 1);
+    EXPECT_EQ(uploadShopCommand(
+                  ftp, shop, [](const std::function<void()>&) { return false; }, out, err, interaction),
+              1);
 }
 
 } // namespace

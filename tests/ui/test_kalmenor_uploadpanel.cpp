@@ -21,8 +21,7 @@
 
 namespace {
 
-void expectCurrentStep(const UploadPanel& panel, int step)
-{
+void expectCurrentStep(const UploadPanel& panel, int step) {
     EXPECT_EQ(panel.currentStep(), step);
     for (int i = 1; i <= UploadPanel::kStepCount; ++i) {
         EXPECT_EQ(panel.stepLabel(i)->font().bold(), i == step) << "step " << i;
@@ -30,8 +29,7 @@ void expectCurrentStep(const UploadPanel& panel, int step)
     }
 }
 
-TEST(UploadPanel, StepsMarkerAndSaveLink)
-{
+TEST(UploadPanel, StepsMarkerAndSaveLink) {
     UploadPanel panel;
     EXPECT_EQ(panel.stepLabel(1)->text(), QStringLiteral("1. Generating store"));
     EXPECT_EQ(panel.stepLabel(2)->text(), QStringLiteral("2. Establish connection"));
@@ -43,7 +41,7 @@ TEST(UploadPanel, StepsMarkerAndSaveLink)
     expectCurrentStep(panel, 3);
 
     panel.showFolder(QStringLiteral("/tmp/x"), {QStringLiteral("a.html")});
-    panel.reset();  // a second run starts again at step 1 alone
+    panel.reset(); // a second run starts again at step 1 alone
     expectCurrentStep(panel, 1);
     EXPECT_EQ(panel.fileList()->count(), 0);
 
@@ -58,18 +56,18 @@ TEST(UploadPanel, StepsMarkerAndSaveLink)
 // pyftpdlib on 127.0.0.1, as the publishing tests start it.
 class FtpServerProcess {
 public:
-    FtpServerProcess()
-    {
-        const QString python = QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
-                                                                                 : QStringLiteral("python3");
+    FtpServerProcess() {
+        const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))
+                                   ? QStringLiteral("/usr/bin/python3")
+                                   : QStringLiteral("python3");
         m_process.start(python, {QStringLiteral(KAL_SOURCE_DIR "/tests/publish/ftpserver.py"), m_home.path(),
                                  QStringLiteral("kupiec"), QStringLiteral("tajne")});
-        while (m_process.waitForStarted(10000) && !m_process.canReadLine() && m_process.waitForReadyRead(15000)) {
+        while (m_process.waitForStarted(10000) && !m_process.canReadLine() &&
+               m_process.waitForReadyRead(15000)) {
         }
         port = m_process.readLine().trimmed().toInt();
     }
-    ~FtpServerProcess()
-    {
+    ~FtpServerProcess() {
         m_process.kill();
         m_process.waitForFinished(5000);
     }
@@ -81,8 +79,7 @@ private:
     QProcess m_process;
 };
 
-TEST(UploadPanel, FollowsARealUpload)
-{
+TEST(UploadPanel, FollowsARealUpload) {
     network::setInactivityLimit(std::chrono::seconds(10));
     FtpServerProcess server;
     ASSERT_GT(server.port, 0);
@@ -105,8 +102,9 @@ TEST(UploadPanel, FollowsARealUpload)
 
     QStringList statuses;
     int highlightedWhileSending = -1;
-    UploadCallbacks callbacks = panel->callbacks([report](const QString& line) { report->appendPlainText(line); },
-                                                 [&statuses](const QString& text) { statuses << text; });
+    UploadCallbacks callbacks =
+        panel->callbacks([report](const QString& line) { report->appendPlainText(line); },
+                         [&statuses](const QString& text) { statuses << text; });
     const auto starting = callbacks.fileStarting;
     callbacks.fileStarting = [&, starting](int index, int progress) {
         starting(index, progress);
