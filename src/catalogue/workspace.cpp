@@ -1,6 +1,5 @@
 #include "catalogue/workspace.h"
 
-#include "catalogue/productrules.h"
 #include "catalogue/productstable.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
@@ -24,7 +23,6 @@ bool Workspace::open()
         if (!QFileInfo::exists(tablePath) && QFileInfo(m_folder.data()).isDir())
             createProductsTable(tablePath);
         m_products.open(tablePath);
-        m_rules = std::make_unique<ProductRules>(m_products, m_tree, m_ui, m_folder.pictures());
     } catch (const std::exception& e) {
         m_ui.error(messageOf(e));
         return false;

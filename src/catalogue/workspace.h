@@ -11,10 +11,8 @@ class Interaction;
 
 namespace catalogue {
 
-class ProductRules;
-
 // What Kalmenor opens at start-up and keeps until it ends: the products table `Produkty` (towary.db)
-// with its rules, and the category tree. The other tables of the data folder serve no reachable
+// and the category tree (the product page installs the table's rules). The other tables of the data folder serve no reachable
 // feature and are not opened; the backup copies their files all the same.
 class Workspace {
 public:
@@ -42,7 +40,6 @@ private:
     Interaction& m_ui;
     tables::Table m_products;
     CategoryTree m_tree;
-    std::unique_ptr<ProductRules> m_rules;
     bool m_treeLoaded = false;
 };
 

@@ -6,6 +6,7 @@
 #include "shell/error.h"
 #include "shell/programfolder.h"
 #include "shell/settings.h"
+#include "shell/settingscommand.h"
 #include "ui/common/widgetinteraction.h"
 #include "ui/kalmenor/datafolder.h"
 #include "ui/kalmenor/mainwindow.h"
@@ -32,6 +33,7 @@ struct CommandLine {
     QCommandLineOption force{QStringLiteral("force"),
                              QStringLiteral("build: write into a folder that holds other files.")};
     QCommandLineOption noOpen{QStringLiteral("no-open"), QStringLiteral("preview: do not open the browser.")};
+    QCommandLineOption clear{QStringLiteral("clear"), QStringLiteral("config password: forget the password.")};
 
     CommandLine()
     {
@@ -43,10 +45,12 @@ struct CommandLine {
             "                           start page to write, e.g. /home/u/shop/index.html\n"
             "  preview [--no-open]      generate the preview and open it in the browser\n"
             "  upload                   generate the shop and upload it by FTP; the password comes from the\n"
-            "                           remembered password or KALMENOR_FTP_PASSWORD"));
+            "                           remembered password or KALMENOR_FTP_PASSWORD\n"
+            "  config list | get SECTION/KEY | set SECTION/KEY VALUE | password ftp|mail [--clear]\n"
+            "                           read and change the settings file"));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({programFolder, configDir, demo, force, noOpen});
+        parser.addOptions({programFolder, configDir, demo, force, noOpen, clear});
         parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init, build, preview or upload"),
                                      QStringLiteral("[command]"));
     }
@@ -111,6 +115,12 @@ int main(int argc, char** argv)
             }
             return generator::buildShopCommand(folder, configDir, positional.value(1), cl.parser.isSet(cl.force), out,
                                                err);
+        }
+        if (verb == QLatin1String("config")) {
+            QStringList args = positional.mid(1);
+            if (cl.parser.isSet(cl.clear))
+                args << QStringLiteral("--clear");
+            return runConfigCommand(args, configDir, {&out, &err, {}});
         }
         if (verb == QLatin1String("preview"))
             return generator::previewShopCommand(folder, configDir, !cl.parser.isSet(cl.noOpen), out, err);

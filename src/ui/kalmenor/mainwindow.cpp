@@ -4,7 +4,14 @@
 #include "shell/desktop.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
+#include "generator/generateshop.h"
+#include "generator/generatorcontext.h"
+#include "publish/ftpclient.h"
+#include "publish/shopupload.h"
 #include "ui/kalmenor/banner.h"
+#include "ui/kalmenor/optionsdialog.h"
+#include "ui/kalmenor/uploadpanel.h"
+#include "ui/kalmenor/webshoppage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +19,9 @@
 #include <QDate>
 #include <QFileSystemWatcher>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -36,7 +46,12 @@ MainWindow::MainWindow(const ProgramFolder& folder, const QString& configDir, In
     setCentralWidget(m_pages);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The pages bind to the workspace's table and tree: they go first.
+    delete m_options;
+    delete takeCentralWidget();
+}
 
 QString MainWindow::versionText() const
 {
@@ -48,6 +63,9 @@ void MainWindow::start()
     // Table set and tree first: the pages bind to them. A failure shows its error and skips the rest.
     const bool opened = m_workspace->open();
     m_settings = loadSettings(m_configDir, m_folder);
+    m_options = new OptionsDialog(m_settings, m_configDir, m_folder, m_ui, this);
+    m_options->setWindowFlag(Qt::Window);
+    m_options->loadSettings();
 
     m_pages->addTab(buildInfoPage(), QStringLiteral("Info"));
     m_pages->setTabToolTip(0, QStringLiteral("Strona glowna"));
@@ -106,10 +124,7 @@ QWidget* MainWindow::buildInfoPage()
         return l;
     };
     link("createWebshopLink", QStringLiteral("Create new Webshop"), [this] { m_pages->setCurrentIndex(1); });
-    link("previewWebshopLink", QStringLiteral("Preview Webshop"), [this] {
-        if (m_webshopPage)
-            QMetaObject::invokeMethod(m_webshopPage, "previewRequested");
-    });
+    link("previewWebshopLink", QStringLiteral("Preview Webshop"), [this] { previewShop(); });
     link("webshopHelpLink", QStringLiteral("Webshop Help"), [this] { openHelp(); });
     link("optionsLink", QStringLiteral("Options"), [this] { openOptions(); });
     link("makerMailLink", QStringLiteral("support@kalmenor.example.org"),
@@ -125,10 +140,107 @@ QWidget* MainWindow::buildInfoPage()
 QWidget* MainWindow::buildWebshopPage()
 {
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("webshopPage"));
-    new QVBoxLayout(page);
-    m_webshopPage = page;
+    page->setObjectName(QStringLiteral("webshopTab"));
+    auto* layout = new QVBoxLayout(page);
+    m_webshop = new WebshopPage(m_folder, m_workspace->products(), m_workspace->tree(), m_ui, page);
+    layout->addWidget(m_webshop, 1);
+    m_uploadPanel = new UploadPanel(page);
+    m_uploadPanel->setObjectName(QStringLiteral("uploadPanel"));
+    m_uploadPanel->hide();
+    layout->addWidget(m_uploadPanel);
+    m_progress = new QProgressBar(page);
+    m_progress->setObjectName(QStringLiteral("generationProgress"));
+    m_progress->setValue(0);
+    layout->addWidget(m_progress);
+    if (m_workspace->treeLoaded())
+        m_webshop->expandTree();
+    connect(m_webshop, &WebshopPage::previewRequested, this, &MainWindow::previewShop);
+    connect(m_webshop, &WebshopPage::buildRequested, this, &MainWindow::buildShop);
+    connect(m_webshop, &WebshopPage::uploadRequested, this, &MainWindow::uploadShop);
+    connect(m_uploadPanel, &UploadPanel::saveReportRequested, this, &MainWindow::saveReport);
     return page;
+}
+
+void MainWindow::appendReport(const QString& line)
+{
+    if (m_webshop)
+        m_webshop->reportArea()->appendPlainText(line);
+}
+
+struct MainWindow::GenerationRun {
+    generator::GeneratorContext context;
+};
+
+void MainWindow::runGeneration(const std::function<void(GenerationRun&)>& body)
+{
+    if (!m_webshop)
+        return;
+    generator::GenerationHooks hooks;
+    hooks.clearReport = [this] { m_webshop->reportArea()->clear(); };
+    hooks.reportLine = [this](const QString& line) { appendReport(line); };
+    hooks.progress = [this](int value, int maximum) {
+        m_progress->setMaximum(qMax(1, maximum));
+        m_progress->setValue(value);
+    };
+    GenerationRun run{generator::GeneratorContext(m_settings, m_workspace->tree(), m_workspace->products(), m_folder,
+                                                  m_ui, hooks)};
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        body(run);
+    } catch (const std::exception& e) {
+        QApplication::restoreOverrideCursor();
+        m_ui.error(messageOf(e));
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::previewShop()
+{
+    runGeneration([](GenerationRun& run) { generator::previewWebshop(run.context); });
+}
+
+void MainWindow::buildShop()
+{
+    runGeneration([](GenerationRun& run) { generator::buildWebshop(run.context); });
+}
+
+void MainWindow::uploadShop()
+{
+    if (!m_webshop)
+        return;
+    if (!checkFtpSettings(m_settings.ftp, m_ui))
+        return;
+    const QTime start = QTime::currentTime();
+    m_pages->setCurrentIndex(1);
+    m_uploadPanel->reset();
+    m_uploadPanel->show();
+    m_uploadPanel->letRepaint();
+    FtpClient client;
+    UploadCallbacks callbacks = m_uploadPanel->callbacks([this](const QString& line) { appendReport(line); },
+                                                         [this](const QString& text) { statusBar()->showMessage(text); });
+    runGeneration([&](GenerationRun& run) {
+        generator::GenerationHooks hooks = run.context.hooks();
+        hooks.upload = [&] {
+            m_uploadPanel->markStep(2);
+            m_uploadPanel->letRepaint();
+            ::uploadShop(m_folder.publishShop(), m_settings.ftp, start, client, callbacks, m_ui);
+        };
+        generator::GeneratorContext context(m_settings, m_workspace->tree(), m_workspace->products(), m_folder, m_ui,
+                                            hooks);
+        generator::generateShop(context, m_folder.publishShop(), QStringLiteral("index.html"));
+    });
+}
+
+void MainWindow::saveReport()
+{
+    if (!m_webshop)
+        return;
+    try {
+        ::saveReport(m_webshop->reportArea()->toPlainText().split(QLatin1Char('\n')), m_ui);
+    } catch (const std::exception& e) {
+        m_ui.error(messageOf(e));
+    }
 }
 
 void MainWindow::watchProductsFile()
@@ -153,16 +265,15 @@ void MainWindow::watchProductsFile()
 
 void MainWindow::storeSettings()
 {
-    try {
-        saveSettings(m_settings, m_configDir, m_folder);
-    } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
-    }
+    if (m_options)
+        m_options->storeSettings();
 }
 
 void MainWindow::exitProgram()
 {
-    storeSettings();
+    // "Exit" closes the options window first: its closing stores every setting.
+    if (m_options)
+        m_options->close();
     close();
 }
 
@@ -188,7 +299,11 @@ void MainWindow::openHomePage()
 
 void MainWindow::openOptions()
 {
-    m_ui.message(QStringLiteral("Options"));
+    if (!m_options)
+        return;
+    m_options->show();
+    m_options->raise();
+    m_options->activateWindow();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -198,6 +313,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     m_closing = true;
+    // Settings are stored at every normal end, not only by "Exit": closing by the frame must not lose them.
+    storeSettings();
     m_workspace->saveTreeOnClose();
     if (m_settings.invoice.autoArchive) {
         // A failed backup is shown, then the program closes all the same: keeping the window open

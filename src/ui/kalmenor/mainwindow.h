@@ -6,10 +6,15 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 class Interaction;
+class OptionsDialog;
+class UploadPanel;
+class WebshopPage;
 class QFileSystemWatcher;
+class QProgressBar;
 class QTabWidget;
 class QToolBar;
 class QLabel;
@@ -30,6 +35,9 @@ public:
     Settings& settings() { return m_settings; }
     QTabWidget* pages() const { return m_pages; }
     QString versionText() const;
+    WebshopPage* webshopPage() const { return m_webshop; }
+    OptionsDialog* optionsDialog() const { return m_options; }
+    UploadPanel* uploadPanel() const { return m_uploadPanel; }
 
 public Q_SLOTS:
     void exitProgram();       // "Exit": stores the settings, then closes
@@ -38,6 +46,10 @@ public Q_SLOTS:
     void openHelp();
     void openOptions();
     void openHomePage();
+    void previewShop();
+    void buildShop();
+    void uploadShop();
+    void saveReport();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,6 +60,9 @@ private:
     void buildToolBar();
     void watchProductsFile();
     void storeSettings();
+    void appendReport(const QString& line);
+    struct GenerationRun;
+    void runGeneration(const std::function<void(GenerationRun&)>& body);
 
     ProgramFolder m_folder;
     QString m_configDir;
@@ -58,6 +73,9 @@ private:
     QToolBar* m_toolBar = nullptr;
     QFileSystemWatcher* m_watcher = nullptr;
     QTimer* m_refreshTimer = nullptr;
-    QWidget* m_webshopPage = nullptr;
+    WebshopPage* m_webshop = nullptr;
+    OptionsDialog* m_options = nullptr;
+    UploadPanel* m_uploadPanel = nullptr;
+    QProgressBar* m_progress = nullptr;
     bool m_closing = false;
 };
