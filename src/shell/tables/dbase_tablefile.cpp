@@ -100,7 +100,8 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
     if (m_needsMemo)
         openMemoFile();
 
-    m_dbf = DBFOpen(QFile::encodeName(path).constData(), m_readOnlyReason.isEmpty() ? "rb+" : "rb");
+    m_handle.reset(DBFOpen(QFile::encodeName(path).constData(), m_readOnlyReason.isEmpty() ? "rb+" : "rb"));
+    m_dbf = m_handle.get();
     if (!m_dbf)
         fail(QStringLiteral("the file cannot be opened"));
     if (DBFGetRecordCount(m_dbf) != m_records || DBFGetFieldCount(m_dbf) != m_fields.size() ||
@@ -132,10 +133,7 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
     }
 }
 
-DbaseTableFile::~DbaseTableFile() {
-    if (m_dbf)
-        DBFClose(m_dbf);
-}
+DbaseTableFile::~DbaseTableFile() = default;
 
 void DbaseTableFile::fail(const QString& what) const {
     throw AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));

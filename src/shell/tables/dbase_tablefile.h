@@ -74,6 +74,10 @@ private:
     void writeRecord(int index, const QByteArray& record);
 
     QString m_path;
+    struct DbfCloser {
+        void operator()(DBFInfo* dbf) const { DBFClose(dbf); }
+    };
+    std::unique_ptr<DBFInfo, DbfCloser> m_handle; // closed also when the constructor fails
     DBFInfo* m_dbf = nullptr;
     std::shared_ptr<const CodePage> m_codePage;
     std::unique_ptr<DbaseMemoFile> m_memo;
