@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -117,6 +118,11 @@ TEST_F(ImporterWindowTest, PagesMenuAndInitialState)
     EXPECT_EQ(window->infoPage()->findChild<QLabel*>("version")->text(), "wer. 1.6");
     EXPECT_EQ(source->fileNames(), QStringList{"towary.db"});
     EXPECT_EQ(window->sqlPage()->inputFiles()->itemText(0), "towary.db");
+    // Choosing an input file on the SQL page opens it as the source.
+    Q_EMIT window->sqlPage()->inputFiles()->activated(0);
+    EXPECT_TRUE(window->sourceTable().isOpen());
+    EXPECT_EQ(window->sqlPage()->fieldList()->count(), 3);
+    EXPECT_EQ(source->fileList()->currentItem()->text(), "towary.db");
 }
 
 TEST_F(ImporterWindowTest, OpeningBothSidesFillsListsCountsAndEnablesImport)
@@ -330,7 +336,7 @@ TEST_F(ImporterWindowTest, SqlPageComposesRunsAndDeletesThroughTheResult)
     EXPECT_FALSE(window->query().isOpen());
 
     page->inputFiles()->setCurrentIndex(0);
-    page->appendChosenFileName();
+    QTest::mouseDClick(page->inputFiles()->lineEdit(), Qt::LeftButton);
     EXPECT_EQ(page->editor()->toPlainText(), "select nonsense towary.db");
 }
 

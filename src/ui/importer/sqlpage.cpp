@@ -17,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
@@ -29,7 +30,12 @@ SqlPage::SqlPage(tables::Query& query, tables::Table& source, Interaction& inter
     m_inputs = new QComboBox(this);
     m_inputs->setObjectName("sqlInputFiles");
     m_inputs->setToolTip("kliknij 2x aby dodać");
-    m_inputs->installEventFilter(this);
+    // A plain drop-down opens its list on the first press and never sees a double click; the read-only
+    // text part of an editable one does.
+    m_inputs->setEditable(true);
+    m_inputs->setInsertPolicy(QComboBox::NoInsert);
+    m_inputs->lineEdit()->setReadOnly(true);
+    m_inputs->lineEdit()->installEventFilter(this);
     m_fields = new QListWidget(this);
     m_fields->setObjectName("sqlFields");
     m_operators = new QListWidget(this);
@@ -111,7 +117,7 @@ SqlPage::SqlPage(tables::Query& query, tables::Table& source, Interaction& inter
 
 bool SqlPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_inputs && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == m_inputs->lineEdit() && event->type() == QEvent::MouseButtonDblClick) {
         appendChosenFileName();
         return true;
     }
