@@ -135,6 +135,25 @@ TEST_F(MainWindowTest, ProductsFollowChangesMadeByAnotherProgram)
     EXPECT_TRUE(QTest::qWaitFor([&] { return w->workspace().products().recordCount() == 1; }, 5000));
 }
 
+TEST_F(MainWindowTest, PreviewFromTheWebshopPageWritesTheShopAndOpensIt)
+{
+    makeDataFolder();
+    testsupport::writeFile(folder().treeFile(), "Ubrania ID012345678K\r\n");
+    auto w = startWindow();
+    w->resize(1200, 800);
+    w->pages()->setCurrentIndex(1);
+    w->show();
+    w->previewShop();
+    EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(QFile::exists(folder().previewShop() + QStringLiteral("/index.html")));
+    EXPECT_TRUE(QFile::exists(folder().previewShop() + QStringLiteral("/ID012345678K.html")));
+    ASSERT_EQ(ui.opened.size(), 1);
+    EXPECT_TRUE(ui.opened[0].endsWith(QLatin1String("Temp/index.html")));
+    const QString shots = qEnvironmentVariable("KAL_SCREENSHOT_DIR");
+    if (!shots.isEmpty())
+        w->grab().save(shots + QStringLiteral("/kalmenor-webshop.png"));
+}
+
 TEST(Banner, ColumnColoursFollowTheGradient)
 {
     EXPECT_EQ(banner::columnColor(-10), QColor(254, 255, 254)); // k = 1: 254.79, 254.79, 254.96
