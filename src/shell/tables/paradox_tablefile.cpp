@@ -12,7 +12,6 @@ extern "C" { // pxlib's header does not say so itself
 #include <sqlite3.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -213,12 +212,6 @@ QDate dateOfDay(qint64 day) {
     return QDate::fromJulianDay(day + julianDayOfDayZero);
 }
 
-void pxErrorHandler(pxdoc_t*, int, const char* message, void* data) {
-    auto* text = static_cast<QString*>(data);
-    if (text->isEmpty())
-        *text = QString::fromLocal8Bit(message).trimmed();
-}
-
 QString companionFile(const QString& tablePath, const QString& extension) {
     const QFileInfo info(tablePath);
     const QDir dir(info.path());
@@ -259,7 +252,6 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& optio
     readHeader();
     walkBlocks();
     m_expectedSize = m_file.size();
-    openWithPxlib();
 
     QByteArray codePage;
     if (!options.isEmpty() && !options.first().trimmed().isEmpty())
@@ -301,16 +293,6 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& optio
 }
 
 ParadoxTableFile::~ParadoxTableFile() = default;
-
-ParadoxTableFile::PxlibDocument::~PxlibDocument() {
-    if (document) {
-        if (file)
-            PX_close(document);
-        PX_delete(document);
-    }
-    if (file)
-        std::fclose(file);
-}
 
 void ParadoxTableFile::fail(const QString& what) const {
     throw AppError(QStringLiteral("%1: %2").arg(displayPath(), what));
@@ -358,7 +340,7 @@ void ParadoxTableFile::readHeader() {
         fail(QStringLiteral("the header cannot be read"));
     h = reinterpret_cast<const uchar*>(m_header.constData());
 
-    // pxlib is not to see an encrypted table: it cannot read one and may loop over its blocks.
+    // Password-protected tables are scrambled block by block.
     const quint32 encryption = m_version >= 5 ? qFromLittleEndian<quint32>(h + hEncryption2)
                                               : qFromLittleEndian<quint32>(h + hEncryption1);
     if (encryption != 0)
@@ -461,25 +443,6 @@ void ParadoxTableFile::walkBlocks() {
                 "its header counts %1 records but the data blocks hold %2; the table may be damaged")
                 .arg(m_headerRecords)
                 .arg(m_rows.size());
-}
-
-void ParadoxTableFile::openWithPxlib() {
-    // pxlib reads the header once more; a table it cannot read is not opened here either.
-    m_pxlib.document = m_px = PX_new3(pxErrorHandler, nullptr, nullptr, nullptr, &m_pxError);
-    if (!m_px)
-        fail(QStringLiteral("the Paradox library cannot start"));
-    std::FILE* fp = std::fopen(QFile::encodeName(m_path).constData(), "rb");
-    if (!fp)
-        fail(QStringLiteral("the file cannot be opened"));
-    if (PX_open_fp(m_px, fp) < 0) {
-        std::fclose(fp);
-        fail(m_pxError.isEmpty() ? QStringLiteral("the Paradox library cannot read the header") : m_pxError);
-    }
-    m_pxlib.file = fp;
-    if (PX_get_num_fields(m_px) != m_fields.size() || PX_get_recordsize(m_px) != m_recordSize)
-        fail(QStringLiteral("the header is damaged (the Paradox library reads another field list)"));
-    if (m_px->px_head->px_encryption != 0)
-        fail(QStringLiteral("the table is protected by a password, which this program does not support"));
 }
 
 void ParadoxTableFile::decideWritable(const QStringList&) {

@@ -6,21 +6,17 @@
 
 #include <QFile>
 
-#include <cstdio>
-
 #include <memory>
-
-struct px_doc;
 
 namespace tables {
 
-// A Paradox 3 to 7 table. The header is checked here and then handed to pxlib, which reads the field
-// list and converts BCD values; records are found by walking the data block chain here, because pxlib
-// reports empty fields as zero and its blob reader crashes. A table that cannot be changed safely (keyed,
-// secondary indexes, blob fields, inconsistent header) opens read-only and says why.
+// A Paradox 3 to 7 table, read and written here with pxlib's definitions of the format. pxlib's own
+// readers are not used: its header reader loops forever on some damaged headers, it reports empty
+// fields as zero and its blob reader crashes. A table that cannot be changed safely (keyed, secondary
+// indexes, blob fields, inconsistent header) opens read-only and says why.
 class ParadoxTableFile : public TableFile {
 public:
-    // options: an optional code page for files that do not name theirs (Paradox 3).
+    // options: an optional code page that overrides the file's own.
     ParadoxTableFile(const QString& path, const QStringList& options);
     ~ParadoxTableFile() override;
 
@@ -57,7 +53,6 @@ private:
     [[noreturn]] void fail(const QString& what) const;
     void readHeader();
     void walkBlocks();
-    void openWithPxlib();
     void decideWritable(const QStringList& options);
     qint64 blockOffset(int block) const;
     qint64 checkedRecordOffset(qint64 row) const;
@@ -73,14 +68,6 @@ private:
 
     QString m_path;
     QFile m_file;
-    struct PxlibDocument {
-        px_doc* document = nullptr;
-        std::FILE* file = nullptr;
-        ~PxlibDocument();
-    };
-    PxlibDocument m_pxlib; // released also when the constructor fails
-    px_doc* m_px = nullptr;
-    QString m_pxError; // pxlib's last complaint
     std::shared_ptr<const CodePage> m_codePage;
     std::unique_ptr<ParadoxBlobFile> m_blobs;
     QVector<FieldInfo> m_fields;
