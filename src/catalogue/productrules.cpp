@@ -20,7 +20,7 @@ bool isBlank(const tables::DataSet& set, const QString& field)
 } // namespace
 
 ProductRules::ProductRules(tables::Table& products, CategoryTree& tree, Interaction& ui, const QString& picturesFolder)
-    : m_products(products), m_tree(tree), m_ui(ui), m_pictures(picturesFolder)
+    : m_products(products), m_alive(&products), m_tree(tree), m_ui(ui), m_pictures(picturesFolder)
 {
     m_products.beforePost = [this](tables::DataSet&) { beforePost(); };
     m_products.afterInsert = [this](tables::DataSet&) { afterInsert(); };
@@ -29,6 +29,8 @@ ProductRules::ProductRules(tables::Table& products, CategoryTree& tree, Interact
 
 ProductRules::~ProductRules()
 {
+    if (!m_alive)
+        return;
     m_products.beforePost = nullptr;
     m_products.afterInsert = nullptr;
     m_products.beforeDelete = nullptr;

@@ -1,12 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
-class Interaction;
+#include "shell/tables/table.h"
 
-namespace tables {
-class Table;
-}
+class Interaction;
 
 namespace catalogue {
 
@@ -17,7 +16,7 @@ class CategoryTree;
 class ProductRules {
 public:
     ProductRules(tables::Table& products, CategoryTree& tree, Interaction& ui, const QString& picturesFolder);
-    ~ProductRules();  // unhooks the handlers
+    ~ProductRules();  // unhooks the handlers (when the table still exists)
     ProductRules(const ProductRules&) = delete;
     ProductRules& operator=(const ProductRules&) = delete;
 
@@ -27,6 +26,7 @@ public:
 
 private:
     tables::Table& m_products;
+    QPointer<tables::Table> m_alive;
     CategoryTree& m_tree;
     Interaction& m_ui;
     QString m_pictures;

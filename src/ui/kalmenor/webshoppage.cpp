@@ -72,7 +72,7 @@ QLabel* link(const QString& text, QWidget* parent)
 
 WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, CategoryTree& tree, Interaction& ui,
                          QWidget* parent)
-    : QWidget(parent), m_folder(folder), m_products(products), m_tree(tree), m_ui(ui)
+    : QWidget(parent), m_folder(folder), m_products(products), m_productsAlive(&products), m_tree(tree), m_ui(ui)
 {
     setObjectName(QStringLiteral("webshopPage"));
     m_commands = std::make_unique<TreeCommands>(tree, products, ui, folder.treeFile());
@@ -157,7 +157,8 @@ WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, C
 
 WebshopPage::~WebshopPage()
 {
-    m_products.beforePost = nullptr;
+    if (m_productsAlive)
+        m_products.beforePost = nullptr;
     m_rules.reset();
 }
 

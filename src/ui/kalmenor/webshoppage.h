@@ -3,6 +3,7 @@
 #include "catalogue/productlists.h"
 #include "shell/programfolder.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -117,6 +118,7 @@ private:
 
     ProgramFolder m_folder;
     tables::Table& m_products;
+    QPointer<QObject> m_productsAlive;
     catalogue::CategoryTree& m_tree;
     Interaction& m_ui;
     std::unique_ptr<catalogue::TreeCommands> m_commands;
