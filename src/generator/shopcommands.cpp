@@ -4,6 +4,7 @@
 #include "catalogue/workspace.h"
 #include "generator/generateshop.h"
 #include "generator/generatorcontext.h"
+#include "shell/consoleinteraction.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
 #include "shell/settings.h"
@@ -20,31 +21,6 @@ namespace generator {
 
 namespace {
 
-// Questions are refused and messages go to the error stream: nobody is there to answer.
-class ConsoleInteraction : public Interaction {
-public:
-    explicit ConsoleInteraction(QTextStream& err) : m_err(err) {}
-    void message(const QString& text, const QString&) override { m_err << text << Qt::endl; }
-    void error(const QString& text) override { m_err << text << Qt::endl; }
-    bool question(const QString& text, const QString&) override
-    {
-        m_err << text << Qt::endl;
-        return false;
-    }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString existingDirectory(const QString&, const QString&) override { return {}; }
-    bool openInShell(const QString& urlOrPath) override
-    {
-        return QDesktopServices::openUrl(QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath)
-                                                                      : QUrl(urlOrPath));
-    }
-    bool startProgram(const QString&, const QStringList&) override { return false; }
-
-private:
-    QTextStream& m_err;
-};
-
 struct LoadedShop {
     explicit LoadedShop(const ProgramFolder& folder, Interaction& ui) : workspace(folder, ui) {}
     catalogue::Workspace workspace;
@@ -56,7 +32,7 @@ enum ExitStatus { Built = 0, Failed = 1, Refused = 2 };
 int generateInto(const ProgramFolder& folder, const QString& configDir, const BuildTarget& target, bool force,
                  bool openPage, QTextStream& out, QTextStream& err, const std::function<void()>& upload = {})
 {
-    ConsoleInteraction ui(err);
+    ConsoleInteraction ui(err, err, false);  // nobody is there to answer: questions are refused
     LoadedShop shop(folder, ui);
     if (!shop.workspace.open())
         return Failed;
