@@ -12,10 +12,8 @@
 #include "shell/textfile.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace generator {
 

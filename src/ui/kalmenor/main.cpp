@@ -8,7 +8,6 @@
 #include "shell/settings.h"
 #include "shell/settingscommand.h"
 #include "ui/common/widgetinteraction.h"
-#include "ui/kalmenor/datafolder.h"
 #include "ui/kalmenor/mainwindow.h"
 
 #include <QApplication>
@@ -69,7 +68,7 @@ int runInit(const CommandLine& cl, const QString& configDir, QTextStream& out, Q
         return 2;
     }
     const QString dir = QDir(args[1]).absolutePath();
-    const QString data = programDataFolder();
+    const QString data = generator::bundledDataRoot();
     try {
         if (cl.parser.isSet(cl.demo))
             generator::createDemoProgramFolder(dir, configDir, data);
