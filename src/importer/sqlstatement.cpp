@@ -94,3 +94,28 @@ QVariant SqlStatement::column(int i) const
 }
 
 } // namespace importer
+
+namespace importer {
+
+int SqlStatement::columnType(int i) const
+{
+    return sqlite3_column_type(m_statement, i);
+}
+
+QByteArrayView SqlStatement::columnUtf8(int i) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, i));
+    return QByteArrayView(text, sqlite3_column_bytes(m_statement, i));
+}
+
+qint64 SqlStatement::columnInt64(int i) const
+{
+    return sqlite3_column_int64(m_statement, i);
+}
+
+double SqlStatement::columnDouble(int i) const
+{
+    return sqlite3_column_double(m_statement, i);
+}
+
+} // namespace importer

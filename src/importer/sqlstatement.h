@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 
@@ -26,6 +27,12 @@ public:
     void execute();
     void reset();
     QVariant column(int index) const;
+    // Raw access for bulk text work: the SQLite storage class, and the value as UTF-8 text
+    // (valid until the next step).
+    int columnType(int index) const;
+    QByteArrayView columnUtf8(int index) const;
+    qint64 columnInt64(int index) const;
+    double columnDouble(int index) const;
 
 private:
     tables::Connection& m_connection;

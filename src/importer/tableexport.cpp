@@ -4,7 +4,6 @@
 #include "shell/tables/dataset.h"
 
 #include <QHash>
-#include <QLocale>
 
 namespace importer {
 
@@ -33,31 +32,6 @@ const Iso88592Table& isoTable()
 {
     static const Iso88592Table table;
     return table;
-}
-
-// The text of a value as the table tools show it, with a quick way for numbers: whole numbers as
-// integers, others in their shortest exact form when that fits 15 digits (the same text as the slow
-// 15-digit formatting then).
-QString cellText(const QVariant& value, tables::FieldType type)
-{
-    if (value.typeId() == QMetaType::Double && type != tables::FieldType::Logical) {
-        const double d = value.toDouble();
-        if (d > -1e15 && d < 1e15 && d == double(qlonglong(d)))
-            return QString::number(qlonglong(d));
-        if (!tables::isIntegerType(type)) {
-            const QString shortest = QString::number(d, 'g', QLocale::FloatingPointShortest);
-            int digits = 0;
-            for (const QChar c : shortest) {
-                if (c == QLatin1Char('e'))
-                    break;
-                if (c.isDigit())
-                    ++digits;
-            }
-            if (digits <= 15)
-                return shortest;
-        }
-    }
-    return tables::DataSet::valueToText(value, type);
 }
 
 QByteArray hex2(int v)
@@ -123,12 +97,12 @@ QByteArray TableExport::html(const tables::DataSet& data, const ExportSettings& 
     const QByteArray oddRows = "<TR bgcolor=\"" + colorCode(settings.oddRowColor) + "\">";
     const QByteArray evenRows = "<TR bgcolor=\"" + colorCode(settings.evenRowColor) + "\">";
     int n = 0;
-    RecordStream::forEach(data, 0, [&](const QVector<QVariant>& values) {
+    RecordStream::forEachText(data, [&](const QVector<QByteArray>& cells) {
         // Counted from 0: the 1st, 3rd ... record takes the odd-row colour.
         out += n % 2 == 0 ? oddRows : evenRows;
-        for (int i = 0; i < fields.size(); ++i) {
+        for (const QByteArray& cell : cells) {
             out += "<TD>";
-            appendHtmlText(out, cellText(values.value(i), fields[i].type));
+            appendHtmlUtf8(out, cell);
         }
         out += "</TR>";
         ++n;
@@ -138,20 +112,38 @@ QByteArray TableExport::html(const tables::DataSet& data, const ExportSettings& 
     return out;
 }
 
+void TableExport::appendHtmlUtf8(QByteArray& out, const QByteArray& utf8)
+{
+    for (const char c : utf8) {
+        if (uchar(c) >= 0x80) {
+            appendHtmlText(out, QString::fromUtf8(utf8));
+            return;
+        }
+    }
+    for (const char c : utf8) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += c;
+        }
+    }
+}
+
 QByteArray TableExport::text(const tables::DataSet& data, const QString& separator)
 {
-    QString out;
-    const QVector<tables::Field>& fields = data.fields();
-    RecordStream::forEach(data, 0, [&](const QVector<QVariant>& values) {
-        for (int i = 0; i < fields.size(); ++i) {
-            out += cellText(values.value(i), fields[i].type);
-            out += separator;
+    QByteArray out;
+    const QByteArray sep = separator.toUtf8();
+    RecordStream::forEachText(data, [&](const QVector<QByteArray>& cells) {
+        for (const QByteArray& cell : cells) {
+            out += cell;
+            out += sep;
         }
-        out += QLatin1Char('\n');
+        out += '\n';
         return true;
     });
-    out += QStringLiteral("\r\n");
-    return out.toUtf8();
+    out += "\r\n";
+    return out;
 }
 
 QString TableExport::htmlFileFilter()

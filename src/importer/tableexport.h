@@ -21,6 +21,7 @@ public:
     // A text for the HTML page: "&", "<", ">" escaped, "ó"/"Ó" as entities, the rest in ISO-8859-2 or as
     // numeric character references.
     static void appendHtmlText(QByteArray& out, const QString& text);
+    static void appendHtmlUtf8(QByteArray& out, const QByteArray& utf8);
     // "#RRGGBB" in upper-case hexadecimal.
     static QByteArray colorCode(const QColor& color);
 
