@@ -254,6 +254,35 @@ TEST_F(WebshopPageTest, PriceConversionsOnEnter)
     EXPECT_DOUBLE_EQ(reread.number(products::kNetPrice), 50.0);
 }
 
+TEST_F(WebshopPageTest, TypedFieldsAreStoredByTheNavigatorAndChecked)
+{
+    TreeNode* cat = addCategory(QStringLiteral("K"));
+    addProduct(cat, QStringLiteral("Kubek"));
+    QPlainTextEdit* description = find<QPlainTextEdit>("shortDescriptionEdit");
+    description->setPlainText(QString(255, QLatin1Char('a')));
+    EXPECT_TRUE(ui.messages.isEmpty());
+    description->setPlainText(QString(256, QLatin1Char('a')));
+    EXPECT_EQ(ui.messages.takeLast(), QStringLiteral("Short description (only 255 character)"));
+    EXPECT_EQ(description->toPlainText().size(), 256);  // not cut
+    find<QWidget>("productInfoNavigator")->findChild<QToolButton*>(QStringLiteral("cancelButton"))->click();
+    EXPECT_TRUE(products.text(products::kShortDescription).isEmpty());
+
+    // A price that is not a number: storing reports it and keeps the record as it was.
+    QLineEdit* net = find<QLineEdit>("netPriceEdit");
+    net->clear();
+    QTest::keyClicks(net, QStringLiteral("12x"));
+    QWidget* navigator = find<QWidget>("productInfoNavigator");
+    navigator->findChild<QToolButton*>(QStringLiteral("postButton"))->click();
+    EXPECT_EQ(ui.errors.size(), 1);
+    net->clear();
+    QTest::keyClicks(net, QStringLiteral("12,5"));
+    navigator->findChild<QToolButton*>(QStringLiteral("postButton"))->click();
+    EXPECT_EQ(ui.errors.size(), 1);
+    tables::Table reread;
+    reread.open(products.path());
+    EXPECT_DOUBLE_EQ(reread.number(products::kNetPrice), 12.5);
+}
+
 TEST_F(WebshopPageTest, VariantSwitchAndListEditor)
 {
     TreeNode* cat = addCategory(QStringLiteral("K"));
