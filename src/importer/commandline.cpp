@@ -1,6 +1,6 @@
 #include "importer/commandline.h"
 
-#include "importer/consoleinteraction.h"
+#include "shell/consoleinteraction.h"
 #include "importer/tableexport.h"
 #include "importer/tableimport.h"
 #include "shell/error.h"
