@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Shop generation speed: a generated catalogue of 10,000 products (two small JPEG pictures each, size
+# and colour lists on a third of them, statuses mixed) in 500 categories and subcategories, built into
+# an empty folder, against Hugo building 10,000 content pages of similar size and copying the same
+# 20,000 pictures as static files. Prints:
+#   Kalmenor / Hugo at 10,000 products         (goal <= 0.5)
+#   time(20,000) / time(10,000) for Kalmenor   (goal <= 2.2)
+#   peak memory of the build at 10,000         (goal <= 300 MB)
+# usage: bench/shop_bench.sh [BUILD_DIR] [PRODUCTS]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build-bench}
+count=${2:-10000}
+double=$((count * 2))
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen
+
+command -v hugo >/dev/null || { echo "hugo is missing (apt-get install hugo)" >&2; exit 1; }
+
+if [ ! -f "$build/src/generator/libkal_generator.a" ] || [ "${REBUILD:-0}" = 1 ]; then
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$build" --target kal_generator -j2 >/dev/null
+bench=$build/shop_bench
+# shellcheck disable=SC2046
+g++ -std=gnu++20 -O2 -fPIC -I"$here/src" -DKAL_SOURCE_DIR="\"$here\"" -DQT_NO_KEYWORDS \
+    "$here/bench/shop_bench.cpp" -o "$bench" \
+    "$build/src/generator/libkal_generator.a" "$build/src/catalogue/libkal_catalogue.a" \
+    "$build/src/shell/libkal_shell.a" "$build/src/shell/tables/libkal_tables.a" \
+    $(pkg-config --cflags --libs Qt6Gui Qt6Core pxlib) -ljpeg -lsqlite3 -lshp
+
+seconds() { local s e; s=$(date +%s.%N); "$@" >"$work/last.txt"; e=$(date +%s.%N); echo "$e - $s" | bc -l; }
+ratio() { echo "scale=2; $1 / $2" | bc -l; }
+
+# Kalmenor: prepare (not timed), then build into an empty folder.
+for n in "$count" "$double"; do
+    "$bench" prepare "$work/program$n" "$n"
+    mkdir -p "$work/config$n"
+done
+sync
+t_k1=$(seconds "$bench" build "$work/program$count" "$work/config$count" "$work/shop$count")
+peak_kb=$(awk '/^peak_kb/ {print $2}' "$work/last.txt")
+pages=$(find "$work/shop$count" -maxdepth 1 -name '*.html' | wc -l)
+t_k2=$(seconds "$bench" build "$work/program$double" "$work/config$double" "$work/shop$double")
+
+# Hugo: the same number of pages of about the size of a product page, the same pictures as static files.
+site=$work/hugo
+mkdir -p "$site/content/p" "$site/layouts/_default" "$site/static/img"
+cat > "$site/hugo.toml" <<'TOML'
+baseURL = "http://example.org/"
+title = "Bench"
+disableKinds = ["taxonomy", "term", "RSS", "sitemap", "robotsTXT", "404"]
+TOML
+cat > "$site/layouts/_default/single.html" <<'HTML'
+<html><head><meta charset="UTF-8"><title>{{ .Title }}</title><script src="/sk.js"></script>
+<style>body{font-family: Arial;color: #000000;font-size: 11;margin: 0;letter-spacing: 0.1em;word-spacing: 0.5em}</style></head>
+<body><form name="m"><p><b>{{ .Title }}</b><img align=left src="/img/{{ .Params.id }}D.jpg"><BR clear=all>
+<p align=justify>{{ .Content }}<hr><b><p>Price: {{ .Params.price }} $</b><br>
+Size <select name="R"><option>S</option><option>M</option><option>L</option></select>
+Quantity: <input type="text" name="t" value="1" size="2">
+<img name="k" src="/img/kupuj.jpg" onclick="parent.e(m.t.value,{{ .Params.price }},&quot;{{ .Title }}&quot;,0,0,0);">
+<a href="javascript:history.back()"><img src="/img/prev.jpg"></a></form></body></html>
+HTML
+cat > "$site/layouts/_default/list.html" <<'HTML'
+<html><body>{{ range .Pages }}<a href="{{ .RelPermalink }}">{{ .Title }}</a> {{ end }}</body></html>
+HTML
+python3 - "$site" "$count" <<'PY'
+import sys
+site, n = sys.argv[1], int(sys.argv[2])
+text = "A sturdy product for everyday use, made to last and easy to care for. " * 12
+for i in range(1, n + 1):
+    pid = "ID%09dP" % i
+    with open(f"{site}/content/p/{pid}.md", "w") as f:
+        f.write(f'---\ntitle: "Product number {i}"\nid: "{pid}"\nprice: "{10 + i % 997}.00"\n---\n{text}\n')
+PY
+cp "$work/program$count/Bd/jpg/"*.jpg "$site/static/img/"
+sync
+t_h=$(seconds hugo --quiet -s "$site" -d "$work/hugo-public")
+
+echo "Kalmenor build of $count products: ${t_k1}s ($pages pages), peak memory $((peak_kb / 1024)) MB"
+echo "Kalmenor build of $double products: ${t_k2}s"
+echo "Hugo build of $count pages with $((count * 2)) pictures: ${t_h}s"
+echo "ratio Kalmenor / Hugo at $count: $(ratio "$t_k1" "$t_h")  (goal <= 0.5)"
+echo "ratio time($double) / time($count): $(ratio "$t_k2" "$t_k1")  (goal <= 2.2)"
+echo "peak memory at $count: $((peak_kb / 1024)) MB  (goal <= 300)"
