@@ -53,7 +53,7 @@ TEST_F(EngineTest, DefinitionSurvivesRoundTrip)
 {
     QVector<Field> all = productFields();
     all.prepend({QStringLiteral("Nr"), FieldType::AutoInc, 0, false});
-    for (FieldType t : {FieldType::FormattedMemo, FieldType::Number, FieldType::Bcd, FieldType::Integer,
+    for (FieldType t : {FieldType::FormattedMemo, FieldType::Number, FieldType::Bcd, FieldType::Integer, FieldType::Bytes,
                         FieldType::Time, FieldType::Timestamp, FieldType::Binary, FieldType::Graphic})
         all.append({QStringLiteral("F") + typeCode(t), t, 0, true});
     const QString p = dir.filePath(QStringLiteral("wszystko.db"));

@@ -80,11 +80,19 @@ QVariant columnValue(sqlite3_stmt* st, int i)
     }
 }
 
-// Prepared statement that finalizes itself.
+// A cached statement in use: reset when done, so no read transaction stays open behind the caller.
 struct Statement {
     sqlite3_stmt* st = nullptr;
-    ~Statement() { sqlite3_finalize(st); }
+    ~Statement()
+    {
+        if (st) {
+            sqlite3_reset(st);
+            sqlite3_clear_bindings(st);
+        }
+    }
 };
+
+constexpr int kStatementCacheSize = 64;
 
 } // namespace
 
@@ -108,7 +116,30 @@ Connection::Connection(const QString& path, bool readOnly, bool create) : m_path
 
 Connection::~Connection()
 {
+    for (sqlite3_stmt* st : std::as_const(m_statements))
+        sqlite3_finalize(st);
     sqlite3_close_v2(m_db);
+}
+
+sqlite3_stmt* Connection::prepared(const QString& sql) const
+{
+    if (sqlite3_stmt* st = m_statements.value(sql))
+        return st;
+    if (m_statements.size() >= kStatementCacheSize) {
+        for (sqlite3_stmt* st : std::as_const(m_statements))
+            sqlite3_finalize(st);
+        m_statements.clear();
+    }
+    sqlite3_stmt* st = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        fail({});
+    }
+    if (!st)
+        throw AppError(QStringLiteral("the statement is empty"));
+    m_statements.insert(sql, st);
+    return st;
 }
 
 QString Connection::lastError() const
@@ -133,10 +164,7 @@ void Connection::exec(const QString& sql)
 
 QVector<QVector<QVariant>> Connection::select(const QString& sql, const QVector<QVariant>& params) const
 {
-    Statement s;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &s.st, nullptr) != SQLITE_OK)
-        fail({});
+    Statement s{prepared(sql)};
     for (int i = 0; i < params.size(); ++i)
         bindValue(s.st, i + 1, params[i]);
     QVector<QVector<QVariant>> rows;
@@ -155,10 +183,7 @@ QVector<QVector<QVariant>> Connection::select(const QString& sql, const QVector<
 
 void Connection::run(const QString& sql, const QVector<QVariant>& params)
 {
-    Statement s;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &s.st, nullptr) != SQLITE_OK)
-        fail({});
+    Statement s{prepared(sql)};
     for (int i = 0; i < params.size(); ++i)
         bindValue(s.st, i + 1, params[i]);
     int rc;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -40,8 +41,12 @@ public:
     QString lastError() const;
 
 private:
+    // Statements run again and again (a record by its row id) are prepared once.
+    sqlite3_stmt* prepared(const QString& sql) const;
+
     sqlite3* m_db = nullptr;
     QString m_path;
+    mutable QHash<QString, sqlite3_stmt*> m_statements;
 };
 
 // Quotes a text as an SQL string literal: apostrophes doubled.

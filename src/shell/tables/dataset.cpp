@@ -224,7 +224,7 @@ void DataSet::setValue(const QString& name, const QVariant& v)
     if (i < 0)
         fail(QStringLiteral("field '%1' not found").arg(name));
     if (!m_fields[i].modifiable)
-        fail(QStringLiteral("field '%1' cannot be modified").arg(m_fields[i].name));
+        fail(QStringLiteral("field '%1' cannot be modified%2").arg(m_fields[i].name, readOnlyNote()));
     if (m_state == State::Browse)
         edit();
     QVariant stored = v;

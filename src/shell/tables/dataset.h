@@ -95,6 +95,8 @@ protected:
     virtual QVector<qint64> matchRows(int field, const QString& value, bool partialKey) const = 0;
 
     void setView(QVector<qint64> rowIds, int keepPos = -1);
+    // Appended to "cannot be modified" errors: why the whole source is read-only, if it is.
+    virtual QString readOnlyNote() const { return {}; }
     qint64 currentRowId() const { return m_pos >= 0 ? m_rowIds[m_pos] : -1; }
     void clearRowCache() const;
     void checkOpen() const;

@@ -69,7 +69,7 @@ QString declaredType(const Field& f, bool virtualTable)
     case FieldType::Timestamp: return QStringLiteral("TIMESTAMP");
     case FieldType::Binary: return QStringLiteral("BLOB");
     case FieldType::Graphic: return QStringLiteral("GRAPHIC BLOB");
-    case FieldType::Bytes: return QStringLiteral("BYTES(%1) BLOB").arg(f.size);
+    case FieldType::Bytes: return QStringLiteral("BYTES BLOB(%1)").arg(f.size);
     }
     return QStringLiteral("BLOB");
 }

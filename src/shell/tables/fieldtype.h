@@ -14,7 +14,7 @@ namespace tables {
 //                                                                                  (AUTOINC INTEGER in virtual tables)
 //   Logical       BOOLEAN            Date          DATE             Time           TIME
 //   Timestamp     TIMESTAMP          Binary        BLOB             Graphic        GRAPHIC BLOB
-//   Bytes(n)      BYTES(n) BLOB
+//   Bytes(n)      BYTES BLOB(n)
 // Values: alpha and memo as text; numbers as REAL; integers as INTEGER; logical as 0/1; date as
 // "yyyy-MM-dd", time as "HH:mm:ss", timestamp as "yyyy-MM-dd HH:mm:ss" text; binary as BLOB.
 // Declared types of foreign SQLite files are mapped by SQLite's affinity rules.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 struct sqlite3;
 
@@ -15,6 +16,10 @@ namespace tables {
 void registerFileModules(sqlite3* db);
 void registerDbaseModule(sqlite3* db);
 void registerParadoxModule(sqlite3* db);
+
+// Why a dBASE or Paradox file cannot be changed, as a sentence; empty when it can.
+QString dbaseReadOnlyReason(const QString& path);
+QString paradoxReadOnlyReason(const QString& path);
 
 // True when the first bytes of a file look like a Paradox table header.
 bool looksLikeParadox(const QByteArray& head, qint64 fileSize);

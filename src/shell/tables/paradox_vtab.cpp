@@ -11,4 +11,9 @@ bool looksLikeParadox(const QByteArray& head, qint64 fileSize) {
     return ParadoxTableFile::looksLikeTable(head, fileSize);
 }
 
+QString paradoxReadOnlyReason(const QString& path)
+{
+    return ParadoxTableFile::open(path, {})->readOnlyReason();
+}
+
 } // namespace tables

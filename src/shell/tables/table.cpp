@@ -1,6 +1,7 @@
 #include "shell/tables/table.h"
 
 #include "shell/error.h"
+#include "shell/tables/filemodules.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,6 +36,8 @@ void Table::open()
     try {
         if (m_format == FileFormat::SQLite) {
             m_readOnly = !QFileInfo(m_path).isWritable();
+            if (m_readOnly)
+                m_readOnlyReason = QStringLiteral("the file is read-only");
             m_conn = std::make_unique<Connection>(m_path, m_readOnly);
             const auto found = m_conn->select(
                 QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' AND name = ? COLLATE NOCASE"),
@@ -69,6 +72,8 @@ void Table::open()
                 fields.push_back(f);
             }
             m_readOnly = !anyModifiable;
+            if (m_readOnly)
+                m_readOnlyReason = m_format == FileFormat::DBase ? dbaseReadOnlyReason(m_path) : paradoxReadOnlyReason(m_path);
         }
         if (fields.isEmpty())
             throw AppError(QStringLiteral("the table has no fields"));
@@ -98,6 +103,12 @@ void Table::close()
         m_conn->rollback();
     DataSet::close();
     m_conn.reset();
+}
+
+QString Table::readOnlyText() const
+{
+    return m_readOnlyReason.isEmpty() ? QStringLiteral("the table is read-only")
+                                      : QStringLiteral("the table is read-only: %1").arg(m_readOnlyReason);
 }
 
 QString Table::fileStamp() const
@@ -215,7 +226,7 @@ QVector<QVariant> Table::fetchRow(qint64 rowId) const
 qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& values, const QVector<bool>& changed)
 {
     if (m_readOnly)
-        throw AppError(fileError(QStringLiteral("the table is read-only")));
+        throw AppError(fileError(readOnlyText()));
     QStringList cols;
     QVector<QVariant> params;
     for (int i = 0; i < m_fields.size(); ++i) {
@@ -257,7 +268,7 @@ qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
 void Table::deleteRecord(qint64 rowId)
 {
     if (m_readOnly)
-        throw AppError(fileError(QStringLiteral("the table is read-only")));
+        throw AppError(fileError(readOnlyText()));
     try {
         m_conn->run(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_sqlName), {rowId});
     } catch (const AppError& e) {

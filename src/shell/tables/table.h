@@ -26,6 +26,8 @@ public:
     QString sqlName() const { return m_sqlName; }
     FileFormat format() const { return m_format; }
     bool isReadOnly() const { return m_readOnly; }
+    // Why the table cannot be changed (empty when it can).
+    QString readOnlyReason() const { return m_readOnlyReason; }
 
     // Filter text: an SQLite expression over the columns; empty shows every record.
     void setFilter(const QString& filter);
@@ -55,17 +57,23 @@ protected:
                        const QVector<bool>& changed) override;
     void deleteRecord(qint64 rowId) override;
     QVector<qint64> matchRows(int field, const QString& value, bool partialKey) const override;
+    QString readOnlyNote() const override
+    {
+        return m_readOnlyReason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(m_readOnlyReason);
+    }
 
 private:
     QVector<qint64> readRowIds(const QString& filter) const;
     QString fileError(const QString& what) const;
     QString fileStamp() const;
+    QString readOnlyText() const;
 
     QString m_path;
     QString m_sqlName;
     QString m_filter;
     FileFormat m_format = FileFormat::Missing;
     bool m_readOnly = false;
+    QString m_readOnlyReason;
     qint64 m_dataVersion = 0;   // SQLite files: changes by other connections
     QString m_stamp;            // other files: size and modification time
     QString m_selectList;

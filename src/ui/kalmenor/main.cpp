@@ -1,3 +1,4 @@
+#include "catalogue/cataloguecheck.h"
 #include "catalogue/workspace.h"
 #include "generator/shopcommands.h"
 #include "publish/shopupload.h"
@@ -46,7 +47,8 @@ struct CommandLine {
             "  upload                   generate the shop and upload it by FTP; the password comes from the\n"
             "                           remembered password or KALMENOR_FTP_PASSWORD\n"
             "  config list | get SECTION/KEY | set SECTION/KEY VALUE | password ftp|mail [--clear]\n"
-            "                           read and change the settings file"));
+            "                           read and change the settings file\n"
+            "  catalogue                check the tree file and products table and print their counters"));
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions({programFolder, configDir, demo, force, noOpen, clear});
@@ -121,6 +123,8 @@ int main(int argc, char** argv)
                 args << QStringLiteral("--clear");
             return runConfigCommand(args, configDir, {&out, &err, {}});
         }
+        if (verb == QLatin1String("catalogue"))
+            return catalogue::runCatalogueCheck(folder, out, err);
         if (verb == QLatin1String("preview"))
             return generator::previewShopCommand(folder, configDir, !cl.parser.isSet(cl.noOpen), out, err);
         if (verb == QLatin1String("upload")) {
