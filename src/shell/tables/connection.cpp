@@ -66,6 +66,8 @@ void bindValue(sqlite3_stmt* st, int i, const QVariant& v)
     }
 }
 
+} // namespace
+
 QVariant columnValue(sqlite3_stmt* st, int i)
 {
     switch (sqlite3_column_type(st, i)) {
@@ -79,6 +81,8 @@ QVariant columnValue(sqlite3_stmt* st, int i)
     default: return QVariant();
     }
 }
+
+namespace {
 
 // A cached statement in use: reset when done, so no read transaction stays open behind the caller.
 struct Statement {

@@ -49,6 +49,9 @@ private:
     mutable QHash<QString, sqlite3_stmt*> m_statements;
 };
 
+// The value of a result column as the engine carries it (integer, double, text, bytes or null).
+QVariant columnValue(sqlite3_stmt* st, int column);
+
 // Quotes a text as an SQL string literal: apostrophes doubled.
 QString quoteLiteral(const QString& text);
 // Quotes an identifier: double quotes doubled.

@@ -92,20 +92,6 @@ bool endsFromList(const Token& t)
     return false;
 }
 
-QVariant columnValue(sqlite3_stmt* st, int i)
-{
-    switch (sqlite3_column_type(st, i)) {
-    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(st, i)));
-    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, i));
-    case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                                          sqlite3_column_bytes(st, i)));
-    case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i)));
-    default: return QVariant();
-    }
-}
-
 struct Statement {
     sqlite3_stmt* st = nullptr;
     ~Statement() { sqlite3_finalize(st); }
