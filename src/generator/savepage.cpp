@@ -32,7 +32,7 @@ QByteArray pageBytes(const QString& text)
 
 void savePage(const QString& text, const QString& path)
 {
-    textfile::writeBytes(path, pageBytes(text));
+    textfile::writeGenerated(path, pageBytes(text));
 }
 
 bool appendPageLine(const QString& path, const QString& line)
@@ -43,7 +43,7 @@ bool appendPageLine(const QString& path, const QString& line)
     QByteArray bytes = file.readAll();
     file.close();
     bytes += pageBytes(line.isEmpty() ? QStringLiteral("\r\n") : line);
-    textfile::writeBytes(path, bytes);
+    textfile::writeGenerated(path, bytes);
     return true;
 }
 
