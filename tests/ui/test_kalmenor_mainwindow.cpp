@@ -6,7 +6,10 @@
 #include "ui/kalmenor/banner.h"
 #include "ui/kalmenor/mainwindow.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
+#include <QWheelEvent>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -152,6 +155,33 @@ TEST_F(MainWindowTest, PreviewFromTheWebshopPageWritesTheShopAndOpensIt)
     const QString shots = qEnvironmentVariable("KAL_SCREENSHOT_DIR");
     if (!shots.isEmpty())
         w->grab().save(shots + QStringLiteral("/kalmenor-webshop.png"));
+}
+
+TEST_F(MainWindowTest, WheelOverTheProductGridMovesOneRecordPerNotch)
+{
+    makeDataFolder();
+    testsupport::writeFile(folder().treeFile(), "");
+    auto w = startWindow();
+    tables::Table& products = w->workspace().products();
+    for (const char* name : {"A", "B", "C"}) {
+        products.append();
+        products.setValue(QStringLiteral("Nazwa"), QString::fromLatin1(name));
+        products.post();
+    }
+    products.first();
+    auto* grid = w->findChild<QAbstractItemView*>(QStringLiteral("DBGrid1"));
+    ASSERT_TRUE(grid);
+    const auto wheel = [&](int delta) {
+        QWheelEvent e(QPointF(5, 5), grid->viewport()->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid->viewport(), &e);
+    };
+    wheel(-120);
+    EXPECT_EQ(products.recordNumber(), 2);
+    wheel(-360); // one record per notification, whatever the delta
+    EXPECT_EQ(products.recordNumber(), 3);
+    wheel(120);
+    EXPECT_EQ(products.recordNumber(), 2);
 }
 
 TEST(Banner, ColumnColoursFollowTheGradient)
