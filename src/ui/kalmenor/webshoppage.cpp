@@ -397,31 +397,43 @@ QWidget* WebshopPage::buildProductInfoTab()
     form->addRow(variants);
     columns->addLayout(form, 3);
 
-    auto* pictureColumn = new QVBoxLayout;
-    m_smallPicture = new PictureBox(tab);
-    m_smallPicture->setObjectName(QStringLiteral("smallPicture"));
-    pictureColumn->addWidget(m_smallPicture, 1);
-    auto* pictureButtons = new QHBoxLayout;
-    auto* load = new QPushButton(QStringLiteral("Load picture"), tab);
-    load->setObjectName(QStringLiteral("loadSmallPictureButton"));
-    connect(load, &QPushButton::clicked, this, &WebshopPage::loadSmallPicture);
-    auto* remove = new QPushButton(QStringLiteral("Delete picture"), tab);
-    remove->setObjectName(QStringLiteral("deleteSmallPictureButton"));
-    connect(remove, &QPushButton::clicked, this, &WebshopPage::deleteSmallPicture);
-    pictureButtons->addWidget(load);
-    pictureButtons->addWidget(remove);
-    pictureColumn->addLayout(pictureButtons);
-    columns->addLayout(pictureColumn, 2);
+    columns->addLayout(buildPictureColumn(tab, QStringLiteral("Small"), &m_smallPicture, &WebshopPage::loadSmallPicture,
+                                          &WebshopPage::deleteSmallPicture),
+                       2);
     layout->addLayout(columns, 1);
+    layout->addLayout(buildBottomBar(tab, QStringLiteral("productInfoNavigator"), QStringLiteral("findProductButton")));
+    return tab;
+}
 
+QVBoxLayout* WebshopPage::buildPictureColumn(QWidget* tab, const QString& which, PictureBox** box,
+                                             void (WebshopPage::*load)(), void (WebshopPage::*remove)())
+{
+    auto* column = new QVBoxLayout;
+    *box = new PictureBox(tab);
+    (*box)->setObjectName(which.toLower() + QStringLiteral("Picture"));
+    column->addWidget(*box, 1);
+    auto* buttons = new QHBoxLayout;
+    auto* loadButton = new QPushButton(QStringLiteral("Load picture"), tab);
+    loadButton->setObjectName(QStringLiteral("load%1PictureButton").arg(which));
+    connect(loadButton, &QPushButton::clicked, this, load);
+    auto* removeButton = new QPushButton(QStringLiteral("Delete picture"), tab);
+    removeButton->setObjectName(QStringLiteral("delete%1PictureButton").arg(which));
+    connect(removeButton, &QPushButton::clicked, this, remove);
+    buttons->addWidget(loadButton);
+    buttons->addWidget(removeButton);
+    column->addLayout(buttons);
+    return column;
+}
+
+QHBoxLayout* WebshopPage::buildBottomBar(QWidget* tab, const QString& navigatorName, const QString& findName)
+{
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(buildProductNavigator(tab, QStringLiteral("productInfoNavigator")));
+    bottom->addWidget(buildProductNavigator(tab, navigatorName));
     auto* find = new QPushButton(QStringLiteral("Find product"), tab);
-    find->setObjectName(QStringLiteral("findProductButton"));
+    find->setObjectName(findName);
     connect(find, &QPushButton::clicked, this, &WebshopPage::openProductSearch);
     bottom->addWidget(find);
-    layout->addLayout(bottom);
-    return tab;
+    return bottom;
 }
 
 QWidget* WebshopPage::buildMoreInfoTab()
@@ -441,29 +453,11 @@ QWidget* WebshopPage::buildMoreInfoTab()
     m_binder->bind(description, products::kLongDescription);
     left->addWidget(description, 1);
     columns->addLayout(left, 3);
-    auto* right = new QVBoxLayout;
-    m_bigPicture = new PictureBox(tab);
-    m_bigPicture->setObjectName(QStringLiteral("bigPicture"));
-    right->addWidget(m_bigPicture, 1);
-    auto* buttons = new QHBoxLayout;
-    auto* load = new QPushButton(QStringLiteral("Load picture"), tab);
-    load->setObjectName(QStringLiteral("loadBigPictureButton"));
-    connect(load, &QPushButton::clicked, this, &WebshopPage::loadBigPicture);
-    auto* remove = new QPushButton(QStringLiteral("Delete picture"), tab);
-    remove->setObjectName(QStringLiteral("deleteBigPictureButton"));
-    connect(remove, &QPushButton::clicked, this, &WebshopPage::deleteBigPicture);
-    buttons->addWidget(load);
-    buttons->addWidget(remove);
-    right->addLayout(buttons);
-    columns->addLayout(right, 2);
+    columns->addLayout(buildPictureColumn(tab, QStringLiteral("Big"), &m_bigPicture, &WebshopPage::loadBigPicture,
+                                          &WebshopPage::deleteBigPicture),
+                       2);
     layout->addLayout(columns, 1);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(buildProductNavigator(tab, QStringLiteral("moreInfoNavigator")));
-    auto* find = new QPushButton(QStringLiteral("Find product"), tab);
-    find->setObjectName(QStringLiteral("findProductButton2"));
-    connect(find, &QPushButton::clicked, this, &WebshopPage::openProductSearch);
-    bottom->addWidget(find);
-    layout->addLayout(bottom);
+    layout->addLayout(buildBottomBar(tab, QStringLiteral("moreInfoNavigator"), QStringLiteral("findProductButton2")));
     return tab;
 }
 

@@ -21,6 +21,8 @@ class ProductSearch;
 class RecordNavigator;
 class RenameDialog;
 class QCheckBox;
+class QHBoxLayout;
+class QVBoxLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -105,6 +107,11 @@ private:
     QWidget* buildMoreInfoTab();
     QWidget* buildProductListTab();
     RecordNavigator* buildProductNavigator(QWidget* parent, const QString& name);
+    // A picture with its "Load picture" / "Delete picture" buttons; which is "Small" or "Big".
+    QVBoxLayout* buildPictureColumn(QWidget* tab, const QString& which, PictureBox** box, void (WebshopPage::*load)(),
+                                    void (WebshopPage::*remove)());
+    // The navigator and "Find product" under a product page.
+    QHBoxLayout* buildBottomBar(QWidget* tab, const QString& navigatorName, const QString& findName);
     QToolButton* toolButton(const QString& name, const QString& text, const QString& hint);
     void buildMenu();
     void refreshRecord();
