@@ -26,7 +26,10 @@ public:
     void error(const QString& text) override { QTextStream(stderr) << text << '\n'; }
     bool question(const QString&, const QString&) override { return false; }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
     QString existingDirectory(const QString&, const QString&) override { return {}; }
     bool openInShell(const QString&) override { return false; }
     bool startProgram(const QString&, const QStringList&) override { return false; }
@@ -66,11 +69,15 @@ void prepare(const ProgramFolder& folder, int products)
     catalogue::CategoryTree tree;
     int next = 0;
     for (int c = 0; c < 100; ++c) {
-        auto* cat = tree.addNode(nullptr, QStringLiteral("Category %1 ID%2K").arg(c).arg(c, 9, 10, QLatin1Char('0')));
+        auto* cat =
+            tree.addNode(nullptr, QStringLiteral("Category %1 ID%2K").arg(c).arg(c, 9, 10, QLatin1Char('0')));
         for (int s = 0; s < 9; ++s) {
-            auto* sub = tree.addNode(cat, QStringLiteral("Sub %1 ID%2W").arg(s).arg(c * 10 + s, 9, 10, QLatin1Char('0')));
+            auto* sub = tree.addNode(
+                cat, QStringLiteral("Sub %1 ID%2W").arg(s).arg(c * 10 + s, 9, 10, QLatin1Char('0')));
             for (int p = 0; p < 21; ++p, ++next)
-                tree.addNode(sub, QStringLiteral("Product number %1 %2").arg(next % products).arg(productId(next % products)));
+                tree.addNode(sub, QStringLiteral("Product number %1 %2")
+                                      .arg(next % products)
+                                      .arg(productId(next % products)));
         }
     }
     tree.save(folder.treeFile());
@@ -114,7 +121,8 @@ int main(int argc, char** argv)
     page.show();
     page.productTabs()->setCurrentIndex(2);
     auto* grid = page.findChild<QTableView*>(QStringLiteral("DBGrid1"));
-    grid->grab();  // paints every visible cell, pictures included
-    out << "products list opened (" << table.recordCount() << " products, pictures shown): " << seconds(t) << " s\n";
+    grid->grab(); // paints every visible cell, pictures included
+    out << "products list opened (" << table.recordCount() << " products, pictures shown): " << seconds(t)
+        << " s\n";
     return 0;
 }

@@ -8,7 +8,8 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s table|query FILE.dbf\n", argv[0]);

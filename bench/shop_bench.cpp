@@ -13,10 +13,10 @@
 #include "shell/settings.h"
 #include "shell/tables/table.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QCoreApplication>
 #include <QImage>
 #include <QTextStream>
 
@@ -30,7 +30,10 @@ public:
     void error(const QString& text) override { QTextStream(stderr) << text << '\n'; }
     bool question(const QString&, const QString&) override { return false; }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
     QString existingDirectory(const QString&, const QString&) override { return {}; }
     bool openInShell(const QString&) override { return false; }
     bool startProgram(const QString&, const QStringList&) override { return false; }
@@ -59,16 +62,21 @@ int prepare(const QString& dir, int count)
     catalogue::CategoryTree tree;
     std::vector<catalogue::TreeNode*> holders;
     for (int c = 0; c < 100; ++c) {
-        auto* category = tree.addNode(nullptr, QStringLiteral("Category %1 ID%2K").arg(c).arg(100000 + c, 9, 10, QLatin1Char('0')));
+        auto* category = tree.addNode(
+            nullptr, QStringLiteral("Category %1 ID%2K").arg(c).arg(100000 + c, 9, 10, QLatin1Char('0')));
         holders.push_back(category);
         for (int s = 0; s < 4; ++s)
-            holders.push_back(tree.addNode(category, QStringLiteral("Subcategory %1.%2 ID%3W").arg(c).arg(s).arg(200000 + c * 4 + s, 9, 10, QLatin1Char('0'))));
+            holders.push_back(tree.addNode(category, QStringLiteral("Subcategory %1.%2 ID%3W")
+                                                         .arg(c)
+                                                         .arg(s)
+                                                         .arg(200000 + c * 4 + s, 9, 10, QLatin1Char('0'))));
     }
     const QByteArray small = smallJpeg(1);
     const QByteArray big = smallJpeg(2);
     const QStringList statuses{QStringLiteral("Normal"), QStringLiteral("New"), QStringLiteral("Promotion"),
                                QStringLiteral("Sale")};
-    const QString description = QStringLiteral("A sturdy product for everyday use, made to last and easy to care for. ");
+    const QString description =
+        QStringLiteral("A sturdy product for everyday use, made to last and easy to care for. ");
     products.beginBulk();
     for (int i = 0; i < count; ++i) {
         const QString id = QStringLiteral("ID%1P").arg(i + 1, 9, 10, QLatin1Char('0'));

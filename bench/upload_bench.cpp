@@ -18,7 +18,8 @@ public:
     void error(const QString& text) override { QTextStream(stderr) << text << '\n'; }
     bool question(const QString&, const QString&) override { return false; }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override {
+    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
+    {
         return {};
     }
     QString existingDirectory(const QString&, const QString&) override { return {}; }
@@ -28,7 +29,8 @@ public:
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 3) {

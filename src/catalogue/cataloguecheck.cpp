@@ -13,11 +13,13 @@
 
 namespace catalogue {
 
-QStringList catalogueProblems(const CategoryTree& tree, const QString& productsTablePath, const QString& picturesFolder)
+QStringList catalogueProblems(const CategoryTree& tree, const QString& productsTablePath,
+                              const QString& picturesFolder)
 {
     tables::Table table;
     table.open(productsTablePath);
-    const auto rows = table.connection().select(QStringLiteral("SELECT \"ID\", \"Nazwa\" FROM %1 ORDER BY rowid").arg(table.sqlName()));
+    const auto rows = table.connection().select(
+        QStringLiteral("SELECT \"ID\", \"Nazwa\" FROM %1 ORDER BY rowid").arg(table.sqlName()));
 
     QSet<QString> recordIds;
     for (const auto& r : rows)

@@ -261,7 +261,8 @@ void CategoryTree::sort()
 QStringList CategoryTree::toLines() const
 {
     QStringList lines;
-    walkWithDepth([&lines](TreeNode& n, int depth) { lines << QString(depth, QLatin1Char('\t')) + n.text(); });
+    walkWithDepth(
+        [&lines](TreeNode& n, int depth) { lines << QString(depth, QLatin1Char('\t')) + n.text(); });
     return lines;
 }
 
@@ -269,7 +270,7 @@ void CategoryTree::fromLines(const QStringList& lines, const QString& fileName)
 {
     Q_EMIT aboutToReset();
     m_root = std::make_unique<TreeNode>();
-    std::vector<TreeNode*> path;  // the last node read at each level
+    std::vector<TreeNode*> path; // the last node read at each level
     int lineNumber = 0;
     // Views must hear the end of the reset also when a bad line stops the loading.
     struct ResetDone {
@@ -280,15 +281,17 @@ void CategoryTree::fromLines(const QStringList& lines, const QString& fileName)
         for (const QString& line : lines) {
             ++lineNumber;
             int level = 0;
-            while (level < line.size() && (line[level] == QLatin1Char('\t') || line[level] == QLatin1Char(' ')))
+            while (level < line.size()
+                   && (line[level] == QLatin1Char('\t') || line[level] == QLatin1Char(' ')))
                 ++level;
             if (level == line.size())
-                continue;  // blank line: no node
+                continue; // blank line: no node
             if (level > int(path.size())) {
                 throw TreeFileError(
-                    QStringLiteral("%1, line %2: the line is more than one level deeper than the line before it. "
-                                   "Loading stopped there; the whole file is kept as %3.unread when the tree is "
-                                   "next saved.")
+                    QStringLiteral(
+                        "%1, line %2: the line is more than one level deeper than the line before it. "
+                        "Loading stopped there; the whole file is kept as %3.unread when the tree is "
+                        "next saved.")
                         .arg(fileName)
                         .arg(lineNumber)
                         .arg(QFileInfo(fileName).fileName()),
@@ -310,10 +313,12 @@ void CategoryTree::load(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw TreeFileError(QStringLiteral("Cannot open the tree file %1: %2").arg(path, file.errorString()), 0);
+        throw TreeFileError(QStringLiteral("Cannot open the tree file %1: %2").arg(path, file.errorString()),
+                            0);
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw TreeFileError(QStringLiteral("Cannot read the tree file %1: %2").arg(path, file.errorString()), 0);
+        throw TreeFileError(QStringLiteral("Cannot read the tree file %1: %2").arg(path, file.errorString()),
+                            0);
     QString text = textfile::decode(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));

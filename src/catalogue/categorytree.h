@@ -28,8 +28,8 @@ enum class NodeKind { Category, Subcategory, Product, Other };
 
 NodeKind kindOfText(const QString& nodeText);
 QChar kindLetterOfText(const QString& nodeText);
-QString displayNameOfText(const QString& nodeText);  // the text without its last 13 characters
-QString keyOfText(const QString& nodeText);          // the last 12 characters
+QString displayNameOfText(const QString& nodeText); // the text without its last 13 characters
+QString keyOfText(const QString& nodeText);         // the last 12 characters
 // Image shown beside a node of this kind in the tree (1 category, 2 subcategory, 3 product).
 int imageIndexOf(NodeKind kind);
 
@@ -39,7 +39,7 @@ class CategoryTree;
 class TreeNode {
 public:
     TreeNode() = default;
-    ~TreeNode();  // iterative, so a very deep tree cannot exhaust the stack
+    ~TreeNode(); // iterative, so a very deep tree cannot exhaust the stack
     TreeNode(const TreeNode&) = delete;
     TreeNode& operator=(const TreeNode&) = delete;
 
@@ -58,8 +58,8 @@ public:
     int childCount() const { return int(m_children.size()); }
     TreeNode* child(int i) const { return m_children[size_t(i)].get(); }
     bool hasChildren() const { return !m_children.empty(); }
-    int row() const { return m_row; }  // position among its siblings
-    int depth() const;  // 0 for top-level nodes
+    int row() const { return m_row; } // position among its siblings
+    int depth() const;                // 0 for top-level nodes
     // True when this node is other or lies below it.
     bool isInside(const TreeNode* other) const;
     TreeNode* nextSibling() const;
@@ -138,7 +138,7 @@ Q_SIGNALS:
     void nodeAboutToBeMoved(TreeNode* node, TreeNode* newParent, int row);
     void nodeMoved(TreeNode* node);
     void nodeTextChanged(TreeNode* node);
-    void aboutToReorder();  // sort: same nodes, new order
+    void aboutToReorder(); // sort: same nodes, new order
     void reordered();
     void aboutToReset();
     void resetDone();
@@ -147,7 +147,7 @@ private:
     static void renumber(TreeNode* parent, int from);
 
     std::unique_ptr<TreeNode> m_root;
-    QByteArray m_unreadBytes;  // original file of a partial load, kept before the first write
+    QByteArray m_unreadBytes; // original file of a partial load, kept before the first write
     QString m_unreadSource;
 };
 

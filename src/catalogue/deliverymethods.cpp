@@ -98,7 +98,7 @@ bool isAcceptablePriceText(const QString& text, const QLocale& locale)
     // "12," on the way to "12,50"
     const QChar last = text.back();
     return (last == locale.decimalPoint().front() || last == QLatin1Char('.')) && text.size() > 1
-        && reads(text + QLatin1Char('0'));
+           && reads(text + QLatin1Char('0'));
 }
 
 DeliveryMethodsModel::DeliveryMethodsModel(const ProgramFolder& folder, QObject* parent)
@@ -135,7 +135,8 @@ QVariant DeliveryMethodsModel::data(const QModelIndex& index, int role) const
         if (role == MarkRole)
             return row.mark;
         if (role == Qt::ToolTipRole)
-            return row.mark == QStringLiteral("1") ? QStringLiteral("Offered") : QStringLiteral("Not offered");
+            return row.mark == QStringLiteral("1") ? QStringLiteral("Offered")
+                                                   : QStringLiteral("Not offered");
         break;
     default:
         break;

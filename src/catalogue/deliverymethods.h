@@ -12,8 +12,8 @@
 // The file's last line is a row the grid keeps but never shows; it is written back unchanged, so a
 // file read and written again stays the same.
 struct DeliveryMethodList {
-    std::vector<DeliveryMethodRow> rows;  // shown rows
-    DeliveryMethodRow hidden;             // the row after them, never shown
+    std::vector<DeliveryMethodRow> rows; // shown rows
+    DeliveryMethodRow hidden;            // the row after them, never shown
 
     // Heading row plus four empty rows: what a grid shows without a file.
     static DeliveryMethodList designState();
@@ -24,15 +24,15 @@ struct DeliveryMethodList {
     static QString joinLine(const DeliveryMethodRow& row);
 
     static DeliveryMethodList fromLines(const QStringList& lines);
-    QStringList toLines() const;  // every shown row, then the hidden one
+    QStringList toLines() const; // every shown row, then the hidden one
 
     // Throws AppError when the file cannot be read or written.
     static DeliveryMethodList read(const QString& path);
     void write(const QString& path) const;
 };
 
-QString deliveryFilePath(const ProgramFolder& folder);   // Bd/delivery.bdt
-QString deliveryScratchPath(const ProgramFolder& folder);  // Bd/temp.bdt
+QString deliveryFilePath(const ProgramFolder& folder);    // Bd/delivery.bdt
+QString deliveryScratchPath(const ProgramFolder& folder); // Bd/temp.bdt
 
 // The rows as the editor shows them at start-up (the design state when the file is missing or unreadable).
 std::vector<DeliveryMethodRow> readDeliveryMethods(const ProgramFolder& folder);
@@ -46,7 +46,7 @@ class DeliveryMethodsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { NameColumn = 0, PriceColumn = 1, MarkColumn = 2, ColumnCount = 3 };
-    static constexpr int MarkRole = Qt::UserRole + 1;  // the raw mark text
+    static constexpr int MarkRole = Qt::UserRole + 1; // the raw mark text
 
     explicit DeliveryMethodsModel(const ProgramFolder& folder, QObject* parent = nullptr);
 
@@ -57,8 +57,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
-    bool moveRows(const QModelIndex& sourceParent, int sourceRow, int count, const QModelIndex& destinationParent,
-                  int destinationChild) override;
+    bool moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
+                  const QModelIndex& destinationParent, int destinationChild) override;
 
     const DeliveryMethodList& list() const { return m_list; }
     const std::vector<DeliveryMethodRow>& rows() const { return m_list.rows; }
@@ -76,7 +76,7 @@ public:
     void toggleMark(int row);
 
 Q_SIGNALS:
-    void rowsEdited();  // any change of the rows, for whoever mirrors them
+    void rowsEdited(); // any change of the rows, for whoever mirrors them
 
 private:
     void replace(DeliveryMethodList list);

@@ -51,7 +51,8 @@ bool productIdExists(const tables::Table& products, const QString& id)
     if (!products.isOpen())
         return false;
     const auto rows = products.connection().select(
-        QStringLiteral("SELECT 1 FROM %1 WHERE \"ID\" = ? COLLATE NOCASE LIMIT 1").arg(products.sqlName()), {id});
+        QStringLiteral("SELECT 1 FROM %1 WHERE \"ID\" = ? COLLATE NOCASE LIMIT 1").arg(products.sqlName()),
+        {id});
     return !rows.isEmpty();
 }
 

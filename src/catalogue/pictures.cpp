@@ -30,7 +30,7 @@ void onError(j_common_ptr info)
     std::longjmp(mgr->jump, 1);
 }
 
-void onMessage(j_common_ptr) {}  // warnings of damaged but readable files stay quiet
+void onMessage(j_common_ptr) {} // warnings of damaged but readable files stay quiet
 
 QByteArray readHead(const QString& path, qint64 n)
 {
@@ -44,7 +44,8 @@ QByteArray readAll(const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open the picture %1: %2").arg(QDir::toNativeSeparators(path), f.errorString()));
+        throw AppError(QStringLiteral("Cannot open the picture %1: %2")
+                           .arg(QDir::toNativeSeparators(path), f.errorString()));
     return f.readAll();
 }
 
@@ -123,7 +124,8 @@ QImage loadAny(const QString& path, const QSize& atLeast)
     QImageReader reader(&buffer);
     QImage image = reader.read();
     if (image.isNull())
-        throw AppError(QStringLiteral("%1 is not a picture (%2)").arg(QDir::toNativeSeparators(path), reader.errorString()));
+        throw AppError(QStringLiteral("%1 is not a picture (%2)")
+                           .arg(QDir::toNativeSeparators(path), reader.errorString()));
     return image;
 }
 
@@ -139,7 +141,8 @@ QImage decodeJpeg(const QByteArray& data, const QString& nameForErrors, int scal
     QImage result;
     ErrorManager err{};
     const bool ok = decodeInto(
-        reinterpret_cast<const unsigned char*>(data.constData()), (unsigned long)data.size(), scaleDenominator, &err,
+        reinterpret_cast<const unsigned char*>(data.constData()), (unsigned long)data.size(),
+        scaleDenominator, &err,
         [](void* context, int w, int h) -> QImage* {
             auto* img = static_cast<QImage*>(context);
             if (w <= 0 || h <= 0 || qint64(w) * h > 100'000'000)
@@ -149,8 +152,10 @@ QImage decodeJpeg(const QByteArray& data, const QString& nameForErrors, int scal
         },
         &result);
     if (!ok) {
-        const QString why = err.message[0] ? QString::fromLocal8Bit(err.message) : QStringLiteral("picture too large");
-        throw AppError(QStringLiteral("%1 is not a valid JPEG picture (%2)").arg(QDir::toNativeSeparators(nameForErrors), why));
+        const QString why =
+            err.message[0] ? QString::fromLocal8Bit(err.message) : QStringLiteral("picture too large");
+        throw AppError(QStringLiteral("%1 is not a valid JPEG picture (%2)")
+                           .arg(QDir::toNativeSeparators(nameForErrors), why));
     }
     return result;
 }
@@ -204,9 +209,11 @@ QImage placeholder(const QSize& size)
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(170, 170, 210));
     QPolygonF hills;
-    hills << QPointF(r.left(), r.bottom()) << QPointF(r.left() + r.width() * 0.35, r.top() + r.height() * 0.45)
+    hills << QPointF(r.left(), r.bottom())
+          << QPointF(r.left() + r.width() * 0.35, r.top() + r.height() * 0.45)
           << QPointF(r.left() + r.width() * 0.55, r.top() + r.height() * 0.7)
-          << QPointF(r.left() + r.width() * 0.75, r.top() + r.height() * 0.5) << QPointF(r.right(), r.bottom());
+          << QPointF(r.left() + r.width() * 0.75, r.top() + r.height() * 0.5)
+          << QPointF(r.right(), r.bottom());
     p.drawPolygon(hills);
     const qreal sun = std::min(r.width(), r.height()) * 0.12;
     p.drawEllipse(QPointF(r.left() + r.width() * 0.75, r.top() + r.height() * 0.25), sun, sun);
@@ -228,7 +235,8 @@ QByteArray encodeJpeg(const QImage& source, int quality)
     if (setjmp(err.jump)) {
         jpeg_destroy_compress(&info);
         std::free(out);
-        throw AppError(QStringLiteral("The picture cannot be written as JPEG (%1)").arg(QString::fromLocal8Bit(err.message)));
+        throw AppError(QStringLiteral("The picture cannot be written as JPEG (%1)")
+                           .arg(QString::fromLocal8Bit(err.message)));
     }
     jpeg_create_compress(&info);
     jpeg_mem_dest(&info, &out, &outSize);
@@ -254,7 +262,7 @@ void storeAsJpeg(const QString& pickedFile, const QString& target)
 {
     const QByteArray data = readAll(pickedFile);
     if (looksLikeJpeg(data)) {
-        decodeJpeg(data, pickedFile, 8);  // proves it is a readable JPEG before it replaces anything
+        decodeJpeg(data, pickedFile, 8); // proves it is a readable JPEG before it replaces anything
         textfile::writeBytes(target, data);
         return;
     }
@@ -263,8 +271,9 @@ void storeAsJpeg(const QString& pickedFile, const QString& target)
 
 QString openFilter()
 {
-    return QStringLiteral("All pictures (*.jpg *.jpeg *.bmp *.png *.gif *.ico);;JPEG (*.jpg *.jpeg);;Bitmaps (*.bmp);;"
-                          "PNG (*.png);;GIF (*.gif);;Icons (*.ico);;All files (*)");
+    return QStringLiteral(
+        "All pictures (*.jpg *.jpeg *.bmp *.png *.gif *.ico);;JPEG (*.jpg *.jpeg);;Bitmaps (*.bmp);;"
+        "PNG (*.png);;GIF (*.gif);;Icons (*.ico);;All files (*)");
 }
 
 } // namespace catalogue::pictures

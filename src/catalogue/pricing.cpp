@@ -66,18 +66,28 @@ float netFromGross(float gross, int rate, bool promotion)
 {
     long double reciprocal = 0;
     switch (rate) {
-    case 0: return gross;
-    case 3: reciprocal = 0.9708737864077670L; break;
-    case 5: reciprocal = 0.9523809523809523L; break;
-    case 7: reciprocal = 0.9345794392523364L; break;
-    case 22: reciprocal = 0.8196721311475410L; break;
+    case 0:
+        return gross;
+    case 3:
+        reciprocal = 0.9708737864077670L;
+        break;
+    case 5:
+        reciprocal = 0.9523809523809523L;
+        break;
+    case 7:
+        reciprocal = 0.9345794392523364L;
+        break;
+    case 22:
+        reciprocal = 0.8196721311475410L;
+        break;
     case 12:
         if (promotion) {
             reciprocal = 0.8928571428571428L;
             break;
         }
         [[fallthrough]];
-    default: return float((long double)gross / (1.0L + (long double)rate / 100.0L));
+    default:
+        return float((long double)gross / (1.0L + (long double)rate / 100.0L));
     }
     return float((long double)gross * reciprocal);
 }
@@ -112,7 +122,7 @@ Fixed Fixed::parse(const QString& text, const QLocale& locale)
         if (whole > std::numeric_limits<qint64>::max())
             overflow();
     }
-    __int128 fraction = 0;  // in ten-thousandths, rounded
+    __int128 fraction = 0; // in ten-thousandths, rounded
     if (i < t.size() && t[i] == QLatin1Char('.')) {
         ++i;
         int place = 0;
@@ -170,7 +180,8 @@ QString Fixed::twoDecimals(const QLocale& locale) const
     const bool negative = m_units < 0;
     quint64 abs = negative ? quint64(0) - quint64(m_units) : quint64(m_units);
     const quint64 hundredths = (abs + 50) / 100;
-    const QString text = QStringLiteral("%1.%2").arg(hundredths / 100).arg(hundredths % 100, 2, 10, QLatin1Char('0'));
+    const QString text =
+        QStringLiteral("%1.%2").arg(hundredths / 100).arg(hundredths % 100, 2, 10, QLatin1Char('0'));
     return withDecimalPoint((negative && hundredths != 0 ? QStringLiteral("-") : QString()) + text, locale);
 }
 
@@ -225,10 +236,14 @@ QString promotionGrossToNet(const QString& grossText, const QString& vat, const 
 QString emptyBoxMessage(Conversion c)
 {
     switch (c) {
-    case Conversion::NetToGross: return QStringLiteral("Please enter net value");
-    case Conversion::GrossToNet: return QStringLiteral("W polu Cena Brutto wpisz cenę");
-    case Conversion::PromotionNetToGross: return QStringLiteral("W polu Cena Promocyjna Netto wpisz cenę");
-    case Conversion::PromotionGrossToNet: return QStringLiteral("W polu Cena Promocyjna Brutto wpisz cenę");
+    case Conversion::NetToGross:
+        return QStringLiteral("Please enter net value");
+    case Conversion::GrossToNet:
+        return QStringLiteral("W polu Cena Brutto wpisz cenę");
+    case Conversion::PromotionNetToGross:
+        return QStringLiteral("W polu Cena Promocyjna Netto wpisz cenę");
+    case Conversion::PromotionGrossToNet:
+        return QStringLiteral("W polu Cena Promocyjna Brutto wpisz cenę");
     }
     return {};
 }
@@ -236,10 +251,14 @@ QString emptyBoxMessage(Conversion c)
 QString sourceColumn(Conversion c)
 {
     switch (c) {
-    case Conversion::NetToGross: return products::kNetPrice;
-    case Conversion::GrossToNet: return products::kGrossPrice;
-    case Conversion::PromotionNetToGross: return products::kPromoNet;
-    case Conversion::PromotionGrossToNet: return products::kPromoGross;
+    case Conversion::NetToGross:
+        return products::kNetPrice;
+    case Conversion::GrossToNet:
+        return products::kGrossPrice;
+    case Conversion::PromotionNetToGross:
+        return products::kPromoNet;
+    case Conversion::PromotionGrossToNet:
+        return products::kPromoGross;
     }
     return {};
 }
@@ -247,16 +266,20 @@ QString sourceColumn(Conversion c)
 QString targetColumn(Conversion c)
 {
     switch (c) {
-    case Conversion::NetToGross: return products::kGrossPrice;
-    case Conversion::GrossToNet: return products::kNetPrice;
-    case Conversion::PromotionNetToGross: return products::kPromoGross;
-    case Conversion::PromotionGrossToNet: return products::kPromoNet;
+    case Conversion::NetToGross:
+        return products::kGrossPrice;
+    case Conversion::GrossToNet:
+        return products::kNetPrice;
+    case Conversion::PromotionNetToGross:
+        return products::kPromoGross;
+    case Conversion::PromotionGrossToNet:
+        return products::kPromoNet;
     }
     return {};
 }
 
-bool applyConversion(tables::DataSet& products, Conversion c, const QString& boxText, const QString& vatBoxText,
-                     const QLocale& locale, Interaction& ui)
+bool applyConversion(tables::DataSet& products, Conversion c, const QString& boxText,
+                     const QString& vatBoxText, const QLocale& locale, Interaction& ui)
 {
     if (boxText.isEmpty()) {
         ui.message(emptyBoxMessage(c));
@@ -266,10 +289,18 @@ bool applyConversion(tables::DataSet& products, Conversion c, const QString& box
         QString result;
         const QString vat = products.text(products::kVat);
         switch (c) {
-        case Conversion::NetToGross: result = netToGross(boxText, vatBoxText, locale); break;
-        case Conversion::GrossToNet: result = grossToNet(boxText, vat, locale); break;
-        case Conversion::PromotionNetToGross: result = promotionNetToGross(boxText, vat, locale); break;
-        case Conversion::PromotionGrossToNet: result = promotionGrossToNet(boxText, vat, locale); break;
+        case Conversion::NetToGross:
+            result = netToGross(boxText, vatBoxText, locale);
+            break;
+        case Conversion::GrossToNet:
+            result = grossToNet(boxText, vat, locale);
+            break;
+        case Conversion::PromotionNetToGross:
+            result = promotionNetToGross(boxText, vat, locale);
+            break;
+        case Conversion::PromotionGrossToNet:
+            result = promotionGrossToNet(boxText, vat, locale);
+            break;
         }
         const double typed = QLocale::c().toDouble(normalised(boxText, locale));
         const double computed = QLocale::c().toDouble(normalised(result, locale));

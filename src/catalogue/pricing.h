@@ -25,8 +25,8 @@ public:
     double toDouble() const { return double(m_units) / 10000.0; }
 
     Fixed operator+(Fixed other) const;
-    Fixed operator*(Fixed other) const;  // (a × b) ÷ 10000
-    Fixed dividedBy(qint64 k) const;     // (a × 10000) ÷ (k × 10000)
+    Fixed operator*(Fixed other) const; // (a × b) ÷ 10000
+    Fixed dividedBy(qint64 k) const;    // (a × 10000) ÷ (k × 10000)
     bool operator==(const Fixed&) const = default;
 
     // Shortest decimal text: no trailing zeros, up to four decimals.
@@ -61,7 +61,7 @@ QString targetColumn(Conversion c);
 // Enter in a price box: checks, converts, sets both the typed and the computed column and stores the
 // record. vatBoxText is what the VAT box shows (used by net to gross); the others use the record's VAT.
 // Returns false (after telling the user) when nothing was stored.
-bool applyConversion(tables::DataSet& products, Conversion c, const QString& boxText, const QString& vatBoxText,
-                     const QLocale& locale, Interaction& ui);
+bool applyConversion(tables::DataSet& products, Conversion c, const QString& boxText,
+                     const QString& vatBoxText, const QLocale& locale, Interaction& ui);
 
 } // namespace catalogue::pricing

@@ -19,9 +19,12 @@ QString quotedPath(const QString& path)
 QString listColumn(VariantList list)
 {
     switch (list) {
-    case VariantList::Sizes: return products::kSizes;
-    case VariantList::Colours: return products::kColours;
-    case VariantList::Dimensions: return products::kDimensions;
+    case VariantList::Sizes:
+        return products::kSizes;
+    case VariantList::Colours:
+        return products::kColours;
+    case VariantList::Dimensions:
+        return products::kDimensions;
     }
     return {};
 }
@@ -29,9 +32,12 @@ QString listColumn(VariantList list)
 QString switchColumn(VariantList list)
 {
     switch (list) {
-    case VariantList::Sizes: return products::kHasSizes;
-    case VariantList::Colours: return products::kHasColours;
-    case VariantList::Dimensions: return products::kHasDimensions;
+    case VariantList::Sizes:
+        return products::kHasSizes;
+    case VariantList::Colours:
+        return products::kHasColours;
+    case VariantList::Dimensions:
+        return products::kHasDimensions;
     }
     return {};
 }
@@ -39,9 +45,12 @@ QString switchColumn(VariantList list)
 QString listEditorCaption(VariantList list)
 {
     switch (list) {
-    case VariantList::Sizes: return QStringLiteral("Edit size list");
-    case VariantList::Colours: return QStringLiteral("Edit color list");
-    case VariantList::Dimensions: return QStringLiteral("Edit dimension list");
+    case VariantList::Sizes:
+        return QStringLiteral("Edit size list");
+    case VariantList::Colours:
+        return QStringLiteral("Edit color list");
+    case VariantList::Dimensions:
+        return QStringLiteral("Edit dimension list");
     }
     return {};
 }

@@ -13,9 +13,9 @@ namespace catalogue {
 // The three variant lists of a product.
 enum class VariantList { Sizes, Colours, Dimensions };
 
-QString listColumn(VariantList list);         // Rozmiar, Kolor, Wymiar
-QString switchColumn(VariantList list);       // R, K, W
-QString listEditorCaption(VariantList list);  // "Edit size list", ...
+QString listColumn(VariantList list);        // Rozmiar, Kolor, Wymiar
+QString switchColumn(VariantList list);      // R, K, W
+QString listEditorCaption(VariantList list); // "Edit size list", ...
 
 // The variant list loader: the items of the list column of the current record.
 QStringList loadVariantList(const tables::DataSet& products, VariantList list);

@@ -19,7 +19,8 @@ bool isBlank(const tables::DataSet& set, const QString& field)
 }
 } // namespace
 
-ProductRules::ProductRules(tables::Table& products, CategoryTree& tree, Interaction& ui, const QString& picturesFolder)
+ProductRules::ProductRules(tables::Table& products, CategoryTree& tree, Interaction& ui,
+                           const QString& picturesFolder)
     : m_products(products), m_alive(&products), m_tree(tree), m_ui(ui), m_pictures(picturesFolder)
 {
     m_products.beforePost = [this](tables::DataSet&) { beforePost(); };

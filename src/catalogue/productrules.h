@@ -16,7 +16,7 @@ class CategoryTree;
 class ProductRules {
 public:
     ProductRules(tables::Table& products, CategoryTree& tree, Interaction& ui, const QString& picturesFolder);
-    ~ProductRules();  // unhooks the handlers (when the table still exists)
+    ~ProductRules(); // unhooks the handlers (when the table still exists)
     ProductRules(const ProductRules&) = delete;
     ProductRules& operator=(const ProductRules&) = delete;
 

@@ -10,7 +10,9 @@ QVector<tables::Field> productsTableFields()
     const auto alpha = [](const char* name, int size) {
         return tables::Field{QString::fromLatin1(name), FieldType::Alpha, size};
     };
-    const auto typed = [](const char* name, FieldType type) { return tables::Field{QString::fromLatin1(name), type, 0}; };
+    const auto typed = [](const char* name, FieldType type) {
+        return tables::Field{QString::fromLatin1(name), type, 0};
+    };
     return {
         alpha("ID", 31),
         alpha("Nazwa", 255),

@@ -13,10 +13,13 @@ const QString kWarning = QStringLiteral("warning");
 QString emptyNameMessage(NodeKind kind)
 {
     switch (kind) {
-    case NodeKind::Subcategory: return QStringLiteral("Enter subcategory name");
-    case NodeKind::Product: return QStringLiteral("Enter product name");
+    case NodeKind::Subcategory:
+        return QStringLiteral("Enter subcategory name");
+    case NodeKind::Product:
+        return QStringLiteral("Enter product name");
     case NodeKind::Category:
-    case NodeKind::Other: break;
+    case NodeKind::Other:
+        break;
     }
     return QStringLiteral("Enter category name");
 }
@@ -34,7 +37,8 @@ QString cleanNodeName(const QString& name)
     return out.mid(start);
 }
 
-TreeCommands::TreeCommands(CategoryTree& tree, tables::Table& products, Interaction& ui, const QString& treeFile)
+TreeCommands::TreeCommands(CategoryTree& tree, tables::Table& products, Interaction& ui,
+                           const QString& treeFile)
     : m_tree(tree), m_products(products), m_ui(ui), m_treeFile(treeFile)
 {
 }
@@ -263,8 +267,8 @@ TreeStatistics computeStatistics(const CategoryTree& tree, const TreeNode* selec
 
 QStringList statusFilterEntries()
 {
-    return {QStringLiteral("All"), QStringLiteral("Normal"), QStringLiteral("New"), QStringLiteral("Promotion"),
-            QStringLiteral("Sale")};
+    return {QStringLiteral("All"), QStringLiteral("Normal"), QStringLiteral("New"),
+            QStringLiteral("Promotion"), QStringLiteral("Sale")};
 }
 
 QString statusFilterText(int index)

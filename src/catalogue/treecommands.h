@@ -42,7 +42,7 @@ public:
     // Applies the rename to the node the dialog was opened for (null: it is gone, nothing happens).
     bool rename(TreeNode* node, const QString& newName);
 
-    bool deleteNode(TreeNode* selected);  // asks first; false when nothing was removed
+    bool deleteNode(TreeNode* selected); // asks first; false when nothing was removed
     bool deleteAll();
     void sort();
 
@@ -80,15 +80,15 @@ private:
 
 // The figures of "more info >>".
 struct TreeStatistics {
-    QStringList products;    // texts of all product entries, in order
-    QStringList categories;  // texts of all other nodes
-    int categoryCount = 0;   // top-level nodes
+    QStringList products;   // texts of all product entries, in order
+    QStringList categories; // texts of all other nodes
+    int categoryCount = 0;  // top-level nodes
     int productCount = 0;
-    int subcategoryCount = 0;  // all − top-level − products
+    int subcategoryCount = 0; // all − top-level − products
     int allCount = 0;
-    int nestCount = 0;         // nodes with children
-    int currentPosition = 0;   // from 1; 0 when nothing is selected
-    int currentLevel = -1;     // -1 when nothing is selected
+    int nestCount = 0;       // nodes with children
+    int currentPosition = 0; // from 1; 0 when nothing is selected
+    int currentLevel = -1;   // -1 when nothing is selected
 };
 
 TreeStatistics computeStatistics(const CategoryTree& tree, const TreeNode* selected);

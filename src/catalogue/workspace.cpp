@@ -74,7 +74,8 @@ void createProgramFolder(const QString& dir, const QString& skeletonRoot)
         throw AppError(QStringLiteral("%1 already holds a program folder (Bd); nothing was changed")
                            .arg(QDir::toNativeSeparators(folder.program())));
     if (!QDir().mkpath(folder.pictures()))
-        throw AppError(QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(folder.pictures())));
+        throw AppError(
+            QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(folder.pictures())));
     copyTree(skeletonRoot, folder.program());
     for (const QString& sub : {folder.work(), folder.style(), folder.program() + QStringLiteral("/help")})
         QDir().mkpath(sub);

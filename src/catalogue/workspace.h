@@ -12,8 +12,8 @@ class Interaction;
 namespace catalogue {
 
 // What Kalmenor opens at start-up and keeps until it ends: the products table `Produkty` (towary.db)
-// and the category tree (the product page installs the table's rules). The other tables of the data folder serve no reachable
-// feature and are not opened; the backup copies their files all the same.
+// and the category tree (the product page installs the table's rules). The other tables of the data folder
+// serve no reachable feature and are not opened; the backup copies their files all the same.
 class Workspace {
 public:
     Workspace(const ProgramFolder& folder, Interaction& ui);

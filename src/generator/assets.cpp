@@ -35,8 +35,8 @@ bool copyShopFile(const QString& source, const QString& target)
 
     std::error_code error;
     const std::filesystem::path temporary = nativePath(target + QStringLiteral(".part"));
-    std::filesystem::copy_file(nativePath(source), temporary, std::filesystem::copy_options::overwrite_existing,
-                               error);
+    std::filesystem::copy_file(nativePath(source), temporary,
+                               std::filesystem::copy_options::overwrite_existing, error);
     if (!error)
         std::filesystem::rename(temporary, nativePath(target), error);
     if (error) {
@@ -49,14 +49,15 @@ bool copyShopFile(const QString& source, const QString& target)
 
 QString colorCssText(const Settings& settings)
 {
-    return QStringLiteral(".navig {background-color:") + colorToHtml(settings.options.menuColor) + QStringLiteral(";}");
+    return QStringLiteral(".navig {background-color:") + colorToHtml(settings.options.menuColor)
+           + QStringLiteral(";}");
 }
 
 QString navigCssText(const Settings& settings)
 {
     return QStringLiteral(".navig a{display: block;padding: 4px 7px 2px 7px;width: auto;voice-family:inherit;"
                           "margin: 0;text-decoration: none;color:")
-         + colorToHtml(settings.options.menuHighlightColor) + QStringLiteral(";}");
+           + colorToHtml(settings.options.menuHighlightColor) + QStringLiteral(";}");
 }
 
 void copyShopAssets(GeneratorContext& context)
@@ -81,20 +82,23 @@ void copyShopAssets(GeneratorContext& context)
     savePage(navigCssText(s), context.shopFile(QStringLiteral("navig.css")));
 
     const QString styleFolder = style + choiceFolder(s.options.stylePreset) + QLatin1Char('/');
-    static const char* const pictures[] = {"b1",    "b3",   "b4",   "b5",     "b6",  "b7",  "kupuj", "more", "back",
-                                           "koszyk", "prev", "b1b",  "b3b",    "b4b", "b5b", "b6b",   "b7b",  "kupujb",
-                                           "moreb"};
+    static const char* const pictures[] = {"b1",   "b3",   "b4",     "b5",     "b6",   "b7",  "kupuj",
+                                           "more", "back", "koszyk", "prev",   "b1b",  "b3b", "b4b",
+                                           "b5b",  "b6b",  "b7b",    "kupujb", "moreb"};
     for (const char* picture : pictures) {
         const QString name = QString::fromLatin1(picture) + QStringLiteral(".jpg");
         copyShopFile(styleFolder + name, context.imageFile(name));
     }
 
     const QString gif = style + QStringLiteral("Szablon/gif/");
-    copyShopFile(gif + QStringLiteral("Promocja/") + choiceFolder(s.options.promotionMarker) + QStringLiteral("/promocja.gif"),
+    copyShopFile(gif + QStringLiteral("Promocja/") + choiceFolder(s.options.promotionMarker)
+                     + QStringLiteral("/promocja.gif"),
                  context.imageFile(QStringLiteral("promocja.gif")));
-    copyShopFile(gif + QStringLiteral("New/") + choiceFolder(s.options.newMarker) + QStringLiteral("/new.gif"),
+    copyShopFile(gif + QStringLiteral("New/") + choiceFolder(s.options.newMarker)
+                     + QStringLiteral("/new.gif"),
                  context.imageFile(QStringLiteral("new.gif")));
-    copyShopFile(gif + QStringLiteral("Sale/") + choiceFolder(s.options.saleMarker) + QStringLiteral("/sale.gif"),
+    copyShopFile(gif + QStringLiteral("Sale/") + choiceFolder(s.options.saleMarker)
+                     + QStringLiteral("/sale.gif"),
                  context.imageFile(QStringLiteral("sale.gif")));
     copyShopFile(gif + QStringLiteral("delete.jpg"), context.imageFile(QStringLiteral("delete.jpg")));
     copyShopFile(gif + QStringLiteral("orvane.jpg"), context.imageFile(QStringLiteral("orvane.jpg")));

@@ -58,21 +58,23 @@ void writeIndexPage(GeneratorContext& context)
     QString page = commonHeadBlock();
     page += QStringLiteral("<TITLE>") + s.options.title + QStringLiteral("</TITLE>");
     page += kGeneratorTagFrameSet;
-    page += QStringLiteral("<META NAME=\"DESCRIPTION\" CONTENT=\"") + quoteAttribute(memoText(s.metaDescription))
-          + QStringLiteral("\">");
+    page += QStringLiteral("<META NAME=\"DESCRIPTION\" CONTENT=\"")
+            + quoteAttribute(memoText(s.metaDescription)) + QStringLiteral("\">");
     page += QStringLiteral("<META NAME=\"KEYWORDS\" CONTENT=\"") + quoteAttribute(memoText(s.metaKeywords))
-          + QStringLiteral("\">");
+            + QStringLiteral("\">");
     page += QStringLiteral("</head>");
     page += QStringLiteral("<SCRIPT language=\"JavaScript\" src=\"sk.js\"></SCRIPT>");
     page += QStringLiteral("<FRAMESET ROWS=\"100,*\" frameborder=\"NO\" border=\"0\" framespacing=\"0\">");
-    page += QStringLiteral("<frame src=\"top.html\" scrolling=\"NO\" frameborder=\"NO\" noresize marginwidth=\"5\" "
-                           "marginheight=\"5\" name=\"top\">");
+    page += QStringLiteral(
+        "<frame src=\"top.html\" scrolling=\"NO\" frameborder=\"NO\" noresize marginwidth=\"5\" "
+        "marginheight=\"5\" name=\"top\">");
     page += QStringLiteral("<FRAMESET COLS=20%,*>");
     page += QStringLiteral("<frame src=\"menu.html\" scrolling=\"AUTO\" frameborder=\"NO\" noresize "
                            "marginwidth=\"5\" marginheight=\"5\" name=\"menu\">");
     page += QStringLiteral("<frame src=\"") + bodyStartPage(context)
-          + QStringLiteral("\" scrolling=\"AUTO\" frameborder=\"NO\" noresize marginwidth=\"8\" marginheight=\"0\" "
-                           "name=\"body\">");
+            + QStringLiteral(
+                "\" scrolling=\"AUTO\" frameborder=\"NO\" noresize marginwidth=\"8\" marginheight=\"0\" "
+                "name=\"body\">");
     page += QStringLiteral("<noframes><body></body></noframes></html>");
     savePage(page, context.shopFile(context.startPage()));
     context.report(QStringLiteral("Web Shop INDEX: ") + context.shopFile(context.startPage()));
@@ -82,9 +84,10 @@ namespace {
 
 QString bodyButton(const QString& name, const QString& target)
 {
-    return QStringLiteral("&nbsp;&nbsp;<IMG NAME=\"%1\" src=\"img/%1.jpg\"  style=\"cursor:pointer;\"ONCLICK=\""
-                          "parent.body.document.location.href='%2'\" onMouseOver=\"document.%1.src='img/%1b.jpg'\" "
-                          "onMouseOut=\"document.%1.src='img/%1.jpg'\">")
+    return QStringLiteral(
+               "&nbsp;&nbsp;<IMG NAME=\"%1\" src=\"img/%1.jpg\"  style=\"cursor:pointer;\"ONCLICK=\""
+               "parent.body.document.location.href='%2'\" onMouseOver=\"document.%1.src='img/%1b.jpg'\" "
+               "onMouseOut=\"document.%1.src='img/%1.jpg'\">")
         .arg(name, target);
 }
 
@@ -99,13 +102,15 @@ void writeTopPage(GeneratorContext& context)
     page += QStringLiteral("<STYLE>TD{FONT-FAMILY: verdana, arial; FONT-SIZE: 11px; MARGIN: 10px;}</STYLE>");
     page += QStringLiteral("<BODY bgcolor=\"") + colorToHtml(s.headerColor) + QStringLiteral("\">");
     if (s.options.headerShowsLogo)
-        page += QStringLiteral("<TABLE height=100% width=100% style=\"background-image:url('") + QStringLiteral("img/")
-              + pictureReference(s.options.logoPath) + QStringLiteral("');background-repeat:no-repeat;\">");
+        page += QStringLiteral("<TABLE height=100% width=100% style=\"background-image:url('")
+                + QStringLiteral("img/") + pictureReference(s.options.logoPath)
+                + QStringLiteral("');background-repeat:no-repeat;\">");
     else
         page += QStringLiteral("<TABLE  width=100%>");
     page += QStringLiteral("<TD align=center valign=top>");
-    page += QStringLiteral("<IMG NAME=\"b1\" src=\"img/b1.jpg\"  style=\"cursor:pointer;\" ONCLICK=\"parent.pisz(1)\" "
-                           "onMouseOver=\"document.b1.src='img/b1b.jpg'\" onMouseOut=\"document.b1.src='img/b1.jpg'\">");
+    page += QStringLiteral(
+        "<IMG NAME=\"b1\" src=\"img/b1.jpg\"  style=\"cursor:pointer;\" ONCLICK=\"parent.pisz(1)\" "
+        "onMouseOver=\"document.b1.src='img/b1b.jpg'\" onMouseOut=\"document.b1.src='img/b1.jpg'\">");
     page += bodyButton(QStringLiteral("b3"), QStringLiteral("send.html"));
     if (s.options.includeInformation)
         page += bodyButton(QStringLiteral("b4"), QStringLiteral("onas.html"));
@@ -118,8 +123,8 @@ void writeTopPage(GeneratorContext& context)
     if (!s.options.headerShowsLogo) {
         const QStringList alignments = alignmentNames();
         page += QStringLiteral("<font size=5 color=\"") + colorToHtml(s.font.headerTextColor)
-              + QStringLiteral("\"><P align=\"") + alignments.value(s.options.headerAlignment) + QStringLiteral("\">")
-              + s.options.shopName + QStringLiteral("</font><BR>");
+                + QStringLiteral("\"><P align=\"") + alignments.value(s.options.headerAlignment)
+                + QStringLiteral("\">") + s.options.shopName + QStringLiteral("</font><BR>");
     }
     page += QStringLiteral("</HEAD></FORM></HTML>");
     savePage(page, context.shopFile(QStringLiteral("top.html")));
@@ -128,29 +133,33 @@ void writeTopPage(GeneratorContext& context)
 void writeMenuPage(GeneratorContext& context)
 {
     const Settings& s = context.settings();
-    const QString pageStyle = QStringLiteral("BACKGROUND-COLOR: #ffffff; COLOR: #000000; FONT-FAMILY: verdana, arial; "
-                                             "FONT-SIZE: %1px; MARGIN: 0px; scrollbar-base-color: #FFFFFF");
+    const QString pageStyle =
+        QStringLiteral("BACKGROUND-COLOR: #ffffff; COLOR: #000000; FONT-FAMILY: verdana, arial; "
+                       "FONT-SIZE: %1px; MARGIN: 0px; scrollbar-base-color: #FFFFFF");
     QString page = commonHeadBlock();
     page += kGeneratorTagUpperWithHead;
     page += QStringLiteral("<SCRIPT language=\"JavaScript\" SRC=\"sk.js\"></SCRIPT>");
-    page += QStringLiteral("<SCRIPT>function Go(page,num){if(num!=0){var okienko=window.open(page);}}</SCRIPT>");
+    page +=
+        QStringLiteral("<SCRIPT>function Go(page,num){if(num!=0){var okienko=window.open(page);}}</SCRIPT>");
     page += QStringLiteral("<STYLE>td {") + pageStyle.arg(10) + QStringLiteral("}</STYLE>");
-    page += QStringLiteral("<style type=\"text/css\">.navig a:hover,.navig td:hover") + QStringLiteral("{background-color:")
-          + colorToHtml(s.options.menuHighlightColor) + QStringLiteral(";color:") + colorToHtml(s.options.menuColor)
-          + QStringLiteral(";}</style>");
+    page += QStringLiteral("<style type=\"text/css\">.navig a:hover,.navig td:hover")
+            + QStringLiteral("{background-color:") + colorToHtml(s.options.menuHighlightColor)
+            + QStringLiteral(";color:") + colorToHtml(s.options.menuColor) + QStringLiteral(";}</style>");
     page += QStringLiteral("<link rel=\"stylesheet\" type=\"text/css\" href=\"navig.css\">")
-          + QStringLiteral("<link rel=\"stylesheet\" href=\"color.css\" type=\"text/css\">");
+            + QStringLiteral("<link rel=\"stylesheet\" href=\"color.css\" type=\"text/css\">");
     page += QStringLiteral("<STYLE>BODY {") + pageStyle.arg(9)
-          + QStringLiteral("}</STYLE><form name=\"m\"><body><table width=\"100%\">");
+            + QStringLiteral("}</STYLE><form name=\"m\"><body><table width=\"100%\">");
     if (s.options.includeLinks) {
-        page += QStringLiteral("<BR><SELECT width=\"100%\" NAME=\"ComboBox1\" onchange=\""
-                               "Go(m.ComboBox1.options[m.ComboBox1.selectedIndex].value,m.ComboBox1.selectedIndex);\">");
+        page += QStringLiteral(
+            "<BR><SELECT width=\"100%\" NAME=\"ComboBox1\" onchange=\""
+            "Go(m.ComboBox1.options[m.ComboBox1.selectedIndex].value,m.ComboBox1.selectedIndex);\">");
         page += QStringLiteral("<OPTION>") + s.options.linksHeading + QStringLiteral("</OPTION>");
         const QString base = context.shopFile(QStringLiteral("top.html"));
         for (const HyperLink& link : s.links) {
             if (link.name.isEmpty())
                 continue;
-            page += QStringLiteral("<OPTION Value=\"") + relativeLink(base, link.path) + QStringLiteral("\">") + link.name;
+            page += QStringLiteral("<OPTION Value=\"") + relativeLink(base, link.path) + QStringLiteral("\">")
+                    + link.name;
         }
         page += QStringLiteral("</SELECT><BR><BR></table>");
     }
@@ -159,10 +168,10 @@ void writeMenuPage(GeneratorContext& context)
         // Categories whose key cannot name a file get no page, so no menu entry either.
         if (node.isProduct() || !isSafeFileKey(node.key()))
             return;
-        page += QStringLiteral("<b>") + QStringLiteral("<td class=\"navig\" align=\"left\">") + QStringLiteral("<a href=\"")
-              + node.key() + QStringLiteral(".html\" target=\"body\">")
-              + QStringLiteral("&nbsp;&nbsp;").repeated(node.depth()) + node.displayName() + QStringLiteral("</a>")
-              + QStringLiteral("</b>") + QStringLiteral("<tr>");
+        page += QStringLiteral("<b>") + QStringLiteral("<td class=\"navig\" align=\"left\">")
+                + QStringLiteral("<a href=\"") + node.key() + QStringLiteral(".html\" target=\"body\">")
+                + QStringLiteral("&nbsp;&nbsp;").repeated(node.depth()) + node.displayName()
+                + QStringLiteral("</a>") + QStringLiteral("</b>") + QStringLiteral("<tr>");
     });
     page += QStringLiteral("</div>") + QStringLiteral("</body></form></head></html>");
     savePage(page, context.shopFile(QStringLiteral("menu.html")));

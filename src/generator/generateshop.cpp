@@ -47,7 +47,8 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     context.report(QStringLiteral("END"));
     context.report(QString());
     context.report(QStringLiteral("Warnings: ") + QString::number(context.warningCount()));
-    context.report(QStringLiteral("Report: ") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    context.report(QStringLiteral("Report: ")
+                   + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
 
     if (context.hooks().upload)
         context.hooks().upload();
@@ -74,12 +75,13 @@ QString startPageProblem(const QString& startPage, const catalogue::CategoryTree
         return QStringLiteral("Enter a name for the start page of the web shop before its extension.");
     if (!isSafeFileKey(startPage))
         return QStringLiteral("The start page name \"%1\" can't be used as a file name.").arg(startPage);
-    static const QStringList shopFiles{
-        QStringLiteral("top.html"),       QStringLiteral("menu.html"),     QStringLiteral("find.html"),
-        QStringLiteral("send.html"),      QStringLiteral("send.php"),      QStringLiteral("cennik.html"),
-        QStringLiteral("onas.html"),      QStringLiteral("regulamin.html"), QStringLiteral("powitanie.html"),
-        QStringLiteral("empty.html"),     QStringLiteral("sk.js"),         QStringLiteral("color.css"),
-        QStringLiteral("navig.css"),      QStringLiteral("img")};
+    static const QStringList shopFiles{QStringLiteral("top.html"),       QStringLiteral("menu.html"),
+                                       QStringLiteral("find.html"),      QStringLiteral("send.html"),
+                                       QStringLiteral("send.php"),       QStringLiteral("cennik.html"),
+                                       QStringLiteral("onas.html"),      QStringLiteral("regulamin.html"),
+                                       QStringLiteral("powitanie.html"), QStringLiteral("empty.html"),
+                                       QStringLiteral("sk.js"),          QStringLiteral("color.css"),
+                                       QStringLiteral("navig.css"),      QStringLiteral("img")};
     bool clash = shopFiles.contains(startPage, Qt::CaseInsensitive);
     if (!clash) {
         tree.walk([&](catalogue::TreeNode& node) {
@@ -88,8 +90,9 @@ QString startPageProblem(const QString& startPage, const catalogue::CategoryTree
         });
     }
     if (clash)
-        return QStringLiteral("The web shop writes a page of its own named \"%1\". Choose another name for the "
-                              "start page.")
+        return QStringLiteral(
+                   "The web shop writes a page of its own named \"%1\". Choose another name for the "
+                   "start page.")
             .arg(startPage);
     return {};
 }
@@ -123,9 +126,9 @@ bool runCommand(GeneratorContext& context, const QString& shopFolder, const QStr
 bool buildWebshop(GeneratorContext& context)
 {
     context.products().setFilter(QString());
-    const QString chosen = context.interaction().saveFileName(QStringLiteral("Build Webshop"), QString(),
-                                                              QStringLiteral("pliki html (*.html)"),
-                                                              QStringLiteral("html"));
+    const QString chosen =
+        context.interaction().saveFileName(QStringLiteral("Build Webshop"), QString(),
+                                           QStringLiteral("pliki html (*.html)"), QStringLiteral("html"));
     if (chosen.isEmpty())
         return false;
     return buildWebshopAt(context, chosen, false);
@@ -142,8 +145,9 @@ bool buildWebshopAt(GeneratorContext& context, const QString& chosenFile, bool f
     }
     if (!force && holdsForeignFiles(target)
         && !context.interaction().question(
-            QStringLiteral("The folder %1 already holds other files, which the web shop may overwrite. Build the "
-                           "web shop there?")
+            QStringLiteral(
+                "The folder %1 already holds other files, which the web shop may overwrite. Build the "
+                "web shop there?")
                 .arg(QDir::toNativeSeparators(target.shopFolder)),
             QStringLiteral("Build Webshop")))
         return false;

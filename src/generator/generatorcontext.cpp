@@ -7,12 +7,8 @@ namespace generator {
 GeneratorContext::GeneratorContext(const Settings& settings, const catalogue::CategoryTree& tree,
                                    tables::Table& products, const ProgramFolder& folder,
                                    Interaction& interaction, GenerationHooks hooks)
-    : m_settings(settings)
-    , m_tree(tree)
-    , m_products(products)
-    , m_folder(folder)
-    , m_interaction(interaction)
-    , m_hooks(std::move(hooks))
+    : m_settings(settings), m_tree(tree), m_products(products), m_folder(folder), m_interaction(interaction),
+      m_hooks(std::move(hooks))
 {
 }
 

@@ -12,7 +12,7 @@ class Interaction;
 namespace catalogue {
 class CategoryTree;
 class TreeNode;
-}
+} // namespace catalogue
 namespace tables {
 class Table;
 }
@@ -21,8 +21,8 @@ namespace generator {
 
 // Where a run's report lines, progress and upload go. Every member may be left empty.
 struct GenerationHooks {
-    std::function<void()> clearReport;                 // the report area is emptied
-    std::function<void(const QString&)> reportLine;    // one line appended to the report area
+    std::function<void()> clearReport;              // the report area is emptied
+    std::function<void(const QString&)> reportLine; // one line appended to the report area
     std::function<void(int value, int maximum)> progress;
     // Set only by the upload command: called after the summary lines (the upload flag).
     std::function<void()> upload;

@@ -7,8 +7,8 @@ namespace generator {
 
 namespace {
 
-const QString kHead = QStringLiteral(
-    "<html><head><meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" />");
+const QString kHead =
+    QStringLiteral("<html><head><meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" />");
 const QString kLf = QStringLiteral("\n");
 
 struct FormRow {
@@ -42,25 +42,29 @@ QString orderFormText(const Settings& settings)
     page += QStringLiteral("<FORM ACTION=\"send.php\" method=post><table border=0>");
     page += QStringLiteral("<INPUT type=\"hidden\"  name=\"ZAMOWIENIE\">      ");
 
-    page += QStringLiteral("<table border=0 width=\"100%\"><td valign=\"top\"><table><td></td><td><b>Invoice:</b></td>  ");
+    page += QStringLiteral(
+        "<table border=0 width=\"100%\"><td valign=\"top\"><table><td></td><td><b>Invoice:</b></td>  ");
     const FormRow invoiceRows[] = {
         {"Company", "FIRMA", 2}, {"*Name", "NAZWISKO", 1}, {"*Street", "ULICA", 5},
         {"*Postcode", "KOD", 4}, {"*City", "MIASTO", 4},   {"Tel", "TELEFON", 3},
     };
     for (const FormRow& row : invoiceRows)
         page += formRow(row);
-    page += QStringLiteral("<tr><td>E-Mail</td><td><input type=\"text\" name=\"EMAIL\" size=\"35\"></td></tr></table></td>");
+    page += QStringLiteral(
+        "<tr><td>E-Mail</td><td><input type=\"text\" name=\"EMAIL\" size=\"35\"></td></tr></table></td>");
 
     if (settings.separateDeliveryAddress) {
-        page += QStringLiteral("<td><table><td></td><td><b>Delivery Adress:</b></td>") + QString(18, QLatin1Char(' '));
+        page += QStringLiteral("<td><table><td></td><td><b>Delivery Adress:</b></td>")
+                + QString(18, QLatin1Char(' '));
         const FormRow deliveryRows[] = {
             {"Company", "FIRMA2", 7}, {"Name", "NAZWISKO2", 2}, {"Street", "ULICA2", 9},
             {"Postcode", "KOD2", 9},  {"City", "MIASTO2", 10},
         };
         for (const FormRow& row : deliveryRows)
             page += formRow(row);
-        page += QStringLiteral("<tr><td>Order and delivery comments</td><td><textarea NAME=\"INFORMACJE\" ROWS=\"5\" "
-                               "COLS=\"40\"></textarea></td></tr></table></td>  ");
+        page += QStringLiteral(
+            "<tr><td>Order and delivery comments</td><td><textarea NAME=\"INFORMACJE\" ROWS=\"5\" "
+            "COLS=\"40\"></textarea></td></tr></table></td>  ");
     }
     page += QStringLiteral("</tr>");
 
@@ -74,9 +78,11 @@ QString orderFormText(const Settings& settings)
         page += QStringLiteral("</select><hr align=left width=95% color=silver>");
     }
     page += QStringLiteral("</table>");
-    page += QStringLiteral("<input type=\"button\" value=\"Send order\" onclick=\"validate()\"></td><br /><br />");
-    page += QStringLiteral("<TABLE width=100% border=0 cellPadding=0 cellSpacing=0 ><TD     bgColor=#FFFFFF >")
-            + makerFooter() + QStringLiteral("</TD></TABLE></HEAD></HTML>");
+    page += QStringLiteral(
+        "<input type=\"button\" value=\"Send order\" onclick=\"validate()\"></td><br /><br />");
+    page +=
+        QStringLiteral("<TABLE width=100% border=0 cellPadding=0 cellSpacing=0 ><TD     bgColor=#FFFFFF >")
+        + makerFooter() + QStringLiteral("</TD></TABLE></HEAD></HTML>");
     page += QStringLiteral("</form></body></html>");
     return page;
 }
@@ -106,19 +112,22 @@ QString orderScriptText(const Settings& settings)
         page += readField("DELIVERY");
     page += readField("ZAMOWIENIE");
     page += QStringLiteral("$SENT=null;");
-    page += QStringLiteral("if(isset($_SERVER['REQUEST_METHOD'])&&$_SERVER['REQUEST_METHOD']==='POST'&&$ZAMOWIENIE!==''){");
+    page += QStringLiteral(
+        "if(isset($_SERVER['REQUEST_METHOD'])&&$_SERVER['REQUEST_METHOD']==='POST'&&$ZAMOWIENIE!==''){");
     page += QStringLiteral("$ZAMOWIENIE.=\"") + kLf + QStringLiteral("Company: \".$FIRMA.\"") + kLf
             + QStringLiteral("Name: \".$NAZWISKO.\"") + kLf + QStringLiteral("Street: \".$ULICA.\"") + kLf
             + QStringLiteral("Post code: \".$KOD.\"") + kLf + QStringLiteral("City: \".$MIASTO.\"") + kLf
             + QStringLiteral("Tel. \".$TELEFON.\"") + kLf + QStringLiteral("e-mail: \".$EMAIL;");
     if (deliveryAddress) {
         page += QStringLiteral("$ZAMOWIENIE.=\"") + kLf + QStringLiteral("Delivery adress:") + kLf
-                + QStringLiteral("Company: \".$FIRMA2.\"") + kLf + QStringLiteral("Name: \".$NAZWISKO2.\"") + kLf
-                + QStringLiteral("Street: \".$ULICA2.\"") + kLf + QStringLiteral("Post code: \".$KOD2.\"") + kLf
-                + QStringLiteral("City: \".$MIASTO2.\"") + kLf + QStringLiteral("Msg: \".$INFORMACJE;");
+                + QStringLiteral("Company: \".$FIRMA2.\"") + kLf + QStringLiteral("Name: \".$NAZWISKO2.\"")
+                + kLf + QStringLiteral("Street: \".$ULICA2.\"") + kLf
+                + QStringLiteral("Post code: \".$KOD2.\"") + kLf + QStringLiteral("City: \".$MIASTO2.\"")
+                + kLf + QStringLiteral("Msg: \".$INFORMACJE;");
     }
     if (deliveryMethod)
-        page += QStringLiteral("$ZAMOWIENIE.=\"") + kLf + kLf + QStringLiteral("Delivery method:\".$DELIVERY;");
+        page +=
+            QStringLiteral("$ZAMOWIENIE.=\"") + kLf + kLf + QStringLiteral("Delivery method:\".$DELIVERY;");
     // mail() reports its own failure as a warning; the page says it in its own words instead.
     page += QStringLiteral("$SENT=@mail(\"") + scriptescaping::phpDoubleQuoted(settings.options.email)
             + QStringLiteral("\",\"NEW ORDER\",$ZAMOWIENIE);");
@@ -127,8 +136,10 @@ QString orderScriptText(const Settings& settings)
     // The thanks are shown only for an order that went out; "<?" in them must not start PHP code.
     QString thanks = settings.font.orderThanks;
     thanks.replace(QStringLiteral("<?"), QStringLiteral("&lt;?"));
-    page += QStringLiteral("<?php if($SENT===true){ ?>") + QStringLiteral("<p>") + thanks + QStringLiteral("</p>");
-    page += QStringLiteral("<?php }elseif($SENT===false){ ?><p>Your order could not be sent. Please try again.</p>");
+    page += QStringLiteral("<?php if($SENT===true){ ?>") + QStringLiteral("<p>") + thanks
+            + QStringLiteral("</p>");
+    page += QStringLiteral(
+        "<?php }elseif($SENT===false){ ?><p>Your order could not be sent. Please try again.</p>");
     page += QStringLiteral("<?php }else{ ?><p>No order has been received.</p><?php } ?>");
     page += QStringLiteral("<br /><br /><p>Your order:</p>");
     page += QStringLiteral("<script language=\"JavaScript\">parent.pisz();</script> </body></html>");

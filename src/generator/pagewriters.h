@@ -7,12 +7,12 @@
 namespace generator {
 
 // Catalogue pages.
-void writeProductPages(GeneratorContext& context);   // fills the search index, reports warnings
-void writeCategoryPages(GeneratorContext& context);  // "create category " lines and warnings
+void writeProductPages(GeneratorContext& context);  // fills the search index, reports warnings
+void writeCategoryPages(GeneratorContext& context); // "create category " lines and warnings
 
 // Price list, search and text pages.
 void writePriceList(GeneratorContext& context);
-void writeSearchPage(GeneratorContext& context);     // consumes the search index
+void writeSearchPage(GeneratorContext& context); // consumes the search index
 void writeWelcomePage(GeneratorContext& context);
 void writeAboutPage(GeneratorContext& context);
 void writeTermsPage(GeneratorContext& context);

@@ -1,11 +1,11 @@
 #include "generator/productpages.h"
 
 #include "catalogue/categorytree.h"
-#include "generator/shoppictures.h"
 #include "generator/priceblock.h"
 #include "generator/productrecord.h"
 #include "generator/savepage.h"
 #include "generator/scriptescaping.h"
+#include "generator/shoppictures.h"
 #include "shell/tables/table.h"
 
 #include <QLocale>
@@ -22,8 +22,9 @@ using catalogue::TreeNode;
 using scriptescaping::htmlAttribute;
 using scriptescaping::scriptInAttribute;
 
-const QString kQuantityCheck = QStringLiteral(
-    " value=\"1\" size=\"2\" ONKEYUP=\"if(isNaN(value)==true){alert('Enter the correct value!');value='1';}\" >");
+const QString kQuantityCheck =
+    QStringLiteral(" value=\"1\" size=\"2\" ONKEYUP=\"if(isNaN(value)==true){alert('Enter the correct "
+                   "value!');value='1';}\" >");
 
 bool textBelowPicture(const Settings& settings)
 {
@@ -52,7 +53,8 @@ struct VariantList {
 
 QString pagesOpener(const QString& id)
 {
-    return QStringLiteral("parent.body.document.location.href='") + scriptInAttribute(id) + QStringLiteral(".html'");
+    return QStringLiteral("parent.body.document.location.href='") + scriptInAttribute(id)
+           + QStringLiteral(".html'");
 }
 
 QString bigPictureSource(const GeneratorContext& context, const QString& id)
@@ -89,8 +91,9 @@ QString catalogueStyleLine(const FontSettings& font, const QString& selector)
 {
     return QStringLiteral("<style>") + selector + QStringLiteral("{font-family: ") + font.family
            + QStringLiteral(";color: ") + colorToHtml(font.color) + QStringLiteral(";font-size: ") + font.size
-           + QStringLiteral(";margin: ") + font.margin + QStringLiteral(";letter-spacing: ") + font.letterSpacing
-           + QStringLiteral(";word-spacing: ") + font.wordSpacing + QStringLiteral("}</style>");
+           + QStringLiteral(";margin: ") + font.margin + QStringLiteral(";letter-spacing: ")
+           + font.letterSpacing + QStringLiteral(";word-spacing: ") + font.wordSpacing
+           + QStringLiteral("}</style>");
 }
 
 VariantPieces variantPieces(GeneratorContext& context, const ProductRecord& product, const QString& nodeText,
@@ -161,13 +164,15 @@ QString productPageText(GeneratorContext& context, const ProductRecord& product,
     const VariantPieces variants = variantPieces(context, product, nodeText, VariantForm::DetailPage);
     page += variants.selects;
     page += QStringLiteral("</b><br>Quantity: <input type=\"text\" name=\"t\"") + kQuantityCheck;
-    page += QStringLiteral("<IMG NAME=\"k\" SRC=\"img/kupuj.jpg\" alt=\"Add to cart\" style=\"cursor:pointer;\" "
-                           "onMouseOver=\"k.src='img/kupujb.jpg'\" onMouseOut=\"k.src='img/kupuj.jpg'\"");
+    page +=
+        QStringLiteral("<IMG NAME=\"k\" SRC=\"img/kupuj.jpg\" alt=\"Add to cart\" style=\"cursor:pointer;\" "
+                       "onMouseOver=\"k.src='img/kupujb.jpg'\" onMouseOut=\"k.src='img/kupuj.jpg'\"");
     page += QStringLiteral("ONCLICK=\"parent.e(m.t.value,") + cartPriceText(effectivePrice(product, net))
             + QStringLiteral(",&quot;") + scriptInAttribute(product.name) + QStringLiteral("&quot;")
             + variants.cartArguments + QStringLiteral(");\"><BR>");
-    page += QStringLiteral("<a href=\"javascript:history.back()\"><img src=\"img/prev.jpg\" alt=\"previous page\" "
-                           "border=\"0\"></a>");
+    page += QStringLiteral(
+        "<a href=\"javascript:history.back()\"><img src=\"img/prev.jpg\" alt=\"previous page\" "
+        "border=\"0\"></a>");
     page += QStringLiteral("</html>");
     return page;
 }
@@ -197,9 +202,9 @@ QString writeProductTile(GeneratorContext& context, const ProductRecord& product
                     + QStringLiteral("\" height=\"") + QString::number(settings.options.imageHeight)
                     + QLatin1Char('"');
         }
-        tile += QStringLiteral(" align=left style=\"cursor:pointer;\" SRC=\"img/") + htmlAttribute(pictureName)
-                + QStringLiteral("\" BORDER=\"0\" VSPACE=10 ONCLICK=\"") + pagesOpener(product.id)
-                + QStringLiteral("\">");
+        tile += QStringLiteral(" align=left style=\"cursor:pointer;\" SRC=\"img/")
+                + htmlAttribute(pictureName) + QStringLiteral("\" BORDER=\"0\" VSPACE=10 ONCLICK=\"")
+                + pagesOpener(product.id) + QStringLiteral("\">");
         if (textBelowPicture(settings))
             tile += QStringLiteral("<BR clear=all>");
     }
@@ -207,16 +212,20 @@ QString writeProductTile(GeneratorContext& context, const ProductRecord& product
     tile += QStringLiteral("<TR><TD width=\"100%\">");
     tile += priceBlock(product, net, settings.options.currency, QLocale(), PriceBlockForm::Tile);
     tile += QStringLiteral("<br>");
-    const VariantPieces variants = variantPieces(context, product, place.nodeText, VariantForm::Tile, place.suffix);
+    const VariantPieces variants =
+        variantPieces(context, product, place.nodeText, VariantForm::Tile, place.suffix);
     tile += variants.selects;
-    tile += QStringLiteral("<br><IMG NAME=\"m") + j
-            + QStringLiteral("\" SRC=\"img/more.jpg\" alt=\"More...\" style=\"cursor:pointer;\" onMouseOver=\"m") + j
-            + QStringLiteral(".src='img/moreb.jpg'\" onMouseOut=\"m") + j
-            + QStringLiteral(".src='img/more.jpg'\" ONCLICK=\"") + pagesOpener(product.id) + QStringLiteral("\">");
+    tile +=
+        QStringLiteral("<br><IMG NAME=\"m") + j
+        + QStringLiteral("\" SRC=\"img/more.jpg\" alt=\"More...\" style=\"cursor:pointer;\" onMouseOver=\"m")
+        + j + QStringLiteral(".src='img/moreb.jpg'\" onMouseOut=\"m") + j
+        + QStringLiteral(".src='img/more.jpg'\" ONCLICK=\"") + pagesOpener(product.id)
+        + QStringLiteral("\">");
     tile += QStringLiteral("</b> &nbsp;Quantity: <input type=\"text\" name=\"t") + r + QLatin1Char('"')
             + kQuantityCheck;
     tile += QStringLiteral("<IMG NAME=\"k") + j
-            + QStringLiteral("\" SRC=\"img/kupuj.jpg\" alt=\"Add to cart\" style=\"cursor:pointer;\" onMouseOver=\"k")
+            + QStringLiteral(
+                "\" SRC=\"img/kupuj.jpg\" alt=\"Add to cart\" style=\"cursor:pointer;\" onMouseOver=\"k")
             + j + QStringLiteral(".src='img/kupujb.jpg'\" onMouseOut=\"k") + j
             + QStringLiteral(".src='img/kupuj.jpg'\" ONCLICK=\"parent.e(f.t") + r + QStringLiteral(".value,")
             + cartPriceText(effectivePrice(product, net)) + QStringLiteral(",&quot;")
@@ -241,12 +250,13 @@ void writeProductPages(GeneratorContext& context)
     for (const TreeNode* node : nodes) {
         context.advanceProgress();
         if (!node->isProduct() || !lookup.locate(node->key()))
-            continue;  // a product missing from the table is reported by the category pass
+            continue; // a product missing from the table is reported by the category pass
         const ProductRecord product = currentProductRecord(products);
         if (!context.checkFileKey(product.id, node->text()))
             continue;
         const QString pictureName = product.id + QStringLiteral("D.jpg");
-        const bool bigPicture = pictures.provide(bigPictureSource(context, product.id), context.imageFile(pictureName));
+        const bool bigPicture =
+            pictures.provide(bigPictureSource(context, product.id), context.imageFile(pictureName));
         savePage(productPageText(context, product, node->text(), bigPicture),
                  context.shopFile(product.id + QStringLiteral(".html")));
         context.searchIndex() << searchIndexLine(product, int(context.searchIndex().size()));
@@ -259,7 +269,7 @@ namespace {
 struct OpenCategoryPage {
     const TreeNode* node = nullptr;
     int depth = 0;
-    QString path;  // empty when the key can't name a file: the page is not written
+    QString path; // empty when the key can't name a file: the page is not written
     QString text;
     TileSuffixes suffixes;
 };
@@ -305,11 +315,12 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
             OpenCategoryPage page{node, depth, {}, {}, TileSuffixes(random)};
             if (context.checkFileKey(node->key(), node->text())) {
                 page.path = context.shopFile(node->key() + QStringLiteral(".html"));
-                page.text = commonHeadBlock() + kGeneratorTagUpperWithHead
-                            + QStringLiteral("<script language=\"Javascript\" SRC=\"sk.js\"></script>")
-                            + catalogueStyleLine(settings.font, QStringLiteral("td"))
-                            + QStringLiteral("<body bgcolor=\"#FFFFFF\"><form name=\"f\"><Table width=\"100%\" "
-                                             "border=\"0\" cellpadding=\"3\"><TR>");
+                page.text =
+                    commonHeadBlock() + kGeneratorTagUpperWithHead
+                    + QStringLiteral("<script language=\"Javascript\" SRC=\"sk.js\"></script>")
+                    + catalogueStyleLine(settings.font, QStringLiteral("td"))
+                    + QStringLiteral("<body bgcolor=\"#FFFFFF\"><form name=\"f\"><Table width=\"100%\" "
+                                     "border=\"0\" cellpadding=\"3\"><TR>");
                 context.report(QStringLiteral("create category ") + node->text());
             }
             open.push_back(std::move(page));
@@ -327,7 +338,7 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
         if (!open.empty() && open.back().node == parent)
             page = &open.back();
         if (page && page->path.isEmpty()) {
-            v = end;  // the category's key was reported: its page is not written
+            v = end; // the category's key was reported: its page is not written
             continue;
         }
         if (!page) {
@@ -351,10 +362,11 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
             }
             const ProductRecord product = currentProductRecord(products);
             if (!isSafeFileKey(product.id))
-                continue;  // reported by the product pass, which wrote no page for it
+                continue; // reported by the product pass, which wrote no page for it
             ++tiles;
             const TilePlace place{j, entry->text(), page->suffixes.draw()};
-            rows += QStringLiteral("<TD  style=\"border-top:none; border-bottom: #838EAB solid 1px;\" valign=\"top\"> ")
+            rows += QStringLiteral(
+                        "<TD  style=\"border-top:none; border-bottom: #838EAB solid 1px;\" valign=\"top\"> ")
                     + writeProductTile(context, product, place, pictures) + QStringLiteral("</td>");
             if (tiles % columns == 0)
                 rows += QStringLiteral("</tr>");

@@ -16,7 +16,7 @@ class ShopPictures;
 // drawn again.
 class TileSuffixes {
 public:
-    static constexpr quint32 kLimit = 100'000'000;  // suffixes are 0 … 99 999 999
+    static constexpr quint32 kLimit = 100'000'000; // suffixes are 0 … 99 999 999
 
     // random() gives any unsigned number; the default is the process's random source.
     explicit TileSuffixes(std::function<quint32()> random = {});
@@ -35,7 +35,7 @@ QString catalogueStyleLine(const FontSettings& font, const QString& selector);
 // detail page is "m" and its selects carry no suffix; a tile's selects carry its suffix in form "f".
 struct VariantPieces {
     QString selects;
-    QString cartArguments;  // three arguments, each ",0" or ",<form>.<select>.options[…].text"
+    QString cartArguments; // three arguments, each ",0" or ",<form>.<select>.options[…].text"
 };
 enum class VariantForm { DetailPage, Tile };
 

@@ -13,20 +13,20 @@ namespace generator {
 struct ProductRecord {
     QString id;
     QString name;
-    QString shortDescription;   // Opis
-    QString longDescription;    // Opis2
+    QString shortDescription; // Opis
+    QString longDescription;  // Opis2
     QString status;
     QString vat;
     double netPrice = 0;
     double grossPrice = 0;
     double promotionNetPrice = 0;
     double promotionGrossPrice = 0;
-    bool hasSizes = false;       // R
-    bool hasColours = false;     // K
-    bool hasDimensions = false;  // W
-    QString sizes;               // Rozmiar, list encoding "S|M|L|"
-    QString colours;             // Kolor
-    QString dimensions;          // Wymiar
+    bool hasSizes = false;      // R
+    bool hasColours = false;    // K
+    bool hasDimensions = false; // W
+    QString sizes;              // Rozmiar, list encoding "S|M|L|"
+    QString colours;            // Kolor
+    QString dimensions;         // Wymiar
 };
 
 // The current record of the products table.

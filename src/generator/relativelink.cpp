@@ -18,7 +18,7 @@ bool isInsideFolder(const QString& path, const QString& folder)
     if (!path.startsWith(folder))
         return false;
     return path.size() == folder.size() || folder.endsWith(QLatin1Char('/'))
-        || path.at(folder.size()) == QLatin1Char('/');
+           || path.at(folder.size()) == QLatin1Char('/');
 }
 
 } // namespace
@@ -29,7 +29,8 @@ QString percentEncodeLink(const QString& text)
     const QByteArray bytes = text.toUtf8();
     for (const char ch : bytes) {
         const auto byte = static_cast<unsigned char>(ch);
-        if (byte >= 128 || byte == ' ' || byte == '*' || byte == '#' || byte == '%' || byte == '<' || byte == '>')
+        if (byte >= 128 || byte == ' ' || byte == '*' || byte == '#' || byte == '%' || byte == '<'
+            || byte == '>')
             result += QStringLiteral("%%1").arg(int(byte), 2, 16, QLatin1Char('0')).toUpper();
         else
             result += QLatin1Char(ch);

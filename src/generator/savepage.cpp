@@ -9,7 +9,9 @@ namespace generator {
 
 QString colorToHtml(ColorValue color)
 {
-    const auto hex = [](int byte) { return QStringLiteral("%1").arg(byte & 0xFF, 2, 16, QLatin1Char('0')).toUpper(); };
+    const auto hex = [](int byte) {
+        return QStringLiteral("%1").arg(byte & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+    };
     return QLatin1Char('#') + hex(color) + hex(color >> 8) + hex(color >> 16);
 }
 
@@ -60,18 +62,18 @@ QString memoText(const QString& lines)
 QString commonHeadBlock()
 {
     return QStringLiteral("<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"en-GB\" lang=\"en-GB\"> ")
-         + QStringLiteral("<head profile=\"http://dublincore.org/documents/2008/08/04/dc-html/\">")
-         + QString(21, QLatin1Char(' '))
-         + QStringLiteral("<meta name=\"dcterms.created\" content=\"2010-09-08T14:26:53Z\" />")
-         + QString(16, QLatin1Char(' '))
-         + QStringLiteral("<meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" />")
-         + QString(12, QLatin1Char(' '));
+           + QStringLiteral("<head profile=\"http://dublincore.org/documents/2008/08/04/dc-html/\">")
+           + QString(21, QLatin1Char(' '))
+           + QStringLiteral("<meta name=\"dcterms.created\" content=\"2010-09-08T14:26:53Z\" />")
+           + QString(16, QLatin1Char(' '))
+           + QStringLiteral("<meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" />")
+           + QString(12, QLatin1Char(' '));
 }
 
 QString makerFooter()
 {
     return QStringLiteral("<img align=left SRC=\"img/orvane.jpg\"><FONT SIZE=1>")
-         + QStringLiteral("Web shop made with Kalmenor &copy; Tavrone. All rights reserved.</FONT>");
+           + QStringLiteral("Web shop made with Kalmenor &copy; Tavrone. All rights reserved.</FONT>");
 }
 
 } // namespace generator

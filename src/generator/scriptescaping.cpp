@@ -8,14 +8,29 @@ QString jsString(const QString& text)
     out.reserve(text.size());
     for (QChar c : text) {
         switch (c.unicode()) {
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '\'': out += QLatin1String("\\'"); break;
-        case '"': out += QLatin1String("\\\""); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        case 0x2028: out += QLatin1String("\\u2028"); break;  // line terminators inside a literal
-        case 0x2029: out += QLatin1String("\\u2029"); break;
-        default: out += c;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\'':
+            out += QLatin1String("\\'");
+            break;
+        case '"':
+            out += QLatin1String("\\\"");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case 0x2028:
+            out += QLatin1String("\\u2028");
+            break; // line terminators inside a literal
+        case 0x2029:
+            out += QLatin1String("\\u2029");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -27,12 +42,23 @@ QString htmlAttribute(const QString& text)
     out.reserve(text.size());
     for (QChar c : text) {
         switch (c.unicode()) {
-        case '&': out += QLatin1String("&amp;"); break;
-        case '"': out += QLatin1String("&quot;"); break;
-        case '\'': out += QLatin1String("&#39;"); break;
-        case '<': out += QLatin1String("&lt;"); break;
-        case '>': out += QLatin1String("&gt;"); break;
-        default: out += c;
+        case '&':
+            out += QLatin1String("&amp;");
+            break;
+        case '"':
+            out += QLatin1String("&quot;");
+            break;
+        case '\'':
+            out += QLatin1String("&#39;");
+            break;
+        case '<':
+            out += QLatin1String("&lt;");
+            break;
+        case '>':
+            out += QLatin1String("&gt;");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -44,12 +70,23 @@ QString phpDoubleQuoted(const QString& text)
     out.reserve(text.size());
     for (QChar c : text) {
         switch (c.unicode()) {
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '"': out += QLatin1String("\\\""); break;
-        case '$': out += QLatin1String("\\$"); break;  // no variable interpolation
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        default: out += c;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '"':
+            out += QLatin1String("\\\"");
+            break;
+        case '$':
+            out += QLatin1String("\\$");
+            break; // no variable interpolation
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        default:
+            out += c;
         }
     }
     return out;

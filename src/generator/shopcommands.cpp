@@ -30,7 +30,7 @@ enum ExitStatus { Built = 0, Failed = 1, Refused = 2 };
 int generateInto(const ProgramFolder& folder, const QString& configDir, const BuildTarget& target, bool force,
                  bool openPage, QTextStream& out, QTextStream& err, const std::function<void()>& upload = {})
 {
-    ConsoleInteraction ui(err, err, false);  // nobody is there to answer: questions are refused
+    ConsoleInteraction ui(err, err, false); // nobody is there to answer: questions are refused
     LoadedShop shop(folder, ui);
     if (!shop.workspace.open())
         return Failed;
@@ -104,7 +104,8 @@ QString bundledDataRoot()
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
     if (QCoreApplication::instance()) {
-        const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/kalmenor");
+        const QString installed =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/../share/kalmenor");
         if (QFileInfo(installed + QStringLiteral("/skeleton")).isDir())
             return QFileInfo(installed).canonicalFilePath();
     }
@@ -151,7 +152,8 @@ bool createDemoProgramFolder(const QString& dir, const QString& configDir, const
     const QString skeleton = dataRoot + QStringLiteral("/skeleton");
     const QString demo = dataRoot + QStringLiteral("/demo");
     if (!QFileInfo(skeleton).isDir() || !QFileInfo(demo + QStringLiteral("/products.tsv")).isFile())
-        throw AppError(QStringLiteral("The demo catalogue is missing from %1").arg(QDir::toNativeSeparators(dataRoot)));
+        throw AppError(
+            QStringLiteral("The demo catalogue is missing from %1").arg(QDir::toNativeSeparators(dataRoot)));
 
     catalogue::createProgramFolder(dir, skeleton);
     const ProgramFolder folder(dir);
@@ -167,7 +169,8 @@ bool createDemoProgramFolder(const QString& dir, const QString& configDir, const
     if (QFileInfo::exists(settingsFile))
         return false;
     if (!QDir().mkpath(configDir))
-        throw AppError(QStringLiteral("Cannot create the folder %1").arg(QDir::toNativeSeparators(configDir)));
+        throw AppError(
+            QStringLiteral("Cannot create the folder %1").arg(QDir::toNativeSeparators(configDir)));
     QFile source(demo + QStringLiteral("/config/KVO.INI"));
     if (!source.open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("Cannot read %1").arg(source.fileName()));
@@ -178,8 +181,9 @@ bool createDemoProgramFolder(const QString& dir, const QString& configDir, const
 int buildShopCommand(const ProgramFolder& folder, const QString& configDir, const QString& target, bool force,
                      QTextStream& out, QTextStream& err)
 {
-    const BuildTarget where = target.isEmpty() ? BuildTarget{folder.previewShop(), QStringLiteral("index.html")}
-                                               : buildTargetFor(QFileInfo(target).absoluteFilePath());
+    const BuildTarget where = target.isEmpty()
+                                  ? BuildTarget{folder.previewShop(), QStringLiteral("index.html")}
+                                  : buildTargetFor(QFileInfo(target).absoluteFilePath());
     // The preview folder is ours: never a question there.
     return generateInto(folder, configDir, where, force || target.isEmpty(), false, out, err);
 }
@@ -187,16 +191,16 @@ int buildShopCommand(const ProgramFolder& folder, const QString& configDir, cons
 int previewShopCommand(const ProgramFolder& folder, const QString& configDir, bool openPage, QTextStream& out,
                        QTextStream& err)
 {
-    return generateInto(folder, configDir, {folder.previewShop(), QStringLiteral("index.html")}, true, openPage, out,
-                        err);
+    return generateInto(folder, configDir, {folder.previewShop(), QStringLiteral("index.html")}, true,
+                        openPage, out, err);
 }
 
 bool generateForUploadCommand(const ProgramFolder& folder, const QString& configDir,
                               const std::function<void()>& upload, QTextStream& out, QTextStream& err)
 {
-    return generateInto(folder, configDir, {folder.publishShop(), QStringLiteral("index.html")}, true, false, out, err,
-                        upload)
-        == Built;
+    return generateInto(folder, configDir, {folder.publishShop(), QStringLiteral("index.html")}, true, false,
+                        out, err, upload)
+           == Built;
 }
 
 } // namespace generator

@@ -22,7 +22,8 @@ QString bundledDataRoot();
 // products, pictures, texts and delivery methods. When configDir holds no KVO.INI yet, the demo's
 // settings are put there too (returns true then). Throws AppError; refuses a folder that already
 // holds a data folder.
-bool createDemoProgramFolder(const QString& dir, const QString& configDir, const QString& dataRoot = bundledDataRoot());
+bool createDemoProgramFolder(const QString& dir, const QString& configDir,
+                             const QString& dataRoot = bundledDataRoot());
 
 // Appends the records of a tab-separated products file (a heading line of column names, then one line
 // per product; logical columns as 1/0, numbers with a decimal point). Throws AppError naming the line.

@@ -19,7 +19,8 @@ bool ShopPictures::provide(const QString& source, const QString& target)
         // A plain copy over the old one: the shop folder is output made again by every run, so the
         // flush to disk that QFile::copy does per file (thousands of pictures) buys nothing.
         std::error_code ignored;
-        std::filesystem::copy_file(QFile::encodeName(source).toStdString(), QFile::encodeName(target).toStdString(),
+        std::filesystem::copy_file(QFile::encodeName(source).toStdString(),
+                                   QFile::encodeName(target).toStdString(),
                                    std::filesystem::copy_options::overwrite_existing, ignored);
     }
     m_present.insert(source, present);

@@ -49,9 +49,10 @@ QString statusIcon(const QString& status)
 
 void writeTextPage(GeneratorContext& context, const QString& text, const QString& fileName)
 {
-    const QString page = QStringLiteral("<HTML><HEAD>") + kContentType + kGeneratorTag + QStringLiteral("</HEAD>")
-                         + kScriptUpper + textPagesBodyStyle() + QStringLiteral("<body bgcolor=\"#FFFFFF\">")
-                         + QStringLiteral("<BR><p align=justify>") + memoText(text) + QStringLiteral("</HTML>");
+    const QString page =
+        QStringLiteral("<HTML><HEAD>") + kContentType + kGeneratorTag + QStringLiteral("</HEAD>")
+        + kScriptUpper + textPagesBodyStyle() + QStringLiteral("<body bgcolor=\"#FFFFFF\">")
+        + QStringLiteral("<BR><p align=justify>") + memoText(text) + QStringLiteral("</HTML>");
     savePage(page, context.shopFile(fileName));
 }
 
@@ -59,8 +60,9 @@ void writeTextPage(GeneratorContext& context, const QString& text, const QString
 
 QString textPagesBodyStyle()
 {
-    return QStringLiteral("<STYLE>BODY {BACKGROUND-COLOR: #ffffff; COLOR: #000000; FONT-FAMILY: verdana, arial; "
-                          "FONT-SIZE: 11px; MARGIN: 10px; scrollbar-base-color: #FFFFFF}</STYLE>");
+    return QStringLiteral(
+        "<STYLE>BODY {BACKGROUND-COLOR: #ffffff; COLOR: #000000; FONT-FAMILY: verdana, arial; "
+        "FONT-SIZE: 11px; MARGIN: 10px; scrollbar-base-color: #FFFFFF}</STYLE>");
 }
 
 QString pictureFileName(const QString& path)
@@ -85,7 +87,7 @@ void writePriceList(GeneratorContext& context)
     if (!products.filter().isEmpty())
         products.setFilter(QString());
     ProductLookup lookup(products);
-    QSet<QString> listed;  // node texts folded: one row per product however often it is entered
+    QSet<QString> listed; // node texts folded: one row per product however often it is entered
     const std::vector<TreeNode*> nodes = context.tree().nodesInOrder();
     for (size_t i = 0; i < nodes.size(); ++i) {
         const TreeNode* node = nodes[i];
@@ -94,13 +96,13 @@ void writePriceList(GeneratorContext& context)
             continue;
         const ProductRecord product = currentProductRecord(products);
         if (!isSafeFileKey(product.id))
-            continue;  // reported by the product pass, which wrote no page to link to
+            continue; // reported by the product pass, which wrote no page to link to
         listed.insert(node->text().toCaseFolded());
         const ColorValue rowColor = position % 2 == 1 ? settings.oddColor : settings.evenColor;
         const TreeNode* parent = node->parent();
         page += QStringLiteral("<TR bgcolor=\"") + colorToHtml(rowColor) + QStringLiteral("\">");
-        page += QStringLiteral("<TD><a href=\"") + scriptescaping::htmlAttribute(product.id) + QStringLiteral(".html\">")
-                + product.name;
+        page += QStringLiteral("<TD><a href=\"") + scriptescaping::htmlAttribute(product.id)
+                + QStringLiteral(".html\">") + product.name;
         page += QStringLiteral("<TD>") + (parent && !parent->isRoot() ? parent->displayName() : QString());
         page += priceListCell(product.status, product.netPrice, product.promotionNetPrice, locale);
         page += QStringLiteral("<TD>") + product.vat;
@@ -124,8 +126,9 @@ void writeSearchPage(GeneratorContext& context)
     page += QStringLiteral("\">");
     page += QStringLiteral("<table><br><td height=\"30\" bgcolor=\"") + colorToHtml(settings.headerColor)
             + QStringLiteral("\">");
-    page += QStringLiteral("<b>Search product: </b><input type=\"text\" name=\"FIND\" size=\"35\">"
-                           "<button  style=\"cursor:pointer;\" ONCLICK=\"parent.szukaj(f.FIND.value)\">search</button>");
+    page += QStringLiteral(
+        "<b>Search product: </b><input type=\"text\" name=\"FIND\" size=\"35\">"
+        "<button  style=\"cursor:pointer;\" ONCLICK=\"parent.szukaj(f.FIND.value)\">search</button>");
     page += QStringLiteral("</td></table>enter product name (case sensitive)<p>");
     page += makerFooter() + QStringLiteral("</P>");
     page += QStringLiteral("</body></form></html>");
@@ -136,7 +139,8 @@ void writeSearchPage(GeneratorContext& context)
 void writeWelcomePage(GeneratorContext& context)
 {
     const Settings& settings = context.settings();
-    QString page = QStringLiteral("<HTML><HEAD>") + kContentType + QStringLiteral("</HEAD>") + textPagesBodyStyle();
+    QString page =
+        QStringLiteral("<HTML><HEAD>") + kContentType + QStringLiteral("</HEAD>") + textPagesBodyStyle();
     page += QStringLiteral("<BR><BR><BR><p align=center>") + memoText(settings.welcomeText);
     if (!settings.options.bannerPath.isEmpty()) {
         page += QStringLiteral("<BR><BR><IMG src=\"img/")

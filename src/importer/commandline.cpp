@@ -1,8 +1,8 @@
 #include "importer/commandline.h"
 
-#include "shell/consoleinteraction.h"
 #include "importer/tableexport.h"
 #include "importer/tableimport.h"
+#include "shell/consoleinteraction.h"
 #include "shell/error.h"
 #include "shell/tables/query.h"
 #include "shell/tables/table.h"
@@ -63,7 +63,10 @@ int CommandLine::run(const QStringList& arguments, QTextStream& out, QTextStream
         if (arguments.size() > 1 && arguments[1] == QLatin1String("export"))
             return exportTable(arguments, out, err);
         out << kUsage;
-        return arguments.size() > 1 && (arguments[1] == QLatin1String("--help") || arguments[1] == QLatin1String("-h")) ? 0 : 2;
+        return arguments.size() > 1
+                       && (arguments[1] == QLatin1String("--help") || arguments[1] == QLatin1String("-h"))
+                   ? 0
+                   : 2;
     } catch (const std::exception& e) {
         err << "importer: " << messageOf(e) << Qt::endl;
         return 1;
@@ -73,11 +76,12 @@ int CommandLine::run(const QStringList& arguments, QTextStream& out, QTextStream
 int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     QCommandLineParser parser;
-    const QCommandLineOption replace(QStringLiteral("replace"), QStringLiteral("Delete the target's records first."));
-    const QCommandLineOption skipSource(QStringLiteral("skip-source"), QStringLiteral("Source fields to skip."),
-                                        QStringLiteral("N,..."));
-    const QCommandLineOption skipTarget(QStringLiteral("skip-target"), QStringLiteral("Target fields to skip."),
-                                        QStringLiteral("N,..."));
+    const QCommandLineOption replace(QStringLiteral("replace"),
+                                     QStringLiteral("Delete the target's records first."));
+    const QCommandLineOption skipSource(QStringLiteral("skip-source"),
+                                        QStringLiteral("Source fields to skip."), QStringLiteral("N,..."));
+    const QCommandLineOption skipTarget(QStringLiteral("skip-target"),
+                                        QStringLiteral("Target fields to skip."), QStringLiteral("N,..."));
     const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Answer Yes to every question."));
     parser.addOptions({replace, skipSource, skipTarget, yes});
     QStringList args = arguments;
@@ -92,8 +96,10 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
         return 2;
     }
     QSet<int> skippedSource, skippedTarget;
-    if (!parseNumbers(parser.value(skipSource), &skippedSource) || !parseNumbers(parser.value(skipTarget), &skippedTarget)) {
-        err << "importer copy: --skip-source and --skip-target take field numbers separated by commas" << Qt::endl;
+    if (!parseNumbers(parser.value(skipSource), &skippedSource)
+        || !parseNumbers(parser.value(skipTarget), &skippedTarget)) {
+        err << "importer copy: --skip-source and --skip-target take field numbers separated by commas"
+            << Qt::endl;
         return 2;
     }
 
@@ -111,18 +117,20 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
     TableImport import(source, target, interaction);
     // Every moved record would drown the errors and the summary.
     import.reportMovedRecords = false;
-    import.onHistory = [&](const QString& line) { out << line << '\n'; };
-    const auto outcome = import.run(positionalMapping(source, skippedSource), positionalMapping(target, skippedTarget),
-                                    parser.isSet(replace) ? ImportMode::Replace : ImportMode::Append);
-    out.flush();
-    if (outcome == TableImport::Outcome::Refused)
-        return 1;
-    if (outcome == TableImport::Outcome::Cancelled) {
-        err << "importer copy: stopped" << Qt::endl;
-        return 1;
-    }
-    return import.errorCount() == 0 ? 0 : 1;
+    import.onHistory = [&](const QString& line) { out << line << '\n';
+};
+const auto outcome =
+    import.run(positionalMapping(source, skippedSource), positionalMapping(target, skippedTarget),
+               parser.isSet(replace) ? ImportMode::Replace : ImportMode::Append);
+out.flush();
+if (outcome == TableImport::Outcome::Refused)
+    return 1;
+if (outcome == TableImport::Outcome::Cancelled) {
+    err << "importer copy: stopped" << Qt::endl;
+    return 1;
 }
+return import.errorCount() == 0 ? 0 : 1;
+} // namespace importer
 
 int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
@@ -130,7 +138,8 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
     QCommandLineParser parser;
     const QCommandLineOption html(QStringLiteral("html"), QStringLiteral("Write an HTML table."));
     const QCommandLineOption text(QStringLiteral("text"), QStringLiteral("Write delimited text."));
-    const QCommandLineOption separator(QStringLiteral("separator"), QStringLiteral("Field separator (Tab or a character)."),
+    const QCommandLineOption separator(QStringLiteral("separator"),
+                                       QStringLiteral("Field separator (Tab or a character)."),
                                        QStringLiteral("S"), QStringLiteral("|"));
     const QCommandLineOption sql(QStringLiteral("sql"), QStringLiteral("Export the result of a statement."),
                                  QStringLiteral("STATEMENT"));
@@ -145,7 +154,8 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
     const bool fromSql = parser.isSet(sql);
     if (parser.isSet(html) == parser.isSet(text) || positional.size() != (fromSql ? 1 : 2)
         || (parser.isSet(separator) && !parser.isSet(text)) || parser.value(separator).isEmpty()) {
-        err << "importer export: give --html or --text, and SOURCE OUTPUT or --sql STATEMENT OUTPUT" << Qt::endl
+        err << "importer export: give --html or --text, and SOURCE OUTPUT or --sql STATEMENT OUTPUT"
+            << Qt::endl
             << kUsage;
         return 2;
     }
@@ -164,8 +174,9 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
         data = std::move(table);
     }
     ExportSettings settings;
-    const QByteArray bytes = parser.isSet(html) ? TableExport::html(*data, settings)
-                                                : TableExport::text(*data, ExportSettings::separatorFor(parser.value(separator)));
+    const QByteArray bytes =
+        parser.isSet(html) ? TableExport::html(*data, settings)
+                           : TableExport::text(*data, ExportSettings::separatorFor(parser.value(separator)));
     textfile::writeBytes(output, bytes);
     return 0;
 }

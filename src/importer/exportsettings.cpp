@@ -4,9 +4,10 @@ namespace importer {
 
 QStringList ExportSettings::separatorOptions()
 {
-    return {QStringLiteral("Tab"), QStringLiteral("|"), QStringLiteral("#"), QStringLiteral("-"), QStringLiteral("/"),
-            QStringLiteral("\\"), QStringLiteral(";"), QStringLiteral(":"), QStringLiteral("'"), QStringLiteral("@"),
-            QStringLiteral("^"), QStringLiteral("&"), QStringLiteral("*"), QStringLiteral("~")};
+    return {QStringLiteral("Tab"), QStringLiteral("|"),  QStringLiteral("#"), QStringLiteral("-"),
+            QStringLiteral("/"),   QStringLiteral("\\"), QStringLiteral(";"), QStringLiteral(":"),
+            QStringLiteral("'"),   QStringLiteral("@"),  QStringLiteral("^"), QStringLiteral("&"),
+            QStringLiteral("*"),   QStringLiteral("~")};
 }
 
 QString ExportSettings::separatorFor(const QString& option)

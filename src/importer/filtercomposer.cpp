@@ -6,10 +6,10 @@ namespace importer {
 
 QStringList FilterComposer::operators()
 {
-    return {QStringLiteral(">"),  QStringLiteral("<"),   QStringLiteral("= "), QStringLiteral(">="),
-            QStringLiteral("<="), QStringLiteral("<>"),  QStringLiteral("AND"), QStringLiteral("OR"),
-            QStringLiteral("("),  QStringLiteral(")"),   QStringLiteral("+"),   QStringLiteral("-"),
-            QStringLiteral("*"),  QStringLiteral("/"),   QStringLiteral(","),   QStringLiteral("'")};
+    return {QStringLiteral(">"),  QStringLiteral("<"),  QStringLiteral("= "),  QStringLiteral(">="),
+            QStringLiteral("<="), QStringLiteral("<>"), QStringLiteral("AND"), QStringLiteral("OR"),
+            QStringLiteral("("),  QStringLiteral(")"),  QStringLiteral("+"),   QStringLiteral("-"),
+            QStringLiteral("*"),  QStringLiteral("/"),  QStringLiteral(","),   QStringLiteral("'")};
 }
 
 QString FilterComposer::append(const QString& expression, const QString& entry)

@@ -9,7 +9,7 @@ namespace importer {
 struct MappingRow {
     QString field;
     bool skipped = false;
-    int index = -1;  // position in the table's field list (names may repeat in dBASE files); -1: by name
+    int index = -1; // position in the table's field list (names may repeat in dBASE files); -1: by name
 };
 
 using Mapping = QVector<MappingRow>;

@@ -20,7 +20,8 @@ int RecordStream::forEach(const tables::DataSet& data, int from,
         QStringList columns;
         for (const tables::Field& f : table->fields())
             columns << tables::quoteIdentifier(f.name);
-        QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), table->sqlName());
+        QString sql =
+            QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), table->sqlName());
         if (!table->filter().trimmed().isEmpty())
             sql += QStringLiteral(" WHERE (%1)").arg(table->filter());
         sql += QStringLiteral(" ORDER BY rowid LIMIT -1 OFFSET %1").arg(qMax(0, from));
@@ -84,7 +85,8 @@ int RecordStream::forEachText(const tables::DataSet& data,
     QStringList columns;
     for (const tables::Field& f : fields)
         columns << tables::quoteIdentifier(f.name);
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), table->sqlName());
+    QString sql =
+        QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), table->sqlName());
     if (!table->filter().trimmed().isEmpty())
         sql += QStringLiteral(" WHERE (%1)").arg(table->filter());
     sql += QStringLiteral(" ORDER BY rowid");
@@ -95,14 +97,18 @@ int RecordStream::forEachText(const tables::DataSet& data,
         for (int i = 0; i < cells.size(); ++i) {
             const tables::FieldType type = fields[i].type;
             switch (statement.columnType(i)) {
-            case SQLITE_NULL: cells[i].clear(); break;
-            case SQLITE_TEXT: cells[i] = statement.columnUtf8(i).toByteArray(); break;
+            case SQLITE_NULL:
+                cells[i].clear();
+                break;
+            case SQLITE_TEXT:
+                cells[i] = statement.columnUtf8(i).toByteArray();
+                break;
             case SQLITE_INTEGER: {
                 const qint64 n = statement.columnInt64(i);
                 cells[i] = type == tables::FieldType::Logical ? (n != 0 ? yes : no) : QByteArray::number(n);
                 break;
             }
-            default:  // floating numbers and binary values take the general way
+            default: // floating numbers and binary values take the general way
                 cells[i] = cellText(statement.column(i), type).toUtf8();
             }
         }

@@ -10,7 +10,7 @@
 namespace tables {
 class DataSet;
 class Table;
-}
+} // namespace tables
 
 namespace importer {
 
@@ -24,7 +24,8 @@ public:
                        const std::function<bool(const QVector<QVariant>&)>& visit);
     // The same records as text, each cell in UTF-8 as the table tools show it. Quicker for tables, as
     // no value is turned into a QVariant or a QString.
-    static int forEachText(const tables::DataSet& data, const std::function<bool(const QVector<QByteArray>&)>& visit);
+    static int forEachText(const tables::DataSet& data,
+                           const std::function<bool(const QVector<QByteArray>&)>& visit);
     // The text of one value (numbers: whole ones as integers, others exact when 15 digits hold them).
     static QString cellText(const QVariant& value, tables::FieldType type);
 };

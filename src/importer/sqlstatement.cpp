@@ -32,15 +32,21 @@ void SqlStatement::bind(int index, const QVariant& v)
         return;
     }
     switch (v.typeId()) {
-    case QMetaType::Bool: sqlite3_bind_int(m_statement, i, v.toBool() ? 1 : 0); break;
+    case QMetaType::Bool:
+        sqlite3_bind_int(m_statement, i, v.toBool() ? 1 : 0);
+        break;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Long:
-    case QMetaType::Short: sqlite3_bind_int64(m_statement, i, v.toLongLong()); break;
+    case QMetaType::Short:
+        sqlite3_bind_int64(m_statement, i, v.toLongLong());
+        break;
     case QMetaType::Double:
-    case QMetaType::Float: sqlite3_bind_double(m_statement, i, v.toDouble()); break;
+    case QMetaType::Float:
+        sqlite3_bind_double(m_statement, i, v.toDouble());
+        break;
     case QMetaType::QByteArray: {
         const QByteArray b = v.toByteArray();
         sqlite3_bind_blob(m_statement, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
@@ -81,15 +87,18 @@ void SqlStatement::reset()
 QVariant SqlStatement::column(int i) const
 {
     switch (sqlite3_column_type(m_statement, i)) {
-    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(m_statement, i)));
-    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(m_statement, i));
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_statement, i)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_statement, i));
     case SQLITE_TEXT:
         return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_statement, i)),
                                           sqlite3_column_bytes(m_statement, i)));
     case SQLITE_BLOB:
-        return QVariant(
-            QByteArray(static_cast<const char*>(sqlite3_column_blob(m_statement, i)), sqlite3_column_bytes(m_statement, i)));
-    default: return QVariant();
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(m_statement, i)),
+                                   sqlite3_column_bytes(m_statement, i)));
+    default:
+        return QVariant();
     }
 }
 

@@ -20,7 +20,7 @@ public:
     SqlStatement(const SqlStatement&) = delete;
     SqlStatement& operator=(const SqlStatement&) = delete;
 
-    void bind(int index, const QVariant& value);  // index from 0
+    void bind(int index, const QVariant& value); // index from 0
     // True while a row is there; throws with the engine's message on failure.
     bool step();
     // Runs a statement that returns no rows and makes it ready for the next bindings.

@@ -52,14 +52,15 @@ TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& 
         return Outcome::Refused;
     }
     if (m_source.recordCount() == 0) {
-        m_interaction.message(QStringLiteral("Brak danych do przeniesienia!"), QStringLiteral("uwaga, akcja anulowana"));
+        m_interaction.message(QStringLiteral("Brak danych do przeniesienia!"),
+                              QStringLiteral("uwaga, akcja anulowana"));
         return Outcome::Refused;
     }
     if (m_target.isReadOnly())
         throw AppError(QStringLiteral("%1: the table is read-only").arg(m_target.sourceName()));
 
     m_source.first();
-    m_target.first();  // stores a record being edited in the grid
+    m_target.first(); // stores a record being edited in the grid
     const QVector<Pair> pairs = copiedPairs(sourceRows, targetRows);
 
     // Asked before anything is deleted, so answering No leaves the target as it was.
@@ -111,16 +112,18 @@ bool TableImport::typeCheck(const Mapping& sourceRows, const Mapping& targetRows
         const tables::Field& source = m_source.fields()[resolveField(m_source, sourceRows[i])];
         if (tables::typeCode(source.type) == tables::typeCode(target.type))
             continue;
-        const QString text = QStringLiteral("Wiersz nr: %1\npola: %2 oraz %3 są niezgodnego typu\nCzy mimo to kontynuować ?")
-                                 .arg(i)
-                                 .arg(source.name, target.name);
+        const QString text =
+            QStringLiteral("Wiersz nr: %1\npola: %2 oraz %3 są niezgodnego typu\nCzy mimo to kontynuować ?")
+                .arg(i)
+                .arg(source.name, target.name);
         if (!m_interaction.question(text, QStringLiteral("Uwaga: inny rodzaj pola")))
             return false;
     }
     return true;
 }
 
-QVector<TableImport::Pair> TableImport::copiedPairs(const Mapping& sourceRows, const Mapping& targetRows) const
+QVector<TableImport::Pair> TableImport::copiedPairs(const Mapping& sourceRows,
+                                                    const Mapping& targetRows) const
 {
     QVector<Pair> pairs;
     const int pairCount = int(qMin(sourceRows.size(), targetRows.size()));
@@ -143,11 +146,12 @@ int TableImport::transfer(const QVector<Pair>& pairs, int from)
     QStringList columns;
     for (const Pair& pair : pairs)
         columns << tables::quoteIdentifier(m_target.fields()[pair.targetField].name);
-    const QString sql = columns.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_target.sqlName())
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(m_target.sqlName(), columns.join(QStringLiteral(", ")),
-                                       QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    const QString sql =
+        columns.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_target.sqlName())
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(m_target.sqlName(), columns.join(QStringLiteral(", ")),
+                       QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     const QVector<tables::Field>& sourceFields = m_source.fields();
     const QVector<tables::Field>& targetFields = m_target.fields();
     int failed = -1;
@@ -165,7 +169,8 @@ int TableImport::transfer(const QVector<Pair>& pairs, int from)
             try {
                 for (int k = 0; k < pairs.size(); ++k) {
                     const Pair& pair = pairs[k];
-                    insert.bind(k, ValueConversion::convert(values.value(pair.sourceField), sourceFields[pair.sourceField],
+                    insert.bind(k, ValueConversion::convert(values.value(pair.sourceField),
+                                                            sourceFields[pair.sourceField],
                                                             targetFields[pair.targetField], m_target));
                 }
                 insert.execute();

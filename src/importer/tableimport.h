@@ -14,8 +14,8 @@ class Table;
 namespace importer {
 
 enum class ImportMode {
-    Append,   // "Importuj dane nie usuwając starych danych"
-    Replace,  // "Importuj dane usuwając stare dane"
+    Append,  // "Importuj dane nie usuwając starych danych"
+    Replace, // "Importuj dane usuwając stare dane"
 };
 
 // Moves the records of the source table's view into the target table, pairing row i of the source
@@ -25,16 +25,16 @@ enum class ImportMode {
 class TableImport {
 public:
     enum class Outcome {
-        Refused,    // a check failed before anything was touched
-        Cancelled,  // a question was answered No
+        Refused,   // a check failed before anything was touched
+        Cancelled, // a question was answered No
         Finished,
     };
 
     TableImport(tables::Table& source, tables::Table& target, Interaction& interaction);
 
-    std::function<void()> onStart;                    // the history is emptied, progress begins
+    std::function<void()> onStart; // the history is emptied, progress begins
     std::function<void(int maximum)> onProgressRange;
-    std::function<void(int position)> onProgress;     // the source record being moved
+    std::function<void(int position)> onProgress; // the source record being moved
     std::function<void(const QString& line)> onHistory;
     // Off: the line of every moved record is left out of the history (the command line shows errors
     // and the summary only).

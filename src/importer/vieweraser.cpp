@@ -9,7 +9,7 @@ int ViewEraser::eraseView(tables::DataSet& data)
 {
     const int count = data.recordCount();
     if (auto* table = qobject_cast<tables::Table*>(&data)) {
-        table->first();  // stores a record being edited
+        table->first(); // stores a record being edited
         QString sql = QStringLiteral("DELETE FROM %1").arg(table->sqlName());
         if (!table->filter().trimmed().isEmpty())
             sql += QStringLiteral(" WHERE (%1)").arg(table->filter());

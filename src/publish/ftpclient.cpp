@@ -22,7 +22,8 @@ constexpr qsizetype kMaxReplyLines = 10000;
 // After a 426 some servers send a 226 as well; wait this long for it while recovering.
 constexpr std::chrono::milliseconds kLateReplyGrace{2000};
 
-QString trimmedLine(const QByteArray& bytes) {
+QString trimmedLine(const QByteArray& bytes)
+{
     qsizetype begin = 0;
     qsizetype end = bytes.size();
     while (begin < end && quint8(bytes[begin]) <= 0x20)
@@ -32,7 +33,8 @@ QString trimmedLine(const QByteArray& bytes) {
     return QString::fromUtf8(bytes.constData() + begin, end - begin);
 }
 
-int codeOf(const QString& line) {
+int codeOf(const QString& line)
+{
     if (line.size() < 3)
         return 0;
     int code = 0;
@@ -44,7 +46,8 @@ int codeOf(const QString& line) {
     return code;
 }
 
-bool endsMultiLineReply(const QString& line, const QString& code) {
+bool endsMultiLineReply(const QString& line, const QString& code)
+{
     // A final line "220 " reaches us trimmed to "220".
     if (line.size() == 3)
         return line.compare(code, Qt::CaseInsensitive) == 0;
@@ -52,9 +55,10 @@ bool endsMultiLineReply(const QString& line, const QString& code) {
 }
 
 // A line break inside a path would end the command early and smuggle in another one.
-void checkCommandArgument(const QString& argument) {
-    if (argument.contains(QLatin1Char('\r')) || argument.contains(QLatin1Char('\n')) ||
-        argument.contains(QChar(0)))
+void checkCommandArgument(const QString& argument)
+{
+    if (argument.contains(QLatin1Char('\r')) || argument.contains(QLatin1Char('\n'))
+        || argument.contains(QChar(0)))
         throw AppError(
             QStringLiteral("The name contains a line break and cannot be sent to the FTP server: %1")
                 .arg(QString(argument)
@@ -66,17 +70,20 @@ void checkCommandArgument(const QString& argument) {
 
 FtpClient::~FtpClient() = default;
 
-void FtpClient::status(FtpStatus kind, const QString& text) {
+void FtpClient::status(FtpStatus kind, const QString& text)
+{
     if (OnStatus)
         OnStatus(kind, text);
 }
 
-void FtpClient::ensureConnected() const {
+void FtpClient::ensureConnected() const
+{
     if (!m_control.isOpen())
         throw SocketError(ENOTCONN);
 }
 
-void FtpClient::connectAndLogin() {
+void FtpClient::connectAndLogin()
+{
     if (m_control.isOpen())
         throw AppError(QStringLiteral("Already connected."));
     try {
@@ -108,13 +115,15 @@ void FtpClient::connectAndLogin() {
     }
 }
 
-void FtpClient::makeDirectory(const QString& path) {
+void FtpClient::makeDirectory(const QString& path)
+{
     checkCommandArgument(path);
     ensureConnected();
     command(QStringLiteral("MKD ") + path, {257});
 }
 
-void FtpClient::storeFile(const QString& localPath, const QString& remotePath) {
+void FtpClient::storeFile(const QString& localPath, const QString& remotePath)
+{
     checkCommandArgument(remotePath);
     ensureConnected();
     QFile file(localPath);
@@ -133,7 +142,8 @@ void FtpClient::storeFile(const QString& localPath, const QString& remotePath) {
     }
 }
 
-void FtpClient::storePassive(QFile& file, const QString& remotePath) {
+void FtpClient::storePassive(QFile& file, const QString& remotePath)
+{
     command(QStringLiteral("PASV"), {227});
     QString address;
     int port = 0;
@@ -152,7 +162,8 @@ void FtpClient::storePassive(QFile& file, const QString& remotePath) {
     readEndOfTransfer();
 }
 
-void FtpClient::storeActive(QFile& file, const QString& remotePath) {
+void FtpClient::storeActive(QFile& file, const QString& remotePath)
+{
     TcpListener listener = TcpListener::listenOn(m_control.localAddress());
     const int port = listener.port();
     const QString hostFields = listener.address().replace(QLatin1Char('.'), QLatin1Char(','));
@@ -178,7 +189,8 @@ void FtpClient::storeActive(QFile& file, const QString& remotePath) {
     readEndOfTransfer();
 }
 
-void FtpClient::sendFile(QFile& file, TcpSocket& data) {
+void FtpClient::sendFile(QFile& file, TcpSocket& data)
+{
     QByteArray piece(kPieceSize, Qt::Uninitialized);
     for (;;) {
         const qint64 n = file.read(piece.data(), kPieceSize);
@@ -198,7 +210,8 @@ void FtpClient::sendFile(QFile& file, TcpSocket& data) {
     }
 }
 
-void FtpClient::readEndOfTransfer() {
+void FtpClient::readEndOfTransfer()
+{
     readReply();
     if (m_replyCode == 426) {
         readReply();
@@ -213,7 +226,8 @@ void FtpClient::readEndOfTransfer() {
 // The server still owes the replies of a transfer that failed on our side. Read them now, or every
 // later command would read the previous command's reply; if they do not come, drop the connection so
 // the remaining work fails at once instead of out of step.
-void FtpClient::recoverAfterFailedTransfer() {
+void FtpClient::recoverAfterFailedTransfer()
+{
     try {
         if (m_outstanding == Outstanding::StoreReply) {
             readReply();
@@ -232,7 +246,8 @@ void FtpClient::recoverAfterFailedTransfer() {
     m_outstanding = Outstanding::Nothing;
 }
 
-void FtpClient::disconnect() {
+void FtpClient::disconnect()
+{
     if (!m_control.isOpen())
         return;
     status(FtpStatus::Disconnecting, QStringLiteral("Disconnecting from %1.").arg(m_peerAddress));
@@ -244,7 +259,8 @@ void FtpClient::disconnect() {
         OnDisconnected();
 }
 
-int FtpClient::command(const QString& text, std::initializer_list<int> accepted) {
+int FtpClient::command(const QString& text, std::initializer_list<int> accepted)
+{
     if (!text.isEmpty())
         sendCommand(text);
     readReply();
@@ -252,12 +268,14 @@ int FtpClient::command(const QString& text, std::initializer_list<int> accepted)
     return m_replyCode;
 }
 
-void FtpClient::expect(std::initializer_list<int> accepted) const {
+void FtpClient::expect(std::initializer_list<int> accepted) const
+{
     if (std::find(accepted.begin(), accepted.end(), m_replyCode) == accepted.end())
         throw FtpReplyError(m_replyCode, m_replyLines.isEmpty() ? QString() : m_replyLines.last());
 }
 
-void FtpClient::sendCommand(const QString& command) {
+void FtpClient::sendCommand(const QString& command)
+{
     ensureConnected();
     discardStaleReplies();
     const QByteArray line = command.toUtf8() + "\r\n";
@@ -271,7 +289,8 @@ void FtpClient::sendCommand(const QString& command) {
 
 // FTP is strictly question and answer: anything that arrived before we ask is a late reply to an
 // earlier command and would otherwise be taken for the answer to the next one.
-void FtpClient::discardStaleReplies() {
+void FtpClient::discardStaleReplies()
+{
     char buffer[4096];
     qsizetype discarded = 0;
     while (discarded < kMaxLineBytes && m_control.waitReadable(std::chrono::milliseconds(0))) {
@@ -292,7 +311,8 @@ void FtpClient::discardStaleReplies() {
         m_received.remove(0, lastBreak + 1);
 }
 
-QString FtpClient::readLine() {
+QString FtpClient::readLine()
+{
     for (;;) {
         const qsizetype lineEnd = m_received.indexOf('\n');
         if (lineEnd >= 0) {
@@ -325,7 +345,8 @@ QString FtpClient::readLine() {
     }
 }
 
-int FtpClient::readReply() {
+int FtpClient::readReply()
+{
     ensureConnected();
     m_replyLines.clear();
     QString line;
@@ -354,7 +375,8 @@ int FtpClient::readReply() {
     return m_replyCode;
 }
 
-void FtpClient::parsePassiveReply(const QString& line, QString* address, int* port) {
+void FtpClient::parsePassiveReply(const QString& line, QString* address, int* port)
+{
     const QString text = line.trimmed();
     QString kept;
     const qsizetype open = text.indexOf(QLatin1Char('('));

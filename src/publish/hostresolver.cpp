@@ -11,7 +11,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-bool isDottedIPv4(const QString& host) {
+bool isDottedIPv4(const QString& host)
+{
     in_addr address{};
     return ::inet_pton(AF_INET, host.toLatin1().constData(), &address) == 1;
 }
@@ -28,7 +29,8 @@ struct Lookup {
 
 } // namespace
 
-QString resolveHost(const QString& hostName) {
+QString resolveHost(const QString& hostName)
+{
     auto* lookup = new Lookup;
     lookup->name = hostName.toUtf8();
     lookup->hints.ai_family = AF_INET;

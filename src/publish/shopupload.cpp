@@ -17,7 +17,8 @@ namespace {
 // client that outlives the run never calls into a finished one.
 class NotificationBinding {
 public:
-    NotificationBinding(FtpClient& client, const UploadCallbacks& callbacks) : m_client(client) {
+    NotificationBinding(FtpClient& client, const UploadCallbacks& callbacks) : m_client(client)
+    {
         client.OnStatus = [&callbacks](FtpStatus, const QString& text) {
             if (callbacks.showStatus)
                 callbacks.showStatus(text);
@@ -37,7 +38,8 @@ public:
             callbacks.appendReport(text);
         };
     }
-    ~NotificationBinding() {
+    ~NotificationBinding()
+    {
         m_client.OnStatus = nullptr;
         m_client.OnConnected = nullptr;
         m_client.OnDisconnected = nullptr;
@@ -49,7 +51,8 @@ private:
     FtpClient& m_client;
 };
 
-int portNumber(const QString& text) {
+int portNumber(const QString& text)
+{
     bool ok = false;
     const int port = text.trimmed().toInt(&ok);
     if (!ok)
@@ -69,7 +72,8 @@ struct Pass {
 
 } // namespace
 
-bool checkFtpSettings(const FtpSettings& ftp, Interaction& interaction) {
+bool checkFtpSettings(const FtpSettings& ftp, Interaction& interaction)
+{
     const struct {
         const QString& value;
         QString message;
@@ -88,12 +92,14 @@ bool checkFtpSettings(const FtpSettings& ftp, Interaction& interaction) {
     return true;
 }
 
-QStringList uploadFileList(const QString& folder) {
+QStringList uploadFileList(const QString& folder)
+{
     return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
 }
 
 UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, const QTime& startTime,
-                        FtpClient& client, const UploadCallbacks& callbacks, Interaction& interaction) {
+                        FtpClient& client, const UploadCallbacks& callbacks, Interaction& interaction)
+{
     UploadResult result;
     const NotificationBinding binding(client, callbacks);
     try {
@@ -155,7 +161,8 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
     return result;
 }
 
-QString reportTimeText(const QTime& time) {
+QString reportTimeText(const QTime& time)
+{
     QString format = QLocale().timeFormat(QLocale::LongFormat);
     // The long format names the time zone, which means nothing for a time of day or a duration.
     static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b"));
@@ -163,14 +170,16 @@ QString reportTimeText(const QTime& time) {
     return QLocale().toString(time, format.trimmed());
 }
 
-QTime elapsedTime(const QTime& start, const QTime& end) {
+QTime elapsedTime(const QTime& start, const QTime& end)
+{
     int seconds = start.secsTo(end);
     if (seconds < 0)
         seconds += 24 * 60 * 60;
     return QTime(0, 0).addSecs(seconds);
 }
 
-bool saveReport(const QStringList& reportLines, Interaction& interaction) {
+bool saveReport(const QStringList& reportLines, Interaction& interaction)
+{
     QString path = interaction.saveFileName(QStringLiteral("Save report"), QStringLiteral("raport.txt"),
                                             QStringLiteral("pliki txt (*.txt)"), QStringLiteral("txt"));
     if (path.isEmpty())
@@ -181,13 +190,15 @@ bool saveReport(const QStringList& reportLines, Interaction& interaction) {
     return true;
 }
 
-FtpSettings withCommandLinePassword(FtpSettings ftp) {
+FtpSettings withCommandLinePassword(FtpSettings ftp)
+{
     if (ftp.password.isEmpty())
         ftp.password = qEnvironmentVariable("KALMENOR_FTP_PASSWORD");
     return ftp;
 }
 
-int uploadExitStatus(const UploadResult& result) {
+int uploadExitStatus(const UploadResult& result)
+{
     if (!result.connected)
         return 2;
     return result.filesFailed > 0 ? 1 : 0;

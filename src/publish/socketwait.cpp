@@ -7,7 +7,8 @@
 
 namespace socketwait {
 
-bool tryWaitFor(int fd, short events, std::chrono::milliseconds wait) {
+bool tryWaitFor(int fd, short events, std::chrono::milliseconds wait)
+{
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + wait;
     for (;;) {
@@ -23,7 +24,8 @@ bool tryWaitFor(int fd, short events, std::chrono::milliseconds wait) {
     }
 }
 
-void waitFor(int fd, short events, std::chrono::milliseconds wait) {
+void waitFor(int fd, short events, std::chrono::milliseconds wait)
+{
     if (!tryWaitFor(fd, events, wait))
         throw SocketError(ETIMEDOUT);
 }

@@ -14,7 +14,8 @@
 
 namespace {
 
-sockaddr_in boundAddress(int fd) {
+sockaddr_in boundAddress(int fd)
+{
     sockaddr_in sa{};
     socklen_t length = sizeof sa;
     if (::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0)
@@ -24,15 +25,18 @@ sockaddr_in boundAddress(int fd) {
 
 } // namespace
 
-TcpListener::~TcpListener() {
+TcpListener::~TcpListener()
+{
     close();
 }
 
-TcpListener::TcpListener(TcpListener&& other) noexcept : m_fd(other.m_fd) {
+TcpListener::TcpListener(TcpListener&& other) noexcept : m_fd(other.m_fd)
+{
     other.m_fd = -1;
 }
 
-TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
+TcpListener& TcpListener::operator=(TcpListener&& other) noexcept
+{
     if (this != &other) {
         close();
         m_fd = other.m_fd;
@@ -41,7 +45,8 @@ TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
     return *this;
 }
 
-TcpListener TcpListener::listenOn(const QString& address) {
+TcpListener TcpListener::listenOn(const QString& address)
+{
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_port = 0; // the system chooses
@@ -50,13 +55,14 @@ TcpListener TcpListener::listenOn(const QString& address) {
     TcpListener listener(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (listener.m_fd < 0)
         throw SocketError::fromErrno();
-    if (::bind(listener.m_fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0 ||
-        ::listen(listener.m_fd, 1) != 0)
+    if (::bind(listener.m_fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0
+        || ::listen(listener.m_fd, 1) != 0)
         throw SocketError::fromErrno();
     return listener;
 }
 
-QString TcpListener::address() const {
+QString TcpListener::address() const
+{
     if (m_fd < 0)
         throw SocketError(ENOTCONN);
     const sockaddr_in sa = boundAddress(m_fd);
@@ -65,13 +71,15 @@ QString TcpListener::address() const {
     return QString::fromLatin1(text);
 }
 
-int TcpListener::port() const {
+int TcpListener::port() const
+{
     if (m_fd < 0)
         throw SocketError(ENOTCONN);
     return ntohs(boundAddress(m_fd).sin_port);
 }
 
-TcpSocket TcpListener::accept() {
+TcpSocket TcpListener::accept()
+{
     if (m_fd < 0)
         throw SocketError(ENOTCONN);
     for (;;) {
@@ -85,7 +93,8 @@ TcpSocket TcpListener::accept() {
     }
 }
 
-bool TcpListener::waitForConnectionOr(const TcpSocket& other) {
+bool TcpListener::waitForConnectionOr(const TcpSocket& other)
+{
     if (m_fd < 0 || other.m_fd < 0)
         throw SocketError(ENOTCONN);
     using Clock = std::chrono::steady_clock;
@@ -103,7 +112,8 @@ bool TcpListener::waitForConnectionOr(const TcpSocket& other) {
     }
 }
 
-void TcpListener::close() {
+void TcpListener::close()
+{
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;

@@ -14,7 +14,8 @@
 
 namespace {
 
-sockaddr_in ipv4Address(const QString& address, int port) {
+sockaddr_in ipv4Address(const QString& address, int port)
+{
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_port = htons(quint16(port));
@@ -23,7 +24,8 @@ sockaddr_in ipv4Address(const QString& address, int port) {
     return sa;
 }
 
-QString addressText(const sockaddr_in& sa) {
+QString addressText(const sockaddr_in& sa)
+{
     char text[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &sa.sin_addr, text, sizeof text);
     return QString::fromLatin1(text);
@@ -31,15 +33,18 @@ QString addressText(const sockaddr_in& sa) {
 
 } // namespace
 
-TcpSocket::~TcpSocket() {
+TcpSocket::~TcpSocket()
+{
     close();
 }
 
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : m_fd(other.m_fd) {
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept : m_fd(other.m_fd)
+{
     other.m_fd = -1;
 }
 
-TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
+TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept
+{
     if (this != &other) {
         close();
         m_fd = other.m_fd;
@@ -48,7 +53,8 @@ TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
     return *this;
 }
 
-TcpSocket TcpSocket::connectTo(const QString& address, int port) {
+TcpSocket TcpSocket::connectTo(const QString& address, int port)
+{
     const sockaddr_in sa = ipv4Address(address, port);
     TcpSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (socket.m_fd < 0)
@@ -67,7 +73,8 @@ TcpSocket TcpSocket::connectTo(const QString& address, int port) {
     return socket;
 }
 
-TcpSocket TcpSocket::adopt(int descriptor) {
+TcpSocket TcpSocket::adopt(int descriptor)
+{
     TcpSocket socket(descriptor);
     const int flags = ::fcntl(descriptor, F_GETFL);
     if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags | O_NONBLOCK) != 0)
@@ -75,7 +82,8 @@ TcpSocket TcpSocket::adopt(int descriptor) {
     return socket;
 }
 
-void TcpSocket::sendAll(const char* data, qsizetype size) {
+void TcpSocket::sendAll(const char* data, qsizetype size)
+{
     if (m_fd < 0)
         throw SocketError(ENOTCONN);
     while (size > 0) {
@@ -91,7 +99,8 @@ void TcpSocket::sendAll(const char* data, qsizetype size) {
     }
 }
 
-qsizetype TcpSocket::receive(char* buffer, qsizetype capacity) {
+qsizetype TcpSocket::receive(char* buffer, qsizetype capacity)
+{
     if (m_fd < 0)
         throw SocketError(ENOTCONN);
     for (;;) {
@@ -105,13 +114,15 @@ qsizetype TcpSocket::receive(char* buffer, qsizetype capacity) {
     }
 }
 
-bool TcpSocket::waitReadable(std::chrono::milliseconds wait) {
+bool TcpSocket::waitReadable(std::chrono::milliseconds wait)
+{
     if (m_fd < 0)
         return false;
     return socketwait::tryWaitFor(m_fd, POLLIN, wait);
 }
 
-QString TcpSocket::localAddress() const {
+QString TcpSocket::localAddress() const
+{
     sockaddr_in sa{};
     socklen_t length = sizeof sa;
     if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0)
@@ -119,7 +130,8 @@ QString TcpSocket::localAddress() const {
     return addressText(sa);
 }
 
-int TcpSocket::localPort() const {
+int TcpSocket::localPort() const
+{
     sockaddr_in sa{};
     socklen_t length = sizeof sa;
     if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0)
@@ -127,7 +139,8 @@ int TcpSocket::localPort() const {
     return ntohs(sa.sin_port);
 }
 
-QString TcpSocket::peerAddress() const {
+QString TcpSocket::peerAddress() const
+{
     sockaddr_in sa{};
     socklen_t length = sizeof sa;
     if (m_fd < 0 || ::getpeername(m_fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0)
@@ -135,7 +148,8 @@ QString TcpSocket::peerAddress() const {
     return addressText(sa);
 }
 
-void TcpSocket::close() {
+void TcpSocket::close()
+{
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;

@@ -8,7 +8,8 @@
 
 int uploadShopCommand(const FtpSettings& loaded, const QString& publishFolder,
                       const std::function<bool(const std::function<void()>& upload)>& generate,
-                      QTextStream& out, QTextStream& err, Interaction& interaction) {
+                      QTextStream& out, QTextStream& err, Interaction& interaction)
+{
     const FtpSettings ftp = withCommandLinePassword(loaded);
     if (!checkFtpSettings(ftp, interaction))
         return 2;

@@ -16,6 +16,6 @@ bool run(const ProgramFolder& folder, const QDate& today);
 // The message shown after a backup that ran to its end.
 QString resultMessage(bool allCopied);
 
-QString monthFolderName(const QDate& today);  // "YYYY-MM"
+QString monthFolderName(const QDate& today); // "YYYY-MM"
 
 } // namespace backup

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QUrl>
 
-
 ConsoleInteraction::ConsoleInteraction(QTextStream& out, QTextStream& err, bool answerYes)
     : m_out(out), m_err(err), m_answerYes(answerYes)
 {
@@ -34,7 +33,6 @@ bool ConsoleInteraction::question(const QString& text, const QString& caption)
     m_err << caption << ": " << oneLine << " -> no (give --yes to go on)" << Qt::endl;
     return false;
 }
-
 
 bool ConsoleInteraction::openInShell(const QString& urlOrPath)
 {

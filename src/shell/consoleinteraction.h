@@ -4,7 +4,6 @@
 
 #include <QTextStream>
 
-
 // Interaction for the command line: messages are printed; questions are printed and answered Yes only
 // when the user said so beforehand (--yes); nothing is chosen or opened.
 class ConsoleInteraction : public Interaction {
@@ -15,7 +14,10 @@ public:
     void error(const QString& text) override;
     bool question(const QString& text, const QString& caption) override;
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
     QString existingDirectory(const QString&, const QString&) override { return {}; }
     // Preview opens the shop in the desktop's browser even from the command line.
     bool openInShell(const QString& urlOrPath) override;
@@ -29,4 +31,3 @@ private:
     bool m_answerYes;
     int m_refused = 0;
 };
-

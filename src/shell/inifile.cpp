@@ -49,7 +49,8 @@ void IniFile::setValue(const QString& section, const QString& key, const QString
 {
     // SetValue copies the strings; an existing key keeps its spelling and place.
     if (m_data->ini.SetValue(section.toUtf8().constData(), key.toUtf8().constData(),
-                             value.toUtf8().constData()) < 0)
+                             value.toUtf8().constData())
+        < 0)
         throw AppError(QStringLiteral("Cannot set %1/%2").arg(section, key));
 }
 

@@ -9,8 +9,8 @@ public:
     ProgramFolder() = default;
     explicit ProgramFolder(const QString& programDir);
 
-    QString program() const { return m_program; }         // no trailing separator
-    QString data() const { return m_program + QStringLiteral("/Bd/"); }  // with the trailing separator
+    QString program() const { return m_program; }                       // no trailing separator
+    QString data() const { return m_program + QStringLiteral("/Bd/"); } // with the trailing separator
     QString dataFile(const QString& name) const { return data() + name; }
     QString treeFile() const { return dataFile(QStringLiteral("kalmenor.kmr")); }
     QString productsTable() const { return dataFile(QStringLiteral("towary.db")); }

@@ -188,10 +188,14 @@ QStringList alignmentNames()
 
 QStringList invoicePrintForms()
 {
-    return {QStringLiteral("oryginał/kopia 1x"),          QStringLiteral("oryginał/kopia 2x"),
-            QStringLiteral("oryginał i kopia osobno 1x"), QStringLiteral("oryginał i dwie kopie osobno"),
-            QStringLiteral("tylko oryginał"),             QStringLiteral("tylko kopia"),
-            QStringLiteral("bez napisu"),                 QStringLiteral("Duplikat")};
+    return {QStringLiteral("oryginał/kopia 1x"),
+            QStringLiteral("oryginał/kopia 2x"),
+            QStringLiteral("oryginał i kopia osobno 1x"),
+            QStringLiteral("oryginał i dwie kopie osobno"),
+            QStringLiteral("tylko oryginał"),
+            QStringLiteral("tylko kopia"),
+            QStringLiteral("bez napisu"),
+            QStringLiteral("Duplikat")};
 }
 
 QStringList invoiceStyles()

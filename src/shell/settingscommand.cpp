@@ -35,17 +35,16 @@ Settings effectiveSettings(const IniFile& ini)
     return s;
 }
 
-const QString kUsage = QStringLiteral(
-    "usage: kalmenor config list\n"
-    "       kalmenor config get Section/key\n"
-    "       kalmenor config set Section/key VALUE\n"
-    "       kalmenor config password ftp|mail [--clear]\n");
+const QString kUsage = QStringLiteral("usage: kalmenor config list\n"
+                                      "       kalmenor config get Section/key\n"
+                                      "       kalmenor config set Section/key VALUE\n"
+                                      "       kalmenor config password ftp|mail [--clear]\n");
 
 bool isPresetColour(const SettingKey& key)
 {
     const QString n = key.name();
     return n == QStringLiteral("Font/kolor") || n == QStringLiteral("Opcje/kolormenu")
-        || n == QStringLiteral("Opcje/kolormenu2");
+           || n == QStringLiteral("Opcje/kolormenu2");
 }
 
 int setValue(const QString& name, const QString& value, const QString& configDir, const ConfigCommandIo& io)
@@ -68,7 +67,8 @@ int setValue(const QString& name, const QString& value, const QString& configDir
     ini.save(iniPath(configDir));
     const int preset = effectiveSettings(ini).options.stylePreset;
     if (isPresetColour(*key) && preset >= 0)
-        *io.err << QStringLiteral("Note: the colour preset Opcje/Styl=%1 replaces this colour at every start.\n")
+        *io.err << QStringLiteral(
+                       "Note: the colour preset Opcje/Styl=%1 replaces this colour at every start.\n")
                        .arg(preset);
     return 0;
 }
@@ -129,7 +129,8 @@ int runConfigCommand(const QStringList& args, const QString& configDir, ConfigCo
         if (verb == QStringLiteral("get") && args.size() == 2) {
             const SettingKey* key = findSettingKey(args[1]);
             if (!key) {
-                *io.err << QStringLiteral("Unknown setting %1; \"kalmenor config list\" shows them all.\n").arg(args[1]);
+                *io.err << QStringLiteral("Unknown setting %1; \"kalmenor config list\" shows them all.\n")
+                               .arg(args[1]);
                 return 2;
             }
             IniFile ini;

@@ -6,8 +6,7 @@
 
 namespace {
 
-template <typename Member>
-std::function<SettingRef(Settings&)> at(Member Settings::*group, auto member)
+template <typename Member> std::function<SettingRef(Settings&)> at(Member Settings::*group, auto member)
 {
     return [group, member](Settings& s) -> SettingRef { return &((s.*group).*member); };
 }
@@ -18,8 +17,8 @@ std::vector<SettingKey> buildKeys()
     std::vector<SettingKey> k;
     auto add = [&k](const char* section, const char* key, T type, std::function<SettingRef(Settings&)> ref,
                     int choiceCount = 0, bool noneAllowed = false) {
-        k.push_back({QString::fromLatin1(section), QString::fromLatin1(key), type, std::move(ref), choiceCount,
-                     noneAllowed});
+        k.push_back({QString::fromLatin1(section), QString::fromLatin1(key), type, std::move(ref),
+                     choiceCount, noneAllowed});
     };
     using S = Settings;
     using F = InvoiceSettings;
@@ -82,7 +81,8 @@ std::vector<SettingKey> buildKeys()
     add("Opcje", "delivery", T::Boolean, at(&S::options, &O::includeDelivery));
     add("Opcje", "powitanie2", T::Boolean, at(&S::options, &O::headerShowsShopName));
     add("Opcje", "baner", T::Boolean, at(&S::options, &O::headerShowsLogo));
-    add("Opcje", "wyrownanie", T::Integer, at(&S::options, &O::headerAlignment), int(alignmentNames().size()));
+    add("Opcje", "wyrownanie", T::Integer, at(&S::options, &O::headerAlignment),
+        int(alignmentNames().size()));
     add("Opcje", "Netto", T::Boolean, at(&S::options, &O::priceListNet));
     add("Opcje", "Brutto", T::Boolean, at(&S::options, &O::priceListGross));
 
@@ -216,7 +216,8 @@ QString readUserText(const SettingKey& key, const QString& text, Settings& setti
         const auto m = html.match(t);
         if (m.hasMatch()) {
             const uint rgb = m.captured(1).toUInt(nullptr, 16);
-            *std::get<int*>(key.ref(settings)) = colorFromRgb(int(rgb >> 16), int((rgb >> 8) & 0xFF), int(rgb & 0xFF));
+            *std::get<int*>(key.ref(settings)) =
+                colorFromRgb(int(rgb >> 16), int((rgb >> 8) & 0xFF), int(rgb & 0xFF));
             return {};
         }
         int v = 0;

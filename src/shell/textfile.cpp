@@ -1,11 +1,11 @@
 #include "shell/textfile.h"
 
+#include "shell/error.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <array>
 #include <cstdio>
-#include "shell/error.h"
 
 namespace textfile {
 namespace {

@@ -34,7 +34,8 @@ TEST(CatalogueCheck, CountersAndProblems)
     image.fill(Qt::red);
     testsupport::writeFile(products::smallPicturePath(folder.pictures(), QStringLiteral("ID000000001P")),
                            pictures::encodeJpeg(image));
-    testsupport::writeFile(products::bigPicturePath(folder.pictures(), QStringLiteral("ID000000001P")), "garbage");
+    testsupport::writeFile(products::bigPicturePath(folder.pictures(), QStringLiteral("ID000000001P")),
+                           "garbage");
     testsupport::writeFile(folder.treeFile(),
                            "K ID000000010K\r\n\tW ID000000011W\r\n\t\tA id000000001P\r\n\tB ID000000002P\r\n"
                            "\tGone ID000000009P\r\nL ID000000012K\r\n");
@@ -44,11 +45,14 @@ TEST(CatalogueCheck, CountersAndProblems)
     QTextStream e(&err);
     EXPECT_EQ(runCatalogueCheck(folder, o, e), 0);
     o.flush();
-    EXPECT_TRUE(out.startsWith(QStringLiteral("Categories: 2\nProducts: 3\nSubcategories: 1\nAll: 6\nNest count: 2\n")))
+    EXPECT_TRUE(out.startsWith(
+        QStringLiteral("Categories: 2\nProducts: 3\nSubcategories: 1\nAll: 6\nNest count: 2\n")))
         << qPrintable(out);
     EXPECT_TRUE(out.contains(QStringLiteral("Product entry without a record: Gone ID000000009P")));
-    EXPECT_TRUE(out.contains(QStringLiteral("Product without a tree entry: Name ID000000003P (ID000000003P)")));
-    EXPECT_FALSE(out.contains(QStringLiteral("without a tree entry: Name ID000000001P")));  // keys match without case
+    EXPECT_TRUE(
+        out.contains(QStringLiteral("Product without a tree entry: Name ID000000003P (ID000000003P)")));
+    EXPECT_FALSE(
+        out.contains(QStringLiteral("without a tree entry: Name ID000000001P"))); // keys match without case
     EXPECT_TRUE(out.contains(QStringLiteral("Not a picture: ")));
     EXPECT_TRUE(out.contains(QStringLiteral("No small picture: Name ID000000002P")));
     EXPECT_FALSE(out.contains(QStringLiteral("No small picture: Name ID000000001P")));

@@ -41,7 +41,9 @@ TEST(CategoryTree, LoadsDepthsFromTabsAndBlanksAndSavesWithTabsAndCrLf)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("kalmenor.kmr"));
-    testsupport::writeFile(path, "A ID000000001K\r\n\tB ID000000002W\r\n  C ID000000003P\n\n\tD ID000000004P\r\nE ID000000005K\r\n");
+    testsupport::writeFile(
+        path,
+        "A ID000000001K\r\n\tB ID000000002W\r\n  C ID000000003P\n\n\tD ID000000004P\r\nE ID000000005K\r\n");
     CategoryTree tree;
     tree.load(path);
     EXPECT_EQ(texts(tree), (QStringList{QStringLiteral("A ID000000001K"), QStringLiteral(".B ID000000002W"),
@@ -50,7 +52,8 @@ TEST(CategoryTree, LoadsDepthsFromTabsAndBlanksAndSavesWithTabsAndCrLf)
     EXPECT_FALSE(tree.isPartial());
     tree.save(path);
     EXPECT_EQ(testsupport::readFile(path),
-              QByteArray("A ID000000001K\r\n\tB ID000000002W\r\n\t\tC ID000000003P\r\n\tD ID000000004P\r\nE ID000000005K\r\n"));
+              QByteArray("A ID000000001K\r\n\tB ID000000002W\r\n\t\tC ID000000003P\r\n\tD ID000000004P\r\nE "
+                         "ID000000005K\r\n"));
 }
 
 TEST(CategoryTree, PolishNamesRoundTripInWindows1250)
@@ -84,7 +87,8 @@ TEST(CategoryTree, DeepJumpStopsLoadingAndTheUnreadFileIsKeptBeforeTheFirstWrite
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("kalmenor.kmr"));
-    const QByteArray original = "A ID000000001K\r\n\tB ID000000002W\r\n\t\t\tC ID000000003P\r\nD ID000000004K\r\n";
+    const QByteArray original =
+        "A ID000000001K\r\n\tB ID000000002W\r\n\t\t\tC ID000000003P\r\nD ID000000004K\r\n";
     testsupport::writeFile(path, original);
     CategoryTree tree;
     try {
@@ -96,9 +100,9 @@ TEST(CategoryTree, DeepJumpStopsLoadingAndTheUnreadFileIsKeptBeforeTheFirstWrite
         EXPECT_TRUE(e.message().contains(QStringLiteral("line 3")));
         EXPECT_TRUE(e.message().contains(QStringLiteral("kalmenor.kmr.unread")));
     }
-    EXPECT_EQ(tree.nodeCount(), 2);  // what was read before the bad line
+    EXPECT_EQ(tree.nodeCount(), 2); // what was read before the bad line
     EXPECT_TRUE(tree.isPartial());
-    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".unread")));  // nothing written by loading
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".unread"))); // nothing written by loading
 
     tree.addNode(nullptr, QStringLiteral("New ID000000009K"));
     tree.save(path);
@@ -113,7 +117,8 @@ TEST(CategoryTree, DeepJumpStopsLoadingAndTheUnreadFileIsKeptBeforeTheFirstWrite
     EXPECT_THROW(tree.load(path), TreeFileError);
     tree.save(path);
     EXPECT_EQ(testsupport::readFile(path + QStringLiteral(".unread")), original);
-    EXPECT_EQ(testsupport::readFile(path + QStringLiteral(".unread.1")), QByteArray("\t\tX ID000000001K\r\n"));
+    EXPECT_EQ(testsupport::readFile(path + QStringLiteral(".unread.1")),
+              QByteArray("\t\tX ID000000001K\r\n"));
 }
 
 TEST(CategoryTree, RandomBytesNeverCrashAndSaveReadsBackTheSame)
@@ -189,8 +194,9 @@ TEST(CategoryTree, SortOrdersEveryLevel)
     tree.addNode(z, QStringLiteral("b ID000000003P"));
     tree.addNode(z, QStringLiteral("a ID000000004P"));
     tree.sort();
-    EXPECT_EQ(texts(tree), (QStringList{QStringLiteral("Auta ID000000002K"), QStringLiteral("Zegarki ID000000001K"),
-                                        QStringLiteral(".a ID000000004P"), QStringLiteral(".b ID000000003P")}));
+    EXPECT_EQ(texts(tree),
+              (QStringList{QStringLiteral("Auta ID000000002K"), QStringLiteral("Zegarki ID000000001K"),
+                           QStringLiteral(".a ID000000004P"), QStringLiteral(".b ID000000003P")}));
     EXPECT_EQ(z->child(0)->row(), 0);
 }
 
@@ -198,9 +204,11 @@ TEST(ProductLists, SplitAndJoin)
 {
     using products::joinList;
     using products::splitList;
-    EXPECT_EQ(splitList(QStringLiteral("S|M|L|")), (QStringList{QStringLiteral("S"), QStringLiteral("M"), QStringLiteral("L")}));
+    EXPECT_EQ(splitList(QStringLiteral("S|M|L|")),
+              (QStringList{QStringLiteral("S"), QStringLiteral("M"), QStringLiteral("L")}));
     EXPECT_EQ(splitList(QStringLiteral("S|M|L")), (QStringList{QStringLiteral("S"), QStringLiteral("M")}));
-    EXPECT_EQ(splitList(QStringLiteral("S||L|")), (QStringList{QStringLiteral("S"), QString(), QStringLiteral("L")}));
+    EXPECT_EQ(splitList(QStringLiteral("S||L|")),
+              (QStringList{QStringLiteral("S"), QString(), QStringLiteral("L")}));
     EXPECT_TRUE(splitList(QString()).isEmpty());
     EXPECT_EQ(joinList({QStringLiteral("S"), QStringLiteral("M")}), QStringLiteral("S|M|"));
     EXPECT_FALSE(products::isSafePictureId(QStringLiteral("../x")));

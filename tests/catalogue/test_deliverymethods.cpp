@@ -31,10 +31,10 @@ TEST(DeliveryLine, SplitAtFirstAndLastBar)
     const Case cases[] = {
         {"Poczta|12,50|1", "Poczta", "12,50", "1"},
         {"||", "", "", ""},
-        {"a|b|7|1", "a", "b|7", "1"},     // a name with "|" loses its tail to the price
+        {"a|b|7|1", "a", "b|7", "1"},          // a name with "|" loses its tail to the price
         {"Kurier|20|10", "Kurier", "20", "1"}, // one character of mark
         {"x|1", "x", "", "1"},
-        {"1abc", "", "", "1"},              // no bar: only a mark
+        {"1abc", "", "", "1"}, // no bar: only a mark
         {"", "", "", ""},
     };
     for (const Case& c : cases) {
@@ -55,7 +55,8 @@ TEST_F(DeliveryTest, NoFileGivesFourEmptyRowsAndConfirmWritesFiveBars)
 
 TEST_F(DeliveryTest, HiddenLastLineSurvivesReadAndWrite)
 {
-    const QByteArray original("Poczta Polska|12,50|1\r\nKurier|25|0\r\nOdbi\xF3r osobisty||1\r\nukryty|9|1\r\n");
+    const QByteArray original(
+        "Poczta Polska|12,50|1\r\nKurier|25|0\r\nOdbi\xF3r osobisty||1\r\nukryty|9|1\r\n");
     writeFile(file(), original);
     DeliveryMethodsModel model(folder);
     ASSERT_EQ(model.rowCount(), 3);

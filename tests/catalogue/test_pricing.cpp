@@ -25,20 +25,26 @@ TEST(Pricing, NetToGrossUsesFixedPointTruncation)
 TEST(Pricing, ExemptRateIsZeroPercentInsteadOfAConversionError)
 {
     EXPECT_EQ(netToGross(QStringLiteral("99,99"), QStringLiteral("zw."), kPolish), QStringLiteral("99,99"));
-    EXPECT_EQ(promotionNetToGross(QStringLiteral("5"), QStringLiteral("zw."), kPolish), QStringLiteral("5,00"));
+    EXPECT_EQ(promotionNetToGross(QStringLiteral("5"), QStringLiteral("zw."), kPolish),
+              QStringLiteral("5,00"));
     EXPECT_EQ(grossToNet(QStringLiteral("5"), QStringLiteral("zw."), kPolish), QStringLiteral("5,00"));
 }
 
 TEST(Pricing, PromotionNetToGross)
 {
     // (0.01 × 7) ÷ 100 = 0.0007, so 0.0107, written with two decimals.
-    EXPECT_EQ(promotionNetToGross(QStringLiteral("0,01"), QStringLiteral("7"), kPolish), QStringLiteral("0,01"));
-    EXPECT_EQ(promotionNetToGross(QStringLiteral("100"), QStringLiteral("22"), kPolish), QStringLiteral("122,00"));
+    EXPECT_EQ(promotionNetToGross(QStringLiteral("0,01"), QStringLiteral("7"), kPolish),
+              QStringLiteral("0,01"));
+    EXPECT_EQ(promotionNetToGross(QStringLiteral("100"), QStringLiteral("22"), kPolish),
+              QStringLiteral("122,00"));
     // Every whole rate gets the same formula (the box offers 0 … 22), not 0.00.
-    EXPECT_EQ(promotionNetToGross(QStringLiteral("100"), QStringLiteral("8"), kPolish), QStringLiteral("108,00"));
-    EXPECT_EQ(promotionNetToGross(QStringLiteral("100"), QStringLiteral("xx"), kPolish), QStringLiteral("0,00"));
+    EXPECT_EQ(promotionNetToGross(QStringLiteral("100"), QStringLiteral("8"), kPolish),
+              QStringLiteral("108,00"));
+    EXPECT_EQ(promotionNetToGross(QStringLiteral("100"), QStringLiteral("xx"), kPolish),
+              QStringLiteral("0,00"));
     // Rounding of the third decimal: 0.0050 → 0.01.
-    EXPECT_EQ(promotionNetToGross(QStringLiteral("0,005"), QStringLiteral("0"), kPolish), QStringLiteral("0,01"));
+    EXPECT_EQ(promotionNetToGross(QStringLiteral("0,005"), QStringLiteral("0"), kPolish),
+              QStringLiteral("0,01"));
 }
 
 TEST(Pricing, GrossToNetInSinglePrecision)
@@ -49,11 +55,13 @@ TEST(Pricing, GrossToNetInSinglePrecision)
     EXPECT_EQ(grossToNet(QStringLiteral("105"), QStringLiteral("5"), kPolish), QStringLiteral("100,00"));
     EXPECT_EQ(grossToNet(QStringLiteral("108"), QStringLiteral("8"), kPolish), QStringLiteral("100,00"));
     EXPECT_EQ(grossToNet(QStringLiteral("112"), QStringLiteral("12"), kPolish), QStringLiteral("100,00"));
-    EXPECT_EQ(promotionGrossToNet(QStringLiteral("112"), QStringLiteral("12"), kPolish), QStringLiteral("100,00"));
+    EXPECT_EQ(promotionGrossToNet(QStringLiteral("112"), QStringLiteral("12"), kPolish),
+              QStringLiteral("100,00"));
     // Seven significant digits: 1234567.89 is held as 1234567.875 before the division.
     const float held = parseSingle(QStringLiteral("1234567,89"), kPolish);
     EXPECT_EQ(double(held), 1234567.875);
-    EXPECT_EQ(grossToNet(QStringLiteral("1234567,89"), QStringLiteral("0"), kPolish), QStringLiteral("1234567,88"));
+    EXPECT_EQ(grossToNet(QStringLiteral("1234567,89"), QStringLiteral("0"), kPolish),
+              QStringLiteral("1234567,88"));
     EXPECT_EQ(grossToNet(QStringLiteral("1234567,89"), QStringLiteral("22"), kPolish),
               formatTwoDecimals(double(float((long double)held * 0.8196721311475410L)), kPolish));
     EXPECT_THROW(grossToNet(QStringLiteral("1"), QStringLiteral("abc"), kPolish), AppError);
@@ -81,7 +89,7 @@ TEST(Pricing, FixedPointArithmetic)
     EXPECT_EQ(a.units(), 100050);
     EXPECT_EQ((a * Fixed::fromInt(7)).units(), 700350);
     EXPECT_EQ(Fixed::fromUnits(700350).dividedBy(100).units(), 7003);
-    EXPECT_EQ(Fixed::fromUnits(-700350).dividedBy(100).units(), -7003);  // toward zero
+    EXPECT_EQ(Fixed::fromUnits(-700350).dividedBy(100).units(), -7003); // toward zero
     EXPECT_EQ(Fixed::fromUnits(1220000).shortestText(kPolish), QStringLiteral("122"));
     EXPECT_EQ(Fixed::fromUnits(5).twoDecimals(kPolish), QStringLiteral("0,00"));
     EXPECT_EQ(Fixed::fromUnits(-5).twoDecimals(kPolish), QStringLiteral("0,00"));

@@ -61,9 +61,11 @@ struct Catalogue : ::testing::Test {
 
 TEST_F(Catalogue, CreatedTableHasEveryColumn)
 {
-    for (const char* c : {"ID", "Nazwa", "CenaNetto", "CenaBrutto", "VAT", "PromocjaNetto", "PromocjaBrutto", "Status",
-                          "Opis", "Opis2", "Jm", "SWW", "Klasa", "R", "K", "W", "Rozmiar", "Kolor", "Wymiar", "Magazyn",
-                          "Liczba", "Temp", "Index"})
+    for (const char* c :
+         {"ID",     "Nazwa", "CenaNetto", "CenaBrutto", "VAT",    "PromocjaNetto", "PromocjaBrutto",
+          "Status", "Opis",  "Opis2",     "Jm",         "SWW",    "Klasa",         "R",
+          "K",      "W",     "Rozmiar",   "Kolor",      "Wymiar", "Magazyn",       "Liczba",
+          "Temp",   "Index"})
         EXPECT_GE(products.fieldIndex(QString::fromLatin1(c)), 0) << c;
     EXPECT_THROW(createProductsTable(dir.filePath(QStringLiteral("towary.db"))), AppError);
 }
@@ -71,7 +73,7 @@ TEST_F(Catalogue, CreatedTableHasEveryColumn)
 TEST_F(Catalogue, IdRuleFillsDefaultsAndReplacesBadIds)
 {
     products.append();
-    EXPECT_EQ(products.text(products::kStatus), QStringLiteral("Normal"));  // as soon as appended
+    EXPECT_EQ(products.text(products::kStatus), QStringLiteral("Normal")); // as soon as appended
     products.setValue(products::kStatus, QVariant());
     products.setValue(products::kName, QStringLiteral("Kubek"));
     products.post();
@@ -252,8 +254,8 @@ TEST_F(Catalogue, DropRules)
     TreeNode* product2 = commands->addProduct(sub, QStringLiteral("p2"));
     const QStringList before = fileLines();
 
-    EXPECT_FALSE(TreeCommands::canDrop(a, product));  // onto a product entry
-    EXPECT_FALSE(TreeCommands::canDrop(a, sub));      // onto its own subcategory
+    EXPECT_FALSE(TreeCommands::canDrop(a, product)); // onto a product entry
+    EXPECT_FALSE(TreeCommands::canDrop(a, sub));     // onto its own subcategory
     EXPECT_FALSE(TreeCommands::canDrop(a, a));
     EXPECT_FALSE(commands->drop(a, sub));
     // A product goes first, a category last.
@@ -262,7 +264,7 @@ TEST_F(Catalogue, DropRules)
     EXPECT_EQ(sub->child(1), product2);
     ASSERT_TRUE(commands->drop(b, sub));
     EXPECT_EQ(sub->child(2), b);
-    EXPECT_EQ(fileLines(), before);  // moving does not write the file
+    EXPECT_EQ(fileLines(), before); // moving does not write the file
 }
 
 TEST_F(Catalogue, NodeWatchForgetsRemovedNodes)
@@ -308,14 +310,18 @@ TEST_F(Catalogue, ConversionsStoreTheRecordOrReport)
     addRecord(QStringLiteral("Kubek"), QString());
     const QLocale pl(QLocale::Polish, QLocale::Poland);
     using pricing::Conversion;
-    EXPECT_FALSE(pricing::applyConversion(products, Conversion::NetToGross, QString(), QStringLiteral("22"), pl, ui));
+    EXPECT_FALSE(
+        pricing::applyConversion(products, Conversion::NetToGross, QString(), QStringLiteral("22"), pl, ui));
     EXPECT_EQ(ui.messages.takeLast(), QStringLiteral("Please enter net value"));
-    EXPECT_TRUE(pricing::applyConversion(products, Conversion::NetToGross, QStringLiteral("100"), QStringLiteral("22"), pl, ui));
+    EXPECT_TRUE(pricing::applyConversion(products, Conversion::NetToGross, QStringLiteral("100"),
+                                         QStringLiteral("22"), pl, ui));
     EXPECT_EQ(products.number(products::kGrossPrice), 122.0);
     EXPECT_EQ(products.number(products::kNetPrice), 100.0);
-    EXPECT_TRUE(pricing::applyConversion(products, Conversion::GrossToNet, QStringLiteral("244"), QString(), pl, ui));
+    EXPECT_TRUE(
+        pricing::applyConversion(products, Conversion::GrossToNet, QStringLiteral("244"), QString(), pl, ui));
     EXPECT_EQ(products.number(products::kNetPrice), 200.0);
-    EXPECT_FALSE(pricing::applyConversion(products, Conversion::PromotionGrossToNet, QStringLiteral("abc"), QString(), pl, ui));
+    EXPECT_FALSE(pricing::applyConversion(products, Conversion::PromotionGrossToNet, QStringLiteral("abc"),
+                                          QString(), pl, ui));
     EXPECT_EQ(ui.errors.size(), 1);
     EXPECT_TRUE(products.isOpen());
     tables::Table reread;
@@ -334,7 +340,8 @@ TEST_F(Catalogue, VariantListsAndNameLists)
     products.setValue(products::kSizes, QStringLiteral("XL|"));
     products.post();
     products.first();
-    EXPECT_EQ(loadVariantList(products, VariantList::Sizes), (QStringList{QStringLiteral("S"), QStringLiteral("M"), QStringLiteral("L")}));
+    EXPECT_EQ(loadVariantList(products, VariantList::Sizes),
+              (QStringList{QStringLiteral("S"), QStringLiteral("M"), QStringLiteral("L")}));
     EXPECT_TRUE(loadVariantList(products, VariantList::Colours).isEmpty());
 
     const auto sources = productsWithList(products.path(), VariantList::Sizes);

@@ -1,7 +1,8 @@
 // A damaged .dbf (and its memo file) must give an error, never a crash.
 #include "fuzz_support.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     QByteArray table, memo;
     fuzzsupport::splitInput(data, size, table, memo);
     const QString dir = fuzzsupport::folder().path();

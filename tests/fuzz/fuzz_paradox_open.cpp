@@ -1,7 +1,8 @@
 // A damaged Paradox .db (and its blob file) must give an error, never a crash.
 #include "fuzz_support.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     QByteArray table, blobs;
     fuzzsupport::splitInput(data, size, table, blobs);
     const QString dir = fuzzsupport::folder().path();

@@ -17,18 +17,21 @@
 
 namespace fuzzsupport {
 
-inline const QTemporaryDir& folder() {
+inline const QTemporaryDir& folder()
+{
     static QTemporaryDir dir;
     return dir;
 }
 
-inline void writeFile(const QString& path, const char* data, size_t size) {
+inline void writeFile(const QString& path, const char* data, size_t size)
+{
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(data, static_cast<qint64>(size));
 }
 
-inline void splitInput(const uint8_t* data, size_t size, QByteArray& table, QByteArray& companion) {
+inline void splitInput(const uint8_t* data, size_t size, QByteArray& table, QByteArray& companion)
+{
     if (size < 4) {
         table = QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
         companion.clear();
@@ -43,12 +46,14 @@ inline void splitInput(const uint8_t* data, size_t size, QByteArray& table, QByt
                            static_cast<qsizetype>(rest - tableSize));
 }
 
-inline void exec(sqlite3* db, const char* sql) {
+inline void exec(sqlite3* db, const char* sql)
+{
     sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
 }
 
 // Opens the table through its module and reads, changes, adds and deletes records: nothing may crash.
-inline void exercise(const char* module, const QString& tablePath) {
+inline void exercise(const char* module, const QString& tablePath)
+{
     sqlite3* db = nullptr;
     sqlite3_open(":memory:", &db);
     tables::registerFileModules(db);
@@ -70,8 +75,8 @@ inline void exercise(const char* module, const QString& tablePath) {
         // Every column set to its own value (text where it is text), then a new and a deleted record.
         sqlite3_stmt* cols = nullptr;
         QByteArray update = "UPDATE t SET ";
-        if (sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info('t', 'temp')", -1, &cols, nullptr) ==
-            SQLITE_OK) {
+        if (sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info('t', 'temp')", -1, &cols, nullptr)
+            == SQLITE_OK) {
             bool first = true;
             while (sqlite3_step(cols) == SQLITE_ROW) {
                 const QByteArray name =

@@ -58,7 +58,7 @@ TEST_F(DriverFixture, ReportOrderWarningsProgressAndUploadHandOff)
 {
     auto* books = m_tree.addNode(nullptr, QStringLiteral("Books ID000000001K"));
     m_tree.addNode(books, QStringLiteral("Atlas ID000000002P"));
-    m_tree.addNode(books, QStringLiteral("Gone ID000000003P"));  // no record: one warning
+    m_tree.addNode(books, QStringLiteral("Gone ID000000003P")); // no record: one warning
     addProduct(QStringLiteral("ID000000002P"), QStringLiteral("Atlas"));
 
     QStringList hookLines;
@@ -66,7 +66,10 @@ TEST_F(DriverFixture, ReportOrderWarningsProgressAndUploadHandOff)
     int lastMaximum = -1;
     QStringList linesAtUpload;
     GenerationHooks hooks;
-    hooks.clearReport = [&] { ++clears; hookLines.clear(); };
+    hooks.clearReport = [&] {
+        ++clears;
+        hookLines.clear();
+    };
     hooks.reportLine = [&](const QString& line) { hookLines << line; };
     hooks.progress = [&](int, int maximum) { lastMaximum = maximum; };
     hooks.upload = [&] { linesAtUpload = hookLines; };
@@ -93,12 +96,13 @@ TEST_F(DriverFixture, ReportOrderWarningsProgressAndUploadHandOff)
                                + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat)}));
     EXPECT_EQ(context.warningCount(), 1);
     EXPECT_EQ(lastMaximum, m_tree.nodeCount());
-    EXPECT_EQ(linesAtUpload, lines);  // the upload comes after the summary
+    EXPECT_EQ(linesAtUpload, lines); // the upload comes after the summary
 
     for (const char* name : {"start.html", "top.html", "menu.html", "find.html", "send.html", "send.php",
                              "color.css", "navig.css", "ID000000001K.html", "ID000000002P.html"})
         EXPECT_TRUE(QFileInfo::exists(shop + QLatin1Char('/') + QString::fromLatin1(name))) << name;
-    for (const char* name : {"cennik.html", "onas.html", "regulamin.html", "powitanie.html", "ID000000003P.html"})
+    for (const char* name :
+         {"cennik.html", "onas.html", "regulamin.html", "powitanie.html", "ID000000003P.html"})
         EXPECT_FALSE(QFileInfo::exists(shop + QLatin1Char('/') + QString::fromLatin1(name))) << name;
     // The empty search index: the search page consumed it.
     EXPECT_TRUE(context.searchIndex().isEmpty());
@@ -182,7 +186,7 @@ TEST(DemoShop, InitThenBuildFromTheCommandLine)
     const QString config = dir.path() + QStringLiteral("/config");
     EXPECT_TRUE(createDemoProgramFolder(program, config));
     EXPECT_TRUE(QFileInfo::exists(config + QStringLiteral("/KVO.INI")));
-    EXPECT_THROW(createDemoProgramFolder(program, config), AppError);  // never over an existing data folder
+    EXPECT_THROW(createDemoProgramFolder(program, config), AppError); // never over an existing data folder
 
     const ProgramFolder folder(program);
     QString outText, errText;
@@ -191,15 +195,16 @@ TEST(DemoShop, InitThenBuildFromTheCommandLine)
     QDir().mkpath(dir.path() + QStringLiteral("/out"));
     ASSERT_EQ(buildShopCommand(folder, config, target, false, out, err), 0) << errText.toStdString();
     const QStringList lines = outText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    EXPECT_EQ(lines.first(), QStringLiteral("Generate web shop to the directory ") + dir.path() + QStringLiteral("/out/sklep"));
+    EXPECT_EQ(lines.first(), QStringLiteral("Generate web shop to the directory ") + dir.path()
+                                 + QStringLiteral("/out/sklep"));
     EXPECT_TRUE(lines.contains(QStringLiteral("Warnings: 0"))) << outText.toStdString();
     EXPECT_EQ(lines.last(), dir.path() + QStringLiteral("/out/sklep/sklep.html"));
     EXPECT_TRUE(errText.isEmpty()) << errText.toStdString();
 
     const QString shop = dir.path() + QStringLiteral("/out/sklep/");
-    for (const char* name : {"powitanie.html", "cennik.html", "onas.html", "regulamin.html", "sk.js", "empty.html",
-                             "img/b1.jpg", "img/kupujb.jpg", "img/new.gif", "img/orvane.jpg", "img/delete.jpg",
-                             "img/ID000001006PM.jpg", "img/ID000001006PD.jpg"})
+    for (const char* name : {"powitanie.html", "cennik.html", "onas.html", "regulamin.html", "sk.js",
+                             "empty.html", "img/b1.jpg", "img/kupujb.jpg", "img/new.gif", "img/orvane.jpg",
+                             "img/delete.jpg", "img/ID000001006PM.jpg", "img/ID000001006PD.jpg"})
         EXPECT_TRUE(QFileInfo::exists(shop + QString::fromLatin1(name))) << name;
     const QString top = QString::fromUtf8(testsupport::readFile(shop + QStringLiteral("top.html")));
     EXPECT_TRUE(top.contains(QStringLiteral("Kalmenor Demo")));
@@ -207,19 +212,25 @@ TEST(DemoShop, InitThenBuildFromTheCommandLine)
     // Refusals: a clashing start page, a folder of other files without --force.
     outText.clear();
     errText.clear();
-    EXPECT_EQ(buildShopCommand(folder, config, dir.path() + QStringLiteral("/out/menu.html"), false, out, err), 2);
+    EXPECT_EQ(
+        buildShopCommand(folder, config, dir.path() + QStringLiteral("/out/menu.html"), false, out, err), 2);
     EXPECT_FALSE(errText.isEmpty());
     testsupport::writeFile(dir.path() + QStringLiteral("/other/notes.txt"), "mine");
-    EXPECT_EQ(buildShopCommand(folder, config, dir.path() + QStringLiteral("/other.html"), false, out, err), 2);
-    EXPECT_EQ(buildShopCommand(folder, config, dir.path() + QStringLiteral("/other.html"), true, out, err), 0);
+    EXPECT_EQ(buildShopCommand(folder, config, dir.path() + QStringLiteral("/other.html"), false, out, err),
+              2);
+    EXPECT_EQ(buildShopCommand(folder, config, dir.path() + QStringLiteral("/other.html"), true, out, err),
+              0);
     // The upload's generation: the publishing folder, the upload called after the summary.
     outText.clear();
     int uploads = 0;
-    EXPECT_TRUE(generateForUploadCommand(folder, config, [&] {
-        ++uploads;
-        EXPECT_TRUE(outText.contains(QStringLiteral("Warnings: 0")));
-        EXPECT_TRUE(QFileInfo::exists(folder.publishShop() + QStringLiteral("/img/ID000001006PM.jpg")));
-    }, out, err));
+    EXPECT_TRUE(generateForUploadCommand(
+        folder, config,
+        [&] {
+            ++uploads;
+            EXPECT_TRUE(outText.contains(QStringLiteral("Warnings: 0")));
+            EXPECT_TRUE(QFileInfo::exists(folder.publishShop() + QStringLiteral("/img/ID000001006PM.jpg")));
+        },
+        out, err));
     EXPECT_EQ(uploads, 1);
     // No target: the preview folder.
     EXPECT_EQ(buildShopCommand(folder, config, QString(), false, out, err), 0);

@@ -76,12 +76,13 @@ TEST(PageWriting, LinesEndInCrLfLoneLfStaysAndTextIsUtf8)
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/p.html");
     savePage(QStringLiteral("one"), path);
-    savePage(QStringLiteral("two\r\nthree"), path);  // an existing file is replaced
+    savePage(QStringLiteral("two\r\nthree"), path); // an existing file is replaced
     EXPECT_EQ(testsupport::readFile(path), QByteArray("two\r\nthree\r\n"));
     EXPECT_TRUE(appendPageLine(path, QStringLiteral("</tr>ł")));
     EXPECT_EQ(testsupport::readFile(path), QByteArray("two\r\nthree\r\n</tr>\xc5\x82\r\n"));
     EXPECT_FALSE(appendPageLine(dir.path() + QStringLiteral("/missing.html"), QStringLiteral("x")));
-    EXPECT_THROW(savePage(QStringLiteral("x"), dir.path() + QStringLiteral("/no/such/folder/p.html")), AppError);
+    EXPECT_THROW(savePage(QStringLiteral("x"), dir.path() + QStringLiteral("/no/such/folder/p.html")),
+                 AppError);
 }
 
 TEST(PageWriting, ColoursHeadBlockAndMemoTexts)
@@ -89,15 +90,18 @@ TEST(PageWriting, ColoursHeadBlockAndMemoTexts)
     EXPECT_EQ(colorToHtml(colorFromRgb(255, 255, 255)), QStringLiteral("#FFFFFF"));
     EXPECT_EQ(colorToHtml(colorFromRgb(0, 0, 128)), QStringLiteral("#000080"));
     EXPECT_EQ(colorToHtml(colorFromRgb(0x12, 0xAB, 0x0C)), QStringLiteral("#12AB0C"));
-    EXPECT_EQ(commonHeadBlock(),
-              QStringLiteral("<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"en-GB\" lang=\"en-GB\"> "
-                             "<head profile=\"http://dublincore.org/documents/2008/08/04/dc-html/\">%1"
-                             "<meta name=\"dcterms.created\" content=\"2010-09-08T14:26:53Z\" />%2"
-                             "<meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" />%3")
-                  .arg(QString(21, QLatin1Char(' ')), QString(16, QLatin1Char(' ')), QString(12, QLatin1Char(' '))));
+    EXPECT_EQ(
+        commonHeadBlock(),
+        QStringLiteral("<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"en-GB\" lang=\"en-GB\"> "
+                       "<head profile=\"http://dublincore.org/documents/2008/08/04/dc-html/\">%1"
+                       "<meta name=\"dcterms.created\" content=\"2010-09-08T14:26:53Z\" />%2"
+                       "<meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" />%3")
+            .arg(QString(21, QLatin1Char(' ')), QString(16, QLatin1Char(' ')),
+                 QString(12, QLatin1Char(' '))));
     EXPECT_EQ(memoText(QStringLiteral("a\nb")), QStringLiteral("a\r\nb\r\n"));
     EXPECT_EQ(memoText(QString()), QString());
-    EXPECT_TRUE(makerFooter().startsWith(QStringLiteral("<img align=left SRC=\"img/orvane.jpg\"><FONT SIZE=1>")));
+    EXPECT_TRUE(
+        makerFooter().startsWith(QStringLiteral("<img align=left SRC=\"img/orvane.jpg\"><FONT SIZE=1>")));
 }
 
 TEST(RelativeLink, PosixPathsWebAddressesAndFolderBoundaries)
@@ -108,9 +112,12 @@ TEST(RelativeLink, PosixPathsWebAddressesAndFolderBoundaries)
     EXPECT_EQ(relativeLink(base, QStringLiteral("/home/u/files/a.pdf")), QStringLiteral("../files/a.pdf"));
     EXPECT_EQ(relativeLink(base, QStringLiteral("/home/u/shop/a.pdf")), QStringLiteral("a.pdf"));
     // A sibling folder whose name merely starts like the shop's is outside it.
-    EXPECT_EQ(relativeLink(base, QStringLiteral("/home/u/shopping/a.pdf")), QStringLiteral("../shopping/a.pdf"));
-    EXPECT_EQ(relativeLink(base, QStringLiteral("/srv/x/ó#.pdf")), QStringLiteral("../../../srv/x/%C3%B3%23.pdf"));
-    EXPECT_EQ(relativeLink(base, QStringLiteral("https://example.com/a b")), QStringLiteral("https://example.com/a b"));
+    EXPECT_EQ(relativeLink(base, QStringLiteral("/home/u/shopping/a.pdf")),
+              QStringLiteral("../shopping/a.pdf"));
+    EXPECT_EQ(relativeLink(base, QStringLiteral("/srv/x/ó#.pdf")),
+              QStringLiteral("../../../srv/x/%C3%B3%23.pdf"));
+    EXPECT_EQ(relativeLink(base, QStringLiteral("https://example.com/a b")),
+              QStringLiteral("https://example.com/a b"));
     EXPECT_EQ(relativeLink(base, QStringLiteral("docs/x.pdf")), QStringLiteral("docs/x.pdf"));
     EXPECT_EQ(relativeLink(base, QStringLiteral("D:\\a b.pdf")), QStringLiteral("file:///D:/a%20b.pdf"));
 }
@@ -130,8 +137,8 @@ TEST(BuildTarget, StartPageNamesThatClashAreRefused)
     catalogue::CategoryTree tree;
     tree.addNode(nullptr, QStringLiteral("Books ID000000001K"));
     EXPECT_TRUE(startPageProblem(QStringLiteral("shop.html"), tree).isEmpty());
-    for (const char* name : {"top.html", "MENU.html", "Find.HTML", "send.php", "cennik.html", "sk.js", "color.css",
-                             "id000000001k.html", ".html", ""})
+    for (const char* name : {"top.html", "MENU.html", "Find.HTML", "send.php", "cennik.html", "sk.js",
+                             "color.css", "id000000001k.html", ".html", ""})
         EXPECT_FALSE(startPageProblem(QString::fromLatin1(name), tree).isEmpty()) << name;
 }
 
@@ -139,9 +146,9 @@ TEST(BuildTarget, ForeignFilesAreNoticedButAnEarlierShopIsNot)
 {
     QTemporaryDir dir;
     const BuildTarget target{dir.path() + QStringLiteral("/shop"), QStringLiteral("shop.html")};
-    EXPECT_FALSE(holdsForeignFiles(target));  // missing folder
+    EXPECT_FALSE(holdsForeignFiles(target)); // missing folder
     QDir().mkpath(target.shopFolder);
-    EXPECT_FALSE(holdsForeignFiles(target));  // empty folder
+    EXPECT_FALSE(holdsForeignFiles(target)); // empty folder
     testsupport::writeFile(target.shopFolder + QStringLiteral("/thesis.odt"), "x");
     EXPECT_TRUE(holdsForeignFiles(target));
     testsupport::writeFile(target.shopFolder + QStringLiteral("/top.html"), "x");
@@ -160,26 +167,30 @@ TEST_F(FrameFixture, IndexPageEscapesQuotesInMetaTextsAndNamesTheBodyPage)
     const QString expected =
         commonHeadBlock() + QStringLiteral("<TITLE>Sklep Zażółć</TITLE>")
         + QStringLiteral("<META NAME=\"GENERATOR\" CONTENT=\"Tavrone Kalmenor\">")
-        + QStringLiteral("<META NAME=\"DESCRIPTION\" CONTENT=\"Contact: <a href=&quot;mailto:x@y&quot;>x</a>\r\nline 2\r\n\">")
+        + QStringLiteral("<META NAME=\"DESCRIPTION\" CONTENT=\"Contact: <a "
+                         "href=&quot;mailto:x@y&quot;>x</a>\r\nline 2\r\n\">")
         + QStringLiteral("<META NAME=\"KEYWORDS\" CONTENT=\"a, b\r\n\"></head>")
         + QStringLiteral("<SCRIPT language=\"JavaScript\" src=\"sk.js\"></SCRIPT>")
         + QStringLiteral("<FRAMESET ROWS=\"100,*\" frameborder=\"NO\" border=\"0\" framespacing=\"0\">")
-        + QStringLiteral("<frame src=\"top.html\" scrolling=\"NO\" frameborder=\"NO\" noresize marginwidth=\"5\" "
-                         "marginheight=\"5\" name=\"top\"><FRAMESET COLS=20%,*>")
-        + QStringLiteral("<frame src=\"menu.html\" scrolling=\"AUTO\" frameborder=\"NO\" noresize marginwidth=\"5\" "
-                         "marginheight=\"5\" name=\"menu\">")
+        + QStringLiteral(
+            "<frame src=\"top.html\" scrolling=\"NO\" frameborder=\"NO\" noresize marginwidth=\"5\" "
+            "marginheight=\"5\" name=\"top\"><FRAMESET COLS=20%,*>")
+        + QStringLiteral(
+            "<frame src=\"menu.html\" scrolling=\"AUTO\" frameborder=\"NO\" noresize marginwidth=\"5\" "
+            "marginheight=\"5\" name=\"menu\">")
         + QStringLiteral("<frame src=\"ID000000007K.html\" scrolling=\"AUTO\" frameborder=\"NO\" noresize "
                          "marginwidth=\"8\" marginheight=\"0\" name=\"body\">")
         + QStringLiteral("<noframes><body></body></noframes></html>\r\n");
     EXPECT_EQ(pageText(m_shop + QStringLiteral("/index.html")), expected);
-    EXPECT_EQ(c.reportLines(), QStringList{QStringLiteral("Web Shop INDEX: ") + m_shop + QStringLiteral("/index.html")});
+    EXPECT_EQ(c.reportLines(),
+              QStringList{QStringLiteral("Web Shop INDEX: ") + m_shop + QStringLiteral("/index.html")});
 }
 
 TEST_F(FrameFixture, BodyFrameStartPageChoices)
 {
     {
         GeneratorContext c = context();
-        EXPECT_EQ(bodyStartPage(c), QStringLiteral("find.html"));  // empty tree, no welcome page
+        EXPECT_EQ(bodyStartPage(c), QStringLiteral("find.html")); // empty tree, no welcome page
         m_settings.options.includeWelcomePage = true;
         EXPECT_EQ(bodyStartPage(c), QStringLiteral("powitanie.html"));
         m_settings.options.includeWelcomePage = false;
@@ -187,7 +198,7 @@ TEST_F(FrameFixture, BodyFrameStartPageChoices)
     // A product entry first: its page is named by the record's ID, whose case may differ from the key.
     m_tree.addNode(nullptr, QStringLiteral("Mug ID000000042P"));
     GeneratorContext c = context();
-    EXPECT_EQ(bodyStartPage(c), QStringLiteral("find.html"));  // no record
+    EXPECT_EQ(bodyStartPage(c), QStringLiteral("find.html")); // no record
     addProduct(QStringLiteral("id000000042P"));
     EXPECT_EQ(bodyStartPage(c), QStringLiteral("id000000042P.html"));
     m_tree.clear();
@@ -211,15 +222,19 @@ TEST_F(FrameFixture, TopPageButtonsFollowTheOptionalPages)
         + QStringLiteral("<SCRIPT language=\"JavaScript\" src=\"sk.js\"></SCRIPT></HEAD>")
         + QStringLiteral("<STYLE>TD{FONT-FAMILY: verdana, arial; FONT-SIZE: 11px; MARGIN: 10px;}</STYLE>")
         + QStringLiteral("<BODY bgcolor=\"#102030\"><TABLE  width=100%><TD align=center valign=top>")
-        + QStringLiteral("<IMG NAME=\"b1\" src=\"img/b1.jpg\"  style=\"cursor:pointer;\" ONCLICK=\"parent.pisz(1)\" "
-                         "onMouseOver=\"document.b1.src='img/b1b.jpg'\" onMouseOut=\"document.b1.src='img/b1.jpg'\">")
-        + QStringLiteral("&nbsp;&nbsp;<IMG NAME=\"b3\" src=\"img/b3.jpg\"  style=\"cursor:pointer;\"ONCLICK=\""
-                         "parent.body.document.location.href='send.html'\" onMouseOver=\"document.b3.src='img/b3b.jpg'\" "
-                         "onMouseOut=\"document.b3.src='img/b3.jpg'\">")
-        + QStringLiteral("&nbsp;&nbsp;<IMG NAME=\"b7\" src=\"img/b7.jpg\"  style=\"cursor:pointer;\"ONCLICK=\""
-                         "parent.body.document.location.href='find.html'\" onMouseOver=\"document.b7.src='img/b7b.jpg'\" "
-                         "onMouseOut=\"document.b7.src='img/b7.jpg'\">")
-        + QStringLiteral("</TD></TABLE><font size=5 color=\"#FF0000\"><P align=\"center\">Mój sklep</font><BR>")
+        + QStringLiteral(
+            "<IMG NAME=\"b1\" src=\"img/b1.jpg\"  style=\"cursor:pointer;\" ONCLICK=\"parent.pisz(1)\" "
+            "onMouseOver=\"document.b1.src='img/b1b.jpg'\" onMouseOut=\"document.b1.src='img/b1.jpg'\">")
+        + QStringLiteral(
+            "&nbsp;&nbsp;<IMG NAME=\"b3\" src=\"img/b3.jpg\"  style=\"cursor:pointer;\"ONCLICK=\""
+            "parent.body.document.location.href='send.html'\" onMouseOver=\"document.b3.src='img/b3b.jpg'\" "
+            "onMouseOut=\"document.b3.src='img/b3.jpg'\">")
+        + QStringLiteral(
+            "&nbsp;&nbsp;<IMG NAME=\"b7\" src=\"img/b7.jpg\"  style=\"cursor:pointer;\"ONCLICK=\""
+            "parent.body.document.location.href='find.html'\" onMouseOver=\"document.b7.src='img/b7b.jpg'\" "
+            "onMouseOut=\"document.b7.src='img/b7.jpg'\">")
+        + QStringLiteral(
+            "</TD></TABLE><font size=5 color=\"#FF0000\"><P align=\"center\">Mój sklep</font><BR>")
         + QStringLiteral("</HEAD></FORM></HTML>\r\n");
     EXPECT_EQ(pageText(m_shop + QStringLiteral("/top.html")), expected);
 
@@ -228,8 +243,9 @@ TEST_F(FrameFixture, TopPageButtonsFollowTheOptionalPages)
     m_settings.options.logoPath = QStringLiteral("/pics/logo 'new' #1%.png");
     writeTopPage(c);
     const QString withLogo = pageText(m_shop + QStringLiteral("/top.html"));
-    EXPECT_TRUE(withLogo.contains(QStringLiteral("<TABLE height=100% width=100% style=\"background-image:url("
-                                                 "'img/logo %27new%27 %231%25.png');background-repeat:no-repeat;\">")));
+    EXPECT_TRUE(withLogo.contains(
+        QStringLiteral("<TABLE height=100% width=100% style=\"background-image:url("
+                       "'img/logo %27new%27 %231%25.png');background-repeat:no-repeat;\">")));
     EXPECT_TRUE(withLogo.contains(QStringLiteral("href='cennik.html'")));
     EXPECT_FALSE(withLogo.contains(QStringLiteral("onas.html")));
     EXPECT_FALSE(withLogo.contains(QStringLiteral("<font size=5")));
@@ -251,8 +267,9 @@ TEST_F(FrameFixture, MenuPageListsCategoriesIndentedAndTheLinkList)
     GeneratorContext c = context();
     writeMenuPage(c);
     const QString menu = pageText(m_shop + QStringLiteral("/menu.html"));
-    const QString style = QStringLiteral("BACKGROUND-COLOR: #ffffff; COLOR: #000000; FONT-FAMILY: verdana, arial; "
-                                         "FONT-SIZE: %1px; MARGIN: 0px; scrollbar-base-color: #FFFFFF");
+    const QString style =
+        QStringLiteral("BACKGROUND-COLOR: #ffffff; COLOR: #000000; FONT-FAMILY: verdana, arial; "
+                       "FONT-SIZE: %1px; MARGIN: 0px; scrollbar-base-color: #FFFFFF");
     const QString expected =
         commonHeadBlock() + QStringLiteral("<META NAME=\"GENERATOR\"CONTENT=\"Tavrone Kalmenor\"></HEAD>")
         + QStringLiteral("<SCRIPT language=\"JavaScript\" SRC=\"sk.js\"></SCRIPT>")
@@ -264,16 +281,20 @@ TEST_F(FrameFixture, MenuPageListsCategoriesIndentedAndTheLinkList)
                          "<link rel=\"stylesheet\" href=\"color.css\" type=\"text/css\">")
         + QStringLiteral("<STYLE>BODY {") + style.arg(9)
         + QStringLiteral("}</STYLE><form name=\"m\"><body><table width=\"100%\">")
-        + QStringLiteral("<BR><SELECT width=\"100%\" NAME=\"ComboBox1\" onchange=\"Go(m.ComboBox1.options["
-                         "m.ComboBox1.selectedIndex].value,m.ComboBox1.selectedIndex);\"><OPTION>Jump to</OPTION>")
+        + QStringLiteral(
+            "<BR><SELECT width=\"100%\" NAME=\"ComboBox1\" onchange=\"Go(m.ComboBox1.options["
+            "m.ComboBox1.selectedIndex].value,m.ComboBox1.selectedIndex);\"><OPTION>Jump to</OPTION>")
         + QStringLiteral("<OPTION Value=\"docs/a%20b.pdf\">Docs<OPTION Value=\"https://example.com/\">Web")
         + QStringLiteral("</SELECT><BR><BR></table><br></table>menu<br><div class=\"navig\">")
-        + QStringLiteral("<b><td class=\"navig\" align=\"left\"><a href=\"ID000000001K.html\" target=\"body\">"
-                         "Odzież</a></b><tr>")
-        + QStringLiteral("<b><td class=\"navig\" align=\"left\"><a href=\"ID000000002W.html\" target=\"body\">"
-                         "&nbsp;&nbsp;Koszulki</a></b><tr>")
-        + QStringLiteral("<b><td class=\"navig\" align=\"left\"><a href=\"ID000000003W.html\" target=\"body\">"
-                         "&nbsp;&nbsp;&nbsp;&nbsp;Polo</a></b><tr>")
+        + QStringLiteral(
+            "<b><td class=\"navig\" align=\"left\"><a href=\"ID000000001K.html\" target=\"body\">"
+            "Odzież</a></b><tr>")
+        + QStringLiteral(
+            "<b><td class=\"navig\" align=\"left\"><a href=\"ID000000002W.html\" target=\"body\">"
+            "&nbsp;&nbsp;Koszulki</a></b><tr>")
+        + QStringLiteral(
+            "<b><td class=\"navig\" align=\"left\"><a href=\"ID000000003W.html\" target=\"body\">"
+            "&nbsp;&nbsp;&nbsp;&nbsp;Polo</a></b><tr>")
         + QStringLiteral("</div></body></form></head></html>\r\n");
     EXPECT_EQ(menu, expected);
 }
@@ -290,7 +311,7 @@ TEST_F(FrameFixture, AssetsCopiedWithChoicesStyleSheetsAndNoSelfDestruction)
     testsupport::writeFile(style + QStringLiteral("Szablon/gif/delete.jpg"), "x");
     m_settings.options.stylePreset = 2;
     m_settings.options.promotionMarker = 1;
-    m_settings.options.newMarker = -1;  // no choice: nothing copied for it
+    m_settings.options.newMarker = -1; // no choice: nothing copied for it
     m_settings.options.menuColor = colorFromRgb(255, 255, 255);
     m_settings.options.menuHighlightColor = colorFromRgb(0, 0, 128);
 
@@ -318,7 +339,8 @@ TEST_F(FrameFixture, AssetsCopiedWithChoicesStyleSheetsAndNoSelfDestruction)
                          "margin: 0;text-decoration: none;color:#000080;}\r\n"));
     EXPECT_TRUE(c.reportLines().isEmpty());
     // No half-written copies are left beside the targets.
-    EXPECT_TRUE(QDir(shop + QStringLiteral("/img")).entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty());
+    EXPECT_TRUE(
+        QDir(shop + QStringLiteral("/img")).entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty());
 }
 
 TEST_F(FrameFixture, ShopBuiltIntoTheAssetFolderKeepsItsAssets)
@@ -330,7 +352,9 @@ TEST_F(FrameFixture, ShopBuiltIntoTheAssetFolderKeepsItsAssets)
     work.chop(1);
     c.setTarget(work, QStringLiteral("index.html"));
     copyShopAssets(c);
-    EXPECT_EQ(testsupport::readFile(m_folder.work() + QStringLiteral("sk.js")), QByteArray("the cart script"));
+    EXPECT_EQ(testsupport::readFile(m_folder.work() + QStringLiteral("sk.js")),
+              QByteArray("the cart script"));
     EXPECT_EQ(testsupport::readFile(m_folder.work() + QStringLiteral("empty.html")), QByteArray("empty"));
-    EXPECT_FALSE(copyShopFile(m_folder.work() + QStringLiteral("missing.js"), work + QStringLiteral("/x.js")));
+    EXPECT_FALSE(
+        copyShopFile(m_folder.work() + QStringLiteral("missing.js"), work + QStringLiteral("/x.js")));
 }

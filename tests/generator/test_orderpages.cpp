@@ -26,19 +26,21 @@ QString invoiceBlock()
 
 QString formStart()
 {
-    return QStringLiteral("<html><head><meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" />"
-                          "</head><SCRIPT language=\"JavaScript\" src=\"sk.js\"></SCRIPT> "
-                          "<BODY style=\"margin:10\" bgcolor=\"#FFFFFF\"><h1><br>Order</h1>"
-                          "<script language=\"JavaScript\">parent.pisz();</script>"
-                          "<FORM ACTION=\"send.php\" method=post><table border=0>"
-                          "<INPUT type=\"hidden\"  name=\"ZAMOWIENIE\">      ")
+    return QStringLiteral(
+               "<html><head><meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" />"
+               "</head><SCRIPT language=\"JavaScript\" src=\"sk.js\"></SCRIPT> "
+               "<BODY style=\"margin:10\" bgcolor=\"#FFFFFF\"><h1><br>Order</h1>"
+               "<script language=\"JavaScript\">parent.pisz();</script>"
+               "<FORM ACTION=\"send.php\" method=post><table border=0>"
+               "<INPUT type=\"hidden\"  name=\"ZAMOWIENIE\">      ")
            + invoiceBlock();
 }
 
 QString formEnd()
 {
-    return QStringLiteral("</table><input type=\"button\" value=\"Send order\" onclick=\"validate()\"></td><br /><br />"
-                          "<TABLE width=100% border=0 cellPadding=0 cellSpacing=0 ><TD     bgColor=#FFFFFF >")
+    return QStringLiteral(
+               "</table><input type=\"button\" value=\"Send order\" onclick=\"validate()\"></td><br /><br />"
+               "<TABLE width=100% border=0 cellPadding=0 cellSpacing=0 ><TD     bgColor=#FFFFFF >")
            + makerFooter() + QStringLiteral("</TD></TABLE></HEAD></HTML></form></body></html>");
 }
 
@@ -61,7 +63,7 @@ TEST_F(OrderPages, FormWithDeliveryAddressAndOfferedMethodsOnly)
     settings.separateDeliveryAddress = true;
     settings.options.includeDelivery = true;
     settings.deliveryMethods = {
-        {QStringLiteral("Delivery method"), QStringLiteral("Price"), QString()},  // the grid's heading
+        {QStringLiteral("Delivery method"), QStringLiteral("Price"), QString()}, // the grid's heading
         {QStringLiteral("Courier"), QStringLiteral("15,00"), QStringLiteral("1")},
         {QStringLiteral("Pick-up"), QStringLiteral("0"), QStringLiteral("0")},
         {QString(), QStringLiteral("3"), QStringLiteral("1")},
@@ -88,15 +90,18 @@ TEST_F(OrderPages, ScriptPiecesRecipientEscapedAndThanksWithoutPhpTags)
     settings.options.email = QStringLiteral("shop\"$x@example.com");
     settings.font.orderThanks = QStringLiteral("Thanks <?php echo 1; ?> a lot");
     const QString script = orderScriptText(settings);
-    EXPECT_TRUE(script.startsWith(QStringLiteral(
-        "<html><head><meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" /><title>TavRone</title>"
-        "</head><SCRIPT language=\"JavaScript\" src=\"sk.js\"></SCRIPT><BODY style=\"margin:10\" bgcolor=\"#FFFFFF\">"
-        "<h1><br>Order</h1><p>&nbsp;</p><?php ")));
-    EXPECT_TRUE(script.contains(QStringLiteral("mail(\"shop\\\"\\$x@example.com\",\"NEW ORDER\",$ZAMOWIENIE);")));
+    EXPECT_TRUE(script.startsWith(
+        QStringLiteral("<html><head><meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" "
+                       "/><title>TavRone</title>"
+                       "</head><SCRIPT language=\"JavaScript\" src=\"sk.js\"></SCRIPT><BODY "
+                       "style=\"margin:10\" bgcolor=\"#FFFFFF\">"
+                       "<h1><br>Order</h1><p>&nbsp;</p><?php ")));
+    EXPECT_TRUE(
+        script.contains(QStringLiteral("mail(\"shop\\\"\\$x@example.com\",\"NEW ORDER\",$ZAMOWIENIE);")));
     EXPECT_TRUE(script.contains(QStringLiteral("<p>Thanks &lt;?php echo 1; ?> a lot</p>")));
-    EXPECT_TRUE(script.endsWith(
-        QStringLiteral("<br /><br /><p>Your order:</p><script language=\"JavaScript\">parent.pisz();</script> "
-                       "</body></html>")));
+    EXPECT_TRUE(script.endsWith(QStringLiteral(
+        "<br /><br /><p>Your order:</p><script language=\"JavaScript\">parent.pisz();</script> "
+        "</body></html>")));
     EXPECT_FALSE(script.contains(QStringLiteral("FIRMA2")));
     EXPECT_FALSE(script.contains(QStringLiteral("DELIVERY")));
     // The PHP statements stand on one line: line feeds only, no CR LF inside.

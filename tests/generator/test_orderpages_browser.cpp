@@ -41,7 +41,8 @@ void addProduct(tables::Table& products, const QString& id, const QString& name,
 }
 
 // php -S on a free port; the port is drawn and drawn again while it is taken.
-bool startPhpServer(QProcess& php, const QString& program, const QString& root, const QString& mailFile, QString* base)
+bool startPhpServer(QProcess& php, const QString& program, const QString& root, const QString& mailFile,
+                    QString* base)
 {
     for (int attempt = 0; attempt < 20; ++attempt) {
         const int port = 20000 + int(QRandomGenerator::global()->bounded(40000));

@@ -16,7 +16,8 @@ namespace {
 QString phpLiteral(const QString& text)
 {
     QString quoted = text;
-    quoted.replace(QStringLiteral("\\"), QStringLiteral("\\\\")).replace(QStringLiteral("'"), QStringLiteral("\\'"));
+    quoted.replace(QStringLiteral("\\"), QStringLiteral("\\\\"))
+        .replace(QStringLiteral("'"), QStringLiteral("\\'"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
@@ -38,15 +39,18 @@ protected:
     QString request(const QString& method, const QList<QPair<QString, QString>>& fields,
                     const QString& sendmail = {})
     {
-        QString setup = QStringLiteral("$_SERVER['REQUEST_METHOD']=") + phpLiteral(method) + QStringLiteral(";");
+        QString setup =
+            QStringLiteral("$_SERVER['REQUEST_METHOD']=") + phpLiteral(method) + QStringLiteral(";");
         for (const auto& field : fields)
-            setup += QStringLiteral("$_POST[") + phpLiteral(field.first) + QStringLiteral("]=") + phpLiteral(field.second)
-                     + QStringLiteral(";");
-        setup += QStringLiteral("include ") + phpLiteral(shop + QStringLiteral("/send.php")) + QStringLiteral(";");
+            setup += QStringLiteral("$_POST[") + phpLiteral(field.first) + QStringLiteral("]=")
+                     + phpLiteral(field.second) + QStringLiteral(";");
+        setup +=
+            QStringLiteral("include ") + phpLiteral(shop + QStringLiteral("/send.php")) + QStringLiteral(";");
         QProcess process;
         process.start(php, {QStringLiteral("-n"), QStringLiteral("-d"), QStringLiteral("display_errors=1"),
                             QStringLiteral("-d"), QStringLiteral("error_reporting=-1"), QStringLiteral("-d"),
-                            QStringLiteral("sendmail_path=") + (sendmail.isEmpty() ? QStringLiteral("cat > ") + mailFile : sendmail),
+                            QStringLiteral("sendmail_path=")
+                                + (sendmail.isEmpty() ? QStringLiteral("cat > ") + mailFile : sendmail),
                             QStringLiteral("-r"), setup});
         EXPECT_TRUE(process.waitForFinished(20000));
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
@@ -88,12 +92,15 @@ TEST_F(OrderScriptInPhp, PostedOrderIsMailedWithEveryLineAndThanked)
     EXPECT_TRUE(headers.contains(QStringLiteral("To: orders@example.com"))) << mail.toStdString();
     EXPECT_TRUE(headers.contains(QStringLiteral("Subject: NEW ORDER")));
     QString body = mail.mid(headerEnd + 4);
-    ASSERT_TRUE(body.endsWith(QStringLiteral("\r\n")));  // PHP's own end of the message
+    ASSERT_TRUE(body.endsWith(QStringLiteral("\r\n"))); // PHP's own end of the message
     body.chop(2);
-    EXPECT_EQ(body, QStringLiteral("1 x Lamp 12.50\nCompany: Firma \"A\" $x\nName: Jan Kowalski\nStreet: Długa 1\n"
-                                   "Post code: 00-001\nCity: Warszawa\nTel. \ne-mail: jan@example.com\n"
-                                   "Delivery adress:\nCompany: \nName: \nStreet: \nPost code: \nCity: Kraków\nMsg: Ring\nfirst\n"
-                                   "\nDelivery method:Courier Price: 15,00"));
+    EXPECT_EQ(
+        body,
+        QStringLiteral(
+            "1 x Lamp 12.50\nCompany: Firma \"A\" $x\nName: Jan Kowalski\nStreet: Długa 1\n"
+            "Post code: 00-001\nCity: Warszawa\nTel. \ne-mail: jan@example.com\n"
+            "Delivery adress:\nCompany: \nName: \nStreet: \nPost code: \nCity: Kraków\nMsg: Ring\nfirst\n"
+            "\nDelivery method:Courier Price: 15,00"));
 }
 
 TEST_F(OrderScriptInPhp, NoMailForAGetOrAnEmptyOrderAndNoWarnings)

@@ -15,8 +15,9 @@ using namespace generator;
 
 namespace {
 
-const QString kQuantity = QStringLiteral(
-    " value=\"1\" size=\"2\" ONKEYUP=\"if(isNaN(value)==true){alert('Enter the correct value!');value='1';}\" >");
+const QString kQuantity =
+    QStringLiteral(" value=\"1\" size=\"2\" ONKEYUP=\"if(isNaN(value)==true){alert('Enter the correct "
+                   "value!');value='1';}\" >");
 
 QString detailPageStart()
 {
@@ -30,10 +31,12 @@ QString detailPageStart()
 QString detailButton(const QString& call)
 {
     return QStringLiteral("</b><br>Quantity: <input type=\"text\" name=\"t\"") + kQuantity
-           + QStringLiteral("<IMG NAME=\"k\" SRC=\"img/kupuj.jpg\" alt=\"Add to cart\" style=\"cursor:pointer;\" "
-                            "onMouseOver=\"k.src='img/kupujb.jpg'\" onMouseOut=\"k.src='img/kupuj.jpg'\"ONCLICK=\"")
-           + call + QStringLiteral("\"><BR><a href=\"javascript:history.back()\"><img src=\"img/prev.jpg\" "
-                                   "alt=\"previous page\" border=\"0\"></a></html>");
+           + QStringLiteral(
+               "<IMG NAME=\"k\" SRC=\"img/kupuj.jpg\" alt=\"Add to cart\" style=\"cursor:pointer;\" "
+               "onMouseOver=\"k.src='img/kupujb.jpg'\" onMouseOut=\"k.src='img/kupuj.jpg'\"ONCLICK=\"")
+           + call
+           + QStringLiteral("\"><BR><a href=\"javascript:history.back()\"><img src=\"img/prev.jpg\" "
+                            "alt=\"previous page\" border=\"0\"></a></html>");
 }
 
 ProductRecord record(const QString& status, bool withPromotion = true)
@@ -138,12 +141,13 @@ TEST_F(ProductPages, DetailPageByteForByteWithPictureAndSeveralDescriptionLines)
 
     writeProductPages(*context);
 
-    const QString expected = detailPageStart() + QStringLiteral("<p><b>Lamp")
-                             + QStringLiteral("<img align=left SRC=\"img/ID000000001PD.jpg\" BORDER=0 VSPACE=10>")
-                             + QStringLiteral("<BR clear=all><p align=justify></b>Line one\r\nLine <i>two</i>")
-                             + QStringLiteral("<BR clear=all><hr align=left width=70% color=#112233 size=1>")
-                             + QStringLiteral("<b><p>Price: 1234,50 zł</b><br>")
-                             + detailButton(QStringLiteral("parent.e(m.t.value,1234.50,&quot;Lamp&quot;,0,0,0);"));
+    const QString expected =
+        detailPageStart() + QStringLiteral("<p><b>Lamp")
+        + QStringLiteral("<img align=left SRC=\"img/ID000000001PD.jpg\" BORDER=0 VSPACE=10>")
+        + QStringLiteral("<BR clear=all><p align=justify></b>Line one\r\nLine <i>two</i>")
+        + QStringLiteral("<BR clear=all><hr align=left width=70% color=#112233 size=1>")
+        + QStringLiteral("<b><p>Price: 1234,50 zł</b><br>")
+        + detailButton(QStringLiteral("parent.e(m.t.value,1234.50,&quot;Lamp&quot;,0,0,0);"));
     EXPECT_EQ(testsupport::readFile(shop + QStringLiteral("/ID000000001P.html")), pageBytes(expected));
     EXPECT_TRUE(shopHas(QStringLiteral("img/ID000000001PD.jpg")));
     EXPECT_EQ(context->searchIndex(), QStringList{QStringLiteral("parent.d('Lamp','ID000000001P.html',0)")});
@@ -157,12 +161,12 @@ TEST_F(ProductPages, VariantSelectsAndWarningsForEmptyListsWithAWorkingButton)
     ProductSpec p = product(QStringLiteral("ID000000002P"), QStringLiteral("Shirt"));
     p.status = QStringLiteral("Promotion");
     p.sizes = true;
-    p.sizeList = QStringLiteral("S|M|L");  // text after the last separator is no item
-    p.colours = true;                      // switched on, list empty
+    p.sizeList = QStringLiteral("S|M|L"); // text after the last separator is no item
+    p.colours = true;                     // switched on, list empty
     p.dimensions = true;
     p.dimensionList = QStringLiteral("1x1|");
     addProduct(p);
-    settings.options.textFlow = 0;  // flow picture: no break before the text
+    settings.options.textFlow = 0; // flow picture: no break before the text
     auto* category = node(nullptr, QStringLiteral("Shirts"), QStringLiteral("ID000000009K"));
     auto* entry = node(category, QStringLiteral("Shirt"), QStringLiteral("ID000000002P"));
 
@@ -175,8 +179,9 @@ TEST_F(ProductPages, VariantSelectsAndWarningsForEmptyListsWithAWorkingButton)
                          "&nbsp;&nbsp;<IMG SRC=\"img/promocja.gif\"><br>")
         + QStringLiteral("Size <select name=\"R\" size=\"1\"><option>S</option><option>M</option></select> ")
         + QStringLiteral("Dimensions <select name=\"W\" size=\"1\"><option>1x1</option></select> ")
-        + detailButton(QStringLiteral("parent.e(m.t.value,8.00,&quot;Shirt&quot;,m.R.options[m.R.selectedIndex].text"
-                                      ",0,m.W.options[m.W.selectedIndex].text);"));
+        + detailButton(
+            QStringLiteral("parent.e(m.t.value,8.00,&quot;Shirt&quot;,m.R.options[m.R.selectedIndex].text"
+                           ",0,m.W.options[m.W.selectedIndex].text);"));
     EXPECT_EQ(page(QStringLiteral("ID000000002P.html")), QString::fromUtf8(pageBytes(expected)));
     EXPECT_EQ(context->warningCount(), 1);
     EXPECT_EQ(context->reportLines().last(),
@@ -207,7 +212,7 @@ TEST_F(ProductPages, SameProductUnderTwoCategoriesGetsOnePageAndTwoSearchLines)
     auto* second = node(nullptr, QStringLiteral("Gifts"), QStringLiteral("ID000000011K"));
     node(first, QStringLiteral("Mug"), QStringLiteral("ID000000004P"));
     node(second, QStringLiteral("Mug"), QStringLiteral("iD000000004P"));  // lookups ignore case
-    node(second, QStringLiteral("Gone"), QStringLiteral("ID000000099P"));  // no record: no page, no report
+    node(second, QStringLiteral("Gone"), QStringLiteral("ID000000099P")); // no record: no page, no report
 
     writeProductPages(*context);
 

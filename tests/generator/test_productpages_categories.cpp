@@ -22,7 +22,8 @@ QString categoryHead()
                             "cellpadding=\"3\"><TR>");
 }
 
-const QString kCell = QStringLiteral("<TD  style=\"border-top:none; border-bottom: #838EAB solid 1px;\" valign=\"top\"> ");
+const QString kCell =
+    QStringLiteral("<TD  style=\"border-top:none; border-bottom: #838EAB solid 1px;\" valign=\"top\"> ");
 
 // Suffixes 1, 2, 3 … in drawing order.
 std::function<quint32()> counting()
@@ -42,7 +43,7 @@ TEST_F(CategoryPages, TileByteForByteWithPictureVariantsAndEscapedName)
     p.status = QStringLiteral("New");
     p.sizes = true;
     p.sizeList = QStringLiteral("S|M|");
-    p.colours = true;  // empty list
+    p.colours = true; // empty list
     addProduct(p);
     writePicture(QStringLiteral("ID000000001PM.jpg"));
     settings.options.imageWidth = 100;
@@ -61,38 +62,44 @@ TEST_F(CategoryPages, TileByteForByteWithPictureVariantsAndEscapedName)
                          "parent.body.document.location.href='ID000000001P.html'\"><BR clear=all>")
         + QStringLiteral("</b><p align=justify>Short <b>text</b><TR><TD width=\"100%\">")
         + QStringLiteral("<b><p>Price: 10,00 $</b>&nbsp;&nbsp;<IMG SRC=\"img/new.gif\"><br>")
-        + QStringLiteral("Size <select name=\"R4242\"size=\"1\"><option>S</option><option>M</option></select> ")
-        + QStringLiteral("<br><IMG NAME=\"m7\" SRC=\"img/more.jpg\" alt=\"More...\" style=\"cursor:pointer;\" "
-                         "onMouseOver=\"m7.src='img/moreb.jpg'\" onMouseOut=\"m7.src='img/more.jpg'\" ONCLICK=\""
-                         "parent.body.document.location.href='ID000000001P.html'\">")
+        + QStringLiteral(
+            "Size <select name=\"R4242\"size=\"1\"><option>S</option><option>M</option></select> ")
+        + QStringLiteral(
+            "<br><IMG NAME=\"m7\" SRC=\"img/more.jpg\" alt=\"More...\" style=\"cursor:pointer;\" "
+            "onMouseOver=\"m7.src='img/moreb.jpg'\" onMouseOut=\"m7.src='img/more.jpg'\" ONCLICK=\""
+            "parent.body.document.location.href='ID000000001P.html'\">")
         + QStringLiteral("</b> &nbsp;Quantity: <input type=\"text\" name=\"t4242\" value=\"1\" size=\"2\" "
                          "ONKEYUP=\"if(isNaN(value)==true){alert('Enter the correct value!');value='1';}\" >")
-        + QStringLiteral("<IMG NAME=\"k7\" SRC=\"img/kupuj.jpg\" alt=\"Add to cart\" style=\"cursor:pointer;\" "
-                         "onMouseOver=\"k7.src='img/kupujb.jpg'\" onMouseOut=\"k7.src='img/kupuj.jpg'\" "
-                         "ONCLICK=\"parent.e(f.t4242.value,10.00,&quot;Rock\\&#39;n\\&#39;roll&quot;,"
-                         "f.R4242.options[f.R4242.selectedIndex].text,0,0);\"><BR></TABLE>");
+        + QStringLiteral(
+            "<IMG NAME=\"k7\" SRC=\"img/kupuj.jpg\" alt=\"Add to cart\" style=\"cursor:pointer;\" "
+            "onMouseOver=\"k7.src='img/kupujb.jpg'\" onMouseOut=\"k7.src='img/kupuj.jpg'\" "
+            "ONCLICK=\"parent.e(f.t4242.value,10.00,&quot;Rock\\&#39;n\\&#39;roll&quot;,"
+            "f.R4242.options[f.R4242.selectedIndex].text,0,0);\"><BR></TABLE>");
     EXPECT_EQ(tile, expected);
     EXPECT_EQ(testsupport::readFile(shop + QStringLiteral("/img/ID000000001PM.jpg")),
               testsupport::readFile(folder.pictures() + QStringLiteral("ID000000001PM.jpg")));
-    EXPECT_EQ(context->reportLines(),
-              QStringList{QStringLiteral("1 warning: product Rock'n'roll ID000000001P color list is empty and "
-                                         "can't be added to web shop")});
+    EXPECT_EQ(
+        context->reportLines(),
+        QStringList{QStringLiteral("1 warning: product Rock'n'roll ID000000001P color list is empty and "
+                                   "can't be added to web shop")});
 
     // Without a fixed size and with flowing text; a missing picture leaves the img tag out.
     settings.options.fixedImageSize = false;
     settings.options.textFlow = 0;
-    const QString flowing = writeProductTile(*context, currentProductRecord(products), {7, QString(), 1}, pictures);
+    const QString flowing =
+        writeProductTile(*context, currentProductRecord(products), {7, QString(), 1}, pictures);
     EXPECT_TRUE(flowing.contains(QStringLiteral("<b>Rock'n'roll<img  align=left style")));
     EXPECT_TRUE(flowing.contains(QStringLiteral("\"></b><p align=justify>")));
     QFile::remove(folder.pictures() + QStringLiteral("ID000000001PM.jpg"));
     ShopPictures freshPass;
-    const QString bare = writeProductTile(*context, currentProductRecord(products), {7, QString(), 1}, freshPass);
+    const QString bare =
+        writeProductTile(*context, currentProductRecord(products), {7, QString(), 1}, freshPass);
     EXPECT_FALSE(bare.contains(QStringLiteral("<img ")));
 }
 
 TEST_F(CategoryPages, ColumnCountThreeWithSevenProducts)
 {
-    settings.options.columnsIndex = 2;  // "3"
+    settings.options.columnsIndex = 2; // "3"
     auto* category = node(nullptr, QStringLiteral("All"), QStringLiteral("ID000000100K"));
     for (int i = 1; i <= 7; ++i) {
         const QString id = QStringLiteral("ID00000000%1P").arg(i);
@@ -103,7 +110,7 @@ TEST_F(CategoryPages, ColumnCountThreeWithSevenProducts)
     writeCategoryPages(*context, counting());
 
     const QStringList lines = page(QStringLiteral("ID000000100K.html")).split(QStringLiteral("\r\n"));
-    ASSERT_EQ(lines.size(), 3);  // head, one row line, nothing after the last CR LF
+    ASSERT_EQ(lines.size(), 3); // head, one row line, nothing after the last CR LF
     EXPECT_EQ(lines[0], categoryHead());
     EXPECT_TRUE(lines[2].isEmpty());
     const QString row = lines[1];
@@ -119,7 +126,7 @@ TEST_F(CategoryPages, ColumnCountThreeWithSevenProducts)
     EXPECT_TRUE(sixth < secondBreak);
     EXPECT_TRUE(row.endsWith(QStringLiteral("</TABLE></td>")));
     EXPECT_EQ(context->reportLines(), QStringList{QStringLiteral("create category All ID000000100K")});
-    EXPECT_EQ(context->progress(), 2);  // the category and one run
+    EXPECT_EQ(context->progress(), 2); // the category and one run
 }
 
 TEST_F(CategoryPages, RunsSplitBySubcategoriesMissingAndTopLevelProducts)
@@ -133,7 +140,7 @@ TEST_F(CategoryPages, RunsSplitBySubcategoriesMissingAndTopLevelProducts)
     node(sub, QStringLiteral("P3"), QStringLiteral("ID000000003P"));
     auto* missing = node(top, QStringLiteral("Gone"), QStringLiteral("ID000000099P"));
     node(top, QStringLiteral("P4"), QStringLiteral("ID000000004P"));
-    node(top, QStringLiteral("P1"), QStringLiteral("ID000000001P"));  // same product twice in one page
+    node(top, QStringLiteral("P1"), QStringLiteral("ID000000001P")); // same product twice in one page
     auto* loose = node(nullptr, QStringLiteral("Loose"), QStringLiteral("ID000000002P"));
 
     writeCategoryPages(*context, counting());
@@ -158,14 +165,16 @@ TEST_F(CategoryPages, RunsSplitBySubcategoriesMissingAndTopLevelProducts)
     const QStringList subLines = page(QStringLiteral("ID000000200W.html")).split(QStringLiteral("\r\n"));
     ASSERT_EQ(subLines.size(), 3);
     EXPECT_TRUE(subLines[1].contains(QStringLiteral(">P3<")));
-    EXPECT_FALSE(topLines[1].contains(QStringLiteral(">P3<")) || topLines[2].contains(QStringLiteral(">P3<")));
+    EXPECT_FALSE(topLines[1].contains(QStringLiteral(">P3<"))
+                 || topLines[2].contains(QStringLiteral(">P3<")));
 
-    EXPECT_EQ(context->reportLines(),
-              (QStringList{QStringLiteral("create category Top ID000000100K"),
-                           QStringLiteral("create category Sub ID000000200W"),
-                           QStringLiteral("1 warning: product is missing:  ") + missing->text(),
-                           QStringLiteral("2 warning: product ") + loose->text()
-                               + QStringLiteral(" is not inside a category and can't be added to web shop")}));
+    EXPECT_EQ(
+        context->reportLines(),
+        (QStringList{QStringLiteral("create category Top ID000000100K"),
+                     QStringLiteral("create category Sub ID000000200W"),
+                     QStringLiteral("1 warning: product is missing:  ") + missing->text(),
+                     QStringLiteral("2 warning: product ") + loose->text()
+                         + QStringLiteral(" is not inside a category and can't be added to web shop")}));
     EXPECT_EQ(context->warningCount(), 2);
 }
 
@@ -181,7 +190,8 @@ TEST_F(CategoryPages, CategoryWithoutProductsKeepsItsHeadAndNestedPagesCloseInOr
     writeCategoryPages(*context, counting());
 
     for (const char* key : {"ID000000200W", "ID000000300W", "ID000000400K"})
-        EXPECT_EQ(page(QString::fromLatin1(key) + QStringLiteral(".html")), categoryHead() + QStringLiteral("\r\n"));
+        EXPECT_EQ(page(QString::fromLatin1(key) + QStringLiteral(".html")),
+                  categoryHead() + QStringLiteral("\r\n"));
     const QStringList aLines = page(QStringLiteral("ID000000100K.html")).split(QStringLiteral("\r\n"));
     ASSERT_EQ(aLines.size(), 3);
     EXPECT_TRUE(aLines[1].contains(QStringLiteral(">P1<")));

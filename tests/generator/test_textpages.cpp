@@ -14,9 +14,10 @@ const QString kBodyStyle = QStringLiteral(
     "MARGIN: 10px; scrollbar-base-color: #FFFFFF}</STYLE>");
 const QString kTdStyle =
     QStringLiteral("<STYLE>TD{FONT-FAMILY: verdana, arial; FONT-SIZE: 11px; MARGIN: 0px;}</STYLE>");
-const QString kPageStart = commonHeadBlock() + QStringLiteral("<META NAME=\"GENERATOR\"CONTENT=\"Tavrone Kalmenor\">"
-                                                              "</HEAD><SCRIPT language=\"JavaScript\" SRC=\"sk.js\">"
-                                                              "</SCRIPT>")
+const QString kPageStart = commonHeadBlock()
+                           + QStringLiteral("<META NAME=\"GENERATOR\"CONTENT=\"Tavrone Kalmenor\">"
+                                            "</HEAD><SCRIPT language=\"JavaScript\" SRC=\"sk.js\">"
+                                            "</SCRIPT>")
                            + kTdStyle + kBodyStyle;
 
 } // namespace
@@ -38,13 +39,13 @@ TEST_F(TextPages, PriceListRowsColouredByTreePositionOncePerNodeText)
     addProduct(normal);
     addProduct(sale);
     addProduct(fresh);
-    auto* drinks = node(nullptr, QStringLiteral("Drinks"), QStringLiteral("ID000000100K"));  // position 1
-    node(drinks, QStringLiteral("Tea"), QStringLiteral("ID000000001P"));                  // 2: even
-    node(drinks, QStringLiteral("Cup"), QStringLiteral("ID000000002P"));                  // 3: odd
-    auto* other = node(nullptr, QStringLiteral("Other"), QStringLiteral("ID000000200K")); // 4
-    node(other, QStringLiteral("Pot"), QStringLiteral("ID000000003P"));                   // 5: odd
-    node(other, QStringLiteral("TEA"), QStringLiteral("ID000000001P"));                   // same text ignoring case
-    node(other, QStringLiteral("Gone"), QStringLiteral("ID000000099P"));                  // not in the table
+    auto* drinks = node(nullptr, QStringLiteral("Drinks"), QStringLiteral("ID000000100K")); // position 1
+    node(drinks, QStringLiteral("Tea"), QStringLiteral("ID000000001P"));                    // 2: even
+    node(drinks, QStringLiteral("Cup"), QStringLiteral("ID000000002P"));                    // 3: odd
+    auto* other = node(nullptr, QStringLiteral("Other"), QStringLiteral("ID000000200K"));   // 4
+    node(other, QStringLiteral("Pot"), QStringLiteral("ID000000003P"));                     // 5: odd
+    node(other, QStringLiteral("TEA"), QStringLiteral("ID000000001P"));  // same text ignoring case
+    node(other, QStringLiteral("Gone"), QStringLiteral("ID000000099P")); // not in the table
 
     writePriceList(*context);
 
@@ -65,7 +66,8 @@ TEST_F(TextPages, PriceListRowsColouredByTreePositionOncePerNodeText)
 
     settings.tableLines = true;
     writePriceList(*context);
-    EXPECT_TRUE(page(QStringLiteral("cennik.html")).contains(QStringLiteral("<TABLE BORDER=1 width=\"100%\">")));
+    EXPECT_TRUE(
+        page(QStringLiteral("cennik.html")).contains(QStringLiteral("<TABLE BORDER=1 width=\"100%\">")));
 }
 
 TEST_F(TextPages, SearchPageConsumesTheIndex)
@@ -79,18 +81,19 @@ TEST_F(TextPages, SearchPageConsumesTheIndex)
                        "enter product name (case sensitive)<p>")
         + footer + QStringLiteral("</P></body></form></html>");
 
-    writeSearchPage(*context);  // no products at all
+    writeSearchPage(*context); // no products at all
     EXPECT_EQ(testsupport::readFile(shop + QStringLiteral("/find.html")),
               pageBytes(kPageStart + QStringLiteral("<form name=\"f\"><body onLoad=\"\">") + rest));
 
     context->searchIndex() << QStringLiteral("parent.d('A','ID000000001P.html',0)")
                            << QStringLiteral("parent.d('B','ID000000002P.html',1)");
     writeSearchPage(*context);
-    EXPECT_EQ(testsupport::readFile(shop + QStringLiteral("/find.html")),
-              pageBytes(kPageStart
-                        + QStringLiteral("<form name=\"f\"><body onLoad=\"parent.d('A','ID000000001P.html',0)\r\n"
-                                         "parent.d('B','ID000000002P.html',1)\r\n\">")
-                        + rest));
+    EXPECT_EQ(
+        testsupport::readFile(shop + QStringLiteral("/find.html")),
+        pageBytes(kPageStart
+                  + QStringLiteral("<form name=\"f\"><body onLoad=\"parent.d('A','ID000000001P.html',0)\r\n"
+                                   "parent.d('B','ID000000002P.html',1)\r\n\">")
+                  + rest));
     EXPECT_TRUE(context->searchIndex().isEmpty());
 }
 
@@ -110,13 +113,14 @@ TEST_F(TextPages, WelcomeAboutAndTermsPages)
     settings.welcomeText.clear();
     writeWelcomePage(*context);
     EXPECT_FALSE(page(QStringLiteral("powitanie.html")).contains(QStringLiteral("<IMG")));
-    EXPECT_TRUE(page(QStringLiteral("powitanie.html")).endsWith(QStringLiteral("<p align=center></HTML>\r\n")));
+    EXPECT_TRUE(
+        page(QStringLiteral("powitanie.html")).endsWith(QStringLiteral("<p align=center></HTML>\r\n")));
 
-    const QString textStart = QStringLiteral(
-        "<HTML><HEAD><meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" />"
-        "<META NAME=\"GENERATOR\"CONTENT=\"Tavrone Kalmenor\"></HEAD>"
-        "<SCRIPT language=\"JavaScript\" SRC=\"sk.js\"></SCRIPT>") + kBodyStyle
-        + QStringLiteral("<body bgcolor=\"#FFFFFF\"><BR><p align=justify>");
+    const QString textStart =
+        QStringLiteral("<HTML><HEAD><meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\" />"
+                       "<META NAME=\"GENERATOR\"CONTENT=\"Tavrone Kalmenor\"></HEAD>"
+                       "<SCRIPT language=\"JavaScript\" SRC=\"sk.js\"></SCRIPT>")
+        + kBodyStyle + QStringLiteral("<body bgcolor=\"#FFFFFF\"><BR><p align=justify>");
     settings.infoText = QStringLiteral("Shop Ltd.\nul. Długa 1");
     settings.regulationText = QStringLiteral("§1 Terms");
     writeAboutPage(*context);

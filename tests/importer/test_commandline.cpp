@@ -36,10 +36,12 @@ protected:
     QString src, dst;
     void SetUp() override
     {
-        src = makeTable(dir.filePath("src.db"), {field("Name", FieldType::Alpha, 10), field("Price", FieldType::Number)},
+        src = makeTable(dir.filePath("src.db"),
+                        {field("Name", FieldType::Alpha, 10), field("Price", FieldType::Number)},
                         {{"a", 1.25}, {"b", 2.5}});
-        dst = makeTable(dir.filePath("dst.db"), {field("Nazwa", FieldType::Alpha, 10), field("Cena", FieldType::Number)},
-                        {{"old", 0}});
+        dst =
+            makeTable(dir.filePath("dst.db"),
+                      {field("Nazwa", FieldType::Alpha, 10), field("Cena", FieldType::Number)}, {{"old", 0}});
     }
 };
 
@@ -70,7 +72,8 @@ TEST_F(CommandLineTest, CopyAppendsReplacesAndSkips)
 
 TEST_F(CommandLineTest, TypeMismatchStopsUnlessYes)
 {
-    const QString text = makeTable(dir.filePath("text.db"), {field("N", FieldType::Alpha, 10), field("P", FieldType::Alpha, 10)});
+    const QString text = makeTable(dir.filePath("text.db"),
+                                   {field("N", FieldType::Alpha, 10), field("P", FieldType::Alpha, 10)});
     Outcome r = runImporter({"copy", src, text});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("niezgodnego typu"));
@@ -88,7 +91,7 @@ TEST_F(CommandLineTest, FailuresGiveNonZeroStatus)
     r = runImporter({"copy", src, small, "--skip-source", "1"});
     EXPECT_EQ(r.status, 0);
     const QString narrow = makeTable(dir.filePath("narrow.db"), {field("N", FieldType::Integer)});
-    r = runImporter({"copy", src, narrow, "--skip-source", "1", "--yes"});  // "a" is no number: two failures
+    r = runImporter({"copy", src, narrow, "--skip-source", "1", "--yes"}); // "a" is no number: two failures
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.contains("Liczba błędow: 2")) << r.out.toStdString();
     EXPECT_EQ(runImporter({"copy", src, dir.path() + "/./src.db", "--replace"}).status, 1);
@@ -108,7 +111,8 @@ TEST_F(CommandLineTest, ExportsTablesAndStatements)
     r = runImporter({"export", "--text", "--separator", "Tab", src, txt});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(testsupport::readFile(txt), QByteArray("a\t1.25\t\nb\t2.5\t\n\r\n"));
-    r = runImporter({"export", "--text", "--sql", QStringLiteral("select Name from '%1' where Price > 2").arg(src), txt});
+    r = runImporter(
+        {"export", "--text", "--sql", QStringLiteral("select Name from '%1' where Price > 2").arg(src), txt});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(testsupport::readFile(txt), QByteArray("b|\n\r\n"));
     EXPECT_EQ(runImporter({"export", "--text", "--sql", "select nonsense from", txt}).status, 1);

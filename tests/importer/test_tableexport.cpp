@@ -13,8 +13,9 @@ using tables::FieldType;
 
 namespace {
 
-const QByteArray kHead = "<HTML><HEAD><META HTTP-EQUIV=\"CONTENT-TYPE\" CONTENT=\"text/html; charset=iso-8859-2\">"
-                         "<META NAME=\"GENERATOR\"CONTENT=\"ORVANE Importer\"></HEAD><body bgcolor=\"#FFFFFF\">";
+const QByteArray kHead =
+    "<HTML><HEAD><META HTTP-EQUIV=\"CONTENT-TYPE\" CONTENT=\"text/html; charset=iso-8859-2\">"
+    "<META NAME=\"GENERATOR\"CONTENT=\"ORVANE Importer\"></HEAD><body bgcolor=\"#FFFFFF\">";
 
 QByteArray htmlText(const QString& s)
 {
@@ -33,17 +34,18 @@ TEST(TableExport, HtmlPageWithAlternatingRowColours)
     tables::Table t;
     t.open(dir.filePath("t.db"));
     ExportSettings settings;
-    EXPECT_EQ(TableExport::html(t, settings),
-              kHead + "<TABLE BORDER=0><TR><TD>Nazwa<TD>Cena</TR>"
-                      "<TR bgcolor=\"#EBF4FE\"><TD>a<TD>1.5</TR>"
-                      "<TR bgcolor=\"#FFFFFF\"><TD>b<TD></TR>"
-                      "<TR bgcolor=\"#EBF4FE\"><TD>c<TD>3</TR>"
-                      "</TABLE></HTML>\r\n");
+    EXPECT_EQ(TableExport::html(t, settings), kHead
+                                                  + "<TABLE BORDER=0><TR><TD>Nazwa<TD>Cena</TR>"
+                                                    "<TR bgcolor=\"#EBF4FE\"><TD>a<TD>1.5</TR>"
+                                                    "<TR bgcolor=\"#FFFFFF\"><TD>b<TD></TR>"
+                                                    "<TR bgcolor=\"#EBF4FE\"><TD>c<TD>3</TR>"
+                                                    "</TABLE></HTML>\r\n");
     settings.boldLines = true;
     settings.oddRowColor = QColor(1, 0xAB, 0xFF);
     t.setFilter("Nazwa = 'b'");
-    EXPECT_EQ(TableExport::html(t, settings),
-              kHead + "<TABLE BORDER=1><TR><TD>Nazwa<TD>Cena</TR><TR bgcolor=\"#01ABFF\"><TD>b<TD></TR></TABLE></HTML>\r\n");
+    EXPECT_EQ(TableExport::html(t, settings), kHead
+                                                  + "<TABLE BORDER=1><TR><TD>Nazwa<TD>Cena</TR><TR "
+                                                    "bgcolor=\"#01ABFF\"><TD>b<TD></TR></TABLE></HTML>\r\n");
 }
 
 TEST(TableExport, HtmlTextIsEscapedAndKeepsEveryCharacter)
@@ -64,7 +66,8 @@ TEST(TableExport, TextWithSeparatorAfterEveryFieldAndLineFeeds)
     tables::Table t;
     t.open(dir.filePath("t.db"));
     EXPECT_EQ(TableExport::text(t, "|"), QByteArray("a|b|\n\xC5\xBC||\n\r\n"));
-    EXPECT_EQ(TableExport::text(t, ExportSettings::separatorFor("Tab")), QByteArray("a\tb\t\n\xC5\xBC\t\t\n\r\n"));
+    EXPECT_EQ(TableExport::text(t, ExportSettings::separatorFor("Tab")),
+              QByteArray("a\tb\t\n\xC5\xBC\t\t\n\r\n"));
     t.setFilter("A = 'none'");
     EXPECT_EQ(TableExport::text(t, "|"), QByteArray("\r\n"));
 }
@@ -72,12 +75,14 @@ TEST(TableExport, TextWithSeparatorAfterEveryFieldAndLineFeeds)
 TEST(TableExport, QueryResultExportsLikeATable)
 {
     QTemporaryDir dir;
-    const QString path = makeTable(dir.filePath("t.db"), {field("A", FieldType::Alpha, 5), field("N", FieldType::Integer)},
-                                   {{"x", 1}, {"y", 2}, {"z", 3}});
+    const QString path =
+        makeTable(dir.filePath("t.db"), {field("A", FieldType::Alpha, 5), field("N", FieldType::Integer)},
+                  {{"x", 1}, {"y", 2}, {"z", 3}});
     tables::Query q;
     q.open(QStringLiteral("SELECT N, A FROM %1 WHERE N >= 2").arg(tables::quoteLiteral(path)));
     EXPECT_EQ(TableExport::text(q, "#"), QByteArray("2#y#\n3#z#\n\r\n"));
-    EXPECT_TRUE(TableExport::html(q, {}).contains("<TR><TD>N<TD>A</TR><TR bgcolor=\"#EBF4FE\"><TD>2<TD>y</TR>"));
+    EXPECT_TRUE(
+        TableExport::html(q, {}).contains("<TR><TD>N<TD>A</TR><TR bgcolor=\"#EBF4FE\"><TD>2<TD>y</TR>"));
 }
 
 TEST(TableExport, SeparatorChoices)
@@ -92,7 +97,8 @@ TEST(TableExport, SeparatorChoices)
 TEST(TableExport, NumbersReadAsTheTableToolsShowThem)
 {
     QTemporaryDir dir;
-    const QVector<double> values = {0.1 + 0.2, 1234567.89, 1e21, -40, 19.685, 1.0 / 3, 2.5e-7, 9007199254740993.0};
+    const QVector<double> values = {0.1 + 0.2, 1234567.89, 1e21,   -40,
+                                    19.685,    1.0 / 3,    2.5e-7, 9007199254740993.0};
     QVector<QVector<QVariant>> rows;
     for (double v : values)
         rows.push_back({v});

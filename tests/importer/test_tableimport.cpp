@@ -8,9 +8,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <unistd.h>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace importer;
 using namespace importertest;
@@ -37,43 +37,49 @@ protected:
                                    ImportMode mode = ImportMode::Append, int* errors = nullptr)
     {
         TableImport import(s, t, ui);
-        import.onHistory = [this](const QString& line) { history << line; };
-        const auto outcome = import.run(sm, tm, mode);
-        if (errors)
-            *errors = import.errorCount();
-        return outcome;
-    }
-};
+        import.onHistory = [this](const QString& line) { history << line;
+    };
+    const auto outcome = import.run(sm, tm, mode);
+    if (errors)
+        *errors = import.errorCount();
+    return outcome;
+}
+}; // namespace
 
 } // namespace
 
 TEST_F(TableImportTest, PairsByPositionUpToTheShorterGridAndSkipsMarkedRows)
 {
     makeTable(path("src.db"),
-              {field("A", FieldType::Alpha, 10), field("B", FieldType::Alpha, 10), field("C", FieldType::Integer),
-               field("D", FieldType::Alpha, 10), field("E", FieldType::Alpha, 10)},
+              {field("A", FieldType::Alpha, 10), field("B", FieldType::Alpha, 10),
+               field("C", FieldType::Integer), field("D", FieldType::Alpha, 10),
+               field("E", FieldType::Alpha, 10)},
               {{"a1", "b1", 1, "d1", "e1"}, {"a2", "b2", 2, "d2", "e2"}});
-    makeTable(path("dst.db"), {field("X", FieldType::Alpha, 10), field("Y", FieldType::Alpha, 10), field("Z", FieldType::Integer)},
-              {{"old", "old", 9}});
+    makeTable(
+        path("dst.db"),
+        {field("X", FieldType::Alpha, 10), field("Y", FieldType::Alpha, 10), field("Z", FieldType::Integer)},
+        {{"old", "old", 9}});
     tables::Table s, t;
     s.open(path("src.db"));
     t.open(path("dst.db"));
     // Target row order dragged: Y first, X second; source row 1 (B) skipped.
     Mapping tm = {{"Y", false, 1}, {"X", false, 0}, {"Z", false, 2}};
     int errors = -1;
-    EXPECT_EQ(runImport(s, t, rowsOf(s, {1}), tm, ImportMode::Append, &errors), TableImport::Outcome::Finished);
+    EXPECT_EQ(runImport(s, t, rowsOf(s, {1}), tm, ImportMode::Append, &errors),
+              TableImport::Outcome::Finished);
     EXPECT_EQ(errors, 0);
     EXPECT_TRUE(ui.questions.isEmpty());
     EXPECT_EQ(ui.messages, QStringList{"Zakończono przesyłanie danych"});
     EXPECT_EQ(ui.captions, QStringList{"informacja"});
     const auto rows = allRows(path("dst.db"));
     ASSERT_EQ(rows.size(), 3);
-    EXPECT_EQ(rows[1][1].toString(), "a1");  // A -> Y
-    EXPECT_TRUE(rows[1][0].isNull());        // B skipped, X untouched
-    EXPECT_EQ(rows[2][2].toLongLong(), 2);   // C -> Z
-    EXPECT_EQ(history, (QStringList{"Pomyślnie przeniesiono Rekord Nr 0", "Pomyślnie przeniesiono Rekord Nr 1", "",
-                                    "Liczba błędow: 0", "Liczba zaimportowanych rekordow: 3"}));
-    EXPECT_EQ(t.recordCount(), 3);  // the open view follows
+    EXPECT_EQ(rows[1][1].toString(), "a1"); // A -> Y
+    EXPECT_TRUE(rows[1][0].isNull());       // B skipped, X untouched
+    EXPECT_EQ(rows[2][2].toLongLong(), 2);  // C -> Z
+    EXPECT_EQ(history,
+              (QStringList{"Pomyślnie przeniesiono Rekord Nr 0", "Pomyślnie przeniesiono Rekord Nr 1", "",
+                           "Liczba błędow: 0", "Liczba zaimportowanych rekordow: 3"}));
+    EXPECT_EQ(t.recordCount(), 3); // the open view follows
 }
 
 TEST_F(TableImportTest, SameFileByAnotherPathIsRefusedAndNothingIsDeleted)
@@ -82,8 +88,11 @@ TEST_F(TableImportTest, SameFileByAnotherPathIsRefusedAndNothingIsDeleted)
     // A link keeps the file's name, as the table inside is named after it.
     ASSERT_TRUE(QDir().mkpath(path("soft")) && QDir().mkpath(path("hard")));
     ASSERT_TRUE(QFile::link(path("a.db"), path("soft/a.db")));
-    ASSERT_EQ(::link(QFile::encodeName(path("a.db")).constData(), QFile::encodeName(path("hard/a.db")).constData()), 0);
-    for (const QString& other : {path("a.db"), dir.path() + "/./a.db", path("soft/a.db"), path("hard/a.db")}) {
+    ASSERT_EQ(
+        ::link(QFile::encodeName(path("a.db")).constData(), QFile::encodeName(path("hard/a.db")).constData()),
+        0);
+    for (const QString& other :
+         {path("a.db"), dir.path() + "/./a.db", path("soft/a.db"), path("hard/a.db")}) {
         tables::Table s, t;
         s.open(path("a.db"));
         t.open(other);
@@ -109,21 +118,26 @@ TEST_F(TableImportTest, EmptySourceIsRefused)
 
 TEST_F(TableImportTest, TypeQuestionAnsweredNoLeavesTheTargetIntactEvenInReplaceMode)
 {
-    makeTable(path("s.db"), {field("Name", FieldType::Alpha, 10), field("Price", FieldType::Number)}, {{"a", 1.5}});
-    makeTable(path("t.db"), {field("Nazwa", FieldType::Alpha, 10), field("Cena", FieldType::Alpha, 20)}, {{"old", "x"}});
+    makeTable(path("s.db"), {field("Name", FieldType::Alpha, 10), field("Price", FieldType::Number)},
+              {{"a", 1.5}});
+    makeTable(path("t.db"), {field("Nazwa", FieldType::Alpha, 10), field("Cena", FieldType::Alpha, 20)},
+              {{"old", "x"}});
     tables::Table s, t;
     s.open(path("s.db"));
     t.open(path("t.db"));
     ui.answers = {false};
     EXPECT_EQ(runImport(s, t, rowsOf(s), rowsOf(t), ImportMode::Replace), TableImport::Outcome::Cancelled);
-    EXPECT_EQ(ui.questions, QStringList{"Wiersz nr: 1\npola: Price oraz Cena są niezgodnego typu\nCzy mimo to kontynuować ?"});
+    EXPECT_EQ(
+        ui.questions,
+        QStringList{"Wiersz nr: 1\npola: Price oraz Cena są niezgodnego typu\nCzy mimo to kontynuować ?"});
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_TRUE(history.isEmpty());
     EXPECT_EQ(countOf(path("t.db")), 1);
 
     // A skipped row is not checked at all.
     ui.questions.clear();
-    EXPECT_EQ(runImport(s, t, rowsOf(s), rowsOf(t, {1}), ImportMode::Replace), TableImport::Outcome::Finished);
+    EXPECT_EQ(runImport(s, t, rowsOf(s), rowsOf(t, {1}), ImportMode::Replace),
+              TableImport::Outcome::Finished);
     EXPECT_TRUE(ui.questions.isEmpty());
     EXPECT_EQ(countOf(path("t.db")), 1);
     EXPECT_EQ(allRows(path("t.db"))[0][0].toString(), "a");
@@ -136,7 +150,8 @@ TEST_F(TableImportTest, ValuesKeepEveryDigitAndByte)
         bytes += char(i);
     const QVector<tables::Field> fields = {field("N", FieldType::Number), field("B", FieldType::Binary),
                                            field("D", FieldType::Timestamp), field("I", FieldType::Integer)};
-    makeTable(path("s.db"), fields, {{1234567.89, bytes, "2024-02-29 23:59:58", qlonglong(9007199254740993)}});
+    makeTable(path("s.db"), fields,
+              {{1234567.89, bytes, "2024-02-29 23:59:58", qlonglong(9007199254740993)}});
     makeTable(path("same.db"), fields);
     makeTable(path("text.db"), {field("N", FieldType::Alpha, 40), field("B", FieldType::Binary),
                                 field("D", FieldType::Date), field("I", FieldType::Alpha, 40)});
@@ -152,7 +167,7 @@ TEST_F(TableImportTest, ValuesKeepEveryDigitAndByte)
     EXPECT_EQ(copied[3].toLongLong(), 9007199254740993LL);
 
     ASSERT_EQ(runImport(s, text, rowsOf(s), rowsOf(text)), TableImport::Outcome::Finished);
-    EXPECT_EQ(ui.questions.size(), 3);  // N, D and I differ in type
+    EXPECT_EQ(ui.questions.size(), 3); // N, D and I differ in type
     const auto converted = allRows(path("text.db"))[0];
     EXPECT_EQ(converted[0].toString(), "1234567.89");
     EXPECT_EQ(converted[2].toString(), "2024-02-29");
@@ -169,14 +184,15 @@ TEST_F(TableImportTest, FailedRecordAnsweredYesGoesOnAndAsksTheTypeQuestionsAgai
     // Type question, failure of record 1: Yes, type question again, failure of record 3: Yes, type again.
     ui.defaultAnswer = true;
     int errors = 0;
-    EXPECT_EQ(runImport(s, t, rowsOf(s), rowsOf(t), ImportMode::Append, &errors), TableImport::Outcome::Finished);
+    EXPECT_EQ(runImport(s, t, rowsOf(s), rowsOf(t), ImportMode::Append, &errors),
+              TableImport::Outcome::Finished);
     EXPECT_EQ(errors, 2);
     EXPECT_EQ(ui.questions.count("Kontynuować ?"), 2);
     EXPECT_EQ(ui.questions.size(), 5);
     ASSERT_GE(history.size(), 8);
     EXPECT_EQ(history[0], "Pomyślnie przeniesiono Rekord Nr 0");
     EXPECT_EQ(history[1], "BŁĄD przenoszenie rekordu: 1");
-    EXPECT_TRUE(history[2].contains("bad")) << history[2].toStdString();  // the engine's reason
+    EXPECT_TRUE(history[2].contains("bad")) << history[2].toStdString(); // the engine's reason
     EXPECT_EQ(history[3], "Pomyślnie przeniesiono Rekord Nr 2");
     EXPECT_EQ(history[4], "BŁĄD przenoszenie rekordu: 3");
     EXPECT_EQ(history.mid(6), (QStringList{"", "Liczba błędow: 2", "Liczba zaimportowanych rekordow: 2"}));
@@ -194,7 +210,8 @@ TEST_F(TableImportTest, FailedRecordAnsweredNoKeepsWhatWasStoredWithoutSummary)
     t.open(path("t.db"));
     ui.answers = {false};
     int errors = 0;
-    EXPECT_EQ(runImport(s, t, rowsOf(s), rowsOf(t), ImportMode::Append, &errors), TableImport::Outcome::Cancelled);
+    EXPECT_EQ(runImport(s, t, rowsOf(s), rowsOf(t), ImportMode::Append, &errors),
+              TableImport::Outcome::Cancelled);
     EXPECT_EQ(errors, 1);
     EXPECT_EQ(ui.questions, QStringList{"Kontynuować ?"});
     EXPECT_EQ(history, QStringList{"Pomyślnie przeniesiono Rekord Nr 0"});
@@ -212,19 +229,20 @@ TEST_F(TableImportTest, ReplaceModeEmptiesOnlyTheFilteredViewAndCountsIt)
     t.open(path("t.db"));
     t.setFilter("V = 'a'");
     EXPECT_EQ(runImport(s, t, rowsOf(s), rowsOf(t), ImportMode::Replace), TableImport::Outcome::Finished);
-    EXPECT_EQ(countOf(path("t.db")), 2);  // b and new
-    EXPECT_EQ(history.last(), "Liczba zaimportowanych rekordow: 0");  // "new" is outside the filter
+    EXPECT_EQ(countOf(path("t.db")), 2);                             // b and new
+    EXPECT_EQ(history.last(), "Liczba zaimportowanych rekordow: 0"); // "new" is outside the filter
 }
 
 TEST_F(TableImportTest, AutoIncrementTargetFieldIsLeftToTheEngine)
 {
-    makeTable(path("s.db"), {field("Id", FieldType::Integer), field("V", FieldType::Alpha, 10)}, {{77, "x"}, {78, "y"}});
+    makeTable(path("s.db"), {field("Id", FieldType::Integer), field("V", FieldType::Alpha, 10)},
+              {{77, "x"}, {78, "y"}});
     makeTable(path("t.db"), {field("Id", FieldType::AutoInc), field("V", FieldType::Alpha, 10)});
     tables::Table s, t;
     s.open(path("s.db"));
     t.open(path("t.db"));
     EXPECT_EQ(runImport(s, t, rowsOf(s), rowsOf(t)), TableImport::Outcome::Finished);
-    EXPECT_TRUE(ui.questions.isEmpty());  // the counter is not asked about
+    EXPECT_TRUE(ui.questions.isEmpty()); // the counter is not asked about
     const auto rows = allRows(path("t.db"));
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0][0].toLongLong(), 1);

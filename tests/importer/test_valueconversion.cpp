@@ -39,7 +39,7 @@ TEST_F(ValueConversionTest, AcrossTypesThroughExactText)
     EXPECT_EQ(convert("2001-02-03", FieldType::Date, FieldType::Timestamp).toString(), "2001-02-03 00:00:00");
     EXPECT_EQ(convert(" 42 ", FieldType::Alpha, FieldType::SmallInt).toLongLong(), 42);
     EXPECT_FALSE(convert(QVariant(), FieldType::Alpha, FieldType::Number).isValid());
-    EXPECT_FALSE(convert(QString(""), FieldType::Alpha, FieldType::Date).isValid());  // empty text: no value
+    EXPECT_FALSE(convert(QString(""), FieldType::Alpha, FieldType::Date).isValid()); // empty text: no value
 }
 
 TEST_F(ValueConversionTest, ValuesTheTargetCannotHoldAreRefused)

@@ -12,13 +12,15 @@ namespace {
 
 constexpr int kWaitMs = 5000;
 
-QString pythonProgram() {
+QString pythonProgram()
+{
     // The Debian interpreter carries python3-pyftpdlib; a personal one on PATH may not.
     return QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
                                                              : QStringLiteral("python3");
 }
 
-int listenLocal(int* port) {
+int listenLocal(int* port)
+{
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
@@ -31,12 +33,14 @@ int listenLocal(int* port) {
     return fd;
 }
 
-bool readable(int fd, int ms) {
+bool readable(int fd, int ms)
+{
     pollfd entry{fd, POLLIN, 0};
     return ::poll(&entry, 1, ms) > 0;
 }
 
-int acceptWithin(int listener, int ms) {
+int acceptWithin(int listener, int ms)
+{
     if (!readable(listener, ms))
         throw std::runtime_error("no connection came");
     return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
@@ -44,13 +48,15 @@ int acceptWithin(int listener, int ms) {
 
 } // namespace
 
-int unusedLocalPort() {
+int unusedLocalPort()
+{
     int port = 0;
     ::close(listenLocal(&port));
     return port;
 }
 
-RealFtpServer::RealFtpServer(const QString& user, const QString& password) {
+RealFtpServer::RealFtpServer(const QString& user, const QString& password)
+{
     const QString script = QStringLiteral(KAL_SOURCE_DIR "/tests/publish/ftpserver.py");
     m_process.start(pythonProgram(), {script, m_home.path(), user, password});
     if (!m_process.waitForStarted(10000)) {
@@ -65,25 +71,29 @@ RealFtpServer::RealFtpServer(const QString& user, const QString& password) {
         m_error = QString::fromLocal8Bit(line + m_process.readAllStandardError());
 }
 
-RealFtpServer::~RealFtpServer() {
+RealFtpServer::~RealFtpServer()
+{
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();
         m_process.waitForFinished(5000);
     }
 }
 
-FakeFtpSession::~FakeFtpSession() {
+FakeFtpSession::~FakeFtpSession()
+{
     closeControl();
     if (m_dataListener >= 0)
         ::close(m_dataListener);
 }
 
-void FakeFtpSession::sendRaw(const std::string& bytes) {
+void FakeFtpSession::sendRaw(const std::string& bytes)
+{
     if (m_control >= 0)
         ::send(m_control, bytes.data(), bytes.size(), MSG_NOSIGNAL);
 }
 
-void FakeFtpSession::reply(const std::string& lines) {
+void FakeFtpSession::reply(const std::string& lines)
+{
     std::string out;
     for (char c : lines) {
         if (c == '\n')
@@ -94,7 +104,8 @@ void FakeFtpSession::reply(const std::string& lines) {
     sendRaw(out + "\r\n");
 }
 
-std::string FakeFtpSession::readLine(int fd, std::string& buffer) {
+std::string FakeFtpSession::readLine(int fd, std::string& buffer)
+{
     for (;;) {
         const auto end = buffer.find('\n');
         if (end != std::string::npos) {
@@ -114,21 +125,24 @@ std::string FakeFtpSession::readLine(int fd, std::string& buffer) {
     }
 }
 
-std::string FakeFtpSession::readCommand() {
+std::string FakeFtpSession::readCommand()
+{
     std::string line = m_control >= 0 ? readLine(m_control, m_buffer) : std::string();
     if (!line.empty())
         commands.push_back(line);
     return line;
 }
 
-std::string FakeFtpSession::expect(const std::string& verb) {
+std::string FakeFtpSession::expect(const std::string& verb)
+{
     const std::string line = readCommand();
     if (line.compare(0, verb.size(), verb) != 0)
         throw std::runtime_error("expected " + verb + ", got '" + line + "'");
     return line;
 }
 
-void FakeFtpSession::login() {
+void FakeFtpSession::login()
+{
     reply("220 fake server ready");
     expect("user");
     reply("331 Password required");
@@ -140,7 +154,8 @@ void FakeFtpSession::login() {
     reply("215 UNIX Type: L8");
 }
 
-std::string FakeFtpSession::openPassive(bool parentheses) {
+std::string FakeFtpSession::openPassive(bool parentheses)
+{
     if (m_dataListener >= 0)
         ::close(m_dataListener);
     int port = 0;
@@ -150,7 +165,8 @@ std::string FakeFtpSession::openPassive(bool parentheses) {
                        : "227 Entering Passive Mode " + fields;
 }
 
-std::string FakeFtpSession::receiveData(size_t stopAfter) {
+std::string FakeFtpSession::receiveData(size_t stopAfter)
+{
     const int fd = acceptWithin(m_dataListener, kWaitMs);
     std::string data;
     while (readable(fd, kWaitMs)) {
@@ -166,11 +182,12 @@ std::string FakeFtpSession::receiveData(size_t stopAfter) {
     return data;
 }
 
-std::string FakeFtpSession::receiveActive(const std::string& portCommand) {
+std::string FakeFtpSession::receiveActive(const std::string& portCommand)
+{
     // "PORT h1,h2,h3,h4,p1,p2"
     int f[6] = {};
-    if (std::sscanf(portCommand.c_str(), "PORT %d,%d,%d,%d,%d,%d", &f[0], &f[1], &f[2], &f[3], &f[4],
-                    &f[5]) != 6)
+    if (std::sscanf(portCommand.c_str(), "PORT %d,%d,%d,%d,%d,%d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5])
+        != 6)
         throw std::runtime_error("bad PORT command: " + portCommand);
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in sa{};
@@ -193,7 +210,8 @@ std::string FakeFtpSession::receiveActive(const std::string& portCommand) {
     return data;
 }
 
-bool FakeFtpSession::waitClientClose(int ms) {
+bool FakeFtpSession::waitClientClose(int ms)
+{
     while (m_control >= 0 && readable(m_control, ms)) {
         char chunk[4096];
         if (::recv(m_control, chunk, sizeof chunk, 0) <= 0)
@@ -202,14 +220,16 @@ bool FakeFtpSession::waitClientClose(int ms) {
     return false;
 }
 
-void FakeFtpSession::closeControl() {
+void FakeFtpSession::closeControl()
+{
     if (m_control >= 0) {
         ::close(m_control);
         m_control = -1;
     }
 }
 
-FakeFtpServer::FakeFtpServer(Script script) {
+FakeFtpServer::FakeFtpServer(Script script)
+{
     m_listener = listenLocal(&m_port);
     m_thread = std::thread([this, script = std::move(script)] {
         try {
@@ -229,22 +249,26 @@ FakeFtpServer::FakeFtpServer(Script script) {
     });
 }
 
-FakeFtpServer::~FakeFtpServer() {
+FakeFtpServer::~FakeFtpServer()
+{
     join();
     ::close(m_listener);
 }
 
-void FakeFtpServer::join() {
+void FakeFtpServer::join()
+{
     if (m_thread.joinable())
         m_thread.join();
 }
 
-std::vector<std::string> FakeFtpServer::commands() const {
+std::vector<std::string> FakeFtpServer::commands() const
+{
     std::lock_guard lock(m_mutex);
     return m_commands;
 }
 
-std::string FakeFtpServer::failure() const {
+std::string FakeFtpServer::failure() const
+{
     std::lock_guard lock(m_mutex);
     return m_failure;
 }

@@ -20,7 +20,8 @@ namespace {
 
 class DemoShopUploadTest : public ::testing::TestWithParam<bool> {};
 
-TEST_P(DemoShopUploadTest, EveryFileArrivesByteForByte) {
+TEST_P(DemoShopUploadTest, EveryFileArrivesByteForByte)
+{
     network::setInactivityLimit(std::chrono::seconds(10));
     RealFtpServer server;
     ASSERT_TRUE(server.started()) << server.startError().toStdString();

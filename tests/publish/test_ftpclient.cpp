@@ -19,7 +19,8 @@ using Commands = std::vector<std::string>;
 
 class FtpClientTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         network::setInactivityLimit(3s);
         client.Host = QStringLiteral("127.0.0.1");
         client.User = QStringLiteral("anna");
@@ -30,7 +31,8 @@ protected:
     }
     void TearDown() override { network::setInactivityLimit(network::kDefaultInactivityLimit); }
 
-    QString localFile(const QByteArray& bytes, const QString& name = QStringLiteral("page.html")) {
+    QString localFile(const QByteArray& bytes, const QString& name = QStringLiteral("page.html"))
+    {
         const QString path = dir.filePath(name);
         testsupport::writeFile(path, bytes);
         return path;
@@ -42,7 +44,8 @@ protected:
     QStringList statuses;
 };
 
-TEST_F(FtpClientTest, LogsInWithMultiLineGreetingAndReportsEachStep) {
+TEST_F(FtpClientTest, LogsInWithMultiLineGreetingAndReportsEachStep)
+{
     FakeFtpServer server([](FakeFtpSession& s) {
         // A short line inside the greeting must not end it.
         s.reply("220-Welcome\nhi\n220-second line\n220 ready");
@@ -77,7 +80,8 @@ TEST_F(FtpClientTest, LogsInWithMultiLineGreetingAndReportsEachStep) {
     EXPECT_EQ(events.size(), 2);
 }
 
-TEST_F(FtpClientTest, LoginVariantsOfUserAndSyst) {
+TEST_F(FtpClientTest, LoginVariantsOfUserAndSyst)
+{
     // 230 on "user" skips "pass"; 500 on "syst" is no failure; a bare "220" ends a multi-line reply.
     FakeFtpServer server([](FakeFtpSession& s) {
         s.reply("220-hello\n220");
@@ -98,7 +102,8 @@ TEST_F(FtpClientTest, LoginVariantsOfUserAndSyst) {
     EXPECT_EQ(server.commands(), (Commands{"user anna", "type I", "syst"}));
 }
 
-TEST_F(FtpClientTest, RefusedLoginClosesAndCarriesTheLastReplyLine) {
+TEST_F(FtpClientTest, RefusedLoginClosesAndCarriesTheLastReplyLine)
+{
     FakeFtpServer server([](FakeFtpSession& s) {
         s.reply("220 ready");
         s.expect("user");
@@ -119,7 +124,8 @@ TEST_F(FtpClientTest, RefusedLoginClosesAndCarriesTheLastReplyLine) {
     EXPECT_EQ(events, (QStringList{QStringLiteral("connected"), QStringLiteral("disconnected")}));
 }
 
-TEST_F(FtpClientTest, EndlessReplyIsCutOff) {
+TEST_F(FtpClientTest, EndlessReplyIsCutOff)
+{
     FakeFtpServer server([](FakeFtpSession& s) {
         std::string flood = "220-hello\r\n";
         for (int i = 0; i < 12000; ++i)
@@ -132,7 +138,8 @@ TEST_F(FtpClientTest, EndlessReplyIsCutOff) {
     EXPECT_FALSE(client.isConnected());
 }
 
-TEST_F(FtpClientTest, AlreadyConnectedIsRefused) {
+TEST_F(FtpClientTest, AlreadyConnectedIsRefused)
+{
     FakeFtpServer server([](FakeFtpSession& s) {
         s.login();
         s.waitClientClose();
@@ -149,7 +156,8 @@ TEST_F(FtpClientTest, AlreadyConnectedIsRefused) {
     client.disconnect();
 }
 
-TEST_F(FtpClientTest, PassiveStoreSendsTheFileInPiecesWithOrWithoutParentheses) {
+TEST_F(FtpClientTest, PassiveStoreSendsTheFileInPiecesWithOrWithoutParentheses)
+{
     QByteArray content;
     for (int i = 0; i < 100000; ++i)
         content.append(char(i * 7));
@@ -179,7 +187,8 @@ TEST_F(FtpClientTest, PassiveStoreSendsTheFileInPiecesWithOrWithoutParentheses) 
     EXPECT_EQ(second, content.toStdString());
 }
 
-TEST_F(FtpClientTest, ActiveStoreAnnouncesTheListeningPort) {
+TEST_F(FtpClientTest, ActiveStoreAnnouncesTheListeningPort)
+{
     const QString path = localFile("<html></html>");
     std::string received;
     FakeFtpServer server([&](FakeFtpSession& s) {
@@ -201,7 +210,8 @@ TEST_F(FtpClientTest, ActiveStoreAnnouncesTheListeningPort) {
     EXPECT_EQ(received, "<html></html>");
 }
 
-TEST_F(FtpClientTest, ActiveServerThatCannotConnectBackFailsAtOnce) {
+TEST_F(FtpClientTest, ActiveServerThatCannotConnectBackFailsAtOnce)
+{
     // Without waiting for the inactivity limit: the 425 arrives on the control connection.
     network::setInactivityLimit(20s);
     const QString path = localFile("x");
@@ -232,7 +242,8 @@ TEST_F(FtpClientTest, ActiveServerThatCannotConnectBackFailsAtOnce) {
     EXPECT_EQ(server.failure(), "");
 }
 
-TEST_F(FtpClientTest, EndOfTransferReplies) {
+TEST_F(FtpClientTest, EndOfTransferReplies)
+{
     // 426 then 226 is success; 426 then anything else fails; a 5xx on STOR fails without stalling
     // the next command.
     const QString path = localFile("x");
@@ -278,14 +289,15 @@ TEST_F(FtpClientTest, EndOfTransferReplies) {
     EXPECT_EQ(server.failure(), "");
 }
 
-TEST_F(FtpClientTest, FailedDataConnectionReadsTheOwedRepliesSoLaterCommandsStayInStep) {
+TEST_F(FtpClientTest, FailedDataConnectionReadsTheOwedRepliesSoLaterCommandsStayInStep)
+{
     const QString path = localFile("data");
     const int deadPort = unusedLocalPort();
     FakeFtpServer server([&](FakeFtpSession& s) {
         s.login();
         s.expect("PASV");
-        s.reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(deadPort / 256) + "," +
-                std::to_string(deadPort % 256) + ")");
+        s.reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(deadPort / 256) + ","
+                + std::to_string(deadPort % 256) + ")");
         s.expect("STOR first");
         s.reply("150 Ok to send data\n425 Can't open data connection.");
         // The next command must get its own answer, not the stale 425.
@@ -310,7 +322,8 @@ TEST_F(FtpClientTest, FailedDataConnectionReadsTheOwedRepliesSoLaterCommandsStay
     EXPECT_EQ(server.failure(), "");
 }
 
-TEST_F(FtpClientTest, DataConnectionClosedEarlyByTheServer) {
+TEST_F(FtpClientTest, DataConnectionClosedEarlyByTheServer)
+{
     // The server drops the data connection after the first piece; sending stops quietly and the
     // server's verdict decides.
     QByteArray big(4 * 1024 * 1024, 'k');
@@ -342,15 +355,16 @@ TEST_F(FtpClientTest, DataConnectionClosedEarlyByTheServer) {
     EXPECT_EQ(server.failure(), "");
 }
 
-TEST_F(FtpClientTest, ServerThatStopsAnsweringTimesOutAndLaterWorkFailsAtOnce) {
+TEST_F(FtpClientTest, ServerThatStopsAnsweringTimesOutAndLaterWorkFailsAtOnce)
+{
     network::setInactivityLimit(300ms);
     const QString path = localFile("data");
     const int deadPort = unusedLocalPort();
     FakeFtpServer server([&](FakeFtpSession& s) {
         s.login();
         s.expect("PASV");
-        s.reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(deadPort / 256) + "," +
-                std::to_string(deadPort % 256) + ")");
+        s.reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(deadPort / 256) + ","
+                + std::to_string(deadPort % 256) + ")");
         s.expect("STOR");
         s.waitClientClose(); // never answers
     });
@@ -369,7 +383,8 @@ TEST_F(FtpClientTest, ServerThatStopsAnsweringTimesOutAndLaterWorkFailsAtOnce) {
     }
 }
 
-TEST_F(FtpClientTest, SilentServerRaisesTheSystemTimeOut) {
+TEST_F(FtpClientTest, SilentServerRaisesTheSystemTimeOut)
+{
     network::setInactivityLimit(300ms);
     FakeFtpServer server([](FakeFtpSession& s) {
         s.login();
@@ -390,7 +405,8 @@ TEST_F(FtpClientTest, SilentServerRaisesTheSystemTimeOut) {
     EXPECT_FALSE(client.isConnected());
 }
 
-TEST_F(FtpClientTest, ControlConnectionDroppedInTheMiddle) {
+TEST_F(FtpClientTest, ControlConnectionDroppedInTheMiddle)
+{
     const QString path = localFile("data");
     FakeFtpServer server([&](FakeFtpSession& s) {
         s.login();
@@ -405,7 +421,8 @@ TEST_F(FtpClientTest, ControlConnectionDroppedInTheMiddle) {
     EXPECT_THROW(client.storeFile(path, QStringLiteral("b")), SocketError);
 }
 
-TEST_F(FtpClientTest, NetworkFailuresBeforeLogin) {
+TEST_F(FtpClientTest, NetworkFailuresBeforeLogin)
+{
     client.Port = unusedLocalPort();
     try {
         client.connectAndLogin();
@@ -423,7 +440,8 @@ TEST_F(FtpClientTest, NetworkFailuresBeforeLogin) {
     EXPECT_EQ(statuses.value(0), QStringLiteral("Resolving hostname no-such-host.invalid."));
 }
 
-TEST_F(FtpClientTest, LocalProblemsSendNothing) {
+TEST_F(FtpClientTest, LocalProblemsSendNothing)
+{
     FakeFtpServer server([](FakeFtpSession& s) {
         s.login();
         s.waitClientClose();
@@ -441,7 +459,8 @@ TEST_F(FtpClientTest, LocalProblemsSendNothing) {
     EXPECT_EQ(server.commands(), (Commands{"user anna", "pass sekret", "type I", "syst"}));
 }
 
-TEST(FtpPassiveReply, AddressAndPortFromEitherForm) {
+TEST(FtpPassiveReply, AddressAndPortFromEitherForm)
+{
     QString address;
     int port = 0;
     FtpClient::parsePassiveReply(QStringLiteral("227 Entering Passive Mode 10,0,0,5,19,137"), &address,

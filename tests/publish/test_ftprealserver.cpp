@@ -16,7 +16,8 @@ namespace {
 
 class FtpRealServerTest : public ::testing::TestWithParam<bool> {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         network::setInactivityLimit(10s);
         ASSERT_TRUE(server.started()) << server.startError().toStdString();
         client.Host = QStringLiteral("localhost");
@@ -32,7 +33,8 @@ protected:
     QTemporaryDir local;
 };
 
-TEST_P(FtpRealServerTest, StoresFilesByteForByte) {
+TEST_P(FtpRealServerTest, StoresFilesByteForByte)
+{
     QByteArray big;
     for (int i = 0; i < 300000; ++i)
         big.append(char((i * 31) ^ (i >> 8)));

@@ -29,7 +29,8 @@ struct Recorder {
     int progress = 0;
     QStringList failures;
 
-    UploadCallbacks callbacks() {
+    UploadCallbacks callbacks()
+    {
         UploadCallbacks c;
         c.appendReport = [this](const QString& line) { report << line; };
         c.showStatus = [this](const QString& text) { statuses << text; };
@@ -51,7 +52,8 @@ struct Recorder {
 
 class ShopUploadBase : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         network::setInactivityLimit(10s);
         ftp.host = QStringLiteral("127.0.0.1");
         ftp.user = QStringLiteral("kupiec");
@@ -60,7 +62,8 @@ protected:
     }
     void TearDown() override { network::setInactivityLimit(network::kDefaultInactivityLimit); }
 
-    void writeShop(bool withPictures = true) {
+    void writeShop(bool withPictures = true)
+    {
         testsupport::writeFile(shop + QStringLiteral("/index.html"), "<frameset></frameset>");
         testsupport::writeFile(shop + QStringLiteral("/ID000000001K.html"), QByteArray(70000, 'k'));
         testsupport::writeFile(shop + QStringLiteral("/color.css"), ".navig {background-color:#FFFFFF;}");
@@ -87,13 +90,15 @@ protected:
 
 class ShopUploadTest : public ShopUploadBase, public ::testing::WithParamInterface<bool> {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ShopUploadBase::SetUp();
         ftp.passive = GetParam();
     }
 };
 
-TEST_P(ShopUploadTest, SendsBothFoldersWithReportLinesAndProgress) {
+TEST_P(ShopUploadTest, SendsBothFoldersWithReportLinesAndProgress)
+{
     RealFtpServer server;
     ASSERT_TRUE(server.started()) << server.startError().toStdString();
     ftp.port = QString::number(server.port());
@@ -140,7 +145,8 @@ TEST_P(ShopUploadTest, SendsBothFoldersWithReportLinesAndProgress) {
     EXPECT_FALSE(QFile::exists(remote + QStringLiteral("/sub")));
 }
 
-TEST_P(ShopUploadTest, EmptyPictureFolderIsStillCreated) {
+TEST_P(ShopUploadTest, EmptyPictureFolderIsStillCreated)
+{
     RealFtpServer server;
     ASSERT_TRUE(server.started());
     ftp.port = QString::number(server.port());
@@ -153,7 +159,8 @@ TEST_P(ShopUploadTest, EmptyPictureFolderIsStillCreated) {
     EXPECT_EQ(recorder.withoutTimes().filter(QStringLiteral("plik")), QStringList());
 }
 
-TEST_P(ShopUploadTest, WrongPasswordShowsTheServerLineAndSendsNothing) {
+TEST_P(ShopUploadTest, WrongPasswordShowsTheServerLineAndSendsNothing)
+{
     RealFtpServer server;
     ASSERT_TRUE(server.started());
     ftp.port = QString::number(server.port());
@@ -176,7 +183,8 @@ INSTANTIATE_TEST_SUITE_P(PassiveAndActive, ShopUploadTest, ::testing::Values(tru
 
 class ShopUploadFaultTest : public ShopUploadBase {};
 
-TEST_F(ShopUploadFaultTest, NoServerBadPortAndUnknownHost) {
+TEST_F(ShopUploadFaultTest, NoServerBadPortAndUnknownHost)
+{
     writeShop();
     // Nobody listens on the port: the system's refusal, nothing else.
     ftp.port = QString::number(unusedLocalPort());
@@ -203,7 +211,8 @@ TEST_F(ShopUploadFaultTest, NoServerBadPortAndUnknownHost) {
     EXPECT_TRUE(recorder.report.isEmpty());
 }
 
-TEST_F(ShopUploadFaultTest, ConnectionLostInTheMiddleFailsEveryFollowingFile) {
+TEST_F(ShopUploadFaultTest, ConnectionLostInTheMiddleFailsEveryFollowingFile)
+{
     writeShop();
     FakeFtpServer server([](FakeFtpSession& s) {
         s.login();
@@ -240,7 +249,8 @@ TEST_F(ShopUploadFaultTest, ConnectionLostInTheMiddleFailsEveryFollowingFile) {
     EXPECT_EQ(recorder.progress, 6);
 }
 
-TEST(FtpSettingsCheck, FirstEmptyFieldWins) {
+TEST(FtpSettingsCheck, FirstEmptyFieldWins)
+{
     FtpSettings ftp;
     ftp.host = QStringLiteral("ftp.example.pl");
     ftp.port = QStringLiteral("21");
@@ -273,14 +283,16 @@ TEST(FtpSettingsCheck, FirstEmptyFieldWins) {
     EXPECT_EQ(all.messages, QStringList{QStringLiteral("Please fill Host name - (Options/FTP page)")});
 }
 
-TEST(UploadTimes, LongTimeFormatAndRunsAcrossMidnight) {
+TEST(UploadTimes, LongTimeFormatAndRunsAcrossMidnight)
+{
     EXPECT_EQ(reportTimeText(QTime(9, 5, 7)), QStringLiteral("09:05:07"));
     EXPECT_EQ(elapsedTime(QTime(10, 0, 0), QTime(10, 2, 5)), QTime(0, 2, 5));
     EXPECT_EQ(elapsedTime(QTime(23, 59, 50), QTime(0, 0, 20)), QTime(0, 0, 30));
     EXPECT_EQ(elapsedTime(QTime(12, 0, 0), QTime(12, 0, 0)), QTime(0, 0, 0));
 }
 
-TEST(SaveReport, WritesEveryLineOrNothingWhenCancelled) {
+TEST(SaveReport, WritesEveryLineOrNothingWhenCancelled)
+{
     QTemporaryDir dir;
     FakeInteraction interaction;
     const QStringList lines = {QStringLiteral("Generate web shop to the directory /x"), QString(),
@@ -295,7 +307,8 @@ TEST(SaveReport, WritesEveryLineOrNothingWhenCancelled) {
     EXPECT_EQ(textfile::readLines(dir.filePath(QStringLiteral("raport.txt"))), lines);
 }
 
-TEST(CommandLinePassword, RememberedPasswordFirstThenEnvironment) {
+TEST(CommandLinePassword, RememberedPasswordFirstThenEnvironment)
+{
     qputenv("KALMENOR_FTP_PASSWORD", "zmiennej");
     FtpSettings ftp;
     EXPECT_EQ(withCommandLinePassword(ftp).password, QStringLiteral("zmiennej"));
@@ -309,7 +322,8 @@ TEST(CommandLinePassword, RememberedPasswordFirstThenEnvironment) {
 
 namespace {
 
-TEST_F(ShopUploadFaultTest, CommandLineUploadPrintsTheReportAndTellsTheOutcome) {
+TEST_F(ShopUploadFaultTest, CommandLineUploadPrintsTheReportAndTellsTheOutcome)
+{
     RealFtpServer server;
     ASSERT_TRUE(server.started());
     ftp.port = QString::number(server.port());

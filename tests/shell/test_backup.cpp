@@ -106,7 +106,8 @@ TEST_F(BackupTest, FileThatCannotBeCopiedChangesOnlyTheFinalMessage)
     EXPECT_FALSE(backup::run(folder, december));
     EXPECT_TRUE(QFile::exists(backupFile(QStringLiteral("Bd/a.db"))));
     EXPECT_TRUE(QFile::exists(backupFile(QStringLiteral("Bd/c.db"))));
-    EXPECT_EQ(backup::resultMessage(false), QStringLiteral("Wystąpił błąd podczas wykonywania Kopii bezpieczeństwa"));
+    EXPECT_EQ(backup::resultMessage(false),
+              QStringLiteral("Wystąpił błąd podczas wykonywania Kopii bezpieczeństwa"));
 }
 
 } // namespace

@@ -61,7 +61,7 @@ TEST_F(PasswordTest, TickUntickAndNextStart)
 {
     Settings s = loadSettings(config(), folder());
     s.ftp.password = QStringLiteral("p@ss");
-    saveSettings(s, config(), folder());   // box not ticked: nothing remembered
+    saveSettings(s, config(), folder()); // box not ticked: nothing remembered
     EXPECT_TRUE(loadSettings(config(), folder()).ftp.password.isEmpty());
     EXPECT_FALSE(PasswordStore(config()).read(PasswordStore::ftpValueName()).has_value());
 
@@ -70,7 +70,7 @@ TEST_F(PasswordTest, TickUntickAndNextStart)
     EXPECT_EQ(loadSettings(config(), folder()).ftp.password, QStringLiteral("p@ss"));
     EXPECT_TRUE(loadSettings(config(), folder()).mail.password.isEmpty());
 
-    s.ftp.savePassword = false;            // unticking forgets the password
+    s.ftp.savePassword = false; // unticking forgets the password
     saveSettings(s, config(), folder());
     EXPECT_FALSE(PasswordStore(config()).read(PasswordStore::ftpValueName()).has_value());
     s.ftp.savePassword = true;

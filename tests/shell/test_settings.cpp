@@ -90,18 +90,18 @@ TEST_F(SettingsTest, ProfileReadingRules)
              "[Faktury]\r\nFormat=yy\"-\"mm\r\nWydruk=12\r\nArchiwizacja=true\r\n"
              "[FONT]\r\nkolor=$FF\r\n");
     const Settings s = loadSettings(config(), folder());
-    EXPECT_EQ(s.options.columnsIndex, 1);          // names regardless of case
+    EXPECT_EQ(s.options.columnsIndex, 1); // names regardless of case
     EXPECT_EQ(s.options.imageWidth, 200);
-    EXPECT_EQ(s.options.imageHeight, 120);         // not a number: default
+    EXPECT_EQ(s.options.imageHeight, 120); // not a number: default
     EXPECT_FALSE(s.options.includePriceList);
-    EXPECT_TRUE(s.options.includeLinks);           // any non-zero integer is true
-    EXPECT_EQ(s.options.textFlow, 1);              // outside its list: default
+    EXPECT_TRUE(s.options.includeLinks); // any non-zero integer is true
+    EXPECT_EQ(s.options.textFlow, 1);    // outside its list: default
     EXPECT_EQ(s.options.headerAlignment, 0);
     EXPECT_EQ(s.options.promotionMarker, 2);
     EXPECT_EQ(s.options.stylePreset, -1);
     EXPECT_EQ(s.invoice.numberFormat, QStringLiteral("yy\"-\"mm")); // verbatim
     EXPECT_EQ(s.invoice.printForm, 0);
-    EXPECT_FALSE(s.invoice.autoArchive);           // "true" is not an integer
+    EXPECT_FALSE(s.invoice.autoArchive); // "true" is not an integer
     EXPECT_EQ(s.font.color, 255);
 }
 
@@ -115,7 +115,7 @@ TEST_F(SettingsTest, UnknownKeysSectionsAndCommentsSurviveAStore)
     EXPECT_TRUE(bytes.contains("; kept comment"));
     EXPECT_TRUE(bytes.contains("[Mine]\r\nfoo=bar baz"));
     EXPECT_TRUE(bytes.contains("Extra=1"));
-    EXPECT_TRUE(bytes.contains("Kolumny=5"));   // the existing spelling is kept, not duplicated
+    EXPECT_TRUE(bytes.contains("Kolumny=5")); // the existing spelling is kept, not duplicated
     EXPECT_FALSE(bytes.contains("kolumny="));
 }
 
@@ -199,13 +199,19 @@ TEST(SettingsFolder, OverrideThenEnvironmentThenXdg)
 TEST(SettingsUserText, TypesAreChecked)
 {
     Settings s;
-    EXPECT_TRUE(readUserText(*findSettingKey(QStringLiteral("font/KOLOR")), QStringLiteral("#FF8040"), s).isEmpty());
+    EXPECT_TRUE(
+        readUserText(*findSettingKey(QStringLiteral("font/KOLOR")), QStringLiteral("#FF8040"), s).isEmpty());
     EXPECT_EQ(s.font.color, 0x4080FF);
-    EXPECT_FALSE(readUserText(*findSettingKey(QStringLiteral("Font/kolor")), QStringLiteral("#GG0000"), s).isEmpty());
-    EXPECT_FALSE(readUserText(*findSettingKey(QStringLiteral("Opcje/kolumny")), QStringLiteral("6"), s).isEmpty());
-    EXPECT_FALSE(readUserText(*findSettingKey(QStringLiteral("Opcje/imageWidt")), QStringLiteral("1O0"), s).isEmpty());
-    EXPECT_FALSE(readUserText(*findSettingKey(QStringLiteral("FTP/pasywny")), QStringLiteral("maybe"), s).isEmpty());
-    EXPECT_TRUE(readUserText(*findSettingKey(QStringLiteral("Opcje/Styl")), QStringLiteral("-1"), s).isEmpty());
+    EXPECT_FALSE(
+        readUserText(*findSettingKey(QStringLiteral("Font/kolor")), QStringLiteral("#GG0000"), s).isEmpty());
+    EXPECT_FALSE(
+        readUserText(*findSettingKey(QStringLiteral("Opcje/kolumny")), QStringLiteral("6"), s).isEmpty());
+    EXPECT_FALSE(
+        readUserText(*findSettingKey(QStringLiteral("Opcje/imageWidt")), QStringLiteral("1O0"), s).isEmpty());
+    EXPECT_FALSE(
+        readUserText(*findSettingKey(QStringLiteral("FTP/pasywny")), QStringLiteral("maybe"), s).isEmpty());
+    EXPECT_TRUE(
+        readUserText(*findSettingKey(QStringLiteral("Opcje/Styl")), QStringLiteral("-1"), s).isEmpty());
     EXPECT_EQ(findSettingKey(QStringLiteral("Opcje/nope")), nullptr);
 }
 

@@ -58,7 +58,8 @@ TEST_F(ConfigCommandTest, SetChecksTypesAndKeepsForeignKeys)
     EXPECT_EQ(get(QStringLiteral("Font/kolor")), QString::number(0x4080FF));
     EXPECT_EQ(run({QStringLiteral("set"), QStringLiteral("FTP/pasywny"), QStringLiteral("true")}), 0);
     EXPECT_EQ(get(QStringLiteral("FTP/pasywny")), QStringLiteral("1"));
-    EXPECT_EQ(run({QStringLiteral("set"), QStringLiteral("Faktury/Sprzedaz"), QStringLiteral("yy\"-\"mm")}), 0);
+    EXPECT_EQ(run({QStringLiteral("set"), QStringLiteral("Faktury/Sprzedaz"), QStringLiteral("yy\"-\"mm")}),
+              0);
     EXPECT_EQ(get(QStringLiteral("Faktury/Sprzedaz")), QStringLiteral("yy\"-\"mm"));
 
     const QByteArray before = readFile(ini());
@@ -86,7 +87,8 @@ TEST_F(ConfigCommandTest, PresetColourNote)
 
 TEST_F(ConfigCommandTest, PasswordGoesToTheOwnerOnlyStore)
 {
-    ASSERT_EQ(run({QStringLiteral("password"), QStringLiteral("ftp")}, QStringLiteral("tajne")), 0) << qPrintable(err);
+    ASSERT_EQ(run({QStringLiteral("password"), QStringLiteral("ftp")}, QStringLiteral("tajne")), 0)
+        << qPrintable(err);
     PasswordStore store(config());
     EXPECT_EQ(store.read(PasswordStore::ftpValueName()).value_or(QString()), QStringLiteral("tajne"));
     EXPECT_EQ(std::filesystem::status(store.path().toStdString()).permissions(),

@@ -8,15 +8,15 @@
 // Records every message and answers questions and file choices from queues (default: Yes / cancel).
 class FakeInteraction : public Interaction {
 public:
-    QStringList messages;   // message() texts
-    QStringList captions;   // their captions
-    QStringList errors;     // error() texts
-    QStringList questions;  // question() texts
-    QStringList opened;     // openInShell() arguments
-    QStringList started;    // startProgram() programs
-    std::deque<bool> answers;     // next answers to questions; empty = defaultAnswer
+    QStringList messages;     // message() texts
+    QStringList captions;     // their captions
+    QStringList errors;       // error() texts
+    QStringList questions;    // question() texts
+    QStringList opened;       // openInShell() arguments
+    QStringList started;      // startProgram() programs
+    std::deque<bool> answers; // next answers to questions; empty = defaultAnswer
     bool defaultAnswer = true;
-    std::deque<QString> files;    // next answers to file and folder choices; empty = cancel
+    std::deque<QString> files; // next answers to file and folder choices; empty = cancel
 
     void message(const QString& text, const QString& caption = {}) override
     {

@@ -16,7 +16,8 @@ QString fixturesDir()
 QString sharedTablesDir()
 {
     const QByteArray env = qgetenv("KAL_SHARED_TABLES");
-    return env.isEmpty() ? QStringLiteral(KAL_SOURCE_DIR "/tests/fixtures/tables") : QString::fromLocal8Bit(env);
+    return env.isEmpty() ? QStringLiteral(KAL_SOURCE_DIR "/tests/fixtures/tables")
+                         : QString::fromLocal8Bit(env);
 }
 
 QString copySharedTable(const QString& fileName, const QString& dir)

@@ -15,7 +15,8 @@ namespace filetabletest {
 
 class SqlSession {
 public:
-    SqlSession() {
+    SqlSession()
+    {
         sqlite3_open(":memory:", &m_db);
         tables::registerFileModules(m_db);
     }
@@ -27,7 +28,8 @@ public:
 
     // Runs a statement; returns SQLite's error message, empty on success.
     QString tryRun(const QString& sql, const QVector<QVariant>& params = {},
-                   QVector<QVector<QVariant>>* rows = nullptr) {
+                   QVector<QVector<QVariant>>* rows = nullptr)
+    {
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
             return QString::fromUtf8(sqlite3_errmsg(m_db));
@@ -77,26 +79,29 @@ public:
         return error;
     }
 
-    void run(const QString& sql, const QVector<QVariant>& params = {}) {
+    void run(const QString& sql, const QVector<QVariant>& params = {})
+    {
         const QString error = tryRun(sql, params);
         ASSERT_TRUE(error.isEmpty()) << sql.toStdString() << ": " << error.toStdString();
     }
 
-    QVector<QVector<QVariant>> select(const QString& sql, const QVector<QVariant>& params = {}) {
+    QVector<QVector<QVariant>> select(const QString& sql, const QVector<QVariant>& params = {})
+    {
         QVector<QVector<QVariant>> rows;
         const QString error = tryRun(sql, params, &rows);
         EXPECT_TRUE(error.isEmpty()) << sql.toStdString() << ": " << error.toStdString();
         return rows;
     }
 
-    QVariant value(const QString& sql, const QVector<QVariant>& params = {}) {
+    QVariant value(const QString& sql, const QVector<QVariant>& params = {})
+    {
         const auto rows = select(sql, params);
         return rows.isEmpty() || rows[0].isEmpty() ? QVariant() : rows[0][0];
     }
 
     // Opens a table file as temp.<name>; returns the error, empty on success.
-    QString attach(const QString& name, const QString& module, const QString& path,
-                   const QString& extra = {}) {
+    QString attach(const QString& name, const QString& module, const QString& path, const QString& extra = {})
+    {
         QString sql = QStringLiteral("CREATE VIRTUAL TABLE temp.%1 USING %2(%3")
                           .arg(name, module, tables::quoteLiteral(path));
         if (!extra.isEmpty())
@@ -105,7 +110,8 @@ public:
     }
 
     // name, declared type of each column.
-    QVector<QPair<QString, QString>> columns(const QString& table) {
+    QVector<QPair<QString, QString>> columns(const QString& table)
+    {
         QVector<QPair<QString, QString>> cols;
         for (const auto& r : select(QStringLiteral("PRAGMA temp.table_info(%1)").arg(table)))
             cols.push_back({r[1].toString(), r[2].toString()});

@@ -28,7 +28,8 @@ struct DbfField {
 };
 
 // A dBASE file built byte by byte, for layouts the samples do not cover.
-QByteArray makeDbf(int version, const QVector<DbfField>& fields, const QVector<QByteArray>& records) {
+QByteArray makeDbf(int version, const QVector<DbfField>& fields, const QVector<QByteArray>& records)
+{
     int recordLength = 1;
     for (const auto& f : fields)
         recordLength += f.length;
@@ -58,13 +59,15 @@ QByteArray makeDbf(int version, const QVector<DbfField>& fields, const QVector<Q
     return out;
 }
 
-QByteArray le32(qint32 v) {
+QByteArray le32(qint32 v)
+{
     QByteArray b(4, '\0');
     qToLittleEndian<qint32>(v, b.data());
     return b;
 }
 
-QByteArray le64(qint64 v) {
+QByteArray le64(qint64 v)
+{
     QByteArray b(8, '\0');
     qToLittleEndian<qint64>(v, b.data());
     return b;
@@ -72,7 +75,8 @@ QByteArray le64(qint64 v) {
 
 } // namespace
 
-TEST_F(DbaseFiles, Dbase4SampleWithMemosReadsEveryType) {
+TEST_F(DbaseFiles, Dbase4SampleWithMemosReadsEveryType)
+{
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), copy(QStringLiteral("dbase_8b.dbf"))),
               QString());
@@ -114,7 +118,8 @@ TEST_F(DbaseFiles, Dbase4SampleWithMemosReadsEveryType) {
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM t WHERE MEMO LIKE '%memo%'")).toInt(), 9);
 }
 
-TEST_F(DbaseFiles, Dbase3SampleKeepsRepeatedFieldNamesApart) {
+TEST_F(DbaseFiles, Dbase3SampleKeepsRepeatedFieldNamesApart)
+{
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), copy(QStringLiteral("dbase_03.dbf"))),
               QString());
@@ -142,7 +147,8 @@ TEST_F(DbaseFiles, Dbase3SampleKeepsRepeatedFieldNamesApart) {
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM t")).toInt(), 14);
 }
 
-TEST_F(DbaseFiles, CodePageComesFromTheCpgFileOrTheCaller) {
+TEST_F(DbaseFiles, CodePageComesFromTheCpgFileOrTheCaller)
+{
     const QString file = copy(QStringLiteral("encoding_1250.dbf"));
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
@@ -165,7 +171,8 @@ TEST_F(DbaseFiles, CodePageComesFromTheCpgFileOrTheCaller) {
         s.value(QStringLiteral("SELECT data FROM w WHERE id = 2")).toString().contains(QStringLiteral("³")));
 }
 
-TEST_F(DbaseFiles, WritesGoToDiskAndSurviveReopening) {
+TEST_F(DbaseFiles, WritesGoToDiskAndSurviveReopening)
+{
     const QString file = copy(QStringLiteral("dbase_8b.dbf"));
     const QByteArray memoBefore = testsupport::readFile(path(QStringLiteral("dbase_8b.dbt")));
     {
@@ -221,7 +228,8 @@ TEST_F(DbaseFiles, WritesGoToDiskAndSurviveReopening) {
     EXPECT_EQ(qFromLittleEndian<quint32>(dbf.constData() + 4), 11u);
 }
 
-TEST_F(DbaseFiles, RefusedValuesLeaveTheFileAsItWas) {
+TEST_F(DbaseFiles, RefusedValuesLeaveTheFileAsItWas)
+{
     const QString file = copy(QStringLiteral("encoding_1250.dbf"));
     const QByteArray before = testsupport::readFile(file);
     SqlSession s;
@@ -258,7 +266,8 @@ TEST_F(DbaseFiles, RefusedValuesLeaveTheFileAsItWas) {
     EXPECT_TRUE(testsupport::readFile(file).contains(QByteArray("Za\xbf\xf3\xb3\xe6")));
 }
 
-TEST_F(DbaseFiles, FieldOfUnknownTypeMakesTheTableReadOnly) {
+TEST_F(DbaseFiles, FieldOfUnknownTypeMakesTheTableReadOnly)
+{
     QByteArray rec = " abc  " + QByteArray("\x01\x02\x03", 3);
     testsupport::writeFile(path(QStringLiteral("odd.dbf")),
                            makeDbf(0x03, {{"NAME", 'C', 5, 0}, {"ODD", 'V', 3, 0}}, {rec}));
@@ -273,7 +282,8 @@ TEST_F(DbaseFiles, FieldOfUnknownTypeMakesTheTableReadOnly) {
     EXPECT_TRUE(error.contains(QStringLiteral("field ODD has the type 'V'"))) << error.toStdString();
 }
 
-TEST_F(DbaseFiles, ProductionIndexMakesTheTableReadOnly) {
+TEST_F(DbaseFiles, ProductionIndexMakesTheTableReadOnly)
+{
     const QString file = copy(QStringLiteral("dbase_03.dbf"));
     testsupport::writeFile(path(QStringLiteral("dbase_03.MDX")), QByteArray(1024, '\0'));
     SqlSession s;
@@ -282,7 +292,8 @@ TEST_F(DbaseFiles, ProductionIndexMakesTheTableReadOnly) {
     EXPECT_TRUE(error.contains(QStringLiteral("index file (dbase_03.MDX)"))) << error.toStdString();
 }
 
-TEST_F(DbaseFiles, ReadOnlyFileSaysSoAndStaysUnchanged) {
+TEST_F(DbaseFiles, ReadOnlyFileSaysSoAndStaysUnchanged)
+{
     const QString file = copy(QStringLiteral("dbase_03.dbf"));
     QFile::setPermissions(file, QFile::ReadOwner);
     if (QFileInfo(file).isWritable())
@@ -297,7 +308,8 @@ TEST_F(DbaseFiles, ReadOnlyFileSaysSoAndStaysUnchanged) {
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM t")).toInt(), 14);
 }
 
-TEST_F(DbaseFiles, FoxProBinaryTypesAndMemoFile) {
+TEST_F(DbaseFiles, FoxProBinaryTypesAndMemoFile)
+{
     // Visual FoxPro: Integer, Currency, DateTime, Double and a memo with a 4-byte block pointer.
     const QVector<DbfField> fields = {{"NAME", 'C', 10, 0}, {"QTY", 'I', 4, 0},   {"PRICE", 'Y', 8, 0},
                                       {"STAMP", 'T', 8, 0}, {"RATIO", 'B', 8, 2}, {"NOTE", 'M', 4, 0}};
@@ -351,7 +363,8 @@ TEST_F(DbaseFiles, FoxProBinaryTypesAndMemoFile) {
                                         QStringLiteral("Druga zapiska ęś")}));
 }
 
-TEST_F(DbaseFiles, DamagedFilesGiveClearErrors) {
+TEST_F(DbaseFiles, DamagedFilesGiveClearErrors)
+{
     const QByteArray good = testsupport::readFile(copy(QStringLiteral("dbase_8b.dbf")));
     const int headerLength = qFromLittleEndian<quint16>(good.constData() + 8);
     struct Case {
@@ -409,7 +422,8 @@ TEST_F(DbaseFiles, DamagedFilesGiveClearErrors) {
     EXPECT_TRUE(error.contains(QStringLiteral("memo.dbt"))) << error.toStdString();
 }
 
-TEST_F(DbaseFiles, ChangesByAnotherOpenTableAreNotOverwritten) {
+TEST_F(DbaseFiles, ChangesByAnotherOpenTableAreNotOverwritten)
+{
     const QString file = copy(QStringLiteral("dbase_03.dbf"));
     SqlSession first, second;
     ASSERT_EQ(first.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
@@ -423,7 +437,8 @@ TEST_F(DbaseFiles, ChangesByAnotherOpenTableAreNotOverwritten) {
               QStringLiteral("second"));
 }
 
-TEST_F(DbaseFiles, Dbase3MemoFileEndsMemosWithMarks) {
+TEST_F(DbaseFiles, Dbase3MemoFileEndsMemosWithMarks)
+{
     QByteArray rec = " Jeden     " + QByteArray("         1");
     testsupport::writeFile(path(QStringLiteral("d3.dbf")),
                            makeDbf(0x83, {{"NAME", 'C', 10, 0}, {"NOTE", 'M', 10, 0}}, {rec}));

@@ -17,7 +17,8 @@ class FileTablesThroughEngine : public ::testing::Test {
 protected:
     QString copy(const QString& name) { return testsupport::copySharedTable(name, m_dir.path()); }
 
-    QString unkeyedCountry() {
+    QString unkeyedCountry()
+    {
         const QString file = copy(QStringLiteral("country.db"));
         QByteArray bytes = testsupport::readFile(file);
         bytes[0x04] = 2;
@@ -26,7 +27,8 @@ protected:
         return file;
     }
 
-    static QString typeCodes(const DataSet& d) {
+    static QString typeCodes(const DataSet& d)
+    {
         QString codes;
         for (const Field& f : d.fields())
             codes += typeCode(f.type);
@@ -36,13 +38,15 @@ protected:
     QTemporaryDir m_dir;
 };
 
-QString quoted(const QString& path) {
+QString quoted(const QString& path)
+{
     return quoteLiteral(path);
 }
 
 } // namespace
 
-TEST_F(FileTablesThroughEngine, DbaseTableNavigatesFiltersAndChanges) {
+TEST_F(FileTablesThroughEngine, DbaseTableNavigatesFiltersAndChanges)
+{
     const QString file = copy(QStringLiteral("dbase_8b.dbf"));
     Table t;
     t.open(file);
@@ -87,7 +91,8 @@ TEST_F(FileTablesThroughEngine, DbaseTableNavigatesFiltersAndChanges) {
     EXPECT_DOUBLE_EQ(again.number(QStringLiteral("NUMERICAL")), 99.5);
 }
 
-TEST_F(FileTablesThroughEngine, KeyedParadoxTableIsReadOnlyAndSaysWhy) {
+TEST_F(FileTablesThroughEngine, KeyedParadoxTableIsReadOnlyAndSaysWhy)
+{
     Table t;
     t.open(copy(QStringLiteral("TypSammlung.DB")));
     EXPECT_EQ(t.format(), FileFormat::Paradox);
@@ -110,7 +115,8 @@ TEST_F(FileTablesThroughEngine, KeyedParadoxTableIsReadOnlyAndSaysWhy) {
     EXPECT_EQ(t.recordCount(), 1);
 }
 
-TEST_F(FileTablesThroughEngine, ParadoxTableTakesPolishTextAndRefusesWhatItCannotHold) {
+TEST_F(FileTablesThroughEngine, ParadoxTableTakesPolishTextAndRefusesWhatItCannotHold)
+{
     const QString file = unkeyedCountry();
     Table t;
     t.open(file);
@@ -140,7 +146,8 @@ TEST_F(FileTablesThroughEngine, ParadoxTableTakesPolishTextAndRefusesWhatItCanno
     EXPECT_EQ(t.text(QStringLiteral("Name")), QStringLiteral("Polska"));
 }
 
-TEST_F(FileTablesThroughEngine, QueryJoinsDbaseAndParadoxFilesByTheirPaths) {
+TEST_F(FileTablesThroughEngine, QueryJoinsDbaseAndParadoxFilesByTheirPaths)
+{
     const QString dbf = copy(QStringLiteral("encoding_1250.dbf"));
     const QString db = copy(QStringLiteral("country.db"));
     Query q;
@@ -157,7 +164,8 @@ TEST_F(FileTablesThroughEngine, QueryJoinsDbaseAndParadoxFilesByTheirPaths) {
     EXPECT_EQ(q.tablePaths().size(), 2);
 }
 
-TEST_F(FileTablesThroughEngine, LiveQueryDeletesFromTheDbaseFile) {
+TEST_F(FileTablesThroughEngine, LiveQueryDeletesFromTheDbaseFile)
+{
     const QString dbf = copy(QStringLiteral("dbase_8b.dbf"));
     Query q;
     q.open(QStringLiteral("select CHARACTER, LOGICAL from %1 where LOGICAL = 1").arg(quoted(dbf)));

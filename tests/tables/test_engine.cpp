@@ -53,8 +53,9 @@ TEST_F(EngineTest, DefinitionSurvivesRoundTrip)
 {
     QVector<Field> all = productFields();
     all.prepend({QStringLiteral("Nr"), FieldType::AutoInc, 0, false});
-    for (FieldType t : {FieldType::FormattedMemo, FieldType::Number, FieldType::Bcd, FieldType::Integer, FieldType::Bytes,
-                        FieldType::Time, FieldType::Timestamp, FieldType::Binary, FieldType::Graphic})
+    for (FieldType t :
+         {FieldType::FormattedMemo, FieldType::Number, FieldType::Bcd, FieldType::Integer, FieldType::Bytes,
+          FieldType::Time, FieldType::Timestamp, FieldType::Binary, FieldType::Graphic})
         all.append({QStringLiteral("F") + typeCode(t), t, 0, true});
     const QString p = dir.filePath(QStringLiteral("wszystko.db"));
     Table::create(p, all);
@@ -150,12 +151,15 @@ TEST_F(EngineTest, EventsRunAroundChanges)
         if (d.text(QStringLiteral("Nazwa")) == QStringLiteral("zła"))
             throw AppError(QStringLiteral("refused"));
     };
-    t.beforeDelete = [&](DataSet& d) { log << QStringLiteral("beforeDelete ") + d.text(QStringLiteral("Nazwa")); };
+    t.beforeDelete = [&](DataSet& d) {
+        log << QStringLiteral("beforeDelete ") + d.text(QStringLiteral("Nazwa"));
+    };
     QSignalSpy scrolls(&t, &DataSet::afterScroll);
 
     addProducts(t, {QStringLiteral("Alfa")}, QString());
     EXPECT_EQ(t.text(QStringLiteral("ID")), QStringLiteral("ID000000001P"));
-    EXPECT_EQ(t.text(QStringLiteral("Status")), QString()); // the caller's empty status was written after the event
+    EXPECT_EQ(t.text(QStringLiteral("Status")),
+              QString()); // the caller's empty status was written after the event
 
     t.append();
     t.setValue(QStringLiteral("Nazwa"), QStringLiteral("zła"));

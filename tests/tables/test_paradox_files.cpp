@@ -26,7 +26,8 @@ protected:
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
     // An empty, unkeyed table made by pxlib with every field type this program writes.
-    QString makeWritableTable() {
+    QString makeWritableTable()
+    {
         const QString file = path(QStringLiteral("wszystko.db"));
         pxdoc_t* px = PX_new();
         static char names[][16] = {"Nazwa", "Liczba", "Kwota",   "Krotka", "Dluga", "Licznik",
@@ -62,7 +63,8 @@ protected:
 
 } // namespace
 
-TEST_F(ParadoxFiles, RecognisedByContent) {
+TEST_F(ParadoxFiles, RecognisedByContent)
+{
     for (const char* name : {"country.db", "biolife.db", "ORDERS.DB", "TypSammlung.DB", "AREACODES.DB"}) {
         const QString file = copy(QString::fromLatin1(name));
         EXPECT_EQ(tables::detectFormat(file), tables::FileFormat::Paradox) << name;
@@ -72,7 +74,8 @@ TEST_F(ParadoxFiles, RecognisedByContent) {
     EXPECT_FALSE(tables::looksLikeParadox(QByteArray(40, 'x'), 40));
 }
 
-TEST_F(ParadoxFiles, CountryAndOrdersSamples) {
+TEST_F(ParadoxFiles, CountryAndOrdersSamples)
+{
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("c"), QStringLiteral("paradox"), copy(QStringLiteral("country.db"))),
               QString());
@@ -107,7 +110,8 @@ TEST_F(ParadoxFiles, CountryAndOrdersSamples) {
     EXPECT_EQ(s.columns(QStringLiteral("o"))[5].second, QStringLiteral("MONEY REAL READONLY"));
 }
 
-TEST_F(ParadoxFiles, EveryTypeOfTheTypeCollection) {
+TEST_F(ParadoxFiles, EveryTypeOfTheTypeCollection)
+{
     SqlSession s;
     ASSERT_EQ(
         s.attach(QStringLiteral("t"), QStringLiteral("paradox"), copy(QStringLiteral("TypSammlung.DB"))),
@@ -160,7 +164,8 @@ TEST_F(ParadoxFiles, EveryTypeOfTheTypeCollection) {
     EXPECT_TRUE(error.contains(QStringLiteral("TypSammlung.DB: the table is keyed"))) << error.toStdString();
 }
 
-TEST_F(ParadoxFiles, MemosAndGraphicsComeFromTheBlobFile) {
+TEST_F(ParadoxFiles, MemosAndGraphicsComeFromTheBlobFile)
+{
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), copy(QStringLiteral("biolife.db"))),
               QString());
@@ -191,7 +196,8 @@ TEST_F(ParadoxFiles, MemosAndGraphicsComeFromTheBlobFile) {
               QStringLiteral("Surf Smelt"));
 }
 
-TEST_F(ParadoxFiles, AccentedLettersOfCodePage1252) {
+TEST_F(ParadoxFiles, AccentedLettersOfCodePage1252)
+{
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("a"), QStringLiteral("paradox"), copy(QStringLiteral("AREACODES.DB"))),
               QString());
@@ -210,7 +216,8 @@ TEST_F(ParadoxFiles, AccentedLettersOfCodePage1252) {
 namespace {
 
 // The sample country table without its key, so that it may be changed.
-QString unkeyedCountry(const QString& file) {
+QString unkeyedCountry(const QString& file)
+{
     QByteArray bytes = testsupport::readFile(file);
     bytes[0x04] = 2;                                  // file type: table without primary index
     qToLittleEndian<quint16>(0, bytes.data() + 0x23); // key fields
@@ -219,7 +226,8 @@ QString unkeyedCountry(const QString& file) {
 }
 
 // Reads a table with pxlib alone, as another program would: alpha field i of every record.
-QStringList pxlibAlphaColumn(const QString& file, int field) {
+QStringList pxlibAlphaColumn(const QString& file, int field)
+{
     QStringList values;
     pxdoc_t* px = PX_new();
     if (PX_open_file(px, QFile::encodeName(file).constData()) < 0) {
@@ -252,7 +260,8 @@ QStringList pxlibAlphaColumn(const QString& file, int field) {
 
 } // namespace
 
-TEST_F(ParadoxFiles, WritesEveryTypeAndReadsItBack) {
+TEST_F(ParadoxFiles, WritesEveryTypeAndReadsItBack)
+{
     const QString file = makeWritableTable();
     {
         SqlSession s;
@@ -312,7 +321,8 @@ TEST_F(ParadoxFiles, WritesEveryTypeAndReadsItBack) {
     PX_delete(px);
 }
 
-TEST_F(ParadoxFiles, InsertsFillBlocksAndDeletesKeepRowNumbers) {
+TEST_F(ParadoxFiles, InsertsFillBlocksAndDeletesKeepRowNumbers)
+{
     const QString file = unkeyedCountry(copy(QStringLiteral("country.db")));
     QStringList expected = pxlibAlphaColumn(file, 0);
     ASSERT_EQ(expected.size(), 18);
@@ -361,7 +371,8 @@ TEST_F(ParadoxFiles, InsertsFillBlocksAndDeletesKeepRowNumbers) {
     EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 0x06), quint32(expected.size()));
 }
 
-TEST_F(ParadoxFiles, RefusedValuesLeaveTheFileAsItWas) {
+TEST_F(ParadoxFiles, RefusedValuesLeaveTheFileAsItWas)
+{
     const QString file = makeWritableTable();
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("w"), QStringLiteral("paradox"), file), QString());
@@ -394,7 +405,8 @@ TEST_F(ParadoxFiles, RefusedValuesLeaveTheFileAsItWas) {
     EXPECT_EQ(testsupport::readFile(file), before);
 }
 
-TEST_F(ParadoxFiles, TablesThatCannotBeChangedSafelyOpenReadOnly) {
+TEST_F(ParadoxFiles, TablesThatCannotBeChangedSafelyOpenReadOnly)
+{
     // Blob fields: the .MB file is not written here.
     QString file = copy(QStringLiteral("biolife.db"));
     QByteArray bytes = testsupport::readFile(file);
@@ -416,7 +428,8 @@ TEST_F(ParadoxFiles, TablesThatCannotBeChangedSafelyOpenReadOnly) {
               QStringLiteral("Argentina"));
 }
 
-TEST_F(ParadoxFiles, DamagedFilesGiveClearErrors) {
+TEST_F(ParadoxFiles, DamagedFilesGiveClearErrors)
+{
     const QByteArray good = testsupport::readFile(copy(QStringLiteral("ORDERS.DB")));
     const auto patched = [&](int at, QByteArray with) {
         QByteArray b = good;
@@ -466,7 +479,8 @@ TEST_F(ParadoxFiles, DamagedFilesGiveClearErrors) {
     EXPECT_TRUE(error.contains(QStringLiteral("field Graphic"))) << error.toStdString();
 }
 
-TEST_F(ParadoxFiles, ChangesByAnotherOpenTableAreNotOverwritten) {
+TEST_F(ParadoxFiles, ChangesByAnotherOpenTableAreNotOverwritten)
+{
     const QString file = unkeyedCountry(copy(QStringLiteral("country.db")));
     SqlSession first, second;
     ASSERT_EQ(first.attach(QStringLiteral("c"), QStringLiteral("paradox"), file), QString());
@@ -478,7 +492,8 @@ TEST_F(ParadoxFiles, ChangesByAnotherOpenTableAreNotOverwritten) {
     EXPECT_EQ(pxlibAlphaColumn(file, 1).value(0), QStringLiteral("La Paz")); // Bolivia's capital, unharmed
 }
 
-TEST_F(ParadoxFiles, TablesWithoutCodePageUseTheFallbackTheUserSets) {
+TEST_F(ParadoxFiles, TablesWithoutCodePageUseTheFallbackTheUserSets)
+{
     const QString file = copy(QStringLiteral("AREACODES.DB"));
     QByteArray bytes = testsupport::readFile(file);
     qToLittleEndian<quint16>(0, bytes.data() + 0x6A); // as a table that does not say

@@ -82,9 +82,11 @@ protected:
     void SetUp() override
     {
         makeTable(sourceDir.filePath("towary.db"),
-                  {field("Nazwa", FieldType::Alpha, 20), field("Cena", FieldType::Number), field("Adres", FieldType::Alpha, 20)},
+                  {field("Nazwa", FieldType::Alpha, 20), field("Cena", FieldType::Number),
+                   field("Adres", FieldType::Alpha, 20)},
                   {{"chleb", 3.5, "a"}, {"masło <extra>", 7.25, "b"}, {"żółć", 1, "c"}});
-        makeTable(targetDir.filePath("cennik.db"), {field("Produkt", FieldType::Alpha, 20), field("Kwota", FieldType::Number)},
+        makeTable(targetDir.filePath("cennik.db"),
+                  {field("Produkt", FieldType::Alpha, 20), field("Kwota", FieldType::Number)},
                   {{"stary", 1}});
         window = std::make_unique<ImporterMainWindow>(&ui);
         window->show();
@@ -132,7 +134,7 @@ TEST_F(ImporterWindowTest, OpeningBothSidesFillsListsCountsAndEnablesImport)
     EXPECT_EQ(source->recordCountLabel()->text(), "rekordów: 3");
     EXPECT_EQ(source->fieldCountLabel()->text(), "dostępne pola: 3");
     EXPECT_FALSE(window->importPage()->importButton()->isEnabled());
-    EXPECT_EQ(column(source->grid(), 2), (QStringList{"Adres", "Cena", "Nazwa"}));  // sorted
+    EXPECT_EQ(column(source->grid(), 2), (QStringList{"Adres", "Cena", "Nazwa"})); // sorted
     EXPECT_EQ(column(source->grid(), 0), (QStringList{"0", "1", "2"}));
     EXPECT_EQ(window->sqlPage()->fieldList()->count(), 3);
     clickItem(target->fileList(), "cennik.db");
@@ -157,17 +159,17 @@ TEST_F(ImporterWindowTest, MarkersToggleRowsDragAndSortResets)
     MappingGrid* grid = source->grid();
     clickCell(grid, 0);
     EXPECT_TRUE(grid->isSkipped(0));
-    clickCell(grid, 0);  // still the selected cell: no change
+    clickCell(grid, 0); // still the selected cell: no change
     EXPECT_TRUE(grid->isSkipped(0));
     clickCell(grid, 1);
-    clickCell(grid, 0);  // selected again after another row: cleared
+    clickCell(grid, 0); // selected again after another row: cleared
     EXPECT_FALSE(grid->isSkipped(0));
     EXPECT_TRUE(grid->isSkipped(1));
     // Arrow keys toggle every row they enter.
     QTest::keyClick(grid, Qt::Key_Down);
     QTest::keyClick(grid, Qt::Key_Down);
     EXPECT_EQ(column(grid, 1), (QStringList{"", "", "pomiń"}));
-    QTest::keyClick(grid, Qt::Key_Left);  // the fixed cells cannot be selected
+    QTest::keyClick(grid, Qt::Key_Left); // the fixed cells cannot be selected
     EXPECT_EQ(grid->currentColumn(), int(MappingGrid::FieldColumn));
 
     // Dragging row 2 by its number onto row 0.
@@ -185,8 +187,8 @@ TEST_F(ImporterWindowTest, MarkersToggleRowsDragAndSortResets)
 TEST_F(ImporterWindowTest, ImportAppendsThenReplacesWithHistory)
 {
     openBoth();
-    source->sortBox()->setChecked(false);  // Nazwa, Cena, Adres
-    target->sortBox()->setChecked(false);  // Produkt, Kwota
+    source->sortBox()->setChecked(false); // Nazwa, Cena, Adres
+    target->sortBox()->setChecked(false); // Produkt, Kwota
     window->importPage()->importButton()->click();
     EXPECT_TRUE(ui.questions.isEmpty());
     EXPECT_EQ(ui.messages, QStringList{"Zakończono przesyłanie danych"});
@@ -213,7 +215,7 @@ TEST_F(ImporterWindowTest, ImportAppendsThenReplacesWithHistory)
     ui.answers = {false};
     window->importPage()->importButton()->click();
     EXPECT_EQ(ui.questions.size(), 1);
-    EXPECT_EQ(countOf(targetDir.filePath("cennik.db")), 4);  // nothing deleted
+    EXPECT_EQ(countOf(targetDir.filePath("cennik.db")), 4); // nothing deleted
 
     // Skip the mismatched pair's source row instead and import into the emptied target.
     clickCell(source->grid(), 0);
@@ -255,7 +257,7 @@ TEST_F(ImporterWindowTest, FilterDialogComposesAppliesAndKeepsItsText)
     dialog->clearButton()->click();
     dialog->closeButton()->click();
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(window->sourceTable().recordCount(), 2);  // stays in force
+    EXPECT_EQ(window->sourceTable().recordCount(), 2); // stays in force
 
     dialog->expressionEditor()->setPlainText("Cena >>> 1");
     window->dataPage()->targetFilterButton()->click();
@@ -324,7 +326,7 @@ TEST_F(ImporterWindowTest, SqlPageComposesRunsAndDeletesThroughTheResult)
     page->textButton()->click();
     EXPECT_EQ(testsupport::readFile(sourceDir.filePath("q.txt")), QByteArray("chleb|\nmasło <extra>|\n\r\n"));
 
-    page->deleteButton()->click();  // default answer Yes
+    page->deleteButton()->click(); // default answer Yes
     EXPECT_EQ(window->query().recordCount(), 0);
     EXPECT_EQ(countOf(sourceDir.filePath("towary.db")), 1);
 

@@ -37,9 +37,10 @@ TEST(ImporterRealTables, ParadoxCountryIntoANativeTable)
 {
     QTemporaryDir dir;
     testsupport::copySharedTable("country.db", dir.path());
-    makeTable(dir.filePath("kraje.db"), {field("Nazwa", FieldType::Alpha, 24), field("Stolica", FieldType::Alpha, 24),
-                                          field("Kontynent", FieldType::Alpha, 24), field("Powierzchnia", FieldType::Number),
-                                          field("Ludnosc", FieldType::Number)});
+    makeTable(dir.filePath("kraje.db"),
+              {field("Nazwa", FieldType::Alpha, 24), field("Stolica", FieldType::Alpha, 24),
+               field("Kontynent", FieldType::Alpha, 24), field("Powierzchnia", FieldType::Number),
+               field("Ludnosc", FieldType::Number)});
     FakeInteraction ui;
     ImporterMainWindow window(&ui);
     window.show();
@@ -66,8 +67,8 @@ TEST(ImporterRealTables, DbaseIntoANativeTableAndBack)
 {
     QTemporaryDir dir;
     testsupport::copySharedTable("dbase_8b.dbf", dir.path());
-    makeTable(dir.filePath("kopia.db"), {field("Tekst", FieldType::Alpha, 100), field("Liczba", FieldType::Number),
-                                          field("Data", FieldType::Date)});
+    makeTable(dir.filePath("kopia.db"), {field("Tekst", FieldType::Alpha, 100),
+                                         field("Liczba", FieldType::Number), field("Data", FieldType::Date)});
     FakeInteraction ui;
     ImporterMainWindow window(&ui);
     window.show();

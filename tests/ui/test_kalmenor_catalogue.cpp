@@ -56,15 +56,13 @@ struct WebshopPageTest : ::testing::Test {
     }
     void TearDown() override { page.reset(); }
 
-    template <typename T>
-    T* find(const char* name) const
+    template <typename T> T* find(const char* name) const
     {
         T* w = page->findChild<T*>(QString::fromLatin1(name));
         EXPECT_TRUE(w) << name;
         return w;
     }
-    template <typename T>
-    static T* in(QWidget* parent, const char* name)
+    template <typename T> static T* in(QWidget* parent, const char* name)
     {
         T* w = parent->findChild<T*>(QString::fromLatin1(name));
         EXPECT_TRUE(w) << name;
@@ -92,7 +90,7 @@ struct WebshopPageTest : ::testing::Test {
         click("newProductButton");
         ProductDialog* d = page->productDialog();
         d->setName(name);
-        QTest::keyClick(d->nameBox(), Qt::Key_Return);  // Enter is "Add"
+        QTest::keyClick(d->nameBox(), Qt::Key_Return); // Enter is "Add"
 
         for (TreeNode* n : tree.nodesInOrder())
             if (n->parent() == under && n->displayName() == name)
@@ -110,11 +108,11 @@ TEST_F(WebshopPageTest, TreeCommandsThroughButtonsAndDialogs)
     ASSERT_TRUE(category->isVisible());
     EXPECT_EQ(category->windowTitle(), QStringLiteral("Add new category"));
     category->nameBox()->setText(QStringLiteral("Buty"));
-    QTest::keyClick(category->nameBox(), Qt::Key_Return);  // Enter is "Add"
+    QTest::keyClick(category->nameBox(), Qt::Key_Return); // Enter is "Add"
     ASSERT_EQ(tree.nodeCount(), 1);
-    EXPECT_EQ(page->treeView()->selectedNode(), tree.topLevel(0));  // the only node gets selected
+    EXPECT_EQ(page->treeView()->selectedNode(), tree.topLevel(0)); // the only node gets selected
     EXPECT_TRUE(category->isVisible());
-    EXPECT_EQ(category->nameBox()->text(), QStringLiteral("Buty"));  // the dialog keeps its text
+    EXPECT_EQ(category->nameBox()->text(), QStringLiteral("Buty")); // the dialog keeps its text
     EXPECT_EQ(fileLines(), QStringList{tree.topLevel(0)->text()});
     category->nameBox()->clear();
     in<QPushButton>(category, "addButton")->click();
@@ -157,7 +155,7 @@ TEST_F(WebshopPageTest, TreeCommandsThroughButtonsAndDialogs)
     click("deleteNodeButton");
     EXPECT_EQ(tree.nodeCount(), 2);
     EXPECT_EQ(fileLines().size(), 2);
-    EXPECT_EQ(products.recordCount(), 1);  // the table is not touched
+    EXPECT_EQ(products.recordCount(), 1); // the table is not touched
 }
 
 TEST_F(WebshopPageTest, ClickingAProductEntryShowsItsRecordAndRenameAppliesToItsOwnNode)
@@ -179,7 +177,7 @@ TEST_F(WebshopPageTest, ClickingAProductEntryShowsItsRecordAndRenameAppliesToIts
     ASSERT_TRUE(rename->isVisible());
     EXPECT_EQ(rename->nameBox()->text(), QStringLiteral("Kubek"));
     rename->nameBox()->setText(QStringLiteral("Kubek duży"));
-    page->treeView()->selectNode(plate);  // the selection moves while the dialog is open
+    page->treeView()->selectNode(plate); // the selection moves while the dialog is open
     in<QPushButton>(rename, "okButton")->click();
     EXPECT_EQ(mug->displayName(), QStringLiteral("Kubek duży"));
     EXPECT_EQ(plate->displayName(), QStringLiteral("Talerz"));
@@ -208,7 +206,7 @@ TEST_F(WebshopPageTest, DropMovesNodesByTheRules)
     EXPECT_EQ(p->parent(), a);
     EXPECT_TRUE(view->dropNode(b, a));
     EXPECT_EQ(view->selectedNode(), a);
-    EXPECT_FALSE(view->dropNode(a, b));  // into its own child
+    EXPECT_FALSE(view->dropNode(a, b)); // into its own child
     EXPECT_EQ(a->child(0), p);
     EXPECT_EQ(a->child(1), b);
 }
@@ -263,7 +261,7 @@ TEST_F(WebshopPageTest, TypedFieldsAreStoredByTheNavigatorAndChecked)
     EXPECT_TRUE(ui.messages.isEmpty());
     description->setPlainText(QString(256, QLatin1Char('a')));
     EXPECT_EQ(ui.messages.takeLast(), QStringLiteral("Short description (only 255 character)"));
-    EXPECT_EQ(description->toPlainText().size(), 256);  // not cut
+    EXPECT_EQ(description->toPlainText().size(), 256); // not cut
     find<QWidget>("productInfoNavigator")->findChild<QToolButton*>(QStringLiteral("cancelButton"))->click();
     EXPECT_TRUE(products.text(products::kShortDescription).isEmpty());
 
@@ -288,7 +286,7 @@ TEST_F(WebshopPageTest, VariantSwitchAndListEditor)
     TreeNode* cat = addCategory(QStringLiteral("K"));
     addProduct(cat, QStringLiteral("Koszulka"));
     QCheckBox* size = find<QCheckBox>("sizeSwitch");
-    size->click();  // the list is empty: the switch stays off and the editor opens
+    size->click(); // the list is empty: the switch stays off and the editor opens
     EXPECT_FALSE(size->isChecked());
     EXPECT_FALSE(products.logical(products::kHasSizes));
     ListEditor* editor = page->listEditor();
@@ -341,7 +339,7 @@ TEST_F(WebshopPageTest, ProductSearchAndAddDialogNames)
     ProductDialog* dialog = page->productDialog();
     dialog->reloadNames();
     ASSERT_EQ(dialog->nameBox()->count(), 3);
-    EXPECT_EQ(dialog->nameBox()->itemText(0), QStringLiteral("Miska"));  // newest first
+    EXPECT_EQ(dialog->nameBox()->itemText(0), QStringLiteral("Miska")); // newest first
 
     in<QPushButton>(dialog, "findButton")->click();
     ProductSearch* search = page->productSearch();
@@ -350,7 +348,7 @@ TEST_F(WebshopPageTest, ProductSearchAndAddDialogNames)
     search->searchBox()->setText(QStringLiteral("Tal"));
     EXPECT_EQ(products.text(products::kName), QStringLiteral("Talerz"));
     EXPECT_EQ(find<QLineEdit>("nameEdit")->text(), QStringLiteral("Talerz"));
-    search->searchBox()->setText(QStringLiteral("tal"));  // case-sensitive: no match, no move
+    search->searchBox()->setText(QStringLiteral("tal")); // case-sensitive: no match, no move
     search->searchBox()->setText(QStringLiteral("Zzz"));
     EXPECT_EQ(products.text(products::kName), QStringLiteral("Talerz"));
     in<QPushButton>(search, "okButton")->click();
@@ -405,9 +403,10 @@ TEST_F(WebshopPageTest, ProductsListFilterCountAndDelete)
     EXPECT_EQ(count->text(), QStringLiteral("Record count:  1"));
     QTableView* grid = find<QTableView>("DBGrid1");
     EXPECT_EQ(grid->model()->rowCount(), 1);
-    EXPECT_EQ(grid->model()->headerData(products.fieldIndex(QStringLiteral("SWW")), Qt::Horizontal).toString(),
-              QStringLiteral("Picture"));
-    grid->grab();  // paints every visible cell through the delegate
+    EXPECT_EQ(
+        grid->model()->headerData(products.fieldIndex(QStringLiteral("SWW")), Qt::Horizontal).toString(),
+        QStringLiteral("Picture"));
+    grid->grab(); // paints every visible cell through the delegate
     find<QComboBox>("statusFilter")->setCurrentIndex(0);
     EXPECT_EQ(count->text(), QStringLiteral("Record count:  2"));
 
@@ -434,18 +433,19 @@ TEST_F(WebshopPageTest, MenuStatisticsAndGenerationSignals)
     for (QAction* a : page->treeMenu()->actions())
         if (!a->isSeparator())
             texts << a->text();
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("New Category"), QStringLiteral("New Subkategory"),
-                                  QStringLiteral("New Product"), QStringLiteral("Edit"), QStringLiteral("Expand tree"),
-                                  QStringLiteral("Collapse tree"), QStringLiteral("Sort"), QStringLiteral("Delete"),
-                                  QStringLiteral("Delete all"), QStringLiteral("Preview Webshop"),
-                                  QStringLiteral("Build Webshop"), QStringLiteral("Upload Webshop on FTP serwer")}));
+    EXPECT_EQ(texts, (QStringList{
+                         QStringLiteral("New Category"), QStringLiteral("New Subkategory"),
+                         QStringLiteral("New Product"), QStringLiteral("Edit"), QStringLiteral("Expand tree"),
+                         QStringLiteral("Collapse tree"), QStringLiteral("Sort"), QStringLiteral("Delete"),
+                         QStringLiteral("Delete all"), QStringLiteral("Preview Webshop"),
+                         QStringLiteral("Build Webshop"), QStringLiteral("Upload Webshop on FTP serwer")}));
 
     page->treeView()->selectNode(p);
     page->toggleStatistics();
     EXPECT_FALSE(page->treeView()->isVisible());
     EXPECT_TRUE(find<QLabel>("statisticsLink")->text().contains(QStringLiteral("back")));
-    EXPECT_EQ(find<QLabel>("statisticsCounter3")->text(), QStringLiteral("2"));  // All
-    EXPECT_EQ(find<QLabel>("statisticsCounter5")->text(), QStringLiteral("2"));  // Current position
+    EXPECT_EQ(find<QLabel>("statisticsCounter3")->text(), QStringLiteral("2")); // All
+    EXPECT_EQ(find<QLabel>("statisticsCounter5")->text(), QStringLiteral("2")); // Current position
     page->toggleStatistics();
     EXPECT_TRUE(page->treeView()->isVisible());
 

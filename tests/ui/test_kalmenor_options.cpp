@@ -46,8 +46,7 @@ struct OptionsWindowTest : ::testing::Test {
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     }
-    template <typename W>
-    W* find(const char* name)
+    template <typename W> W* find(const char* name)
     {
         W* w = dialog->findChild<W*>(QString::fromLatin1(name));
         EXPECT_NE(w, nullptr) << name;
@@ -65,10 +64,11 @@ TEST_F(OptionsWindowTest, CaptionPagesAndDesignState)
     QStringList tabs;
     for (int i = 0; i < dialog->pages()->count(); ++i)
         tabs << dialog->pages()->tabText(i);
-    EXPECT_EQ(tabs, (QStringList{QStringLiteral("Main"), QStringLiteral("Webshop"), QStringLiteral("Welcome page"),
-                                 QStringLiteral("Sending form"), QStringLiteral("Price list"),
-                                 QStringLiteral("Information about Webshop"), QStringLiteral("Regulation"),
-                                 QStringLiteral("Hyperlinks"), QStringLiteral("Meta tags"), QStringLiteral("FTP")}));
+    EXPECT_EQ(tabs, (QStringList{QStringLiteral("Main"), QStringLiteral("Webshop"),
+                                 QStringLiteral("Welcome page"), QStringLiteral("Sending form"),
+                                 QStringLiteral("Price list"), QStringLiteral("Information about Webshop"),
+                                 QStringLiteral("Regulation"), QStringLiteral("Hyperlinks"),
+                                 QStringLiteral("Meta tags"), QStringLiteral("FTP")}));
     EXPECT_EQ(find<QComboBox>("webShopStyleBox")->currentIndex(), -1);
     EXPECT_EQ(find<QComboBox>("columnCountBox")->currentText(), QStringLiteral("4"));
     EXPECT_EQ(find<QComboBox>("flowTextBox")->currentText(), QStringLiteral("below picture"));
@@ -118,7 +118,8 @@ TEST_F(OptionsWindowTest, EditsCountAtOnceAndCloseStoresThem)
     EXPECT_TRUE(ini().contains("kolumny=1"));
     EXPECT_TRUE(ini().contains("Brutto=1"));
     EXPECT_TRUE(ini().contains("imageHeight=99"));
-    EXPECT_EQ(readFile(folder.dataFile(QStringLiteral("powitanie.txt"))), QByteArray("Witamy\r\nserdecznie\r\n"));
+    EXPECT_EQ(readFile(folder.dataFile(QStringLiteral("powitanie.txt"))),
+              QByteArray("Witamy\r\nserdecznie\r\n"));
     const Settings next = loadSettings(config, folder);
     EXPECT_EQ(next.options.title, QStringLiteral("Moj sklep"));
     EXPECT_EQ(next.options.currency, QStringLiteral("zł"));
@@ -133,7 +134,7 @@ TEST_F(OptionsWindowTest, CloseRefusesAnInvoiceNumberThatIsNotANumberButTheFrame
     EXPECT_TRUE(dialog->isVisible());
     ASSERT_EQ(interaction.errors.size(), 1);
     EXPECT_TRUE(interaction.errors[0].contains(QStringLiteral("'12a' is not a valid integer value")));
-    dialog->close();  // the frame
+    dialog->close(); // the frame
     EXPECT_TRUE(ini().contains("host=ftp.example.com"));
     EXPECT_TRUE(ini().contains("Nr=12a"));
 }
@@ -147,14 +148,14 @@ TEST_F(OptionsWindowTest, PresetSetsSevenColoursAndShowsItsPicture)
     open();
     QComboBox* style = find<QComboBox>("webShopStyleBox");
     style->setCurrentIndex(3);
-    Q_EMIT style->activated(3);  // as the user's choice does
+    Q_EMIT style->activated(3); // as the user's choice does
     EXPECT_EQ(settings.options.stylePreset, 3);
     EXPECT_EQ(settings.headerColor, colorFromRgb(0xFE, 0x99, 0x00));
     EXPECT_EQ(settings.options.menuHighlightColor, colorFromRgb(0xFF, 0xFF, 0x80));
     EXPECT_EQ(find<ColorBox>("lineColorBox")->color(), colorFromRgb(0xDE, 0x50, 0x0C));
     EXPECT_FALSE(find<QLabel>("presetPreview")->pixmap().isNull());
     style->setCurrentIndex(1);
-    Q_EMIT style->activated(1);           // Ocean has no picture here: none is shown, silently
+    Q_EMIT style->activated(1); // Ocean has no picture here: none is shown, silently
     EXPECT_TRUE(find<QLabel>("presetPreview")->pixmap().isNull());
     EXPECT_TRUE(interaction.errors.isEmpty());
 }
@@ -165,7 +166,7 @@ TEST_F(OptionsWindowTest, PictureButtonsAndInsertHyperlink)
     interaction.files.push_back(QStringLiteral("/srv/pics/logo.png"));
     find<QToolButton>("logoBrowseButton")->click();
     EXPECT_EQ(settings.options.logoPath, QStringLiteral("/srv/pics/logo.png"));
-    find<QToolButton>("bannerBrowseButton")->click();  // cancelled: unchanged
+    find<QToolButton>("bannerBrowseButton")->click(); // cancelled: unchanged
     EXPECT_TRUE(settings.options.bannerPath.isEmpty());
 
     interaction.files.push_back(QStringLiteral("/srv/docs/cennik.2024.pdf"));
@@ -191,7 +192,8 @@ TEST_F(OptionsWindowTest, SavePasswordBoxDecidesWhatIsRemembered)
     find<QLineEdit>("ftpPasswordEdit")->setText(QStringLiteral("sekret"));
     find<QCheckBox>("ftpSavePasswordCheck")->setChecked(true);
     dialog->close();
-    EXPECT_EQ(PasswordStore(config).read(PasswordStore::ftpValueName()).value_or(QString()), QStringLiteral("sekret"));
+    EXPECT_EQ(PasswordStore(config).read(PasswordStore::ftpValueName()).value_or(QString()),
+              QStringLiteral("sekret"));
     dialog->show();
     find<QCheckBox>("ftpSavePasswordCheck")->setChecked(false);
     dialog->close();
@@ -214,7 +216,7 @@ TEST_F(OptionsWindowTest, DeliveryGridInSendingForm)
     grid->setCurrentIndex(grid->model()->index(0, DeliveryMethodsModel::NameColumn));
     const QRect markCell = grid->visualRect(grid->model()->index(1, DeliveryMethodsModel::MarkColumn));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, markCell.center());
-    EXPECT_TRUE(settings.deliveryMethods[1].offered());  // the generator sees it before "Confirm"
+    EXPECT_TRUE(settings.deliveryMethods[1].offered()); // the generator sees it before "Confirm"
     EXPECT_EQ(grid->currentIndex().column(), int(DeliveryMethodsModel::NameColumn));
     EXPECT_EQ(grid->currentIndex().row(), 0);
 
@@ -233,9 +235,9 @@ TEST_F(OptionsWindowTest, DeliveryGridInSendingForm)
     QTest::keyClicks(priceEditor, QStringLiteral("9x,5"));
     EXPECT_EQ(priceEditor->text(), QStringLiteral("9,5"));
     priceEditor->selectAll();
-    priceEditor->insert(QStringLiteral("abc"));  // not textEdited: goes through the model's check
+    priceEditor->insert(QStringLiteral("abc")); // not textEdited: goes through the model's check
     QTest::keyClick(priceEditor, Qt::Key_Return);
-    QTest::qWait(0);  // the editor commits on the next turn of the event loop
+    QTest::qWait(0); // the editor commits on the next turn of the event loop
     EXPECT_EQ(settings.deliveryMethods[0].price, QStringLiteral("9,5"));
 
     editor->findChild<QPushButton*>(QStringLiteral("addDeliveryRowButton"))->click();
@@ -258,7 +260,7 @@ TEST_F(OptionsWindowTest, ClosingAWindowNeverShownStillStores)
     settings = loadSettings(config, folder);
     dialog = std::make_unique<OptionsDialog>(settings, config, folder, interaction);
     settings.options.title = QStringLiteral("Set elsewhere");
-    dialog->close();  // "Exit" of the main window closes the options window whether it shows or not
+    dialog->close(); // "Exit" of the main window closes the options window whether it shows or not
     EXPECT_TRUE(ini().contains("title=Set elsewhere"));
     EXPECT_TRUE(QFile::exists(folder.dataFile(QStringLiteral("opis.txt"))));
 }

@@ -21,7 +21,8 @@
 
 namespace {
 
-void expectCurrentStep(const UploadPanel& panel, int step) {
+void expectCurrentStep(const UploadPanel& panel, int step)
+{
     EXPECT_EQ(panel.currentStep(), step);
     for (int i = 1; i <= UploadPanel::kStepCount; ++i) {
         EXPECT_EQ(panel.stepLabel(i)->font().bold(), i == step) << "step " << i;
@@ -29,7 +30,8 @@ void expectCurrentStep(const UploadPanel& panel, int step) {
     }
 }
 
-TEST(UploadPanel, StepsMarkerAndSaveLink) {
+TEST(UploadPanel, StepsMarkerAndSaveLink)
+{
     UploadPanel panel;
     EXPECT_EQ(panel.stepLabel(1)->text(), QStringLiteral("1. Generating store"));
     EXPECT_EQ(panel.stepLabel(2)->text(), QStringLiteral("2. Establish connection"));
@@ -56,18 +58,20 @@ TEST(UploadPanel, StepsMarkerAndSaveLink) {
 // pyftpdlib on 127.0.0.1, as the publishing tests start it.
 class FtpServerProcess {
 public:
-    FtpServerProcess() {
+    FtpServerProcess()
+    {
         const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))
                                    ? QStringLiteral("/usr/bin/python3")
                                    : QStringLiteral("python3");
         m_process.start(python, {QStringLiteral(KAL_SOURCE_DIR "/tests/publish/ftpserver.py"), m_home.path(),
                                  QStringLiteral("kupiec"), QStringLiteral("tajne")});
-        while (m_process.waitForStarted(10000) && !m_process.canReadLine() &&
-               m_process.waitForReadyRead(15000)) {
+        while (m_process.waitForStarted(10000) && !m_process.canReadLine()
+               && m_process.waitForReadyRead(15000)) {
         }
         port = m_process.readLine().trimmed().toInt();
     }
-    ~FtpServerProcess() {
+    ~FtpServerProcess()
+    {
         m_process.kill();
         m_process.waitForFinished(5000);
     }
@@ -79,7 +83,8 @@ private:
     QProcess m_process;
 };
 
-TEST(UploadPanel, FollowsARealUpload) {
+TEST(UploadPanel, FollowsARealUpload)
+{
     network::setInactivityLimit(std::chrono::seconds(10));
     FtpServerProcess server;
     ASSERT_GT(server.port, 0);

@@ -15,7 +15,8 @@ namespace {
 constexpr char16_t replacementChar = 0xFFFD;
 
 // One byte through iconv; replacementChar when the byte means nothing in the code page.
-char16_t decodeByte(iconv_t cd, unsigned char byte) {
+char16_t decodeByte(iconv_t cd, unsigned char byte)
+{
     char in[1] = {static_cast<char>(byte)};
     char out[8] = {};
     char* inPtr = in;
@@ -25,13 +26,14 @@ char16_t decodeByte(iconv_t cd, unsigned char byte) {
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || sizeof out - outLeft != 2)
         return replacementChar;
-    return static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
-                                 (static_cast<unsigned char>(out[1]) << 8));
+    return static_cast<char16_t>(static_cast<unsigned char>(out[0])
+                                 | (static_cast<unsigned char>(out[1]) << 8));
 }
 
 } // namespace
 
-CodePage::CodePage(const QByteArray& iconvName) : m_name(iconvName.toUpper()) {
+CodePage::CodePage(const QByteArray& iconvName) : m_name(iconvName.toUpper())
+{
     if (m_name == "UTF-8" || m_name == "UTF8") {
         m_name = "UTF-8";
         m_utf8 = true;
@@ -49,7 +51,8 @@ CodePage::CodePage(const QByteArray& iconvName) : m_name(iconvName.toUpper()) {
     iconv_close(cd);
 }
 
-std::shared_ptr<const CodePage> CodePage::byName(const QByteArray& iconvName) {
+std::shared_ptr<const CodePage> CodePage::byName(const QByteArray& iconvName)
+{
     static std::mutex lock;
     static QMap<QByteArray, std::shared_ptr<const CodePage>> cache;
     const std::lock_guard<std::mutex> guard(lock);
@@ -60,7 +63,8 @@ std::shared_ptr<const CodePage> CodePage::byName(const QByteArray& iconvName) {
     return it.value();
 }
 
-QString CodePage::decode(const char* data, qsizetype size) const {
+QString CodePage::decode(const char* data, qsizetype size) const
+{
     if (m_utf8)
         return QString::fromUtf8(data, size);
     QString text(size, Qt::Uninitialized);
@@ -70,7 +74,8 @@ QString CodePage::decode(const char* data, qsizetype size) const {
     return text;
 }
 
-bool CodePage::encode(const QString& text, QByteArray& out, QString* missing) const {
+bool CodePage::encode(const QString& text, QByteArray& out, QString* missing) const
+{
     if (m_utf8) {
         out = text.toUtf8();
         return true;
@@ -93,7 +98,8 @@ bool CodePage::encode(const QString& text, QByteArray& out, QString* missing) co
     return true;
 }
 
-QByteArray CodePage::fromWindowsNumber(int number) {
+QByteArray CodePage::fromWindowsNumber(int number)
+{
     switch (number) {
     case 437:
     case 737:
@@ -140,7 +146,8 @@ QByteArray CodePage::fromWindowsNumber(int number) {
     }
 }
 
-QByteArray CodePage::fromDbaseLanguageDriver(int driverByte) {
+QByteArray CodePage::fromDbaseLanguageDriver(int driverByte)
+{
     // The language driver identifiers of dBASE and FoxPro, by the code page each stands for.
     static const QMap<int, int> drivers = {
         {0x01, 437},  {0x02, 850},  {0x03, 1252}, {0x08, 865},  {0x09, 437}, {0x0A, 850},  {0x0B, 437},
@@ -156,7 +163,8 @@ QByteArray CodePage::fromDbaseLanguageDriver(int driverByte) {
     return fromWindowsNumber(drivers.value(driverByte, 0));
 }
 
-QByteArray CodePage::fromCpgText(const QByteArray& text) {
+QByteArray CodePage::fromCpgText(const QByteArray& text)
+{
     const QByteArray t = text.trimmed().toUpper();
     if (t.isEmpty())
         return {};
@@ -184,7 +192,8 @@ std::mutex fallbackLock;
 QByteArray dbaseFallback = "CP1250";  // the single-byte code page of Polish Windows
 QByteArray paradoxFallback = "CP850"; // Paradox 3 tables were mostly written on Western European DOS
 
-void setFallback(QByteArray& target, const QByteArray& name) {
+void setFallback(QByteArray& target, const QByteArray& name)
+{
     const QByteArray iconvName = CodePage::fromCpgText(name);
     if (iconvName.isEmpty())
         throw AppError(QStringLiteral("the code page %1 is not known").arg(QString::fromLatin1(name)));
@@ -195,20 +204,24 @@ void setFallback(QByteArray& target, const QByteArray& name) {
 
 } // namespace
 
-void setDbaseFallbackCodePage(const QByteArray& name) {
+void setDbaseFallbackCodePage(const QByteArray& name)
+{
     setFallback(dbaseFallback, name);
 }
 
-void setParadoxFallbackCodePage(const QByteArray& name) {
+void setParadoxFallbackCodePage(const QByteArray& name)
+{
     setFallback(paradoxFallback, name);
 }
 
-QByteArray dbaseFallbackCodePage() {
+QByteArray dbaseFallbackCodePage()
+{
     const std::lock_guard<std::mutex> guard(fallbackLock);
     return dbaseFallback;
 }
 
-QByteArray paradoxFallbackCodePage() {
+QByteArray paradoxFallbackCodePage()
+{
     const std::lock_guard<std::mutex> guard(fallbackLock);
     return paradoxFallback;
 }

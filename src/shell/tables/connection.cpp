@@ -30,15 +30,21 @@ void bindValue(sqlite3_stmt* st, int i, const QVariant& v)
         return;
     }
     switch (v.typeId()) {
-    case QMetaType::Bool: sqlite3_bind_int(st, i, v.toBool() ? 1 : 0); break;
+    case QMetaType::Bool:
+        sqlite3_bind_int(st, i, v.toBool() ? 1 : 0);
+        break;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Long:
-    case QMetaType::Short: sqlite3_bind_int64(st, i, v.toLongLong()); break;
+    case QMetaType::Short:
+        sqlite3_bind_int64(st, i, v.toLongLong());
+        break;
     case QMetaType::Double:
-    case QMetaType::Float: sqlite3_bind_double(st, i, v.toDouble()); break;
+    case QMetaType::Float:
+        sqlite3_bind_double(st, i, v.toDouble());
+        break;
     case QMetaType::QByteArray: {
         const QByteArray b = v.toByteArray();
         sqlite3_bind_blob(st, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
@@ -71,14 +77,18 @@ void bindValue(sqlite3_stmt* st, int i, const QVariant& v)
 QVariant columnValue(sqlite3_stmt* st, int i)
 {
     switch (sqlite3_column_type(st, i)) {
-    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(st, i)));
-    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, i));
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(st, i)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(st, i));
     case SQLITE_TEXT:
         return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
                                           sqlite3_column_bytes(st, i)));
     case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i)));
-    default: return QVariant();
+        return QVariant(
+            QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i)));
+    default:
+        return QVariant();
     }
 }
 

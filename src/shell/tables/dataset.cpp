@@ -212,7 +212,8 @@ bool DataSet::logical(const QString& name) const
     const QVariant v = value(name);
     if (v.typeId() == QMetaType::QString) {
         const QString s = v.toString().trimmed().toUpper();
-        return s == QLatin1String("T") || s == QLatin1String("TRUE") || s == QLatin1String("Y") || s == QLatin1String("1");
+        return s == QLatin1String("T") || s == QLatin1String("TRUE") || s == QLatin1String("Y")
+               || s == QLatin1String("1");
     }
     return v.toLongLong() != 0;
 }
@@ -258,8 +259,10 @@ QString DataSet::valueToText(const QVariant& v, FieldType t)
             return QString::number(qlonglong(d));
         return QString::number(d, 'g', 15);
     }
-    case QMetaType::QByteArray: return QString::fromLatin1(v.toByteArray());
-    default: return v.toString();
+    case QMetaType::QByteArray:
+        return QString::fromLatin1(v.toByteArray());
+    default:
+        return v.toString();
     }
 }
 
@@ -274,7 +277,8 @@ QVariant DataSet::textToValue(const QString& text, const Field& f) const
     switch (f.type) {
     case FieldType::Alpha:
     case FieldType::Memo:
-    case FieldType::FormattedMemo: return text;
+    case FieldType::FormattedMemo:
+        return text;
     case FieldType::Number:
     case FieldType::Money:
     case FieldType::Bcd: {
@@ -292,7 +296,8 @@ QVariant DataSet::textToValue(const QString& text, const Field& f) const
         bool ok = false;
         qlonglong n = t.toLongLong(&ok);
         if (!ok) {
-            const double d = QLocale::c().toDouble(QString(t).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+            const double d =
+                QLocale::c().toDouble(QString(t).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
             if (ok && d == double(qlonglong(d)))
                 n = qlonglong(d);
             else
@@ -304,11 +309,11 @@ QVariant DataSet::textToValue(const QString& text, const Field& f) const
     }
     case FieldType::Logical: {
         const QString u = t.toUpper();
-        if (u == QLatin1String("TRUE") || u == QLatin1String("T") || u == QLatin1String("Y") || u == QLatin1String("1")
-            || u == QLatin1String("TAK"))
+        if (u == QLatin1String("TRUE") || u == QLatin1String("T") || u == QLatin1String("Y")
+            || u == QLatin1String("1") || u == QLatin1String("TAK"))
             return qlonglong(1);
-        if (u == QLatin1String("FALSE") || u == QLatin1String("F") || u == QLatin1String("N") || u == QLatin1String("0")
-            || u == QLatin1String("NIE"))
+        if (u == QLatin1String("FALSE") || u == QLatin1String("F") || u == QLatin1String("N")
+            || u == QLatin1String("0") || u == QLatin1String("NIE"))
             return qlonglong(0);
         bad("logical value");
         return {};
@@ -345,7 +350,8 @@ QVariant DataSet::textToValue(const QString& text, const Field& f) const
     }
     case FieldType::Binary:
     case FieldType::Graphic:
-    case FieldType::Bytes: return text.toLatin1();
+    case FieldType::Bytes:
+        return text.toLatin1();
     }
     return text;
 }
@@ -406,7 +412,9 @@ void DataSet::post()
     for (int i = 0; i < m_fields.size(); ++i) {
         const Field& f = m_fields[i];
         if (f.type == FieldType::Alpha && f.size > 0 && m_current[i].toString().size() > f.size)
-            fail(QStringLiteral("the value of field '%1' is longer than %2 characters").arg(f.name).arg(f.size));
+            fail(QStringLiteral("the value of field '%1' is longer than %2 characters")
+                     .arg(f.name)
+                     .arg(f.size));
     }
     const bool isNew = m_state == State::Insert;
     const qint64 id = storeRecord(isNew ? -1 : m_rowIds[m_pos], isNew, m_current, m_changed);

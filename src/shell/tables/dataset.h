@@ -26,7 +26,7 @@ public:
     virtual void close();
 
     const QVector<Field>& fields() const { return m_fields; }
-    int fieldIndex(const QString& name) const;  // without regard to case; -1 when missing
+    int fieldIndex(const QString& name) const;     // without regard to case; -1 when missing
     const Field& field(const QString& name) const; // throws when missing
 
     // Navigation on the current view. recordNumber() counts from 1; 0 when the view is empty.
@@ -39,7 +39,7 @@ public:
     void prior();
     void next();
     void last();
-    void moveTo(int index);  // 0-based index in the view
+    void moveTo(int index); // 0-based index in the view
 
     // Values of the current record (the edit buffer while editing).
     QVariant value(int field) const;
@@ -66,7 +66,7 @@ public:
     void edit();
     void post();
     void cancel();
-    void remove();  // delete the current record
+    void remove(); // delete the current record
 
     // Event handlers; a handler may throw to abort the operation.
     std::function<void(DataSet&)> beforePost;
@@ -81,10 +81,10 @@ public:
     QString sourceName() const { return m_sourceName; }
 
 Q_SIGNALS:
-    void afterScroll();      // the current record changed
-    void viewChanged();      // records were added, removed, refiltered or reloaded
+    void afterScroll();            // the current record changed
+    void viewChanged();            // records were added, removed, refiltered or reloaded
     void recordChanged(int index); // one record of the view was stored
-    void stateChanged();     // browsing, editing or inserting began
+    void stateChanged();           // browsing, editing or inserting began
 
 protected:
     // Implemented by Table and Query.
@@ -105,7 +105,7 @@ protected:
 
     QVector<Field> m_fields;
     QVector<qint64> m_rowIds;
-    QString m_sourceName;  // file or statement named in errors
+    QString m_sourceName; // file or statement named in errors
     State m_state = State::Inactive;
 
 private:
@@ -117,7 +117,7 @@ private:
     bool m_eof = true;
     QVector<QVariant> m_current;
     QVector<bool> m_changed;
-    mutable QVector<QPair<qint64, QVector<QVariant>>> m_cache;  // small cache for grids
+    mutable QVector<QPair<qint64, QVector<QVariant>>> m_cache; // small cache for grids
 };
 
 } // namespace tables

@@ -15,7 +15,8 @@ constexpr qint64 largestMemo = 256 * 1024 * 1024; // larger lengths mean a damag
 } // namespace
 
 DbaseMemoFile::DbaseMemoFile(const QString& path, Kind kind, bool writable)
-    : m_path(path), m_kind(kind), m_file(path) {
+    : m_path(path), m_kind(kind), m_file(path)
+{
     if (!m_file.open(writable ? QIODevice::ReadWrite : QIODevice::ReadOnly))
         fail(QStringLiteral("the memo file cannot be opened (%1)").arg(m_file.errorString()));
     const QByteArray head = m_file.read(headerSize);
@@ -41,11 +42,13 @@ DbaseMemoFile::DbaseMemoFile(const QString& path, Kind kind, bool writable)
         fail(QStringLiteral("the memo file's block size is damaged"));
 }
 
-void DbaseMemoFile::fail(const QString& what) const {
+void DbaseMemoFile::fail(const QString& what) const
+{
     throw AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));
 }
 
-QByteArray DbaseMemoFile::read(quint32 block) {
+QByteArray DbaseMemoFile::read(quint32 block)
+{
     const qint64 offset = static_cast<qint64>(block) * m_blockSize;
     const qint64 fileSize = m_file.size();
     if (block == 0 || offset < headerSize)
@@ -97,7 +100,8 @@ QByteArray DbaseMemoFile::read(quint32 block) {
     return data;
 }
 
-quint32 DbaseMemoFile::nextFreeBlock() {
+quint32 DbaseMemoFile::nextFreeBlock()
+{
     // The header's own pointer is not trusted: pointing inside the file it would overwrite memos in use,
     // pointing far beyond it (a damaged header) it would blow the file up. New blocks go at the end.
     const qint64 end = (qMax<qint64>(m_file.size(), headerSize) + m_blockSize - 1) / m_blockSize;
@@ -106,7 +110,8 @@ quint32 DbaseMemoFile::nextFreeBlock() {
     return static_cast<quint32>(end);
 }
 
-quint32 DbaseMemoFile::append(const QByteArray& data, bool binary) {
+quint32 DbaseMemoFile::append(const QByteArray& data, bool binary)
+{
     QByteArray stored;
     switch (m_kind) {
     case Kind::Dbase3:
@@ -144,8 +149,8 @@ quint32 DbaseMemoFile::append(const QByteArray& data, bool binary) {
     if (after > 0xFFFFFFFFLL || after * m_blockSize > 0x7FFFFFFFLL * 2)
         fail(QStringLiteral("the memo file is full"));
     // Data first, then the header that hands the blocks out: a failure between the two wastes space only.
-    if (!m_file.seek(static_cast<qint64>(first) * m_blockSize) || m_file.write(stored) != stored.size() ||
-        !m_file.flush())
+    if (!m_file.seek(static_cast<qint64>(first) * m_blockSize) || m_file.write(stored) != stored.size()
+        || !m_file.flush())
         fail(QStringLiteral("the memo cannot be written (%1)").arg(m_file.errorString()));
     uchar next[4];
     if (m_kind == Kind::FoxPro)

@@ -15,11 +15,13 @@ namespace tables {
 
 namespace {
 
-bool isFoxProVersion(int version) {
+bool isFoxProVersion(int version)
+{
     return version == 0x30 || version == 0x31 || version == 0x32 || version == 0xF5 || version == 0xFB;
 }
 
-bool isKnownVersion(int version) {
+bool isKnownVersion(int version)
+{
     switch (version) {
     case 0x03:
     case 0x05:
@@ -39,14 +41,16 @@ bool isKnownVersion(int version) {
     }
 }
 
-QByteArray trimmedRight(const char* data, int length) {
+QByteArray trimmedRight(const char* data, int length)
+{
     while (length > 0 && (data[length - 1] == ' ' || data[length - 1] == '\0'))
         --length;
     return QByteArray(data, length);
 }
 
 // Julian day numbers of FoxPro DateTime fields count from the same origin as QDate's.
-QDateTime foxDateTime(qint32 julianDay, qint32 milliseconds) {
+QDateTime foxDateTime(qint32 julianDay, qint32 milliseconds)
+{
     if (julianDay <= 0)
         return {};
     const QDate date = QDate::fromJulianDay(julianDay);
@@ -56,7 +60,8 @@ QDateTime foxDateTime(qint32 julianDay, qint32 milliseconds) {
 }
 
 // Finds a companion file whatever the case of its extension.
-QString companionFile(const QString& tablePath, const QString& extension) {
+QString companionFile(const QString& tablePath, const QString& extension)
+{
     const QFileInfo info(tablePath);
     const QString base = info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.');
     for (const QString& ext : {extension.toLower(), extension.toUpper()}) {
@@ -71,11 +76,13 @@ QString companionFile(const QString& tablePath, const QString& extension) {
 
 } // namespace
 
-std::unique_ptr<TableFile> DbaseTableFile::open(const QString& path, const QStringList& options) {
+std::unique_ptr<TableFile> DbaseTableFile::open(const QString& path, const QStringList& options)
+{
     return std::make_unique<DbaseTableFile>(path, options);
 }
 
-DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) : m_path(path) {
+DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) : m_path(path)
+{
     readHeader();
 
     const QFileInfo info(path);
@@ -104,8 +111,8 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
     m_dbf = m_handle.get();
     if (!m_dbf)
         fail(QStringLiteral("the file cannot be opened"));
-    if (DBFGetRecordCount(m_dbf) != m_records || DBFGetFieldCount(m_dbf) != m_fields.size() ||
-        m_dbf->nRecordLength != m_recordLength)
+    if (DBFGetRecordCount(m_dbf) != m_records || DBFGetFieldCount(m_dbf) != m_fields.size()
+        || m_dbf->nRecordLength != m_recordLength)
         fail(QStringLiteral("the header is damaged (its field list does not add up)"));
 
     QByteArray codePage;
@@ -135,11 +142,13 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
 
 DbaseTableFile::~DbaseTableFile() = default;
 
-void DbaseTableFile::fail(const QString& what) const {
+void DbaseTableFile::fail(const QString& what) const
+{
     throw AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));
 }
 
-void DbaseTableFile::readHeader() {
+void DbaseTableFile::readHeader()
+{
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("the file cannot be opened (%1)").arg(file.errorString()));
@@ -261,8 +270,8 @@ void DbaseTableFile::readHeader() {
             f.field.type = FieldType::Bytes;
             f.field.size = f.length;
         }
-        if ((f.storage == Storage::Memo || f.storage == Storage::BinaryMemo) && f.length != 10 &&
-            f.length != 4)
+        if ((f.storage == Storage::Memo || f.storage == Storage::BinaryMemo) && f.length != 10
+            && f.length != 4)
             fail(QStringLiteral("the header is damaged (memo field %1 has the width %2)")
                      .arg(f.name)
                      .arg(f.length));
@@ -290,7 +299,8 @@ void DbaseTableFile::readHeader() {
     }
 }
 
-void DbaseTableFile::openMemoFile() {
+void DbaseTableFile::openMemoFile()
+{
     QString memoPath = companionFile(m_path, QStringLiteral("fpt"));
     DbaseMemoFile::Kind kind = DbaseMemoFile::Kind::FoxPro;
     if (memoPath.isEmpty() || !isFoxProVersion(m_version)) {
@@ -311,22 +321,26 @@ void DbaseTableFile::openMemoFile() {
     m_memo = std::make_unique<DbaseMemoFile>(memoPath, kind, writable);
 }
 
-QString DbaseTableFile::displayPath() const {
+QString DbaseTableFile::displayPath() const
+{
     return QDir::toNativeSeparators(m_path);
 }
 
-QVector<FileColumn> DbaseTableFile::columns() const {
+QVector<FileColumn> DbaseTableFile::columns() const
+{
     QVector<FileColumn> cols;
     for (const FieldInfo& f : m_fields)
         cols.push_back({f.name, declaredColumnType(f.field, !f.field.modifiable)});
     return cols;
 }
 
-qint64 DbaseTableFile::rowLimit() const {
+qint64 DbaseTableFile::rowLimit() const
+{
     return DBFGetRecordCount(m_dbf);
 }
 
-QByteArray DbaseTableFile::record(qint64 row) {
+QByteArray DbaseTableFile::record(qint64 row)
+{
     if (row < 1 || row > rowLimit())
         fail(QStringLiteral("there is no record %1").arg(row));
     const char* tuple = DBFReadTuple(m_dbf, static_cast<int>(row - 1));
@@ -335,12 +349,14 @@ QByteArray DbaseTableFile::record(qint64 row) {
     return QByteArray(tuple, m_recordLength);
 }
 
-bool DbaseTableFile::readRow(qint64 row, QByteArray& buffer) {
+bool DbaseTableFile::readRow(qint64 row, QByteArray& buffer)
+{
     buffer = record(row);
     return buffer.at(0) != '*';
 }
 
-void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_context* ctx) {
+void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_context* ctx)
+{
     if (column < 0 || column >= m_fields.size() || record.size() != m_recordLength) {
         sqlite3_result_null(ctx);
         return;
@@ -467,7 +483,8 @@ void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_
 }
 
 void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bool isNew,
-                                  QVector<PendingMemo>& memos) const {
+                                  QVector<PendingMemo>& memos) const
+{
     for (int i = 0; i < m_fields.size(); ++i) {
         const FieldInfo& f = m_fields[i];
         sqlite3_value* v = values[i];
@@ -570,8 +587,8 @@ void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bo
             case Storage::FoxInteger:
                 qToLittleEndian<qint32>(null ? 0
                                              : static_cast<qint32>(fieldvalue::integer(
-                                                   v, f.name, std::numeric_limits<qint32>::min(),
-                                                   std::numeric_limits<qint32>::max())),
+                                                 v, f.name, std::numeric_limits<qint32>::min(),
+                                                 std::numeric_limits<qint32>::max())),
                                         bytes);
                 break;
             case Storage::FoxCurrency: {
@@ -607,7 +624,8 @@ void DbaseTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bo
     }
 }
 
-void DbaseTableFile::writeMemos(QByteArray& record, const QVector<PendingMemo>& memos) {
+void DbaseTableFile::writeMemos(QByteArray& record, const QVector<PendingMemo>& memos)
+{
     for (const PendingMemo& memo : memos) {
         const FieldInfo& f = m_fields[memo.field];
         const quint32 block = m_memo->append(memo.data, memo.binary);
@@ -624,21 +642,23 @@ void DbaseTableFile::writeMemos(QByteArray& record, const QVector<PendingMemo>& 
     }
 }
 
-void DbaseTableFile::checkUnchangedByOthers() {
+void DbaseTableFile::checkUnchangedByOthers()
+{
     // shapelib keeps the record count it read; had another program added records since, a new record
     // of ours would overwrite one of theirs.
     QFile file(m_path);
     QByteArray head;
     if (file.open(QIODevice::ReadOnly))
         head = file.read(8);
-    if (head.size() != 8 ||
-        qFromLittleEndian<quint32>(head.constData() + 4) != static_cast<quint32>(DBFGetRecordCount(m_dbf)))
+    if (head.size() != 8
+        || qFromLittleEndian<quint32>(head.constData() + 4) != static_cast<quint32>(DBFGetRecordCount(m_dbf)))
         fail(
             QStringLiteral("the table was changed by another program since it was opened here; open it again "
                            "before changing it"));
 }
 
-void DbaseTableFile::writeRecord(int index, const QByteArray& record) {
+void DbaseTableFile::writeRecord(int index, const QByteArray& record)
+{
     const QDate today = QDate::currentDate();
     DBFSetLastModifiedDate(m_dbf, today.year() - 1900, today.month(), today.day());
     if (!DBFWriteTuple(m_dbf, index, const_cast<char*>(record.constData())))
@@ -646,12 +666,14 @@ void DbaseTableFile::writeRecord(int index, const QByteArray& record) {
     DBFUpdateHeader(m_dbf); // writes the record and the header out and flushes them
 }
 
-void DbaseTableFile::checkRow(qint64 row) {
+void DbaseTableFile::checkRow(qint64 row)
+{
     if (row < 1 || row > rowLimit() || DBFIsRecordDeleted(m_dbf, static_cast<int>(row - 1)))
         fail(QStringLiteral("there is no record %1").arg(row));
 }
 
-void DbaseTableFile::updateRow(qint64 row, sqlite3_value** values) {
+void DbaseTableFile::updateRow(qint64 row, sqlite3_value** values)
+{
     checkUnchangedByOthers();
     checkRow(row);
     QByteArray rec = record(row);
@@ -661,7 +683,8 @@ void DbaseTableFile::updateRow(qint64 row, sqlite3_value** values) {
     writeRecord(static_cast<int>(row - 1), rec);
 }
 
-qint64 DbaseTableFile::insertRow(sqlite3_value** values) {
+qint64 DbaseTableFile::insertRow(sqlite3_value** values)
+{
     checkUnchangedByOthers();
     const qint64 count = rowLimit();
     if (count >= std::numeric_limits<int>::max())
@@ -674,7 +697,8 @@ qint64 DbaseTableFile::insertRow(sqlite3_value** values) {
     return count + 1;
 }
 
-void DbaseTableFile::deleteRow(qint64 row) {
+void DbaseTableFile::deleteRow(qint64 row)
+{
     checkUnchangedByOthers();
     checkRow(row);
     if (!DBFMarkRecordDeleted(m_dbf, static_cast<int>(row - 1), 1))

@@ -3,7 +3,8 @@
 
 namespace tables {
 
-void registerDbaseModule(sqlite3* db) {
+void registerDbaseModule(sqlite3* db)
+{
     registerTableFileModule(db, "dbase", &DbaseTableFile::open);
 }
 

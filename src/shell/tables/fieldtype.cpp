@@ -7,22 +7,38 @@ namespace tables {
 QChar typeCode(FieldType t)
 {
     switch (t) {
-    case FieldType::Alpha: return QLatin1Char('A');
-    case FieldType::Memo: return QLatin1Char('M');
-    case FieldType::FormattedMemo: return QLatin1Char('F');
-    case FieldType::Number: return QLatin1Char('N');
-    case FieldType::Money: return QLatin1Char('$');
-    case FieldType::Bcd: return QLatin1Char('#');
-    case FieldType::Integer: return QLatin1Char('I');
-    case FieldType::SmallInt: return QLatin1Char('S');
-    case FieldType::AutoInc: return QLatin1Char('+');
-    case FieldType::Logical: return QLatin1Char('L');
-    case FieldType::Date: return QLatin1Char('D');
-    case FieldType::Time: return QLatin1Char('T');
-    case FieldType::Timestamp: return QLatin1Char('@');
-    case FieldType::Binary: return QLatin1Char('B');
-    case FieldType::Graphic: return QLatin1Char('G');
-    case FieldType::Bytes: return QLatin1Char('Y');
+    case FieldType::Alpha:
+        return QLatin1Char('A');
+    case FieldType::Memo:
+        return QLatin1Char('M');
+    case FieldType::FormattedMemo:
+        return QLatin1Char('F');
+    case FieldType::Number:
+        return QLatin1Char('N');
+    case FieldType::Money:
+        return QLatin1Char('$');
+    case FieldType::Bcd:
+        return QLatin1Char('#');
+    case FieldType::Integer:
+        return QLatin1Char('I');
+    case FieldType::SmallInt:
+        return QLatin1Char('S');
+    case FieldType::AutoInc:
+        return QLatin1Char('+');
+    case FieldType::Logical:
+        return QLatin1Char('L');
+    case FieldType::Date:
+        return QLatin1Char('D');
+    case FieldType::Time:
+        return QLatin1Char('T');
+    case FieldType::Timestamp:
+        return QLatin1Char('@');
+    case FieldType::Binary:
+        return QLatin1Char('B');
+    case FieldType::Graphic:
+        return QLatin1Char('G');
+    case FieldType::Bytes:
+        return QLatin1Char('Y');
     }
     return QLatin1Char('?');
 }
@@ -30,22 +46,38 @@ QChar typeCode(FieldType t)
 QString typeName(FieldType t)
 {
     switch (t) {
-    case FieldType::Alpha: return QStringLiteral("Alpha");
-    case FieldType::Memo: return QStringLiteral("Memo");
-    case FieldType::FormattedMemo: return QStringLiteral("Formatted memo");
-    case FieldType::Number: return QStringLiteral("Number");
-    case FieldType::Money: return QStringLiteral("Money");
-    case FieldType::Bcd: return QStringLiteral("BCD");
-    case FieldType::Integer: return QStringLiteral("Long integer");
-    case FieldType::SmallInt: return QStringLiteral("Short");
-    case FieldType::AutoInc: return QStringLiteral("AutoInc");
-    case FieldType::Logical: return QStringLiteral("Logical");
-    case FieldType::Date: return QStringLiteral("Date");
-    case FieldType::Time: return QStringLiteral("Time");
-    case FieldType::Timestamp: return QStringLiteral("Timestamp");
-    case FieldType::Binary: return QStringLiteral("Binary");
-    case FieldType::Graphic: return QStringLiteral("Graphic");
-    case FieldType::Bytes: return QStringLiteral("Bytes");
+    case FieldType::Alpha:
+        return QStringLiteral("Alpha");
+    case FieldType::Memo:
+        return QStringLiteral("Memo");
+    case FieldType::FormattedMemo:
+        return QStringLiteral("Formatted memo");
+    case FieldType::Number:
+        return QStringLiteral("Number");
+    case FieldType::Money:
+        return QStringLiteral("Money");
+    case FieldType::Bcd:
+        return QStringLiteral("BCD");
+    case FieldType::Integer:
+        return QStringLiteral("Long integer");
+    case FieldType::SmallInt:
+        return QStringLiteral("Short");
+    case FieldType::AutoInc:
+        return QStringLiteral("AutoInc");
+    case FieldType::Logical:
+        return QStringLiteral("Logical");
+    case FieldType::Date:
+        return QStringLiteral("Date");
+    case FieldType::Time:
+        return QStringLiteral("Time");
+    case FieldType::Timestamp:
+        return QStringLiteral("Timestamp");
+    case FieldType::Binary:
+        return QStringLiteral("Binary");
+    case FieldType::Graphic:
+        return QStringLiteral("Graphic");
+    case FieldType::Bytes:
+        return QStringLiteral("Bytes");
     }
     return QStringLiteral("?");
 }
@@ -53,23 +85,39 @@ QString typeName(FieldType t)
 QString declaredType(const Field& f, bool virtualTable)
 {
     switch (f.type) {
-    case FieldType::Alpha: return QStringLiteral("CHAR(%1)").arg(f.size > 0 ? f.size : 255);
-    case FieldType::Memo: return QStringLiteral("MEMO TEXT");
-    case FieldType::FormattedMemo: return QStringLiteral("FMTMEMO TEXT");
-    case FieldType::Number: return QStringLiteral("DOUBLE");
-    case FieldType::Money: return QStringLiteral("MONEY REAL");
-    case FieldType::Bcd: return QStringLiteral("BCD REAL");
-    case FieldType::Integer: return QStringLiteral("INTEGER");
-    case FieldType::SmallInt: return QStringLiteral("SMALLINT");
+    case FieldType::Alpha:
+        return QStringLiteral("CHAR(%1)").arg(f.size > 0 ? f.size : 255);
+    case FieldType::Memo:
+        return QStringLiteral("MEMO TEXT");
+    case FieldType::FormattedMemo:
+        return QStringLiteral("FMTMEMO TEXT");
+    case FieldType::Number:
+        return QStringLiteral("DOUBLE");
+    case FieldType::Money:
+        return QStringLiteral("MONEY REAL");
+    case FieldType::Bcd:
+        return QStringLiteral("BCD REAL");
+    case FieldType::Integer:
+        return QStringLiteral("INTEGER");
+    case FieldType::SmallInt:
+        return QStringLiteral("SMALLINT");
     case FieldType::AutoInc:
-        return virtualTable ? QStringLiteral("AUTOINC INTEGER") : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    case FieldType::Logical: return QStringLiteral("BOOLEAN");
-    case FieldType::Date: return QStringLiteral("DATE");
-    case FieldType::Time: return QStringLiteral("TIME");
-    case FieldType::Timestamp: return QStringLiteral("TIMESTAMP");
-    case FieldType::Binary: return QStringLiteral("BLOB");
-    case FieldType::Graphic: return QStringLiteral("GRAPHIC BLOB");
-    case FieldType::Bytes: return QStringLiteral("BYTES BLOB(%1)").arg(f.size);
+        return virtualTable ? QStringLiteral("AUTOINC INTEGER")
+                            : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case FieldType::Logical:
+        return QStringLiteral("BOOLEAN");
+    case FieldType::Date:
+        return QStringLiteral("DATE");
+    case FieldType::Time:
+        return QStringLiteral("TIME");
+    case FieldType::Timestamp:
+        return QStringLiteral("TIMESTAMP");
+    case FieldType::Binary:
+        return QStringLiteral("BLOB");
+    case FieldType::Graphic:
+        return QStringLiteral("GRAPHIC BLOB");
+    case FieldType::Bytes:
+        return QStringLiteral("BYTES BLOB(%1)").arg(f.size);
     }
     return QStringLiteral("BLOB");
 }
@@ -118,7 +166,8 @@ Field fieldFromDeclared(const QString& name, const QString& declared)
         f.size = size;
     } else if (d.contains(QLatin1String("INT")))
         f.type = FieldType::Integer;
-    else if (d.contains(QLatin1String("CHAR")) || d.contains(QLatin1String("CLOB")) || d.contains(QLatin1String("TEXT"))) {
+    else if (d.contains(QLatin1String("CHAR")) || d.contains(QLatin1String("CLOB"))
+             || d.contains(QLatin1String("TEXT"))) {
         f.type = size > 0 ? FieldType::Alpha : FieldType::Memo;
         f.size = size;
     } else if (d.isEmpty() || d.contains(QLatin1String("BLOB")))

@@ -10,8 +10,10 @@ namespace tables {
 // column affinity keeps values as typed (an alpha "007" stays text):
 //   Alpha(n)      CHAR(n)            Memo          MEMO TEXT        FormattedMemo  FMTMEMO TEXT
 //   Number        DOUBLE             Money         MONEY REAL       Bcd            BCD REAL
-//   Integer       INTEGER            SmallInt      SMALLINT         AutoInc        INTEGER PRIMARY KEY AUTOINCREMENT
-//                                                                                  (AUTOINC INTEGER in virtual tables)
+//   Integer       INTEGER            SmallInt      SMALLINT         AutoInc        INTEGER PRIMARY KEY
+//   AUTOINCREMENT
+//                                                                                  (AUTOINC INTEGER in
+//                                                                                  virtual tables)
 //   Logical       BOOLEAN            Date          DATE             Time           TIME
 //   Timestamp     TIMESTAMP          Binary        BLOB             Graphic        GRAPHIC BLOB
 //   Bytes(n)      BYTES BLOB(n)
@@ -40,8 +42,8 @@ enum class FieldType {
 struct Field {
     QString name;
     FieldType type = FieldType::Alpha;
-    int size = 0;            // characters of an alpha field, bytes of a bytes field; 0 otherwise
-    bool modifiable = true;  // false for auto-increment fields and read-only files
+    int size = 0;           // characters of an alpha field, bytes of a bytes field; 0 otherwise
+    bool modifiable = true; // false for auto-increment fields and read-only files
 };
 
 // One letter per type, as the table tools show it (A, M, F, N, $, #, I, S, +, L, D, T, @, B, G, Y).
@@ -52,8 +54,8 @@ QString declaredType(const Field& f, bool virtualTable = false);
 // Inverse of declaredType; unknown declared types follow SQLite's affinity rules.
 Field fieldFromDeclared(const QString& name, const QString& declared);
 
-bool isTextType(FieldType t);    // alpha and memos
-bool isNumberType(FieldType t);  // floating and integer numbers
+bool isTextType(FieldType t);   // alpha and memos
+bool isNumberType(FieldType t); // floating and integer numbers
 bool isIntegerType(FieldType t);
 
 } // namespace tables

@@ -15,7 +15,8 @@ constexpr int graphicPrefix = 8; // graphic blobs start with 8 bytes before the 
 
 } // namespace
 
-ParadoxBlobFile::ParadoxBlobFile(const QString& path) : m_path(path), m_file(path) {
+ParadoxBlobFile::ParadoxBlobFile(const QString& path) : m_path(path), m_file(path)
+{
     if (!m_file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("the blob file cannot be opened (%1)").arg(m_file.errorString()));
     const QByteArray head = m_file.read(blockSize);
@@ -23,11 +24,13 @@ ParadoxBlobFile::ParadoxBlobFile(const QString& path) : m_path(path), m_file(pat
         fail(QStringLiteral("the blob file is damaged (no header block)"));
 }
 
-void ParadoxBlobFile::fail(const QString& what) const {
+void ParadoxBlobFile::fail(const QString& what) const
+{
     throw AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));
 }
 
-QByteArray ParadoxBlobFile::readAt(qint64 offset, qint64 size) {
+QByteArray ParadoxBlobFile::readAt(qint64 offset, qint64 size)
+{
     if (offset < 0 || size < 0 || offset + size > m_file.size())
         fail(QStringLiteral("a blob lies beyond the end of the blob file; the file is truncated or damaged"));
     QByteArray data;
@@ -36,7 +39,8 @@ QByteArray ParadoxBlobFile::readAt(qint64 offset, qint64 size) {
     return data;
 }
 
-QByteArray ParadoxBlobFile::read(const char* field, int fieldSize, bool graphic, bool* isNull) {
+QByteArray ParadoxBlobFile::read(const char* field, int fieldSize, bool graphic, bool* isNull)
+{
     *isNull = false;
     const int leaderSize = fieldSize - pointerSize;
     const auto* pointer = reinterpret_cast<const uchar*>(field + leaderSize);

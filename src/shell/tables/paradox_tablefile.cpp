@@ -41,13 +41,15 @@ constexpr int hAutoIncrement = 0x49;
 constexpr int hFirstFreeBlock = 0x4D;
 constexpr int hCodePage = 0x6A;
 
-bool isBlobType(int type) {
-    return type == pxfMemoBLOb || type == pxfBLOb || type == pxfFmtMemoBLOb || type == pxfOLE ||
-           type == pxfGraphic;
+bool isBlobType(int type)
+{
+    return type == pxfMemoBLOb || type == pxfBLOb || type == pxfFmtMemoBLOb || type == pxfOLE
+           || type == pxfGraphic;
 }
 
 // Bytes a field of a type takes in the record; 0 for a type or size that is not valid.
-int storedSize(int type, int size) {
+int storedSize(int type, int size)
+{
     switch (type) {
     case pxfAlpha:
         return size >= 1 ? size : 0;
@@ -79,7 +81,8 @@ int storedSize(int type, int size) {
     }
 }
 
-FieldType engineType(int type) {
+FieldType engineType(int type)
+{
     switch (type) {
     case pxfAlpha:
         return FieldType::Alpha;
@@ -116,7 +119,8 @@ FieldType engineType(int type) {
     }
 }
 
-bool allZero(const char* data, int size) {
+bool allZero(const char* data, int size)
+{
     for (int i = 0; i < size; ++i)
         if (data[i] != 0)
             return false;
@@ -124,13 +128,15 @@ bool allZero(const char* data, int size) {
 }
 
 // Integers are stored big-endian with the sign bit flipped, so that they sort as bytes.
-qint64 decodeInteger(const uchar* raw, int size) {
+qint64 decodeInteger(const uchar* raw, int size)
+{
     if (size == 2)
         return static_cast<qint16>(qFromBigEndian<quint16>(raw) ^ 0x8000u);
     return static_cast<qint32>(qFromBigEndian<quint32>(raw) ^ 0x80000000u);
 }
 
-void encodeInteger(uchar* raw, int size, qint64 value) {
+void encodeInteger(uchar* raw, int size, qint64 value)
+{
     if (size == 2)
         qToBigEndian<quint16>(static_cast<quint16>(static_cast<quint16>(value) ^ 0x8000u), raw);
     else
@@ -138,7 +144,8 @@ void encodeInteger(uchar* raw, int size, qint64 value) {
 }
 
 // Doubles: positive values with the sign bit set, negative ones with every bit inverted.
-double decodeDouble(const uchar* raw) {
+double decodeDouble(const uchar* raw)
+{
     quint64 bits = qFromBigEndian<quint64>(raw);
     if (bits & 0x8000000000000000ULL)
         bits &= ~0x8000000000000000ULL;
@@ -149,7 +156,8 @@ double decodeDouble(const uchar* raw) {
     return d;
 }
 
-void encodeDouble(uchar* raw, double value) {
+void encodeDouble(uchar* raw, double value)
+{
     if (value == 0)
         value = 0; // no negative zero
     quint64 bits;
@@ -165,7 +173,8 @@ void encodeDouble(uchar* raw, double value) {
 // 32 digits as nibbles, the last ones the decimals; a negative number has every digit complemented.
 constexpr int bcdDigits = 32;
 
-double decodeBcd(const uchar* raw, bool* ok) {
+double decodeBcd(const uchar* raw, bool* ok)
+{
     *ok = false;
     if ((raw[0] & 0xC0) == 0)
         return 0;
@@ -188,7 +197,8 @@ double decodeBcd(const uchar* raw, bool* ok) {
     return text.toDouble(ok);
 }
 
-bool encodeBcd(uchar* raw, int decimals, double value) {
+bool encodeBcd(uchar* raw, int decimals, double value)
+{
     decimals = qMin(decimals, bcdDigits);
     const bool negative = value < 0;
     QByteArray digits = QByteArray::number(std::fabs(value), 'f', decimals).replace('.', "");
@@ -206,13 +216,15 @@ bool encodeBcd(uchar* raw, int decimals, double value) {
     return true;
 }
 
-QDate dateOfDay(qint64 day) {
+QDate dateOfDay(qint64 day)
+{
     if (day < 1 || day > 3652059) // 0001-01-01 .. 9999-12-31
         return {};
     return QDate::fromJulianDay(day + julianDayOfDayZero);
 }
 
-QString companionFile(const QString& tablePath, const QString& extension) {
+QString companionFile(const QString& tablePath, const QString& extension)
+{
     const QFileInfo info(tablePath);
     const QDir dir(info.path());
     const QStringList all =
@@ -222,11 +234,13 @@ QString companionFile(const QString& tablePath, const QString& extension) {
 
 } // namespace
 
-std::unique_ptr<TableFile> ParadoxTableFile::open(const QString& path, const QStringList& options) {
+std::unique_ptr<TableFile> ParadoxTableFile::open(const QString& path, const QStringList& options)
+{
     return std::make_unique<ParadoxTableFile>(path, options);
 }
 
-bool ParadoxTableFile::looksLikeTable(const QByteArray& head, qint64 fileSize) {
+bool ParadoxTableFile::looksLikeTable(const QByteArray& head, qint64 fileSize)
+{
     if (head.size() < 0x58 || fileSize < 0x58)
         return false;
     const auto* h = reinterpret_cast<const uchar*>(head.constData());
@@ -236,15 +250,15 @@ bool ParadoxTableFile::looksLikeTable(const QByteArray& head, qint64 fileSize) {
     const int maxTableSize = h[hMaxTableSize];
     const int fields = qFromLittleEndian<quint16>(h + hFieldCount);
     const int version = h[hVersion];
-    return recordSize > 0 && headerSize >= 0x58 && headerSize <= fileSize &&
-           (fileType == 0 || fileType == 2) &&
-           ((maxTableSize >= 1 && maxTableSize <= 4) || maxTableSize == 8 || maxTableSize == 16 ||
-            maxTableSize == 32) &&
-           fields >= 1 && fields <= 255 && version >= 3 && version <= 12;
+    return recordSize > 0 && headerSize >= 0x58 && headerSize <= fileSize && (fileType == 0 || fileType == 2)
+           && ((maxTableSize >= 1 && maxTableSize <= 4) || maxTableSize == 8 || maxTableSize == 16
+               || maxTableSize == 32)
+           && fields >= 1 && fields <= 255 && version >= 3 && version <= 12;
 }
 
 ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& options)
-    : m_path(path), m_file(path) {
+    : m_path(path), m_file(path)
+{
     const bool writable = QFileInfo(path).isWritable();
     // Unbuffered: what another program wrote meanwhile must not hide behind a read buffer.
     if (!m_file.open((writable ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered))
@@ -294,15 +308,18 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& optio
 
 ParadoxTableFile::~ParadoxTableFile() = default;
 
-void ParadoxTableFile::fail(const QString& what) const {
+void ParadoxTableFile::fail(const QString& what) const
+{
     throw AppError(QStringLiteral("%1: %2").arg(displayPath(), what));
 }
 
-QString ParadoxTableFile::displayPath() const {
+QString ParadoxTableFile::displayPath() const
+{
     return QDir::toNativeSeparators(m_path);
 }
 
-void ParadoxTableFile::readHeader() {
+void ParadoxTableFile::readHeader()
+{
     const qint64 fileSize = m_file.size();
     QByteArray head = m_file.read(0x80);
     if (head.size() < 0x58)
@@ -319,8 +336,8 @@ void ParadoxTableFile::readHeader() {
             QStringLiteral("the file is not a Paradox table (file type %1; an index file?)").arg(m_fileType));
     if (m_version < 3 || m_version > 12)
         fail(QStringLiteral("the header is damaged or of an unknown Paradox version (%1)").arg(m_version));
-    if (!(maxTableSize >= 1 && maxTableSize <= 4) && maxTableSize != 8 && maxTableSize != 16 &&
-        maxTableSize != 32)
+    if (!(maxTableSize >= 1 && maxTableSize <= 4) && maxTableSize != 8 && maxTableSize != 16
+        && maxTableSize != 32)
         fail(QStringLiteral("the header is damaged (block size %1 KB)").arg(maxTableSize));
     m_blockSize = maxTableSize * 1024;
     const int fieldInfoStart = m_version >= 5 ? 0x78 : 0x58;
@@ -390,11 +407,13 @@ void ParadoxTableFile::readHeader() {
     }
 }
 
-qint64 ParadoxTableFile::blockOffset(int block) const {
+qint64 ParadoxTableFile::blockOffset(int block) const
+{
     return m_headerSize + static_cast<qint64>(block - 1) * m_blockSize;
 }
 
-void ParadoxTableFile::walkBlocks() {
+void ParadoxTableFile::walkBlocks()
+{
     const qint64 fileSize = m_file.size();
     if (blockOffset(m_fileBlocks + 1) > fileSize)
         fail(QStringLiteral("the file is truncated: its header counts %1 blocks, the file holds %2")
@@ -445,7 +464,8 @@ void ParadoxTableFile::walkBlocks() {
                 .arg(m_rows.size());
 }
 
-void ParadoxTableFile::decideWritable(const QStringList&) {
+void ParadoxTableFile::decideWritable(const QStringList&)
+{
     if (!m_readOnlyReason.isEmpty())
         return;
     if (m_fileType == 0 || m_keyFields > 0) {
@@ -471,20 +491,23 @@ void ParadoxTableFile::decideWritable(const QStringList&) {
                            "write, so it is open read-only");
 }
 
-QVector<FileColumn> ParadoxTableFile::columns() const {
+QVector<FileColumn> ParadoxTableFile::columns() const
+{
     QVector<FileColumn> cols;
     for (const FieldInfo& f : m_fields)
         cols.push_back({f.name, declaredColumnType(f.field, !f.field.modifiable)});
     return cols;
 }
 
-qint64 ParadoxTableFile::checkedRecordOffset(qint64 row) const {
+qint64 ParadoxTableFile::checkedRecordOffset(qint64 row) const
+{
     if (row < 1 || row > m_rows.size() || m_rows[row - 1] < 0)
         fail(QStringLiteral("there is no record %1").arg(row));
     return m_rows[row - 1];
 }
 
-bool ParadoxTableFile::readRow(qint64 row, QByteArray& buffer) {
+bool ParadoxTableFile::readRow(qint64 row, QByteArray& buffer)
+{
     if (row < 1 || row > m_rows.size())
         fail(QStringLiteral("there is no record %1").arg(row));
     const qint64 offset = m_rows[row - 1];
@@ -496,7 +519,8 @@ bool ParadoxTableFile::readRow(qint64 row, QByteArray& buffer) {
     return true;
 }
 
-void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite3_context* ctx) {
+void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite3_context* ctx)
+{
     if (column < 0 || column >= m_fields.size() || record.size() != m_recordSize) {
         sqlite3_result_null(ctx);
         return;
@@ -555,10 +579,9 @@ void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite
         const auto total = static_cast<qint64>(std::llround(value));
         const QDate date = dateOfDay(total / 86400000);
         fieldvalue::resultTimestamp(
-            ctx, date.isValid()
-                     ? QDateTime(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(total % 86400000)),
-                                 Qt::UTC)
-                     : QDateTime());
+            ctx, date.isValid() ? QDateTime(
+                     date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(total % 86400000)), Qt::UTC)
+                                : QDateTime());
         return;
     }
     case pxfBCD: {
@@ -596,7 +619,8 @@ void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite
     }
 }
 
-void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bool isNew) {
+void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bool isNew)
+{
     for (int i = 0; i < m_fields.size(); ++i) {
         const FieldInfo& f = m_fields[i];
         sqlite3_value* v = values[i];
@@ -697,17 +721,20 @@ void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, 
     }
 }
 
-void ParadoxTableFile::writeAt(qint64 offset, const QByteArray& bytes) {
+void ParadoxTableFile::writeAt(qint64 offset, const QByteArray& bytes)
+{
     if (!m_file.seek(offset) || m_file.write(bytes) != bytes.size())
         fail(QStringLiteral("the file cannot be written (%1)").arg(m_file.errorString()));
 }
 
-void ParadoxTableFile::flush() {
+void ParadoxTableFile::flush()
+{
     if (!m_file.flush())
         fail(QStringLiteral("the file cannot be written (%1)").arg(m_file.errorString()));
 }
 
-void ParadoxTableFile::writeBlockHeader(const Block& block) {
+void ParadoxTableFile::writeBlockHeader(const Block& block)
+{
     QByteArray head(blockHeaderSize, '\0');
     auto* h = reinterpret_cast<uchar*>(head.data());
     qToLittleEndian<quint16>(static_cast<quint16>(block.next), h);
@@ -716,17 +743,20 @@ void ParadoxTableFile::writeBlockHeader(const Block& block) {
     writeAt(blockOffset(block.number), head);
 }
 
-void ParadoxTableFile::writeHeaderWord(int at, quint16 value) {
+void ParadoxTableFile::writeHeaderWord(int at, quint16 value)
+{
     qToLittleEndian<quint16>(value, m_header.data() + at);
     writeAt(at, m_header.mid(at, 2));
 }
 
-void ParadoxTableFile::writeHeaderLong(int at, quint32 value) {
+void ParadoxTableFile::writeHeaderLong(int at, quint32 value)
+{
     qToLittleEndian<quint32>(value, m_header.data() + at);
     writeAt(at, m_header.mid(at, 4));
 }
 
-void ParadoxTableFile::checkUnchangedByOthers() {
+void ParadoxTableFile::checkUnchangedByOthers()
+{
     constexpr int layoutBytes = 0x58; // record count, blocks, free list, counters
     QByteArray now;
     if (m_file.seek(0))
@@ -737,7 +767,8 @@ void ParadoxTableFile::checkUnchangedByOthers() {
                            "before changing it"));
 }
 
-void ParadoxTableFile::updateRow(qint64 row, sqlite3_value** values) {
+void ParadoxTableFile::updateRow(qint64 row, sqlite3_value** values)
+{
     checkUnchangedByOthers();
     const qint64 offset = checkedRecordOffset(row);
     QByteArray record;
@@ -747,7 +778,8 @@ void ParadoxTableFile::updateRow(qint64 row, sqlite3_value** values) {
     flush();
 }
 
-qint64 ParadoxTableFile::insertRow(sqlite3_value** values) {
+qint64 ParadoxTableFile::insertRow(sqlite3_value** values)
+{
     checkUnchangedByOthers();
     QByteArray record(m_recordSize, '\0');
     encodeValues(record, values, true);
@@ -810,7 +842,8 @@ qint64 ParadoxTableFile::insertRow(sqlite3_value** values) {
     return m_rows.size();
 }
 
-void ParadoxTableFile::deleteRow(qint64 row) {
+void ParadoxTableFile::deleteRow(qint64 row)
+{
     checkUnchangedByOthers();
     const qint64 offset = checkedRecordOffset(row);
     const int blockNumber = static_cast<int>((offset - m_headerSize) / m_blockSize) + 1;

@@ -3,11 +3,13 @@
 
 namespace tables {
 
-void registerParadoxModule(sqlite3* db) {
+void registerParadoxModule(sqlite3* db)
+{
     registerTableFileModule(db, "paradox", &ParadoxTableFile::open);
 }
 
-bool looksLikeParadox(const QByteArray& head, qint64 fileSize) {
+bool looksLikeParadox(const QByteArray& head, qint64 fileSize)
+{
     return ParadoxTableFile::looksLikeTable(head, fileSize);
 }
 

@@ -15,7 +15,7 @@ struct Token {
     enum Kind { Word, String, Identifier, Punct, Space } kind;
     int start;
     int length;
-    QString text;  // unquoted text of strings and identifiers, upper-cased words
+    QString text; // unquoted text of strings and identifiers, upper-cased words
 };
 
 // Splits a statement into tokens, honouring quotes and comments; positions refer to the input.
@@ -39,7 +39,8 @@ QVector<Token> tokenize(const QString& sql)
             const int end = int(sql.indexOf(QLatin1String("*/"), i + 2));
             i = end < 0 ? n : end + 2;
             out.push_back({Token::Space, start, i - start, {}});
-        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('[')) {
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')
+                   || c == QLatin1Char('[')) {
             const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
             QString text;
             ++i;
@@ -56,10 +57,12 @@ QVector<Token> tokenize(const QString& sql)
             }
             if (i < n)
                 ++i;
-            out.push_back({c == QLatin1Char('\'') ? Token::String : Token::Identifier, start, i - start, text});
+            out.push_back(
+                {c == QLatin1Char('\'') ? Token::String : Token::Identifier, start, i - start, text});
         } else if (c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$')) {
-            while (i < n && (sql[i].isLetterOrNumber() || sql[i] == QLatin1Char('_') || sql[i] == QLatin1Char('$')
-                             || sql[i] == QLatin1Char('.')))
+            while (i < n
+                   && (sql[i].isLetterOrNumber() || sql[i] == QLatin1Char('_') || sql[i] == QLatin1Char('$')
+                       || sql[i] == QLatin1Char('.')))
                 ++i;
             out.push_back({Token::Word, start, i - start, sql.mid(start, i - start).toUpper()});
         } else {
@@ -78,14 +81,16 @@ bool isWord(const Token& t, const char* w)
 // Words after which a quoted text names a table file.
 bool introducesTable(const Token& t)
 {
-    return isWord(t, "FROM") || isWord(t, "JOIN") || isWord(t, "INTO") || isWord(t, "UPDATE") || isWord(t, "TABLE");
+    return isWord(t, "FROM") || isWord(t, "JOIN") || isWord(t, "INTO") || isWord(t, "UPDATE")
+           || isWord(t, "TABLE");
 }
 
 // Words that end the table list of a FROM clause.
 bool endsFromList(const Token& t)
 {
-    static const char* words[] = {"WHERE", "GROUP", "ORDER", "LIMIT", "HAVING", "ON", "USING", "UNION", "EXCEPT",
-                                  "INTERSECT", "SELECT", "SET", "VALUES", "WINDOW", "RETURNING"};
+    static const char* words[] = {"WHERE",  "GROUP", "ORDER",  "LIMIT",  "HAVING",
+                                  "ON",     "USING", "UNION",  "EXCEPT", "INTERSECT",
+                                  "SELECT", "SET",   "VALUES", "WINDOW", "RETURNING"};
     for (const char* w : words)
         if (isWord(t, w))
             return true;
@@ -111,7 +116,7 @@ QString Query::rewritePaths(Connection& conn, const QString& sql, QStringList* p
     const Token* previous = nullptr;
     bool inFromList = false;
     int depth = 0;
-    QHash<QString, QString> done;  // path -> SQL name
+    QHash<QString, QString> done; // path -> SQL name
     for (const Token& t : tokens) {
         if (t.kind == Token::Space)
             continue;
@@ -120,7 +125,9 @@ QString Query::rewritePaths(Connection& conn, const QString& sql, QStringList* p
         if (t.kind == Token::Punct && t.text == QLatin1String(")"))
             --depth;
         const bool tablePosition =
-            previous && (introducesTable(*previous) || (inFromList && previous->kind == Token::Punct && previous->text == QLatin1String(",")));
+            previous
+            && (introducesTable(*previous)
+                || (inFromList && previous->kind == Token::Punct && previous->text == QLatin1String(",")));
         if (t.kind == Token::String && tablePosition) {
             const QString path = t.text;
             QString name = done.value(path);
@@ -128,36 +135,42 @@ QString Query::rewritePaths(Connection& conn, const QString& sql, QStringList* p
                 const int n = int(done.size());
                 switch (detectFormat(path)) {
                 case FileFormat::Missing:
-                    throw AppError(QStringLiteral("Table %1: the file does not exist").arg(QDir::toNativeSeparators(path)));
+                    throw AppError(QStringLiteral("Table %1: the file does not exist")
+                                       .arg(QDir::toNativeSeparators(path)));
                 case FileFormat::Unknown:
                     throw AppError(QStringLiteral("Table %1: the file is not a table file, or it is damaged")
                                        .arg(QDir::toNativeSeparators(path)));
                 case FileFormat::SQLite: {
                     const QString schema = QStringLiteral("f%1").arg(n);
                     const bool readOnly = !QFileInfo(path).isWritable();
-                    QString uri = QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(path, "/"));
+                    QString uri =
+                        QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(path, "/"));
                     if (readOnly)
                         uri += QStringLiteral("?mode=ro");
                     conn.run(QStringLiteral("ATTACH DATABASE ? AS %1").arg(schema), {uri});
-                    const auto found = conn.select(
-                        QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type='table' AND name = ? COLLATE NOCASE")
-                            .arg(schema),
-                        {QFileInfo(path).completeBaseName()});
+                    const auto found = conn.select(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE "
+                                                                  "type='table' AND name = ? COLLATE NOCASE")
+                                                       .arg(schema),
+                                                   {QFileInfo(path).completeBaseName()});
                     if (found.isEmpty())
-                        throw AppError(QStringLiteral("Table %1: the file holds no table named %2")
-                                           .arg(QDir::toNativeSeparators(path), QFileInfo(path).completeBaseName()));
+                        throw AppError(
+                            QStringLiteral("Table %1: the file holds no table named %2")
+                                .arg(QDir::toNativeSeparators(path), QFileInfo(path).completeBaseName()));
                     name = schema + QLatin1Char('.') + quoteIdentifier(found[0][0].toString());
                     break;
                 }
                 case FileFormat::DBase:
                 case FileFormat::Paradox: {
-                    const QString module =
-                        detectFormat(path) == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox");
+                    const QString module = detectFormat(path) == FileFormat::DBase
+                                               ? QStringLiteral("dbase")
+                                               : QStringLiteral("paradox");
                     name = QStringLiteral("temp.\"v%1\"").arg(n);
                     try {
-                        conn.exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)").arg(name, module, quoteLiteral(path)));
+                        conn.exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)")
+                                      .arg(name, module, quoteLiteral(path)));
                     } catch (const AppError& e) {
-                        throw AppError(QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
+                        throw AppError(
+                            QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
                     }
                     break;
                 }
@@ -222,8 +235,8 @@ void Query::open()
             bool inFrom = false;
             for (int i = 1; i < top.size(); ++i) {
                 const Token& t = *top[i];
-                static const char* blockers[] = {"GROUP", "HAVING", "LIMIT", "OFFSET", "UNION", "EXCEPT",
-                                                 "INTERSECT", "WINDOW", "JOIN", "VALUES"};
+                static const char* blockers[] = {"GROUP",  "HAVING",    "LIMIT",  "OFFSET", "UNION",
+                                                 "EXCEPT", "INTERSECT", "WINDOW", "JOIN",   "VALUES"};
                 for (const char* b : blockers)
                     if (isWord(t, b))
                         live = false;
@@ -242,7 +255,8 @@ void Query::open()
         }
     }
 
-    const QString runSql = live ? sql.left(fromPos).trimmed() + QStringLiteral(", rowid ") + sql.mid(fromPos) : sql;
+    const QString runSql =
+        live ? sql.left(fromPos).trimmed() + QStringLiteral(", rowid ") + sql.mid(fromPos) : sql;
     Statement s;
     const QByteArray text = runSql.toUtf8();
     const char* tail = nullptr;
@@ -345,8 +359,8 @@ void Query::open()
             const QVariant& v = r[i];
             if (v.isNull())
                 continue;
-            t = v.typeId() == QMetaType::LongLong ? FieldType::Integer
-                : v.typeId() == QMetaType::Double  ? FieldType::Number
+            t = v.typeId() == QMetaType::LongLong     ? FieldType::Integer
+                : v.typeId() == QMetaType::Double     ? FieldType::Number
                 : v.typeId() == QMetaType::QByteArray ? FieldType::Binary
                                                       : FieldType::Alpha;
             break;
@@ -383,7 +397,8 @@ QVector<QVariant> Query::fetchRow(qint64 rowId) const
     return m_rows.value(rowId, QVector<QVariant>(m_fields.size()));
 }
 
-qint64 Query::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& values, const QVector<bool>& changed)
+qint64 Query::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& values,
+                          const QVector<bool>& changed)
 {
     if (!m_live)
         fail(QStringLiteral("this result is read-only; only a plain select from one table can be changed"));
@@ -411,15 +426,17 @@ qint64 Query::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
             for (const QString& c : cols)
                 sets << c + QStringLiteral(" = ?");
             params << baseId;
-            m_conn->run(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(m_baseTable, sets.join(QStringLiteral(", "))),
+            m_conn->run(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                            .arg(m_baseTable, sets.join(QStringLiteral(", "))),
                         params);
         }
     }
     QStringList origin;
     for (const QString& c : m_baseColumns)
         origin << quoteIdentifier(c);
-    const auto fresh = m_conn->select(
-        QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(origin.join(QStringLiteral(", ")), m_baseTable), {baseId});
+    const auto fresh = m_conn->select(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                          .arg(origin.join(QStringLiteral(", ")), m_baseTable),
+                                      {baseId});
     const QVector<QVariant> row = fresh.isEmpty() ? values : fresh[0];
     if (isNew) {
         m_rows.push_back(row);

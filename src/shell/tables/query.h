@@ -23,9 +23,17 @@ public:
     // Runs the statement. A statement that returns no rows (update, delete, insert) is run and leaves the
     // query closed; rowsAffected() tells how many records it touched.
     void open();
-    void open(const QString& sql) { setSql(sql); open(); }
+    void open(const QString& sql)
+    {
+        setSql(sql);
+        open();
+    }
     void close() override;
-    void exec(const QString& sql) { setSql(sql); open(); }
+    void exec(const QString& sql)
+    {
+        setSql(sql);
+        open();
+    }
 
     bool isLive() const { return m_live; }
     int rowsAffected() const { return m_rowsAffected; }
@@ -49,10 +57,10 @@ private:
     bool m_live = false;
     int m_rowsAffected = 0;
     QStringList m_paths;
-    QString m_baseTable;          // SQL name of the one table of a live result
-    QVector<QString> m_baseColumns; // column of the base table behind each result field
-    QVector<QVector<QVariant>> m_rows;  // the result as read; index = row id for read-only results
-    QVector<qint64> m_baseRowIds;       // row identity in the base table, per result row
+    QString m_baseTable;               // SQL name of the one table of a live result
+    QVector<QString> m_baseColumns;    // column of the base table behind each result field
+    QVector<QVector<QVariant>> m_rows; // the result as read; index = row id for read-only results
+    QVector<qint64> m_baseRowIds;      // row identity in the base table, per result row
     std::unique_ptr<Connection> m_conn;
 };
 

@@ -25,10 +25,12 @@ void Table::open()
     m_sourceName = QStringLiteral("Table %1").arg(QDir::toNativeSeparators(m_path));
     m_format = detectFormat(m_path);
     switch (m_format) {
-    case FileFormat::Missing: throw AppError(fileError(QStringLiteral("the file does not exist")));
+    case FileFormat::Missing:
+        throw AppError(fileError(QStringLiteral("the file does not exist")));
     case FileFormat::Unknown:
         throw AppError(fileError(QStringLiteral("the file is not a table file, or it is damaged")));
-    default: break;
+    default:
+        break;
     }
 
     QString baseName = QFileInfo(m_path).completeBaseName();
@@ -40,14 +42,17 @@ void Table::open()
                 m_readOnlyReason = QStringLiteral("the file is read-only");
             m_conn = std::make_unique<Connection>(m_path, m_readOnly);
             const auto found = m_conn->select(
-                QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' AND name = ? COLLATE NOCASE"),
+                QStringLiteral(
+                    "SELECT name, sql FROM sqlite_master WHERE type='table' AND name = ? COLLATE NOCASE"),
                 {baseName});
             if (found.isEmpty())
                 throw AppError(QStringLiteral("the file holds no table named %1").arg(baseName));
             baseName = found[0][0].toString();
-            const bool autoIncrement = found[0][1].toString().contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
+            const bool autoIncrement =
+                found[0][1].toString().contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
             m_sqlName = QStringLiteral("main.") + quoteIdentifier(baseName);
-            const auto info = m_conn->select(QStringLiteral("PRAGMA main.table_info(%1)").arg(quoteIdentifier(baseName)));
+            const auto info =
+                m_conn->select(QStringLiteral("PRAGMA main.table_info(%1)").arg(quoteIdentifier(baseName)));
             for (const auto& col : info) {
                 Field f = fieldFromDeclared(col[1].toString(), col[2].toString());
                 if (autoIncrement && col[5].toInt() == 1 && f.type == FieldType::Integer) {
@@ -61,9 +66,11 @@ void Table::open()
             m_dataVersion = m_conn->dataVersion();
         } else {
             m_conn = std::make_unique<Connection>();
-            const QString module = m_format == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox");
+            const QString module =
+                m_format == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox");
             m_sqlName = QStringLiteral("main.\"source\"");
-            m_conn->exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)").arg(m_sqlName, module, quoteLiteral(m_path)));
+            m_conn->exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)")
+                             .arg(m_sqlName, module, quoteLiteral(m_path)));
             const auto info = m_conn->select(QStringLiteral("PRAGMA main.table_info(\"source\")"));
             bool anyModifiable = false;
             for (const auto& col : info) {
@@ -73,7 +80,8 @@ void Table::open()
             }
             m_readOnly = !anyModifiable;
             if (m_readOnly)
-                m_readOnlyReason = m_format == FileFormat::DBase ? dbaseReadOnlyReason(m_path) : paradoxReadOnlyReason(m_path);
+                m_readOnlyReason = m_format == FileFormat::DBase ? dbaseReadOnlyReason(m_path)
+                                                                 : paradoxReadOnlyReason(m_path);
         }
         if (fields.isEmpty())
             throw AppError(QStringLiteral("the table has no fields"));
@@ -88,7 +96,7 @@ void Table::open()
         cols << quoteIdentifier(f.name);
     m_selectList = cols.join(QStringLiteral(", "));
     m_stamp = fileStamp();
-    m_state = State::Browse;  // readRowIds needs an open table
+    m_state = State::Browse; // readRowIds needs an open table
     try {
         setView(readRowIds(m_filter));
     } catch (...) {
@@ -114,7 +122,8 @@ QString Table::readOnlyText() const
 QString Table::fileStamp() const
 {
     const QFileInfo fi(m_path);
-    return QString::number(fi.size()) + QLatin1Char('/') + QString::number(fi.lastModified().toMSecsSinceEpoch());
+    return QString::number(fi.size()) + QLatin1Char('/')
+           + QString::number(fi.lastModified().toMSecsSinceEpoch());
 }
 
 QVector<qint64> Table::readRowIds(const QString& filter) const
@@ -216,14 +225,15 @@ void Table::emptyTable()
 
 QVector<QVariant> Table::fetchRow(qint64 rowId) const
 {
-    const auto rows =
-        m_conn->select(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_selectList, m_sqlName), {rowId});
+    const auto rows = m_conn->select(
+        QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_selectList, m_sqlName), {rowId});
     if (rows.isEmpty())
-        return QVector<QVariant>(m_fields.size());  // deleted meanwhile by another program
+        return QVector<QVariant>(m_fields.size()); // deleted meanwhile by another program
     return rows[0];
 }
 
-qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& values, const QVector<bool>& changed)
+qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& values,
+                          const QVector<bool>& changed)
 {
     if (m_readOnly)
         throw AppError(fileError(readOnlyText()));
@@ -242,10 +252,11 @@ qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
             if (cols.isEmpty())
                 m_conn->run(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_sqlName));
             else
-                m_conn->run(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(m_sqlName, cols.join(QStringLiteral(", ")),
-                                     QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
-                            params);
+                m_conn->run(
+                    QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                        .arg(m_sqlName, cols.join(QStringLiteral(", ")),
+                             QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+                    params);
             return m_conn->lastInsertRowId();
         }
         if (!cols.isEmpty()) {
@@ -253,7 +264,8 @@ qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
             for (const QString& c : cols)
                 sets << c + QStringLiteral(" = ?");
             params << rowId;
-            m_conn->run(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(m_sqlName, sets.join(QStringLiteral(", "))),
+            m_conn->run(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                            .arg(m_sqlName, sets.join(QStringLiteral(", "))),
                         params);
         }
     } catch (const AppError& e) {
@@ -297,8 +309,8 @@ QVector<qint64> Table::matchRows(int fieldNo, const QString& value, bool partial
         where += QStringLiteral(" AND (%1)").arg(m_filter);
     QVector<qint64> ids;
     try {
-        const auto rows =
-            m_conn->select(QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY rowid").arg(m_sqlName, where), params);
+        const auto rows = m_conn->select(
+            QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY rowid").arg(m_sqlName, where), params);
         for (const auto& r : rows)
             ids.push_back(r[0].toLongLong());
     } catch (const AppError& e) {
@@ -310,9 +322,11 @@ QVector<qint64> Table::matchRows(int fieldNo, const QString& value, bool partial
 void Table::create(const QString& path, const QVector<Field>& fields)
 {
     if (QFileInfo::exists(path))
-        throw AppError(QStringLiteral("Table %1: the file already exists").arg(QDir::toNativeSeparators(path)));
+        throw AppError(
+            QStringLiteral("Table %1: the file already exists").arg(QDir::toNativeSeparators(path)));
     if (fields.isEmpty())
-        throw AppError(QStringLiteral("Table %1: a table needs at least one field").arg(QDir::toNativeSeparators(path)));
+        throw AppError(
+            QStringLiteral("Table %1: a table needs at least one field").arg(QDir::toNativeSeparators(path)));
     QStringList cols;
     for (const Field& f : fields)
         cols << quoteIdentifier(f.name) + QLatin1Char(' ') + declaredType(f);
@@ -322,14 +336,16 @@ void Table::create(const QString& path, const QVector<Field>& fields)
     QFile::remove(temp);
     try {
         Connection conn(temp, false, true);
-        conn.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(name), cols.join(QStringLiteral(", "))));
+        conn.exec(QStringLiteral("CREATE TABLE %1 (%2)")
+                      .arg(quoteIdentifier(name), cols.join(QStringLiteral(", "))));
     } catch (const AppError& e) {
         QFile::remove(temp);
         throw AppError(QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
     }
     if (!QFile::rename(temp, path)) {
         QFile::remove(temp);
-        throw AppError(QStringLiteral("Table %1: the file cannot be created").arg(QDir::toNativeSeparators(path)));
+        throw AppError(
+            QStringLiteral("Table %1: the file cannot be created").arg(QDir::toNativeSeparators(path)));
     }
 }
 

@@ -19,7 +19,11 @@ public:
     void setPath(const QString& path) { m_path = path; }
     QString path() const { return m_path; }
     void open();
-    void open(const QString& path) { setPath(path); open(); }
+    void open(const QString& path)
+    {
+        setPath(path);
+        open();
+    }
     void close() override;
 
     // The SQL name of the table inside its connection (for statements the owner builds).
@@ -74,8 +78,8 @@ private:
     FileFormat m_format = FileFormat::Missing;
     bool m_readOnly = false;
     QString m_readOnlyReason;
-    qint64 m_dataVersion = 0;   // SQLite files: changes by other connections
-    QString m_stamp;            // other files: size and modification time
+    qint64 m_dataVersion = 0; // SQLite files: changes by other connections
+    QString m_stamp;          // other files: size and modification time
     QString m_selectList;
     std::unique_ptr<Connection> m_conn;
 };

@@ -27,20 +27,24 @@ struct FileCursor {
     QByteArray record;
 };
 
-FileVtab* vtabOf(sqlite3_vtab* v) {
+FileVtab* vtabOf(sqlite3_vtab* v)
+{
     return reinterpret_cast<FileVtab*>(v);
 }
 
-FileCursor* cursorOf(sqlite3_vtab_cursor* c) {
+FileCursor* cursorOf(sqlite3_vtab_cursor* c)
+{
     return reinterpret_cast<FileCursor*>(c);
 }
 
-void setError(sqlite3_vtab* vtab, const QString& message) {
+void setError(sqlite3_vtab* vtab, const QString& message)
+{
     sqlite3_free(vtab->zErrMsg);
     vtab->zErrMsg = sqlite3_mprintf("%s", message.toUtf8().constData());
 }
 
-int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out, char** err) {
+int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out, char** err)
+{
     const auto opener = reinterpret_cast<TableFileOpener>(aux);
     if (argc < 4) {
         *err = sqlite3_mprintf("%s: the table file's path is missing (USING %s('/path/file'))", argv[0],
@@ -83,14 +87,16 @@ int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqli
     return SQLITE_OK;
 }
 
-int disconnectTable(sqlite3_vtab* vtab) {
+int disconnectTable(sqlite3_vtab* vtab)
+{
     delete vtabOf(vtab);
     return SQLITE_OK;
 }
 
 enum IndexPlan { FullScan = 0, ByRow = 1 };
 
-int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
+int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
+{
     info->idxNum = FullScan;
     for (int i = 0; i < info->nConstraint; ++i) {
         const auto& c = info->aConstraint[i];
@@ -113,20 +119,23 @@ int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     return SQLITE_OK;
 }
 
-int openCursor(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
+int openCursor(sqlite3_vtab*, sqlite3_vtab_cursor** out)
+{
     auto* cursor = new FileCursor;
     cursor->base = {};
     *out = &cursor->base;
     return SQLITE_OK;
 }
 
-int closeCursor(sqlite3_vtab_cursor* c) {
+int closeCursor(sqlite3_vtab_cursor* c)
+{
     delete cursorOf(c);
     return SQLITE_OK;
 }
 
 // Moves to the first row from cursor->row on that is not deleted.
-int settle(FileCursor* cursor) {
+int settle(FileCursor* cursor)
+{
     TableFile& file = *vtabOf(cursor->base.pVtab)->file;
     try {
         while (cursor->row <= cursor->lastRow && !file.readRow(cursor->row, cursor->record))
@@ -138,7 +147,8 @@ int settle(FileCursor* cursor) {
     return SQLITE_OK;
 }
 
-int filter(sqlite3_vtab_cursor* c, int idxNum, const char*, int argc, sqlite3_value** argv) {
+int filter(sqlite3_vtab_cursor* c, int idxNum, const char*, int argc, sqlite3_value** argv)
+{
     FileCursor* cursor = cursorOf(c);
     const qint64 limit = vtabOf(c->pVtab)->file->rowLimit();
     if (idxNum == ByRow && argc == 1) {
@@ -164,18 +174,21 @@ int filter(sqlite3_vtab_cursor* c, int idxNum, const char*, int argc, sqlite3_va
     return settle(cursor);
 }
 
-int next(sqlite3_vtab_cursor* c) {
+int next(sqlite3_vtab_cursor* c)
+{
     FileCursor* cursor = cursorOf(c);
     ++cursor->row;
     return settle(cursor);
 }
 
-int eof(sqlite3_vtab_cursor* c) {
+int eof(sqlite3_vtab_cursor* c)
+{
     const FileCursor* cursor = cursorOf(c);
     return cursor->row > cursor->lastRow;
 }
 
-int column(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int index) {
+int column(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int index)
+{
     // An UPDATE that leaves a field alone does not need its value: the file keeps the stored bytes.
     if (sqlite3_vtab_nochange(ctx))
         return SQLITE_OK;
@@ -189,12 +202,14 @@ int column(sqlite3_vtab_cursor* c, sqlite3_context* ctx, int index) {
     return SQLITE_OK;
 }
 
-int rowId(sqlite3_vtab_cursor* c, sqlite3_int64* out) {
+int rowId(sqlite3_vtab_cursor* c, sqlite3_int64* out)
+{
     *out = cursorOf(c)->row;
     return SQLITE_OK;
 }
 
-int update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* newRow) {
+int update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* newRow)
+{
     TableFile& file = *vtabOf(v)->file;
     try {
         const QString readOnly = file.readOnlyReason();
@@ -222,7 +237,8 @@ int update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* newRo
     return SQLITE_OK;
 }
 
-sqlite3_module makeModule() {
+sqlite3_module makeModule()
+{
     sqlite3_module m = {};
     m.iVersion = 1;
     m.xCreate = connectTable;
@@ -245,7 +261,8 @@ const sqlite3_module fileModule = makeModule();
 
 } // namespace
 
-QString declaredColumnType(const Field& field, bool readOnly) {
+QString declaredColumnType(const Field& field, bool readOnly)
+{
     QString declared = field.type == FieldType::Bytes ? QStringLiteral("BYTES BLOB(%1)").arg(field.size)
                                                       : declaredType(field, true);
     if (!readOnly && field.type != FieldType::AutoInc)
@@ -256,14 +273,16 @@ QString declaredColumnType(const Field& field, bool readOnly) {
     return declared.left(bracket) + QStringLiteral(" READONLY") + declared.mid(bracket);
 }
 
-void registerTableFileModule(sqlite3* db, const char* moduleName, TableFileOpener opener) {
+void registerTableFileModule(sqlite3* db, const char* moduleName, TableFileOpener opener)
+{
     sqlite3_create_module_v2(db, moduleName, &fileModule, reinterpret_cast<void*>(opener), nullptr);
 }
 
-QString unquoteModuleArgument(const char* argument) {
+QString unquoteModuleArgument(const char* argument)
+{
     QString text = QString::fromUtf8(argument).trimmed();
-    if (text.size() >= 2 && (text.front() == QLatin1Char('\'') || text.front() == QLatin1Char('"')) &&
-        text.back() == text.front()) {
+    if (text.size() >= 2 && (text.front() == QLatin1Char('\'') || text.front() == QLatin1Char('"'))
+        && text.back() == text.front()) {
         const QChar quote = text.front();
         text = text.mid(1, text.size() - 2);
         text.replace(QString(2, quote), QString(quote));
@@ -273,29 +292,34 @@ QString unquoteModuleArgument(const char* argument) {
 
 namespace fieldvalue {
 
-bool isNull(sqlite3_value* v) {
+bool isNull(sqlite3_value* v)
+{
     return sqlite3_value_type(v) == SQLITE_NULL;
 }
 
-QString text(sqlite3_value* v) {
+QString text(sqlite3_value* v)
+{
     const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(v));
     return data ? QString::fromUtf8(data, sqlite3_value_bytes(v)) : QString();
 }
 
-QByteArray blob(sqlite3_value* v) {
+QByteArray blob(sqlite3_value* v)
+{
     const void* data = sqlite3_value_blob(v);
     return data ? QByteArray(static_cast<const char*>(data), sqlite3_value_bytes(v)) : QByteArray();
 }
 
 namespace {
 
-[[noreturn]] void refuse(const QString& field, sqlite3_value* v, const char* what) {
+[[noreturn]] void refuse(const QString& field, sqlite3_value* v, const char* what)
+{
     throw AppError(QStringLiteral("field %1: \"%2\" is not %3").arg(field, text(v), QLatin1String(what)));
 }
 
 } // namespace
 
-double number(sqlite3_value* v, const QString& field) {
+double number(sqlite3_value* v, const QString& field)
+{
     switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
         return static_cast<double>(sqlite3_value_int64(v));
@@ -319,7 +343,8 @@ double number(sqlite3_value* v, const QString& field) {
     return d;
 }
 
-qint64 integer(sqlite3_value* v, const QString& field, qint64 min, qint64 max) {
+qint64 integer(sqlite3_value* v, const QString& field, qint64 min, qint64 max)
+{
     qint64 value = 0;
     if (sqlite3_value_type(v) == SQLITE_INTEGER) {
         value = sqlite3_value_int64(v);
@@ -338,7 +363,8 @@ qint64 integer(sqlite3_value* v, const QString& field, qint64 min, qint64 max) {
     return value;
 }
 
-bool logical(sqlite3_value* v, const QString& field) {
+bool logical(sqlite3_value* v, const QString& field)
+{
     if (sqlite3_value_type(v) == SQLITE_INTEGER)
         return sqlite3_value_int64(v) != 0;
     if (sqlite3_value_type(v) == SQLITE_FLOAT)
@@ -355,7 +381,8 @@ bool logical(sqlite3_value* v, const QString& field) {
     refuse(field, v, "a logical value");
 }
 
-QDate date(sqlite3_value* v, const QString& field) {
+QDate date(sqlite3_value* v, const QString& field)
+{
     const QString t = text(v).trimmed();
     QDate d = QDate::fromString(t.left(10), Qt::ISODate);
     if (!d.isValid() || (t.size() > 10 && !timestamp(v, field).isValid()))
@@ -363,7 +390,8 @@ QDate date(sqlite3_value* v, const QString& field) {
     return d;
 }
 
-QTime time(sqlite3_value* v, const QString& field) {
+QTime time(sqlite3_value* v, const QString& field)
+{
     const QString t = text(v).trimmed();
     QTime tm = QTime::fromString(t, QStringLiteral("HH:mm:ss"));
     if (!tm.isValid())
@@ -375,7 +403,8 @@ QTime time(sqlite3_value* v, const QString& field) {
     return tm;
 }
 
-QDateTime timestamp(sqlite3_value* v, const QString& field) {
+QDateTime timestamp(sqlite3_value* v, const QString& field)
+{
     const QString t = text(v).trimmed();
     QDateTime stamp;
     for (const char* format : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss",
@@ -390,7 +419,8 @@ QDateTime timestamp(sqlite3_value* v, const QString& field) {
     return stamp;
 }
 
-void resultText(sqlite3_context* ctx, const QString& text) {
+void resultText(sqlite3_context* ctx, const QString& text)
+{
     const QByteArray utf8 = text.toUtf8();
     sqlite3_result_text(ctx, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
 }
@@ -399,18 +429,21 @@ namespace {
 
 // Formatting by hand: QDate::toString with a format costs microseconds a value, which shows on 200,000
 // records.
-void putDigits(char* out, int value, int digits) {
+void putDigits(char* out, int value, int digits)
+{
     for (int i = digits - 1; i >= 0; --i, value /= 10)
         out[i] = static_cast<char>('0' + value % 10);
 }
 
-void resultAscii(sqlite3_context* ctx, const char* text, int size) {
+void resultAscii(sqlite3_context* ctx, const char* text, int size)
+{
     sqlite3_result_text(ctx, text, size, SQLITE_TRANSIENT);
 }
 
 } // namespace
 
-void resultDate(sqlite3_context* ctx, const QDate& date) {
+void resultDate(sqlite3_context* ctx, const QDate& date)
+{
     if (!date.isValid() || date.year() < 1 || date.year() > 9999) {
         sqlite3_result_null(ctx);
         return;
@@ -424,7 +457,8 @@ void resultDate(sqlite3_context* ctx, const QDate& date) {
     resultAscii(ctx, text, 10);
 }
 
-void resultTime(sqlite3_context* ctx, const QTime& time) {
+void resultTime(sqlite3_context* ctx, const QTime& time)
+{
     if (!time.isValid()) {
         sqlite3_result_null(ctx);
         return;
@@ -436,7 +470,8 @@ void resultTime(sqlite3_context* ctx, const QTime& time) {
     resultAscii(ctx, text, 8);
 }
 
-void resultTimestamp(sqlite3_context* ctx, const QDateTime& stamp) {
+void resultTimestamp(sqlite3_context* ctx, const QDateTime& stamp)
+{
     const QDate date = stamp.date();
     if (!stamp.isValid() || date.year() < 1 || date.year() > 9999) {
         sqlite3_result_null(ctx);

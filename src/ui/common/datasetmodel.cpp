@@ -15,9 +15,8 @@ void DataSetModel::setDataSet(tables::DataSet* dataSet)
     if (!m_dataSet)
         return;
     connect(m_dataSet, &tables::DataSet::viewChanged, this, &DataSetModel::reset);
-    connect(m_dataSet, &tables::DataSet::recordChanged, this, [this](int row) {
-        Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
-    });
+    connect(m_dataSet, &tables::DataSet::recordChanged, this,
+            [this](int row) { Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1)); });
     connect(m_dataSet, &QObject::destroyed, this, &DataSetModel::reset);
 }
 

@@ -7,13 +7,13 @@
 
 RecordNavigator::RecordNavigator(QWidget* parent) : QWidget(parent)
 {
-    static const char* const names[ButtonCount] = {"firstButton", "priorButton", "nextButton", "lastButton",
+    static const char* const names[ButtonCount] = {"firstButton",  "priorButton",  "nextButton", "lastButton",
                                                    "insertButton", "deleteButton", "editButton", "postButton",
                                                    "cancelButton", "refreshButton"};
     static const char* const texts[ButtonCount] = {"|◀", "◀", "▶", "▶|", "+", "−", "✎", "✔", "✖", "↻"};
-    static const char* const hints[ButtonCount] = {"First record", "Prior record", "Next record", "Last record",
-                                                   "Insert record", "Delete record", "Edit record", "Post edit",
-                                                   "Cancel edit", "Refresh data"};
+    static const char* const hints[ButtonCount] = {
+        "First record",  "Prior record", "Next record", "Last record", "Insert record",
+        "Delete record", "Edit record",  "Post edit",   "Cancel edit", "Refresh data"};
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
@@ -69,22 +69,41 @@ void RecordNavigator::run(Button b)
         return;
     try {
         switch (b) {
-        case First: m_dataSet->first(); break;
-        case Prior: m_dataSet->prior(); break;
-        case Next: m_dataSet->next(); break;
-        case Last: m_dataSet->last(); break;
-        case Insert: m_dataSet->insert(); break;
+        case First:
+            m_dataSet->first();
+            break;
+        case Prior:
+            m_dataSet->prior();
+            break;
+        case Next:
+            m_dataSet->next();
+            break;
+        case Last:
+            m_dataSet->last();
+            break;
+        case Insert:
+            m_dataSet->insert();
+            break;
         case Delete:
             if (!m_deleteQuestion.isEmpty() && m_interaction
                 && !m_interaction->question(m_deleteQuestion, m_deleteCaption))
                 break;
             m_dataSet->remove();
             break;
-        case Edit: m_dataSet->edit(); break;
-        case Post: m_dataSet->post(); break;
-        case Cancel: m_dataSet->cancel(); break;
-        case Refresh: Q_EMIT refreshRequested(); break;
-        case ButtonCount: break;
+        case Edit:
+            m_dataSet->edit();
+            break;
+        case Post:
+            m_dataSet->post();
+            break;
+        case Cancel:
+            m_dataSet->cancel();
+            break;
+        case Refresh:
+            Q_EMIT refreshRequested();
+            break;
+        case ButtonCount:
+            break;
         }
     } catch (const std::exception& e) {
         if (m_interaction)

@@ -10,7 +10,8 @@
 
 void WidgetInteraction::message(const QString& text, const QString& caption)
 {
-    QMessageBox::information(m_parent, caption.isEmpty() ? QApplication::applicationDisplayName() : caption, text);
+    QMessageBox::information(m_parent, caption.isEmpty() ? QApplication::applicationDisplayName() : caption,
+                             text);
 }
 
 void WidgetInteraction::error(const QString& text)
@@ -20,7 +21,8 @@ void WidgetInteraction::error(const QString& text)
 
 bool WidgetInteraction::question(const QString& text, const QString& caption)
 {
-    return QMessageBox::question(m_parent, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return QMessageBox::question(m_parent, caption, text, QMessageBox::Yes | QMessageBox::No)
+           == QMessageBox::Yes;
 }
 
 QString WidgetInteraction::openFileName(const QString& caption, const QString& dir, const QString& filter)
@@ -47,7 +49,8 @@ QString WidgetInteraction::existingDirectory(const QString& caption, const QStri
 
 bool WidgetInteraction::openInShell(const QString& urlOrPath)
 {
-    const QUrl url = QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath) : QUrl::fromUserInput(urlOrPath);
+    const QUrl url =
+        QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath) : QUrl::fromUserInput(urlOrPath);
     return QDesktopServices::openUrl(url);
 }
 

@@ -46,8 +46,8 @@ DataPage::DataPage(tables::Table& source, tables::Table& target, Interaction& in
 
     m_sourceNavigator = new RecordNavigator(this);
     m_sourceNavigator->setInteraction(&interaction);
-    m_sourceNavigator->setVisibleButtons({RecordNavigator::First, RecordNavigator::Prior, RecordNavigator::Next,
-                                          RecordNavigator::Last});
+    m_sourceNavigator->setVisibleButtons(
+        {RecordNavigator::First, RecordNavigator::Prior, RecordNavigator::Next, RecordNavigator::Last});
     m_sourceNavigator->setDataSet(&source);
     m_targetNavigator = new RecordNavigator(this);
     m_targetNavigator->setInteraction(&interaction);
@@ -68,8 +68,8 @@ DataPage::DataPage(tables::Table& source, tables::Table& target, Interaction& in
     m_delete = new QPushButton("Usuń", this);
     m_delete->setToolTip("Usuń wszystkie rekordy");
 
-    const auto side = [this](const QString& title, QTableView* grid, RecordNavigator* navigator, QLabel* records,
-                             QLabel* fields, const QList<QPushButton*>& buttons) {
+    const auto side = [this](const QString& title, QTableView* grid, RecordNavigator* navigator,
+                             QLabel* records, QLabel* fields, const QList<QPushButton*>& buttons) {
         auto* box = new QGroupBox(title, this);
         auto* top = new QHBoxLayout;
         top->addWidget(navigator);

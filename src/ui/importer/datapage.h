@@ -18,7 +18,8 @@ class Table;
 class DataPage : public QWidget {
     Q_OBJECT
 public:
-    DataPage(tables::Table& source, tables::Table& target, Interaction& interaction, QWidget* parent = nullptr);
+    DataPage(tables::Table& source, tables::Table& target, Interaction& interaction,
+             QWidget* parent = nullptr);
 
     void updateCounts();
 

@@ -19,7 +19,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-FilterDialog::FilterDialog(Interaction& interaction, QWidget* parent) : QDialog(parent), m_interaction(interaction)
+FilterDialog::FilterDialog(Interaction& interaction, QWidget* parent)
+    : QDialog(parent), m_interaction(interaction)
 {
     setWindowTitle("Filtrowanie danych");
     setModal(false);
@@ -48,8 +49,8 @@ FilterDialog::FilterDialog(Interaction& interaction, QWidget* parent) : QDialog(
     m_grid->verticalHeader()->setDefaultSectionSize(20);
     m_navigator = new RecordNavigator(this);
     m_navigator->setInteraction(&m_interaction);
-    m_navigator->setVisibleButtons({RecordNavigator::First, RecordNavigator::Prior, RecordNavigator::Next,
-                                    RecordNavigator::Last});
+    m_navigator->setVisibleButtons(
+        {RecordNavigator::First, RecordNavigator::Prior, RecordNavigator::Next, RecordNavigator::Last});
     m_count = new QLabel("Liczba rekordów:", this);
     m_count->setObjectName("filterCount");
 
@@ -78,8 +79,10 @@ FilterDialog::FilterDialog(Interaction& interaction, QWidget* parent) : QDialog(
     layout->setRowStretch(2, 2);
     resize(720, 560);
 
-    connect(m_fields, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* i) { appendEntry(i->text()); });
-    connect(m_operators, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* i) { appendEntry(i->text()); });
+    connect(m_fields, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* i) { appendEntry(i->text()); });
+    connect(m_operators, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* i) { appendEntry(i->text()); });
     connect(m_apply, &QPushButton::clicked, this, &FilterDialog::apply);
     connect(m_clear, &QPushButton::clicked, this, &FilterDialog::clearExpression);
     connect(m_remove, &QPushButton::clicked, this, &FilterDialog::removeFilter);
@@ -112,7 +115,8 @@ void FilterDialog::refillFields()
         names << f.name;
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    std::stable_sort(names.begin(), names.end(),
+                     [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
     m_fields->addItems(names);
 }
 

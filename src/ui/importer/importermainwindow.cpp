@@ -30,9 +30,9 @@
 #include <QTabWidget>
 
 namespace {
-constexpr int kProgressStep = 100;   // records between moves of the progress bar
-constexpr int kRepaintEvery = 2000;  // records between repaints of it (the import holds the event loop)
-}
+constexpr int kProgressStep = 100;  // records between moves of the progress bar
+constexpr int kRepaintEvery = 2000; // records between repaints of it (the import holds the event loop)
+} // namespace
 
 ImporterMainWindow::ImporterMainWindow(Interaction* interaction, QWidget* parent)
     : QMainWindow(parent), m_startFolder(QDir::currentPath())
@@ -74,7 +74,8 @@ ImporterMainWindow::ImporterMainWindow(Interaction* interaction, QWidget* parent
     }
     connect(source, &TableSidePanel::tableOpened, m_sqlPage, &SqlPage::refillFields);
     connect(source, &TableSidePanel::filesChanged, m_sqlPage, &SqlPage::setInputFiles);
-    connect(m_sqlPage, &SqlPage::inputFileChosen, this, [source](const QString& name) { source->chooseFile(name); });
+    connect(m_sqlPage, &SqlPage::inputFileChosen, this,
+            [source](const QString& name) { source->chooseFile(name); });
     connect(m_source, &tables::DataSet::viewChanged, source, &TableSidePanel::updateCounts);
     connect(m_target, &tables::DataSet::viewChanged, target, &TableSidePanel::updateCounts);
     m_sqlPage->setInputFiles(source->fileNames());
@@ -115,8 +116,10 @@ void ImporterMainWindow::buildMenu()
         modes->addAction(a);
     }
     m_appendAction->setChecked(true);
-    connect(m_appendAction, &QAction::triggered, this, [this] { setImportMode(importer::ImportMode::Append); });
-    connect(m_replaceAction, &QAction::triggered, this, [this] { setImportMode(importer::ImportMode::Replace); });
+    connect(m_appendAction, &QAction::triggered, this,
+            [this] { setImportMode(importer::ImportMode::Append); });
+    connect(m_replaceAction, &QAction::triggered, this,
+            [this] { setImportMode(importer::ImportMode::Replace); });
 }
 
 void ImporterMainWindow::setImportMode(importer::ImportMode mode)
@@ -145,41 +148,41 @@ void ImporterMainWindow::runImport()
     HistoryList* history = m_importPage->history();
     QProgressBar* progress = m_importPage->progressBar();
     importer::TableImport import(*m_source, *m_target, *m_interaction);
-    import.onStart = [this, history] {
-        m_importPage->showHistoryBox()->setChecked(false);
-        history->hide();
-        history->clear();
-    };
-    import.onProgressRange = [progress](int maximum) {
-        progress->setMaximum(maximum);
-        progress->setValue(0);
-    };
-    import.onProgress = [progress](int position) {
-        if (position % kProgressStep != 0)
-            return;
-        progress->setValue(position);
-        if (position % kRepaintEvery == 0)
-            progress->repaint();
-    };
-    import.onHistory = [history](const QString& line) { history->append(line); };
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    importer::TableImport::Outcome outcome = importer::TableImport::Outcome::Refused;
-    try {
-        outcome = import.run(m_importPage->sourcePanel()->grid()->mapping(), m_importPage->targetPanel()->grid()->mapping(),
-                             m_mode);
-    } catch (const std::exception& e) {
-        QApplication::restoreOverrideCursor();
-        history->flush();
-        m_interaction->error(messageOf(e));
-        return;
-    }
+    import.onStart = [ this, history ] { m_importPage->showHistoryBox()->setChecked(false);
+    history->hide();
+    history->clear();
+};
+import.onProgressRange = [progress](int maximum) { progress->setMaximum(maximum);
+progress->setValue(0);
+}
+;
+import.onProgress = [progress](int position) { if (position % kProgressStep != 0) return;
+progress->setValue(position);
+if (position % kRepaintEvery == 0)
+    progress->repaint();
+}
+;
+import.onHistory = [history](const QString& line) { history->append(line);
+}
+;
+QApplication::setOverrideCursor(Qt::WaitCursor);
+importer::TableImport::Outcome outcome = importer::TableImport::Outcome::Refused;
+try {
+    outcome = import.run(m_importPage->sourcePanel()->grid()->mapping(),
+                         m_importPage->targetPanel()->grid()->mapping(), m_mode);
+} catch (const std::exception& e) {
     QApplication::restoreOverrideCursor();
     history->flush();
-    if (outcome == importer::TableImport::Outcome::Finished) {
-        progress->setValue(progress->maximum());
-        m_importPage->showHistoryBox()->setChecked(true);
-        history->show();
-    }
+    m_interaction->error(messageOf(e));
+    return;
+}
+QApplication::restoreOverrideCursor();
+history->flush();
+if (outcome == importer::TableImport::Outcome::Finished) {
+    progress->setValue(progress->maximum());
+    m_importPage->showHistoryBox()->setChecked(true);
+    history->show();
+}
 }
 
 void ImporterMainWindow::exportHtml(tables::DataSet* data)
@@ -202,8 +205,10 @@ void ImporterMainWindow::exportText(tables::DataSet* data)
     if (data->isEmpty() && data != m_target)
         return;
     try {
-        const QString separator = importer::ExportSettings::separatorFor(m_optionsPage->exportSettings().separatorOption);
-        writeExport(importer::TableExport::text(*data, separator), importer::TableExport::textFileFilter(), "txt");
+        const QString separator =
+            importer::ExportSettings::separatorFor(m_optionsPage->exportSettings().separatorOption);
+        writeExport(importer::TableExport::text(*data, separator), importer::TableExport::textFileFilter(),
+                    "txt");
     } catch (const std::exception& e) {
         m_interaction->error(messageOf(e));
     }

@@ -19,7 +19,7 @@ namespace tables {
 class DataSet;
 class Query;
 class Table;
-}
+} // namespace tables
 
 // Importer's main window: the import, data, SQL, options and information pages and the menu.
 class ImporterMainWindow : public QMainWindow {

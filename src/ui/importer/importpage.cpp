@@ -11,7 +11,8 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-ImportPage::ImportPage(tables::Table& source, tables::Table& target, Interaction& interaction, QWidget* parent)
+ImportPage::ImportPage(tables::Table& source, tables::Table& target, Interaction& interaction,
+                       QWidget* parent)
     : QWidget(parent)
 {
     m_source = new TableSidePanel(TableSidePanel::Side::Source, source, interaction, this);

@@ -18,7 +18,8 @@ class Table;
 class ImportPage : public QWidget {
     Q_OBJECT
 public:
-    ImportPage(tables::Table& source, tables::Table& target, Interaction& interaction, QWidget* parent = nullptr);
+    ImportPage(tables::Table& source, tables::Table& target, Interaction& interaction,
+               QWidget* parent = nullptr);
 
     TableSidePanel* sourcePanel() const { return m_source; }
     TableSidePanel* targetPanel() const { return m_target; }

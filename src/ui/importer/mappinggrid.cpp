@@ -22,7 +22,7 @@ MappingGrid::MappingGrid(QWidget* parent) : QTableWidget(0, 3, parent)
 QTableWidgetItem* MappingGrid::fixedItem(const QString& text) const
 {
     auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled);  // fixed cells cannot be selected
+    item->setFlags(Qt::ItemIsEnabled); // fixed cells cannot be selected
     item->setBackground(palette().button());
     return item;
 }

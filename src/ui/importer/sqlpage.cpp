@@ -141,7 +141,8 @@ void SqlPage::refillFields()
         names << f.name;
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    std::stable_sort(names.begin(), names.end(),
+                     [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
     m_fields->addItems(names);
 }
 
@@ -155,7 +156,8 @@ void SqlPage::appendChosenFileName()
 {
     if (m_inputs->currentIndex() < 0)
         return;
-    m_editor->setPlainText(importer::SqlComposer::appendFileName(m_editor->toPlainText(), m_inputs->currentText()));
+    m_editor->setPlainText(
+        importer::SqlComposer::appendFileName(m_editor->toPlainText(), m_inputs->currentText()));
     m_editor->moveCursor(QTextCursor::End);
 }
 
@@ -191,5 +193,6 @@ void SqlPage::deleteResult()
     } catch (const std::exception& e) {
         m_interaction.error(messageOf(e));
     }
-    m_recordCount->setText("Liczba rekordow: " + QString::number(m_query.isOpen() ? m_query.recordCount() : 0));
+    m_recordCount->setText("Liczba rekordow: "
+                           + QString::number(m_query.isOpen() ? m_query.recordCount() : 0));
 }

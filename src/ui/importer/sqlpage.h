@@ -15,7 +15,7 @@ class RecordNavigator;
 namespace tables {
 class Query;
 class Table;
-}
+} // namespace tables
 
 // "Zapytanie SQL": composes a statement from the source's fields, operators and keywords, runs it and
 // shows its live result, which can be exported or deleted.

@@ -71,8 +71,10 @@ TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& int
 
     fillDrives();
     connect(m_drives, &QComboBox::activated, this, [this](int i) { setFolder(m_drives->itemText(i)); });
-    connect(m_folders, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { enterFolder(item->text()); });
-    connect(m_files, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { fileClicked(item->text()); });
+    connect(m_folders, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { enterFolder(item->text()); });
+    connect(m_files, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { fileClicked(item->text()); });
     connect(m_files, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         if (chosenPath() != QDir(m_folder).filePath(item->text()))
             fileClicked(item->text());
@@ -122,8 +124,7 @@ void TableSidePanel::fillFolder()
         m_folders->addItem("..");
     m_folders->addItems(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase));
     m_files->clear();
-    const QStringList files =
-        dir.entryList({"*.db", "*.dbf"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QStringList files = dir.entryList({"*.db", "*.dbf"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     m_files->addItems(files);
     Q_EMIT filesChanged(files);
 }

@@ -46,7 +46,7 @@ public:
     QLabel* fieldCountLabel() const { return m_fieldCount; }
 
 Q_SIGNALS:
-    void tableOpened();                      // after every attempt to open, successful or not
+    void tableOpened(); // after every attempt to open, successful or not
     void filesChanged(const QStringList& names);
     void folderChanged();
 

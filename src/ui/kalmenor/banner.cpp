@@ -7,7 +7,7 @@ namespace banner {
 
 QColor columnColor(int x)
 {
-    const int k = x + 11;  // column counted from 1
+    const int k = x + 11; // column counted from 1
     const auto clamp = [](double v) { return v < 0 ? 0 : v > 255 ? 255 : int(v); };
     const int red = clamp(std::trunc(255 - 0.21 * k));
     const int green = clamp(std::round(255 - 0.21 * k));

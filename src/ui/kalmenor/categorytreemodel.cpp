@@ -13,19 +13,19 @@ namespace {
 const QString kMime = QStringLiteral("application/x-kalmenor-tree-node");
 }
 
-CategoryTreeModel::CategoryTreeModel(CategoryTree& tree, QObject* parent) : QAbstractItemModel(parent), m_tree(tree)
+CategoryTreeModel::CategoryTreeModel(CategoryTree& tree, QObject* parent)
+    : QAbstractItemModel(parent), m_tree(tree)
 {
-    connect(&tree, &CategoryTree::nodeAboutToBeInserted, this, [this](TreeNode* parent, int row) {
-        beginInsertRows(indexOf(parent), row, row);
-    });
+    connect(&tree, &CategoryTree::nodeAboutToBeInserted, this,
+            [this](TreeNode* parent, int row) { beginInsertRows(indexOf(parent), row, row); });
     connect(&tree, &CategoryTree::nodeInserted, this, [this] { endInsertRows(); });
-    connect(&tree, &CategoryTree::nodeAboutToBeRemoved, this, [this](TreeNode* node) {
-        beginRemoveRows(indexOf(node->parent()), node->row(), node->row());
-    });
+    connect(&tree, &CategoryTree::nodeAboutToBeRemoved, this,
+            [this](TreeNode* node) { beginRemoveRows(indexOf(node->parent()), node->row(), node->row()); });
     connect(&tree, &CategoryTree::nodeRemoved, this, [this] { endRemoveRows(); });
-    connect(&tree, &CategoryTree::nodeAboutToBeMoved, this, [this](TreeNode* node, TreeNode* newParent, int row) {
-        beginMoveRows(indexOf(node->parent()), node->row(), node->row(), indexOf(newParent), row);
-    });
+    connect(&tree, &CategoryTree::nodeAboutToBeMoved, this,
+            [this](TreeNode* node, TreeNode* newParent, int row) {
+                beginMoveRows(indexOf(node->parent()), node->row(), node->row(), indexOf(newParent), row);
+            });
     connect(&tree, &CategoryTree::nodeMoved, this, [this] { endMoveRows(); });
     connect(&tree, &CategoryTree::nodeTextChanged, this, [this](TreeNode* node) {
         const QModelIndex i = indexOf(node);
@@ -98,9 +98,12 @@ QVariant CategoryTreeModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole: return n->text();
-    case Qt::DecorationRole: return kindIcon(catalogue::imageIndexOf(n->kind()));
-    default: return {};
+    case Qt::EditRole:
+        return n->text();
+    case Qt::DecorationRole:
+        return kindIcon(catalogue::imageIndexOf(n->kind()));
+    default:
+        return {};
     }
 }
 

@@ -10,7 +10,8 @@
 
 using catalogue::TreeNode;
 
-CategoryTreeView::CategoryTreeView(CategoryTreeModel& model, catalogue::TreeCommands& commands, QWidget* parent)
+CategoryTreeView::CategoryTreeView(CategoryTreeModel& model, catalogue::TreeCommands& commands,
+                                   QWidget* parent)
     : QTreeView(parent), m_model(model), m_commands(commands)
 {
     setObjectName(QStringLiteral("TreeView1"));
@@ -21,7 +22,7 @@ CategoryTreeView::CategoryTreeView(CategoryTreeModel& model, catalogue::TreeComm
     setAcceptDrops(true);
     setDropIndicatorShown(true);
     setDragDropMode(QAbstractItemView::DragDrop);
-    setUniformRowHeights(true);  // keeps big trees quick
+    setUniformRowHeights(true); // keeps big trees quick
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(this, &QTreeView::clicked, this, [this](const QModelIndex& index) {
         if (TreeNode* n = m_model.nodeOf(index))
@@ -64,7 +65,7 @@ void CategoryTreeView::dragEnterEvent(QDragEnterEvent* event)
 
 void CategoryTreeView::dragMoveEvent(QDragMoveEvent* event)
 {
-    QTreeView::dragMoveEvent(event);  // auto-scroll and the indicator
+    QTreeView::dragMoveEvent(event); // auto-scroll and the indicator
     if (event->source() == this
         && catalogue::TreeCommands::canDrop(selectedNode(), dropTarget(event->position().toPoint())))
         event->acceptProposedAction();

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kCustomRole = Qt::UserRole + 1;  // marks the "Custom..." entry
+constexpr int kCustomRole = Qt::UserRole + 1; // marks the "Custom..." entry
 
 QColor toQColor(ColorValue v)
 {
@@ -37,10 +37,10 @@ ColorBox::ColorBox(QWidget* parent) : QComboBox(parent)
         const char* name;
         int rgb;
     } standard[] = {
-        {"Black", 0x000000},  {"Maroon", 0x800000}, {"Green", 0x008000},   {"Olive", 0x808000},
-        {"Navy", 0x000080},   {"Purple", 0x800080}, {"Teal", 0x008080},    {"Gray", 0x808080},
-        {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},    {"Lime", 0x00FF00},    {"Yellow", 0xFFFF00},
-        {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},   {"White", 0xFFFFFF},
+        {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
+        {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
+        {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},     {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
+        {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF},
     };
     for (const auto& c : standard) {
         const ColorValue v = colorFromRgb(c.rgb >> 16, (c.rgb >> 8) & 0xFF, c.rgb & 0xFF);
@@ -76,7 +76,7 @@ int ColorBox::indexOf(ColorValue color) const
 
 int ColorBox::addCustom(ColorValue color)
 {
-    const int at = count() - 1;  // before "Custom..."
+    const int at = count() - 1; // before "Custom..."
     insertItem(at, swatch(color), toQColor(color).name().toUpper(), color);
     return at;
 }

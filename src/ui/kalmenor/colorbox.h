@@ -16,7 +16,7 @@ public:
     void setColor(ColorValue color);
 
 Q_SIGNALS:
-    void colorChosen(ColorValue color);  // the user picked a colour
+    void colorChosen(ColorValue color); // the user picked a colour
 
 private:
     int indexOf(ColorValue color) const;

@@ -31,9 +31,12 @@ DeliveryDialog::DeliveryDialog(const ProgramFolder& folder, Interaction& interac
         return b;
     };
     QPushButton* add = button("addDeliveryRowButton", QStringLiteral("+"), QStringLiteral("Add new row"));
-    QPushButton* remove = button("deleteDeliveryRowButton", QStringLiteral("-"), QStringLiteral("Delete row"));
-    QPushButton* confirmButton = button("confirmDeliveryButton", QStringLiteral("Confirm"), QStringLiteral("Confirm changes"));
-    QPushButton* cancelButton = button("cancelDeliveryButton", QStringLiteral("Cancel"), QStringLiteral("Cancel"));
+    QPushButton* remove =
+        button("deleteDeliveryRowButton", QStringLiteral("-"), QStringLiteral("Delete row"));
+    QPushButton* confirmButton =
+        button("confirmDeliveryButton", QStringLiteral("Confirm"), QStringLiteral("Confirm changes"));
+    QPushButton* cancelButton =
+        button("cancelDeliveryButton", QStringLiteral("Cancel"), QStringLiteral("Cancel"));
     add->setFixedWidth(32);
     remove->setFixedWidth(32);
     connect(add, &QPushButton::clicked, this, &DeliveryDialog::addRow);

@@ -38,7 +38,8 @@ public:
         painter->restore();
     }
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
     {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         auto* line = qobject_cast<QLineEdit*>(editor);
@@ -58,7 +59,8 @@ public:
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
     {
         auto* line = qobject_cast<QLineEdit*>(editor);
-        if (line && index.column() == DeliveryMethodsModel::PriceColumn && !isAcceptablePriceText(line->text())) {
+        if (line && index.column() == DeliveryMethodsModel::PriceColumn
+            && !isAcceptablePriceText(line->text())) {
             model->setData(index, line->property("lastValid").toString());
             return;
         }
@@ -81,7 +83,7 @@ DeliveryGridView::DeliveryGridView(QWidget* parent) : QTableView(parent)
     verticalHeader()->setDefaultSectionSize(24);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setFixedWidth(12);
-    verticalHeader()->setSectionsMovable(true);  // rows are reordered by dragging their header
+    verticalHeader()->setSectionsMovable(true); // rows are reordered by dragging their header
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                     | QAbstractItemView::AnyKeyPressed);
@@ -128,6 +130,6 @@ QModelIndex DeliveryGridView::moveCursor(CursorAction cursorAction, Qt::Keyboard
 {
     const QModelIndex target = QTableView::moveCursor(cursorAction, modifiers);
     if (toggleIfMark(target))
-        return currentIndex();  // the move is refused
+        return currentIndex(); // the move is refused
     return target;
 }

@@ -40,7 +40,8 @@ void FieldBinder::bind(QLineEdit* edit, const QString& column)
 {
     m_bindings.append({edit, column, isNumber(column), false});
     const int n = int(m_bindings.size()) - 1;
-    connect(edit, &QLineEdit::textEdited, this, [this, n](const QString& text) { write(m_bindings[n], text); });
+    connect(edit, &QLineEdit::textEdited, this,
+            [this, n](const QString& text) { write(m_bindings[n], text); });
     // Number texts are written by flush(), which storing the record runs first; a text that is not a
     // number is reported then, and nothing is stored.
 }

@@ -21,7 +21,8 @@ void fillVariantBox(QComboBox* box, const tables::DataSet& products, catalogue::
     box->addItems(catalogue::loadVariantList(products, list));
 }
 
-ListEditor::ListEditor(tables::DataSet& products, const QString& productsTablePath, Interaction& ui, QWidget* parent)
+ListEditor::ListEditor(tables::DataSet& products, const QString& productsTablePath, Interaction& ui,
+                       QWidget* parent)
     : QDialog(parent, Qt::Dialog), m_products(products), m_tablePath(productsTablePath), m_ui(ui)
 {
     setObjectName(QStringLiteral("ListEdit"));
@@ -53,7 +54,8 @@ ListEditor::ListEditor(tables::DataSet& products, const QString& productsTablePa
     connect(applyButton, &QPushButton::clicked, this, &ListEditor::apply);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::hide);
     connect(clearButton, &QPushButton::clicked, this, &ListEditor::clearGrid);
-    connect(m_productNames, &QComboBox::activated, this, [this](int index) { useProductList(m_productNames->itemText(index)); });
+    connect(m_productNames, &QComboBox::activated, this,
+            [this](int index) { useProductList(m_productNames->itemText(index)); });
 }
 
 QStringList ListEditor::rows() const

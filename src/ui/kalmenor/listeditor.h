@@ -19,7 +19,8 @@ class DataSet;
 class ListEditor : public QDialog {
     Q_OBJECT
 public:
-    ListEditor(tables::DataSet& products, const QString& productsTablePath, Interaction& ui, QWidget* parent = nullptr);
+    ListEditor(tables::DataSet& products, const QString& productsTablePath, Interaction& ui,
+               QWidget* parent = nullptr);
 
     // Loads the list of the current record into the drop-down and the grid and shows the editor.
     void open(catalogue::VariantList list, QComboBox* target);

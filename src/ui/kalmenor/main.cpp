@@ -25,15 +25,18 @@ struct CommandLine {
     QCommandLineOption programFolder{QStringLiteral("program-folder"),
                                      QStringLiteral("Program folder (default: the current directory)."),
                                      QStringLiteral("DIR")};
-    QCommandLineOption configDir{QStringLiteral("config-dir"),
-                                 QStringLiteral("Folder of the settings file (default: $KALMENOR_CONFIG_DIR, else "
-                                                "$XDG_CONFIG_HOME/Kalmenor)."),
-                                 QStringLiteral("DIR")};
-    QCommandLineOption demo{QStringLiteral("demo"), QStringLiteral("init: fill the new folder with the demo catalogue.")};
+    QCommandLineOption configDir{
+        QStringLiteral("config-dir"),
+        QStringLiteral("Folder of the settings file (default: $KALMENOR_CONFIG_DIR, else "
+                       "$XDG_CONFIG_HOME/Kalmenor)."),
+        QStringLiteral("DIR")};
+    QCommandLineOption demo{QStringLiteral("demo"),
+                            QStringLiteral("init: fill the new folder with the demo catalogue.")};
     QCommandLineOption force{QStringLiteral("force"),
                              QStringLiteral("build: write into a folder that holds other files.")};
     QCommandLineOption noOpen{QStringLiteral("no-open"), QStringLiteral("preview: do not open the browser.")};
-    QCommandLineOption clear{QStringLiteral("clear"), QStringLiteral("config password: forget the password.")};
+    QCommandLineOption clear{QStringLiteral("clear"),
+                             QStringLiteral("config password: forget the password.")};
 
     CommandLine()
     {
@@ -41,7 +44,8 @@ struct CommandLine {
             "Kalmenor keeps a product catalogue and publishes it as a web shop.\n\n"
             "Without a command the windows start. Commands:\n"
             "  init DIR [--demo]        make a fresh program folder (--demo: with the demo catalogue)\n"
-            "  build [TARGET] [--force] generate the shop (default: the preview folder Bd/Temp); TARGET is the\n"
+            "  build [TARGET] [--force] generate the shop (default: the preview folder Bd/Temp); TARGET is "
+            "the\n"
             "                           start page to write, e.g. /home/u/shop/index.html\n"
             "  preview [--no-open]      generate the preview and open it in the browser\n"
             "  upload                   generate the shop and upload it by FTP; the password comes from the\n"
@@ -52,14 +56,16 @@ struct CommandLine {
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions({programFolder, configDir, demo, force, noOpen, clear});
-        parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init, build, preview or upload"),
+        parser.addPositionalArgument(QStringLiteral("command"),
+                                     QStringLiteral("init, build, preview or upload"),
                                      QStringLiteral("[command]"));
     }
 };
 
 ProgramFolder programFolder(const CommandLine& cl)
 {
-    return ProgramFolder(cl.parser.isSet(cl.programFolder) ? cl.parser.value(cl.programFolder) : QDir::currentPath());
+    return ProgramFolder(cl.parser.isSet(cl.programFolder) ? cl.parser.value(cl.programFolder)
+                                                           : QDir::currentPath());
 }
 
 int runInit(const CommandLine& cl, const QString& configDir, QTextStream& out, QTextStream& err)
@@ -93,7 +99,7 @@ int main(int argc, char** argv)
         arguments << QString::fromLocal8Bit(argv[i]);
 
     CommandLine cl;
-    cl.parser.parse(arguments);  // a first look, to decide between the command line and the windows
+    cl.parser.parse(arguments); // a first look, to decide between the command line and the windows
     const QStringList positional = cl.parser.positionalArguments();
     const bool isVerb = !positional.isEmpty();
 
@@ -101,7 +107,7 @@ int main(int argc, char** argv)
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("kalmenor"));
         QCoreApplication::setApplicationVersion(QStringLiteral("1.7"));
-        cl.parser.process(app);  // --help and --version exit here
+        cl.parser.process(app); // --help and --version exit here
         QTextStream out(stdout);
         QTextStream err(stderr);
         const QString verb = positional.value(0);
@@ -114,8 +120,8 @@ int main(int argc, char** argv)
                 err << "usage: kalmenor build [TARGET] [--force]\n";
                 return 2;
             }
-            return generator::buildShopCommand(folder, configDir, positional.value(1), cl.parser.isSet(cl.force), out,
-                                               err);
+            return generator::buildShopCommand(folder, configDir, positional.value(1),
+                                               cl.parser.isSet(cl.force), out, err);
         }
         if (verb == QLatin1String("config")) {
             QStringList args = positional.mid(1);

@@ -1,13 +1,13 @@
 #include "ui/kalmenor/mainwindow.h"
 
-#include "shell/backup.h"
-#include "shell/desktop.h"
-#include "shell/error.h"
-#include "shell/interaction.h"
 #include "generator/generateshop.h"
 #include "generator/generatorcontext.h"
 #include "publish/ftpclient.h"
 #include "publish/shopupload.h"
+#include "shell/backup.h"
+#include "shell/desktop.h"
+#include "shell/error.h"
+#include "shell/interaction.h"
 #include "ui/kalmenor/banner.h"
 #include "ui/kalmenor/optionsdialog.h"
 #include "ui/kalmenor/uploadpanel.h"
@@ -21,8 +21,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QStatusBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -34,7 +34,8 @@ const char* const kHomePage = "https://kalmenor.example.org/";
 const char* const kMakerMail = "mailto:support@kalmenor.example.org";
 } // namespace
 
-MainWindow::MainWindow(const ProgramFolder& folder, const QString& configDir, Interaction& ui, QWidget* parent)
+MainWindow::MainWindow(const ProgramFolder& folder, const QString& configDir, Interaction& ui,
+                       QWidget* parent)
     : QMainWindow(parent), m_folder(folder), m_configDir(configDir), m_ui(ui)
 {
     setObjectName(QStringLiteral("MainWindow"));
@@ -87,7 +88,8 @@ void MainWindow::buildToolBar()
     m_toolBar->setObjectName(QStringLiteral("mainToolBar"));
     m_toolBar->setMovable(false);
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    const auto add = [this](const char* name, const QString& text, const QString& hint, void (MainWindow::*slot)()) {
+    const auto add = [this](const char* name, const QString& text, const QString& hint,
+                            void (MainWindow::*slot)()) {
         QAction* a = m_toolBar->addAction(text);
         a->setObjectName(QString::fromLatin1(name));
         a->setToolTip(hint);
@@ -96,7 +98,8 @@ void MainWindow::buildToolBar()
     };
     add("exitAction", QStringLiteral("Exit"), QStringLiteral("Exit"), &MainWindow::exitProgram);
     add("notepadAction", QStringLiteral("Notepad"), QStringLiteral("Open notepad"), &MainWindow::openNotepad);
-    add("calculatorAction", QStringLiteral("Calculator"), QStringLiteral("Run Calculator"), &MainWindow::openCalculator);
+    add("calculatorAction", QStringLiteral("Calculator"), QStringLiteral("Run Calculator"),
+        &MainWindow::openCalculator);
     add("helpAction", QStringLiteral("Help"), QStringLiteral("Help"), &MainWindow::openHelp);
     add("optionsAction", QStringLiteral("Options"), QStringLiteral("Options"), &MainWindow::openOptions);
 }
@@ -113,7 +116,8 @@ QWidget* MainWindow::buildInfoPage()
     bannerLabel->setMaximumHeight(70);
     layout->addWidget(bannerLabel);
 
-    auto* title = new QLabel(QStringLiteral("<h1>Kalmenor</h1><p>Your product catalogue and web shop.</p>"), page);
+    auto* title =
+        new QLabel(QStringLiteral("<h1>Kalmenor</h1><p>Your product catalogue and web shop.</p>"), page);
     layout->addWidget(title);
     const auto link = [&](const char* name, const QString& text, auto handler) {
         auto* l = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()), page);
@@ -182,8 +186,8 @@ void MainWindow::runGeneration(const std::function<void(GenerationRun&)>& body)
         m_progress->setMaximum(qMax(1, maximum));
         m_progress->setValue(value);
     };
-    GenerationRun run{generator::GeneratorContext(m_settings, m_workspace->tree(), m_workspace->products(), m_folder,
-                                                  m_ui, hooks)};
+    GenerationRun run{generator::GeneratorContext(m_settings, m_workspace->tree(), m_workspace->products(),
+                                                  m_folder, m_ui, hooks)};
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         body(run);
@@ -217,8 +221,9 @@ void MainWindow::uploadShop()
     m_uploadPanel->show();
     m_uploadPanel->letRepaint();
     FtpClient client;
-    UploadCallbacks callbacks = m_uploadPanel->callbacks([this](const QString& line) { appendReport(line); },
-                                                         [this](const QString& text) { statusBar()->showMessage(text); });
+    UploadCallbacks callbacks =
+        m_uploadPanel->callbacks([this](const QString& line) { appendReport(line); },
+                                 [this](const QString& text) { statusBar()->showMessage(text); });
     runGeneration([&](GenerationRun& run) {
         generator::GenerationHooks hooks = run.context.hooks();
         hooks.upload = [&] {
@@ -226,8 +231,8 @@ void MainWindow::uploadShop()
             m_uploadPanel->letRepaint();
             ::uploadShop(m_folder.publishShop(), m_settings.ftp, start, client, callbacks, m_ui);
         };
-        generator::GeneratorContext context(m_settings, m_workspace->tree(), m_workspace->products(), m_folder, m_ui,
-                                            hooks);
+        generator::GeneratorContext context(m_settings, m_workspace->tree(), m_workspace->products(),
+                                            m_folder, m_ui, hooks);
         generator::generateShop(context, m_folder.publishShop(), QStringLiteral("index.html"));
     });
 }

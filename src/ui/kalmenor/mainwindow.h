@@ -25,7 +25,8 @@ class QTimer;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(const ProgramFolder& folder, const QString& configDir, Interaction& ui, QWidget* parent = nullptr);
+    MainWindow(const ProgramFolder& folder, const QString& configDir, Interaction& ui,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The creation steps: open the table set, load the tree, load the settings, build the pages.
@@ -40,7 +41,7 @@ public:
     UploadPanel* uploadPanel() const { return m_uploadPanel; }
 
 public Q_SLOTS:
-    void exitProgram();       // "Exit": stores the settings, then closes
+    void exitProgram(); // "Exit": stores the settings, then closes
     void openNotepad();
     void openCalculator();
     void openHelp();

@@ -6,7 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-NameDialog::NameDialog(const QString& objectName, const QString& caption, const QString& label, QWidget* parent)
+NameDialog::NameDialog(const QString& objectName, const QString& caption, const QString& label,
+                       QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(objectName);

@@ -10,7 +10,8 @@ class QPushButton;
 class NameDialog : public QDialog {
     Q_OBJECT
 public:
-    NameDialog(const QString& objectName, const QString& caption, const QString& label, QWidget* parent = nullptr);
+    NameDialog(const QString& objectName, const QString& caption, const QString& label,
+               QWidget* parent = nullptr);
 
     QLineEdit* nameBox() const { return m_name; }
     QString name() const;

@@ -50,8 +50,7 @@ QStringList ems(int fromTenths, int toTenths)
     return out;
 }
 
-template <typename W>
-W* named(W* widget, const char* name)
+template <typename W> W* named(W* widget, const char* name)
 {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
@@ -137,13 +136,14 @@ QWidget* OptionsDialog::buildMainPage()
     general->addRow(QStringLiteral("Web Shop Style"), m_styleBox);
     general->addRow(QStringLiteral("Title web page"), named(new QLineEdit, "titleEdit"));
     general->addRow(QStringLiteral("Your e-mail:"), named(new QLineEdit, "emailEdit"));
-    general->addRow(QStringLiteral("Currency"),
-                    comboBox("currencyBox",
-                             {QStringLiteral("$"), QStringLiteral("$ net"), QStringLiteral("$ gross"),
-                              QStringLiteral("Eur"), QStringLiteral("Eur net"), QStringLiteral("Eur gross"),
-                              QStringLiteral("€"), QStringLiteral("€ net"), QStringLiteral("€ gross"),
-                              QStringLiteral("pound"), QStringLiteral("pound net"), QStringLiteral("pound gross")},
-                             true));
+    general->addRow(
+        QStringLiteral("Currency"),
+        comboBox("currencyBox",
+                 {QStringLiteral("$"), QStringLiteral("$ net"), QStringLiteral("$ gross"),
+                  QStringLiteral("Eur"), QStringLiteral("Eur net"), QStringLiteral("Eur gross"),
+                  QStringLiteral("€"), QStringLiteral("€ net"), QStringLiteral("€ gross"),
+                  QStringLiteral("pound"), QStringLiteral("pound net"), QStringLiteral("pound gross")},
+                 true));
     auto* top = new QHBoxLayout;
     top->addLayout(general, 1);
     top->addWidget(m_presetPreview);
@@ -154,7 +154,8 @@ QWidget* OptionsDialog::buildMainPage()
     fontForm->addRow(QStringLiteral("Size"), comboBox("fontSizeBox", numbers(8, 14), true));
     fontForm->addRow(QStringLiteral("Color"), named(new ColorBox, "fontColorBox"));
     fontForm->addRow(QStringLiteral("Margin"), comboBox("marginBox", numbers(0, 30, 5), true));
-    fontForm->addRow(QStringLiteral("Space between character"), comboBox("letterSpacingBox", ems(1, 10), true));
+    fontForm->addRow(QStringLiteral("Space between character"),
+                     comboBox("letterSpacingBox", ems(1, 10), true));
     fontForm->addRow(QStringLiteral("Space between words"), comboBox("wordSpacingBox", ems(5, 20), true));
 
     auto* colours = new QGroupBox(QStringLiteral("Colors"));
@@ -210,7 +211,8 @@ QWidget* OptionsDialog::buildWebshopPage()
     height->setRange(0, 10000);
     form->addRow(QStringLiteral("Width"), width);
     form->addRow(QStringLiteral("Height"), height);
-    form->addRow(QStringLiteral("Animation (Promotion)"), comboBox("promotionMarkerBox", markerNames(), false));
+    form->addRow(QStringLiteral("Animation (Promotion)"),
+                 comboBox("promotionMarkerBox", markerNames(), false));
     form->addRow(QStringLiteral("Animation (New)"), comboBox("newMarkerBox", markerNames(), false));
     form->addRow(QStringLiteral("Animation (Sale)"), comboBox("saleMarkerBox", markerNames(), false));
 
@@ -233,7 +235,8 @@ QWidget* OptionsDialog::buildWelcomePage()
     banner->addWidget(m_bannerEdit, 1);
     banner->addWidget(browse);
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(named(new QCheckBox(QStringLiteral("Include welcome page")), "includeWelcomePageCheck"));
+    layout->addWidget(
+        named(new QCheckBox(QStringLiteral("Include welcome page")), "includeWelcomePageCheck"));
     layout->addLayout(banner);
     layout->addWidget(memo("welcomeTextEdit"), 1);
     return page;
@@ -256,7 +259,8 @@ QWidget* OptionsDialog::buildSendingFormPage()
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(thanks);
     layout->addLayout(address);
-    layout->addWidget(named(new QCheckBox(QStringLiteral("Include Delivery Method")), "includeDeliveryCheck"));
+    layout->addWidget(
+        named(new QCheckBox(QStringLiteral("Include Delivery Method")), "includeDeliveryCheck"));
     layout->addWidget(m_deliveryPanel, 1);
     return page;
 }
@@ -272,7 +276,8 @@ QWidget* OptionsDialog::buildPriceListPage()
     return page;
 }
 
-QWidget* OptionsDialog::buildMemoPage(const QString& checkCaption, const char* checkName, const char* memoName)
+QWidget* OptionsDialog::buildMemoPage(const QString& checkCaption, const char* checkName,
+                                      const char* memoName)
 {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
@@ -286,10 +291,10 @@ QWidget* OptionsDialog::buildHyperlinksPage()
     auto* page = new QWidget;
     auto* insert = named(new QPushButton(QStringLiteral("insert hyperlink ")), "insertHyperlinkButton");
     connect(insert, &QPushButton::clicked, this, &OptionsDialog::insertHyperlink);
-    auto* heading = comboBox("linksHeadingBox",
-                             {QStringLiteral("Go to"), QStringLiteral("Menu"), QStringLiteral("Links"),
-                              QStringLiteral("Jump to")},
-                             true);
+    auto* heading = comboBox(
+        "linksHeadingBox",
+        {QStringLiteral("Go to"), QStringLiteral("Menu"), QStringLiteral("Links"), QStringLiteral("Jump to")},
+        true);
     auto* top = new QHBoxLayout;
     top->addWidget(named(new QCheckBox(QStringLiteral("Include lynks at the shop")), "includeLinksCheck"));
     top->addStretch();
@@ -329,7 +334,7 @@ QWidget* OptionsDialog::buildFtpPage()
     auto* page = new QWidget;
     auto* password = named(new QLineEdit, "ftpPasswordEdit");
     password->setEchoMode(QLineEdit::Password);
-    password->setMaxLength(254);  // the remembered block holds 254 characters and a zero
+    password->setMaxLength(254); // the remembered block holds 254 characters and a zero
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Host"), named(new QLineEdit, "ftpHostEdit"));
     form->addRow(QStringLiteral("Port"), named(new QLineEdit, "ftpPortEdit"));
@@ -364,69 +369,70 @@ void OptionsDialog::bindWidgets()
     Settings& s = m_settings;
 
     // Main
-    bindIndex(m_styleBox, &s.options.stylePreset);                        // Opcje/Styl
-    bindText(line("titleEdit"), &s.options.title);                         // Opcje/title
-    bindText(line("emailEdit"), &s.options.email);                         // Opcje/e-mail
-    bindText(combo("currencyBox"), &s.options.currency);                   // Opcje/waluta
-    bindText(combo("fontFamilyBox"), &s.font.family);                      // Font/czcionka
-    bindText(combo("fontSizeBox"), &s.font.size);                          // Font/rozmiar
-    bindColor(colour("fontColorBox"), &s.font.color);                      // Font/kolor
-    bindText(combo("marginBox"), &s.font.margin);                          // Font/margines
-    bindText(combo("letterSpacingBox"), &s.font.letterSpacing);            // Font/znaki
-    bindText(combo("wordSpacingBox"), &s.font.wordSpacing);                // Font/wyrazy
-    bindColor(colour("headerColorBox"), &s.headerColor);                   // not stored
-    bindColor(colour("lineColorBox"), &s.lineColor);                       // not stored
-    bindColor(colour("oddColorBox"), &s.oddColor);                         // not stored
-    bindColor(colour("evenColorBox"), &s.evenColor);                       // not stored
-    bindColor(colour("menuColorBox"), &s.options.menuColor);               // Opcje/kolormenu
+    bindIndex(m_styleBox, &s.options.stylePreset);                             // Opcje/Styl
+    bindText(line("titleEdit"), &s.options.title);                             // Opcje/title
+    bindText(line("emailEdit"), &s.options.email);                             // Opcje/e-mail
+    bindText(combo("currencyBox"), &s.options.currency);                       // Opcje/waluta
+    bindText(combo("fontFamilyBox"), &s.font.family);                          // Font/czcionka
+    bindText(combo("fontSizeBox"), &s.font.size);                              // Font/rozmiar
+    bindColor(colour("fontColorBox"), &s.font.color);                          // Font/kolor
+    bindText(combo("marginBox"), &s.font.margin);                              // Font/margines
+    bindText(combo("letterSpacingBox"), &s.font.letterSpacing);                // Font/znaki
+    bindText(combo("wordSpacingBox"), &s.font.wordSpacing);                    // Font/wyrazy
+    bindColor(colour("headerColorBox"), &s.headerColor);                       // not stored
+    bindColor(colour("lineColorBox"), &s.lineColor);                           // not stored
+    bindColor(colour("oddColorBox"), &s.oddColor);                             // not stored
+    bindColor(colour("evenColorBox"), &s.evenColor);                           // not stored
+    bindColor(colour("menuColorBox"), &s.options.menuColor);                   // Opcje/kolormenu
     bindColor(colour("menuHighlightColorBox"), &s.options.menuHighlightColor); // Opcje/kolormenu2
-    bindCheck(check("tableLinesCheck"), &s.tableLines);                    // not stored
+    bindCheck(check("tableLinesCheck"), &s.tableLines);                        // not stored
     // Webshop
-    bindRadioPair(radio("shopNameRadio"), &s.options.headerShowsShopName,  // Opcje/powitanie2
-                  radio("logoRadio"), &s.options.headerShowsLogo);         // Opcje/baner
-    bindText(line("shopNameEdit"), &s.options.shopName);                   // Opcje/powitanie
-    bindText(line("logoEdit"), &s.options.logoPath);                       // Opcje/path
-    bindColor(colour("headerTextColorBox"), &s.font.headerTextColor);      // Font/powitaniekolor
-    bindIndex(combo("alignmentBox"), &s.options.headerAlignment);          // Opcje/wyrownanie
-    bindIndex(combo("columnCountBox"), &s.options.columnsIndex);           // Opcje/kolumny
-    bindIndex(combo("flowTextBox"), &s.options.textFlow);                  // Opcje/otaczanie
-    bindCheck(check("fixedImageSizeCheck"), &s.options.fixedImageSize);    // Opcje/imageSize
-    bindNumber(spin("imageWidthSpin"), &s.options.imageWidth);             // Opcje/imageWidt
-    bindNumber(spin("imageHeightSpin"), &s.options.imageHeight);           // Opcje/imageHeight
-    bindIndex(combo("promotionMarkerBox"), &s.options.promotionMarker);    // Opcje/promocja
-    bindIndex(combo("newMarkerBox"), &s.options.newMarker);                // Opcje/new
-    bindIndex(combo("saleMarkerBox"), &s.options.saleMarker);              // Opcje/sale
+    bindRadioPair(radio("shopNameRadio"), &s.options.headerShowsShopName, // Opcje/powitanie2
+                  radio("logoRadio"), &s.options.headerShowsLogo);        // Opcje/baner
+    bindText(line("shopNameEdit"), &s.options.shopName);                  // Opcje/powitanie
+    bindText(line("logoEdit"), &s.options.logoPath);                      // Opcje/path
+    bindColor(colour("headerTextColorBox"), &s.font.headerTextColor);     // Font/powitaniekolor
+    bindIndex(combo("alignmentBox"), &s.options.headerAlignment);         // Opcje/wyrownanie
+    bindIndex(combo("columnCountBox"), &s.options.columnsIndex);          // Opcje/kolumny
+    bindIndex(combo("flowTextBox"), &s.options.textFlow);                 // Opcje/otaczanie
+    bindCheck(check("fixedImageSizeCheck"), &s.options.fixedImageSize);   // Opcje/imageSize
+    bindNumber(spin("imageWidthSpin"), &s.options.imageWidth);            // Opcje/imageWidt
+    bindNumber(spin("imageHeightSpin"), &s.options.imageHeight);          // Opcje/imageHeight
+    bindIndex(combo("promotionMarkerBox"), &s.options.promotionMarker);   // Opcje/promocja
+    bindIndex(combo("newMarkerBox"), &s.options.newMarker);               // Opcje/new
+    bindIndex(combo("saleMarkerBox"), &s.options.saleMarker);             // Opcje/sale
     // Welcome page
     bindCheck(check("includeWelcomePageCheck"), &s.options.includeWelcomePage); // Opcje/powitalna
-    bindText(line("bannerEdit"), &s.options.bannerPath);                   // Opcje/powitaniepath
-    bindText(text("welcomeTextEdit"), &s.welcomeText);                     // powitanie.txt
+    bindText(line("bannerEdit"), &s.options.bannerPath);                        // Opcje/powitaniepath
+    bindText(text("welcomeTextEdit"), &s.welcomeText);                          // powitanie.txt
     // Sending form
-    bindText(line("orderThanksEdit"), &s.font.orderThanks);                // Font/orderThanks
-    bindCheck(check("includeDeliveryCheck"), &s.options.includeDelivery);  // Opcje/delivery
-    bindCheck(radio("separateAddressRadio"), &s.separateDeliveryAddress);  // not stored ("Adress" is its partner)
+    bindText(line("orderThanksEdit"), &s.font.orderThanks);               // Font/orderThanks
+    bindCheck(check("includeDeliveryCheck"), &s.options.includeDelivery); // Opcje/delivery
+    bindCheck(radio("separateAddressRadio"),
+              &s.separateDeliveryAddress); // not stored ("Adress" is its partner)
     // Price list
     bindCheck(check("includePriceListCheck"), &s.options.includePriceList); // Opcje/cennik
-    bindRadioPair(radio("netPricesRadio"), &s.options.priceListNet,        // Opcje/Netto
-                  radio("grossPricesRadio"), &s.options.priceListGross);   // Opcje/Brutto
+    bindRadioPair(radio("netPricesRadio"), &s.options.priceListNet,         // Opcje/Netto
+                  radio("grossPricesRadio"), &s.options.priceListGross);    // Opcje/Brutto
     // Information about Webshop, Regulation
     bindCheck(check("includeInformationCheck"), &s.options.includeInformation); // Opcje/informacje
-    bindText(text("infoTextEdit"), &s.infoText);                           // opis.txt
-    bindCheck(check("includeRegulationCheck"), &s.options.includeRegulation); // Opcje/regulamin
-    bindText(text("regulationTextEdit"), &s.regulationText);               // regulamin.txt
+    bindText(text("infoTextEdit"), &s.infoText);                                // opis.txt
+    bindCheck(check("includeRegulationCheck"), &s.options.includeRegulation);   // Opcje/regulamin
+    bindText(text("regulationTextEdit"), &s.regulationText);                    // regulamin.txt
     // Hyperlinks
-    bindCheck(check("includeLinksCheck"), &s.options.includeLinks);        // Opcje/linki
-    bindText(combo("linksHeadingBox"), &s.options.linksHeading);           // Opcje/Nazwa
-    bindLinks();                                                           // Linki/L1…L30, P1…P30
+    bindCheck(check("includeLinksCheck"), &s.options.includeLinks); // Opcje/linki
+    bindText(combo("linksHeadingBox"), &s.options.linksHeading);    // Opcje/Nazwa
+    bindLinks();                                                    // Linki/L1…L30, P1…P30
     // Meta tags
-    bindText(text("metaDescriptionEdit"), &s.metaDescription);             // copy of opis.txt
-    bindText(text("metaKeywordsEdit"), &s.metaKeywords);                   // klucze.txt
+    bindText(text("metaDescriptionEdit"), &s.metaDescription); // copy of opis.txt
+    bindText(text("metaKeywordsEdit"), &s.metaKeywords);       // klucze.txt
     // FTP
-    bindText(line("ftpHostEdit"), &s.ftp.host);                            // FTP/host
-    bindText(line("ftpPortEdit"), &s.ftp.port);                            // FTP/port
-    bindText(line("ftpUserEdit"), &s.ftp.user);                            // FTP/user
-    bindText(line("ftpPasswordEdit"), &s.ftp.password);                    // password store "0xx456"
-    bindCheck(check("ftpSavePasswordCheck"), &s.ftp.savePassword);         // FTP/pasword
-    bindCheck(check("ftpPassiveCheck"), &s.ftp.passive);                   // FTP/pasywny
+    bindText(line("ftpHostEdit"), &s.ftp.host);                    // FTP/host
+    bindText(line("ftpPortEdit"), &s.ftp.port);                    // FTP/port
+    bindText(line("ftpUserEdit"), &s.ftp.user);                    // FTP/user
+    bindText(line("ftpPasswordEdit"), &s.ftp.password);            // password store "0xx456"
+    bindCheck(check("ftpSavePasswordCheck"), &s.ftp.savePassword); // FTP/pasword
+    bindCheck(check("ftpPassiveCheck"), &s.ftp.passive);           // FTP/pasywny
 }
 
 void OptionsDialog::bindText(QLineEdit* edit, QString* value)
@@ -479,7 +485,8 @@ void OptionsDialog::bindCheck(QAbstractButton* check, bool* value)
     });
 }
 
-void OptionsDialog::bindRadioPair(QRadioButton* first, bool* firstValue, QRadioButton* second, bool* secondValue)
+void OptionsDialog::bindRadioPair(QRadioButton* first, bool* firstValue, QRadioButton* second,
+                                  bool* secondValue)
 {
     // The file may hold both off (or both on): show exactly that, so storing gives the same keys back.
     m_loaders.push_back([=] {
@@ -586,7 +593,8 @@ void OptionsDialog::showPresetPreview(int index)
 
 void OptionsDialog::choosePicture(QLineEdit* target)
 {
-    const QString file = m_interaction.openFileName(QString(), QFileInfo(target->text()).absolutePath(), kPictureFilter);
+    const QString file =
+        m_interaction.openFileName(QString(), QFileInfo(target->text()).absolutePath(), kPictureFilter);
     if (!file.isEmpty())
         target->setText(QFileInfo(file).absoluteFilePath());
 }
@@ -607,8 +615,9 @@ void OptionsDialog::closeWithNumberCheck()
     bool ok = false;
     m_settings.invoice.number.trimmed().toInt(&ok);
     if (!ok) {
-        m_interaction.error(QStringLiteral("'%1' is not a valid integer value (invoice number Faktury/Nr in KVO.INI)")
-                                .arg(m_settings.invoice.number));
+        m_interaction.error(
+            QStringLiteral("'%1' is not a valid integer value (invoice number Faktury/Nr in KVO.INI)")
+                .arg(m_settings.invoice.number));
         return;
     }
     close();

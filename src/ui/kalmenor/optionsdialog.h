@@ -81,7 +81,7 @@ private:
     std::vector<std::function<void()>> m_loaders;
     std::vector<std::function<void()>> m_savers;
     bool m_loading = false;
-    int m_linkRow = 0;  // the link grid row "insert hyperlink " fills
+    int m_linkRow = 0; // the link grid row "insert hyperlink " fills
 
     QTabWidget* m_pages = nullptr;
     QComboBox* m_styleBox = nullptr;

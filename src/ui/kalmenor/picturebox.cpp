@@ -21,7 +21,7 @@ void PictureBox::showFile(const QString& path)
         try {
             m_image = catalogue::pictures::loadThumbnail(path, size());
         } catch (const std::exception&) {
-            m_image = QImage();  // an unreadable picture shows the placeholder, as a missing one does
+            m_image = QImage(); // an unreadable picture shows the placeholder, as a missing one does
         }
     }
     render();

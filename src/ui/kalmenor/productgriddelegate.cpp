@@ -7,7 +7,8 @@
 #include <QFileInfo>
 #include <QPainter>
 
-ProductGridDelegate::ProductGridDelegate(const tables::DataSet& products, const QString& picturesFolder, QObject* parent)
+ProductGridDelegate::ProductGridDelegate(const tables::DataSet& products, const QString& picturesFolder,
+                                         QObject* parent)
     : QStyledItemDelegate(parent), m_products(products), m_pictures(picturesFolder), m_thumbnails(400)
 {
 }
@@ -29,14 +30,15 @@ const QImage* ProductGridDelegate::thumbnail(const QString& id, const QSize& cel
         try {
             *image = catalogue::pictures::loadThumbnail(path, cell);
         } catch (const std::exception&) {
-            *image = QImage();  // not a picture: the cell keeps its text
+            *image = QImage(); // not a picture: the cell keeps its text
         }
     }
     m_thumbnails.insert(path, image);
     return image->isNull() ? nullptr : image;
 }
 
-void ProductGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+void ProductGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const
 {
     if (!m_products.isOpen() || index.row() >= m_products.recordCount())
         return;

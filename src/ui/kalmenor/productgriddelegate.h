@@ -13,9 +13,11 @@ class DataSet;
 class ProductGridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    ProductGridDelegate(const tables::DataSet& products, const QString& picturesFolder, QObject* parent = nullptr);
+    ProductGridDelegate(const tables::DataSet& products, const QString& picturesFolder,
+                        QObject* parent = nullptr);
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     // Forgets cached pictures (after one was loaded or deleted).
     void forgetPictures() { m_thumbnails.clear(); }
 

@@ -7,16 +7,19 @@ ProductListModel::ProductListModel(QObject* parent) : DataSetModel(parent)
 
 QStringList ProductListModel::shownColumns()
 {
-    return {QStringLiteral("SWW"), QStringLiteral("Nazwa"), QStringLiteral("CenaNetto"), QStringLiteral("VAT"),
-            QStringLiteral("CenaBrutto"), QStringLiteral("Opis")};
+    return {QStringLiteral("SWW"), QStringLiteral("Nazwa"),      QStringLiteral("CenaNetto"),
+            QStringLiteral("VAT"), QStringLiteral("CenaBrutto"), QStringLiteral("Opis")};
 }
 
 QString ProductListModel::captionOf(const QString& column)
 {
     static const QHash<QString, QString> captions = {
-        {QStringLiteral("SWW"), QStringLiteral("Picture")},       {QStringLiteral("Nazwa"), QStringLiteral("Name")},
-        {QStringLiteral("CenaNetto"), QStringLiteral("Price net")}, {QStringLiteral("VAT"), QStringLiteral("VAT")},
-        {QStringLiteral("CenaBrutto"), QStringLiteral("Price gross")}, {QStringLiteral("Jm"), QStringLiteral("Unit")},
+        {QStringLiteral("SWW"), QStringLiteral("Picture")},
+        {QStringLiteral("Nazwa"), QStringLiteral("Name")},
+        {QStringLiteral("CenaNetto"), QStringLiteral("Price net")},
+        {QStringLiteral("VAT"), QStringLiteral("VAT")},
+        {QStringLiteral("CenaBrutto"), QStringLiteral("Price gross")},
+        {QStringLiteral("Jm"), QStringLiteral("Unit")},
         {QStringLiteral("Opis"), QStringLiteral("Description")}};
     return captions.value(column, column);
 }

@@ -50,7 +50,8 @@ ProductSearch::ProductSearch(tables::DataSet& products, Interaction& ui, QWidget
     navigator->setObjectName(QStringLiteral("searchNavigator"));
     navigator->setDataSet(&products);
     navigator->setInteraction(&ui);
-    navigator->setVisibleButtons({RecordNavigator::First, RecordNavigator::Prior, RecordNavigator::Next, RecordNavigator::Last});
+    navigator->setVisibleButtons(
+        {RecordNavigator::First, RecordNavigator::Prior, RecordNavigator::Next, RecordNavigator::Last});
     navigator->setHints({QStringLiteral("Pierwszy rekord"), QStringLiteral("Poprzedni rekord"),
                          QStringLiteral("Następny rekord"), QStringLiteral("Ostatni rekord")});
     layout->addWidget(navigator);
@@ -86,7 +87,7 @@ void ProductSearch::search(const QString& text)
     static const QString columns[] = {kName, kNetPrice, kGrossPrice};
     const int c = std::clamp(m_column->currentIndex(), 0, 2);
     try {
-        m_products.locate(columns[c], text, true);  // no match leaves the record where it is
+        m_products.locate(columns[c], text, true); // no match leaves the record where it is
     } catch (const std::exception& e) {
         m_ui.error(messageOf(e));
     }

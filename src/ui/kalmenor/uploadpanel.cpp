@@ -8,7 +8,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-UploadPanel::UploadPanel(QWidget* parent) : QWidget(parent) {
+UploadPanel::UploadPanel(QWidget* parent) : QWidget(parent)
+{
     setObjectName(QStringLiteral("uploadPanel"));
     auto* layout = new QVBoxLayout(this);
     auto* stepGrid = new QGridLayout;
@@ -57,15 +58,18 @@ UploadPanel::UploadPanel(QWidget* parent) : QWidget(parent) {
     reset();
 }
 
-QLabel* UploadPanel::stepLabel(int step) const {
+QLabel* UploadPanel::stepLabel(int step) const
+{
     return step >= 1 && step <= kStepCount ? m_steps[step - 1] : nullptr;
 }
 
-QLabel* UploadPanel::stepMarker(int step) const {
+QLabel* UploadPanel::stepMarker(int step) const
+{
     return step >= 1 && step <= kStepCount ? m_markers[step - 1] : nullptr;
 }
 
-void UploadPanel::markStep(int step) {
+void UploadPanel::markStep(int step)
+{
     m_currentStep = step;
     for (int i = 0; i < kStepCount; ++i) {
         QFont font = m_steps[i]->font();
@@ -75,7 +79,8 @@ void UploadPanel::markStep(int step) {
     }
 }
 
-void UploadPanel::reset() {
+void UploadPanel::reset()
+{
     markStep(1);
     m_folderCaption->clear();
     m_files->clear();
@@ -83,24 +88,28 @@ void UploadPanel::reset() {
     m_progress->setValue(0);
 }
 
-void UploadPanel::showFolder(const QString& folder, const QStringList& files) {
+void UploadPanel::showFolder(const QString& folder, const QStringList& files)
+{
     m_folderCaption->setText(QDir::toNativeSeparators(folder));
     m_files->clear();
     m_files->addItems(files);
 }
 
-void UploadPanel::highlightFile(int index) {
+void UploadPanel::highlightFile(int index)
+{
     m_files->setCurrentRow(index);
     if (QListWidgetItem* item = m_files->item(index))
         m_files->scrollToItem(item);
 }
 
-void UploadPanel::letRepaint() {
+void UploadPanel::letRepaint()
+{
     window()->repaint();
 }
 
 UploadCallbacks UploadPanel::callbacks(std::function<void(const QString&)> appendReport,
-                                       std::function<void(const QString&)> showStatus) {
+                                       std::function<void(const QString&)> showStatus)
+{
     UploadCallbacks c;
     c.appendReport = std::move(appendReport);
     c.showStatus = std::move(showStatus);

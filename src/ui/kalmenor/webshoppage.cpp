@@ -70,9 +70,10 @@ QLabel* link(const QString& text, QWidget* parent)
 
 } // namespace
 
-WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, CategoryTree& tree, Interaction& ui,
-                         QWidget* parent)
-    : QWidget(parent), m_folder(folder), m_products(products), m_productsAlive(&products), m_tree(tree), m_ui(ui)
+WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, CategoryTree& tree,
+                         Interaction& ui, QWidget* parent)
+    : QWidget(parent), m_folder(folder), m_products(products), m_productsAlive(&products), m_tree(tree),
+      m_ui(ui)
 {
     setObjectName(QStringLiteral("webshopPage"));
     m_commands = std::make_unique<TreeCommands>(tree, products, ui, folder.treeFile());
@@ -106,9 +107,11 @@ WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, C
         connect(b, &QPushButton::clicked, this, signal);
         commandsRow->addWidget(b);
     };
-    command(QStringLiteral("previewButton"), QStringLiteral("Preview Webshop"), &WebshopPage::previewRequested);
+    command(QStringLiteral("previewButton"), QStringLiteral("Preview Webshop"),
+            &WebshopPage::previewRequested);
     command(QStringLiteral("buildButton"), QStringLiteral("Build Webshop"), &WebshopPage::buildRequested);
-    command(QStringLiteral("uploadButton"), QStringLiteral("Upload Webshop on FTP serwer"), &WebshopPage::uploadRequested);
+    command(QStringLiteral("uploadButton"), QStringLiteral("Upload Webshop on FTP serwer"),
+            &WebshopPage::uploadRequested);
     commandsRow->addStretch();
     layout->addLayout(commandsRow);
     m_report = new QPlainTextEdit(this);
@@ -119,8 +122,9 @@ WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, C
     // The tree dialogs, the list editor and the search live as long as the page.
     m_categoryDialog = new NameDialog(QStringLiteral("Kategoria"), QStringLiteral("Add new category"),
                                       QStringLiteral("Category name"), this);
-    m_subcategoryDialog = new NameDialog(QStringLiteral("Podkategoria"), QStringLiteral("Add new subcategory"),
-                                         QStringLiteral("Subcategory name"), this);
+    m_subcategoryDialog =
+        new NameDialog(QStringLiteral("Podkategoria"), QStringLiteral("Add new subcategory"),
+                       QStringLiteral("Subcategory name"), this);
     m_productDialog = new ProductDialog(folder.productsTable(), this);
     m_renameDialog = new RenameDialog(this);
     m_listEditor = new ListEditor(products, folder.productsTable(), ui, this);
@@ -140,10 +144,10 @@ WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, C
             m_treeView->expandAll();
     });
     connect(m_productDialog, &ProductDialog::findRequested, this, &WebshopPage::openProductSearch);
-    connect(m_productDialog, &ProductDialog::failed, this, [this](const QString& message) { m_ui.error(message); });
-    connect(m_renameDialog, &RenameDialog::okRequested, this, [this](const QString& name) {
-        m_commands->rename(m_renameTarget->node(), name);
-    });
+    connect(m_productDialog, &ProductDialog::failed, this,
+            [this](const QString& message) { m_ui.error(message); });
+    connect(m_renameDialog, &RenameDialog::okRequested, this,
+            [this](const QString& name) { m_commands->rename(m_renameTarget->node(), name); });
     connect(m_search, &ProductSearch::productChosen, this,
             [this](const QString& name, const QString&) { m_productDialog->setName(name); });
 
@@ -196,7 +200,8 @@ QWidget* WebshopPage::buildTreePanel()
     };
     QList<QToolButton*> made;
     for (const auto& c : commands) {
-        QToolButton* b = toolButton(QString::fromLatin1(c.name), QString::fromUtf8(c.text), QString::fromLatin1(c.hint));
+        QToolButton* b =
+            toolButton(QString::fromLatin1(c.name), QString::fromUtf8(c.text), QString::fromLatin1(c.hint));
         if (c.slot)
             connect(b, &QToolButton::clicked, this, c.slot);
         buttons->addWidget(b);
@@ -229,8 +234,8 @@ QWidget* WebshopPage::buildTreePanel()
     m_statCategories->setObjectName(QStringLiteral("statisticsCategories"));
     stats->addWidget(m_statCategories, 1);
     auto* counters = new QFormLayout;
-    const char* captions[7] = {"Categories", "Products", "Subcategories", "All", "Nest count", "Current position",
-                               "Current level"};
+    const char* captions[7] = {"Categories", "Products",         "Subcategories", "All",
+                               "Nest count", "Current position", "Current level"};
     for (int i = 0; i < 7; ++i) {
         m_statCounters[i] = new QLabel(QStringLiteral("0"), m_statistics);
         m_statCounters[i]->setObjectName(QStringLiteral("statisticsCounter%1").arg(i));
@@ -284,10 +289,11 @@ RecordNavigator* WebshopPage::buildProductNavigator(QWidget* parent, const QStri
     navigator->setObjectName(name);
     navigator->setDataSet(&m_products);
     navigator->setInteraction(&m_ui);
-    navigator->setHints({QStringLiteral("First record"), QStringLiteral("Previous record"), QStringLiteral("Next record"),
-                         QStringLiteral("Last record"), QStringLiteral("Insert record"), QStringLiteral("Delete record"),
-                         QStringLiteral("Edit record"), QStringLiteral("Confirm changes"), QStringLiteral("Cancel"),
-                         QStringLiteral("Refresh")});
+    navigator->setHints({QStringLiteral("First record"), QStringLiteral("Previous record"),
+                         QStringLiteral("Next record"), QStringLiteral("Last record"),
+                         QStringLiteral("Insert record"), QStringLiteral("Delete record"),
+                         QStringLiteral("Edit record"), QStringLiteral("Confirm changes"),
+                         QStringLiteral("Cancel"), QStringLiteral("Refresh")});
     navigator->setDeleteQuestion(QStringLiteral("Delete record?"), QStringLiteral("Confirm"));
     connect(navigator, &RecordNavigator::refreshRequested, this, [this] {
         try {
@@ -332,11 +338,13 @@ QWidget* WebshopPage::buildProductInfoTab()
     });
     form->addRow(QStringLiteral("Short product description"), m_shortDescription);
 
-    m_priceBoxes[0] = lineEdit("netPriceEdit", products::kNetPrice,
-                               QStringLiteral("po wpisaniu ceny NETTO naciśnij ENTER aby wyliczyć cenę BRUTTO"));
+    m_priceBoxes[0] =
+        lineEdit("netPriceEdit", products::kNetPrice,
+                 QStringLiteral("po wpisaniu ceny NETTO naciśnij ENTER aby wyliczyć cenę BRUTTO"));
     form->addRow(QStringLiteral("Price (net)"), m_priceBoxes[0]);
-    m_priceBoxes[1] = lineEdit("grossPriceEdit", products::kGrossPrice,
-                               QStringLiteral("po wpisaniu ceny BRUTTO naciśnij ENTER aby wyliczyć cenę NETTO"));
+    m_priceBoxes[1] =
+        lineEdit("grossPriceEdit", products::kGrossPrice,
+                 QStringLiteral("po wpisaniu ceny BRUTTO naciśnij ENTER aby wyliczyć cenę NETTO"));
     form->addRow(QStringLiteral("Price (gross)"), m_priceBoxes[1]);
     m_vatBox = new QComboBox(tab);
     m_vatBox->setObjectName(QStringLiteral("vatBox"));
@@ -359,7 +367,8 @@ QWidget* WebshopPage::buildProductInfoTab()
     form->addRow(QStringLiteral("Product ID"), id);
     auto* status = new QComboBox(tab);
     status->setObjectName(QStringLiteral("statusBox"));
-    status->addItems({QStringLiteral("Normal"), QStringLiteral("New"), QStringLiteral("Promotion"), QStringLiteral("Sale")});
+    status->addItems({QStringLiteral("Normal"), QStringLiteral("New"), QStringLiteral("Promotion"),
+                      QStringLiteral("Sale")});
     m_binder->bind(status, products::kStatus);
     form->addRow(QStringLiteral("Product status"), status);
 
@@ -367,9 +376,10 @@ QWidget* WebshopPage::buildProductInfoTab()
     auto* unit = new QComboBox(tab);
     unit->setObjectName(QStringLiteral("unitBox"));
     unit->setEditable(true);
-    unit->addItems({QStringLiteral("szt."), QStringLiteral("metr"), QStringLiteral("litr"), QStringLiteral("opak."),
-                    QStringLiteral("egz."), QStringLiteral("but."), QStringLiteral("doba"), QStringLiteral("godz."),
-                    QStringLiteral("kg"), QStringLiteral("km")});
+    unit->addItems({QStringLiteral("szt."), QStringLiteral("metr"), QStringLiteral("litr"),
+                    QStringLiteral("opak."), QStringLiteral("egz."), QStringLiteral("but."),
+                    QStringLiteral("doba"), QStringLiteral("godz."), QStringLiteral("kg"),
+                    QStringLiteral("km")});
     m_binder->bind(unit, products::kUnit);
     unit->hide();
     lineEdit("classCodeEdit", products::kClassCode, {})->hide();
@@ -383,12 +393,14 @@ QWidget* WebshopPage::buildProductInfoTab()
         const VariantList list = kLists[i];
         m_switches[i] = new QCheckBox(QString::fromLatin1(switchTexts[i]), tab);
         m_switches[i]->setObjectName(QString::fromLatin1(switchNames[i]));
-        connect(m_switches[i], &QCheckBox::clicked, this, [this, list](bool checked) { switchVariant(list, checked); });
+        connect(m_switches[i], &QCheckBox::clicked, this,
+                [this, list](bool checked) { switchVariant(list, checked); });
         m_variantBoxes[i] = new QComboBox(tab);
         m_variantBoxes[i]->setObjectName(QString::fromLatin1(boxNames[i]));
         m_variantBoxes[i]->installEventFilter(this);
         QLabel* edit = link(QStringLiteral("<a href=\"#\">edit</a>"), tab);
-        edit->setObjectName(QString::fromLatin1(switchNames[i]).replace(QStringLiteral("Switch"), QStringLiteral("EditLink")));
+        edit->setObjectName(QString::fromLatin1(switchNames[i])
+                                .replace(QStringLiteral("Switch"), QStringLiteral("EditLink")));
         connect(edit, &QLabel::linkActivated, this, [this, list] { editVariantList(list); });
         variants->addWidget(m_switches[i], i, 0);
         variants->addWidget(m_variantBoxes[i], i, 1);
@@ -397,11 +409,12 @@ QWidget* WebshopPage::buildProductInfoTab()
     form->addRow(variants);
     columns->addLayout(form, 3);
 
-    columns->addLayout(buildPictureColumn(tab, QStringLiteral("Small"), &m_smallPicture, &WebshopPage::loadSmallPicture,
-                                          &WebshopPage::deleteSmallPicture),
+    columns->addLayout(buildPictureColumn(tab, QStringLiteral("Small"), &m_smallPicture,
+                                          &WebshopPage::loadSmallPicture, &WebshopPage::deleteSmallPicture),
                        2);
     layout->addLayout(columns, 1);
-    layout->addLayout(buildBottomBar(tab, QStringLiteral("productInfoNavigator"), QStringLiteral("findProductButton")));
+    layout->addLayout(
+        buildBottomBar(tab, QStringLiteral("productInfoNavigator"), QStringLiteral("findProductButton")));
     return tab;
 }
 
@@ -453,11 +466,12 @@ QWidget* WebshopPage::buildMoreInfoTab()
     m_binder->bind(description, products::kLongDescription);
     left->addWidget(description, 1);
     columns->addLayout(left, 3);
-    columns->addLayout(buildPictureColumn(tab, QStringLiteral("Big"), &m_bigPicture, &WebshopPage::loadBigPicture,
-                                          &WebshopPage::deleteBigPicture),
+    columns->addLayout(buildPictureColumn(tab, QStringLiteral("Big"), &m_bigPicture,
+                                          &WebshopPage::loadBigPicture, &WebshopPage::deleteBigPicture),
                        2);
     layout->addLayout(columns, 1);
-    layout->addLayout(buildBottomBar(tab, QStringLiteral("moreInfoNavigator"), QStringLiteral("findProductButton2")));
+    layout->addLayout(
+        buildBottomBar(tab, QStringLiteral("moreInfoNavigator"), QStringLiteral("findProductButton2")));
     return tab;
 }
 
@@ -580,11 +594,12 @@ void WebshopPage::refreshRecord()
         fillVariantBox(m_variantBoxes[i], m_products, kLists[i]);
     }
     m_countLabel->setText(recordCountText(m_products.isOpen() ? m_products.recordCount() : 0));
-    if (m_products.isOpen() && !m_products.isEmpty() && m_products.state() == tables::DataSet::State::Browse) {
+    if (m_products.isOpen() && !m_products.isEmpty()
+        && m_products.state() == tables::DataSet::State::Browse) {
         const QModelIndex current = m_gridModel->index(m_products.recordNumber() - 1, 0);
         if (current.isValid() && m_grid->currentIndex().row() != current.row()) {
-            m_grid->selectionModel()->setCurrentIndex(
-                current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            m_grid->selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect
+                                                                   | QItemSelectionModel::Rows);
         }
     }
     refreshPictures();
@@ -682,7 +697,7 @@ void WebshopPage::fillStatistics()
     const int values[5] = {s.categoryCount, s.productCount, s.subcategoryCount, s.allCount, s.nestCount};
     for (int i = 0; i < 5; ++i)
         m_statCounters[i]->setText(QString::number(values[i]));
-    if (selected) {  // the position and level stay as they were when nothing is selected
+    if (selected) { // the position and level stay as they were when nothing is selected
         m_statCounters[5]->setText(QString::number(s.currentPosition));
         m_statCounters[6]->setText(QString::number(s.currentLevel));
     }
@@ -762,7 +777,8 @@ void WebshopPage::loadSmallPicture()
 {
     if (!hasRecord())
         return;
-    const QString picked = m_ui.openFileName(QStringLiteral("Load picture"), QString(), pictures::openFilter());
+    const QString picked =
+        m_ui.openFileName(QStringLiteral("Load picture"), QString(), pictures::openFilter());
     if (picked.isEmpty())
         return;
     try {
@@ -799,7 +815,8 @@ void WebshopPage::loadBigPicture()
 {
     if (!hasRecord())
         return;
-    const QString picked = m_ui.openFileName(QStringLiteral("Load picture"), QString(), pictures::openFilter());
+    const QString picked =
+        m_ui.openFileName(QStringLiteral("Load picture"), QString(), pictures::openFilter());
     if (picked.isEmpty() || !postIfEditing())
         return;
     const QString id = m_products.text(products::kId);

@@ -50,8 +50,8 @@ class TreeNode;
 class WebshopPage : public QWidget {
     Q_OBJECT
 public:
-    WebshopPage(const ProgramFolder& folder, tables::Table& products, catalogue::CategoryTree& tree, Interaction& ui,
-                QWidget* parent = nullptr);
+    WebshopPage(const ProgramFolder& folder, tables::Table& products, catalogue::CategoryTree& tree,
+                Interaction& ui, QWidget* parent = nullptr);
     ~WebshopPage() override;
 
     // The generation and upload report.
@@ -84,7 +84,7 @@ public:
     void toggleStatistics();
 
     // Product page commands.
-    void convertPrice(int conversion);  // a catalogue::pricing::Conversion
+    void convertPrice(int conversion); // a catalogue::pricing::Conversion
     void switchVariant(catalogue::VariantList list, bool checked);
     void editVariantList(catalogue::VariantList list);
     void loadSmallPicture();
@@ -108,8 +108,8 @@ private:
     QWidget* buildProductListTab();
     RecordNavigator* buildProductNavigator(QWidget* parent, const QString& name);
     // A picture with its "Load picture" / "Delete picture" buttons; which is "Small" or "Big".
-    QVBoxLayout* buildPictureColumn(QWidget* tab, const QString& which, PictureBox** box, void (WebshopPage::*load)(),
-                                    void (WebshopPage::*remove)());
+    QVBoxLayout* buildPictureColumn(QWidget* tab, const QString& which, PictureBox** box,
+                                    void (WebshopPage::*load)(), void (WebshopPage::*remove)());
     // The navigator and "Find product" under a product page.
     QHBoxLayout* buildBottomBar(QWidget* tab, const QString& navigatorName, const QString& findName);
     QToolButton* toolButton(const QString& name, const QString& text, const QString& hint);
@@ -144,7 +144,7 @@ private:
 
     QTabWidget* m_tabs = nullptr;
     QLabel* m_headings[2] = {};
-    QLineEdit* m_priceBoxes[4] = {};  // net, gross, promotion net, promotion gross
+    QLineEdit* m_priceBoxes[4] = {}; // net, gross, promotion net, promotion gross
     QComboBox* m_vatBox = nullptr;
     QPlainTextEdit* m_shortDescription = nullptr;
     QCheckBox* m_switches[3] = {};
