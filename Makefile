@@ -18,6 +18,7 @@ demo: build
 	bash scripts/demo.sh $(BUILD) $(DEMO)
 
 test: deps
+	bash scripts/check-format.sh
 	cmake -S . -B $(TESTBUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAL_SANITIZE=ON -DKAL_TESTS=ON
 	cmake --build $(TESTBUILD) -j$(JOBS)
 	cd $(TESTBUILD) && QT_QPA_PLATFORM=offscreen ctest -j$(JOBS) --output-on-failure --timeout 600
