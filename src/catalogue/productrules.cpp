@@ -2,6 +2,7 @@
 
 #include "catalogue/categorytree.h"
 #include "catalogue/nodekeys.h"
+#include "catalogue/pricehistory.h"
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
 
@@ -26,6 +27,7 @@ ProductRules::ProductRules(tables::Table& products, CategoryTree& tree, Interact
     m_products.beforePost = [this](tables::DataSet&) { beforePost(); };
     m_products.afterInsert = [this](tables::DataSet&) { afterInsert(); };
     m_products.beforeDelete = [this](tables::DataSet&) { beforeDelete(); };
+    watchPriceChanges(products);
 }
 
 ProductRules::~ProductRules()

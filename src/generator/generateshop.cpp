@@ -1,6 +1,7 @@
 #include "generator/generateshop.h"
 
 #include "catalogue/categorytree.h"
+#include "catalogue/pricehistory.h"
 #include "generator/assets.h"
 #include "generator/framepages.h"
 #include "generator/pagewriters.h"
@@ -12,8 +13,25 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QtDebug>
 
 namespace generator {
+
+namespace {
+
+// Prices changed outside the product form (an import, another tool) reach the history at the latest
+// here. The shop does not depend on it, so a history that cannot be written does not stop the run.
+void recordPriceChanges(GeneratorContext& context)
+{
+    try {
+        catalogue::PriceHistory(context.folder().data())
+            .recordChanges(context.products(), QDateTime::currentDateTime());
+    } catch (const AppError& e) {
+        qWarning().noquote() << QStringLiteral("The price history could not be written: %1").arg(e.message());
+    }
+}
+
+} // namespace
 
 void generateShop(GeneratorContext& context, const QString& shopFolder, const QString& startPage)
 {
@@ -23,6 +41,7 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     context.resetWarnings();
     context.searchIndex().clear();
     context.products().setFilter(QString());
+    recordPriceChanges(context);
 
     context.report(QStringLiteral("Generate web shop to the directory ") + context.shopFolder());
     copyShopAssets(context);
