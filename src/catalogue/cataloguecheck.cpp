@@ -66,9 +66,9 @@ int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream
     CategoryTree tree;
     try {
         tree.load(folder.treeFile());
-    } catch (const TreeFileError& e) {
-        err << e.message() << Qt::endl;
-        return 1;
+    } catch (const std::exception& e) {
+        err << messageOf(e) << Qt::endl;
+        return 2;
     }
     const TreeStatistics s = computeStatistics(tree, nullptr);
     out << "Categories: " << s.categoryCount << '\n'
@@ -81,7 +81,7 @@ int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream
         problems = catalogueProblems(tree, folder.productsTable(), folder.pictures());
     } catch (const std::exception& e) {
         err << messageOf(e) << Qt::endl;
-        return 1;
+        return 2;
     }
     if (!problems.isEmpty()) {
         out << '\n' << "Problems (" << problems.size() << "):" << '\n';
@@ -89,7 +89,8 @@ int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream
             out << "  " << p << '\n';
     }
     out.flush();
-    return 0;
+    // Scripts test the status: a catalogue with problems is not a clean one.
+    return problems.isEmpty() ? 0 : 1;
 }
 
 } // namespace catalogue

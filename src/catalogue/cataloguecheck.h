@@ -17,8 +17,8 @@ QStringList catalogueProblems(const CategoryTree& tree, const QString& productsT
                               const QString& picturesFolder);
 
 // The headless check: loads the tree file and the products table of the program folder, prints the
-// counters of the tree statistics ("Name: number" lines) and then the problems. Returns 0 when the tree
-// loads (problems are warnings), 1 with the loading error otherwise.
+// counters of the tree statistics ("Name: number" lines) and then the problems. Returns 0 when there is
+// no problem, 1 when problems were listed, 2 (with the error) when the tree or the table cannot be read.
 int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream& err);
 
 } // namespace catalogue

@@ -1,7 +1,8 @@
 #include "shell/consoleinteraction.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 ConsoleInteraction::ConsoleInteraction(QTextStream& out, QTextStream& err, bool answerYes)
@@ -36,6 +37,11 @@ bool ConsoleInteraction::question(const QString& text, const QString& caption)
 
 bool ConsoleInteraction::openInShell(const QString& urlOrPath)
 {
-    return QDesktopServices::openUrl(QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath)
-                                                                  : QUrl::fromUserInput(urlOrPath));
+    // QDesktopServices needs a GUI application; a command-line run asks the desktop's opener directly.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return false;
+    const QUrl url =
+        QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath) : QUrl::fromUserInput(urlOrPath);
+    return QProcess::startDetached(opener, {url.toString()});
 }

@@ -16,6 +16,9 @@ public:
     IniFile& operator=(const IniFile&) = delete;
 
     // A missing file gives an empty document. Throws AppError when the file exists but cannot be read.
+    // A UTF-16 file (with its byte-order mark) is read as such; stray NUL bytes are dropped with a
+    // warning. When the file may hold more than was understood, the next save to the same path first
+    // keeps the original bytes as path + ".bak".
     void load(const QString& path);
     void loadText(const QString& text);
 
@@ -24,6 +27,9 @@ public:
     bool remove(const QString& section, const QString& key);
     QStringList sections() const;
     QStringList keys(const QString& section) const;
+
+    // What load noticed about the file (NUL bytes dropped, keys it could not read); empty when clean.
+    QStringList warnings() const;
 
     QString text() const;
     // Atomic (write beside, then rename). Throws AppError.

@@ -68,6 +68,8 @@ Settings loadSettings(const QString& configDir, const ProgramFolder& folder)
     IniFile ini;
     try {
         ini.load(settingsPath(configDir));
+        for (const QString& warning : ini.warnings())
+            qWarning("%s", qPrintable(warning));
     } catch (const AppError&) {
         // An unreadable settings file gives the defaults, like a missing one.
     }

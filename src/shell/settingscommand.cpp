@@ -38,7 +38,15 @@ Settings effectiveSettings(const IniFile& ini)
 const QString kUsage = QStringLiteral("usage: kalmenor config list\n"
                                       "       kalmenor config get Section/key\n"
                                       "       kalmenor config set Section/key VALUE\n"
-                                      "       kalmenor config password ftp|mail [--clear]\n");
+                                      "       kalmenor config password ftp|mail [--clear | --empty]\n");
+
+// A settings file that did not read cleanly is said so before anything is written over it.
+void loadIni(IniFile& ini, const QString& configDir, const ConfigCommandIo& io)
+{
+    ini.load(iniPath(configDir));
+    for (const QString& warning : ini.warnings())
+        *io.err << warning << QStringLiteral(" (a copy is kept as KVO.INI.bak before it is changed)\n");
+}
 
 bool isPresetColour(const SettingKey& key)
 {
@@ -54,14 +62,14 @@ int setValue(const QString& name, const QString& value, const QString& configDir
         *io.err << QStringLiteral("Unknown setting %1; \"kalmenor config list\" shows them all.\n").arg(name);
         return 2;
     }
-    IniFile ini;
-    ini.load(iniPath(configDir));
     Settings scratch;
     const QString problem = readUserText(*key, value, scratch);
     if (!problem.isEmpty()) {
         *io.err << problem << QLatin1Char('\n');
         return 2;
     }
+    IniFile ini;
+    loadIni(ini, configDir, io);
     ini.setValue(key->section, key->key, storedText(*key, scratch));
     QDir().mkpath(configDir);
     ini.save(iniPath(configDir));
@@ -77,8 +85,9 @@ int setPassword(const QStringList& args, const QString& configDir, const ConfigC
 {
     const QString which = args.value(1).toLower();
     const bool clear = args.size() == 3 && args[2] == QStringLiteral("--clear");
-    if ((which != QStringLiteral("ftp") && which != QStringLiteral("mail")) || (args.size() == 3 && !clear)
-        || args.size() > 3) {
+    const bool allowEmpty = args.size() == 3 && args[2] == QStringLiteral("--empty");
+    if ((which != QStringLiteral("ftp") && which != QStringLiteral("mail"))
+        || (args.size() == 3 && !clear && !allowEmpty) || args.size() > 3) {
         *io.err << kUsage;
         return 2;
     }
@@ -90,7 +99,11 @@ int setPassword(const QStringList& args, const QString& configDir, const ConfigC
         store.remove(valueName);
     } else {
         const QString password = io.readPassword ? io.readPassword() : readPasswordFromStdin();
-        const QString problem = PasswordStore::checkPassword(password);
+        QString problem = PasswordStore::checkPassword(password);
+        // An empty line is most often a script whose standard input ran dry, not a wish.
+        if (password.isEmpty() && !allowEmpty)
+            problem = QStringLiteral("No password was read; give --empty to store an empty one, or --clear "
+                                     "to forget it");
         if (!problem.isEmpty()) {
             *io.err << problem << QLatin1Char('\n');
             return 2;
@@ -99,7 +112,7 @@ int setPassword(const QStringList& args, const QString& configDir, const ConfigC
     }
     // The save box goes with the stored value: the window forgets a password whose box is unticked.
     IniFile ini;
-    ini.load(iniPath(configDir));
+    loadIni(ini, configDir, io);
     ini.setValue(ftp ? QStringLiteral("FTP") : QStringLiteral("Poczta"), QStringLiteral("pasword"),
                  clear ? QStringLiteral("0") : QStringLiteral("1"));
     ini.save(iniPath(configDir));

@@ -11,14 +11,22 @@ template <typename Member> std::function<SettingRef(Settings&)> at(Member Settin
     return [group, member](Settings& s) -> SettingRef { return &((s.*group).*member); };
 }
 
+void addRules(std::vector<SettingKey>& keys);
+
 std::vector<SettingKey> buildKeys()
 {
     using T = SettingType;
     std::vector<SettingKey> k;
     auto add = [&k](const char* section, const char* key, T type, std::function<SettingRef(Settings&)> ref,
                     int choiceCount = 0, bool noneAllowed = false) {
-        k.push_back({QString::fromLatin1(section), QString::fromLatin1(key), type, std::move(ref),
-                     choiceCount, noneAllowed});
+        SettingKey entry;
+        entry.section = QString::fromLatin1(section);
+        entry.key = QString::fromLatin1(key);
+        entry.type = type;
+        entry.ref = std::move(ref);
+        entry.choiceCount = choiceCount;
+        entry.noneAllowed = noneAllowed;
+        k.push_back(std::move(entry));
     };
     using S = Settings;
     using F = InvoiceSettings;
@@ -103,12 +111,110 @@ std::vector<SettingKey> buildKeys()
     add("FTP", "pasywny", T::Boolean, at(&S::ftp, &P::passive));
 
     for (int n = 1; n <= Settings::linkCount; ++n)
-        k.push_back({QStringLiteral("Linki"), QStringLiteral("L%1").arg(n), T::String,
-                     [n](Settings& s) -> SettingRef { return &s.links[size_t(n - 1)].name; }});
+        add("Linki", qPrintable(QStringLiteral("L%1").arg(n)), T::String,
+            [n](Settings& s) -> SettingRef { return &s.links[size_t(n - 1)].name; });
     for (int n = 1; n <= Settings::linkCount; ++n)
-        k.push_back({QStringLiteral("Linki"), QStringLiteral("P%1").arg(n), T::String,
-                     [n](Settings& s) -> SettingRef { return &s.links[size_t(n - 1)].path; }});
+        add("Linki", qPrintable(QStringLiteral("P%1").arg(n)), T::String,
+            [n](Settings& s) -> SettingRef { return &s.links[size_t(n - 1)].path; });
+    addRules(k);
     return k;
+}
+
+// Ranges and shapes the window's controls keep to, so the command line keeps to them too.
+void addRules(std::vector<SettingKey>& keys)
+{
+    const struct {
+        const char* name;
+        TextRule rule;
+        int minimum, maximum;
+    } rules[] = {
+        {"FTP/port", TextRule::Port, 1, 65535},
+        {"Poczta/pop3", TextRule::Port, 1, 65535},
+        {"Poczta/smtp", TextRule::Port, 1, 65535},
+        {"Opcje/e-mail", TextRule::Email, 0, 0},
+        {"Faktury/Nr", TextRule::WholeNumber, 0, std::numeric_limits<int>::max()},
+        {"Font/rozmiar", TextRule::WholeNumber, 8, 14},
+        {"Font/margines", TextRule::WholeNumber, 0, 30},
+        {"Opcje/imageWidt", TextRule::Any, 1, 2000},
+        {"Opcje/imageHeight", TextRule::Any, 1, 2000},
+    };
+    for (SettingKey& key : keys) {
+        for (const auto& r : rules) {
+            if (key.name() != QLatin1String(r.name))
+                continue;
+            key.rule = r.rule;
+            key.minimum = r.minimum;
+            key.maximum = r.maximum;
+        }
+    }
+    const struct {
+        const char* name;
+        QStringList names;
+    } lists[] = {
+        {"Faktury/Wydruk", invoicePrintForms()},
+        {"Faktury/Styl", invoiceStyles()},
+        {"Opcje/Styl", stylePresetNames()},
+        {"Opcje/kolumny",
+         {QStringLiteral("1 column"), QStringLiteral("2 columns"), QStringLiteral("3 columns"),
+          QStringLiteral("4 columns"), QStringLiteral("5 columns"), QStringLiteral("6 columns")}},
+        {"Opcje/otaczanie", textFlowNames()},
+        {"Opcje/promocja", markerNames()},
+        {"Opcje/new", markerNames()},
+        {"Opcje/sale", markerNames()},
+        {"Opcje/wyrownanie", alignmentNames()},
+    };
+    for (SettingKey& key : keys)
+        for (const auto& l : lists)
+            if (key.name() == QLatin1String(l.name))
+                key.choiceNames = l.names;
+}
+
+// "0 = first, 1 = second, …" (or "0 … n-1" when the entries have no names).
+QString allowedValues(const SettingKey& key)
+{
+    QStringList parts;
+    if (key.noneAllowed)
+        parts << QStringLiteral("-1 = none");
+    for (int i = 0; i < key.choiceCount; ++i)
+        parts << (i < key.choiceNames.size() ? QStringLiteral("%1 = %2").arg(i).arg(key.choiceNames[i])
+                                             : QString::number(i));
+    return parts.join(QStringLiteral(", "));
+}
+
+QString checkText(const SettingKey& key, const QString& text)
+{
+    const QString t = text.trimmed();
+    switch (key.rule) {
+    case TextRule::Any:
+        return {};
+    case TextRule::Port:
+    case TextRule::WholeNumber: {
+        bool ok = false;
+        const int v = t.toInt(&ok);
+        if (ok && v >= key.minimum && v <= key.maximum)
+            return {};
+        if (key.maximum == std::numeric_limits<int>::max())
+            return QStringLiteral("%1 is a whole number from %2 (not \"%3\")")
+                .arg(key.name())
+                .arg(key.minimum)
+                .arg(text);
+        return QStringLiteral("%1 is a whole number from %2 to %3 (not \"%4\")")
+            .arg(key.name())
+            .arg(key.minimum)
+            .arg(key.maximum)
+            .arg(text);
+    }
+    case TextRule::Email: {
+        // One address: something before and after a single "@", a dot in the domain, no blanks.
+        static const QRegularExpression address(
+            QStringLiteral("^[^@\\s,;<>\"]+@[^@\\s,;<>\"]+\\.[^@\\s,;<>\".]+$"));
+        if (address.match(text).hasMatch())
+            return {};
+        return QStringLiteral("%1 is an e-mail address such as shop@example.com (not \"%2\")")
+            .arg(key.name(), text);
+    }
+    }
+    return {};
 }
 
 // Integer text as the profile functions accept it: optional sign, decimal or $/0x hexadecimal,
@@ -196,9 +302,14 @@ bool readStoredText(const SettingKey& key, const QString& text, Settings& settin
 
 QString readUserText(const SettingKey& key, const QString& text, Settings& settings)
 {
+    if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) || text.contains(QChar(0)))
+        return QStringLiteral("%1 takes one line: line breaks and NUL characters cannot be stored")
+            .arg(key.name());
     const QString t = text.trimmed();
     switch (key.type) {
     case SettingType::String:
+        if (const QString problem = checkText(key, text); !problem.isEmpty())
+            return problem;
         readStoredText(key, text, settings);
         return {};
     case SettingType::Boolean: {
@@ -233,10 +344,13 @@ QString readUserText(const SettingKey& key, const QString& text, Settings& setti
         if (!parseInteger(t, &v))
             return QStringLiteral("%1 is a whole number (not \"%2\")").arg(key.name(), text);
         if (!indexInRange(key, v))
-            return QStringLiteral("%1 must be between %2 and %3 (not \"%4\")")
+            return QStringLiteral("%1 must be one of: %2 (not \"%3\")")
+                .arg(key.name(), allowedValues(key), text);
+        if (v < key.minimum || v > key.maximum)
+            return QStringLiteral("%1 is a whole number from %2 to %3 (not \"%4\")")
                 .arg(key.name())
-                .arg(key.noneAllowed ? -1 : 0)
-                .arg(key.choiceCount - 1)
+                .arg(key.minimum)
+                .arg(key.maximum)
                 .arg(text);
         *std::get<int*>(key.ref(settings)) = v;
         return {};

@@ -7,6 +7,7 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -43,7 +44,7 @@ TEST(CatalogueCheck, CountersAndProblems)
     QString err;
     QTextStream o(&out);
     QTextStream e(&err);
-    EXPECT_EQ(runCatalogueCheck(folder, o, e), 0);
+    EXPECT_EQ(runCatalogueCheck(folder, o, e), 1); // problems listed: not a clean catalogue
     o.flush();
     EXPECT_TRUE(out.startsWith(
         QStringLiteral("Categories: 2\nProducts: 3\nSubcategories: 1\nAll: 6\nNest count: 2\n")))
@@ -60,7 +61,26 @@ TEST(CatalogueCheck, CountersAndProblems)
 
     testsupport::writeFile(folder.treeFile(), "K ID000000010K\r\n\t\tW ID000000011W\r\n");
     out.clear();
-    EXPECT_EQ(runCatalogueCheck(folder, o, e), 1);
+    EXPECT_EQ(runCatalogueCheck(folder, o, e), 2);
     e.flush();
     EXPECT_TRUE(err.contains(QStringLiteral("line 2"))) << qPrintable(err);
+
+    // No tree file at all is an unreadable catalogue, not a crash.
+    QFile::remove(folder.treeFile());
+    err.clear();
+    EXPECT_EQ(runCatalogueCheck(folder, o, e), 2);
+}
+
+TEST(CatalogueCheck, StatusOfACleanCatalogueAndOfAMissingTable)
+{
+    QTemporaryDir dir;
+    const ProgramFolder folder(dir.path());
+    QDir().mkpath(folder.pictures());
+    testsupport::writeFile(folder.treeFile(), "K ID000000010K\r\n");
+    QString out;
+    QTextStream o(&out);
+    QTextStream e(&out);
+    EXPECT_EQ(runCatalogueCheck(folder, o, e), 2); // no products table to read
+    createProductsTable(folder.productsTable());
+    EXPECT_EQ(runCatalogueCheck(folder, o, e), 0) << qPrintable(out);
 }

@@ -224,3 +224,21 @@ TEST_F(SettingsTest, StoringTwiceChangesNothing)
     EXPECT_EQ(readFile(iniPath()), first);
     EXPECT_FALSE(QFile::exists(iniPath() + QStringLiteral(".bak")));
 }
+
+TEST_F(SettingsTest, NulByteFileKeepsEveryKeyThroughAStore)
+{
+    // A NUL in the middle (an editor's slip, or half of a UTF-16 character) used to end the reading.
+    const QByteArray original = QByteArray("[Opcje]\r\nkolumny=1\r\n") + QByteArray(3, '\0')
+                                + "title=Sklep\r\n[FTP]\r\nhost=ftp.sklep.pl\r\n[Mine]\r\nfoo=bar\r\n";
+    writeIni(original);
+    Settings s = loadSettings(config(), folder());
+    EXPECT_EQ(s.options.columnsIndex, 1);
+    EXPECT_EQ(s.options.title, QStringLiteral("Sklep"));
+    EXPECT_EQ(s.ftp.host, QStringLiteral("ftp.sklep.pl"));
+    saveSettings(s, config(), folder());
+    EXPECT_EQ(readFile(iniPath() + QStringLiteral(".bak")), original);
+    const QByteArray stored = readFile(iniPath());
+    EXPECT_FALSE(stored.contains('\0'));
+    EXPECT_TRUE(stored.contains("foo=bar"));
+    EXPECT_EQ(loadSettings(config(), folder()).ftp.host, QStringLiteral("ftp.sklep.pl"));
+}

@@ -104,3 +104,79 @@ TEST_F(ConfigCommandTest, PasswordGoesToTheOwnerOnlyStore)
     EXPECT_EQ(get(QStringLiteral("FTP/pasword")), QStringLiteral("0"));
     EXPECT_EQ(run({QStringLiteral("password"), QStringLiteral("pop")}), 2);
 }
+
+TEST_F(ConfigCommandTest, SetRefusesWhatTheKeyCannotHoldAndNamesTheAllowedValues)
+{
+    writeFile(ini(), "[FTP]\r\nport=21\r\n");
+    const QByteArray before = readFile(ini());
+    const struct {
+        const char* key;
+        QString value;
+        const char* inMessage;
+    } refused[] = {
+        {"FTP/port", QStringLiteral("abc"), "1 to 65535"},
+        {"FTP/port", QStringLiteral("70000"), "1 to 65535"},
+        {"Poczta/smtp", QStringLiteral("0"), "1 to 65535"},
+        {"Opcje/e-mail", QStringLiteral("shop.example.com"), "e-mail address"},
+        {"Opcje/e-mail", QStringLiteral("a@b@c.pl"), "e-mail address"},
+        {"Opcje/e-mail", QStringLiteral("a b@c.pl"), "e-mail address"},
+        {"Opcje/kolumny", QStringLiteral("6"), "5 = 6 columns"},
+        {"Opcje/wyrownanie", QStringLiteral("-1"), "0 = "},
+        {"Opcje/imageWidt", QStringLiteral("0"), "1 to 2000"},
+        {"Font/margines", QStringLiteral("31"), "0 to 30"},
+        // A line break would start a section of its own in the file.
+        {"FTP/host", QStringLiteral("ftp.example.com\r\n[FTP]\r\nhost=evil"), "line breaks"},
+        {"Opcje/title", QStringLiteral("a\nb"), "line breaks"},
+        {"Opcje/title", QStringLiteral("a") + QChar(0) + QStringLiteral("b"), "NUL"},
+    };
+    for (const auto& r : refused) {
+        EXPECT_EQ(run({QStringLiteral("set"), QString::fromLatin1(r.key), r.value}), 2) << r.key;
+        EXPECT_TRUE(err.contains(QLatin1String(r.inMessage))) << r.key << ": " << qPrintable(err);
+    }
+    EXPECT_EQ(readFile(ini()), before);
+
+    EXPECT_EQ(run({QStringLiteral("set"), QStringLiteral("FTP/port"), QStringLiteral("2121")}), 0);
+    EXPECT_EQ(
+        run({QStringLiteral("set"), QStringLiteral("Opcje/e-mail"), QStringLiteral("sklep@firma.com.pl")}),
+        0);
+    EXPECT_EQ(get(QStringLiteral("FTP/port")), QStringLiteral("2121"));
+}
+
+TEST_F(ConfigCommandTest, EmptyPasswordOnlyWhenAskedFor)
+{
+    EXPECT_EQ(run({QStringLiteral("password"), QStringLiteral("ftp")}, QString()), 2);
+    EXPECT_TRUE(err.contains(QStringLiteral("--empty")));
+    PasswordStore store(config());
+    EXPECT_FALSE(store.read(PasswordStore::ftpValueName()).has_value());
+    EXPECT_EQ(run({QStringLiteral("password"), QStringLiteral("ftp"), QStringLiteral("--empty")}, QString()),
+              0)
+        << qPrintable(err);
+    EXPECT_EQ(get(QStringLiteral("FTP/pasword")), QStringLiteral("1"));
+}
+
+// Files other programs leave: NUL bytes, UTF-16. Reading must see every key, and a change must never
+// throw away what was not understood.
+TEST_F(ConfigCommandTest, NulBytesAndUtf16NeverEraseTheSettings)
+{
+    const QByteArray withNul = QByteArray("[Opcje]\r\ntitle=Sklep\r\n", 22) + QByteArray(1, '\0')
+                               + "\r\n[FTP]\r\nhost=ftp.sklep.pl\r\nuser=jan\r\n";
+    const QString utf16Text =
+        QStringLiteral("[Opcje]\r\ntitle=Sklep\r\n[FTP]\r\nhost=ftp.sklep.pl\r\nuser=jan\r\n");
+    QByteArray utf16("\xFF\xFE");
+    for (const QChar c : utf16Text) {
+        utf16 += char(c.unicode() & 0xFF);
+        utf16 += char(c.unicode() >> 8);
+    }
+    for (const QByteArray& original : {withNul, utf16}) {
+        writeFile(ini(), original);
+        QFile::remove(ini() + QStringLiteral(".bak"));
+        EXPECT_EQ(get(QStringLiteral("FTP/host")), QStringLiteral("ftp.sklep.pl"));
+        ASSERT_EQ(run({QStringLiteral("set"), QStringLiteral("FTP/port"), QStringLiteral("2121")}), 0);
+        EXPECT_EQ(get(QStringLiteral("FTP/host")), QStringLiteral("ftp.sklep.pl"));
+        EXPECT_EQ(get(QStringLiteral("FTP/user")), QStringLiteral("jan"));
+        EXPECT_EQ(get(QStringLiteral("Opcje/title")), QStringLiteral("Sklep"));
+        EXPECT_EQ(readFile(ini() + QStringLiteral(".bak")), original);
+        ASSERT_EQ(run({QStringLiteral("password"), QStringLiteral("ftp")}, QStringLiteral("x")), 0);
+        EXPECT_EQ(get(QStringLiteral("FTP/user")), QStringLiteral("jan"));
+    }
+}

@@ -1,0 +1,167 @@
+#include "generator/kalmenorcommands.h"
+
+#include "catalogue/cataloguecheck.h"
+#include "catalogue/workspace.h"
+#include "generator/shopcommands.h"
+#include "publish/shopupload.h"
+#include "publish/uploadcommand.h"
+#include "shell/consoleinteraction.h"
+#include "shell/error.h"
+#include "shell/programfolder.h"
+#include "shell/settings.h"
+#include "shell/settingscommand.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+
+namespace generator {
+
+namespace {
+
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption programFolder{QStringLiteral("program-folder"),
+                                     QStringLiteral("Program folder (default: the current directory)."),
+                                     QStringLiteral("DIR")};
+    QCommandLineOption configDir{
+        QStringLiteral("config-dir"),
+        QStringLiteral("Folder of the settings file (default: $KALMENOR_CONFIG_DIR, else "
+                       "$XDG_CONFIG_HOME/Kalmenor)."),
+        QStringLiteral("DIR")};
+    QCommandLineOption demo{QStringLiteral("demo"),
+                            QStringLiteral("init: fill the new folder with the demo catalogue.")};
+    QCommandLineOption force{QStringLiteral("force"),
+                             QStringLiteral("build: write into a folder that holds other files.")};
+    QCommandLineOption noOpen{QStringLiteral("no-open"), QStringLiteral("preview: do not open the browser.")};
+    QCommandLineOption clear{QStringLiteral("clear"),
+                             QStringLiteral("config password: forget the password.")};
+    QCommandLineOption empty{QStringLiteral("empty"),
+                             QStringLiteral("config password: store an empty password.")};
+
+    CommandLine()
+    {
+        parser.setApplicationDescription(QStringLiteral(
+            "Kalmenor keeps a product catalogue and publishes it as a web shop.\n\n"
+            "Without a command the windows start. Commands:\n"
+            "  init DIR [--demo]        make a fresh program folder (--demo: with the demo catalogue)\n"
+            "  build [TARGET] [--force] generate the shop (default: the preview folder Bd/Temp); TARGET is "
+            "the\n"
+            "                           start page to write, e.g. /home/u/shop/index.html\n"
+            "  preview [--no-open]      generate the preview and open it in the browser (xdg-open); without\n"
+            "                           a browser the page's path is printed and the status is still 0\n"
+            "  upload                   generate the shop and upload it by FTP; the password comes from the\n"
+            "                           remembered password or KALMENOR_FTP_PASSWORD\n"
+            "  config list | get SECTION/KEY | set SECTION/KEY VALUE\n"
+            "                           read and change the settings file; set refuses a value outside the\n"
+            "                           key's type or list (status 2)\n"
+            "  config password ftp|mail [--clear | --empty]\n"
+            "                           remember a password read from standard input\n"
+            "  catalogue                check the tree file and products table, print their counters and\n"
+            "                           problems; status 0 no problem, 1 problems listed, 2 the tree or\n"
+            "                           the table cannot be read"));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOptions({programFolder, configDir, demo, force, noOpen, clear, empty});
+        parser.addPositionalArgument(QStringLiteral("command"),
+                                     QStringLiteral("init, build, preview, upload, config or catalogue"),
+                                     QStringLiteral("[command]"));
+    }
+};
+
+ProgramFolder programFolder(const CommandLine& cl)
+{
+    return ProgramFolder(cl.parser.isSet(cl.programFolder) ? cl.parser.value(cl.programFolder)
+                                                           : QDir::currentPath());
+}
+
+int runInit(const CommandLine& cl, const QString& configDir, QTextStream& out, QTextStream& err)
+{
+    const QStringList args = cl.parser.positionalArguments();
+    if (args.size() != 2) {
+        err << "usage: kalmenor init DIR [--demo]\n";
+        return 2;
+    }
+    const QString dir = QDir(args[1]).absolutePath();
+    const QString data = bundledDataRoot();
+    try {
+        if (cl.parser.isSet(cl.demo))
+            createDemoProgramFolder(dir, configDir, data);
+        else
+            catalogue::createProgramFolder(dir, data + QStringLiteral("/skeleton"));
+    } catch (const std::exception& e) {
+        err << messageOf(e) << '\n';
+        return 1;
+    }
+    out << "Program folder created: " << QDir::toNativeSeparators(dir) << '\n';
+    return 0;
+}
+
+int runVerb(const CommandLine& cl, QTextStream& out, QTextStream& err)
+{
+    const QStringList positional = cl.parser.positionalArguments();
+    const QString verb = positional.value(0);
+    const QString configDir = configFolder(cl.parser.value(cl.configDir));
+    const ProgramFolder folder = programFolder(cl);
+    if (verb == QLatin1String("init"))
+        return runInit(cl, configDir, out, err);
+    if (verb == QLatin1String("build")) {
+        if (positional.size() > 2) {
+            err << "usage: kalmenor build [TARGET] [--force]\n";
+            return 2;
+        }
+        return buildShopCommand(folder, configDir, positional.value(1), cl.parser.isSet(cl.force), out, err);
+    }
+    if (verb == QLatin1String("config")) {
+        QStringList args = positional.mid(1);
+        if (cl.parser.isSet(cl.clear))
+            args << QStringLiteral("--clear");
+        if (cl.parser.isSet(cl.empty))
+            args << QStringLiteral("--empty");
+        return runConfigCommand(args, configDir, {&out, &err, {}});
+    }
+    if (verb == QLatin1String("catalogue"))
+        return catalogue::runCatalogueCheck(folder, out, err);
+    if (verb == QLatin1String("preview"))
+        return previewShopCommand(folder, configDir, !cl.parser.isSet(cl.noOpen), out, err);
+    if (verb == QLatin1String("upload")) {
+        ConsoleInteraction console(out, err, false);
+        const Settings settings = loadSettings(configDir, folder);
+        return uploadShopCommand(
+            withCommandLinePassword(settings.ftp), folder.publishShop(),
+            [&](const std::function<void()>& upload) {
+                return generateForUploadCommand(folder, configDir, upload, out, err);
+            },
+            out, err, console);
+    }
+    err << "kalmenor: unknown command '" << verb << "' (see kalmenor --help)\n";
+    return 2;
+}
+
+} // namespace
+
+std::optional<int> runCommandLine(int argc, char** argv, WindowStart* start)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    CommandLine cl;
+    cl.parser.parse(arguments); // a first look, to decide between the command line and the windows
+    const bool isVerb = !cl.parser.positionalArguments().isEmpty();
+    if (!isVerb && !cl.parser.isSet(QStringLiteral("help")) && !cl.parser.isSet(QStringLiteral("version"))) {
+        start->programFolder = cl.parser.value(cl.programFolder);
+        start->configDir = configFolder(cl.parser.value(cl.configDir));
+        return std::nullopt;
+    }
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kalmenor"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.7"));
+    cl.parser.process(app); // --help and --version exit here
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runVerb(cl, out, err);
+}
+
+} // namespace generator
