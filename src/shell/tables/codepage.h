@@ -9,8 +9,8 @@
 namespace tables {
 
 // The code page text of a dBASE or Paradox file is stored in. Single-byte code pages are turned into
-// 256-entry tables once (through iconv), so decoding a record costs a table look-up per byte; UTF-8 (a
-// .cpg may name it) is handled by Qt.
+// 256-entry tables once (through iconv, or our own table for Mazovia and Kamenický), so decoding a record
+// costs a table look-up per byte; UTF-8 (a .cpg may name it) is handled by Qt.
 class CodePage {
 public:
     // A code page by its iconv name ("CP1250", "CP852", "ISO-8859-2", "UTF-8"); throws AppError when iconv
@@ -18,6 +18,8 @@ public:
     static std::shared_ptr<const CodePage> byName(const QByteArray& iconvName);
 
     QByteArray name() const { return m_name; }
+    // As the user knows it: "Windows-1250", "Mazovia (620)", "CP852".
+    QString displayName() const;
     bool isUtf8() const { return m_utf8; }
 
     QString decode(const char* data, qsizetype size) const;
@@ -29,6 +31,9 @@ public:
     static QByteArray fromWindowsNumber(int number);           // 437, 850, 852, 1250, 1252, ...
     static QByteArray fromDbaseLanguageDriver(int driverByte); // header byte 29 of a .dbf
     static QByteArray fromCpgText(const QByteArray& text);     // contents of a .cpg file
+    // A code page the user typed: a number (852, 1250, 620 for Mazovia) or any name iconv knows;
+    // throws AppError saying what is accepted when it is neither.
+    static QByteArray fromUserChoice(const QString& choice);
 
     explicit CodePage(const QByteArray& iconvName); // use byName()
 

@@ -59,21 +59,6 @@ QDateTime foxDateTime(qint32 julianDay, qint32 milliseconds)
     return QDateTime(date, QTime::fromMSecsSinceStartOfDay(milliseconds), Qt::UTC);
 }
 
-// Finds a companion file whatever the case of its extension.
-QString companionFile(const QString& tablePath, const QString& extension)
-{
-    const QFileInfo info(tablePath);
-    const QString base = info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.');
-    for (const QString& ext : {extension.toLower(), extension.toUpper()}) {
-        if (QFileInfo::exists(base + ext))
-            return base + ext;
-    }
-    const QDir dir(info.path());
-    const QStringList all =
-        dir.entryList({info.completeBaseName() + QLatin1Char('.') + extension}, QDir::Files);
-    return all.isEmpty() ? QString() : dir.filePath(all.first());
-}
-
 } // namespace
 
 std::unique_ptr<TableFile> DbaseTableFile::open(const QString& path, const QStringList& options)
@@ -81,8 +66,10 @@ std::unique_ptr<TableFile> DbaseTableFile::open(const QString& path, const QStri
     return std::make_unique<DbaseTableFile>(path, options);
 }
 
-DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) : m_path(path)
+DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& arguments)
+    : TableFile(path), m_path(path)
 {
+    const TableFileOptions options = TableFileOptions::parse(arguments);
     readHeader();
 
     const QFileInfo info(path);
@@ -116,8 +103,13 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
         fail(QStringLiteral("the header is damaged (its field list does not add up)"));
 
     QByteArray codePage;
-    if (!options.isEmpty() && !options.first().trimmed().isEmpty())
-        codePage = CodePage::fromCpgText(options.first().toLatin1());
+    if (!options.codePage.isEmpty()) {
+        try {
+            codePage = CodePage::fromUserChoice(options.codePage);
+        } catch (const AppError& e) {
+            fail(e.message());
+        }
+    }
     if (codePage.isEmpty()) {
         const char* stated = DBFGetCodePage(m_dbf);
         const QByteArray s = stated ? QByteArray(stated) : QByteArray();
@@ -141,11 +133,6 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& options) 
 }
 
 DbaseTableFile::~DbaseTableFile() = default;
-
-void DbaseTableFile::fail(const QString& what) const
-{
-    throw AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));
-}
 
 void DbaseTableFile::readHeader()
 {
@@ -319,11 +306,6 @@ void DbaseTableFile::openMemoFile()
         m_readOnlyReason =
             QStringLiteral("%1: the memo file is read-only").arg(QDir::toNativeSeparators(memoPath));
     m_memo = std::make_unique<DbaseMemoFile>(memoPath, kind, writable);
-}
-
-QString DbaseTableFile::displayPath() const
-{
-    return QDir::toNativeSeparators(m_path);
 }
 
 QVector<FileColumn> DbaseTableFile::columns() const
@@ -652,9 +634,7 @@ void DbaseTableFile::checkUnchangedByOthers()
         head = file.read(8);
     if (head.size() != 8
         || qFromLittleEndian<quint32>(head.constData() + 4) != static_cast<quint32>(DBFGetRecordCount(m_dbf)))
-        fail(
-            QStringLiteral("the table was changed by another program since it was opened here; open it again "
-                           "before changing it"));
+        failChangedByAnotherProgram(m_path);
 }
 
 void DbaseTableFile::writeRecord(int index, const QByteArray& record)

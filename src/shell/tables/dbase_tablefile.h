@@ -20,7 +20,6 @@ public:
 
     static std::unique_ptr<TableFile> open(const QString& path, const QStringList& options);
 
-    QString displayPath() const override;
     QVector<FileColumn> columns() const override;
     qint64 rowLimit() const override;
     bool readRow(qint64 row, QByteArray& buffer) override;
@@ -61,7 +60,6 @@ private:
         bool binary;
     };
 
-    [[noreturn]] void fail(const QString& what) const;
     void readHeader();
     void openMemoFile();
     void checkRow(qint64 row);

@@ -8,9 +8,4 @@ void registerDbaseModule(sqlite3* db)
     registerTableFileModule(db, "dbase", &DbaseTableFile::open);
 }
 
-QString dbaseReadOnlyReason(const QString& path)
-{
-    return DbaseTableFile::open(path, {})->readOnlyReason();
-}
-
 } // namespace tables

@@ -17,8 +17,7 @@ void registerFileModules(sqlite3* db);
 void registerDbaseModule(sqlite3* db);
 void registerParadoxModule(sqlite3* db);
 
-// Why a dBASE or Paradox file cannot be changed, as a sentence; empty when it can.
-QString dbaseReadOnlyReason(const QString& path);
+// Why a Paradox file cannot be changed, as a sentence; empty when it can.
 QString paradoxReadOnlyReason(const QString& path);
 
 // True when the first bytes of a file look like a Paradox table header.

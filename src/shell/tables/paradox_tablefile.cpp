@@ -223,15 +223,6 @@ QDate dateOfDay(qint64 day)
     return QDate::fromJulianDay(day + julianDayOfDayZero);
 }
 
-QString companionFile(const QString& tablePath, const QString& extension)
-{
-    const QFileInfo info(tablePath);
-    const QDir dir(info.path());
-    const QStringList all =
-        dir.entryList({info.completeBaseName() + QLatin1Char('.') + extension}, QDir::Files);
-    return all.isEmpty() ? QString() : dir.filePath(all.first());
-}
-
 } // namespace
 
 std::unique_ptr<TableFile> ParadoxTableFile::open(const QString& path, const QStringList& options)

@@ -2,6 +2,7 @@
 
 #include "shell/error.h"
 #include "shell/tables/filemodules.h"
+#include "shell/tables/tablefilemodule.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,9 @@ void Table::open()
     if (isOpen())
         close();
     m_sourceName = QStringLiteral("Table %1").arg(QDir::toNativeSeparators(m_path));
+    m_readOnly = false;
+    m_readOnlyReason.clear();
+    m_openWarnings.clear();
     m_format = detectFormat(m_path);
     switch (m_format) {
     case FileFormat::Missing:
@@ -69,8 +73,9 @@ void Table::open()
             const QString module =
                 m_format == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox");
             m_sqlName = QStringLiteral("main.\"source\"");
+            const QStringList args = QStringList{quoteLiteral(m_path)} + m_options.toSqlArguments();
             m_conn->exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)")
-                             .arg(m_sqlName, module, quoteLiteral(m_path)));
+                             .arg(m_sqlName, module, args.join(QStringLiteral(", "))));
             const auto info = m_conn->select(QStringLiteral("PRAGMA main.table_info(\"source\")"));
             bool anyModifiable = false;
             for (const auto& col : info) {
@@ -79,9 +84,11 @@ void Table::open()
                 fields.push_back(f);
             }
             m_readOnly = !anyModifiable;
-            if (m_readOnly)
-                m_readOnlyReason = m_format == FileFormat::DBase ? dbaseReadOnlyReason(m_path)
-                                                                 : paradoxReadOnlyReason(m_path);
+            if (const TableFile* file = tableFile()) {
+                if (m_readOnly)
+                    m_readOnlyReason = file->readOnlyReason();
+                m_openWarnings = file->warnings();
+            }
         }
         if (fields.isEmpty())
             throw AppError(QStringLiteral("the table has no fields"));
@@ -111,6 +118,25 @@ void Table::close()
         m_conn->rollback();
     DataSet::close();
     m_conn.reset();
+}
+
+TableFile* Table::tableFile() const
+{
+    if (!m_conn || m_format == FileFormat::SQLite)
+        return nullptr;
+    return tableFileOf(m_conn->handle(), QStringLiteral("main"), QStringLiteral("source"));
+}
+
+QStringList Table::staleIndexFiles() const
+{
+    const TableFile* file = tableFile();
+    return file ? file->staleIndexes() : QStringList();
+}
+
+WriteCounts Table::writeCounts() const
+{
+    const TableFile* file = tableFile();
+    return file ? file->writeCounts() : WriteCounts();
 }
 
 QString Table::readOnlyText() const

@@ -2,10 +2,13 @@
 
 #include "shell/tables/connection.h"
 #include "shell/tables/dataset.h"
+#include "shell/tables/tablefilesupport.h"
 
 #include <memory>
 
 namespace tables {
+
+class TableFile;
 
 // A table file opened by its path. A native table file is an SQLite database holding one table named
 // after the file's base name (towary.db holds towary); dBASE and Paradox files are opened through their
@@ -25,6 +28,26 @@ public:
         open();
     }
     void close() override;
+
+    // Options for dBASE and Paradox files, set before open():
+    //  - setCodePage: the code page the file's text is in, overriding the file's own mark: a number
+    //    ("852", "1250", "437", "620" for Mazovia) or a name iconv knows ("CP852", "ISO-8859-2"); empty
+    //    uses the file's mark. An unknown page makes open() fail.
+    //  - setAllowStaleIndexes: a dBASE table with index files beside it (.mdx/.cdx of its name, any
+    //    .ndx/.ntx/.idx in its folder) opens read-only unless this is set; then staleIndexFiles() names
+    //    the index files once a change has left them out of date.
+    //  - setAllowRounding: a number that fits a dBASE field only with fewer decimals is refused unless
+    //    this is set; writeCounts() counts both the rounded and the refused ones.
+    // After open(), openWarnings() holds what the user should be told although the file opened (no code
+    // page mark while bytes above 127 are present, a missing or damaged memo file, a record count that
+    // disagrees with the file size), each a sentence naming the file.
+    void setCodePage(const QString& codePage) { m_options.codePage = codePage; }
+    QString codePage() const { return m_options.codePage; }
+    void setAllowStaleIndexes(bool allow) { m_options.allowStaleIndexes = allow; }
+    void setAllowRounding(bool allow) { m_options.allowRounding = allow; }
+    QStringList openWarnings() const { return m_openWarnings; }
+    QStringList staleIndexFiles() const;
+    WriteCounts writeCounts() const;
 
     // The SQL name of the table inside its connection (for statements the owner builds).
     QString sqlName() const { return m_sqlName; }
@@ -71,6 +94,7 @@ private:
     QString fileError(const QString& what) const;
     QString fileStamp() const;
     QString readOnlyText() const;
+    TableFile* tableFile() const;
 
     QString m_path;
     QString m_sqlName;
@@ -78,6 +102,8 @@ private:
     FileFormat m_format = FileFormat::Missing;
     bool m_readOnly = false;
     QString m_readOnlyReason;
+    TableFileOptions m_options;
+    QStringList m_openWarnings;
     qint64 m_dataVersion = 0; // SQLite files: changes by other connections
     QString m_stamp;          // other files: size and modification time
     QString m_selectList;

@@ -3,6 +3,7 @@
 #include "shell/error.h"
 #include "shell/tables/connection.h"
 
+#include <QHash>
 #include <QSet>
 #include <QStringList>
 
@@ -10,6 +11,7 @@
 
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 namespace tables {
 
@@ -18,7 +20,28 @@ namespace {
 struct FileVtab {
     sqlite3_vtab base; // first: SQLite hands this pointer back
     std::unique_ptr<TableFile> file;
+    sqlite3* db = nullptr;
+    QString schema;
+    QString table;
 };
+
+// The open table files by connection, schema and table name, for tableFileOf().
+struct OpenFiles {
+    std::mutex lock;
+    QHash<QString, TableFile*> byKey;
+
+    static QString key(sqlite3* db, const QString& schema, const QString& table)
+    {
+        return QString::number(reinterpret_cast<quintptr>(db)) + QLatin1Char('/') + schema.toLower()
+               + QLatin1Char('/') + table.toLower();
+    }
+};
+
+OpenFiles& openFiles()
+{
+    static OpenFiles files;
+    return files;
+}
 
 struct FileCursor {
     sqlite3_vtab_cursor base;
@@ -83,13 +106,29 @@ int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqli
         *err = sqlite3_mprintf("%s", e.what());
         return SQLITE_ERROR;
     }
+    vtab->db = db;
+    vtab->schema = QString::fromUtf8(argv[1]);
+    vtab->table = QString::fromUtf8(argv[2]);
+    {
+        OpenFiles& files = openFiles();
+        const std::lock_guard<std::mutex> guard(files.lock);
+        files.byKey.insert(OpenFiles::key(db, vtab->schema, vtab->table), vtab->file.get());
+    }
     *out = &vtab.release()->base;
     return SQLITE_OK;
 }
 
-int disconnectTable(sqlite3_vtab* vtab)
+int disconnectTable(sqlite3_vtab* v)
 {
-    delete vtabOf(vtab);
+    FileVtab* vtab = vtabOf(v);
+    {
+        OpenFiles& files = openFiles();
+        const std::lock_guard<std::mutex> guard(files.lock);
+        const QString key = OpenFiles::key(vtab->db, vtab->schema, vtab->table);
+        if (files.byKey.value(key) == vtab->file.get())
+            files.byKey.remove(key);
+    }
+    delete vtab;
     return SQLITE_OK;
 }
 
@@ -276,6 +315,13 @@ QString declaredColumnType(const Field& field, bool readOnly)
 void registerTableFileModule(sqlite3* db, const char* moduleName, TableFileOpener opener)
 {
     sqlite3_create_module_v2(db, moduleName, &fileModule, reinterpret_cast<void*>(opener), nullptr);
+}
+
+TableFile* tableFileOf(sqlite3* db, const QString& schema, const QString& table)
+{
+    OpenFiles& files = openFiles();
+    const std::lock_guard<std::mutex> guard(files.lock);
+    return files.byKey.value(OpenFiles::key(db, schema, table));
 }
 
 QString unquoteModuleArgument(const char* argument)

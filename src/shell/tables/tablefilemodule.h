@@ -8,6 +8,7 @@
 #include <QVector>
 
 #include "shell/tables/fieldtype.h"
+#include "shell/tables/tablefilesupport.h"
 
 #include <memory>
 
@@ -28,10 +29,12 @@ struct FileColumn {
 // message naming the file (and the field, where one is at fault).
 class TableFile {
 public:
+    explicit TableFile(const QString& path = {}) : m_filePath(path) {}
     virtual ~TableFile() = default;
 
+    QString filePath() const { return m_filePath; }
     // The file's path as shown in messages.
-    virtual QString displayPath() const = 0;
+    virtual QString displayPath() const { return nativePath(m_filePath); }
 
     virtual QVector<FileColumn> columns() const = 0;
     // Rows are 1..rowLimit(); some of them may be deleted.
@@ -47,6 +50,18 @@ public:
     virtual void updateRow(qint64 row, sqlite3_value** values) = 0;
     virtual qint64 insertRow(sqlite3_value** values) = 0;
     virtual void deleteRow(qint64 row) = 0;
+
+    // What the user should know about the file although it opened (sentences naming the file).
+    virtual QStringList warnings() const { return {}; }
+    // Index files beside the table that changes made here have left out of date.
+    virtual QStringList staleIndexes() const { return {}; }
+    virtual WriteCounts writeCounts() const { return {}; }
+
+protected:
+    [[noreturn]] void fail(const QString& what) const { failFile(m_filePath, what); }
+
+private:
+    QString m_filePath;
 };
 
 using TableFileOpener = std::unique_ptr<TableFile> (*)(const QString& path, const QStringList& options);
@@ -56,8 +71,12 @@ using TableFileOpener = std::unique_ptr<TableFile> (*)(const QString& path, cons
 QString declaredColumnType(const Field& field, bool readOnly);
 
 // Registers a virtual table module whose argument is the file path as an SQL string literal, optionally
-// followed by further literals handed to the opener (a code page name).
+// followed by further literals handed to the opener (see TableFileOptions).
 void registerTableFileModule(sqlite3* db, const char* moduleName, TableFileOpener opener);
+
+// The file behind a virtual table of a connection (schema "main", "temp", ...); null when that table is
+// not a table file. Valid while the virtual table exists.
+TableFile* tableFileOf(sqlite3* db, const QString& schema, const QString& table);
 
 // The text of an SQL string literal written as a module argument: 'a''b' -> a'b. Bare words are kept.
 QString unquoteModuleArgument(const char* argument);

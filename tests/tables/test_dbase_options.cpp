@@ -1,0 +1,65 @@
+// The options a Table hands to the dBASE and Paradox modules, and what it reads back from them.
+
+#include "shell/error.h"
+#include "shell/tables/table.h"
+#include "shell/tables/tablefilesupport.h"
+#include "testsupport.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString messageOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(TableFileOptions, ArgumentsGoThereAndBack)
+{
+    tables::TableFileOptions o;
+    o.codePage = QStringLiteral("CP852");
+    o.allowRounding = true;
+    QStringList args;
+    for (QString a : o.toSqlArguments())
+        args << a.mid(1, a.size() - 2); // what the module receives, unquoted
+    const tables::TableFileOptions back = tables::TableFileOptions::parse(args);
+    EXPECT_EQ(back.codePage, QStringLiteral("CP852"));
+    EXPECT_TRUE(back.allowRounding);
+    EXPECT_FALSE(back.allowStaleIndexes);
+    EXPECT_TRUE(messageOf([] {
+                    tables::TableFileOptions::parse({QString(), QStringLiteral("allow-all")});
+                }).contains(QStringLiteral("allow-all")));
+}
+
+TEST(TableFileOptions, TableOpensWithTheChosenCodePage)
+{
+    QTemporaryDir dir;
+    const QString file = testsupport::copySharedTable(QStringLiteral("encoding_1250.dbf"), dir.path());
+    testsupport::copySharedTable(QStringLiteral("encoding_1250.cpg"), dir.path());
+    tables::Table table;
+    table.setFilter(QStringLiteral("id = 2"));
+    table.open(file);
+    EXPECT_TRUE(table.value(1).toString().contains(QStringLiteral("ł")));
+    table.close();
+
+    // The user's choice wins over the .cpg file: read as 1252 the Polish letters come out wrong.
+    table.setCodePage(QStringLiteral("1252"));
+    table.open(file);
+    EXPECT_TRUE(table.value(1).toString().contains(QStringLiteral("³")));
+    EXPECT_EQ(table.writeCounts().refusedCodePage, 0);
+    table.close();
+
+    table.setCodePage(QStringLiteral("no-such-page"));
+    const QString error = messageOf([&] { table.open(file); });
+    EXPECT_TRUE(error.contains(QStringLiteral("no-such-page"))) << error.toStdString();
+    EXPECT_FALSE(table.isOpen());
+}
