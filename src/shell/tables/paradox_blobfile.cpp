@@ -2,22 +2,28 @@
 
 #include "shell/error.h"
 
+#include "shell/tables/paradox_format.h"
+#include "shell/tables/tablefilesupport.h"
+
 #include <QDir>
 #include <QtEndian>
 
 namespace tables {
 
+using namespace paradox;
+
 namespace {
 
-constexpr qint64 blockSize = 4096;
-constexpr int pointerSize = 10;
-constexpr int graphicPrefix = 8; // graphic blobs start with 8 bytes before the picture itself
+constexpr qint64 blockSize = mbBlockSize;
+constexpr int pointerSize = mbPointerSize;
+constexpr int graphicPrefix = mbGraphicPrefix;
 
 } // namespace
 
-ParadoxBlobFile::ParadoxBlobFile(const QString& path) : m_path(path), m_file(path)
+ParadoxBlobFile::ParadoxBlobFile(const QString& path, bool writable) : m_path(path), m_file(path)
 {
-    if (!m_file.open(QIODevice::ReadOnly))
+    // Unbuffered: blobs are written in place and read back at once.
+    if (!m_file.open((writable ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered))
         fail(QStringLiteral("the blob file cannot be opened (%1)").arg(m_file.errorString()));
     const QByteArray head = m_file.read(blockSize);
     if (head.size() < 16 || head.at(0) != 0)
@@ -26,7 +32,7 @@ ParadoxBlobFile::ParadoxBlobFile(const QString& path) : m_path(path), m_file(pat
 
 void ParadoxBlobFile::fail(const QString& what) const
 {
-    throw AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));
+    failFile(m_path, what);
 }
 
 QByteArray ParadoxBlobFile::readAt(qint64 offset, qint64 size)

@@ -1,14 +1,13 @@
 #include "shell/tables/paradox_tablefile.h"
 
 #include "shell/error.h"
+#include "shell/tables/paradox_format.h"
+#include "shell/tables/paradox_values.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
 
-extern "C" { // pxlib's header does not say so itself
-#include <paradox.h>
-}
 #include <sqlite3.h>
 
 #include <cmath>
@@ -17,64 +16,38 @@ extern "C" { // pxlib's header does not say so itself
 
 namespace tables {
 
+using namespace paradox;
+
 namespace {
-
-constexpr int blockHeaderSize = 6;
-constexpr qint64 julianDayOfDayZero = 1721425; // day 1 of a Paradox date is 0001-01-01
-
-// Header offsets.
-constexpr int hRecordSize = 0x00;
-constexpr int hHeaderSize = 0x02;
-constexpr int hFileType = 0x04;
-constexpr int hMaxTableSize = 0x05;
-constexpr int hRecords = 0x06;
-constexpr int hUsedBlocks = 0x0A;
-constexpr int hFileBlocks = 0x0C;
-constexpr int hFirstBlock = 0x0E;
-constexpr int hLastBlock = 0x10;
-constexpr int hFieldCount = 0x21;
-constexpr int hKeyFields = 0x23;
-constexpr int hEncryption1 = 0x25; // Paradox 3
-constexpr int hEncryption2 = 0x5C; // Paradox 4 and later
-constexpr int hVersion = 0x39;
-constexpr int hAutoIncrement = 0x49;
-constexpr int hFirstFreeBlock = 0x4D;
-constexpr int hCodePage = 0x6A;
-
-bool isBlobType(int type)
-{
-    return type == pxfMemoBLOb || type == pxfBLOb || type == pxfFmtMemoBLOb || type == pxfOLE
-           || type == pxfGraphic;
-}
 
 // Bytes a field of a type takes in the record; 0 for a type or size that is not valid.
 int storedSize(int type, int size)
 {
     switch (type) {
-    case pxfAlpha:
+    case Alpha:
         return size >= 1 ? size : 0;
-    case pxfDate:
-    case pxfLong:
-    case pxfTime:
-    case pxfAutoInc:
+    case Date:
+    case Long:
+    case Time:
+    case AutoInc:
         return size == 4 ? 4 : 0;
-    case pxfShort:
+    case Short:
         return size == 2 ? 2 : 0;
-    case pxfCurrency:
-    case pxfNumber:
-    case pxfTimestamp:
+    case Currency:
+    case Number:
+    case Timestamp:
         return size == 8 ? 8 : 0;
-    case pxfLogical:
+    case Logical:
         return size == 1 ? 1 : 0;
-    case pxfMemoBLOb:
-    case pxfBLOb:
-    case pxfFmtMemoBLOb:
-    case pxfOLE:
-    case pxfGraphic:
+    case MemoBlob:
+    case Blob:
+    case FmtMemoBlob:
+    case Ole:
+    case Graphic:
         return size >= 10 ? size : 0;
-    case pxfBCD:
+    case Bcd:
         return size <= 32 ? 17 : 0; // the size byte holds the decimals
-    case pxfBytes:
+    case Bytes:
         return size >= 1 ? size : 0;
     default:
         return 0;
@@ -84,143 +57,39 @@ int storedSize(int type, int size)
 FieldType engineType(int type)
 {
     switch (type) {
-    case pxfAlpha:
+    case Alpha:
         return FieldType::Alpha;
-    case pxfDate:
+    case Date:
         return FieldType::Date;
-    case pxfShort:
+    case Short:
         return FieldType::SmallInt;
-    case pxfLong:
+    case Long:
         return FieldType::Integer;
-    case pxfCurrency:
+    case Currency:
         return FieldType::Money;
-    case pxfNumber:
+    case Number:
         return FieldType::Number;
-    case pxfLogical:
+    case Logical:
         return FieldType::Logical;
-    case pxfMemoBLOb:
+    case MemoBlob:
         return FieldType::Memo;
-    case pxfFmtMemoBLOb:
+    case FmtMemoBlob:
         return FieldType::FormattedMemo;
-    case pxfGraphic:
+    case Graphic:
         return FieldType::Graphic;
-    case pxfTime:
+    case Time:
         return FieldType::Time;
-    case pxfTimestamp:
+    case Timestamp:
         return FieldType::Timestamp;
-    case pxfAutoInc:
+    case AutoInc:
         return FieldType::AutoInc;
-    case pxfBCD:
+    case Bcd:
         return FieldType::Bcd;
-    case pxfBytes:
+    case Bytes:
         return FieldType::Bytes;
     default:
         return FieldType::Binary; // binary and OLE
     }
-}
-
-bool allZero(const char* data, int size)
-{
-    for (int i = 0; i < size; ++i)
-        if (data[i] != 0)
-            return false;
-    return true;
-}
-
-// Integers are stored big-endian with the sign bit flipped, so that they sort as bytes.
-qint64 decodeInteger(const uchar* raw, int size)
-{
-    if (size == 2)
-        return static_cast<qint16>(qFromBigEndian<quint16>(raw) ^ 0x8000u);
-    return static_cast<qint32>(qFromBigEndian<quint32>(raw) ^ 0x80000000u);
-}
-
-void encodeInteger(uchar* raw, int size, qint64 value)
-{
-    if (size == 2)
-        qToBigEndian<quint16>(static_cast<quint16>(static_cast<quint16>(value) ^ 0x8000u), raw);
-    else
-        qToBigEndian<quint32>(static_cast<quint32>(value) ^ 0x80000000u, raw);
-}
-
-// Doubles: positive values with the sign bit set, negative ones with every bit inverted.
-double decodeDouble(const uchar* raw)
-{
-    quint64 bits = qFromBigEndian<quint64>(raw);
-    if (bits & 0x8000000000000000ULL)
-        bits &= ~0x8000000000000000ULL;
-    else
-        bits = ~bits;
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
-    return d;
-}
-
-void encodeDouble(uchar* raw, double value)
-{
-    if (value == 0)
-        value = 0; // no negative zero
-    quint64 bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    if (bits & 0x8000000000000000ULL)
-        bits = ~bits;
-    else
-        bits |= 0x8000000000000000ULL;
-    qToBigEndian<quint64>(bits, raw);
-}
-
-// BCD: a byte with the sign (0x80 positive, 0x40 negative, neither when empty) and the decimals, then
-// 32 digits as nibbles, the last ones the decimals; a negative number has every digit complemented.
-constexpr int bcdDigits = 32;
-
-double decodeBcd(const uchar* raw, bool* ok)
-{
-    *ok = false;
-    if ((raw[0] & 0xC0) == 0)
-        return 0;
-    const bool negative = !(raw[0] & 0x80);
-    const int decimals = qMin(raw[0] & 0x3F, bcdDigits);
-    QByteArray text;
-    text.reserve(bcdDigits + 2);
-    if (negative)
-        text += '-';
-    for (int i = 0; i < bcdDigits; ++i) {
-        int digit = (raw[1 + i / 2] >> (i % 2 ? 0 : 4)) & 0xF;
-        if (negative)
-            digit = 0xF - digit;
-        if (digit > 9)
-            return 0;
-        if (i == bcdDigits - decimals)
-            text += '.';
-        text += static_cast<char>('0' + digit);
-    }
-    return text.toDouble(ok);
-}
-
-bool encodeBcd(uchar* raw, int decimals, double value)
-{
-    decimals = qMin(decimals, bcdDigits);
-    const bool negative = value < 0;
-    QByteArray digits = QByteArray::number(std::fabs(value), 'f', decimals).replace('.', "");
-    if (digits.size() > bcdDigits)
-        return false;
-    digits = QByteArray(bcdDigits - digits.size(), '0') + digits;
-    std::memset(raw, 0, 17);
-    raw[0] = static_cast<uchar>((negative ? 0x40 : 0xC0) | decimals);
-    for (int i = 0; i < bcdDigits; ++i) {
-        int digit = digits.at(i) - '0';
-        if (negative)
-            digit = 0xF - digit;
-        raw[1 + i / 2] |= static_cast<uchar>(digit << (i % 2 ? 0 : 4));
-    }
-    return true;
-}
-
-QDate dateOfDay(qint64 day)
-{
-    if (day < 1 || day > 3652059) // 0001-01-01 .. 9999-12-31
-        return {};
-    return QDate::fromJulianDay(day + julianDayOfDayZero);
 }
 
 } // namespace
@@ -247,9 +116,16 @@ bool ParadoxTableFile::looksLikeTable(const QByteArray& head, qint64 fileSize)
            && fields >= 1 && fields <= 255 && version >= 3 && version <= 12;
 }
 
-ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& options)
-    : m_path(path), m_file(path)
+ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& arguments)
+    : TableFile(path), m_path(path), m_file(path)
 {
+    TableFileOptions options;
+    try {
+        options = TableFileOptions::parse(arguments);
+    } catch (const AppError& e) {
+        fail(e.message());
+    }
+    m_allowStaleIndexes = options.allowStaleIndexes;
     const bool writable = QFileInfo(path).isWritable();
     // Unbuffered: what another program wrote meanwhile must not hide behind a read buffer.
     if (!m_file.open((writable ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered))
@@ -259,8 +135,13 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& optio
     m_expectedSize = m_file.size();
 
     QByteArray codePage;
-    if (!options.isEmpty() && !options.first().trimmed().isEmpty())
-        codePage = CodePage::fromCpgText(options.first().toLatin1());
+    if (!options.codePage.isEmpty()) {
+        try {
+            codePage = CodePage::fromUserChoice(options.codePage);
+        } catch (const AppError& e) {
+            fail(e.message());
+        }
+    }
     if (codePage.isEmpty())
         codePage = CodePage::fromWindowsNumber(m_codePageNumber);
     if (codePage.isEmpty())
@@ -272,8 +153,7 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& optio
     }
 
     // Field names are stored in the table's code page; they follow the table name in the header.
-    const int fieldInfoStart = m_version >= 5 ? 0x78 : 0x58;
-    int at = fieldInfoStart + 2 * m_fields.size() + 4 + 4 * m_fields.size() + (m_version >= 12 ? 261 : 79);
+    int at = m_fieldInfoStart + 2 * m_fields.size() + 4 + 4 * m_fields.size() + (m_version >= 12 ? 261 : 79);
     for (FieldInfo& f : m_fields) {
         const int end = m_header.indexOf('\0', at);
         f.name = m_codePage->decode(m_header.constData() + at, end - at);
@@ -281,33 +161,39 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& optio
         at = end + 1;
     }
 
+    if (!writable)
+        m_readOnlyReason = QStringLiteral("the file is read-only");
+    decideWritable();
     if (m_hasBlobFields) {
         const QString blobPath = companionFile(path, QStringLiteral("mb"));
         if (blobPath.isEmpty())
             fail(QStringLiteral("the table has memo or blob fields but its blob file (%1.MB) is missing")
                      .arg(QFileInfo(path).completeBaseName()));
-        m_blobs = std::make_unique<ParadoxBlobFile>(blobPath);
+        if (m_readOnlyReason.isEmpty() && !QFileInfo(blobPath).isWritable())
+            m_readOnlyReason = QStringLiteral("its blob file %1 is read-only").arg(QFileInfo(blobPath).fileName());
+        m_blobs = std::make_unique<ParadoxBlobFile>(blobPath, m_readOnlyReason.isEmpty());
     }
-    if (!writable)
-        m_readOnlyReason = QStringLiteral("the file is read-only");
-    decideWritable(options);
+    if (m_readOnlyReason.isEmpty() && m_keyFields > 0) {
+        QString indexPath = companionFile(path, QStringLiteral("px"));
+        if (indexPath.isEmpty())
+            indexPath = QFileInfo(path).path() + QLatin1Char('/') + QFileInfo(path).completeBaseName()
+                        + QStringLiteral(".PX");
+        m_index = std::make_unique<ParadoxPrimaryIndex>(indexPath, m_header, m_fieldInfoStart, m_keyFields,
+                                                        m_keySize);
+    }
     if (!m_readOnlyReason.isEmpty())
         m_readOnlyReason = QStringLiteral("%1: %2").arg(displayPath(), m_readOnlyReason);
     for (FieldInfo& f : m_fields)
-        f.field.modifiable = m_readOnlyReason.isEmpty() && f.type != pxfAutoInc;
+        f.field.modifiable = m_readOnlyReason.isEmpty() && f.type != AutoInc;
 }
 
 ParadoxTableFile::~ParadoxTableFile() = default;
 
-void ParadoxTableFile::fail(const QString& what) const
+void ParadoxTableFile::failField(const FieldInfo& f, const QString& what) const
 {
-    throw AppError(QStringLiteral("%1: %2").arg(displayPath(), what));
+    fail(QStringLiteral("field %1: %2").arg(f.name, what));
 }
 
-QString ParadoxTableFile::displayPath() const
-{
-    return QDir::toNativeSeparators(m_path);
-}
 
 void ParadoxTableFile::readHeader()
 {
@@ -331,7 +217,8 @@ void ParadoxTableFile::readHeader()
         && maxTableSize != 32)
         fail(QStringLiteral("the header is damaged (block size %1 KB)").arg(maxTableSize));
     m_blockSize = maxTableSize * 1024;
-    const int fieldInfoStart = m_version >= 5 ? 0x78 : 0x58;
+    m_fieldInfoStart = m_version >= 5 ? fieldInfoLong : fieldInfoShort;
+    const int fieldInfoStart = m_fieldInfoStart;
     if (fieldCount < 1 || fieldCount > 255)
         fail(QStringLiteral("the header is damaged (%1 fields)").arg(fieldCount));
     const int namesStart = fieldInfoStart + 6 * fieldCount + 4 + (m_version >= 12 ? 261 : 79);
@@ -375,15 +262,17 @@ void ParadoxTableFile::readHeader()
                      .arg(i + 1)
                      .arg(f.type)
                      .arg(size));
-        f.decimals = f.type == pxfBCD ? size : 0;
+        f.decimals = f.type == Bcd ? size : 0;
         f.offset = offset;
         offset += f.size;
         f.field.type = engineType(f.type);
-        if (f.type == pxfAlpha || f.type == pxfBytes)
+        if (f.type == Alpha || f.type == Bytes)
             f.field.size = f.size;
         m_hasBlobFields = m_hasBlobFields || isBlobType(f.type);
         m_fields.push_back(f);
     }
+    for (int i = 0; i < qMin<int>(m_keyFields, m_fields.size()); ++i)
+        m_keySize += m_fields[i].size;
     if (offset != m_recordSize)
         fail(QStringLiteral("the header is damaged (the fields take %1 bytes of a %2-byte record)")
                  .arg(offset)
@@ -427,10 +316,11 @@ void ParadoxTableFile::walkBlocks()
         b.next = qFromLittleEndian<quint16>(h);
         b.previous = qFromLittleEndian<quint16>(h + 2);
         const int added = qFromLittleEndian<qint16>(h + 4);
+        int records = 0;
         if (added < 0)
-            b.records = 0;
+            records = 0;
         else if (added % m_recordSize == 0 && blockHeaderSize + added + m_recordSize <= m_blockSize)
-            b.records = added / m_recordSize + 1;
+            records = added / m_recordSize + 1;
         else
             fail(QStringLiteral("block %1 is damaged (it claims %2 bytes of records)")
                      .arg(block)
@@ -438,8 +328,10 @@ void ParadoxTableFile::walkBlocks()
         if (b.previous != previous && m_readOnlyReason.isEmpty())
             m_readOnlyReason =
                 QStringLiteral("the links between its data blocks do not agree; the table may be damaged");
-        for (int r = 0; r < b.records; ++r)
+        for (int r = 0; r < records; ++r) {
             m_rows.push_back(blockOffset(block) + blockHeaderSize + static_cast<qint64>(r) * m_recordSize);
+            b.rows.push_back(m_rows.size());
+        }
         m_blocks.push_back(b);
         previous = block;
         block = b.next;
@@ -455,31 +347,35 @@ void ParadoxTableFile::walkBlocks()
                 .arg(m_rows.size());
 }
 
-void ParadoxTableFile::decideWritable(const QStringList&)
+void ParadoxTableFile::decideWritable()
 {
     if (!m_readOnlyReason.isEmpty())
         return;
-    if (m_fileType == 0 || m_keyFields > 0) {
+    if ((m_fileType == keyedTable) != (m_keyFields > 0) || m_keyFields > m_fields.size()) {
         m_readOnlyReason = QStringLiteral(
-            "the table is keyed; a change made here would leave its primary index (.PX) out of "
-            "date, so it is open read-only (copy it into a new table to change it)");
+            "its header names %1 key fields in a table of file type %2; the table may be damaged")
+                               .arg(m_keyFields)
+                               .arg(m_fileType);
         return;
     }
+    for (int i = 0; i < m_keyFields; ++i)
+        if (isBlobType(m_fields[i].type)) {
+            m_readOnlyReason = QStringLiteral("its key holds the blob field %1; the table may be damaged")
+                                   .arg(m_fields[i].name);
+            return;
+        }
+    // Secondary indexes are not rebuilt here: a change would leave them out of date.
     const QFileInfo info(m_path);
     const QStringList indexes =
         QDir(info.path())
             .entryList({info.completeBaseName() + QStringLiteral(".[XxYy][0-9Gg]*")}, QDir::Files);
-    if (!indexes.isEmpty()) {
+    if (!indexes.isEmpty() && m_allowStaleIndexes)
+        m_secondaryIndexes = indexes;
+    else if (!indexes.isEmpty())
         m_readOnlyReason =
             QStringLiteral("the table has secondary indexes (%1) that a change made here would leave out of "
                            "date, so it is open read-only")
                 .arg(indexes.join(QStringLiteral(", ")));
-        return;
-    }
-    if (m_hasBlobFields)
-        m_readOnlyReason =
-            QStringLiteral("the table has memo or blob fields, whose blob file (.MB) this program does not "
-                           "write, so it is open read-only");
 }
 
 QVector<FileColumn> ParadoxTableFile::columns() const
@@ -525,20 +421,20 @@ void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite
         return;
     }
     switch (f.type) {
-    case pxfAlpha: {
+    case Alpha: {
         int length = 0;
         while (length < f.size && raw[length] != 0)
             ++length;
         fieldvalue::resultText(ctx, m_codePage->decode(raw, length));
         return;
     }
-    case pxfShort:
-    case pxfLong:
-    case pxfAutoInc:
+    case Short:
+    case Long:
+    case AutoInc:
         sqlite3_result_int64(ctx, decodeInteger(bytes, f.size));
         return;
-    case pxfNumber:
-    case pxfCurrency: {
+    case Number:
+    case Currency: {
         const double d = decodeDouble(bytes);
         if (std::isfinite(d))
             sqlite3_result_double(ctx, d);
@@ -546,45 +442,33 @@ void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite
             sqlite3_result_null(ctx);
         return;
     }
-    case pxfLogical:
+    case Logical:
         if (bytes[0] == 0x80 || bytes[0] == 0x81)
             sqlite3_result_int(ctx, bytes[0] == 0x81);
         else
             sqlite3_result_null(ctx);
         return;
-    case pxfDate:
+    case Date:
         fieldvalue::resultDate(ctx, dateOfDay(decodeInteger(bytes, 4)));
         return;
-    case pxfTime: {
-        const qint64 ms = decodeInteger(bytes, 4);
-        fieldvalue::resultTime(
-            ctx, ms >= 0 && ms < 86400000 ? QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)) : QTime());
+    case Time:
+        fieldvalue::resultTime(ctx, timeOfMilliseconds(decodeInteger(bytes, 4)));
         return;
-    }
-    case pxfTimestamp: {
-        const double value = decodeDouble(bytes);
-        if (!std::isfinite(value) || value < 0 || value > 4.0e14) {
-            sqlite3_result_null(ctx);
-            return;
-        }
-        const auto total = static_cast<qint64>(std::llround(value));
-        const QDate date = dateOfDay(total / 86400000);
-        fieldvalue::resultTimestamp(
-            ctx, date.isValid() ? QDateTime(
-                     date, QTime::fromMSecsSinceStartOfDay(static_cast<int>(total % 86400000)), Qt::UTC)
-                                : QDateTime());
-        return;
-    }
-    case pxfBCD: {
-        bool ok = false;
-        const double d = decodeBcd(bytes, &ok);
-        if (ok)
-            sqlite3_result_double(ctx, d);
+    case Timestamp: {
+        const QDateTime stamp = timestampOfValue(decodeDouble(bytes));
+        if (stamp.isValid())
+            fieldvalue::resultTimestamp(ctx, stamp);
         else
             sqlite3_result_null(ctx);
         return;
     }
-    case pxfBytes:
+    case Bcd:
+        if (const auto d = decodeBcd(bytes))
+            sqlite3_result_double(ctx, *d);
+        else
+            sqlite3_result_null(ctx);
+        return;
+    case Bytes:
         sqlite3_result_blob(ctx, raw, f.size, SQLITE_TRANSIENT);
         return;
     default: {
@@ -595,307 +479,18 @@ void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite
         }
         QByteArray data;
         try {
-            data = m_blobs->read(raw, f.size, f.type == pxfGraphic, &isNull);
+            data = m_blobs->read(raw, f.size, f.type == Graphic, &isNull);
         } catch (const AppError& e) {
             fail(QStringLiteral("field %1: %2").arg(f.name, e.message()));
         }
         if (isNull)
             sqlite3_result_null(ctx);
-        else if (f.type == pxfMemoBLOb || f.type == pxfFmtMemoBLOb)
+        else if (f.type == MemoBlob || f.type == FmtMemoBlob)
             fieldvalue::resultText(ctx, m_codePage->decode(data));
         else
             sqlite3_result_blob(ctx, data.constData(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
         return;
     }
-    }
-}
-
-void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, bool isNew)
-{
-    for (int i = 0; i < m_fields.size(); ++i) {
-        const FieldInfo& f = m_fields[i];
-        sqlite3_value* v = values[i];
-        if (!isNew && sqlite3_value_nochange(v))
-            continue;
-        char* raw = record.data() + f.offset;
-        auto* bytes = reinterpret_cast<uchar*>(raw);
-        const bool null = fieldvalue::isNull(v);
-        const auto fieldError = [&](const QString& what) {
-            return AppError(QStringLiteral("%1: field %2: %3").arg(displayPath(), f.name, what));
-        };
-        try {
-            if (f.type == pxfAutoInc) {
-                if (!null)
-                    throw fieldError(
-                        QStringLiteral("an auto-increment field is numbered by the table and cannot be set"));
-                continue;
-            }
-            if (null) {
-                std::memset(raw, 0, f.size);
-                continue;
-            }
-            switch (f.type) {
-            case pxfAlpha: {
-                QByteArray encoded;
-                QString missing;
-                if (!m_codePage->encode(fieldvalue::text(v), encoded, &missing))
-                    throw fieldError(
-                        QStringLiteral(
-                            "the character \"%1\" cannot be stored in the code page %2 of this table")
-                            .arg(missing, QString::fromLatin1(m_codePage->name())));
-                if (encoded.contains('\0'))
-                    throw fieldError(QStringLiteral("the text holds a NUL character"));
-                if (encoded.size() > f.size)
-                    throw fieldError(QStringLiteral("the text is %1 bytes long, the field holds %2")
-                                         .arg(encoded.size())
-                                         .arg(f.size));
-                std::memset(raw, 0, f.size);
-                std::memcpy(raw, encoded.constData(), encoded.size());
-                break;
-            }
-            case pxfShort:
-                encodeInteger(bytes, 2, fieldvalue::integer(v, f.name, -32767, 32767));
-                break;
-            case pxfLong:
-                encodeInteger(bytes, 4, fieldvalue::integer(v, f.name, -2147483647, 2147483647));
-                break;
-            case pxfNumber:
-            case pxfCurrency:
-                encodeDouble(bytes, fieldvalue::number(v, f.name));
-                break;
-            case pxfLogical:
-                bytes[0] = fieldvalue::logical(v, f.name) ? 0x81 : 0x80;
-                break;
-            case pxfDate: {
-                const QDate d = fieldvalue::date(v, f.name);
-                if (d.year() < 1)
-                    throw fieldError(QStringLiteral("dates before the year 1 cannot be stored"));
-                encodeInteger(bytes, 4, d.toJulianDay() - julianDayOfDayZero);
-                break;
-            }
-            case pxfTime:
-                encodeInteger(bytes, 4, fieldvalue::time(v, f.name).msecsSinceStartOfDay());
-                break;
-            case pxfTimestamp: {
-                const QDateTime stamp = fieldvalue::timestamp(v, f.name);
-                if (stamp.date().year() < 1)
-                    throw fieldError(QStringLiteral("dates before the year 1 cannot be stored"));
-                const qint64 day = stamp.date().toJulianDay() - julianDayOfDayZero;
-                encodeDouble(bytes,
-                             static_cast<double>(day * 86400000 + stamp.time().msecsSinceStartOfDay()));
-                break;
-            }
-            case pxfBCD: {
-                const double d = fieldvalue::number(v, f.name);
-                if (!encodeBcd(bytes, f.decimals, d))
-                    throw fieldError(
-                        QStringLiteral("the number %1 has too many digits for the field").arg(d));
-                break;
-            }
-            case pxfBytes: {
-                const QByteArray data = fieldvalue::blob(v);
-                if (data.size() > f.size)
-                    throw fieldError(
-                        QStringLiteral("%1 bytes do not fit the field's %2").arg(data.size()).arg(f.size));
-                std::memset(raw, 0, f.size);
-                std::memcpy(raw, data.constData(), data.size());
-                break;
-            }
-            default:
-                throw fieldError(QStringLiteral("memo and blob fields cannot be changed"));
-            }
-        } catch (const AppError& e) {
-            if (e.message().startsWith(displayPath()))
-                throw;
-            throw AppError(QStringLiteral("%1: %2").arg(displayPath(), e.message()));
-        }
-    }
-}
-
-void ParadoxTableFile::writeAt(qint64 offset, const QByteArray& bytes)
-{
-    if (!m_file.seek(offset) || m_file.write(bytes) != bytes.size())
-        fail(QStringLiteral("the file cannot be written (%1)").arg(m_file.errorString()));
-}
-
-void ParadoxTableFile::flush()
-{
-    if (!m_file.flush())
-        fail(QStringLiteral("the file cannot be written (%1)").arg(m_file.errorString()));
-}
-
-void ParadoxTableFile::writeBlockHeader(const Block& block)
-{
-    QByteArray head(blockHeaderSize, '\0');
-    auto* h = reinterpret_cast<uchar*>(head.data());
-    qToLittleEndian<quint16>(static_cast<quint16>(block.next), h);
-    qToLittleEndian<quint16>(static_cast<quint16>(block.previous), h + 2);
-    qToLittleEndian<qint16>(static_cast<qint16>((block.records - 1) * m_recordSize), h + 4);
-    writeAt(blockOffset(block.number), head);
-}
-
-void ParadoxTableFile::writeHeaderWord(int at, quint16 value)
-{
-    qToLittleEndian<quint16>(value, m_header.data() + at);
-    writeAt(at, m_header.mid(at, 2));
-}
-
-void ParadoxTableFile::writeHeaderLong(int at, quint32 value)
-{
-    qToLittleEndian<quint32>(value, m_header.data() + at);
-    writeAt(at, m_header.mid(at, 4));
-}
-
-void ParadoxTableFile::checkUnchangedByOthers()
-{
-    constexpr int layoutBytes = 0x58; // record count, blocks, free list, counters
-    QByteArray now;
-    if (m_file.seek(0))
-        now = m_file.read(layoutBytes);
-    if (now != m_header.left(layoutBytes) || m_file.size() != m_expectedSize)
-        fail(
-            QStringLiteral("the table was changed by another program since it was opened here; open it again "
-                           "before changing it"));
-}
-
-void ParadoxTableFile::updateRow(qint64 row, sqlite3_value** values)
-{
-    checkUnchangedByOthers();
-    const qint64 offset = checkedRecordOffset(row);
-    QByteArray record;
-    readRow(row, record);
-    encodeValues(record, values, false);
-    writeAt(offset, record);
-    flush();
-}
-
-qint64 ParadoxTableFile::insertRow(sqlite3_value** values)
-{
-    checkUnchangedByOthers();
-    QByteArray record(m_recordSize, '\0');
-    encodeValues(record, values, true);
-    int autoIncrementField = -1;
-    for (int i = 0; i < m_fields.size(); ++i)
-        if (m_fields[i].type == pxfAutoInc)
-            autoIncrementField = i;
-    if (autoIncrementField >= 0) {
-        if (m_autoIncrement >= 2147483647)
-            fail(QStringLiteral("the auto-increment counter is exhausted"));
-        encodeInteger(reinterpret_cast<uchar*>(record.data()) + m_fields[autoIncrementField].offset, 4,
-                      m_autoIncrement + 1);
-    }
-
-    const int perBlock = (m_blockSize - blockHeaderSize) / m_recordSize;
-    qint64 offset = 0;
-    if (!m_blocks.isEmpty() && m_blocks.last().records < perBlock) {
-        Block& last = m_blocks.last();
-        offset =
-            blockOffset(last.number) + blockHeaderSize + static_cast<qint64>(last.records) * m_recordSize;
-        writeAt(offset, record);
-        ++last.records;
-        writeBlockHeader(last);
-    } else {
-        if (m_fileBlocks >= 0xFFFF)
-            fail(QStringLiteral("the table is full"));
-        // A fresh block at the end of the file, written whole before anything points at it.
-        Block fresh;
-        fresh.number = m_fileBlocks + 1;
-        fresh.previous = m_blocks.isEmpty() ? 0 : m_blocks.last().number;
-        fresh.records = 1;
-        QByteArray block(m_blockSize, '\0');
-        auto* h = reinterpret_cast<uchar*>(block.data());
-        qToLittleEndian<quint16>(static_cast<quint16>(fresh.previous), h + 2);
-        block.replace(blockHeaderSize, m_recordSize, record);
-        offset = blockOffset(fresh.number) + blockHeaderSize;
-        writeAt(blockOffset(fresh.number), block);
-        flush();
-        m_expectedSize = qMax(m_expectedSize, blockOffset(fresh.number) + m_blockSize);
-        if (!m_blocks.isEmpty()) {
-            m_blocks.last().next = fresh.number;
-            writeBlockHeader(m_blocks.last());
-        }
-        m_blocks.push_back(fresh);
-        m_fileBlocks = fresh.number;
-        ++m_usedBlocks;
-        m_lastBlock = fresh.number;
-        if (m_firstBlock == 0)
-            m_firstBlock = fresh.number;
-        writeHeaderWord(hFileBlocks, static_cast<quint16>(m_fileBlocks));
-        writeHeaderWord(hUsedBlocks, static_cast<quint16>(m_usedBlocks));
-        writeHeaderWord(hFirstBlock, static_cast<quint16>(m_firstBlock));
-        writeHeaderWord(hLastBlock, static_cast<quint16>(m_lastBlock));
-    }
-    if (autoIncrementField >= 0)
-        writeHeaderLong(hAutoIncrement, static_cast<quint32>(++m_autoIncrement));
-    writeHeaderLong(hRecords, static_cast<quint32>(++m_headerRecords));
-    flush();
-    m_rows.push_back(offset);
-    return m_rows.size();
-}
-
-void ParadoxTableFile::deleteRow(qint64 row)
-{
-    checkUnchangedByOthers();
-    const qint64 offset = checkedRecordOffset(row);
-    const int blockNumber = static_cast<int>((offset - m_headerSize) / m_blockSize) + 1;
-    int chainIndex = -1;
-    for (int i = 0; i < m_blocks.size(); ++i)
-        if (m_blocks[i].number == blockNumber)
-            chainIndex = i;
-    if (chainIndex < 0)
-        fail(QStringLiteral("record %1 is not in a data block").arg(row));
-    Block& block = m_blocks[chainIndex];
-    const qint64 recordsEnd =
-        blockOffset(blockNumber) + blockHeaderSize + static_cast<qint64>(block.records) * m_recordSize;
-
-    // Close the gap: the records after it in its block move down by one.
-    if (offset + m_recordSize < recordsEnd) {
-        if (!m_file.seek(offset + m_recordSize))
-            fail(QStringLiteral("the file cannot be read"));
-        const QByteArray tail = m_file.read(recordsEnd - offset - m_recordSize);
-        writeAt(offset, tail);
-    }
-    writeAt(recordsEnd - m_recordSize, QByteArray(m_recordSize, '\0'));
-    --block.records;
-    if (block.records > 0) {
-        writeBlockHeader(block);
-    } else {
-        // An empty block leaves the chain and heads the list of free blocks, as Paradox keeps them.
-        const Block emptied = block;
-        if (chainIndex > 0) {
-            m_blocks[chainIndex - 1].next = emptied.next;
-            writeBlockHeader(m_blocks[chainIndex - 1]);
-        }
-        if (chainIndex + 1 < m_blocks.size()) {
-            m_blocks[chainIndex + 1].previous = emptied.previous;
-            writeBlockHeader(m_blocks[chainIndex + 1]);
-        }
-        Block free = emptied;
-        free.next = m_firstFreeBlock;
-        free.previous = 0;
-        free.records = 0;
-        writeBlockHeader(free);
-        m_blocks.remove(chainIndex);
-        m_firstFreeBlock = emptied.number;
-        --m_usedBlocks;
-        m_firstBlock = m_blocks.isEmpty() ? 0 : m_blocks.first().number;
-        m_lastBlock = m_blocks.isEmpty() ? 0 : m_blocks.last().number;
-        writeHeaderWord(hFirstFreeBlock, static_cast<quint16>(m_firstFreeBlock));
-        writeHeaderWord(hUsedBlocks, static_cast<quint16>(m_usedBlocks));
-        writeHeaderWord(hFirstBlock, static_cast<quint16>(m_firstBlock));
-        writeHeaderWord(hLastBlock, static_cast<quint16>(m_lastBlock));
-    }
-    writeHeaderLong(hRecords, static_cast<quint32>(--m_headerRecords));
-    flush();
-
-    // Rows of the same block that came after it now sit one record earlier.
-    m_rows[row - 1] = -1;
-    for (qint64 r = row; r < m_rows.size(); ++r) {
-        if (m_rows[r] < 0)
-            continue;
-        if (m_rows[r] < blockOffset(blockNumber) || m_rows[r] >= blockOffset(blockNumber) + m_blockSize)
-            break;
-        m_rows[r] -= m_recordSize;
     }
 }
 
