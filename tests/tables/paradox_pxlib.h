@@ -45,6 +45,13 @@ public:
         PX_close(m_px);
         PX_delete(m_px);
         if (m_index) {
+            // pxlib keeps the index entries it read and does not free them itself.
+            auto* all = static_cast<pxpindex_t*>(m_index->px_data);
+            for (int i = 0; all && i < m_index->px_datalen; ++i)
+                m_index->free(m_index, all[i].data);
+            if (all)
+                m_index->free(m_index, all);
+            m_index->px_data = nullptr;
             PX_close(m_index);
             PX_delete(m_index);
         }
@@ -93,8 +100,8 @@ public:
                 values << QString::number(v->value.lval);
             for (int i = 0; i < PX_get_num_fields(m_px); ++i) {
                 if ((row[i]->type == pxfAlpha || row[i]->type == pxfMemoBLOb || row[i]->type == pxfBLOb
-                     || row[i]->type == pxfGraphic || row[i]->type == pxfFmtMemoBLOb || row[i]->type == pxfBytes
-                     || row[i]->type == pxfBCD)
+                     || row[i]->type == pxfGraphic || row[i]->type == pxfFmtMemoBLOb
+                     || row[i]->type == pxfBytes || row[i]->type == pxfBCD)
                     && !row[i]->isnull && row[i]->value.str.val)
                     m_px->free(m_px, row[i]->value.str.val);
                 m_px->free(m_px, row[i]);

@@ -81,8 +81,7 @@ TEST_F(ParadoxFiles, CountryAndOrdersSamples)
               QString());
     const auto cols = s.columns(QStringLiteral("c"));
     ASSERT_EQ(cols.size(), 5);
-    EXPECT_EQ(cols[0],
-              qMakePair(QStringLiteral("Name"), QStringLiteral("CHAR(24)"))); // keyed, and writable
+    EXPECT_EQ(cols[0], qMakePair(QStringLiteral("Name"), QStringLiteral("CHAR(24)"))); // keyed, and writable
     EXPECT_EQ(cols[3], qMakePair(QStringLiteral("Area"), QStringLiteral("DOUBLE")));
     const auto rows = s.select(QStringLiteral("SELECT * FROM c"));
     ASSERT_EQ(rows.size(), 18);
@@ -124,12 +123,13 @@ TEST_F(ParadoxFiles, EveryTypeOfTheTypeCollection)
         QStringLiteral("Datum"),        QStringLiteral("Zeit"),         QStringLiteral("Datum/Zeit"),
         QStringLiteral("Memo"),         QStringLiteral("Logisch"),      QStringLiteral("Zähler"),
         QStringLiteral("Binär"),        QStringLiteral("Bytes")};
-    const QStringList types = {
-        QStringLiteral("CHAR(30)"),   QStringLiteral("DOUBLE"),       QStringLiteral("MONEY REAL"),
-        QStringLiteral("SMALLINT"),   QStringLiteral("INTEGER"),      QStringLiteral("BCD REAL"),
-        QStringLiteral("DATE"),       QStringLiteral("TIME"),         QStringLiteral("TIMESTAMP"),
-        QStringLiteral("MEMO TEXT"),  QStringLiteral("BOOLEAN"),      QStringLiteral("AUTOINC INTEGER READONLY"),
-        QStringLiteral("BLOB"),       QStringLiteral("BYTES BLOB(255)")};
+    const QStringList types = {QStringLiteral("CHAR(30)"),   QStringLiteral("DOUBLE"),
+                               QStringLiteral("MONEY REAL"), QStringLiteral("SMALLINT"),
+                               QStringLiteral("INTEGER"),    QStringLiteral("BCD REAL"),
+                               QStringLiteral("DATE"),       QStringLiteral("TIME"),
+                               QStringLiteral("TIMESTAMP"),  QStringLiteral("MEMO TEXT"),
+                               QStringLiteral("BOOLEAN"),    QStringLiteral("AUTOINC INTEGER READONLY"),
+                               QStringLiteral("BLOB"),       QStringLiteral("BYTES BLOB(255)")};
     for (int i = 0; i < cols.size(); ++i) {
         EXPECT_EQ(cols[i].first, names[i]);
         EXPECT_EQ(cols[i].second, types[i]);

@@ -68,11 +68,11 @@ constexpr int mbHeaderBlock = 0;
 constexpr int mbSingleBlob = 2; // one blob over one or more blocks
 constexpr int mbSmallBlobs = 3; // up to 64 small blobs, 16-byte units
 constexpr int mbFreeBlock = 4;
-constexpr int mbPointerSize = 10;      // offset, length, modification number at the end of a blob field
-constexpr int mbSingleHeaderSize = 9;  // type, blocks, length, modification number
+constexpr int mbPointerSize = 10;     // offset, length, modification number at the end of a blob field
+constexpr int mbSingleHeaderSize = 9; // type, blocks, length, modification number
 constexpr int mbSmallEntries = 64;
-constexpr int mbSmallTableStart = 12;  // entries of 5 bytes
-constexpr int mbSmallDataStart = 336;  // the first 16-byte unit after the entries
-constexpr int mbGraphicPrefix = 8;     // graphic blobs start with 8 bytes before the picture itself
+constexpr int mbSmallTableStart = 12; // entries of 5 bytes
+constexpr int mbSmallDataStart = 336; // the first 16-byte unit after the entries
+constexpr int mbGraphicPrefix = 8;    // graphic blobs start with 8 bytes before the picture itself
 
 } // namespace tables::paradox

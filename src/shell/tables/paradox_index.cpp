@@ -7,9 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace tables {
@@ -50,7 +51,8 @@ ParadoxPrimaryIndex::ParadoxPrimaryIndex(const QString& path, const QByteArray& 
         const int oldHeaderSize = qFromLittleEndian<quint16>(h + hHeaderSize);
         const int kb = h[hMaxTableSize];
         if (h[hFileType] == primaryIndex && qFromLittleEndian<quint16>(h + hRecordSize) == recordSize
-            && oldHeaderSize == old.size() && (kb == 1 || kb == 2 || kb == 4 || kb == 8 || kb == 16 || kb == 32)
+            && oldHeaderSize == old.size()
+            && (kb == 1 || kb == 2 || kb == 4 || kb == 8 || kb == 16 || kb == 32)
             && kb * 1024 >= m_blockSize) {
             m_header = old;
             m_blockSize = kb * 1024;
@@ -87,8 +89,13 @@ QByteArray ParadoxPrimaryIndex::freshHeader(const QByteArray& tableHeader, int f
 QByteArray ParadoxPrimaryIndex::build(const QVector<Entry>& entries) const
 {
     const int recordSize = m_keySize + indexTailSize;
-    const int perBlock = (m_blockSize - blockHeaderSize) / recordSize;
+    // One level where a block of up to 32 KB holds every entry: the shape every reader knows.
+    int blockSize = m_blockSize;
+    while (blockSize < 32768 && (blockSize - blockHeaderSize) / recordSize < entries.size())
+        blockSize *= 2;
+    const int perBlock = (blockSize - blockHeaderSize) / recordSize;
     QByteArray header = m_header;
+    header[hMaxTableSize] = static_cast<char>(blockSize / 1024);
     QByteArray blocks;
     int blockCount = 0;
     qint64 records = 0;
@@ -108,10 +115,9 @@ QByteArray ParadoxPrimaryIndex::build(const QVector<Entry>& entries) const
             const int from = static_cast<int>(static_cast<qint64>(count) * b / blocksHere);
             const int to = static_cast<int>(static_cast<qint64>(count) * (b + 1) / blocksHere);
             const int number = ++blockCount;
-            QByteArray block(m_blockSize, '\0');
+            QByteArray block(blockSize, '\0');
             auto* bh = reinterpret_cast<uchar*>(block.data());
-            qToLittleEndian<quint16>(static_cast<quint16>(b + 1 < blocksHere ? number + 1 : 0), bh);
-            qToLittleEndian<quint16>(static_cast<quint16>(b > 0 ? number - 1 : 0), bh + 2);
+            qToLittleEndian<quint16>(static_cast<quint16>(number - 1), bh + 2);
             qToLittleEndian<qint16>(static_cast<qint16>((to - from - 1) * recordSize), bh + 4);
             int sum = 0;
             for (int i = from; i < to; ++i) {
@@ -136,6 +142,9 @@ QByteArray ParadoxPrimaryIndex::build(const QVector<Entry>& entries) const
         }
         level = above;
     }
+    // Every index block is on one chain, levels one after the other, as readers walk them.
+    for (int b = 1; b < blockCount; ++b)
+        qToLittleEndian<quint16>(static_cast<quint16>(b + 1), blocks.data() + (b - 1) * blockSize);
     putLong(header, hRecords, records);
     putWord(header, hUsedBlocks, blockCount);
     putWord(header, hFileBlocks, blockCount);
@@ -147,13 +156,27 @@ QByteArray ParadoxPrimaryIndex::build(const QVector<Entry>& entries) const
     return header + blocks;
 }
 
+// Written beside and renamed over the old one, without waiting for the disk: an index can be made again
+// from its table, and a table filled record by record rewrites it every time.
 void ParadoxPrimaryIndex::write(const QVector<Entry>& entries) const
 {
     const QByteArray bytes = build(entries);
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    const QString temp = m_path + QStringLiteral(".part");
+    QFile file(temp);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.close();
+        QFile::remove(temp);
         throw AppError(QStringLiteral("%1: the primary index cannot be written (%2)")
-                           .arg(QDir::toNativeSeparators(m_path), file.errorString()));
+                           .arg(QDir::toNativeSeparators(m_path), why));
+    }
+    file.close();
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(m_path).constData()) != 0) {
+        QFile::remove(temp);
+        throw AppError(
+            QStringLiteral("%1: the primary index cannot be written (%2)")
+                .arg(QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(std::strerror(errno))));
+    }
 }
 
 } // namespace tables

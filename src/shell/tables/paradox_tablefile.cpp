@@ -170,7 +170,8 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& argum
             fail(QStringLiteral("the table has memo or blob fields but its blob file (%1.MB) is missing")
                      .arg(QFileInfo(path).completeBaseName()));
         if (m_readOnlyReason.isEmpty() && !QFileInfo(blobPath).isWritable())
-            m_readOnlyReason = QStringLiteral("its blob file %1 is read-only").arg(QFileInfo(blobPath).fileName());
+            m_readOnlyReason =
+                QStringLiteral("its blob file %1 is read-only").arg(QFileInfo(blobPath).fileName());
         m_blobs = std::make_unique<ParadoxBlobFile>(blobPath, m_readOnlyReason.isEmpty());
     }
     if (m_readOnlyReason.isEmpty() && m_keyFields > 0) {
@@ -193,7 +194,6 @@ void ParadoxTableFile::failField(const FieldInfo& f, const QString& what) const
 {
     fail(QStringLiteral("field %1: %2").arg(f.name, what));
 }
-
 
 void ParadoxTableFile::readHeader()
 {
@@ -352,10 +352,11 @@ void ParadoxTableFile::decideWritable()
     if (!m_readOnlyReason.isEmpty())
         return;
     if ((m_fileType == keyedTable) != (m_keyFields > 0) || m_keyFields > m_fields.size()) {
-        m_readOnlyReason = QStringLiteral(
-            "its header names %1 key fields in a table of file type %2; the table may be damaged")
-                               .arg(m_keyFields)
-                               .arg(m_fileType);
+        m_readOnlyReason =
+            QStringLiteral(
+                "its header names %1 key fields in a table of file type %2; the table may be damaged")
+                .arg(m_keyFields)
+                .arg(m_fileType);
         return;
     }
     for (int i = 0; i < m_keyFields; ++i)

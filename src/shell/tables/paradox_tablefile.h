@@ -118,8 +118,8 @@ private:
     bool m_allowStaleIndexes = false;
     bool m_changed = false;
     QStringList m_secondaryIndexes; // left out of date by changes, as the user allowed
-    QVector<Block> m_blocks; // the chain, in order
-    QVector<qint64> m_rows;  // file offset of each row's record; -1 once deleted
+    QVector<Block> m_blocks;        // the chain, in order
+    QVector<qint64> m_rows;         // file offset of each row's record; -1 once deleted
     QString m_readOnlyReason;
     qint64 m_expectedSize = 0;
 };

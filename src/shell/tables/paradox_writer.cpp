@@ -24,7 +24,8 @@ void ParadoxTableFile::encodeField(const FieldInfo& f, char* raw, sqlite3_value*
     const bool null = fieldvalue::isNull(v);
     if (f.type == AutoInc) {
         if (!null)
-            failField(f, QStringLiteral("an auto-increment field is numbered by the table and cannot be set"));
+            failField(f,
+                      QStringLiteral("an auto-increment field is numbered by the table and cannot be set"));
         return;
     }
     if (isBlobType(f.type)) {
@@ -32,9 +33,10 @@ void ParadoxTableFile::encodeField(const FieldInfo& f, char* raw, sqlite3_value*
         if (!null && (f.type == MemoBlob || f.type == FmtMemoBlob)) {
             QString missing;
             if (!m_codePage->encode(fieldvalue::text(v), data, &missing))
-                failField(f, QStringLiteral("the character \"%1\" cannot be stored in the code page %2 of this "
-                                            "table")
-                                 .arg(missing, QString::fromLatin1(m_codePage->name())));
+                failField(f,
+                          QStringLiteral("the character \"%1\" cannot be stored in the code page %2 of this "
+                                         "table")
+                              .arg(missing, QString::fromLatin1(m_codePage->name())));
         } else if (!null) {
             data = fieldvalue::blob(v);
         }
@@ -60,13 +62,15 @@ void ParadoxTableFile::encodeField(const FieldInfo& f, char* raw, sqlite3_value*
         QByteArray encoded;
         QString missing;
         if (!m_codePage->encode(fieldvalue::text(v), encoded, &missing))
-            failField(f, QStringLiteral("the character \"%1\" cannot be stored in the code page %2 of this table")
-                             .arg(missing, QString::fromLatin1(m_codePage->name())));
+            failField(
+                f, QStringLiteral("the character \"%1\" cannot be stored in the code page %2 of this table")
+                       .arg(missing, QString::fromLatin1(m_codePage->name())));
         if (encoded.contains('\0'))
             failField(f, QStringLiteral("the text holds a NUL character"));
         if (encoded.size() > f.size)
-            failField(f,
-                      QStringLiteral("the text is %1 bytes long, the field holds %2").arg(encoded.size()).arg(f.size));
+            failField(f, QStringLiteral("the text is %1 bytes long, the field holds %2")
+                             .arg(encoded.size())
+                             .arg(f.size));
         std::memset(raw, 0, f.size);
         std::memcpy(raw, encoded.constData(), encoded.size());
         return;
@@ -295,8 +299,9 @@ void ParadoxTableFile::checkKeyOrder()
                                                   "program sorts them (another sort order?), so it is open "
                                                   "read-only")
                                        .arg(displayPath());
-                fail(QStringLiteral("its records are not in the order of their key as this program sorts them "
-                                    "(another sort order?), so it is open read-only"));
+                fail(
+                    QStringLiteral("its records are not in the order of their key as this program sorts them "
+                                   "(another sort order?), so it is open read-only"));
             }
             previous = key;
         }
