@@ -61,7 +61,8 @@ QStringList catalogueProblems(const CategoryTree& tree, const QString& productsT
     return problems;
 }
 
-int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream& err)
+int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream& err,
+                      const std::function<QStringList(const CategoryTree&)>& moreProblems)
 {
     CategoryTree tree;
     try {
@@ -79,6 +80,8 @@ int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream
     QStringList problems;
     try {
         problems = catalogueProblems(tree, folder.productsTable(), folder.pictures());
+        if (moreProblems)
+            problems += moreProblems(tree);
     } catch (const std::exception& e) {
         err << messageOf(e) << Qt::endl;
         return 2;

@@ -3,6 +3,7 @@
 #include "catalogue/treecommands.h"
 
 #include <QStringList>
+#include <functional>
 
 class ProgramFolder;
 class QTextStream;
@@ -19,6 +20,8 @@ QStringList catalogueProblems(const CategoryTree& tree, const QString& productsT
 // The headless check: loads the tree file and the products table of the program folder, prints the
 // counters of the tree statistics ("Name: number" lines) and then the problems. Returns 0 when there is
 // no problem, 1 when problems were listed, 2 (with the error) when the tree or the table cannot be read.
-int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream& err);
+// moreProblems adds the problems of the shop the catalogue would make (the generator knows them).
+int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream& err,
+                      const std::function<QStringList(const CategoryTree&)>& moreProblems = {});
 
 } // namespace catalogue

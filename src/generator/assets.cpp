@@ -3,6 +3,7 @@
 #include "generator/savepage.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <filesystem>
 #include <system_error>
@@ -30,21 +31,41 @@ bool copyShopFile(const QString& source, const QString& target)
     if (source.isEmpty() || !from.isFile())
         return false;
     const QFileInfo to(target);
-    if (to.exists() && from.canonicalFilePath() == to.canonicalFilePath())
+    // A logo picked from the shop's own img folder is already in place; a link there is replaced below.
+    if (to.exists() && !to.isSymLink() && from.canonicalFilePath() == to.canonicalFilePath())
         return true;
 
-    std::error_code error;
-    const std::filesystem::path temporary = nativePath(target + QStringLiteral(".part"));
-    std::filesystem::copy_file(nativePath(source), temporary,
-                               std::filesystem::copy_options::overwrite_existing, error);
-    if (!error)
-        std::filesystem::rename(temporary, nativePath(target), error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
         return false;
+    // The temporary is created afresh (never opened through a link left there) and renamed over the
+    // target, which replaces a link instead of writing into what it points to.
+    const QString temporary = target + QStringLiteral(".part");
+    QFile::remove(temporary);
+    QFile out(temporary);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    bool copied = true;
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 got = in.read(buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0 || out.write(buffer, got) != got) {
+            copied = false;
+            break;
+        }
     }
-    return true;
+    out.close();
+    copied = copied && out.error() == QFileDevice::NoError;
+    if (copied) {
+        std::error_code error;
+        std::filesystem::rename(nativePath(temporary), nativePath(target), error);
+        copied = !error;
+    }
+    if (!copied)
+        QFile::remove(temporary);
+    return copied;
 }
 
 QString colorCssText(const Settings& settings)
@@ -77,9 +98,9 @@ void copyShopAssets(GeneratorContext& context)
 
     copyShopFile(work + QStringLiteral("sk.js"), context.shopFile(QStringLiteral("sk.js")));
     // The style sheets go straight into the shop: the asset folder may be read-only.
-    savePage(colorCssText(s), context.shopFile(QStringLiteral("color.css")));
+    context.writePage(colorCssText(s), context.shopFile(QStringLiteral("color.css")));
     copyShopFile(work + QStringLiteral("empty.html"), context.shopFile(QStringLiteral("empty.html")));
-    savePage(navigCssText(s), context.shopFile(QStringLiteral("navig.css")));
+    context.writePage(navigCssText(s), context.shopFile(QStringLiteral("navig.css")));
 
     const QString styleFolder = style + choiceFolder(s.options.stylePreset) + QLatin1Char('/');
     static const char* const pictures[] = {"b1",   "b3",   "b4",     "b5",     "b6",   "b7",  "kupuj",

@@ -20,7 +20,11 @@ QString quoteAttribute(const QString& text)
 
 QString pictureReference(const QString& path)
 {
-    const QString name = QFileInfo(path).fileName();
+    return percentEncodedName(QFileInfo(path).fileName());
+}
+
+QString percentEncodedName(const QString& name)
+{
     QString result;
     for (const QChar c : name) {
         if (c == QLatin1Char('%') || c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('#')
@@ -76,7 +80,7 @@ void writeIndexPage(GeneratorContext& context)
                 "\" scrolling=\"AUTO\" frameborder=\"NO\" noresize marginwidth=\"8\" marginheight=\"0\" "
                 "name=\"body\">");
     page += QStringLiteral("<noframes><body></body></noframes></html>");
-    savePage(page, context.shopFile(context.startPage()));
+    context.writePage(page, context.shopFile(context.startPage()));
     context.report(QStringLiteral("Web Shop INDEX: ") + context.shopFile(context.startPage()));
 }
 
@@ -127,7 +131,7 @@ void writeTopPage(GeneratorContext& context)
                 + QStringLiteral("\">") + s.options.shopName + QStringLiteral("</font><BR>");
     }
     page += QStringLiteral("</HEAD></FORM></HTML>");
-    savePage(page, context.shopFile(QStringLiteral("top.html")));
+    context.writePage(page, context.shopFile(QStringLiteral("top.html")));
 }
 
 void writeMenuPage(GeneratorContext& context)
@@ -174,7 +178,7 @@ void writeMenuPage(GeneratorContext& context)
                 + QStringLiteral("</a>") + QStringLiteral("</b>") + QStringLiteral("<tr>");
     });
     page += QStringLiteral("</div>") + QStringLiteral("</body></form></head></html>");
-    savePage(page, context.shopFile(QStringLiteral("menu.html")));
+    context.writePage(page, context.shopFile(QStringLiteral("menu.html")));
 }
 
 } // namespace generator

@@ -19,6 +19,8 @@ QString bodyStartPage(GeneratorContext& context);
 // The file name part of a path setting, with the characters that would break a reference in a page
 // ("'", '"', "#", "%", "?") percent-encoded. The copied file keeps its real name.
 QString pictureReference(const QString& path);
+// A file name with those characters percent-encoded.
+QString percentEncodedName(const QString& name);
 
 // Text for a double-quoted attribute: '"' becomes "&quot;", everything else stays as typed.
 QString quoteAttribute(const QString& text);

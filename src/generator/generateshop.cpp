@@ -3,8 +3,10 @@
 #include "catalogue/categorytree.h"
 #include "catalogue/pricehistory.h"
 #include "generator/assets.h"
+#include "generator/filewriterpool.h"
 #include "generator/framepages.h"
 #include "generator/pagewriters.h"
+#include "generator/shoppictures.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
@@ -13,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QtDebug>
 
 namespace generator {
@@ -31,6 +34,24 @@ void recordPriceChanges(GeneratorContext& context)
     }
 }
 
+// The pictures the pages refer to that the shop folder does not hold once every file is written.
+QStringList missingPictures(const GeneratorContext& context)
+{
+    QStringList missing;
+    const QSet<QString> statuses = statusesShown(context.tree(), context.products());
+    for (const PictureNeed& need : fixedPictureNeeds(context.settings(), context.folder(), statuses)) {
+        if (!QFileInfo(context.shopFile(need.shopName)).isFile())
+            missing << need.shopName;
+    }
+    for (const QString& name : context.failedPictureCopies()) {
+        if (!QFileInfo(context.shopFile(name)).isFile())
+            missing << name;
+    }
+    missing.removeDuplicates();
+    missing.sort();
+    return missing;
+}
+
 } // namespace
 
 void generateShop(GeneratorContext& context, const QString& shopFolder, const QString& startPage)
@@ -40,8 +61,14 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     context.clearReport();
     context.resetWarnings();
     context.searchIndex().clear();
+    context.clearPictureFailures();
     context.products().setFilter(QString());
     recordPriceChanges(context);
+
+    // Pages are put together here, in the fixed order, and written by the pool's threads.
+    FileWriterPool pool;
+    context.setWriterPool(&pool);
+    const auto detach = qScopeGuard([&context] { context.setWriterPool(nullptr); });
 
     context.report(QStringLiteral("Generate web shop to the directory ") + context.shopFolder());
     copyShopAssets(context);
@@ -62,12 +89,15 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     writeProductPages(context);
     writeCategoryPages(context);
     writeSearchPage(context);
+    context.finishWrites();
+    context.setWriterPool(nullptr);
 
     context.report(QStringLiteral("END"));
     context.report(QString());
     context.report(QStringLiteral("Warnings: ") + QString::number(context.warningCount()));
     context.report(QStringLiteral("Report: ")
                    + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    context.setMissingPictures(missingPictures(context));
 
     if (context.hooks().upload)
         context.hooks().upload();

@@ -1,15 +1,83 @@
 #include "generator/generatorcontext.h"
 
+#include "generator/assets.h"
+#include "generator/filewriterpool.h"
+#include "generator/savepage.h"
+
+#include <QFileInfo>
+
+#include <mutex>
 #include <utility>
 
 namespace generator {
+
+struct FailedCopies {
+    std::mutex mutex;
+    QStringList names;
+};
 
 GeneratorContext::GeneratorContext(const Settings& settings, const catalogue::CategoryTree& tree,
                                    tables::Table& products, const ProgramFolder& folder,
                                    Interaction& interaction, GenerationHooks hooks)
     : m_settings(settings), m_tree(tree), m_products(products), m_folder(folder), m_interaction(interaction),
-      m_hooks(std::move(hooks))
+      m_hooks(std::move(hooks)), m_failedCopies(std::make_shared<FailedCopies>())
 {
+}
+
+void GeneratorContext::writePage(const QString& text, const QString& path)
+{
+    if (!m_pool) {
+        savePage(text, path);
+        return;
+    }
+    m_pool->submit([text, path] { savePage(text, path); });
+}
+
+void GeneratorContext::copyPicture(const QString& source, const QString& target)
+{
+    const QString shopName = QStringLiteral("img/") + QFileInfo(target).fileName();
+    const auto copy = [failed = m_failedCopies, source, target, shopName] {
+        if (!copyShopFile(source, target)) {
+            const std::lock_guard lock(failed->mutex);
+            failed->names << shopName;
+        }
+    };
+    if (m_pool)
+        m_pool->submit(copy);
+    else
+        copy();
+}
+
+void GeneratorContext::submitTask(std::function<void()> task)
+{
+    if (m_pool)
+        m_pool->submit(std::move(task));
+    else
+        task();
+}
+
+void GeneratorContext::finishWrites()
+{
+    if (m_pool)
+        m_pool->finish();
+}
+
+QStringList GeneratorContext::failedPictureCopies() const
+{
+    const std::lock_guard lock(m_failedCopies->mutex);
+    return m_failedCopies->names;
+}
+
+void GeneratorContext::clearPictureFailures()
+{
+    const std::lock_guard lock(m_failedCopies->mutex);
+    m_failedCopies->names.clear();
+    m_missingPictures.clear();
+}
+
+QString missingPicturesLine(int count)
+{
+    return QStringLiteral("Missing pictures: %1 (kalmenor catalogue lists them)").arg(count);
 }
 
 void GeneratorContext::setTarget(const QString& shopFolder, const QString& startPage)
@@ -54,6 +122,13 @@ bool GeneratorContext::checkFileKey(const QString& key, const QString& nodeText)
 {
     if (isSafeFileKey(key))
         return true;
+    if (namesOwnPage(key)) {
+        warn(
+            QStringLiteral(" warning: ") + nodeText
+            + QStringLiteral(" has a key that names a page of the web shop itself and is left out of the web "
+                             "shop"));
+        return false;
+    }
     warn(QStringLiteral(" warning: ") + nodeText
          + QStringLiteral(" has a key that can't be used as a file name and is left out of the web shop"));
     return false;
@@ -83,9 +158,26 @@ void GeneratorContext::emitProgress()
         m_hooks.progress(m_progressValue, m_progressMaximum);
 }
 
+const QStringList& ownPageNames()
+{
+    static const QStringList names{
+        QStringLiteral("index"),     QStringLiteral("top"),  QStringLiteral("menu"),
+        QStringLiteral("send"),      QStringLiteral("find"), QStringLiteral("cennik"),
+        QStringLiteral("powitanie"), QStringLiteral("onas"), QStringLiteral("regulamin"),
+        QStringLiteral("empty"),
+    };
+    return names;
+}
+
+bool namesOwnPage(const QString& key)
+{
+    return ownPageNames().contains(key, Qt::CaseInsensitive);
+}
+
 bool isSafeFileKey(const QString& key)
 {
-    if (key.isEmpty() || key == QStringLiteral(".") || key.contains(QStringLiteral("..")))
+    if (key.isEmpty() || key == QStringLiteral(".") || key.contains(QStringLiteral(".."))
+        || namesOwnPage(key))
         return false;
     for (const QChar c : key) {
         if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 || c.unicode() == 0x7F)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class Interaction;
 
@@ -18,6 +19,8 @@ class Table;
 }
 
 namespace generator {
+
+class FileWriterPool;
 
 // Where a run's report lines, progress and upload go. Every member may be left empty.
 struct GenerationHooks {
@@ -62,9 +65,30 @@ public:
     void warn(const QString& textAfterCounter);
 
     // A node key or product ID that would leave the shop folder as a file name ("/", "\", "..",
-    // control characters, empty): reports a counted warning naming the node text and returns false.
-    // Page writers skip the page (and any picture copy) of such a key.
+    // control characters, empty) or would replace a page of the shop's own (ownPageNames): reports a
+    // counted warning naming the node text and returns false. Page writers skip the page (and any
+    // picture copy) of such a key.
     bool checkFileKey(const QString& key, const QString& nodeText);
+
+    // Writes a page (savePage) or copies a picture beside its target and renames it. While a run has a
+    // writer pool they go to its threads and a failure surfaces at a later write or at finishWrites;
+    // without one they happen at once. A picture whose copy fails is counted as missing.
+    void writePage(const QString& text, const QString& path);
+    void copyPicture(const QString& source, const QString& target);
+    void setWriterPool(FileWriterPool* pool) { m_pool = pool; }
+    // Any other work for the writer threads (or done at once without them); it must touch only its own
+    // data.
+    void submitTask(std::function<void()> task);
+    void finishWrites();
+
+    // Pictures the pages refer to that the shop folder does not hold after the run (names under the
+    // shop folder, such as "img/b1.jpg"), found by generateShop after its summary lines. The command
+    // line and the window tell the user with missingPicturesLine().
+    const QStringList& missingPictures() const { return m_missingPictures; }
+    void setMissingPictures(const QStringList& names) { m_missingPictures = names; }
+    // Product pictures whose copy failed (shop names), in no particular order.
+    QStringList failedPictureCopies() const;
+    void clearPictureFailures();
 
     // Search index lines ("parent.d('name','ID.html',n)"), filled by the product pages and emptied by
     // the search page.
@@ -94,9 +118,22 @@ private:
     QStringList m_searchIndex;
     int m_progressValue = 0;
     int m_progressMaximum = 100;
+    FileWriterPool* m_pool = nullptr;
+    QStringList m_missingPictures;
+    std::shared_ptr<struct FailedCopies> m_failedCopies;
 };
 
-// True when the text can name a file directly inside the shop folder.
+// "Missing pictures: N (kalmenor catalogue lists them)".
+QString missingPicturesLine(int count);
+
+// True when the text can name a catalogue page directly inside the shop folder: it stays inside the
+// folder and is not one of the shop's own pages.
 bool isSafeFileKey(const QString& key);
+
+// The names (without ".html") of the pages a run writes for itself, compared without regard to case.
+// A category or product key among them would replace that page, so it gets no page of its own. A theme
+// that writes more pages of its own adds their names here.
+const QStringList& ownPageNames();
+bool namesOwnPage(const QString& key);
 
 } // namespace generator

@@ -3,6 +3,7 @@
 #include "catalogue/cataloguecheck.h"
 #include "catalogue/workspace.h"
 #include "generator/shopcommands.h"
+#include "generator/shoppictures.h"
 #include "publish/shopupload.h"
 #include "publish/uploadcommand.h"
 #include "shell/consoleinteraction.h"
@@ -121,8 +122,11 @@ int runVerb(const CommandLine& cl, QTextStream& out, QTextStream& err)
             args << QStringLiteral("--empty");
         return runConfigCommand(args, configDir, {&out, &err, {}});
     }
-    if (verb == QLatin1String("catalogue"))
-        return catalogue::runCatalogueCheck(folder, out, err);
+    if (verb == QLatin1String("catalogue")) {
+        return catalogue::runCatalogueCheck(folder, out, err, [&](const catalogue::CategoryTree& tree) {
+            return shopProblems(loadSettings(configDir, folder), folder, tree);
+        });
+    }
     if (verb == QLatin1String("preview"))
         return previewShopCommand(folder, configDir, !cl.parser.isSet(cl.noOpen), out, err);
     if (verb == QLatin1String("upload")) {

@@ -99,9 +99,10 @@ QString orderScriptText(const Settings& settings)
     // Every field is read with a default, so a request without it (a robot's GET, a field posted as an
     // array) prints no warning, and the mail goes out only for a posted order.
     page += QStringLiteral("<?php ");
-    // Browsers post line breaks as CR LF; the mail keeps line feeds only, as the script's own lines.
+    // Browsers post line breaks as CR LF; the mail keeps line feeds only, as the script's own lines. A
+    // NUL byte makes mail() throw instead of sending, so none is kept.
     page += QStringLiteral("function posted($name){return isset($_POST[$name])&&is_string($_POST[$name])"
-                           "?str_replace(\"\\r\\n\",\"\\n\",$_POST[$name]):'';}");
+                           "?str_replace(array(\"\\0\",\"\\r\\n\"),array('',\"\\n\"),$_POST[$name]):'';}");
     for (const char* field : {"FIRMA", "NAZWISKO", "ULICA", "KOD", "MIASTO", "TELEFON", "EMAIL"})
         page += readField(field);
     if (deliveryAddress) {
@@ -129,8 +130,10 @@ QString orderScriptText(const Settings& settings)
         page +=
             QStringLiteral("$ZAMOWIENIE.=\"") + kLf + kLf + QStringLiteral("Delivery method:\".$DELIVERY;");
     // mail() reports its own failure as a warning; the page says it in its own words instead.
-    page += QStringLiteral("$SENT=@mail(\"") + scriptescaping::phpDoubleQuoted(settings.options.email)
-            + QStringLiteral("\",\"NEW ORDER\",$ZAMOWIENIE);");
+    // PHP 8 throws from mail() (a ValueError, for one) where older versions returned false; either way
+    // the customer is told the order did not go out.
+    page += QStringLiteral("try{$SENT=@mail(\"") + scriptescaping::phpDoubleQuoted(settings.options.email)
+            + QStringLiteral("\",\"NEW ORDER\",$ZAMOWIENIE);}catch(\\Throwable $e){$SENT=false;}");
     page += QStringLiteral("}?>");
 
     // The thanks are shown only for an order that went out; "<?" in them must not start PHP code.
@@ -148,8 +151,8 @@ QString orderScriptText(const Settings& settings)
 
 void writeOrderPages(GeneratorContext& context)
 {
-    savePage(orderFormText(context.settings()), context.shopFile(QStringLiteral("send.html")));
-    savePage(orderScriptText(context.settings()), context.shopFile(QStringLiteral("send.php")));
+    context.writePage(orderFormText(context.settings()), context.shopFile(QStringLiteral("send.html")));
+    context.writePage(orderScriptText(context.settings()), context.shopFile(QStringLiteral("send.php")));
 }
 
 } // namespace generator

@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace generator {
@@ -65,6 +66,37 @@ QString bigPictureSource(const GeneratorContext& context, const QString& id)
 QString smallPictureSource(const GeneratorContext& context, const QString& id)
 {
     return catalogue::products::smallPicturePath(context.folder().pictures(), id);
+}
+
+enum class PictureSize { Small, Big };
+
+// The picture files of the products a pass shows, so they can be checked all at once.
+QStringList pictureSources(const GeneratorContext& context, const std::vector<TreeNode*>& nodes,
+                           const ProductLookup& lookup, PictureSize size)
+{
+    QStringList sources;
+    for (const TreeNode* node : nodes) {
+        if (!node->isProduct())
+            continue;
+        const QString id = lookup.idFor(node->key());
+        if (isSafeFileKey(id))
+            sources << (size == PictureSize::Small ? smallPictureSource(context, id)
+                                                   : bigPictureSource(context, id));
+    }
+    return sources;
+}
+
+// The same catalogue gives the same pages: a page's tile suffixes come from a generator seeded by its
+// file name (FNV-1a of its UTF-16 text, stable across runs and machines).
+std::function<quint32()> seededBy(const QString& fileName)
+{
+    quint32 hash = 2166136261u;
+    for (const QChar c : fileName) {
+        hash ^= c.unicode();
+        hash *= 16777619u;
+    }
+    auto generator = std::make_shared<QRandomGenerator>(hash);
+    return [generator] { return generator->generate(); };
 }
 
 } // namespace
@@ -195,7 +227,7 @@ QString writeProductTile(GeneratorContext& context, const ProductRecord& product
     QString tile = QStringLiteral("<TABLE  width=\"100%\" border=\"0\"><TD width=\"100%\">");
     tile += QStringLiteral("<p><b>") + product.name;
     const QString pictureName = product.id + QStringLiteral("M.jpg");
-    if (pictures.provide(smallPictureSource(context, product.id), context.imageFile(pictureName))) {
+    if (pictures.provide(context, smallPictureSource(context, product.id), context.imageFile(pictureName))) {
         tile += QStringLiteral("<img ");
         if (settings.options.fixedImageSize) {
             tile += QStringLiteral("width=\"") + QString::number(settings.options.imageWidth)
@@ -247,6 +279,7 @@ void writeProductPages(GeneratorContext& context)
 
     ProductLookup lookup(products);
     ShopPictures pictures;
+    pictures.check(context, pictureSources(context, nodes, lookup, PictureSize::Big));
     for (const TreeNode* node : nodes) {
         context.advanceProgress();
         if (!node->isProduct() || !lookup.locate(node->key()))
@@ -256,9 +289,9 @@ void writeProductPages(GeneratorContext& context)
             continue;
         const QString pictureName = product.id + QStringLiteral("D.jpg");
         const bool bigPicture =
-            pictures.provide(bigPictureSource(context, product.id), context.imageFile(pictureName));
-        savePage(productPageText(context, product, node->text(), bigPicture),
-                 context.shopFile(product.id + QStringLiteral(".html")));
+            pictures.provide(context, bigPictureSource(context, product.id), context.imageFile(pictureName));
+        context.writePage(productPageText(context, product, node->text(), bigPicture),
+                          context.shopFile(product.id + QStringLiteral(".html")));
         context.searchIndex() << searchIndexLine(product, int(context.searchIndex().size()));
     }
 }
@@ -297,13 +330,14 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
     const auto closePagesFrom = [&](int depth) {
         while (!open.empty() && open.back().depth >= depth) {
             if (!open.back().path.isEmpty())
-                savePage(open.back().text, open.back().path);
+                context.writePage(open.back().text, open.back().path);
             open.pop_back();
         }
     };
 
     ProductLookup lookup(products);
     ShopPictures pictures;
+    pictures.check(context, pictureSources(context, nodes, lookup, PictureSize::Small));
     int v = 0;
     while (v < count) {
         const TreeNode* node = nodes[size_t(v)];
@@ -312,7 +346,12 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
         context.advanceProgress();
 
         if (!node->isProduct()) {
-            OpenCategoryPage page{node, depth, {}, {}, TileSuffixes(random)};
+            OpenCategoryPage page{
+                node,
+                depth,
+                {},
+                {},
+                TileSuffixes(random ? random : seededBy(node->key() + QStringLiteral(".html")))};
             if (context.checkFileKey(node->key(), node->text())) {
                 page.path = context.shopFile(node->key() + QStringLiteral(".html"));
                 page.text =

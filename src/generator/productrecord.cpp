@@ -37,9 +37,10 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
     const int count = products.recordCount();
     m_indexByFoldedId.reserve(count);
     for (int i = 0; i < count; ++i) {
-        const QString folded = products.textAt(i, idField).toCaseFolded();
+        const QString id = products.textAt(i, idField);
+        const QString folded = id.toCaseFolded();
         if (!m_indexByFoldedId.contains(folded))
-            m_indexByFoldedId.insert(folded, i);
+            m_indexByFoldedId.insert(folded, {i, id});
     }
 }
 
@@ -48,8 +49,14 @@ bool ProductLookup::locate(const QString& key)
     const auto found = m_indexByFoldedId.constFind(key.toCaseFolded());
     if (found == m_indexByFoldedId.constEnd())
         return false;
-    m_products.moveTo(found.value());
+    m_products.moveTo(found.value().index);
     return true;
+}
+
+QString ProductLookup::idFor(const QString& key) const
+{
+    const auto found = m_indexByFoldedId.constFind(key.toCaseFolded());
+    return found == m_indexByFoldedId.constEnd() ? QString() : found.value().id;
 }
 
 } // namespace generator

@@ -41,10 +41,16 @@ public:
 
     // Makes the product whose ID equals key (without regard to case) current; false when there is none.
     bool locate(const QString& key);
+    // The ID of the product locate(key) would find, without moving; empty when there is none.
+    QString idFor(const QString& key) const;
 
 private:
+    struct Found {
+        int index;
+        QString id;
+    };
     tables::Table& m_products;
-    QHash<QString, int> m_indexByFoldedId;
+    QHash<QString, Found> m_indexByFoldedId;
 };
 
 } // namespace generator

@@ -1,9 +1,11 @@
 #include "generator/savepage.h"
 
 #include "shell/error.h"
-#include "shell/textfile.h"
 
 #include <QFile>
+
+#include <filesystem>
+#include <system_error>
 
 namespace generator {
 
@@ -32,9 +34,41 @@ QByteArray pageBytes(const QString& text)
     return bytes;
 }
 
+namespace {
+
+// Written beside and renamed, so a killed run never leaves half a page under its name. The temporary is
+// made afresh: a link left under its name is removed, never written through, and the rename replaces a
+// link under the page's own name instead of the file it points to.
+void writeBeside(const QString& path, const QByteArray& bytes)
+{
+    const QString temporary = path + QStringLiteral(".part");
+    QFile::remove(temporary);
+    QFile file(temporary);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)
+                         && file.write(bytes) == bytes.size();
+    QString why = file.errorString();
+    file.close();
+    if (written && file.error() != QFileDevice::NoError)
+        why = file.errorString();
+    if (!written || file.error() != QFileDevice::NoError) {
+        QFile::remove(temporary);
+        throw AppError(QStringLiteral("Cannot write file %1: %2").arg(path, why));
+    }
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), error);
+    if (error) {
+        QFile::remove(temporary);
+        throw AppError(
+            QStringLiteral("Cannot write file %1: %2").arg(path, QString::fromLocal8Bit(error.message())));
+    }
+}
+
+} // namespace
+
 void savePage(const QString& text, const QString& path)
 {
-    textfile::writeGenerated(path, pageBytes(text));
+    writeBeside(path, pageBytes(text));
 }
 
 bool appendPageLine(const QString& path, const QString& line)
@@ -45,7 +79,7 @@ bool appendPageLine(const QString& path, const QString& line)
     QByteArray bytes = file.readAll();
     file.close();
     bytes += pageBytes(line.isEmpty() ? QStringLiteral("\r\n") : line);
-    textfile::writeGenerated(path, bytes);
+    writeBeside(path, bytes);
     return true;
 }
 

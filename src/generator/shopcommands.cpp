@@ -66,6 +66,8 @@ int generateInto(const ProgramFolder& folder, const QString& configDir, const Bu
         err << messageOf(e) << Qt::endl;
         return Failed;
     }
+    if (!context.missingPictures().isEmpty())
+        err << missingPicturesLine(int(context.missingPictures().size())) << Qt::endl;
     const QString startPage = QFileInfo(context.shopFile(target.startPage)).absoluteFilePath();
     if (upload)
         return Built;

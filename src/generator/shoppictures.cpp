@@ -1,30 +1,160 @@
 #include "generator/shoppictures.h"
 
+#include "catalogue/categorytree.h"
 #include "catalogue/pictures.h"
+#include "generator/filewriterpool.h"
+#include "generator/generatorcontext.h"
+#include "generator/textpages.h"
+#include "shell/programfolder.h"
+#include "shell/settings.h"
+#include "shell/tables/table.h"
 
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 
-#include <filesystem>
-#include <system_error>
+#include <memory>
 
 namespace generator {
 
-bool ShopPictures::provide(const QString& source, const QString& target)
+void ShopPictures::check(GeneratorContext& context, const QStringList& sources)
 {
-    const auto known = m_present.constFind(source);
-    if (known != m_present.constEnd())
-        return known.value();
-    const bool present = catalogue::pictures::isPicture(source);
-    if (present) {
-        // A plain copy over the old one: the shop folder is output made again by every run, so the
-        // flush to disk that QFile::copy does per file (thousands of pictures) buys nothing.
-        std::error_code ignored;
-        std::filesystem::copy_file(QFile::encodeName(source).toStdString(),
-                                   QFile::encodeName(target).toStdString(),
-                                   std::filesystem::copy_options::overwrite_existing, ignored);
+    QStringList unknown;
+    for (const QString& source : sources) {
+        if (!m_present.contains(source))
+            unknown << source;
     }
-    m_present.insert(source, present);
-    return present;
+    unknown.removeDuplicates();
+    if (unknown.isEmpty())
+        return;
+    // Each thread answers a slice; the answers land in their own slots, read after finishWrites.
+    auto answers = std::make_shared<std::vector<char>>(size_t(unknown.size()), char(0));
+    constexpr qsizetype kSlice = 64;
+    for (qsizetype first = 0; first < unknown.size(); first += kSlice) {
+        const QStringList slice = unknown.mid(first, kSlice);
+        context.submitTask([answers, slice, first] {
+            for (qsizetype i = 0; i < slice.size(); ++i)
+                (*answers)[size_t(first + i)] = catalogue::pictures::isPicture(slice[i]) ? 1 : 0;
+        });
+    }
+    context.finishWrites();
+    for (qsizetype i = 0; i < unknown.size(); ++i)
+        m_present.insert(unknown[i], (*answers)[size_t(i)] != 0);
+}
+
+bool ShopPictures::provide(GeneratorContext& context, const QString& source, const QString& target)
+{
+    auto known = m_present.constFind(source);
+    if (known == m_present.constEnd())
+        known = m_present.insert(source, catalogue::pictures::isPicture(source));
+    if (known.value() && !m_copied.contains(source)) {
+        m_copied.insert(source);
+        context.copyPicture(source, target);
+    }
+    return known.value();
+}
+
+std::vector<PictureNeed> fixedPictureNeeds(const Settings& settings, const ProgramFolder& folder,
+                                           const QSet<QString>& statuses)
+{
+    const ShopOptions& options = settings.options;
+    std::vector<PictureNeed> needs;
+    const QString style = folder.style() + QString::number(options.stylePreset < 0 ? -1 : options.stylePreset)
+                          + QLatin1Char('/');
+    const auto fromStyle = [&](const char* name) {
+        const QString file = QString::fromLatin1(name) + QStringLiteral(".jpg");
+        needs.push_back({QStringLiteral("img/") + file, style + file});
+    };
+    const auto button = [&](const char* name, bool shown) {
+        if (!shown)
+            return;
+        fromStyle(name);
+        fromStyle((QByteArray(name) + "b").constData());
+    };
+    button("b1", true);
+    button("b3", true);
+    button("b4", options.includeInformation);
+    button("b5", options.includePriceList);
+    button("b6", options.includeRegulation);
+    button("b7", true);
+    fromStyle("koszyk"); // the cart script's own pictures
+    fromStyle("back");
+    const QString gif = folder.style() + QStringLiteral("Szablon/gif/");
+    needs.push_back({QStringLiteral("img/delete.jpg"), gif + QStringLiteral("delete.jpg")});
+    needs.push_back({QStringLiteral("img/orvane.jpg"), gif + QStringLiteral("orvane.jpg")});
+    if (!statuses.isEmpty()) {
+        button("kupuj", true);
+        button("more", true);
+        fromStyle("prev");
+    }
+    const auto marker = [&](const char* status, const char* folderName, int choice, const char* file) {
+        if (!statuses.contains(QLatin1String(status)))
+            return;
+        needs.push_back(
+            {QStringLiteral("img/") + QLatin1String(file), gif + QLatin1String(folderName) + QLatin1Char('/')
+                                                               + QString::number(choice < 0 ? -1 : choice)
+                                                               + QLatin1Char('/') + QLatin1String(file)});
+    };
+    marker("New", "New", options.newMarker, "new.gif");
+    marker("Promotion", "Promocja", options.promotionMarker, "promocja.gif");
+    marker("Sale", "Sale", options.saleMarker, "sale.gif");
+    if (options.headerShowsLogo)
+        needs.push_back({QStringLiteral("img/") + QFileInfo(options.logoPath).fileName(), options.logoPath});
+    if (options.includeWelcomePage && !options.bannerPath.isEmpty())
+        needs.push_back({QStringLiteral("img/") + pictureFileName(options.bannerPath), options.bannerPath});
+    return needs;
+}
+
+QSet<QString> statusesShown(const catalogue::CategoryTree& tree, const tables::Table& products)
+{
+    QSet<QString> keys;
+    tree.walk([&keys](catalogue::TreeNode& node) {
+        if (node.isProduct())
+            keys.insert(node.key().toCaseFolded());
+    });
+    QSet<QString> statuses;
+    if (keys.isEmpty() || products.fieldIndex(catalogue::products::kStatus) < 0)
+        return statuses;
+    const auto rows = products.connection().select(
+        QStringLiteral("SELECT %1, %2 FROM %3")
+            .arg(tables::quoteIdentifier(catalogue::products::kId),
+                 tables::quoteIdentifier(catalogue::products::kStatus), products.sqlName()));
+    for (const auto& row : rows) {
+        if (keys.contains(row.value(0).toString().toCaseFolded()))
+            statuses.insert(row.value(1).toString());
+    }
+    return statuses;
+}
+
+QStringList shopProblems(const Settings& settings, const ProgramFolder& folder,
+                         const catalogue::CategoryTree& tree, const tables::Table& products)
+{
+    QStringList problems;
+    tree.walk([&problems](catalogue::TreeNode& node) {
+        if (namesOwnPage(node.key()))
+            problems << QStringLiteral(
+                            "Key names a page of the web shop itself (no page is written for it): %1")
+                            .arg(node.text());
+    });
+    for (const PictureNeed& need : fixedPictureNeeds(settings, folder, statusesShown(tree, products))) {
+        if (need.source.isEmpty() || !QFileInfo(need.source).isFile())
+            problems << QStringLiteral("Picture missing from the web shop: %1 (no file %2)")
+                            .arg(need.shopName, need.source.isEmpty()
+                                                    ? QStringLiteral("chosen")
+                                                    : QDir::toNativeSeparators(need.source));
+    }
+    return problems;
+}
+
+} // namespace generator
+
+namespace generator {
+
+QStringList shopProblems(const Settings& settings, const ProgramFolder& folder,
+                         const catalogue::CategoryTree& tree)
+{
+    tables::Table products;
+    products.open(folder.productsTable());
+    return shopProblems(settings, folder, tree, products);
 }
 
 } // namespace generator

@@ -1,20 +1,64 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace catalogue {
+class CategoryTree;
+}
+namespace tables {
+class Table;
+}
+class ProgramFolder;
+struct Settings;
 
 namespace generator {
+
+class GeneratorContext;
 
 // The product pictures of one pass. A picture counts as present when its header reads as a picture
 // (nothing is decoded); each source is checked and copied once, however many tree entries show it.
 class ShopPictures {
 public:
-    // True when the source picture is present; it is then copied over target. A failed copy is ignored:
-    // the page still shows the picture's place.
-    bool provide(const QString& source, const QString& target);
+    // Checks many sources at once on the context's writer threads (when the run has them), so the
+    // pages that follow find the answers ready.
+    void check(GeneratorContext& context, const QStringList& sources);
+    // True when the source picture is present; it is then copied over target. A failed copy is counted
+    // as a missing picture: the page still shows the picture's place.
+    bool provide(GeneratorContext& context, const QString& source, const QString& target);
 
 private:
     QHash<QString, bool> m_present;
+    QSet<QString> m_copied;
 };
+
+// A picture the pages refer to by its name in the shop folder (such as "img/b1.jpg"), and the file a
+// run copies it from.
+struct PictureNeed {
+    QString shopName;
+    QString source;
+};
+
+// The fixed pictures the classic pages refer to: header buttons (of the pages included), cart, tile and
+// detail page buttons, the status icons of the statuses shown, the maker's logo, and the logo and the
+// welcome banner when they are shown. statuses: the Status texts of the products that get pages.
+std::vector<PictureNeed> fixedPictureNeeds(const Settings& settings, const ProgramFolder& folder,
+                                           const QSet<QString>& statuses);
+
+// The Status texts of the products that have an entry in the tree.
+QSet<QString> statusesShown(const catalogue::CategoryTree& tree, const tables::Table& products);
+
+// What the shop built from this catalogue and these settings would lack, one line per problem, for the
+// catalogue check: keys that name a page of the shop itself, and pictures the pages refer to whose
+// source file is missing.
+QStringList shopProblems(const Settings& settings, const ProgramFolder& folder,
+                         const catalogue::CategoryTree& tree, const tables::Table& products);
+// The same with the program folder's products table; throws AppError when it cannot be opened.
+QStringList shopProblems(const Settings& settings, const ProgramFolder& folder,
+                         const catalogue::CategoryTree& tree);
 
 } // namespace generator

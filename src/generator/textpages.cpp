@@ -1,6 +1,7 @@
 #include "generator/textpages.h"
 
 #include "catalogue/categorytree.h"
+#include "generator/framepages.h"
 #include "generator/priceblock.h"
 #include "generator/productrecord.h"
 #include "generator/savepage.h"
@@ -53,7 +54,7 @@ void writeTextPage(GeneratorContext& context, const QString& text, const QString
         QStringLiteral("<HTML><HEAD>") + kContentType + kGeneratorTag + QStringLiteral("</HEAD>")
         + kScriptUpper + textPagesBodyStyle() + QStringLiteral("<body bgcolor=\"#FFFFFF\">")
         + QStringLiteral("<BR><p align=justify>") + memoText(text) + QStringLiteral("</HTML>");
-    savePage(page, context.shopFile(fileName));
+    context.writePage(page, context.shopFile(fileName));
 }
 
 } // namespace
@@ -111,7 +112,7 @@ void writePriceList(GeneratorContext& context)
         page += QStringLiteral("</TR>");
     }
     page += QStringLiteral("</TABLE></HTML>");
-    savePage(page, context.shopFile(QStringLiteral("cennik.html")));
+    context.writePage(page, context.shopFile(QStringLiteral("cennik.html")));
 }
 
 void writeSearchPage(GeneratorContext& context)
@@ -133,7 +134,7 @@ void writeSearchPage(GeneratorContext& context)
     page += makerFooter() + QStringLiteral("</P>");
     page += QStringLiteral("</body></form></html>");
     context.searchIndex().clear();
-    savePage(page, context.shopFile(QStringLiteral("find.html")));
+    context.writePage(page, context.shopFile(QStringLiteral("find.html")));
 }
 
 void writeWelcomePage(GeneratorContext& context)
@@ -143,12 +144,13 @@ void writeWelcomePage(GeneratorContext& context)
         QStringLiteral("<HTML><HEAD>") + kContentType + QStringLiteral("</HEAD>") + textPagesBodyStyle();
     page += QStringLiteral("<BR><BR><BR><p align=center>") + memoText(settings.welcomeText);
     if (!settings.options.bannerPath.isEmpty()) {
+        // Percent-encoded like the logo: "?", "#", "%" or a quote in the name would break the reference.
         page += QStringLiteral("<BR><BR><IMG src=\"img/")
-                + scriptescaping::htmlAttribute(pictureFileName(settings.options.bannerPath))
+                + percentEncodedName(pictureFileName(settings.options.bannerPath))
                 + QStringLiteral("\" align=center><BR clear=left><BR>");
     }
     page += QStringLiteral("</HTML>");
-    savePage(page, context.shopFile(QStringLiteral("powitanie.html")));
+    context.writePage(page, context.shopFile(QStringLiteral("powitanie.html")));
 }
 
 void writeAboutPage(GeneratorContext& context)
