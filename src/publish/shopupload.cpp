@@ -126,7 +126,10 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
         callbacks.progressMaximum(int(passes[0].files.size() + passes[1].files.size()));
 
     int progress = 0;
+    const int total = int(passes[0].files.size() + passes[1].files.size());
     for (const Pass& pass : passes) {
+        if (result.cancelled)
+            break;
         if (callbacks.showFolder)
             callbacks.showFolder(pass.folder, pass.files);
         // The folder may exist from an earlier upload; the server's refusal changes nothing.
@@ -136,6 +139,14 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
         }
         for (int i = 0; i < pass.files.size(); ++i) {
             const QString& name = pass.files[i];
+            if (callbacks.cancelRequested && callbacks.cancelRequested()) {
+                callbacks.appendReport(QStringLiteral("Upload cancelled before %1: %2 of %3 files sent")
+                                           .arg(name)
+                                           .arg(progress)
+                                           .arg(total));
+                result.cancelled = true;
+                break;
+            }
             if (callbacks.fileStarting)
                 callbacks.fileStarting(i, ++progress);
             QString failure;

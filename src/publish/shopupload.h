@@ -33,13 +33,17 @@ struct UploadCallbacks {
     std::function<void(int index, int progress)> fileStarting;
     // The file was sent (ok) or not (message says why); a point to let the window repaint.
     std::function<void(const QString& fileName, bool ok, const QString& message)> fileFinished;
+    // Asked before each file: true stops the upload there (the file under way is always finished, so
+    // the server never keeps half a file).
+    std::function<bool()> cancelRequested;
 };
 
 struct UploadResult {
     bool connected = false; // the port was a number and connecting and logging in succeeded
     int filesSent = 0;
     int filesFailed = 0;
-    bool succeeded() const { return connected && filesFailed == 0; }
+    bool cancelled = false;
+    bool succeeded() const { return connected && filesFailed == 0 && !cancelled; }
 };
 
 // The upload routine: connects with the FTP settings, creates the remote folders, sends every file of

@@ -5,6 +5,7 @@
 #include "testsupport.h"
 #include "ui/kalmenor/banner.h"
 #include "ui/kalmenor/mainwindow.h"
+#include "ui/kalmenor/shoprun.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -147,6 +148,7 @@ TEST_F(MainWindowTest, PreviewFromTheWebshopPageWritesTheShopAndOpensIt)
     w->pages()->setCurrentIndex(1);
     w->show();
     w->previewShop();
+    w->findChild<ShopRun*>(QStringLiteral("shopRun"))->waitUntilFinished();
     EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(QFile::exists(folder().previewShop() + QStringLiteral("/index.html")));
     EXPECT_TRUE(QFile::exists(folder().previewShop() + QStringLiteral("/ID012345678K.html")));

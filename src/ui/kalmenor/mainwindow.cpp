@@ -10,6 +10,7 @@
 #include "shell/interaction.h"
 #include "ui/kalmenor/banner.h"
 #include "ui/kalmenor/optionsdialog.h"
+#include "ui/kalmenor/shoprun.h"
 #include "ui/kalmenor/uploadpanel.h"
 #include "ui/kalmenor/webshoppage.h"
 
@@ -49,6 +50,12 @@ MainWindow::MainWindow(const ProgramFolder& folder, const QString& configDir, In
 
 MainWindow::~MainWindow()
 {
+    if (m_run && m_run->isRunning()) {
+        m_run->cancel();
+        m_run->waitUntilFinished();
+    }
+    if (m_run)
+        disconnect(m_run, nullptr, this, nullptr);
     // The pages bind to the workspace's table and tree: they go first.
     delete m_options;
     delete takeCentralWidget();
@@ -148,10 +155,10 @@ QWidget* MainWindow::buildWebshopPage()
     auto* layout = new QVBoxLayout(page);
     m_webshop = new WebshopPage(m_folder, m_workspace->products(), m_workspace->tree(), m_ui, page);
     layout->addWidget(m_webshop, 1);
-    m_uploadPanel = new UploadPanel(page);
+    // The step panel takes the category tree's place while and after an upload runs.
+    m_uploadPanel = new UploadPanel(m_webshop);
     m_uploadPanel->setObjectName(QStringLiteral("uploadPanel"));
-    m_uploadPanel->hide();
-    layout->addWidget(m_uploadPanel);
+    m_webshop->addSidePanel(m_uploadPanel);
     m_progress = new QProgressBar(page);
     m_progress->setObjectName(QStringLiteral("generationProgress"));
     m_progress->setValue(0);
@@ -161,7 +168,20 @@ QWidget* MainWindow::buildWebshopPage()
     connect(m_webshop, &WebshopPage::previewRequested, this, &MainWindow::previewShop);
     connect(m_webshop, &WebshopPage::buildRequested, this, &MainWindow::buildShop);
     connect(m_webshop, &WebshopPage::uploadRequested, this, &MainWindow::uploadShop);
+    connect(m_webshop, &WebshopPage::cancelRequested, this, &MainWindow::cancelRun);
     connect(m_uploadPanel, &UploadPanel::saveReportRequested, this, &MainWindow::saveReport);
+    connect(m_uploadPanel, &UploadPanel::backRequested, m_webshop, &WebshopPage::showTreePanel);
+
+    m_run = new ShopRun(m_ui, this);
+    m_run->setObjectName(QStringLiteral("shopRun"));
+    connect(m_run, &ShopRun::reportCleared, this, [this] { m_webshop->reportArea()->clear(); });
+    connect(m_run, &ShopRun::reportLine, this, &MainWindow::appendReport);
+    connect(m_run, &ShopRun::progress, this, [this](int value, int maximum) {
+        m_progress->setMaximum(qMax(1, maximum));
+        m_progress->setValue(value);
+    });
+    connect(m_run, &ShopRun::uploadStarted, this, [this] { m_uploadPanel->markStep(2); });
+    connect(m_run, &ShopRun::finished, this, &MainWindow::runFinished);
     return page;
 }
 
@@ -171,70 +191,74 @@ void MainWindow::appendReport(const QString& line)
         m_webshop->reportArea()->appendPlainText(line);
 }
 
-struct MainWindow::GenerationRun {
-    generator::GeneratorContext context;
-};
-
-void MainWindow::runGeneration(const std::function<void(GenerationRun&)>& body)
+bool MainWindow::startRun(int kind, const QString& chosenFile)
 {
-    if (!m_webshop)
-        return;
-    generator::GenerationHooks hooks;
-    hooks.clearReport = [this] { m_webshop->reportArea()->clear(); };
-    hooks.reportLine = [this](const QString& line) { appendReport(line); };
-    hooks.progress = [this](int value, int maximum) {
-        m_progress->setMaximum(qMax(1, maximum));
-        m_progress->setValue(value);
-    };
-    GenerationRun run{generator::GeneratorContext(m_settings, m_workspace->tree(), m_workspace->products(),
-                                                  m_folder, m_ui, hooks)};
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        body(run);
-    } catch (const std::exception& e) {
-        QApplication::restoreOverrideCursor();
-        m_ui.error(messageOf(e));
-        return;
-    }
-    QApplication::restoreOverrideCursor();
+    if (!m_webshop || m_run->isRunning())
+        return false;
+    // What the user typed belongs to the shop: stored now, or the run does not start.
+    if (!m_webshop->storePendingEdit())
+        return false;
+    ShopRun::Job job;
+    job.kind = ShopRun::Kind(kind);
+    job.folder = m_folder;
+    job.settings = m_settings;
+    job.treeLines = m_workspace->tree().toLines();
+    job.chosenFile = chosenFile;
+    job.startTime = QTime::currentTime();
+    if (job.kind == ShopRun::Kind::Upload)
+        job.upload =
+            m_uploadPanel->callbacks([this](const QString& line) { appendReport(line); },
+                                     [this](const QString& text) { statusBar()->showMessage(text); });
+    m_runKind = kind;
+    m_progress->setValue(0);
+    m_webshop->setRunning(true);
+    return m_run->start(std::move(job));
+}
+
+void MainWindow::runFinished(bool ok, bool cancelled)
+{
+    m_webshop->setRunning(false);
+    // A finished run shows a full bar; a stopped one shows where it stopped.
+    if (ok && !cancelled)
+        m_progress->setValue(m_progress->maximum());
+    if (cancelled)
+        statusBar()->showMessage(QStringLiteral("Cancelled"));
+    if (ok && !cancelled && ShopRun::Kind(m_runKind) == ShopRun::Kind::Preview)
+        m_ui.openInShell(m_folder.previewShop() + QStringLiteral("/index.html"));
+}
+
+void MainWindow::cancelRun()
+{
+    if (m_run && m_run->isRunning())
+        m_run->cancel();
 }
 
 void MainWindow::previewShop()
 {
-    runGeneration([](GenerationRun& run) { generator::previewWebshop(run.context); });
+    startRun(int(ShopRun::Kind::Preview));
 }
 
 void MainWindow::buildShop()
 {
-    runGeneration([](GenerationRun& run) { generator::buildWebshop(run.context); });
+    if (!m_webshop || m_run->isRunning())
+        return;
+    const QString chosen = m_ui.saveFileName(QStringLiteral("Build Webshop"), QString(),
+                                             QStringLiteral("pliki html (*.html)"), QStringLiteral("html"));
+    if (chosen.isEmpty())
+        return;
+    startRun(int(ShopRun::Kind::Build), chosen);
 }
 
 void MainWindow::uploadShop()
 {
-    if (!m_webshop)
+    if (!m_webshop || m_run->isRunning())
         return;
     if (!checkFtpSettings(m_settings.ftp, m_ui))
         return;
-    const QTime start = QTime::currentTime();
     m_pages->setCurrentIndex(1);
     m_uploadPanel->reset();
-    m_uploadPanel->show();
-    m_uploadPanel->letRepaint();
-    FtpClient client;
-    UploadCallbacks callbacks =
-        m_uploadPanel->callbacks([this](const QString& line) { appendReport(line); },
-                                 [this](const QString& text) { statusBar()->showMessage(text); });
-    runGeneration([&](GenerationRun& run) {
-        generator::GenerationHooks hooks = run.context.hooks();
-        hooks.upload = [&] {
-            m_uploadPanel->markStep(2);
-            m_uploadPanel->letRepaint();
-            ::uploadShop(m_folder.publishShop(), m_settings.ftp, start, client, callbacks, m_ui);
-        };
-        generator::GeneratorContext context(m_settings, m_workspace->tree(), m_workspace->products(),
-                                            m_folder, m_ui, hooks);
-        generator::generateShop(context, m_folder.publishShop(), QStringLiteral("index.html"));
-    });
+    m_webshop->showSidePanel(m_uploadPanel);
+    startRun(int(ShopRun::Kind::Upload));
 }
 
 void MainWindow::saveReport()
@@ -318,6 +342,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     m_closing = true;
+    if (m_run && m_run->isRunning()) {
+        // The page or file under way is finished; the rest waits for the next run.
+        m_run->cancel();
+        m_run->waitUntilFinished();
+    }
     // Settings are stored at every normal end, not only by "Exit": closing by the frame must not lose them.
     storeSettings();
     m_workspace->saveTreeOnClose();

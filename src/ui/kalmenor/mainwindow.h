@@ -19,6 +19,7 @@ class QTabWidget;
 class QToolBar;
 class QLabel;
 class QTimer;
+class ShopRun;
 
 // Kalmenor's main window: the tool bar, the "Info" start page and the "Webshop" page. It owns the
 // workspace (products table and category tree) and the settings in force.
@@ -51,6 +52,7 @@ public Q_SLOTS:
     void buildShop();
     void uploadShop();
     void saveReport();
+    void cancelRun();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,8 +64,9 @@ private:
     void watchProductsFile();
     void storeSettings();
     void appendReport(const QString& line);
-    struct GenerationRun;
-    void runGeneration(const std::function<void(GenerationRun&)>& body);
+    // Stores a pending edit of the product form and starts the run; false when either failed.
+    bool startRun(int kind, const QString& chosenFile = {});
+    void runFinished(bool ok, bool cancelled);
 
     ProgramFolder m_folder;
     QString m_configDir;
@@ -78,5 +81,7 @@ private:
     OptionsDialog* m_options = nullptr;
     UploadPanel* m_uploadPanel = nullptr;
     QProgressBar* m_progress = nullptr;
+    ShopRun* m_run = nullptr;
+    int m_runKind = 0;
     bool m_closing = false;
 };

@@ -41,6 +41,10 @@ UploadPanel::UploadPanel(QWidget* parent) : QWidget(parent)
     saveLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(saveLink, &QLabel::linkActivated, this, &UploadPanel::saveReportRequested);
     layout->addWidget(saveLink);
+    auto* backLink = new QLabel(QStringLiteral("<a href=\"back\">&lt;&lt; back</a>"), this);
+    backLink->setObjectName(QStringLiteral("uploadBackLink"));
+    backLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(backLink, &QLabel::linkActivated, this, &UploadPanel::backRequested);
 
     m_folderCaption = new QLabel(this);
     m_folderCaption->setObjectName(QStringLiteral("folderCaption"));
@@ -54,6 +58,7 @@ UploadPanel::UploadPanel(QWidget* parent) : QWidget(parent)
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     layout->addWidget(m_progress);
+    layout->addWidget(backLink);
 
     reset();
 }
@@ -102,25 +107,14 @@ void UploadPanel::highlightFile(int index)
         m_files->scrollToItem(item);
 }
 
-void UploadPanel::letRepaint()
-{
-    window()->repaint();
-}
-
 UploadCallbacks UploadPanel::callbacks(std::function<void(const QString&)> appendReport,
                                        std::function<void(const QString&)> showStatus)
 {
     UploadCallbacks c;
     c.appendReport = std::move(appendReport);
     c.showStatus = std::move(showStatus);
-    c.connected = [this] {
-        markStep(3);
-        letRepaint();
-    };
-    c.showFolder = [this](const QString& folder, const QStringList& files) {
-        showFolder(folder, files);
-        letRepaint();
-    };
+    c.connected = [this] { markStep(3); };
+    c.showFolder = [this](const QString& folder, const QStringList& files) { showFolder(folder, files); };
     c.progressMaximum = [this](int maximum) {
         // A range of 0..0 would turn the bar into a busy indicator for an empty shop.
         m_progress->setRange(0, qMax(1, maximum));
@@ -129,8 +123,6 @@ UploadCallbacks UploadPanel::callbacks(std::function<void(const QString&)> appen
     c.fileStarting = [this](int index, int progress) {
         m_progress->setValue(progress);
         highlightFile(index);
-        letRepaint();
     };
-    c.fileFinished = [this](const QString&, bool, const QString&) { letRepaint(); };
     return c;
 }

@@ -35,16 +35,15 @@ public:
     QProgressBar* progressBar() const { return m_progress; }
 
     // Callbacks for uploadShop that drive this panel; the report area and the status bar belong to the
-    // main window, which passes its own appendReport and showStatus. The window is repainted after
-    // each step change and each file without taking the user's input.
+    // main window, which passes its own appendReport and showStatus. The upload runs beside the window,
+    // whose event loop paints the changes.
     UploadCallbacks callbacks(std::function<void(const QString&)> appendReport,
                               std::function<void(const QString&)> showStatus);
 
-    // Paints the whole window now (the run blocks the event loop).
-    void letRepaint();
-
 Q_SIGNALS:
     void saveReportRequested();
+    // "<< back": the category tree takes the panel's place again.
+    void backRequested();
 
 private:
     std::array<QLabel*, kStepCount> m_steps{};

@@ -38,7 +38,9 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -90,7 +92,11 @@ WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, C
 
     auto* layout = new QVBoxLayout(this);
     auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(buildTreePanel());
+    m_side = new QStackedWidget(this);
+    m_side->setObjectName(QStringLiteral("sidePanels"));
+    m_treePanel = buildTreePanel();
+    m_side->addWidget(m_treePanel);
+    splitter->addWidget(m_side);
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("productTabs"));
     m_tabs->addTab(buildProductInfoTab(), QStringLiteral("Product info"));
@@ -101,17 +107,25 @@ WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, C
     layout->addWidget(splitter, 4);
 
     auto* commandsRow = new QHBoxLayout;
-    const auto command = [this, commandsRow](const QString& name, const QString& text, auto signal) {
+    const auto command = [this, commandsRow](const QString& name, const QString& text, const QString& hint,
+                                             auto signal) {
         auto* b = new QPushButton(text, this);
         b->setObjectName(name);
+        b->setToolTip(hint);
         connect(b, &QPushButton::clicked, this, signal);
         commandsRow->addWidget(b);
+        return b;
     };
-    command(QStringLiteral("previewButton"), QStringLiteral("Preview Webshop"),
-            &WebshopPage::previewRequested);
-    command(QStringLiteral("buildButton"), QStringLiteral("Build Webshop"), &WebshopPage::buildRequested);
-    command(QStringLiteral("uploadButton"), QStringLiteral("Upload Webshop on FTP serwer"),
-            &WebshopPage::uploadRequested);
+    m_runButtons << command(QStringLiteral("previewButton"), QStringLiteral("Preview Webshop"), QString(),
+                            &WebshopPage::previewRequested);
+    m_runButtons << command(QStringLiteral("buildButton"), QStringLiteral("Build Webshop"),
+                            QStringLiteral("Generate Webshop"), &WebshopPage::buildRequested);
+    m_runButtons << command(QStringLiteral("uploadButton"), QStringLiteral("Upload Webshop on FTP serwer"),
+                            QString(), &WebshopPage::uploadRequested);
+    m_cancelButton =
+        command(QStringLiteral("cancelRunButton"), QStringLiteral("Cancel"),
+                QStringLiteral("Stop after the page or file under way"), &WebshopPage::cancelRequested);
+    m_cancelButton->setEnabled(false);
     commandsRow->addStretch();
     layout->addLayout(commandsRow);
     m_report = new QPlainTextEdit(this);
@@ -278,9 +292,9 @@ void WebshopPage::buildMenu()
     action("deleteAction", "Delete", &WebshopPage::deleteSelected);
     action("deleteAllAction", "Delete all", &WebshopPage::deleteAll);
     m_menu->addSeparator();
-    action("previewAction", "Preview Webshop", &WebshopPage::previewRequested);
-    action("buildAction", "Build Webshop", &WebshopPage::buildRequested);
-    action("uploadAction", "Upload Webshop on FTP serwer", &WebshopPage::uploadRequested);
+    m_runActions << action("previewAction", "Preview Webshop", &WebshopPage::previewRequested);
+    m_runActions << action("buildAction", "Build Webshop", &WebshopPage::buildRequested);
+    m_runActions << action("uploadAction", "Upload Webshop on FTP serwer", &WebshopPage::uploadRequested);
 }
 
 RecordNavigator* WebshopPage::buildProductNavigator(QWidget* parent, const QString& name)
@@ -350,8 +364,10 @@ QWidget* WebshopPage::buildProductInfoTab()
     m_vatBox->setObjectName(QStringLiteral("vatBox"));
     m_vatBox->setEditable(true);
     m_vatBox->setInsertPolicy(QComboBox::NoInsert);
-    for (int rate = 0; rate <= 22; ++rate)
+    // Every whole rate up to the highest standard rate in the EU, and exempt; any other typed rate goes too.
+    for (int rate = 0; rate <= 27; ++rate)
         m_vatBox->addItem(QString::number(rate));
+    m_vatBox->addItem(QStringLiteral("zw."));
     m_binder->bind(m_vatBox, products::kVat);
     form->addRow(QStringLiteral("VAT"), m_vatBox);
     m_priceBoxes[2] = lineEdit("promotionNetEdit", products::kPromoNet,
@@ -488,6 +504,13 @@ QWidget* WebshopPage::buildProductListTab()
     connect(m_statusFilter, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_products.isOpen())
             return;
+        // A typed edit is stored first; a bad value keeps the list as it was.
+        if (!storePendingEdit()) {
+            const QSignalBlocker quiet(m_statusFilter);
+            m_statusFilter->setCurrentIndex(m_shownStatus);
+            return;
+        }
+        m_shownStatus = index;
         try {
             m_products.setFilter(statusFilterText(index));
         } catch (const std::exception& e) {
@@ -760,6 +783,40 @@ void WebshopPage::editVariantList(VariantList list)
     if (!hasRecord())
         return;
     m_listEditor->open(list, variantBox(list));
+}
+
+bool WebshopPage::storePendingEdit()
+{
+    if (!m_products.isOpen() || m_products.state() == tables::DataSet::State::Browse)
+        return true;
+    return postIfEditing();
+}
+
+void WebshopPage::addSidePanel(QWidget* panel)
+{
+    m_side->addWidget(panel);
+}
+
+void WebshopPage::showSidePanel(QWidget* panel)
+{
+    m_side->setCurrentWidget(panel);
+}
+
+void WebshopPage::showTreePanel()
+{
+    m_side->setCurrentWidget(m_treePanel);
+}
+
+void WebshopPage::setRunning(bool running)
+{
+    // The run reads its own copy of the catalogue; the form stays still so what is shown is what runs.
+    for (QPushButton* b : m_runButtons)
+        b->setEnabled(!running);
+    for (QAction* a : m_runActions)
+        a->setEnabled(!running);
+    m_cancelButton->setEnabled(running);
+    m_tabs->setEnabled(!running);
+    m_treePanel->setEnabled(!running);
 }
 
 bool WebshopPage::postIfEditing()

@@ -32,6 +32,9 @@ class QPlainTextEdit;
 class QTabWidget;
 class QTableView;
 class QToolButton;
+class QAction;
+class QPushButton;
+class QStackedWidget;
 
 namespace tables {
 class Table;
@@ -68,6 +71,15 @@ public:
     ListEditor* listEditor() const { return m_listEditor; }
     ProductSearch* productSearch() const { return m_search; }
 
+    // Stores a typed but unconfirmed product edit; a bad value is reported and false returned.
+    bool storePendingEdit();
+    // Panels that take the category tree's place (the upload's step panel).
+    void addSidePanel(QWidget* panel);
+    void showSidePanel(QWidget* panel);
+    void showTreePanel();
+    // While a run goes: its commands off, Cancel on, the catalogue held still.
+    void setRunning(bool running);
+
     // After the tree was loaded: expand every node.
     void expandTree();
     // Writes the tree file (also at closing); reports a failure and returns false.
@@ -97,6 +109,7 @@ Q_SIGNALS:
     void previewRequested();
     void buildRequested();
     void uploadRequested();
+    void cancelRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -157,6 +170,12 @@ private:
     ProductGridDelegate* m_gridDelegate = nullptr;
     QLabel* m_countLabel = nullptr;
     QPlainTextEdit* m_report = nullptr;
+    QStackedWidget* m_side = nullptr;
+    QWidget* m_treePanel = nullptr;
+    QList<QPushButton*> m_runButtons;
+    QList<QAction*> m_runActions;
+    QPushButton* m_cancelButton = nullptr;
+    int m_shownStatus = 0;
 
     NameDialog* m_categoryDialog = nullptr;
     NameDialog* m_subcategoryDialog = nullptr;
