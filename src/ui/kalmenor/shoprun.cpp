@@ -189,6 +189,9 @@ void ShopRun::run(const Job& job)
             cancelled = sent.cancelled;
             break;
         }
+        // Said after the report, whose lines stay as they always were.
+        if (!context.missingPictures().isEmpty())
+            ui.message(generator::missingPicturesLine(int(context.missingPictures().size())), QString());
     } catch (const RunCancelled& stop) {
         cancelled = true;
         Q_EMIT reportLine(
