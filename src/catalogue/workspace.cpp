@@ -1,5 +1,6 @@
 #include "catalogue/workspace.h"
 
+#include "catalogue/paradoxconversion.h"
 #include "catalogue/productstable.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
@@ -22,6 +23,9 @@ bool Workspace::open()
     try {
         if (!QFileInfo::exists(tablePath) && QFileInfo(m_folder.data()).isDir())
             createProductsTable(tablePath);
+        // An old Paradox table is offered for conversion; kept, it is only shown.
+        if (isParadoxTable(tablePath) && !offerParadoxConversion(tablePath, m_ui))
+            m_products.setReadOnlyReason(paradoxProductsReadOnlyReason());
         m_products.open(tablePath);
     } catch (const std::exception& e) {
         m_ui.error(messageOf(e));

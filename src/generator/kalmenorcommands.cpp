@@ -1,6 +1,7 @@
 #include "generator/kalmenorcommands.h"
 
 #include "catalogue/cataloguecheck.h"
+#include "catalogue/paradoxconversion.h"
 #include "catalogue/workspace.h"
 #include "generator/shopcommands.h"
 #include "generator/shoppictures.h"
@@ -40,6 +41,9 @@ struct CommandLine {
                              QStringLiteral("config password: forget the password.")};
     QCommandLineOption empty{QStringLiteral("empty"),
                              QStringLiteral("config password: store an empty password.")};
+    QCommandLineOption convert{
+        QStringLiteral("convert"),
+        QStringLiteral("catalogue: convert an old Paradox products table into the native table.")};
 
     CommandLine()
     {
@@ -61,10 +65,12 @@ struct CommandLine {
             "                           remember a password read from standard input\n"
             "  catalogue                check the tree file and products table, print their counters and\n"
             "                           problems; status 0 no problem, 1 problems listed, 2 the tree or\n"
-            "                           the table cannot be read"));
+            "                           the table cannot be read\n"
+            "  catalogue --convert      convert an old Paradox products table (towary.db) into the native\n"
+            "                           table; the original is kept as towary.paradox.db with its .PX/.MB"));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({programFolder, configDir, demo, force, noOpen, clear, empty});
+        parser.addOptions({programFolder, configDir, demo, force, noOpen, clear, empty, convert});
         parser.addPositionalArgument(QStringLiteral("command"),
                                      QStringLiteral("init, build, preview, upload, config or catalogue"),
                                      QStringLiteral("[command]"));
@@ -122,6 +128,8 @@ int runVerb(const CommandLine& cl, QTextStream& out, QTextStream& err)
             args << QStringLiteral("--empty");
         return runConfigCommand(args, configDir, {&out, &err, {}});
     }
+    if (verb == QLatin1String("catalogue") && cl.parser.isSet(cl.convert))
+        return catalogue::runParadoxConversionCommand(folder.productsTable(), out, err);
     if (verb == QLatin1String("catalogue")) {
         return catalogue::runCatalogueCheck(folder, out, err, [&](const catalogue::CategoryTree& tree) {
             return shopProblems(loadSettings(configDir, folder), folder, tree);

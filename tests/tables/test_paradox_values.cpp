@@ -75,7 +75,8 @@ TEST(ParadoxBlobs, MemosGraphicsAndBinariesRoundTripThroughTheBlobFile)
     const qint64 sizeBefore = QFileInfo(blobs).size();
     const QByteArray picture = QByteArray("BM") + QByteArray(50000, '\x7f');
     const QString longNotes = QStringLiteral("Ryba ").repeated(900); // 4,500 bytes: blocks of its own
-    const QString shortNotes = QStringLiteral("Short note on the fish, longer than the fifty bytes of its leader");
+    const QString shortNotes =
+        QStringLiteral("Short note on the fish, longer than the fifty bytes of its leader");
     {
         SqlSession s;
         ASSERT_EQ(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), file), QString());
@@ -87,8 +88,9 @@ TEST(ParadoxBlobs, MemosGraphicsAndBinariesRoundTripThroughTheBlobFile)
     }
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), file), QString());
-    const auto r = s.select(QStringLiteral("SELECT Notes, Graphic FROM b WHERE \"Species No\" IN (1, 2, 3, 90020) "
-                                           "ORDER BY \"Species No\""));
+    const auto r =
+        s.select(QStringLiteral("SELECT Notes, Graphic FROM b WHERE \"Species No\" IN (1, 2, 3, 90020) "
+                                "ORDER BY \"Species No\""));
     ASSERT_EQ(r.size(), 4);
     EXPECT_EQ(r[0][0].toString(), shortNotes);
     EXPECT_EQ(r[0][1].toByteArray(), picture);

@@ -92,6 +92,12 @@ void Table::open()
         }
         if (fields.isEmpty())
             throw AppError(QStringLiteral("the table has no fields"));
+        if (!m_forcedReadOnly.isEmpty()) {
+            m_readOnly = true;
+            m_readOnlyReason = m_forcedReadOnly;
+            for (Field& f : fields)
+                f.modifiable = false;
+        }
     } catch (const AppError& e) {
         m_conn.reset();
         const QString msg = e.message();

@@ -45,6 +45,8 @@ public:
     QString codePage() const { return m_options.codePage; }
     void setAllowStaleIndexes(bool allow) { m_options.allowStaleIndexes = allow; }
     void setAllowRounding(bool allow) { m_options.allowRounding = allow; }
+    // Opens the table read-only for this reason whatever the file allows (empty: as the file allows).
+    void setReadOnlyReason(const QString& reason) { m_forcedReadOnly = reason; }
     QStringList openWarnings() const { return m_openWarnings; }
     QStringList staleIndexFiles() const;
     WriteCounts writeCounts() const;
@@ -103,6 +105,7 @@ private:
     bool m_readOnly = false;
     QString m_readOnlyReason;
     TableFileOptions m_options;
+    QString m_forcedReadOnly;
     QStringList m_openWarnings;
     qint64 m_dataVersion = 0; // SQLite files: changes by other connections
     QString m_stamp;          // other files: size and modification time
