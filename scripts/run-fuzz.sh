@@ -13,7 +13,7 @@ tables=$root/tests/fixtures/tables
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DKAL_TESTS=ON -DKAL_FUZZ=ON -DKAL_SANITIZE=OFF >/dev/null
-cmake --build "$build" --target fuzz_dbase_open fuzz_paradox_open -j2
+cmake --build "$build" --target fuzz_dbase_open fuzz_paradox_open fuzz_paradox_write -j2
 
 # A seed is the table file's length (4 bytes, little-endian), the table file, then its companion file.
 seed() { # seed OUT TABLE [COMPANION]
@@ -28,7 +28,7 @@ PY
 }
 
 corpus=$build/fuzz-corpus
-mkdir -p "$corpus/dbase" "$corpus/paradox" "$build/fuzz-artifacts"
+mkdir -p "$corpus/dbase" "$corpus/paradox" "$corpus/paradox_write" "$build/fuzz-artifacts"
 seed "$corpus/dbase/dbase_8b" "$tables/dbase_8b.dbf" "$tables/dbase_8b.dbt"
 seed "$corpus/dbase/dbase_03" "$tables/dbase_03.dbf"
 seed "$corpus/dbase/encoding_1250" "$tables/encoding_1250.dbf"
@@ -37,14 +37,28 @@ seed "$corpus/paradox/orders" "$tables/ORDERS.DB"
 seed "$corpus/paradox/areacodes" "$tables/AREACODES.DB"
 seed "$corpus/paradox/typsammlung" "$tables/TypSammlung.DB" "$tables/TypSammlung.MB"
 seed "$corpus/paradox/biolife" "$tables/biolife.db" "$tables/biolife.mb"
+# The writer's seeds: the table, then its blob file and primary index split the same way.
+seed3() { # seed3 OUT TABLE BLOBS INDEX
+    python3 - "$@" <<'PY'
+import struct, sys
+out, table, blobs, index = sys.argv[1:5]
+def part(p):
+    return open(p, 'rb').read()[:100000] if p else b''
+data, b, i = part(table), part(blobs), part(index)
+open(out, 'wb').write(struct.pack('<I', len(data)) + data + struct.pack('<I', len(b)) + b + i)
+PY
+}
+seed3 "$corpus/paradox_write/typsammlung" "$tables/TypSammlung.DB" "$tables/TypSammlung.MB" "$tables/TypSammlung.PX"
+seed3 "$corpus/paradox_write/orders" "$tables/ORDERS.DB" "" "$tables/ORDERS.PX"
+seed3 "$corpus/paradox_write/areacodes" "$tables/AREACODES.DB" "" "$tables/AREACODES.PX"
 
 status=0
-for target in dbase paradox; do
-    echo "== fuzzing the $target opener for $seconds s"
-    if ! "$build/tests/fuzz/fuzz_${target}_open" "$corpus/$target" \
+for target in dbase_open paradox_open paradox_write; do
+    echo "== fuzzing $target for $seconds s"
+    if ! "$build/tests/fuzz/fuzz_${target}" "$corpus/${target%_open}" \
         -max_total_time="$seconds" -max_len=300000 -timeout=20 -rss_limit_mb=4096 \
         -artifact_prefix="$build/fuzz-artifacts/${target}-" -print_final_stats=1; then
-        echo "fuzz_${target}_open found a failure; the input is in $build/fuzz-artifacts" >&2
+        echo "fuzz_${target} found a failure; the input is in $build/fuzz-artifacts" >&2
         status=1
     fi
 done
