@@ -5,6 +5,7 @@
 #include "filetable_sql.h"
 #include "shell/error.h"
 #include "shell/tables/codepage.h"
+#include "shell/tables/tablefilemodule.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -412,6 +413,15 @@ TEST_F(ParadoxFiles, TablesThatCannotBeChangedSafelyOpenReadOnly)
     EXPECT_TRUE(error.contains(QStringLiteral("secondary indexes (country.X02)"))) << error.toStdString();
     EXPECT_EQ(s.value(QStringLiteral("SELECT Name FROM c WHERE rowid = 1")).toString(),
               QStringLiteral("Argentina"));
+
+    // The user may allow the change; the index is then named as out of date.
+    s.run(QStringLiteral("CREATE VIRTUAL TABLE temp.d USING paradox(%1, '', 'allow-stale-indexes')")
+              .arg(tables::quoteLiteral(file)));
+    s.run(QStringLiteral("UPDATE d SET Capital = 'Sucre' WHERE Name = 'Bolivia'"));
+    const tables::TableFile* opened =
+        tables::tableFileOf(s.db(), QStringLiteral("temp"), QStringLiteral("d"));
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->staleIndexes(), QStringList{QStringLiteral("country.X02")});
 }
 
 TEST_F(ParadoxFiles, DamagedFilesGiveClearErrors)

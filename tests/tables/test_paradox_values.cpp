@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <cmath>
+#include <limits>
+
 using namespace tables::paradox;
 using filetabletest::SqlSession;
 
@@ -44,7 +47,14 @@ TEST(ParadoxValues, BcdDatesAndTimes)
         double value;
         int decimals;
         bool fits;
-    } bcds[] = {{40, 6, true}, {-40, 6, true}, {13.123457, 6, true}, {0, 2, true}, {1e30, 6, false}};
+    } bcds[] = {{40, 6, true},
+                {-40, 6, true},
+                {13.123457, 6, true},
+                {0, 2, true},
+                {1e30, 6, false},
+                // No digits for infinity or NaN: refused, not stored as stray nibbles.
+                {std::numeric_limits<double>::infinity(), 2, false},
+                {std::nan(""), 2, false}};
     for (const auto& c : bcds) {
         uchar raw[bcdSize];
         ASSERT_EQ(encodeBcd(raw, c.decimals, c.value), c.fits) << c.value;
