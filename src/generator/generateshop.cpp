@@ -5,6 +5,7 @@
 #include "generator/assets.h"
 #include "generator/filewriterpool.h"
 #include "generator/framepages.h"
+#include "generator/modern/moderntheme.h"
 #include "generator/pagewriters.h"
 #include "generator/shoppictures.h"
 #include "shell/error.h"
@@ -64,6 +65,10 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     context.clearPictureFailures();
     context.products().setFilter(QString());
     recordPriceChanges(context);
+    if (options.theme == kModernTheme) {
+        modern::generateModernShop(context);
+        return;
+    }
 
     // Pages are put together here, in the fixed order, and written by the pool's threads.
     FileWriterPool pool;
@@ -130,7 +135,12 @@ QString startPageProblem(const QString& startPage, const catalogue::CategoryTree
                                        QStringLiteral("onas.html"),      QStringLiteral("regulamin.html"),
                                        QStringLiteral("powitanie.html"), QStringLiteral("empty.html"),
                                        QStringLiteral("sk.js"),          QStringLiteral("color.css"),
-                                       QStringLiteral("navig.css"),      QStringLiteral("img")};
+                                       QStringLiteral("navig.css"),      QStringLiteral("img"),
+                                       // the modern shop's own files
+                                       QStringLiteral("koszyk.html"), QStringLiteral("shop.css"),
+                                       QStringLiteral("shop.js"), QStringLiteral("szukaj.json"),
+                                       QStringLiteral("ceny.php"), QStringLiteral("sitemap.xml"),
+                                       QStringLiteral("robots.txt")};
     bool clash = shopFiles.contains(startPage, Qt::CaseInsensitive);
     if (!clash) {
         tree.walk([&](catalogue::TreeNode& node) {

@@ -10,6 +10,10 @@ class CategoryTree;
 
 namespace generator {
 
+// Opcje/motyw: which pages a run writes.
+inline constexpr int kClassicTheme = 0;
+inline constexpr int kModernTheme = 1;
+
 // The whole run: clears the report, copies the assets and writes every page in its fixed order into
 // shopFolder (no trailing separator) with startPage as the frame set's file name, then the summary
 // lines; with the context's upload hook set, calls it at the end. A failed page write throws AppError

@@ -37,6 +37,10 @@ struct CommandLine {
     QCommandLineOption force{QStringLiteral("force"),
                              QStringLiteral("build: write into a folder that holds other files.")};
     QCommandLineOption noOpen{QStringLiteral("no-open"), QStringLiteral("preview: do not open the browser.")};
+    QCommandLineOption theme{QStringLiteral("theme"),
+                             QStringLiteral("build, preview, upload: page style classic or modern (default: the "
+                                            "setting Opcje/motyw)."),
+                             QStringLiteral("classic|modern")};
     QCommandLineOption clear{QStringLiteral("clear"),
                              QStringLiteral("config password: forget the password.")};
     QCommandLineOption empty{QStringLiteral("empty"),
@@ -70,7 +74,7 @@ struct CommandLine {
             "                           table; the original is kept as towary.paradox.db with its .PX/.MB"));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({programFolder, configDir, demo, force, noOpen, clear, empty, convert});
+        parser.addOptions({programFolder, configDir, demo, force, noOpen, theme, clear, empty, convert});
         parser.addPositionalArgument(QStringLiteral("command"),
                                      QStringLiteral("init, build, preview, upload, config or catalogue"),
                                      QStringLiteral("[command]"));
@@ -111,6 +115,11 @@ int runVerb(const CommandLine& cl, QTextStream& out, QTextStream& err)
     const QString verb = positional.value(0);
     const QString configDir = configFolder(cl.parser.value(cl.configDir));
     const ProgramFolder folder = programFolder(cl);
+    const int theme = cl.parser.isSet(cl.theme) ? themeFromName(cl.parser.value(cl.theme)) : -1;
+    if (cl.parser.isSet(cl.theme) && theme < 0) {
+        err << "kalmenor: --theme is classic or modern\n";
+        return 2;
+    }
     if (verb == QLatin1String("init"))
         return runInit(cl, configDir, out, err);
     if (verb == QLatin1String("build")) {
@@ -118,7 +127,8 @@ int runVerb(const CommandLine& cl, QTextStream& out, QTextStream& err)
             err << "usage: kalmenor build [TARGET] [--force]\n";
             return 2;
         }
-        return buildShopCommand(folder, configDir, positional.value(1), cl.parser.isSet(cl.force), out, err);
+        return buildShopCommand(folder, configDir, positional.value(1), cl.parser.isSet(cl.force), out, err,
+                                theme);
     }
     if (verb == QLatin1String("config")) {
         QStringList args = positional.mid(1);
@@ -136,14 +146,14 @@ int runVerb(const CommandLine& cl, QTextStream& out, QTextStream& err)
         });
     }
     if (verb == QLatin1String("preview"))
-        return previewShopCommand(folder, configDir, !cl.parser.isSet(cl.noOpen), out, err);
+        return previewShopCommand(folder, configDir, !cl.parser.isSet(cl.noOpen), out, err, theme);
     if (verb == QLatin1String("upload")) {
         ConsoleInteraction console(out, err, false);
         const Settings settings = loadSettings(configDir, folder);
         return uploadShopCommand(
             withCommandLinePassword(settings.ftp), folder.publishShop(),
             [&](const std::function<void()>& upload) {
-                return generateForUploadCommand(folder, configDir, upload, out, err);
+                return generateForUploadCommand(folder, configDir, upload, out, err, theme);
             },
             out, err, console);
     }

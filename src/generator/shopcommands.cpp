@@ -28,7 +28,8 @@ struct LoadedShop {
 enum ExitStatus { Built = 0, Failed = 1, Refused = 2 };
 
 int generateInto(const ProgramFolder& folder, const QString& configDir, const BuildTarget& target, bool force,
-                 bool openPage, QTextStream& out, QTextStream& err, const std::function<void()>& upload = {})
+                 bool openPage, QTextStream& out, QTextStream& err, const std::function<void()>& upload = {},
+                 int theme = -1)
 {
     ConsoleInteraction ui(err, err, false); // nobody is there to answer: questions are refused
     LoadedShop shop(folder, ui);
@@ -36,6 +37,8 @@ int generateInto(const ProgramFolder& folder, const QString& configDir, const Bu
         return Failed;
     shop.settings = loadSettings(configDir, folder);
     shop.settings.deliveryMethods = readDeliveryMethods(folder);
+    if (theme >= 0)
+        shop.settings.options.theme = theme;
 
     const QString problem = startPageProblem(target.startPage, shop.workspace.tree());
     if (!problem.isEmpty()) {
@@ -181,28 +184,38 @@ bool createDemoProgramFolder(const QString& dir, const QString& configDir, const
     return true;
 }
 
+int themeFromName(const QString& name)
+{
+    if (name == QStringLiteral("classic"))
+        return kClassicTheme;
+    if (name == QStringLiteral("modern"))
+        return kModernTheme;
+    return -1;
+}
+
 int buildShopCommand(const ProgramFolder& folder, const QString& configDir, const QString& target, bool force,
-                     QTextStream& out, QTextStream& err)
+                     QTextStream& out, QTextStream& err, int theme)
 {
     const BuildTarget where = target.isEmpty()
                                   ? BuildTarget{folder.previewShop(), QStringLiteral("index.html")}
                                   : buildTargetFor(QFileInfo(target).absoluteFilePath());
     // The preview folder is ours: never a question there.
-    return generateInto(folder, configDir, where, force || target.isEmpty(), false, out, err);
+    return generateInto(folder, configDir, where, force || target.isEmpty(), false, out, err, {}, theme);
 }
 
 int previewShopCommand(const ProgramFolder& folder, const QString& configDir, bool openPage, QTextStream& out,
-                       QTextStream& err)
+                       QTextStream& err, int theme)
 {
     return generateInto(folder, configDir, {folder.previewShop(), QStringLiteral("index.html")}, true,
-                        openPage, out, err);
+                        openPage, out, err, {}, theme);
 }
 
 bool generateForUploadCommand(const ProgramFolder& folder, const QString& configDir,
-                              const std::function<void()>& upload, QTextStream& out, QTextStream& err)
+                              const std::function<void()>& upload, QTextStream& out, QTextStream& err,
+                              int theme)
 {
     return generateInto(folder, configDir, {folder.publishShop(), QStringLiteral("index.html")}, true, false,
-                        out, err, upload)
+                        out, err, upload, theme)
            == Built;
 }
 

@@ -188,6 +188,26 @@ QStringList alignmentNames()
     return {QStringLiteral("left"), QStringLiteral("center"), QStringLiteral("right")};
 }
 
+QStringList themeNames()
+{
+    return {QStringLiteral("Classic (frames)"), QStringLiteral("Modern")};
+}
+
+QString currencyCodeOf(const ShopOptions& options)
+{
+    if (!options.currencyCode.trimmed().isEmpty())
+        return options.currencyCode.trimmed().toUpper();
+    // The currency box offers "$ net", "€ gross" and the like: the symbol is the first word.
+    const QString symbol = options.currency.trimmed().section(QLatin1Char(' '), 0, 0).toLower();
+    if (symbol == QStringLiteral("zł") || symbol == QStringLiteral("zl") || symbol == QStringLiteral("pln"))
+        return QStringLiteral("PLN");
+    if (symbol == QStringLiteral("€") || symbol == QStringLiteral("eur"))
+        return QStringLiteral("EUR");
+    if (symbol == QStringLiteral("$") || symbol == QStringLiteral("usd"))
+        return QStringLiteral("USD");
+    return {};
+}
+
 QStringList invoicePrintForms()
 {
     return {QStringLiteral("oryginał/kopia 1x"),

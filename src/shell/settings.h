@@ -82,7 +82,16 @@ struct ShopOptions {                                // [Opcje]
     int headerAlignment = 0;         // wyrownanie: 0 left, 1 center, 2 right
     bool priceListNet = true;        // Netto
     bool priceListGross = false;     // Brutto
+    int theme = 0;                   // motyw: 0 classic (frames), 1 modern
+    QString address;                 // adres: the shop's https address (canonical links, sitemap)
+    QString language = QStringLiteral("pl"); // jezyk: lang of the modern pages
+    QString currencyCode; // waluta_kod: ISO 4217 code; empty = derived from waluta
 };
+
+// The ISO 4217 code of the shop's currency: waluta_kod when set, else derived from waluta (zł, € and $,
+// also with " net"/" gross" after them); empty when neither gives one.
+QString currencyCodeOf(const ShopOptions& options);
+QStringList themeNames(); // Opcje/motyw
 
 struct MailSettings {                         // [Poczta] (kept only)
     bool deleteFetched = true;                // message1

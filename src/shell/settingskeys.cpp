@@ -93,6 +93,10 @@ std::vector<SettingKey> buildKeys()
         int(alignmentNames().size()));
     add("Opcje", "Netto", T::Boolean, at(&S::options, &O::priceListNet));
     add("Opcje", "Brutto", T::Boolean, at(&S::options, &O::priceListGross));
+    add("Opcje", "motyw", T::Integer, at(&S::options, &O::theme), int(themeNames().size()));
+    add("Opcje", "adres", T::String, at(&S::options, &O::address));
+    add("Opcje", "jezyk", T::String, at(&S::options, &O::language));
+    add("Opcje", "waluta_kod", T::String, at(&S::options, &O::currencyCode));
 
     using M = MailSettings;
     add("Poczta", "message1", T::Boolean, at(&S::mail, &M::deleteFetched));
@@ -137,6 +141,9 @@ void addRules(std::vector<SettingKey>& keys)
         {"Font/margines", TextRule::WholeNumber, 0, 30},
         {"Opcje/imageWidt", TextRule::Any, 1, 2000},
         {"Opcje/imageHeight", TextRule::Any, 1, 2000},
+        {"Opcje/adres", TextRule::HttpsAddress, 0, 0},
+        {"Opcje/jezyk", TextRule::Language, 0, 0},
+        {"Opcje/waluta_kod", TextRule::CurrencyCode, 0, 0},
     };
     for (SettingKey& key : keys) {
         for (const auto& r : rules) {
@@ -162,6 +169,7 @@ void addRules(std::vector<SettingKey>& keys)
         {"Opcje/new", markerNames()},
         {"Opcje/sale", markerNames()},
         {"Opcje/wyrownanie", alignmentNames()},
+        {"Opcje/motyw", themeNames()},
     };
     for (SettingKey& key : keys)
         for (const auto& l : lists)
@@ -203,6 +211,26 @@ QString checkText(const SettingKey& key, const QString& text)
             .arg(key.minimum)
             .arg(key.maximum)
             .arg(text);
+    }
+    case TextRule::HttpsAddress: {
+        // Canonical links and the sitemap need the whole address; an empty one switches them off.
+        static const QRegularExpression https(
+            QStringLiteral("^https://[A-Za-z0-9.-]+(:[0-9]{1,5})?(/[^\\s\"'<>]*)?$"));
+        if (t.isEmpty() || https.match(t).hasMatch())
+            return {};
+        return QStringLiteral("%1 is the shop's address, beginning with https:// (not \"%2\")").arg(key.name(), text);
+    }
+    case TextRule::Language: {
+        static const QRegularExpression tag(QStringLiteral("^[a-zA-Z]{2,3}(-[a-zA-Z0-9]{2,8})*$"));
+        if (tag.match(t).hasMatch())
+            return {};
+        return QStringLiteral("%1 is a language code such as pl or en-GB (not \"%2\")").arg(key.name(), text);
+    }
+    case TextRule::CurrencyCode: {
+        static const QRegularExpression code(QStringLiteral("^[A-Z]{3}$"));
+        if (t.isEmpty() || code.match(t).hasMatch())
+            return {};
+        return QStringLiteral("%1 is a three-letter currency code such as PLN (not \"%2\")").arg(key.name(), text);
     }
     case TextRule::Email: {
         // One address: something before and after a single "@", a dot in the domain, no blanks.

@@ -12,7 +12,7 @@
 enum class SettingType { String, Integer, Boolean, Color };
 
 // What a text typed for a String key must look like; the window's own controls already keep to these.
-enum class TextRule { Any, Port, Email, WholeNumber };
+enum class TextRule { Any, Port, Email, WholeNumber, HttpsAddress, Language, CurrencyCode };
 
 // Where a key's value lives in Settings.
 using SettingRef = std::variant<QString*, int*, bool*>;

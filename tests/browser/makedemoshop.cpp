@@ -1,5 +1,6 @@
 // Makes the demo program folder in DIR/program (settings in DIR/config) and builds its shop into the
-// preview folder; prints the report and, last, the path of index.html.
+// preview folder in the given page style (default: the demo's own); prints the report and, last, the
+// path of index.html.
 #include "generator/shopcommands.h"
 #include "shell/error.h"
 
@@ -12,8 +13,9 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        err << "usage: makedemoshop DIR" << Qt::endl;
+    const int theme = args.size() == 3 ? generator::themeFromName(args[2]) : -1;
+    if (args.size() < 2 || args.size() > 3 || (args.size() == 3 && theme < 0)) {
+        err << "usage: makedemoshop DIR [classic|modern]" << Qt::endl;
         return 2;
     }
     const QString program = args[1] + QStringLiteral("/program");
@@ -24,5 +26,5 @@ int main(int argc, char* argv[])
         err << messageOf(e) << Qt::endl;
         return 1;
     }
-    return generator::buildShopCommand(ProgramFolder(program), config, QString(), false, out, err);
+    return generator::buildShopCommand(ProgramFolder(program), config, QString(), false, out, err, theme);
 }

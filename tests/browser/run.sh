@@ -9,6 +9,6 @@ if [ ! -d "$here/node_modules/playwright-core" ]; then
 fi
 rm -rf "$work"
 mkdir -p "$work"
-"$maker" "$work" > "$work/build-report.txt"
+"$maker" "$work" classic > "$work/build-report.txt"
 start=$(tail -n 1 "$work/build-report.txt")
 exec node "$here/shop.test.mjs" "$(dirname "$start")" "$work"

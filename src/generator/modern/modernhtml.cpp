@@ -1,0 +1,248 @@
+#include "generator/modern/modernhtml.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <cmath>
+
+namespace generator::modern {
+
+namespace {
+
+// The named references merchants type; any other "&name;" is shown as typed.
+QString decodeEntity(const QString& name)
+{
+    static const QHash<QString, QString> named{
+        {QStringLiteral("amp"), QStringLiteral("&")},     {QStringLiteral("lt"), QStringLiteral("<")},
+        {QStringLiteral("gt"), QStringLiteral(">")},      {QStringLiteral("quot"), QStringLiteral("\"")},
+        {QStringLiteral("apos"), QStringLiteral("'")},    {QStringLiteral("nbsp"), QString(QChar(0xA0))},
+        {QStringLiteral("ndash"), QString(QChar(0x2013))}, {QStringLiteral("mdash"), QString(QChar(0x2014))},
+        {QStringLiteral("hellip"), QString(QChar(0x2026))}, {QStringLiteral("copy"), QString(QChar(0xA9))},
+        {QStringLiteral("reg"), QString(QChar(0xAE))},    {QStringLiteral("euro"), QString(QChar(0x20AC))},
+        {QStringLiteral("laquo"), QString(QChar(0xAB))},  {QStringLiteral("raquo"), QString(QChar(0xBB))},
+        {QStringLiteral("bdquo"), QString(QChar(0x201E))}, {QStringLiteral("rdquo"), QString(QChar(0x201D))},
+        {QStringLiteral("deg"), QString(QChar(0xB0))},
+    };
+    if (name.startsWith(QLatin1Char('#'))) {
+        bool ok = false;
+        const uint code = name.startsWith(QStringLiteral("#x"), Qt::CaseInsensitive) ? name.mid(2).toUInt(&ok, 16)
+                                                                                     : name.mid(1).toUInt(&ok, 10);
+        if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return {};
+        return QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+    }
+    return named.value(name);
+}
+
+// Text between tags: references decoded, then escaped again, so "&ndash;" survives and "&" alone is
+// written correctly.
+QString textPart(const QString& raw)
+{
+    static const QRegularExpression reference(QStringLiteral("&(#[0-9]{1,7}|#[xX][0-9a-fA-F]{1,6}|[a-zA-Z]{2,8});"));
+    QString out;
+    qsizetype from = 0;
+    auto it = reference.globalMatch(raw);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        out += raw.mid(from, m.capturedStart() - from);
+        const QString decoded = decodeEntity(m.captured(1));
+        out += decoded.isEmpty() ? m.captured(0) : decoded;
+        from = m.capturedEnd();
+    }
+    out += raw.mid(from);
+    return out;
+}
+
+const QRegularExpression& tagPattern()
+{
+    static const QRegularExpression tag(QStringLiteral("<(/?)([a-zA-Z][a-zA-Z0-9]*)([^<>]*)>|<!--.*?-->"),
+                                        QRegularExpression::DotMatchesEverythingOption);
+    return tag;
+}
+
+QString safeHref(const QString& attributes)
+{
+    static const QRegularExpression href(
+        QStringLiteral("href\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = href.match(attributes);
+    if (!m.hasMatch())
+        return {};
+    const QString url = textPart(m.captured(1) + m.captured(2) + m.captured(3)).trimmed();
+    static const QRegularExpression allowed(QStringLiteral("^(https?://|mailto:|[A-Za-z0-9_./#?=-]+$)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (!allowed.match(url).hasMatch() || url.startsWith(QStringLiteral("//")))
+        return {};
+    return url;
+}
+
+int channel(ColorValue c, int shift)
+{
+    return (c >> shift) & 0xFF;
+}
+
+double luminance(ColorValue c)
+{
+    auto linear = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(channel(c, 0)) + 0.7152 * linear(channel(c, 8)) + 0.0722 * linear(channel(c, 16));
+}
+
+} // namespace
+
+QString escaped(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '&': out += QStringLiteral("&amp;"); break;
+        case '<': out += QStringLiteral("&lt;"); break;
+        case '>': out += QStringLiteral("&gt;"); break;
+        case '"': out += QStringLiteral("&quot;"); break;
+        case '\'': out += QStringLiteral("&#39;"); break;
+        default:
+            // Control characters have no place in a page (a NUL makes it invalid).
+            if (c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\t'))
+                out += QLatin1Char(' ');
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
+QString safeHtml(const QString& merchantHtml)
+{
+    static const QStringList kept{QStringLiteral("b"),  QStringLiteral("strong"), QStringLiteral("i"),
+                                  QStringLiteral("em"), QStringLiteral("u"),      QStringLiteral("p"),
+                                  QStringLiteral("h2"), QStringLiteral("h3"),     QStringLiteral("ul"),
+                                  QStringLiteral("ol"), QStringLiteral("li"),     QStringLiteral("a")};
+    QString out;
+    QStringList open;
+    qsizetype from = 0;
+    auto it = tagPattern().globalMatch(merchantHtml);
+    auto closeTo = [&](int index) {
+        while (open.size() > index)
+            out += QStringLiteral("</") + open.takeLast() + QLatin1Char('>');
+    };
+    while (it.hasNext()) {
+        const auto m = it.next();
+        out += escaped(textPart(merchantHtml.mid(from, m.capturedStart() - from)));
+        from = m.capturedEnd();
+        const QString name = m.captured(2).toLower();
+        const bool closing = !m.captured(1).isEmpty();
+        if (name == QStringLiteral("br")) {
+            out += QStringLiteral("<br>");
+        } else if (kept.contains(name)) {
+            if (closing) {
+                const int at = int(open.lastIndexOf(name));
+                if (at >= 0)
+                    closeTo(at);
+            } else if (name == QStringLiteral("a")) {
+                const QString href = safeHref(m.captured(3));
+                out += href.isEmpty() ? QStringLiteral("<a>") : QStringLiteral("<a href=\"") + escaped(href) + QStringLiteral("\">");
+                open << name;
+            } else {
+                // Block elements cannot stand inside the inline ones still open.
+                if (name == QStringLiteral("p") || name.startsWith(QLatin1Char('h')) || name == QStringLiteral("ul")
+                    || name == QStringLiteral("ol"))
+                    closeTo(0);
+                out += QLatin1Char('<') + name + QLatin1Char('>');
+                open << name;
+            }
+        }
+    }
+    out += escaped(textPart(merchantHtml.mid(from)));
+    closeTo(0);
+    return out.trimmed();
+}
+
+QString plainText(const QString& merchantHtml)
+{
+    QString text;
+    qsizetype from = 0;
+    auto it = tagPattern().globalMatch(merchantHtml);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        text += merchantHtml.mid(from, m.capturedStart() - from);
+        text += QLatin1Char(' ');
+        from = m.capturedEnd();
+    }
+    text += merchantHtml.mid(from);
+    return textPart(text).simplified();
+}
+
+QString metaDescription(const QString& merchantHtml)
+{
+    const QString text = plainText(merchantHtml);
+    if (text.size() <= 160)
+        return text;
+    qsizetype cut = text.lastIndexOf(QLatin1Char(' '), 159);
+    if (cut < 80)
+        cut = 159;
+    return text.left(cut).trimmed() + QChar(0x2026);
+}
+
+QString folded(const QString& text)
+{
+    QString out;
+    const QString decomposed = text.toLower().normalized(QString::NormalizationForm_D);
+    for (const QChar c : decomposed) {
+        if (c.category() == QChar::Mark_NonSpacing)
+            continue;
+        if (c == QChar(0x0142)) // ł has no decomposition
+            out += QLatin1Char('l');
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString scriptSafeJson(const QByteArray& json)
+{
+    return QString::fromUtf8(json).replace(QStringLiteral("</"), QStringLiteral("<\\/"));
+}
+
+qint64 toMinorUnits(double amount)
+{
+    return std::llround(amount * 100.0);
+}
+
+QString moneyText(qint64 minorUnits, const QString& language)
+{
+    const bool comma = !language.startsWith(QStringLiteral("en"));
+    const qint64 whole = std::llabs(minorUnits) / 100;
+    const qint64 part = std::llabs(minorUnits) % 100;
+    return (minorUnits < 0 ? QStringLiteral("-") : QString()) + QString::number(whole)
+           + (comma ? QLatin1Char(',') : QLatin1Char('.')) + QStringLiteral("%1").arg(part, 2, 10, QLatin1Char('0'));
+}
+
+QString machineMoney(qint64 minorUnits)
+{
+    return moneyText(minorUnits, QStringLiteral("en"));
+}
+
+double contrastRatio(ColorValue a, ColorValue b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+ColorValue readableOn(ColorValue foreground, ColorValue background, double minimum)
+{
+    // Towards black on a light background, towards white on a dark one, keeping the hue.
+    const bool darken = luminance(background) > 0.18;
+    ColorValue c = foreground;
+    for (int step = 0; step < 40 && contrastRatio(c, background) < minimum; ++step) {
+        auto move = [darken](int v) { return darken ? v * 9 / 10 : v + (255 - v + 9) / 10; };
+        c = colorFromRgb(move(channel(c, 0)), move(channel(c, 8)), move(channel(c, 16)));
+    }
+    return c;
+}
+
+} // namespace generator::modern

@@ -1,0 +1,509 @@
+#include "generator/modern/modernsite.h"
+
+#include "catalogue/categorytree.h"
+#include "generator/modern/modernhtml.h"
+#include "generator/priceblock.h"
+#include "generator/savepage.h"
+#include "generator/shoppictures.h"
+#include "shell/tables/table.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSet>
+
+namespace generator::modern {
+
+namespace {
+
+Labels polishLabels()
+{
+    Labels l;
+    l.home = QStringLiteral("Strona główna");
+    l.menu = QStringLiteral("Kategorie");
+    l.search = QStringLiteral("Szukaj");
+    l.searchPlaceholder = QStringLiteral("Szukaj produktu");
+    l.searchButton = QStringLiteral("Szukaj");
+    l.cart = QStringLiteral("Koszyk");
+    l.cartEmpty = QStringLiteral("Koszyk jest pusty.");
+    l.order = QStringLiteral("Zamówienie");
+    l.priceList = QStringLiteral("Cennik");
+    l.about = QStringLiteral("O sklepie");
+    l.terms = QStringLiteral("Regulamin");
+    l.delivery = QStringLiteral("Dostawa");
+    l.addToCart = QStringLiteral("Dodaj do koszyka");
+    l.added = QStringLiteral("Dodano do koszyka.");
+    l.quantity = QStringLiteral("Ilość");
+    l.size = QStringLiteral("Rozmiar");
+    l.colour = QStringLiteral("Kolor");
+    l.dimensions = QStringLiteral("Wymiar");
+    l.price = QStringLiteral("Cena");
+    l.newBadge = QStringLiteral("Nowość");
+    l.promotionBadge = QStringLiteral("Promocja");
+    l.saleBadge = QStringLiteral("Wyprzedaż");
+    l.lowestBefore = QStringLiteral("Najniższa cena z 30 dni przed obniżką: ");
+    l.newProducts = QStringLiteral("Nowości");
+    l.promotedProducts = QStringLiteral("Promocje i wyprzedaż");
+    l.allProducts = QStringLiteral("Produkty");
+    l.subcategories = QStringLiteral("Podkategorie");
+    l.noScriptCart = QStringLiteral("Koszyk działa z włączonym JavaScriptem.");
+    l.noScriptSearch = QStringLiteral("Wyszukiwanie działa z włączonym JavaScriptem; wszystkie produkty "
+                                      "znajdziesz w cenniku.");
+    l.total = QStringLiteral("Razem do zapłaty");
+    l.subtotal = QStringLiteral("Wartość produktów");
+    l.remove = QStringLiteral("Usuń");
+    l.product = QStringLiteral("Produkt");
+    l.amount = QStringLiteral("Wartość");
+    l.goToOrder = QStringLiteral("Przejdź do zamówienia");
+    l.continueShopping = QStringLiteral("Kontynuuj zakupy");
+    l.invoice = QStringLiteral("Dane do faktury");
+    l.deliveryAddress = QStringLiteral("Adres dostawy (jeśli inny)");
+    l.company = QStringLiteral("Firma");
+    l.name = QStringLiteral("Imię i nazwisko");
+    l.street = QStringLiteral("Ulica i numer");
+    l.postcode = QStringLiteral("Kod pocztowy");
+    l.city = QStringLiteral("Miejscowość");
+    l.phone = QStringLiteral("Telefon");
+    l.email = QStringLiteral("E-mail");
+    l.comments = QStringLiteral("Uwagi do zamówienia i dostawy");
+    l.acceptTerms = QStringLiteral("Akceptuję %1 sklepu");
+    l.send = QStringLiteral("Zamawiam z obowiązkiem zapłaty");
+    l.honeypot = QStringLiteral("Zostaw to pole puste");
+    l.noResults = QStringLiteral("Nic nie znaleziono.");
+    l.results = QStringLiteral("Wyniki wyszukiwania");
+    l.contact = QStringLiteral("Kontakt");
+    l.breadcrumbs = QStringLiteral("Ścieżka");
+    l.skip = QStringLiteral("Przejdź do treści");
+    l.perUnit = QStringLiteral("Cena za szt.");
+    l.deliveryMethods = QStringLiteral("Sposoby dostawy");
+    l.net = QStringLiteral("netto");
+    l.gross = QStringLiteral("brutto");
+    return l;
+}
+
+Labels englishLabels()
+{
+    Labels l;
+    l.home = QStringLiteral("Home");
+    l.menu = QStringLiteral("Categories");
+    l.search = QStringLiteral("Search");
+    l.searchPlaceholder = QStringLiteral("Search products");
+    l.searchButton = QStringLiteral("Search");
+    l.cart = QStringLiteral("Cart");
+    l.cartEmpty = QStringLiteral("Your cart is empty.");
+    l.order = QStringLiteral("Order");
+    l.priceList = QStringLiteral("Price list");
+    l.about = QStringLiteral("About us");
+    l.terms = QStringLiteral("Terms");
+    l.delivery = QStringLiteral("Delivery");
+    l.addToCart = QStringLiteral("Add to cart");
+    l.added = QStringLiteral("Added to the cart.");
+    l.quantity = QStringLiteral("Quantity");
+    l.size = QStringLiteral("Size");
+    l.colour = QStringLiteral("Colour");
+    l.dimensions = QStringLiteral("Dimensions");
+    l.price = QStringLiteral("Price");
+    l.newBadge = QStringLiteral("New");
+    l.promotionBadge = QStringLiteral("Promotion");
+    l.saleBadge = QStringLiteral("Sale");
+    l.lowestBefore = QStringLiteral("Lowest price in the 30 days before the reduction: ");
+    l.newProducts = QStringLiteral("New arrivals");
+    l.promotedProducts = QStringLiteral("Promotions and sale");
+    l.allProducts = QStringLiteral("Products");
+    l.subcategories = QStringLiteral("Subcategories");
+    l.noScriptCart = QStringLiteral("The cart needs JavaScript.");
+    l.noScriptSearch = QStringLiteral("Search needs JavaScript; every product is in the price list.");
+    l.total = QStringLiteral("Total");
+    l.subtotal = QStringLiteral("Products");
+    l.remove = QStringLiteral("Remove");
+    l.product = QStringLiteral("Product");
+    l.amount = QStringLiteral("Amount");
+    l.goToOrder = QStringLiteral("Go to checkout");
+    l.continueShopping = QStringLiteral("Continue shopping");
+    l.invoice = QStringLiteral("Invoice");
+    l.deliveryAddress = QStringLiteral("Delivery address (if different)");
+    l.company = QStringLiteral("Company");
+    l.name = QStringLiteral("Name");
+    l.street = QStringLiteral("Street");
+    l.postcode = QStringLiteral("Postcode");
+    l.city = QStringLiteral("City");
+    l.phone = QStringLiteral("Phone");
+    l.email = QStringLiteral("E-mail");
+    l.comments = QStringLiteral("Order and delivery comments");
+    l.acceptTerms = QStringLiteral("I accept the shop's %1");
+    l.send = QStringLiteral("Place order with obligation to pay");
+    l.honeypot = QStringLiteral("Leave this field empty");
+    l.noResults = QStringLiteral("Nothing found.");
+    l.results = QStringLiteral("Search results");
+    l.contact = QStringLiteral("Contact");
+    l.breadcrumbs = QStringLiteral("Breadcrumbs");
+    l.skip = QStringLiteral("Skip to content");
+    l.perUnit = QStringLiteral("Unit price");
+    l.deliveryMethods = QStringLiteral("Delivery methods");
+    l.net = QStringLiteral("net");
+    l.gross = QStringLiteral("gross");
+    return l;
+}
+
+QSize pictureSize(const QString& path)
+{
+    QImageReader reader(path);
+    return reader.size();
+}
+
+QString imageName(const QString& id, const char* suffix)
+{
+    return id + QLatin1String(suffix);
+}
+
+} // namespace
+
+const Labels& labelsFor(const QString& language)
+{
+    static const Labels polish = polishLabels();
+    static const Labels english = englishLabels();
+    return language.startsWith(QStringLiteral("pl"), Qt::CaseInsensitive) ? polish : english;
+}
+
+QString Site::money(qint64 minorUnits) const
+{
+    return moneyText(minorUnits, language) + QChar(0xA0) + escaped(currency);
+}
+
+QString Site::absolute(const QString& file) const
+{
+    return address.isEmpty() ? QString() : address + QLatin1Char('/') + file;
+}
+
+std::vector<int> Site::categoryPath(int index) const
+{
+    std::vector<int> path;
+    for (int i = index; i >= 0; i = categories[size_t(i)].parent)
+        path.insert(path.begin(), i);
+    return path;
+}
+
+std::vector<int> Site::productsUnder(int index) const
+{
+    std::vector<int> result;
+    QSet<int> seen;
+    std::function<void(int)> visit = [&](int c) {
+        for (int p : categories[size_t(c)].products)
+            if (!seen.contains(p)) {
+                seen.insert(p);
+                result.push_back(p);
+            }
+        for (int child : categories[size_t(c)].children)
+            visit(child);
+    };
+    visit(index);
+    return result;
+}
+
+void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
+{
+    GeneratorContext& context = site.context;
+    const ShopOptions& options = context.settings().options;
+    site.language = options.language.trimmed().isEmpty() ? QStringLiteral("pl") : options.language.trimmed();
+    site.labels = &labelsFor(site.language);
+    site.currency = options.currency.trimmed().section(QLatin1Char(' '), 0, 0);
+    site.currencyCode = currencyCodeOf(options);
+    site.address = options.address.trimmed();
+    while (site.address.endsWith(QLatin1Char('/')))
+        site.address.chop(1);
+    site.net = options.priceListNet;
+
+    for (const DeliveryMethodRow& row : context.settings().deliveryMethods) {
+        if (!options.includeDelivery || !row.offered())
+            continue;
+        bool ok = false;
+        const double price = QString(row.price).replace(QLatin1Char(','), QLatin1Char('.')).trimmed().toDouble(&ok);
+        if (!ok || price < 0) {
+            context.warn(QStringLiteral(" warning: delivery method ") + row.name + QStringLiteral(" has the price \"")
+                         + row.price + QStringLiteral("\", which is not an amount; it is not offered"));
+            continue;
+        }
+        site.delivery.push_back({row.name, toMinorUnits(price)});
+    }
+
+    ProductLookup lookup(context.products());
+    ShopPictures pictures;
+    QHash<QString, int> productByKey;
+    std::vector<int> categoryAtDepth;
+    context.tree().walkWithDepth([&](catalogue::TreeNode& node, int depth) {
+        categoryAtDepth.resize(size_t(depth));
+        const int parent = depth > 0 ? categoryAtDepth[size_t(depth - 1)] : -1;
+        if (!node.isProduct()) {
+            categoryAtDepth.push_back(-1);
+            if (!context.checkFileKey(node.key(), node.text()))
+                return;
+            Category category{node.key(), node.displayName(), parent, {}, {}};
+            site.categories.push_back(category);
+            categoryAtDepth.back() = int(site.categories.size()) - 1;
+            if (parent >= 0)
+                site.categories[size_t(parent)].children.push_back(categoryAtDepth.back());
+            return;
+        }
+        categoryAtDepth.push_back(parent);
+        const QString folded = node.key().toCaseFolded();
+        int index = productByKey.value(folded, -1);
+        if (index < 0) {
+            if (!lookup.locate(node.key())) {
+                context.warn(QStringLiteral(" warning: product is missing:  ") + node.text());
+                return;
+            }
+            Product product;
+            product.record = currentProductRecord(context.products());
+            if (!context.checkFileKey(product.record.id, node.text()))
+                return;
+            product.nodeText = node.text();
+            product.category = parent;
+            const QString pictureFolder = context.folder().pictures();
+            const QString& id = product.record.id;
+            if (pictures.provide(catalogue::products::smallPicturePath(pictureFolder, id),
+                                 context.imageFile(imageName(id, "M.jpg"))))
+                product.smallPicture = pictureSize(catalogue::products::smallPicturePath(pictureFolder, id));
+            if (pictures.provide(catalogue::products::bigPicturePath(pictureFolder, id),
+                                 context.imageFile(imageName(id, "D.jpg"))))
+                product.bigPicture = pictureSize(catalogue::products::bigPicturePath(pictureFolder, id));
+            product.price = toMinorUnits(effectivePrice(product.record, site.net));
+            product.regularPrice = toMinorUnits(site.net ? product.record.netPrice : product.record.grossPrice);
+            product.promoted = !sellsAtRegularPrice(product.record.status);
+            if (product.promoted) {
+                // Without a price history the price before the promotion is the regular one.
+                std::optional<double> lowest = lowestPrice ? lowestPrice(id, site.net) : std::nullopt;
+                product.lowestBefore = lowest ? toMinorUnits(*lowest) : product.regularPrice;
+            }
+            site.products.push_back(product);
+            index = int(site.products.size()) - 1;
+            productByKey.insert(folded, index);
+        }
+        if (parent >= 0) {
+            auto& list = site.categories[size_t(parent)].products;
+            if (std::find(list.begin(), list.end(), index) == list.end())
+                list.push_back(index);
+        }
+    });
+}
+
+QString badgeText(const Site& site, const ProductRecord& product)
+{
+    if (product.status == QStringLiteral("New"))
+        return site.labels->newBadge;
+    if (product.status == QStringLiteral("Promotion"))
+        return site.labels->promotionBadge;
+    if (product.status == QStringLiteral("Sale"))
+        return site.labels->saleBadge;
+    return {};
+}
+
+namespace {
+
+QString priceHtml(const Site& site, const Product& product, bool withLowest)
+{
+    QString html = QStringLiteral("<p class=\"price\">");
+    if (product.promoted) {
+        html += QStringLiteral("<span class=\"now\">") + site.money(product.price) + QStringLiteral("</span> <del>")
+                + site.money(product.regularPrice) + QStringLiteral("</del>");
+    } else {
+        html += QStringLiteral("<span class=\"now\">") + site.money(product.price) + QStringLiteral("</span>");
+    }
+    html += QStringLiteral("</p>");
+    if (withLowest && product.lowestBefore)
+        html += QStringLiteral("<p class=\"lowest\">") + escaped(site.labels->lowestBefore)
+                + site.money(*product.lowestBefore) + QStringLiteral("</p>");
+    return html;
+}
+
+QString menuList(const Site& site, const std::vector<int>& items, const std::vector<int>& active, int current)
+{
+    QString html = QStringLiteral("<ul>");
+    for (int i : items) {
+        const Category& c = site.categories[size_t(i)];
+        const bool onPath = std::find(active.begin(), active.end(), i) != active.end();
+        html += QStringLiteral("<li><a href=\"") + escaped(c.key) + QStringLiteral(".html\"");
+        if (i == current)
+            html += QStringLiteral(" aria-current=\"page\"");
+        else if (onPath)
+            html += QStringLiteral(" class=\"open\"");
+        html += QLatin1Char('>') + escaped(c.name) + QStringLiteral("</a>");
+        if (!c.children.empty())
+            html += menuList(site, c.children, active, current);
+        html += QStringLiteral("</li>");
+    }
+    return html + QStringLiteral("</ul>");
+}
+
+QString shopData(const Site& site)
+{
+    QString delivery;
+    for (const DeliveryOption& d : site.delivery) {
+        if (!delivery.isEmpty())
+            delivery += QLatin1Char(',');
+        QString name = d.name;
+        name.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        delivery += QStringLiteral("{\"n\":\"") + name + QStringLiteral("\",\"p\":") + QString::number(d.price)
+                    + QLatin1Char('}');
+    }
+    QString currency = site.currency;
+    currency.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
+    const QString json = QStringLiteral("{\"lang\":\"") + escaped(site.language) + QStringLiteral("\",\"currency\":\"")
+                         + currency + QStringLiteral("\",\"delivery\":[") + delivery + QStringLiteral("]}");
+    return QStringLiteral("<script type=\"application/json\" id=\"shop-data\">")
+           + scriptSafeJson(json.toUtf8()) + QStringLiteral("</script>");
+}
+
+} // namespace
+
+QString productCard(const Site& site, const Product& product, int headingLevel)
+{
+    const ProductRecord& r = product.record;
+    const QString href = escaped(r.id) + QStringLiteral(".html");
+    const QString h = QStringLiteral("h") + QString::number(headingLevel);
+    QString card = QStringLiteral("<li class=\"card\"><a class=\"card-link\" href=\"") + href + QStringLiteral("\">");
+    if (product.smallPicture.isValid())
+        card += QStringLiteral("<img src=\"img/") + escaped(r.id) + QStringLiteral("M.jpg\" width=\"")
+                + QString::number(product.smallPicture.width()) + QStringLiteral("\" height=\"")
+                + QString::number(product.smallPicture.height()) + QStringLiteral("\" alt=\"") + escaped(r.name)
+                + QStringLiteral("\" loading=\"lazy\">");
+    else
+        card += QStringLiteral("<span class=\"noimg\" aria-hidden=\"true\"></span>");
+    card += QLatin1Char('<') + h + QLatin1Char('>') + escaped(r.name) + QStringLiteral("</") + h + QLatin1Char('>');
+    card += QStringLiteral("</a>");
+    const QString badge = badgeText(site, r);
+    if (!badge.isEmpty())
+        card += QStringLiteral("<span class=\"badge ") + escaped(r.status.toLower()) + QStringLiteral("\">")
+                + escaped(badge) + QStringLiteral("</span>");
+    card += priceHtml(site, product, true);
+    return card + QStringLiteral("</li>");
+}
+
+QString productGrid(const Site& site, const std::vector<int>& products, int headingLevel)
+{
+    QString html = QStringLiteral("<ul class=\"grid\">");
+    for (int p : products)
+        html += productCard(site, site.products[size_t(p)], headingLevel);
+    return html + QStringLiteral("</ul>");
+}
+
+QString productPriceHtml(const Site& site, const Product& product)
+{
+    return priceHtml(site, product, true);
+}
+
+QString pageText(const Site& site, const PageMeta& meta, const QString& mainHtml)
+{
+    const Settings& settings = site.settings();
+    const ShopOptions& options = settings.options;
+    const Labels& l = *site.labels;
+    const QString shopName = options.shopName.trimmed().isEmpty() ? options.title : options.shopName;
+    const QString title = meta.title.isEmpty() ? options.title : meta.title + QStringLiteral(" – ") + shopName;
+    const QString description = metaDescription(meta.description.isEmpty() ? settings.infoText : meta.description);
+    const QString startPage = site.context.startPage();
+
+    QString page = QStringLiteral("<!DOCTYPE html>\n<html lang=\"") + escaped(site.language) + QStringLiteral("\">\n<head>\n");
+    page += QStringLiteral("<meta charset=\"utf-8\">\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n");
+    page += QStringLiteral("<title>") + escaped(title) + QStringLiteral("</title>\n");
+    if (!description.isEmpty())
+        page += QStringLiteral("<meta name=\"description\" content=\"") + escaped(description) + QStringLiteral("\">\n");
+    if (!meta.indexable)
+        page += QStringLiteral("<meta name=\"robots\" content=\"noindex\">\n");
+    const QString canonical = site.absolute(meta.file);
+    if (!canonical.isEmpty())
+        page += QStringLiteral("<link rel=\"canonical\" href=\"") + escaped(canonical) + QStringLiteral("\">\n");
+    page += QStringLiteral("<meta property=\"og:type\" content=\"") + meta.ogType + QStringLiteral("\">\n");
+    page += QStringLiteral("<meta property=\"og:title\" content=\"") + escaped(meta.title.isEmpty() ? title : meta.title)
+            + QStringLiteral("\">\n");
+    page += QStringLiteral("<meta property=\"og:site_name\" content=\"") + escaped(shopName) + QStringLiteral("\">\n");
+    if (!description.isEmpty())
+        page += QStringLiteral("<meta property=\"og:description\" content=\"") + escaped(description)
+                + QStringLiteral("\">\n");
+    if (!canonical.isEmpty())
+        page += QStringLiteral("<meta property=\"og:url\" content=\"") + escaped(canonical) + QStringLiteral("\">\n");
+    if (!meta.image.isEmpty()) {
+        const QString image = site.address.isEmpty() ? meta.image : site.absolute(meta.image);
+        page += QStringLiteral("<meta property=\"og:image\" content=\"") + escaped(image) + QStringLiteral("\">\n");
+    }
+    page += QStringLiteral("<meta name=\"generator\" content=\"Kalmenor\">\n");
+    page += QStringLiteral("<link rel=\"stylesheet\" href=\"shop.css\">\n");
+    page += QStringLiteral("<script type=\"module\" src=\"shop.js\"></script>\n");
+    page += meta.jsonLd;
+    page += QStringLiteral("</head>\n<body");
+    if (!meta.bodyClass.isEmpty())
+        page += QStringLiteral(" class=\"") + meta.bodyClass + QLatin1Char('"');
+    page += QStringLiteral(">\n<a class=\"skip\" href=\"#content\">") + escaped(l.skip) + QStringLiteral("</a>\n");
+
+    // Header: name or logo, search, cart.
+    page += QStringLiteral("<header class=\"top\"><div class=\"bar\">");
+    page += QStringLiteral("<a class=\"brand\" href=\"") + escaped(startPage) + QStringLiteral("\">");
+    if (!site.logoFile.isEmpty())
+        page += QStringLiteral("<img src=\"img/") + escaped(site.logoFile) + QStringLiteral("\" alt=\"") + escaped(shopName)
+                + QStringLiteral("\" height=\"48\">");
+    else
+        page += escaped(shopName);
+    page += QStringLiteral("</a>");
+    page += QStringLiteral("<button class=\"menu-button\" type=\"button\" aria-expanded=\"false\" aria-controls=\"menu\" hidden>")
+            + escaped(l.menu) + QStringLiteral("</button>");
+    page += QStringLiteral("<form class=\"search\" role=\"search\" action=\"find.html\" method=\"get\"><label class=\"vh\" for=\"q-top\">")
+            + escaped(l.searchPlaceholder) + QStringLiteral("</label><input id=\"q-top\" type=\"search\" name=\"q\" placeholder=\"")
+            + escaped(l.searchPlaceholder) + QStringLiteral("\"><button type=\"submit\">") + escaped(l.searchButton)
+            + QStringLiteral("</button></form>");
+    page += QStringLiteral("<a class=\"cart-link\" href=\"koszyk.html\">") + escaped(l.cart)
+            + QStringLiteral(" <span class=\"count\" data-cart-count>0</span></a>");
+    page += QStringLiteral("</div></header>\n");
+
+    // Category menu beside the content.
+    page += QStringLiteral("<div class=\"layout\">\n<nav id=\"menu\" class=\"menu\" aria-label=\"") + escaped(l.menu)
+            + QStringLiteral("\">");
+    std::vector<int> top;
+    for (size_t i = 0; i < site.categories.size(); ++i)
+        if (site.categories[i].parent < 0)
+            top.push_back(int(i));
+    const std::vector<int> active = meta.category >= 0 ? site.categoryPath(meta.category) : std::vector<int>{};
+    page += menuList(site, top, active, meta.file.endsWith(QStringLiteral(".html")) && meta.category >= 0
+                                            && site.categories[size_t(meta.category)].key + QStringLiteral(".html") == meta.file
+                                        ? meta.category
+                                        : -1);
+    page += QStringLiteral("</nav>\n<main id=\"content\">\n");
+    if (!meta.crumbs.empty()) {
+        page += QStringLiteral("<nav class=\"crumbs\" aria-label=\"") + escaped(l.breadcrumbs) + QStringLiteral("\"><ol>");
+        for (const Crumb& crumb : meta.crumbs) {
+            if (crumb.file.isEmpty())
+                page += QStringLiteral("<li aria-current=\"page\">") + escaped(crumb.name) + QStringLiteral("</li>");
+            else
+                page += QStringLiteral("<li><a href=\"") + escaped(crumb.file) + QStringLiteral("\">") + escaped(crumb.name)
+                        + QStringLiteral("</a></li>");
+        }
+        page += QStringLiteral("</ol></nav>\n");
+    }
+    page += mainHtml;
+    page += QStringLiteral("\n</main>\n</div>\n");
+
+    // Footer: the shop's pages, delivery methods and contact.
+    page += QStringLiteral("<footer class=\"foot\"><div class=\"cols\"><section><h2>") + escaped(shopName)
+            + QStringLiteral("</h2><ul>");
+    if (options.includeInformation)
+        page += QStringLiteral("<li><a href=\"onas.html\">") + escaped(l.about) + QStringLiteral("</a></li>");
+    if (options.includeRegulation)
+        page += QStringLiteral("<li><a href=\"regulamin.html\">") + escaped(l.terms) + QStringLiteral("</a></li>");
+    if (options.includePriceList)
+        page += QStringLiteral("<li><a href=\"cennik.html\">") + escaped(l.priceList) + QStringLiteral("</a></li>");
+    page += QStringLiteral("<li><a href=\"koszyk.html\">") + escaped(l.cart) + QStringLiteral("</a></li></ul></section>");
+    if (!site.delivery.empty()) {
+        page += QStringLiteral("<section><h2>") + escaped(l.deliveryMethods) + QStringLiteral("</h2><ul>");
+        for (const DeliveryOption& d : site.delivery)
+            page += QStringLiteral("<li>") + escaped(d.name) + QStringLiteral(": ") + site.money(d.price) + QStringLiteral("</li>");
+        page += QStringLiteral("</ul></section>");
+    }
+    if (!options.email.trimmed().isEmpty())
+        page += QStringLiteral("<section><h2>") + escaped(l.contact) + QStringLiteral("</h2><p><a href=\"mailto:")
+                + escaped(options.email.trimmed()) + QStringLiteral("\">") + escaped(options.email.trimmed())
+                + QStringLiteral("</a></p></section>");
+    page += QStringLiteral("</div><p class=\"copy\">© ") + QString::number(QDate::currentDate().year()) + QLatin1Char(' ')
+            + escaped(shopName) + QStringLiteral("</p></footer>\n");
+    page += shopData(site);
+    page += QStringLiteral("\n</body>\n</html>\n");
+    return page;
+}
+
+} // namespace generator::modern

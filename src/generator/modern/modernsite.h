@@ -1,0 +1,113 @@
+#pragma once
+
+#include "generator/generatorcontext.h"
+#include "generator/productrecord.h"
+
+#include <QHash>
+#include <QSize>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace generator::modern {
+
+// The words of the shop's own pieces, in the language of the pages (Polish, or English for any other
+// language setting).
+struct Labels {
+    QString home, menu, search, searchPlaceholder, searchButton, cart, cartEmpty, order, priceList, about,
+        terms, delivery, addToCart, added, quantity, size, colour, dimensions, price, newBadge, promotionBadge,
+        saleBadge, lowestBefore, newProducts, promotedProducts, allProducts, subcategories, noScriptCart,
+        noScriptSearch, total, subtotal, remove, product, amount, goToOrder, continueShopping, invoice,
+        deliveryAddress, company, name, street, postcode, city, phone, email, comments, acceptTerms, send,
+        honeypot, noResults, results, contact, breadcrumbs, skip, perUnit, deliveryMethods, net, gross;
+};
+const Labels& labelsFor(const QString& language);
+
+struct Category {
+    QString key;
+    QString name;
+    int parent = -1;           // index in Site::categories, -1 at the top
+    std::vector<int> children; // subcategories
+    std::vector<int> products; // indices in Site::products, in tree order, each once
+};
+
+struct Product {
+    ProductRecord record;
+    QString nodeText;
+    int category = -1; // the first category the tree shows it in
+    QSize smallPicture; // empty when the product has none
+    QSize bigPicture;
+    qint64 price = 0;        // what it sells at, minor units
+    qint64 regularPrice = 0; // before a promotion
+    bool promoted = false;
+    std::optional<qint64> lowestBefore; // lowest price in the 30 days before the promotion began
+};
+
+struct DeliveryOption {
+    QString name;
+    qint64 price = 0;
+};
+
+// The lowest effective price (net or gross) of a product in the 30 days before its promotion began,
+// when the price history knows it.
+using LowestPriceSource = std::function<std::optional<double>(const QString& productId, bool net)>;
+
+// The catalogue as the modern pages show it, gathered once per run.
+struct Site {
+    explicit Site(GeneratorContext& context) : context(context) {}
+
+    GeneratorContext& context;
+    const Labels* labels = nullptr;
+    QString language;
+    QString currency;     // as the pages show it ("zł")
+    QString currencyCode; // ISO 4217
+    QString address;      // https://…/ without the trailing slash, or empty
+    bool net = false;
+    std::vector<Category> categories;
+    std::vector<Product> products;
+    std::vector<DeliveryOption> delivery;
+    QString logoFile; // under img/, empty without a logo
+
+    const Settings& settings() const { return context.settings(); }
+    QString money(qint64 minorUnits) const;
+    // The address of a page for canonical links, Open Graph and the sitemap; empty without an address.
+    QString absolute(const QString& file) const;
+    // The categories from the top down to index.
+    std::vector<int> categoryPath(int index) const;
+    // Every product of a category and its subcategories, each once, in tree order.
+    std::vector<int> productsUnder(int index) const;
+};
+
+// Reads the tree, the products table and the delivery methods. Products missing from the table and
+// unsafe keys get the classic warnings; pictures present are copied into img/.
+void gatherSite(Site& site, const LowestPriceSource& lowestPrice);
+
+// One page of the shop around its main content.
+struct Crumb {
+    QString name;
+    QString file; // empty for the page itself
+};
+struct PageMeta {
+    QString file;
+    QString title;
+    QString description; // merchant text; reduced to a plain meta description
+    QString ogType = QStringLiteral("website");
+    QString image;   // under the shop folder, for Open Graph
+    QString jsonLd;  // whole <script> elements
+    std::vector<Crumb> crumbs;
+    int category = -1; // marked in the menu
+    bool indexable = true;
+    QString bodyClass;
+};
+QString pageText(const Site& site, const PageMeta& meta, const QString& mainHtml);
+
+// A product card of the grids (home, category, search results are built alike by the script).
+QString productCard(const Site& site, const Product& product, int headingLevel);
+QString productGrid(const Site& site, const std::vector<int>& products, int headingLevel);
+// The price with the regular one struck through and the lowest price before a promotion.
+QString productPriceHtml(const Site& site, const Product& product);
+// Status words as badges ("Nowość", "Promocja", "Wyprzedaż"); empty for a normal product.
+QString badgeText(const Site& site, const ProductRecord& product);
+
+} // namespace generator::modern

@@ -1,0 +1,161 @@
+#include "generator/modern/moderntheme.h"
+
+#include "catalogue/pricehistory.h"
+#include "generator/assets.h"
+#include "generator/modern/modernhtml.h"
+#include "generator/modern/modernpages.h"
+#include "generator/savepage.h"
+#include "shell/error.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QtDebug>
+
+#include <algorithm>
+
+namespace generator::modern {
+
+namespace {
+
+QString resource(const QString& name)
+{
+    QFile file(QStringLiteral(":/modern/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("The modern shop's %1 is missing from the program").arg(name));
+    return QString::fromUtf8(file.readAll());
+}
+
+// Assets are written as they are (LF line ends), not through the page rule.
+void writeAsset(GeneratorContext& context, const QString& name, const QString& text)
+{
+    const QString path = context.shopFile(name);
+    QFile file(path + QStringLiteral(".new"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    file.close();
+    QFile::remove(path);
+    if (!file.rename(path))
+        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+}
+
+QString sitemap(const Site& site, const QStringList& files)
+{
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n");
+    for (const QString& file : files)
+        xml += QStringLiteral("<url><loc>") + escaped(site.absolute(file)) + QStringLiteral("</loc></url>\n");
+    return xml + QStringLiteral("</urlset>\n");
+}
+
+QString cssColor(ColorValue c)
+{
+    return colorToHtml(c).toLower();
+}
+
+} // namespace
+
+QString settingsProblem(const Settings& settings)
+{
+    if (currencyCodeOf(settings.options).isEmpty())
+        return QStringLiteral("The modern web shop needs the code of the currency \"%1\": set [Opcje] waluta_kod "
+                              "(for example kalmenor config set Opcje/waluta_kod PLN).")
+            .arg(settings.options.currency);
+    return {};
+}
+
+QString styleSheet(const Settings& settings)
+{
+    const ColorValue white = colorFromRgb(255, 255, 255);
+    const ColorValue header = settings.headerColor;
+    const ColorValue menu = settings.options.menuColor;
+    const ColorValue accent = readableOn(settings.options.menuHighlightColor, white);
+    bool ok = false;
+    const double size = settings.font.size.trimmed().toDouble(&ok);
+    // The font setting scales the text, never below 16 px.
+    const int base = std::clamp(ok ? int(size * 1.5 + 0.5) : 16, 16, 24);
+    QString family = settings.font.family;
+    family.remove(QLatin1Char('"')).remove(QLatin1Char(';')).remove(QLatin1Char('}')).remove(QLatin1Char('<'));
+    QString vars = QStringLiteral(":root{");
+    vars += QStringLiteral("--text:") + cssColor(readableOn(settings.font.color, white, 7)) + QLatin1Char(';');
+    vars += QStringLiteral("--header-bg:") + cssColor(header) + QLatin1Char(';');
+    vars += QStringLiteral("--header-text:") + cssColor(readableOn(settings.font.headerTextColor, header)) + QLatin1Char(';');
+    vars += QStringLiteral("--menu-bg:") + cssColor(menu) + QLatin1Char(';');
+    vars += QStringLiteral("--menu-text:") + cssColor(readableOn(accent, menu)) + QLatin1Char(';');
+    vars += QStringLiteral("--accent:") + cssColor(accent) + QLatin1Char(';');
+    vars += QStringLiteral("--line:") + cssColor(settings.lineColor) + QLatin1Char(';');
+    vars += QStringLiteral("--even:") + cssColor(settings.evenColor) + QLatin1Char(';');
+    vars += QStringLiteral("--base:") + QString::number(base) + QStringLiteral("px;");
+    vars += QStringLiteral("--cols:") + QString::number(std::clamp(settings.options.columnCount(), 1, 6)) + QLatin1Char(';');
+    vars += QStringLiteral("--font:") + (family.trimmed().isEmpty() ? QString() : QLatin1Char('"') + family.trimmed() + QStringLiteral("\",")) +
+            QStringLiteral("system-ui,-apple-system,\"Segoe UI\",Roboto,sans-serif;");
+    vars += QStringLiteral("}\n");
+    return vars + resource(QStringLiteral("shop.css"));
+}
+
+void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowestPrice)
+{
+    const Settings& settings = context.settings();
+    const ShopOptions& options = settings.options;
+    const QString problem = settingsProblem(settings);
+    if (!problem.isEmpty())
+        throw AppError(problem);
+
+    context.report(QStringLiteral("Generate web shop to the directory ") + context.shopFolder());
+    QDir().mkpath(context.shopFolder() + QStringLiteral("/img"));
+    writeAsset(context, QStringLiteral("shop.css"), styleSheet(settings));
+    writeAsset(context, QStringLiteral("shop.js"), resource(QStringLiteral("shop.js")));
+
+    Site site(context);
+    if (options.headerShowsLogo && !options.logoPath.isEmpty()
+        && copyShopFile(options.logoPath, context.imageFile(QFileInfo(options.logoPath).fileName())))
+        site.logoFile = QFileInfo(options.logoPath).fileName();
+    context.report(QString());
+    // The lowest price before a promotion comes from the price history of the data folder.
+    const catalogue::PriceHistory history(context.folder().data());
+    const LowestPriceSource fromHistory = [&history](const QString& id, bool net) -> std::optional<double> {
+        try {
+            const std::optional<catalogue::LowestPriceBefore> lowest = history.lowestBeforePromotion(id);
+            if (lowest)
+                return net ? lowest->net : lowest->gross;
+        } catch (const AppError& e) {
+            qWarning().noquote() << e.message();
+        }
+        return std::nullopt;
+    };
+    gatherSite(site, lowestPrice ? lowestPrice : fromHistory);
+    context.setProgressMaximum(std::max<int>(1, int(site.products.size())));
+
+    QStringList files;
+    files << writeHomePage(site, context.startPage());
+    context.report(QStringLiteral("Web Shop INDEX: ") + context.shopFile(context.startPage()));
+    if (options.includeWelcomePage)
+        writeHomePage(site, QStringLiteral("powitanie.html")); // old links to the welcome page keep working
+    if (options.includePriceList)
+        files << writePriceListPage(site);
+    writeOrderPages(site);
+    context.report(QStringLiteral("Using PHP is turn on"));
+    files << writeTextPages(site);
+    writeCartPage(site);
+    context.report(QStringLiteral("Orders at e-mail: ") + options.email);
+    files << writeProductPages(site);
+    files << writeCategoryPages(site);
+    writeSearchPage(site);
+    if (!site.address.isEmpty()) {
+        writeAsset(context, QStringLiteral("sitemap.xml"), sitemap(site, files));
+        writeAsset(context, QStringLiteral("robots.txt"),
+                   QStringLiteral("User-agent: *\nDisallow: /send.php\nDisallow: /ceny.php\nSitemap: ")
+                       + site.absolute(QStringLiteral("sitemap.xml")) + QLatin1Char('\n'));
+    }
+
+    context.report(QStringLiteral("END"));
+    context.report(QString());
+    context.report(QStringLiteral("Warnings: ") + QString::number(context.warningCount()));
+    context.report(QStringLiteral("Report: ") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    if (context.hooks().upload)
+        context.hooks().upload();
+}
+
+} // namespace generator::modern

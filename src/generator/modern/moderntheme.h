@@ -1,0 +1,22 @@
+#pragma once
+
+#include "generator/generatorcontext.h"
+#include "generator/modern/modernsite.h"
+
+#include <QString>
+
+namespace generator::modern {
+
+// The whole modern run into the context's target (set by the caller): the assets, every page, the
+// search index, the order script with its price list and, with a shop address, sitemap.xml and
+// robots.txt. Report lines as the classic run writes them. Throws AppError when the currency has no
+// code or a page cannot be written.
+void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowestPrice = {});
+
+// The style sheet with the custom properties fed from the settings.
+QString styleSheet(const Settings& settings);
+
+// Why the modern shop cannot be built with these settings, empty when it can.
+QString settingsProblem(const Settings& settings);
+
+} // namespace generator::modern
