@@ -99,6 +99,7 @@ TEST(OrderInBrowser, TileDetailSearchOrderFormAndMailThroughRealPhp)
     tree.addNode(category, QStringLiteral("Pusta lista ID000001902P"));
 
     Settings settings = loadSettings(config, folder);
+    settings.options.theme = generator::kClassicTheme; // the demo chooses the modern pages
     settings.deliveryMethods = readDeliveryMethods(folder);
     settings.options.includeDelivery = true;
     settings.separateDeliveryAddress = true;

@@ -53,7 +53,7 @@ QString orderForm(const Site& site)
     form += QStringLiteral("<fieldset><legend>") + escaped(l.invoice) + QStringLiteral("</legend>");
     form += field(l.company, QStringLiteral("FIRMA"), QStringLiteral("text"), QStringLiteral("organization"), false);
     form += field(l.name, QStringLiteral("NAZWISKO"), QStringLiteral("text"), QStringLiteral("name"), true);
-    form += field(l.street, QStringLiteral("ULICA"), QStringLiteral("text"), QStringLiteral("street-address"), true);
+    form += field(l.street, QStringLiteral("ULICA"), QStringLiteral("text"), QStringLiteral("address-line1"), true);
     form += field(l.postcode, QStringLiteral("KOD"), QStringLiteral("text"), QStringLiteral("postal-code"), true);
     form += field(l.city, QStringLiteral("MIASTO"), QStringLiteral("text"), QStringLiteral("address-level2"), true);
     form += field(l.phone, QStringLiteral("TELEFON"), QStringLiteral("tel"), QStringLiteral("tel"), false);
@@ -70,7 +70,7 @@ QString orderForm(const Site& site)
     }
     if (!site.delivery.empty()) {
         form += QStringLiteral("<fieldset><legend>") + escaped(l.delivery) + QStringLiteral("</legend><div class=\"field\"><label for=\"f-DELIVERY\">")
-                + escaped(l.deliveryMethods) + QStringLiteral("</label><select id=\"f-DELIVERY\" name=\"DELIVERY\" required data-delivery-select>");
+                + escaped(l.deliveryMethods) + QStringLiteral("</label><select id=\"f-DELIVERY\" name=\"DELIVERY\" data-delivery-select>");
         for (size_t i = 0; i < site.delivery.size(); ++i)
             form += QStringLiteral("<option value=\"") + QString::number(i) + QStringLiteral("\" data-price=\"")
                     + QString::number(site.delivery[i].price) + QStringLiteral("\">") + escaped(site.delivery[i].name)

@@ -71,7 +71,8 @@ QString styleSheet(const Settings& settings)
     const ColorValue white = colorFromRgb(255, 255, 255);
     const ColorValue header = settings.headerColor;
     const ColorValue menu = settings.options.menuColor;
-    const ColorValue accent = readableOn(settings.options.menuHighlightColor, white);
+    // Links stand on the page's light grey, buttons carry white text: readable on both.
+    const ColorValue accent = readableOn(settings.options.menuHighlightColor, colorFromRgb(0xEC, 0xEE, 0xF1));
     bool ok = false;
     const double size = settings.font.size.trimmed().toDouble(&ok);
     // The font setting scales the text, never below 16 px.

@@ -202,6 +202,7 @@ QWidget* OptionsDialog::buildWebshopPage()
 
     auto* products = new QGroupBox(QStringLiteral("Products"));
     auto* form = new QFormLayout(products);
+    form->addRow(QStringLiteral("Page style:"), comboBox("pageStyleBox", themeNames(), false));
     form->addRow(QStringLiteral("Column count:"), comboBox("columnCountBox", numbers(1, 6), false));
     form->addRow(QStringLiteral("Flow text:"), comboBox("flowTextBox", textFlowNames(), false));
     form->addRow(named(new QCheckBox(QStringLiteral("Fixed products image size")), "fixedImageSizeCheck"));
@@ -394,6 +395,7 @@ void OptionsDialog::bindWidgets()
     bindColor(colour("headerTextColorBox"), &s.font.headerTextColor);     // Font/powitaniekolor
     bindIndex(combo("alignmentBox"), &s.options.headerAlignment);         // Opcje/wyrownanie
     bindIndex(combo("columnCountBox"), &s.options.columnsIndex);          // Opcje/kolumny
+    bindIndex(combo("pageStyleBox"), &s.options.theme);                  // Opcje/motyw
     bindIndex(combo("flowTextBox"), &s.options.textFlow);                 // Opcje/otaczanie
     bindCheck(check("fixedImageSizeCheck"), &s.options.fixedImageSize);   // Opcje/imageSize
     bindNumber(spin("imageWidthSpin"), &s.options.imageWidth);            // Opcje/imageWidt
