@@ -129,18 +129,16 @@ QString startPageProblem(const QString& startPage, const catalogue::CategoryTree
         return QStringLiteral("Enter a name for the start page of the web shop before its extension.");
     if (!isSafeFileKey(startPage))
         return QStringLiteral("The start page name \"%1\" can't be used as a file name.").arg(startPage);
-    static const QStringList shopFiles{QStringLiteral("top.html"),       QStringLiteral("menu.html"),
-                                       QStringLiteral("find.html"),      QStringLiteral("send.html"),
-                                       QStringLiteral("send.php"),       QStringLiteral("cennik.html"),
-                                       QStringLiteral("onas.html"),      QStringLiteral("regulamin.html"),
-                                       QStringLiteral("powitanie.html"), QStringLiteral("empty.html"),
-                                       QStringLiteral("sk.js"),          QStringLiteral("color.css"),
-                                       QStringLiteral("navig.css"),      QStringLiteral("img"),
-                                       // the modern shop's own files
-                                       QStringLiteral("koszyk.html"), QStringLiteral("shop.css"),
-                                       QStringLiteral("shop.js"), QStringLiteral("szukaj.json"),
-                                       QStringLiteral("ceny.php"), QStringLiteral("sitemap.xml"),
-                                       QStringLiteral("robots.txt")};
+    static const QStringList shopFiles{
+        QStringLiteral("top.html"), QStringLiteral("menu.html"), QStringLiteral("find.html"),
+        QStringLiteral("send.html"), QStringLiteral("send.php"), QStringLiteral("cennik.html"),
+        QStringLiteral("onas.html"), QStringLiteral("regulamin.html"), QStringLiteral("powitanie.html"),
+        QStringLiteral("empty.html"), QStringLiteral("sk.js"), QStringLiteral("color.css"),
+        QStringLiteral("navig.css"), QStringLiteral("img"),
+        // the modern shop's own files
+        QStringLiteral("koszyk.html"), QStringLiteral("shop.css"), QStringLiteral("shop.js"),
+        QStringLiteral("szukaj.json"), QStringLiteral("ceny.php"), QStringLiteral("sitemap.xml"),
+        QStringLiteral("robots.txt")};
     bool clash = shopFiles.contains(startPage, Qt::CaseInsensitive);
     if (!clash) {
         tree.walk([&](catalogue::TreeNode& node) {

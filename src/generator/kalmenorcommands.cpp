@@ -37,10 +37,11 @@ struct CommandLine {
     QCommandLineOption force{QStringLiteral("force"),
                              QStringLiteral("build: write into a folder that holds other files.")};
     QCommandLineOption noOpen{QStringLiteral("no-open"), QStringLiteral("preview: do not open the browser.")};
-    QCommandLineOption theme{QStringLiteral("theme"),
-                             QStringLiteral("build, preview, upload: page style classic or modern (default: the "
-                                            "setting Opcje/motyw)."),
-                             QStringLiteral("classic|modern")};
+    QCommandLineOption theme{
+        QStringLiteral("theme"),
+        QStringLiteral("build, preview, upload: page style classic or modern (default: the "
+                       "setting Opcje/motyw)."),
+        QStringLiteral("classic|modern")};
     QCommandLineOption clear{QStringLiteral("clear"),
                              QStringLiteral("config password: forget the password.")};
     QCommandLineOption empty{QStringLiteral("empty"),

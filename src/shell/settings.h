@@ -76,16 +76,16 @@ struct ShopOptions {                                // [Opcje]
     bool includeRegulation = true;                           // regulamin
     bool payments = true;                                    // pay (kept only)
     bool courier = false;                                    // kurier (kept only)
-    bool includeDelivery = false;    // delivery: offer delivery methods in the order form
-    bool headerShowsShopName = true; // powitanie2
-    bool headerShowsLogo = false;    // baner (the generator reads this one)
-    int headerAlignment = 0;         // wyrownanie: 0 left, 1 center, 2 right
-    bool priceListNet = true;        // Netto
-    bool priceListGross = false;     // Brutto
-    int theme = 0;                   // motyw: 0 classic (frames), 1 modern
-    QString address;                 // adres: the shop's https address (canonical links, sitemap)
+    bool includeDelivery = false;            // delivery: offer delivery methods in the order form
+    bool headerShowsShopName = true;         // powitanie2
+    bool headerShowsLogo = false;            // baner (the generator reads this one)
+    int headerAlignment = 0;                 // wyrownanie: 0 left, 1 center, 2 right
+    bool priceListNet = true;                // Netto
+    bool priceListGross = false;             // Brutto
+    int theme = 0;                           // motyw: 0 classic (frames), 1 modern
+    QString address;                         // adres: the shop's https address (canonical links, sitemap)
     QString language = QStringLiteral("pl"); // jezyk: lang of the modern pages
-    QString currencyCode; // waluta_kod: ISO 4217 code; empty = derived from waluta
+    QString currencyCode;                    // waluta_kod: ISO 4217 code; empty = derived from waluta
 };
 
 // The ISO 4217 code of the shop's currency: waluta_kod when set, else derived from waluta (zł, € and $,

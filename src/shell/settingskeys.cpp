@@ -218,7 +218,8 @@ QString checkText(const SettingKey& key, const QString& text)
             QStringLiteral("^https://[A-Za-z0-9.-]+(:[0-9]{1,5})?(/[^\\s\"'<>]*)?$"));
         if (t.isEmpty() || https.match(t).hasMatch())
             return {};
-        return QStringLiteral("%1 is the shop's address, beginning with https:// (not \"%2\")").arg(key.name(), text);
+        return QStringLiteral("%1 is the shop's address, beginning with https:// (not \"%2\")")
+            .arg(key.name(), text);
     }
     case TextRule::Language: {
         static const QRegularExpression tag(QStringLiteral("^[a-zA-Z]{2,3}(-[a-zA-Z0-9]{2,8})*$"));
@@ -230,7 +231,8 @@ QString checkText(const SettingKey& key, const QString& text)
         static const QRegularExpression code(QStringLiteral("^[A-Z]{3}$"));
         if (t.isEmpty() || code.match(t).hasMatch())
             return {};
-        return QStringLiteral("%1 is a three-letter currency code such as PLN (not \"%2\")").arg(key.name(), text);
+        return QStringLiteral("%1 is a three-letter currency code such as PLN (not \"%2\")")
+            .arg(key.name(), text);
     }
     case TextRule::Email: {
         // One address: something before and after a single "@", a dot in the domain, no blanks.

@@ -194,7 +194,8 @@ TEST(DemoShop, InitThenBuildFromTheCommandLine)
     const QString target = dir.path() + QStringLiteral("/out/sklep.html");
     QDir().mkpath(dir.path() + QStringLiteral("/out"));
     // The demo chooses the modern pages; this checks the classic ones.
-    ASSERT_EQ(buildShopCommand(folder, config, target, false, out, err, kClassicTheme), 0) << errText.toStdString();
+    ASSERT_EQ(buildShopCommand(folder, config, target, false, out, err, kClassicTheme), 0)
+        << errText.toStdString();
     const QStringList lines = outText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     EXPECT_EQ(lines.first(), QStringLiteral("Generate web shop to the directory ") + dir.path()
                                  + QStringLiteral("/out/sklep"));

@@ -14,20 +14,21 @@ namespace {
 QString decodeEntity(const QString& name)
 {
     static const QHash<QString, QString> named{
-        {QStringLiteral("amp"), QStringLiteral("&")},     {QStringLiteral("lt"), QStringLiteral("<")},
-        {QStringLiteral("gt"), QStringLiteral(">")},      {QStringLiteral("quot"), QStringLiteral("\"")},
-        {QStringLiteral("apos"), QStringLiteral("'")},    {QStringLiteral("nbsp"), QString(QChar(0xA0))},
-        {QStringLiteral("ndash"), QString(QChar(0x2013))}, {QStringLiteral("mdash"), QString(QChar(0x2014))},
+        {QStringLiteral("amp"), QStringLiteral("&")},       {QStringLiteral("lt"), QStringLiteral("<")},
+        {QStringLiteral("gt"), QStringLiteral(">")},        {QStringLiteral("quot"), QStringLiteral("\"")},
+        {QStringLiteral("apos"), QStringLiteral("'")},      {QStringLiteral("nbsp"), QString(QChar(0xA0))},
+        {QStringLiteral("ndash"), QString(QChar(0x2013))},  {QStringLiteral("mdash"), QString(QChar(0x2014))},
         {QStringLiteral("hellip"), QString(QChar(0x2026))}, {QStringLiteral("copy"), QString(QChar(0xA9))},
-        {QStringLiteral("reg"), QString(QChar(0xAE))},    {QStringLiteral("euro"), QString(QChar(0x20AC))},
-        {QStringLiteral("laquo"), QString(QChar(0xAB))},  {QStringLiteral("raquo"), QString(QChar(0xBB))},
-        {QStringLiteral("bdquo"), QString(QChar(0x201E))}, {QStringLiteral("rdquo"), QString(QChar(0x201D))},
+        {QStringLiteral("reg"), QString(QChar(0xAE))},      {QStringLiteral("euro"), QString(QChar(0x20AC))},
+        {QStringLiteral("laquo"), QString(QChar(0xAB))},    {QStringLiteral("raquo"), QString(QChar(0xBB))},
+        {QStringLiteral("bdquo"), QString(QChar(0x201E))},  {QStringLiteral("rdquo"), QString(QChar(0x201D))},
         {QStringLiteral("deg"), QString(QChar(0xB0))},
     };
     if (name.startsWith(QLatin1Char('#'))) {
         bool ok = false;
-        const uint code = name.startsWith(QStringLiteral("#x"), Qt::CaseInsensitive) ? name.mid(2).toUInt(&ok, 16)
-                                                                                     : name.mid(1).toUInt(&ok, 10);
+        const uint code = name.startsWith(QStringLiteral("#x"), Qt::CaseInsensitive)
+                              ? name.mid(2).toUInt(&ok, 16)
+                              : name.mid(1).toUInt(&ok, 10);
         if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
             return {};
         return QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
@@ -39,7 +40,8 @@ QString decodeEntity(const QString& name)
 // written correctly.
 QString textPart(const QString& raw)
 {
-    static const QRegularExpression reference(QStringLiteral("&(#[0-9]{1,7}|#[xX][0-9a-fA-F]{1,6}|[a-zA-Z]{2,8});"));
+    static const QRegularExpression reference(
+        QStringLiteral("&(#[0-9]{1,7}|#[xX][0-9a-fA-F]{1,6}|[a-zA-Z]{2,8});"));
     QString out;
     qsizetype from = 0;
     auto it = reference.globalMatch(raw);
@@ -63,9 +65,8 @@ const QRegularExpression& tagPattern()
 
 QString safeHref(const QString& attributes)
 {
-    static const QRegularExpression href(
-        QStringLiteral("href\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression href(QStringLiteral("href\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
+                                         QRegularExpression::CaseInsensitiveOption);
     const auto m = href.match(attributes);
     if (!m.hasMatch())
         return {};
@@ -99,11 +100,21 @@ QString escaped(const QString& text)
     out.reserve(text.size() + 8);
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '&': out += QStringLiteral("&amp;"); break;
-        case '<': out += QStringLiteral("&lt;"); break;
-        case '>': out += QStringLiteral("&gt;"); break;
-        case '"': out += QStringLiteral("&quot;"); break;
-        case '\'': out += QStringLiteral("&#39;"); break;
+        case '&':
+            out += QStringLiteral("&amp;");
+            break;
+        case '<':
+            out += QStringLiteral("&lt;");
+            break;
+        case '>':
+            out += QStringLiteral("&gt;");
+            break;
+        case '"':
+            out += QStringLiteral("&quot;");
+            break;
+        case '\'':
+            out += QStringLiteral("&#39;");
+            break;
         default:
             // Control characters have no place in a page (a NUL makes it invalid).
             if (c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\t'))
@@ -144,12 +155,13 @@ QString safeHtml(const QString& merchantHtml)
                     closeTo(at);
             } else if (name == QStringLiteral("a")) {
                 const QString href = safeHref(m.captured(3));
-                out += href.isEmpty() ? QStringLiteral("<a>") : QStringLiteral("<a href=\"") + escaped(href) + QStringLiteral("\">");
+                out += href.isEmpty() ? QStringLiteral("<a>")
+                                      : QStringLiteral("<a href=\"") + escaped(href) + QStringLiteral("\">");
                 open << name;
             } else {
                 // Block elements cannot stand inside the inline ones still open.
-                if (name == QStringLiteral("p") || name.startsWith(QLatin1Char('h')) || name == QStringLiteral("ul")
-                    || name == QStringLiteral("ol"))
+                if (name == QStringLiteral("p") || name.startsWith(QLatin1Char('h'))
+                    || name == QStringLiteral("ul") || name == QStringLiteral("ol"))
                     closeTo(0);
                 out += QLatin1Char('<') + name + QLatin1Char('>');
                 open << name;
@@ -204,7 +216,11 @@ QString folded(const QString& text)
 
 QString scriptSafeJson(const QByteArray& json)
 {
-    return QString::fromUtf8(json).replace(QStringLiteral("</"), QStringLiteral("<\\/"));
+    // Outside strings JSON has none of these characters, so escaping them everywhere changes no value.
+    return QString::fromUtf8(json)
+        .replace(QLatin1Char('<'), QStringLiteral("\\u003c"))
+        .replace(QLatin1Char('>'), QStringLiteral("\\u003e"))
+        .replace(QLatin1Char('&'), QStringLiteral("\\u0026"));
 }
 
 qint64 toMinorUnits(double amount)
@@ -218,7 +234,8 @@ QString moneyText(qint64 minorUnits, const QString& language)
     const qint64 whole = std::llabs(minorUnits) / 100;
     const qint64 part = std::llabs(minorUnits) % 100;
     return (minorUnits < 0 ? QStringLiteral("-") : QString()) + QString::number(whole)
-           + (comma ? QLatin1Char(',') : QLatin1Char('.')) + QStringLiteral("%1").arg(part, 2, 10, QLatin1Char('0'));
+           + (comma ? QLatin1Char(',') : QLatin1Char('.'))
+           + QStringLiteral("%1").arg(part, 2, 10, QLatin1Char('0'));
 }
 
 QString machineMoney(qint64 minorUnits)

@@ -25,7 +25,7 @@ QString metaDescription(const QString& merchantHtml);
 // Lower case without Polish (or other) diacritics, for matching "zolw" with "Żółw".
 QString folded(const QString& text);
 
-// JSON inside <script>: "</" cannot end the element early.
+// JSON inside <script>: no "<", ">" or "&" is left to end the element early or start a comment.
 QString scriptSafeJson(const QByteArray& json);
 
 // Money kept as integer grosze/cents.

@@ -52,14 +52,16 @@ QString breadcrumbJsonLd(const Site& site, const std::vector<Crumb>& crumbs, con
                            {QStringLiteral("@type"), QStringLiteral("BreadcrumbList")},
                            {QStringLiteral("itemListElement"), items}};
     return QStringLiteral("<script type=\"application/ld+json\">")
-           + scriptSafeJson(QJsonDocument(list).toJson(QJsonDocument::Compact)) + QStringLiteral("</script>\n");
+           + scriptSafeJson(QJsonDocument(list).toJson(QJsonDocument::Compact))
+           + QStringLiteral("</script>\n");
 }
 
 QString selectFor(const Site& site, const QString& label, const QString& name, const QStringList& items)
 {
-    QString html = QStringLiteral("<div class=\"field\"><label for=\"opt-") + name + QStringLiteral("\">") + escaped(label)
-                   + QStringLiteral("</label><select id=\"opt-") + name + QStringLiteral("\" name=\"") + name
-                   + QStringLiteral("\" data-label=\"") + escaped(label) + QStringLiteral("\">");
+    QString html = QStringLiteral("<div class=\"field\"><label for=\"opt-") + name + QStringLiteral("\">")
+                   + escaped(label) + QStringLiteral("</label><select id=\"opt-") + name
+                   + QStringLiteral("\" name=\"") + name + QStringLiteral("\" data-label=\"") + escaped(label)
+                   + QStringLiteral("\">");
     for (const QString& item : items)
         html += QStringLiteral("<option>") + escaped(item) + QStringLiteral("</option>");
     Q_UNUSED(site);
@@ -70,12 +72,15 @@ QString buyForm(Site& site, const Product& product)
 {
     const Labels& l = *site.labels;
     const ProductRecord& r = product.record;
-    QString form = QStringLiteral("<form class=\"buy\" action=\"koszyk.html\" method=\"get\" data-add-to-cart data-name=\"")
-                   + escaped(r.name) + QStringLiteral("\" data-price=\"") + QString::number(product.price)
-                   + QStringLiteral("\" data-image=\"")
-                   + (product.smallPicture.isValid() ? QStringLiteral("img/") + escaped(r.id) + QStringLiteral("M.jpg")
-                                                     : QString())
-                   + QStringLiteral("\"><input type=\"hidden\" name=\"id\" value=\"") + escaped(r.id) + QStringLiteral("\">");
+    QString form =
+        QStringLiteral(
+            "<form class=\"buy\" action=\"koszyk.html\" method=\"get\" data-add-to-cart data-name=\"")
+        + escaped(r.name) + QStringLiteral("\" data-price=\"") + QString::number(product.price)
+        + QStringLiteral("\" data-image=\"")
+        + (product.smallPicture.isValid() ? QStringLiteral("img/") + escaped(r.id) + QStringLiteral("M.jpg")
+                                          : QString())
+        + QStringLiteral("\"><input type=\"hidden\" name=\"id\" value=\"") + escaped(r.id)
+        + QStringLiteral("\">");
     struct List {
         bool on;
         const QString& encoded;
@@ -91,15 +96,18 @@ QString buyForm(Site& site, const Product& product)
         const QStringList items = catalogue::products::splitList(list.encoded);
         if (items.isEmpty()) {
             site.context.warn(QStringLiteral(" warning: product ") + product.nodeText + QLatin1Char(' ')
-                              + QLatin1String(list.word) + QStringLiteral(" list is empty and can't be added to web shop"));
+                              + QLatin1String(list.word)
+                              + QStringLiteral(" list is empty and can't be added to web shop"));
             continue;
         }
         form += selectFor(site, list.label, QLatin1String(list.name), items);
     }
     form += QStringLiteral("<div class=\"field qty\"><label for=\"qty\">") + escaped(l.quantity)
-            + QStringLiteral("</label><input id=\"qty\" name=\"q\" type=\"number\" min=\"1\" max=\"999\" value=\"1\" "
-                             "inputmode=\"numeric\" required></div>");
-    form += QStringLiteral("<button class=\"primary\" type=\"submit\">") + escaped(l.addToCart) + QStringLiteral("</button>");
+            + QStringLiteral(
+                "</label><input id=\"qty\" name=\"q\" type=\"number\" min=\"1\" max=\"999\" value=\"1\" "
+                "inputmode=\"numeric\" required></div>");
+    form += QStringLiteral("<button class=\"primary\" type=\"submit\">") + escaped(l.addToCart)
+            + QStringLiteral("</button>");
     form += QStringLiteral("<p class=\"status\" role=\"status\"></p></form>");
     return form;
 }
@@ -119,8 +127,8 @@ QString productJsonLd(const Site& site, const Product& product, const std::vecto
                      {QStringLiteral("@type"), QStringLiteral("Product")},
                      {QStringLiteral("name"), r.name},
                      {QStringLiteral("sku"), r.id},
-                     {QStringLiteral("description"), plainText(r.longDescription.isEmpty() ? r.shortDescription
-                                                                                           : r.longDescription)},
+                     {QStringLiteral("description"),
+                      plainText(r.longDescription.isEmpty() ? r.shortDescription : r.longDescription)},
                      {QStringLiteral("offers"), offer}};
     QString image;
     if (product.bigPicture.isValid())
@@ -130,20 +138,21 @@ QString productJsonLd(const Site& site, const Product& product, const std::vecto
     if (!image.isEmpty())
         item.insert(QStringLiteral("image"), site.address.isEmpty() ? image : site.absolute(image));
     return QStringLiteral("<script type=\"application/ld+json\">")
-           + scriptSafeJson(QJsonDocument(item).toJson(QJsonDocument::Compact)) + QStringLiteral("</script>\n")
-           + breadcrumbJsonLd(site, crumbs, file);
+           + scriptSafeJson(QJsonDocument(item).toJson(QJsonDocument::Compact))
+           + QStringLiteral("</script>\n") + breadcrumbJsonLd(site, crumbs, file);
 }
 
 QStringList writeHomePage(Site& site, const QString& file)
 {
     const Labels& l = *site.labels;
     const Settings& settings = site.settings();
-    QString main = QStringLiteral("<section class=\"welcome\"><h1>") + escaped(settings.options.title.isEmpty()
-                                                                              ? settings.options.shopName
-                                                                              : settings.options.title)
-                   + QStringLiteral("</h1>");
+    QString main =
+        QStringLiteral("<section class=\"welcome\"><h1>")
+        + escaped(settings.options.title.isEmpty() ? settings.options.shopName : settings.options.title)
+        + QStringLiteral("</h1>");
     if (!settings.welcomeText.trimmed().isEmpty())
-        main += QStringLiteral("<div class=\"prose\">") + safeHtml(settings.welcomeText) + QStringLiteral("</div>");
+        main += QStringLiteral("<div class=\"prose\">") + safeHtml(settings.welcomeText)
+                + QStringLiteral("</div>");
     main += QStringLiteral("</section>\n");
     std::vector<int> fresh, promoted;
     for (size_t i = 0; i < site.products.size(); ++i) {
@@ -157,14 +166,14 @@ QStringList writeHomePage(Site& site, const QString& file)
         main += QStringLiteral("<section><h2>") + escaped(l.promotedProducts) + QStringLiteral("</h2>")
                 + productGrid(site, promoted, 3) + QStringLiteral("</section>\n");
     if (!fresh.empty())
-        main += QStringLiteral("<section><h2>") + escaped(l.newProducts) + QStringLiteral("</h2>") + productGrid(site, fresh, 3)
-                + QStringLiteral("</section>\n");
+        main += QStringLiteral("<section><h2>") + escaped(l.newProducts) + QStringLiteral("</h2>")
+                + productGrid(site, fresh, 3) + QStringLiteral("</section>\n");
     if (fresh.empty() && promoted.empty()) {
         std::vector<int> all;
         for (size_t i = 0; i < site.products.size() && i < 12; ++i)
             all.push_back(int(i));
-        main += QStringLiteral("<section><h2>") + escaped(l.allProducts) + QStringLiteral("</h2>") + productGrid(site, all, 3)
-                + QStringLiteral("</section>\n");
+        main += QStringLiteral("<section><h2>") + escaped(l.allProducts) + QStringLiteral("</h2>")
+                + productGrid(site, all, 3) + QStringLiteral("</section>\n");
     }
     PageMeta meta;
     meta.file = file;
@@ -185,10 +194,12 @@ QStringList writeCategoryPages(Site& site)
         site.context.report(QStringLiteral("create category ") + c.name + QLatin1Char(' ') + c.key);
         QString main = QStringLiteral("<h1>") + escaped(c.name) + QStringLiteral("</h1>\n");
         if (!c.children.empty()) {
-            main += QStringLiteral("<nav class=\"chips\" aria-label=\"") + escaped(l.subcategories) + QStringLiteral("\"><ul>");
+            main += QStringLiteral("<nav class=\"chips\" aria-label=\"") + escaped(l.subcategories)
+                    + QStringLiteral("\"><ul>");
             for (int child : c.children)
-                main += QStringLiteral("<li><a href=\"") + escaped(pageFile(site.categories[size_t(child)].key))
-                        + QStringLiteral("\">") + escaped(site.categories[size_t(child)].name) + QStringLiteral("</a></li>");
+                main += QStringLiteral("<li><a href=\"")
+                        + escaped(pageFile(site.categories[size_t(child)].key)) + QStringLiteral("\">")
+                        + escaped(site.categories[size_t(child)].name) + QStringLiteral("</a></li>");
             main += QStringLiteral("</ul></nav>\n");
         }
         const std::vector<int> products = site.productsUnder(int(i));
@@ -198,7 +209,8 @@ QStringList writeCategoryPages(Site& site)
         meta.title = c.name;
         QString description = c.name + QStringLiteral(": ");
         for (size_t p = 0; p < products.size() && p < 8; ++p)
-            description += (p ? QStringLiteral(", ") : QString()) + site.products[size_t(products[p])].record.name;
+            description +=
+                (p ? QStringLiteral(", ") : QString()) + site.products[size_t(products[p])].record.name;
         meta.description = description.toHtmlEscaped();
         meta.crumbs = crumbsTo(site, int(i), true);
         meta.category = int(i);
@@ -229,29 +241,31 @@ QStringList writeProductPages(Site& site)
             meta.image = QStringLiteral("img/") + r.id + QStringLiteral("D.jpg");
             main += QStringLiteral("<img src=\"img/") + escaped(r.id) + QStringLiteral("D.jpg\" width=\"")
                     + QString::number(product.bigPicture.width()) + QStringLiteral("\" height=\"")
-                    + QString::number(product.bigPicture.height()) + QStringLiteral("\" alt=\"") + escaped(r.name)
-                    + QStringLiteral("\" loading=\"lazy\">");
+                    + QString::number(product.bigPicture.height()) + QStringLiteral("\" alt=\"")
+                    + escaped(r.name) + QStringLiteral("\" loading=\"lazy\">");
         } else if (product.smallPicture.isValid()) {
             meta.image = QStringLiteral("img/") + r.id + QStringLiteral("M.jpg");
             main += QStringLiteral("<img src=\"img/") + escaped(r.id) + QStringLiteral("M.jpg\" width=\"")
                     + QString::number(product.smallPicture.width()) + QStringLiteral("\" height=\"")
-                    + QString::number(product.smallPicture.height()) + QStringLiteral("\" alt=\"") + escaped(r.name)
-                    + QStringLiteral("\" loading=\"lazy\">");
+                    + QString::number(product.smallPicture.height()) + QStringLiteral("\" alt=\"")
+                    + escaped(r.name) + QStringLiteral("\" loading=\"lazy\">");
         } else {
             main += QStringLiteral("<span class=\"noimg\" aria-hidden=\"true\"></span>");
         }
         main += QStringLiteral("</div><div class=\"info\"><h1>") + escaped(r.name) + QStringLiteral("</h1>");
         const QString badge = badgeText(site, r);
         if (!badge.isEmpty())
-            main += QStringLiteral("<span class=\"badge ") + escaped(r.status.toLower()) + QStringLiteral("\">") + escaped(badge)
-                    + QStringLiteral("</span>");
+            main += QStringLiteral("<span class=\"badge ") + escaped(r.status.toLower())
+                    + QStringLiteral("\">") + escaped(badge) + QStringLiteral("</span>");
         main += productPriceHtml(site, product);
         if (!r.shortDescription.trimmed().isEmpty())
-            main += QStringLiteral("<div class=\"lead\">") + safeHtml(r.shortDescription) + QStringLiteral("</div>");
+            main += QStringLiteral("<div class=\"lead\">") + safeHtml(r.shortDescription)
+                    + QStringLiteral("</div>");
         main += buyForm(site, product);
         main += QStringLiteral("</div>");
         if (!r.longDescription.trimmed().isEmpty())
-            main += QStringLiteral("<div class=\"prose description\">") + safeHtml(r.longDescription) + QStringLiteral("</div>");
+            main += QStringLiteral("<div class=\"prose description\">") + safeHtml(r.longDescription)
+                    + QStringLiteral("</div>");
         main += QStringLiteral("</article>");
         save(site, meta.file, meta, main);
         files << meta.file;
@@ -263,20 +277,24 @@ QStringList writeProductPages(Site& site)
 QStringList writePriceListPage(Site& site)
 {
     const Labels& l = *site.labels;
-    QString main = QStringLiteral("<h1>") + escaped(l.priceList) + QStringLiteral("</h1>\n<div class=\"table-wrap\"><table class=\"prices\"><thead><tr><th scope=\"col\">")
-                   + escaped(l.product) + QStringLiteral("</th><th scope=\"col\">") + escaped(l.menu)
-                   + QStringLiteral("</th><th scope=\"col\" class=\"num\">") + escaped(l.price) + QStringLiteral(" (")
-                   + escaped(site.net ? l.net : l.gross) + QStringLiteral(")</th></tr></thead><tbody>");
+    QString main =
+        QStringLiteral("<h1>") + escaped(l.priceList)
+        + QStringLiteral(
+            "</h1>\n<div class=\"table-wrap\"><table class=\"prices\"><thead><tr><th scope=\"col\">")
+        + escaped(l.product) + QStringLiteral("</th><th scope=\"col\">") + escaped(l.menu)
+        + QStringLiteral("</th><th scope=\"col\" class=\"num\">") + escaped(l.price) + QStringLiteral(" (")
+        + escaped(site.net ? l.net : l.gross) + QStringLiteral(")</th></tr></thead><tbody>");
     for (const Product& p : site.products) {
         main += QStringLiteral("<tr><td><a href=\"") + escaped(pageFile(p.record.id)) + QStringLiteral("\">")
                 + escaped(p.record.name) + QStringLiteral("</a>");
         const QString badge = badgeText(site, p.record);
         if (!badge.isEmpty())
-            main += QStringLiteral(" <span class=\"badge ") + escaped(p.record.status.toLower()) + QStringLiteral("\">")
-                    + escaped(badge) + QStringLiteral("</span>");
+            main += QStringLiteral(" <span class=\"badge ") + escaped(p.record.status.toLower())
+                    + QStringLiteral("\">") + escaped(badge) + QStringLiteral("</span>");
         main += QStringLiteral("</td><td>")
                 + (p.category >= 0 ? escaped(site.categories[size_t(p.category)].name) : QString())
-                + QStringLiteral("</td><td class=\"num\">") + site.money(p.price) + QStringLiteral("</td></tr>");
+                + QStringLiteral("</td><td class=\"num\">") + site.money(p.price)
+                + QStringLiteral("</td></tr>");
     }
     main += QStringLiteral("</tbody></table></div>");
     PageMeta meta;
@@ -300,8 +318,8 @@ QStringList writeTextPages(Site& site)
         meta.description = text;
         meta.crumbs = {{l.home, site.context.startPage()}, {title, QString()}};
         save(site, file, meta,
-             QStringLiteral("<h1>") + escaped(title) + QStringLiteral("</h1>\n<div class=\"prose\">") + safeHtml(text)
-                 + QStringLiteral("</div>"));
+             QStringLiteral("<h1>") + escaped(title) + QStringLiteral("</h1>\n<div class=\"prose\">")
+                 + safeHtml(text) + QStringLiteral("</div>"));
         files << file;
     };
     if (options.includeInformation)
@@ -317,10 +335,11 @@ QStringList writeSearchPage(Site& site)
     QJsonArray index;
     for (const Product& p : site.products) {
         const ProductRecord& r = p.record;
-        QJsonObject entry{{QStringLiteral("u"), pageFile(r.id)},
-                          {QStringLiteral("n"), r.name},
-                          {QStringLiteral("f"), folded(r.name + QLatin1Char(' ') + plainText(r.shortDescription))},
-                          {QStringLiteral("p"), double(p.price)}};
+        QJsonObject entry{
+            {QStringLiteral("u"), pageFile(r.id)},
+            {QStringLiteral("n"), r.name},
+            {QStringLiteral("f"), folded(r.name + QLatin1Char(' ') + plainText(r.shortDescription))},
+            {QStringLiteral("p"), double(p.price)}};
         if (p.promoted) {
             entry.insert(QStringLiteral("o"), double(p.regularPrice));
             if (p.lowestBefore)
@@ -340,18 +359,21 @@ QStringList writeSearchPage(Site& site)
     }
     const QString indexFile = site.context.shopFile(QStringLiteral("szukaj.json"));
     QFile json(indexFile + QStringLiteral(".new"));
-    if (!json.open(QIODevice::WriteOnly) || json.write(QJsonDocument(index).toJson(QJsonDocument::Compact)) < 0)
+    if (!json.open(QIODevice::WriteOnly)
+        || json.write(QJsonDocument(index).toJson(QJsonDocument::Compact)) < 0)
         throw AppError(QStringLiteral("Cannot write %1: %2").arg(indexFile, json.errorString()));
     json.close();
     QFile::remove(indexFile);
     if (!json.rename(indexFile))
         throw AppError(QStringLiteral("Cannot write %1: %2").arg(indexFile, json.errorString()));
 
-    QString main = QStringLiteral("<h1>") + escaped(l.search) + QStringLiteral("</h1>\n")
-                   + QStringLiteral("<form class=\"search big\" role=\"search\" action=\"find.html\" method=\"get\"><label for=\"q\">")
-                   + escaped(l.searchPlaceholder)
-                   + QStringLiteral("</label><input id=\"q\" type=\"search\" name=\"q\"><button type=\"submit\">")
-                   + escaped(l.searchButton) + QStringLiteral("</button></form>\n");
+    QString main =
+        QStringLiteral("<h1>") + escaped(l.search) + QStringLiteral("</h1>\n")
+        + QStringLiteral("<form class=\"search big\" role=\"search\" action=\"find.html\" "
+                         "method=\"get\"><label for=\"q\">")
+        + escaped(l.searchPlaceholder)
+        + QStringLiteral("</label><input id=\"q\" type=\"search\" name=\"q\"><button type=\"submit\">")
+        + escaped(l.searchButton) + QStringLiteral("</button></form>\n");
     main += QStringLiteral("<noscript><p>") + escaped(l.noScriptSearch) + QStringLiteral("</p></noscript>");
     main += QStringLiteral("<section id=\"results\" data-search data-results-label=\"") + escaped(l.results)
             + QStringLiteral("\" data-none=\"") + escaped(l.noResults) + QStringLiteral("\" data-lowest=\"")
@@ -370,13 +392,17 @@ QStringList writeCartPage(Site& site)
     const Labels& l = *site.labels;
     QString main = QStringLiteral("<h1>") + escaped(l.cart) + QStringLiteral("</h1>\n<noscript><p>")
                    + escaped(l.noScriptCart) + QStringLiteral("</p></noscript>\n");
-    main += QStringLiteral("<div id=\"cart\" data-cart data-empty=\"") + escaped(l.cartEmpty) + QStringLiteral("\" data-product=\"")
-            + escaped(l.product) + QStringLiteral("\" data-quantity=\"") + escaped(l.quantity) + QStringLiteral("\" data-amount=\"")
-            + escaped(l.amount) + QStringLiteral("\" data-remove=\"") + escaped(l.remove) + QStringLiteral("\" data-subtotal=\"")
-            + escaped(l.subtotal) + QStringLiteral("\" data-delivery=\"") + escaped(l.delivery) + QStringLiteral("\" data-total=\"")
-            + escaped(l.total) + QStringLiteral("\" data-unit=\"") + escaped(l.perUnit) + QStringLiteral("\"></div>\n");
-    main += QStringLiteral("<p class=\"actions\"><a class=\"button\" href=\"") + escaped(site.context.startPage())
-            + QStringLiteral("\">") + escaped(l.continueShopping) + QStringLiteral("</a> <a class=\"button primary\" href=\"send.html\" data-checkout>")
+    main += QStringLiteral("<div id=\"cart\" data-cart data-empty=\"") + escaped(l.cartEmpty)
+            + QStringLiteral("\" data-product=\"") + escaped(l.product)
+            + QStringLiteral("\" data-quantity=\"") + escaped(l.quantity)
+            + QStringLiteral("\" data-amount=\"") + escaped(l.amount) + QStringLiteral("\" data-remove=\"")
+            + escaped(l.remove) + QStringLiteral("\" data-subtotal=\"") + escaped(l.subtotal)
+            + QStringLiteral("\" data-delivery=\"") + escaped(l.delivery) + QStringLiteral("\" data-total=\"")
+            + escaped(l.total) + QStringLiteral("\" data-unit=\"") + escaped(l.perUnit)
+            + QStringLiteral("\"></div>\n");
+    main += QStringLiteral("<p class=\"actions\"><a class=\"button\" href=\"")
+            + escaped(site.context.startPage()) + QStringLiteral("\">") + escaped(l.continueShopping)
+            + QStringLiteral("</a> <a class=\"button primary\" href=\"send.html\" data-checkout>")
             + escaped(l.goToOrder) + QStringLiteral("</a></p>");
     PageMeta meta;
     meta.file = QStringLiteral("koszyk.html");

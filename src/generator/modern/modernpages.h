@@ -9,10 +9,10 @@ QStringList writeHomePage(Site& site, const QString& file);
 QStringList writeCategoryPages(Site& site);
 QStringList writeProductPages(Site& site);
 QStringList writePriceListPage(Site& site);
-QStringList writeTextPages(Site& site);   // about and terms, as switched on
-QStringList writeSearchPage(Site& site);  // find.html and its index szukaj.json
-QStringList writeCartPage(Site& site);    // koszyk.html
-QStringList writeOrderPages(Site& site);  // send.html, send.php and the price list ceny.php
+QStringList writeTextPages(Site& site);  // about and terms, as switched on
+QStringList writeSearchPage(Site& site); // find.html and its index szukaj.json
+QStringList writeCartPage(Site& site);   // koszyk.html
+QStringList writeOrderPages(Site& site); // send.html, send.php and the price list ceny.php
 
 // The JSON-LD of a product page: Product with its Offer, and the BreadcrumbList.
 QString productJsonLd(const Site& site, const Product& product, const std::vector<Crumb>& crumbs);

@@ -217,10 +217,12 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
         if (!options.includeDelivery || !row.offered())
             continue;
         bool ok = false;
-        const double price = QString(row.price).replace(QLatin1Char(','), QLatin1Char('.')).trimmed().toDouble(&ok);
+        const double price =
+            QString(row.price).replace(QLatin1Char(','), QLatin1Char('.')).trimmed().toDouble(&ok);
         if (!ok || price < 0) {
-            context.warn(QStringLiteral(" warning: delivery method ") + row.name + QStringLiteral(" has the price \"")
-                         + row.price + QStringLiteral("\", which is not an amount; it is not offered"));
+            context.warn(QStringLiteral(" warning: delivery method ") + row.name
+                         + QStringLiteral(" has the price \"") + row.price
+                         + QStringLiteral("\", which is not an amount; it is not offered"));
             continue;
         }
         site.delivery.push_back({row.name, toMinorUnits(price)});
@@ -267,7 +269,8 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
                                  context.imageFile(imageName(id, "D.jpg"))))
                 product.bigPicture = pictureSize(catalogue::products::bigPicturePath(pictureFolder, id));
             product.price = toMinorUnits(effectivePrice(product.record, site.net));
-            product.regularPrice = toMinorUnits(site.net ? product.record.netPrice : product.record.grossPrice);
+            product.regularPrice =
+                toMinorUnits(site.net ? product.record.netPrice : product.record.grossPrice);
             product.promoted = !sellsAtRegularPrice(product.record.status);
             if (product.promoted) {
                 // Without a price history the price before the promotion is the regular one.
@@ -303,10 +306,12 @@ QString priceHtml(const Site& site, const Product& product, bool withLowest)
 {
     QString html = QStringLiteral("<p class=\"price\">");
     if (product.promoted) {
-        html += QStringLiteral("<span class=\"now\">") + site.money(product.price) + QStringLiteral("</span> <del>")
-                + site.money(product.regularPrice) + QStringLiteral("</del>");
+        html += QStringLiteral("<span class=\"now\">") + site.money(product.price)
+                + QStringLiteral("</span> <del>") + site.money(product.regularPrice)
+                + QStringLiteral("</del>");
     } else {
-        html += QStringLiteral("<span class=\"now\">") + site.money(product.price) + QStringLiteral("</span>");
+        html +=
+            QStringLiteral("<span class=\"now\">") + site.money(product.price) + QStringLiteral("</span>");
     }
     html += QStringLiteral("</p>");
     if (withLowest && product.lowestBefore)
@@ -341,14 +346,17 @@ QString shopData(const Site& site)
         if (!delivery.isEmpty())
             delivery += QLatin1Char(',');
         QString name = d.name;
-        name.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
-        delivery += QStringLiteral("{\"n\":\"") + name + QStringLiteral("\",\"p\":") + QString::number(d.price)
-                    + QLatin1Char('}');
+        name.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+            .replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        delivery += QStringLiteral("{\"n\":\"") + name + QStringLiteral("\",\"p\":")
+                    + QString::number(d.price) + QLatin1Char('}');
     }
     QString currency = site.currency;
-    currency.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
-    const QString json = QStringLiteral("{\"lang\":\"") + escaped(site.language) + QStringLiteral("\",\"currency\":\"")
-                         + currency + QStringLiteral("\",\"delivery\":[") + delivery + QStringLiteral("]}");
+    currency.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('"'), QStringLiteral("\\\""));
+    const QString json = QStringLiteral("{\"lang\":\"") + escaped(site.language)
+                         + QStringLiteral("\",\"currency\":\"") + currency
+                         + QStringLiteral("\",\"delivery\":[") + delivery + QStringLiteral("]}");
     return QStringLiteral("<script type=\"application/json\" id=\"shop-data\">")
            + scriptSafeJson(json.toUtf8()) + QStringLiteral("</script>");
 }
@@ -360,15 +368,17 @@ QString productCard(const Site& site, const Product& product, int headingLevel)
     const ProductRecord& r = product.record;
     const QString href = escaped(r.id) + QStringLiteral(".html");
     const QString h = QStringLiteral("h") + QString::number(headingLevel);
-    QString card = QStringLiteral("<li class=\"card\"><a class=\"card-link\" href=\"") + href + QStringLiteral("\">");
+    QString card =
+        QStringLiteral("<li class=\"card\"><a class=\"card-link\" href=\"") + href + QStringLiteral("\">");
     if (product.smallPicture.isValid())
         card += QStringLiteral("<img src=\"img/") + escaped(r.id) + QStringLiteral("M.jpg\" width=\"")
                 + QString::number(product.smallPicture.width()) + QStringLiteral("\" height=\"")
-                + QString::number(product.smallPicture.height()) + QStringLiteral("\" alt=\"") + escaped(r.name)
-                + QStringLiteral("\" loading=\"lazy\">");
+                + QString::number(product.smallPicture.height()) + QStringLiteral("\" alt=\"")
+                + escaped(r.name) + QStringLiteral("\" loading=\"lazy\">");
     else
         card += QStringLiteral("<span class=\"noimg\" aria-hidden=\"true\"></span>");
-    card += QLatin1Char('<') + h + QLatin1Char('>') + escaped(r.name) + QStringLiteral("</") + h + QLatin1Char('>');
+    card += QLatin1Char('<') + h + QLatin1Char('>') + escaped(r.name) + QStringLiteral("</") + h
+            + QLatin1Char('>');
     card += QStringLiteral("</a>");
     const QString badge = badgeText(site, r);
     if (!badge.isEmpty())
@@ -397,32 +407,42 @@ QString pageText(const Site& site, const PageMeta& meta, const QString& mainHtml
     const ShopOptions& options = settings.options;
     const Labels& l = *site.labels;
     const QString shopName = options.shopName.trimmed().isEmpty() ? options.title : options.shopName;
-    const QString title = meta.title.isEmpty() ? options.title : meta.title + QStringLiteral(" – ") + shopName;
-    const QString description = metaDescription(meta.description.isEmpty() ? settings.infoText : meta.description);
+    const QString title =
+        meta.title.isEmpty() ? options.title : meta.title + QStringLiteral(" – ") + shopName;
+    QString description = metaDescription(meta.description.isEmpty() ? settings.infoText : meta.description);
+    if (description.isEmpty())
+        description = metaDescription(title.toHtmlEscaped()); // every page describes itself somehow
     const QString startPage = site.context.startPage();
 
-    QString page = QStringLiteral("<!DOCTYPE html>\n<html lang=\"") + escaped(site.language) + QStringLiteral("\">\n<head>\n");
-    page += QStringLiteral("<meta charset=\"utf-8\">\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n");
+    QString page = QStringLiteral("<!DOCTYPE html>\n<html lang=\"") + escaped(site.language)
+                   + QStringLiteral("\">\n<head>\n");
+    page += QStringLiteral("<meta charset=\"utf-8\">\n<meta name=\"viewport\" content=\"width=device-width, "
+                           "initial-scale=1\">\n");
     page += QStringLiteral("<title>") + escaped(title) + QStringLiteral("</title>\n");
     if (!description.isEmpty())
-        page += QStringLiteral("<meta name=\"description\" content=\"") + escaped(description) + QStringLiteral("\">\n");
+        page += QStringLiteral("<meta name=\"description\" content=\"") + escaped(description)
+                + QStringLiteral("\">\n");
     if (!meta.indexable)
         page += QStringLiteral("<meta name=\"robots\" content=\"noindex\">\n");
     const QString canonical = site.absolute(meta.file);
     if (!canonical.isEmpty())
-        page += QStringLiteral("<link rel=\"canonical\" href=\"") + escaped(canonical) + QStringLiteral("\">\n");
+        page +=
+            QStringLiteral("<link rel=\"canonical\" href=\"") + escaped(canonical) + QStringLiteral("\">\n");
     page += QStringLiteral("<meta property=\"og:type\" content=\"") + meta.ogType + QStringLiteral("\">\n");
-    page += QStringLiteral("<meta property=\"og:title\" content=\"") + escaped(meta.title.isEmpty() ? title : meta.title)
+    page += QStringLiteral("<meta property=\"og:title\" content=\"")
+            + escaped(meta.title.isEmpty() ? title : meta.title) + QStringLiteral("\">\n");
+    page += QStringLiteral("<meta property=\"og:site_name\" content=\"") + escaped(shopName)
             + QStringLiteral("\">\n");
-    page += QStringLiteral("<meta property=\"og:site_name\" content=\"") + escaped(shopName) + QStringLiteral("\">\n");
     if (!description.isEmpty())
         page += QStringLiteral("<meta property=\"og:description\" content=\"") + escaped(description)
                 + QStringLiteral("\">\n");
     if (!canonical.isEmpty())
-        page += QStringLiteral("<meta property=\"og:url\" content=\"") + escaped(canonical) + QStringLiteral("\">\n");
+        page += QStringLiteral("<meta property=\"og:url\" content=\"") + escaped(canonical)
+                + QStringLiteral("\">\n");
     if (!meta.image.isEmpty()) {
         const QString image = site.address.isEmpty() ? meta.image : site.absolute(meta.image);
-        page += QStringLiteral("<meta property=\"og:image\" content=\"") + escaped(image) + QStringLiteral("\">\n");
+        page += QStringLiteral("<meta property=\"og:image\" content=\"") + escaped(image)
+                + QStringLiteral("\">\n");
     }
     page += QStringLiteral("<meta name=\"generator\" content=\"Kalmenor\">\n");
     page += QStringLiteral("<link rel=\"stylesheet\" href=\"shop.css\">\n");
@@ -431,48 +451,57 @@ QString pageText(const Site& site, const PageMeta& meta, const QString& mainHtml
     page += QStringLiteral("</head>\n<body");
     if (!meta.bodyClass.isEmpty())
         page += QStringLiteral(" class=\"") + meta.bodyClass + QLatin1Char('"');
-    page += QStringLiteral(">\n<a class=\"skip\" href=\"#content\">") + escaped(l.skip) + QStringLiteral("</a>\n");
+    page += QStringLiteral(">\n<a class=\"skip\" href=\"#content\">") + escaped(l.skip)
+            + QStringLiteral("</a>\n");
 
     // Header: name or logo, search, cart.
     page += QStringLiteral("<header class=\"top\"><div class=\"bar\">");
     page += QStringLiteral("<a class=\"brand\" href=\"") + escaped(startPage) + QStringLiteral("\">");
     if (!site.logoFile.isEmpty())
-        page += QStringLiteral("<img src=\"img/") + escaped(site.logoFile) + QStringLiteral("\" alt=\"") + escaped(shopName)
-                + QStringLiteral("\" height=\"48\">");
+        page += QStringLiteral("<img src=\"img/") + escaped(site.logoFile) + QStringLiteral("\" alt=\"")
+                + escaped(shopName) + QStringLiteral("\" height=\"48\">");
     else
         page += escaped(shopName);
     page += QStringLiteral("</a>");
-    page += QStringLiteral("<button class=\"menu-button\" type=\"button\" aria-expanded=\"false\" aria-controls=\"menu\" hidden>")
+    page += QStringLiteral("<button class=\"menu-button\" type=\"button\" aria-expanded=\"false\" "
+                           "aria-controls=\"menu\" hidden>")
             + escaped(l.menu) + QStringLiteral("</button>");
-    page += QStringLiteral("<form class=\"search\" role=\"search\" action=\"find.html\" method=\"get\"><label class=\"vh\" for=\"q-top\">")
-            + escaped(l.searchPlaceholder) + QStringLiteral("</label><input id=\"q-top\" type=\"search\" name=\"q\" placeholder=\"")
-            + escaped(l.searchPlaceholder) + QStringLiteral("\"><button type=\"submit\">") + escaped(l.searchButton)
-            + QStringLiteral("</button></form>");
+    page += QStringLiteral("<form class=\"search\" role=\"search\" action=\"find.html\" "
+                           "method=\"get\"><label class=\"vh\" for=\"q-top\">")
+            + escaped(l.searchPlaceholder)
+            + QStringLiteral("</label><input id=\"q-top\" type=\"search\" name=\"q\" placeholder=\"")
+            + escaped(l.searchPlaceholder) + QStringLiteral("\"><button type=\"submit\">")
+            + escaped(l.searchButton) + QStringLiteral("</button></form>");
     page += QStringLiteral("<a class=\"cart-link\" href=\"koszyk.html\">") + escaped(l.cart)
             + QStringLiteral(" <span class=\"count\" data-cart-count>0</span></a>");
     page += QStringLiteral("</div></header>\n");
 
     // Category menu beside the content.
-    page += QStringLiteral("<div class=\"layout\">\n<nav id=\"menu\" class=\"menu\" aria-label=\"") + escaped(l.menu)
-            + QStringLiteral("\">");
+    page += QStringLiteral("<div class=\"layout\">\n<nav id=\"menu\" class=\"menu\" aria-label=\"")
+            + escaped(l.menu) + QStringLiteral("\">");
     std::vector<int> top;
     for (size_t i = 0; i < site.categories.size(); ++i)
         if (site.categories[i].parent < 0)
             top.push_back(int(i));
-    const std::vector<int> active = meta.category >= 0 ? site.categoryPath(meta.category) : std::vector<int>{};
-    page += menuList(site, top, active, meta.file.endsWith(QStringLiteral(".html")) && meta.category >= 0
-                                            && site.categories[size_t(meta.category)].key + QStringLiteral(".html") == meta.file
-                                        ? meta.category
-                                        : -1);
+    const std::vector<int> active =
+        meta.category >= 0 ? site.categoryPath(meta.category) : std::vector<int>{};
+    page +=
+        menuList(site, top, active,
+                 meta.file.endsWith(QStringLiteral(".html")) && meta.category >= 0
+                         && site.categories[size_t(meta.category)].key + QStringLiteral(".html") == meta.file
+                     ? meta.category
+                     : -1);
     page += QStringLiteral("</nav>\n<main id=\"content\">\n");
     if (!meta.crumbs.empty()) {
-        page += QStringLiteral("<nav class=\"crumbs\" aria-label=\"") + escaped(l.breadcrumbs) + QStringLiteral("\"><ol>");
+        page += QStringLiteral("<nav class=\"crumbs\" aria-label=\"") + escaped(l.breadcrumbs)
+                + QStringLiteral("\"><ol>");
         for (const Crumb& crumb : meta.crumbs) {
             if (crumb.file.isEmpty())
-                page += QStringLiteral("<li aria-current=\"page\">") + escaped(crumb.name) + QStringLiteral("</li>");
+                page += QStringLiteral("<li aria-current=\"page\">") + escaped(crumb.name)
+                        + QStringLiteral("</li>");
             else
-                page += QStringLiteral("<li><a href=\"") + escaped(crumb.file) + QStringLiteral("\">") + escaped(crumb.name)
-                        + QStringLiteral("</a></li>");
+                page += QStringLiteral("<li><a href=\"") + escaped(crumb.file) + QStringLiteral("\">")
+                        + escaped(crumb.name) + QStringLiteral("</a></li>");
         }
         page += QStringLiteral("</ol></nav>\n");
     }
@@ -485,22 +514,27 @@ QString pageText(const Site& site, const PageMeta& meta, const QString& mainHtml
     if (options.includeInformation)
         page += QStringLiteral("<li><a href=\"onas.html\">") + escaped(l.about) + QStringLiteral("</a></li>");
     if (options.includeRegulation)
-        page += QStringLiteral("<li><a href=\"regulamin.html\">") + escaped(l.terms) + QStringLiteral("</a></li>");
+        page += QStringLiteral("<li><a href=\"regulamin.html\">") + escaped(l.terms)
+                + QStringLiteral("</a></li>");
     if (options.includePriceList)
-        page += QStringLiteral("<li><a href=\"cennik.html\">") + escaped(l.priceList) + QStringLiteral("</a></li>");
-    page += QStringLiteral("<li><a href=\"koszyk.html\">") + escaped(l.cart) + QStringLiteral("</a></li></ul></section>");
+        page += QStringLiteral("<li><a href=\"cennik.html\">") + escaped(l.priceList)
+                + QStringLiteral("</a></li>");
+    page += QStringLiteral("<li><a href=\"koszyk.html\">") + escaped(l.cart)
+            + QStringLiteral("</a></li></ul></section>");
     if (!site.delivery.empty()) {
         page += QStringLiteral("<section><h2>") + escaped(l.deliveryMethods) + QStringLiteral("</h2><ul>");
         for (const DeliveryOption& d : site.delivery)
-            page += QStringLiteral("<li>") + escaped(d.name) + QStringLiteral(": ") + site.money(d.price) + QStringLiteral("</li>");
+            page += QStringLiteral("<li>") + escaped(d.name) + QStringLiteral(": ") + site.money(d.price)
+                    + QStringLiteral("</li>");
         page += QStringLiteral("</ul></section>");
     }
     if (!options.email.trimmed().isEmpty())
-        page += QStringLiteral("<section><h2>") + escaped(l.contact) + QStringLiteral("</h2><p><a href=\"mailto:")
-                + escaped(options.email.trimmed()) + QStringLiteral("\">") + escaped(options.email.trimmed())
+        page += QStringLiteral("<section><h2>") + escaped(l.contact)
+                + QStringLiteral("</h2><p><a href=\"mailto:") + escaped(options.email.trimmed())
+                + QStringLiteral("\">") + escaped(options.email.trimmed())
                 + QStringLiteral("</a></p></section>");
-    page += QStringLiteral("</div><p class=\"copy\">© ") + QString::number(QDate::currentDate().year()) + QLatin1Char(' ')
-            + escaped(shopName) + QStringLiteral("</p></footer>\n");
+    page += QStringLiteral("</div><p class=\"copy\">© ") + QString::number(QDate::currentDate().year())
+            + QLatin1Char(' ') + escaped(shopName) + QStringLiteral("</p></footer>\n");
     page += shopData(site);
     page += QStringLiteral("\n</body>\n</html>\n");
     return page;

@@ -16,11 +16,11 @@ namespace generator::modern {
 // language setting).
 struct Labels {
     QString home, menu, search, searchPlaceholder, searchButton, cart, cartEmpty, order, priceList, about,
-        terms, delivery, addToCart, added, quantity, size, colour, dimensions, price, newBadge, promotionBadge,
-        saleBadge, lowestBefore, newProducts, promotedProducts, allProducts, subcategories, noScriptCart,
-        noScriptSearch, total, subtotal, remove, product, amount, goToOrder, continueShopping, invoice,
-        deliveryAddress, company, name, street, postcode, city, phone, email, comments, acceptTerms, send,
-        honeypot, noResults, results, contact, breadcrumbs, skip, perUnit, deliveryMethods, net, gross;
+        terms, delivery, addToCart, added, quantity, size, colour, dimensions, price, newBadge,
+        promotionBadge, saleBadge, lowestBefore, newProducts, promotedProducts, allProducts, subcategories,
+        noScriptCart, noScriptSearch, total, subtotal, remove, product, amount, goToOrder, continueShopping,
+        invoice, deliveryAddress, company, name, street, postcode, city, phone, email, comments, acceptTerms,
+        send, honeypot, noResults, results, contact, breadcrumbs, skip, perUnit, deliveryMethods, net, gross;
 };
 const Labels& labelsFor(const QString& language);
 
@@ -35,7 +35,7 @@ struct Category {
 struct Product {
     ProductRecord record;
     QString nodeText;
-    int category = -1; // the first category the tree shows it in
+    int category = -1;  // the first category the tree shows it in
     QSize smallPicture; // empty when the product has none
     QSize bigPicture;
     qint64 price = 0;        // what it sells at, minor units
@@ -93,8 +93,8 @@ struct PageMeta {
     QString title;
     QString description; // merchant text; reduced to a plain meta description
     QString ogType = QStringLiteral("website");
-    QString image;   // under the shop folder, for Open Graph
-    QString jsonLd;  // whole <script> elements
+    QString image;  // under the shop folder, for Open Graph
+    QString jsonLd; // whole <script> elements
     std::vector<Crumb> crumbs;
     int category = -1; // marked in the menu
     bool indexable = true;

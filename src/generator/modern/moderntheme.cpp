@@ -60,8 +60,9 @@ QString cssColor(ColorValue c)
 QString settingsProblem(const Settings& settings)
 {
     if (currencyCodeOf(settings.options).isEmpty())
-        return QStringLiteral("The modern web shop needs the code of the currency \"%1\": set [Opcje] waluta_kod "
-                              "(for example kalmenor config set Opcje/waluta_kod PLN).")
+        return QStringLiteral(
+                   "The modern web shop needs the code of the currency \"%1\": set [Opcje] waluta_kod "
+                   "(for example kalmenor config set Opcje/waluta_kod PLN).")
             .arg(settings.options.currency);
     return {};
 }
@@ -78,20 +79,28 @@ QString styleSheet(const Settings& settings)
     // The font setting scales the text, never below 16 px.
     const int base = std::clamp(ok ? int(size * 1.5 + 0.5) : 16, 16, 24);
     QString family = settings.font.family;
-    family.remove(QLatin1Char('"')).remove(QLatin1Char(';')).remove(QLatin1Char('}')).remove(QLatin1Char('<'));
+    family.remove(QLatin1Char('"'))
+        .remove(QLatin1Char(';'))
+        .remove(QLatin1Char('}'))
+        .remove(QLatin1Char('<'));
     QString vars = QStringLiteral(":root{");
-    vars += QStringLiteral("--text:") + cssColor(readableOn(settings.font.color, white, 7)) + QLatin1Char(';');
+    vars +=
+        QStringLiteral("--text:") + cssColor(readableOn(settings.font.color, white, 7)) + QLatin1Char(';');
     vars += QStringLiteral("--header-bg:") + cssColor(header) + QLatin1Char(';');
-    vars += QStringLiteral("--header-text:") + cssColor(readableOn(settings.font.headerTextColor, header)) + QLatin1Char(';');
+    vars += QStringLiteral("--header-text:") + cssColor(readableOn(settings.font.headerTextColor, header))
+            + QLatin1Char(';');
     vars += QStringLiteral("--menu-bg:") + cssColor(menu) + QLatin1Char(';');
     vars += QStringLiteral("--menu-text:") + cssColor(readableOn(accent, menu)) + QLatin1Char(';');
     vars += QStringLiteral("--accent:") + cssColor(accent) + QLatin1Char(';');
     vars += QStringLiteral("--line:") + cssColor(settings.lineColor) + QLatin1Char(';');
     vars += QStringLiteral("--even:") + cssColor(settings.evenColor) + QLatin1Char(';');
     vars += QStringLiteral("--base:") + QString::number(base) + QStringLiteral("px;");
-    vars += QStringLiteral("--cols:") + QString::number(std::clamp(settings.options.columnCount(), 1, 6)) + QLatin1Char(';');
-    vars += QStringLiteral("--font:") + (family.trimmed().isEmpty() ? QString() : QLatin1Char('"') + family.trimmed() + QStringLiteral("\",")) +
-            QStringLiteral("system-ui,-apple-system,\"Segoe UI\",Roboto,sans-serif;");
+    vars += QStringLiteral("--cols:") + QString::number(std::clamp(settings.options.columnCount(), 1, 6))
+            + QLatin1Char(';');
+    vars += QStringLiteral("--font:")
+            + (family.trimmed().isEmpty() ? QString()
+                                          : QLatin1Char('"') + family.trimmed() + QStringLiteral("\","))
+            + QStringLiteral("system-ui,-apple-system,\"Segoe UI\",Roboto,sans-serif;");
     vars += QStringLiteral("}\n");
     return vars + resource(QStringLiteral("shop.css"));
 }
@@ -154,7 +163,8 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
     context.report(QStringLiteral("END"));
     context.report(QString());
     context.report(QStringLiteral("Warnings: ") + QString::number(context.warningCount()));
-    context.report(QStringLiteral("Report: ") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    context.report(QStringLiteral("Report: ")
+                   + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
     if (context.hooks().upload)
         context.hooks().upload();
 }

@@ -395,7 +395,7 @@ void OptionsDialog::bindWidgets()
     bindColor(colour("headerTextColorBox"), &s.font.headerTextColor);     // Font/powitaniekolor
     bindIndex(combo("alignmentBox"), &s.options.headerAlignment);         // Opcje/wyrownanie
     bindIndex(combo("columnCountBox"), &s.options.columnsIndex);          // Opcje/kolumny
-    bindIndex(combo("pageStyleBox"), &s.options.theme);                  // Opcje/motyw
+    bindIndex(combo("pageStyleBox"), &s.options.theme);                   // Opcje/motyw
     bindIndex(combo("flowTextBox"), &s.options.textFlow);                 // Opcje/otaczanie
     bindCheck(check("fixedImageSizeCheck"), &s.options.fixedImageSize);   // Opcje/imageSize
     bindNumber(spin("imageWidthSpin"), &s.options.imageWidth);            // Opcje/imageWidt

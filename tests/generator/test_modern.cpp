@@ -1,0 +1,269 @@
+// The modern shop's settings, text helpers and pages, written by the real generator into a folder.
+#include "catalogue/pricehistory.h"
+#include "generator/generateshop.h"
+#include "generator/modern/modernhtml.h"
+#include "generator/modern/moderntheme.h"
+#include "pagesfixture.h"
+#include "shell/error.h"
+#include "shell/settingskeys.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+using namespace generator;
+
+namespace {
+
+TEST(ModernSettings, CommandLineValuesAreChecked)
+{
+    const struct {
+        const char* key;
+        const char* value;
+        bool accepted;
+    } cases[] = {
+        {"Opcje/adres", "https://sklep.example.com", true},
+        {"Opcje/adres", "https://example.com:8443/sklep/", true},
+        {"Opcje/adres", "", true},
+        {"Opcje/adres", "http://sklep.example.com", false},
+        {"Opcje/adres", "https://x.pl/\"><script>", false},
+        {"Opcje/adres", "sklep.example.com", false},
+        {"Opcje/jezyk", "pl", true},
+        {"Opcje/jezyk", "en-GB", true},
+        {"Opcje/jezyk", "pl\" onload=\"x", false},
+        {"Opcje/jezyk", "", false},
+        {"Opcje/waluta_kod", "PLN", true},
+        {"Opcje/waluta_kod", "", true},
+        {"Opcje/waluta_kod", "pln", false},
+        {"Opcje/waluta_kod", "ZŁ", false},
+        {"Opcje/motyw", "1", true},
+        {"Opcje/motyw", "0", true},
+        {"Opcje/motyw", "2", false},
+    };
+    for (const auto& c : cases) {
+        Settings settings;
+        const SettingKey* key = findSettingKey(QString::fromLatin1(c.key));
+        ASSERT_NE(key, nullptr) << c.key;
+        const QString problem = readUserText(*key, QString::fromUtf8(c.value), settings);
+        EXPECT_EQ(problem.isEmpty(), c.accepted) << c.key << " = " << c.value << ": " << problem.toStdString();
+        if (!c.accepted) {
+            EXPECT_TRUE(problem.contains(key->name())) << problem.toStdString();
+        }
+    }
+}
+
+TEST(ModernSettings, ExistingSettingsFileWithoutTheKeyStaysClassic)
+{
+    QTemporaryDir config, program;
+    testsupport::writeFile(config.path() + QStringLiteral("/KVO.INI"), "[Opcje]\nwaluta=z\xc5\x82\n");
+    const Settings settings = loadSettings(config.path(), ProgramFolder(program.path()));
+    EXPECT_EQ(settings.options.theme, kClassicTheme);
+    EXPECT_EQ(settings.options.language, QStringLiteral("pl"));
+    EXPECT_EQ(currencyCodeOf(settings.options), QStringLiteral("PLN"));
+}
+
+TEST(ModernSettings, CurrencyCodeFromTheCurrency)
+{
+    const struct {
+        const char* currency;
+        const char* code;
+        const char* expected;
+    } cases[] = {
+        {"zł", "", "PLN"}, {"€ gross", "", "EUR"}, {"$ net", "", "USD"}, {"Eur", "", "EUR"},
+        {"pound", "", ""}, {"pound", "GBP", "GBP"}, {"zł", "eur", "EUR"}, {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        ShopOptions options;
+        options.currency = QString::fromUtf8(c.currency);
+        options.currencyCode = QString::fromUtf8(c.code);
+        EXPECT_EQ(currencyCodeOf(options), QString::fromUtf8(c.expected)) << c.currency << " / " << c.code;
+    }
+}
+
+TEST(ModernText, MerchantHtmlKeepsOnlyHarmlessTags)
+{
+    using modern::safeHtml;
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"<b>Kalmenor</b> &ndash; sklep<br>", "<b>Kalmenor</b> \xe2\x80\x93 sklep<br>"},
+        {"<script>alert(1)</script>x", "alert(1)x"},
+        {"<a href=\"javascript:alert(1)\">x</a>", "<a>x</a>"},
+        {"<a href='mailto:a@b.pl' onclick='x()'>a</a>", "<a href=\"mailto:a@b.pl\">a</a>"},
+        {"<b>never closed", "<b>never closed</b>"},
+        {"<b>bold <h2>heading</h2>", "<b>bold </b><h2>heading</h2>"},
+        {"5 < 6 & 7 > 2 \"q\"", "5 &lt; 6 &amp; 7 &gt; 2 &quot;q&quot;"},
+        {"<img src=x onerror=alert(1)>", ""},
+        {"&amp;lt;script&amp;gt;", "&amp;lt;script&amp;gt;"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(safeHtml(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+}
+
+TEST(ModernText, DescriptionsFoldingAndMoney)
+{
+    EXPECT_EQ(modern::plainText(QStringLiteral("<b>A</b>&nbsp;&amp;\r\n  <i>B</i>")), QStringLiteral("A & B"));
+    const QString longText = QStringLiteral("<p>") + QStringLiteral("słowo ").repeated(60) + QStringLiteral("</p>");
+    const QString meta = modern::metaDescription(longText);
+    EXPECT_LE(meta.size(), 160);
+    EXPECT_TRUE(meta.endsWith(QChar(0x2026)));
+    EXPECT_FALSE(meta.contains(QLatin1Char('<')));
+    EXPECT_EQ(modern::folded(QStringLiteral("Żółw ŁÓDŹ Książka")), QStringLiteral("zolw lodz ksiazka"));
+    EXPECT_EQ(modern::moneyText(123456, QStringLiteral("pl")), QStringLiteral("1234,56"));
+    EXPECT_EQ(modern::moneyText(-5, QStringLiteral("en")), QStringLiteral("-0.05"));
+    EXPECT_EQ(modern::toMinorUnits(39.67), 3967); // 39.67 * 100 is 3966.9999… in binary
+}
+
+TEST(ModernText, SettingsColoursAreMadeReadable)
+{
+    const ColorValue white = colorFromRgb(255, 255, 255);
+    for (const ColorValue c : {colorFromRgb(0xFF, 0x80, 0x40), colorFromRgb(0xFF, 0xFF, 0x80), colorFromRgb(0x94, 0xCD, 0xCD),
+                               colorFromRgb(255, 255, 255)})
+        EXPECT_GE(modern::contrastRatio(modern::readableOn(c, white), white), 4.5);
+    EXPECT_EQ(modern::readableOn(colorFromRgb(0, 0, 128), white), colorFromRgb(0, 0, 128));
+    const ColorValue navy = colorFromRgb(0, 0, 0x40);
+    EXPECT_GE(modern::contrastRatio(modern::readableOn(colorFromRgb(0x30, 0x30, 0x60), navy), navy), 4.5);
+}
+
+class ModernShop : public PagesFixture {
+protected:
+    void SetUp() override
+    {
+        PagesFixture::SetUp();
+        settings.options.theme = kModernTheme;
+        settings.options.currency = QStringLiteral("zł");
+        settings.options.title = QStringLiteral("Sklep </title><script>alert(1)</script>");
+        ProductSpec hostile = product(QStringLiteral("ID000000011P"), QStringLiteral("<script>alert(1)</script> \"Kubek\""));
+        hostile.sizes = true;
+        hostile.sizeList = QStringLiteral("S|M'\"<b>|");
+        hostile.shortDescription = QStringLiteral("<img src=x onerror=alert(2)>Dobry");
+        addProduct(hostile);
+        ProductSpec promoted = product(QStringLiteral("ID000000012P"), QStringLiteral("Żółw pluszowy"));
+        promoted.gross = 120;
+        promoted.promotionGross = 90;
+        promoted.status = QStringLiteral("Promotion");
+        addProduct(promoted);
+        auto* category = node(nullptr, QStringLiteral("Zabawki"), QStringLiteral("ID000000001K"));
+        node(category, QStringLiteral("Kubek"), QStringLiteral("ID000000011P"));
+        node(category, QStringLiteral("Żółw"), QStringLiteral("ID000000012P"));
+    }
+};
+
+TEST_F(ModernShop, LowestPriceOfThe30DaysBeforeThePromotion)
+{
+    // 100 → 120 → 90 (promotion) within 30 days: the lowest before the promotion is 100.
+    catalogue::PriceHistory history(folder.data());
+    const QDateTime now = QDateTime::currentDateTime();
+    history.record(QStringLiteral("ID000000012P"), {81.3, 100, false}, now.addDays(-20));
+    history.record(QStringLiteral("ID000000012P"), {97.56, 120, false}, now.addDays(-10));
+    history.record(QStringLiteral("ID000000012P"), {73.17, 90, true}, now.addDays(-5));
+    settings.options.priceListNet = false;
+    generateShop(*context, shop, QStringLiteral("index.html"));
+
+    const QString lowest = QStringLiteral("Najniższa cena z 30 dni przed obniżką: 100,00\u00a0zł");
+    EXPECT_TRUE(page(QStringLiteral("ID000000012P.html")).contains(lowest));
+    EXPECT_TRUE(page(QStringLiteral("ID000000001K.html")).contains(lowest)); // on the card too
+    EXPECT_TRUE(page(QStringLiteral("ID000000012P.html")).contains(QStringLiteral("<del>120,00\u00a0zł</del>")));
+}
+
+TEST_F(ModernShop, HostileTextsStayTextEverywhere)
+{
+    generateShop(*context, shop, QStringLiteral("index.html"));
+    for (const char* name : {"index.html", "ID000000001K.html", "ID000000011P.html", "cennik.html", "find.html",
+                             "koszyk.html", "send.html", "send.php"}) {
+        const QString text = page(QString::fromLatin1(name));
+        EXPECT_FALSE(text.isEmpty()) << name;
+        EXPECT_FALSE(text.contains(QStringLiteral("<script>alert"))) << name;
+        EXPECT_FALSE(text.contains(QStringLiteral("onerror="))) << name;
+        EXPECT_FALSE(text.contains(QStringLiteral("'\"<b>"))) << name;
+    }
+    const QString productPage = page(QStringLiteral("ID000000011P.html"));
+    EXPECT_TRUE(productPage.contains(QStringLiteral("<h1>&lt;script&gt;alert(1)&lt;/script&gt; &quot;Kubek&quot;</h1>")));
+    EXPECT_TRUE(productPage.contains(QStringLiteral("<option>M&#39;&quot;&lt;b&gt;</option>")));
+    // The price list script keeps the name as a PHP string that cannot end early.
+    const QString prices = page(QStringLiteral("ceny.php"));
+    EXPECT_TRUE(prices.contains(QStringLiteral("\"ID000000011P\" => ['n' => \"<script>alert(1)</script> \\\"Kubek\\\"\", 'p' => 1000")))
+        << prices.toStdString();
+    EXPECT_TRUE(prices.contains(QStringLiteral("\"ID000000012P\" => ['n' => \"Żółw pluszowy\", 'p' => 800")));
+}
+
+TEST_F(ModernShop, FindableProductPages)
+{
+    settings.options.address = QStringLiteral("https://sklep.example.com/");
+    settings.options.language = QStringLiteral("en");
+    generateShop(*context, shop, QStringLiteral("start.html"));
+    const QString text = page(QStringLiteral("ID000000012P.html"));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">")));
+    EXPECT_TRUE(text.contains(QStringLiteral("<link rel=\"canonical\" href=\"https://sklep.example.com/ID000000012P.html\">")));
+    EXPECT_TRUE(text.contains(QStringLiteral("<meta property=\"og:type\" content=\"product\">")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Lowest price in the 30 days before the reduction: 10.00")));
+    EXPECT_FALSE(text.contains(QStringLiteral("onclick"), Qt::CaseInsensitive));
+    const QRegularExpression jsonLd(QStringLiteral("<script type=\"application/ld\\+json\">(.*?)</script>"));
+    int products = 0;
+    for (const auto& m : jsonLd.globalMatch(text)) {
+        const QJsonObject o = QJsonDocument::fromJson(m.captured(1).toUtf8()).object();
+        ASSERT_FALSE(o.isEmpty()) << m.captured(1).toStdString();
+        if (o.value(QStringLiteral("@type")) != QStringLiteral("Product"))
+            continue;
+        ++products;
+        EXPECT_EQ(o.value(QStringLiteral("sku")).toString(), QStringLiteral("ID000000012P"));
+        const QJsonObject offer = o.value(QStringLiteral("offers")).toObject();
+        EXPECT_EQ(offer.value(QStringLiteral("price")).toString(), QStringLiteral("8.00"));
+        EXPECT_EQ(offer.value(QStringLiteral("priceCurrency")).toString(), QStringLiteral("PLN"));
+    }
+    EXPECT_EQ(products, 1);
+    const QString sitemap = page(QStringLiteral("sitemap.xml"));
+    for (const char* file : {"start.html", "ID000000001K.html", "ID000000011P.html", "ID000000012P.html"})
+        EXPECT_TRUE(sitemap.contains(QStringLiteral("<loc>https://sklep.example.com/") + QLatin1String(file) + QStringLiteral("</loc>")))
+            << file;
+    EXPECT_TRUE(page(QStringLiteral("robots.txt")).contains(QStringLiteral("Sitemap: https://sklep.example.com/sitemap.xml")));
+    // The meta description is plain text of at most 160 characters.
+    const QRegularExpression description(QStringLiteral("<meta name=\"description\" content=\"([^\"]*)\">"));
+    for (const char* file : {"start.html", "ID000000011P.html"}) {
+        const auto m = description.match(page(QString::fromLatin1(file)));
+        ASSERT_TRUE(m.hasMatch()) << file;
+        EXPECT_LE(m.captured(1).size(), 160 + 40) << file; // escaped characters count more
+        EXPECT_FALSE(m.captured(1).contains(QLatin1Char('<'))) << file;
+    }
+}
+
+TEST_F(ModernShop, ThemesWriteTheirOwnFilesOnly)
+{
+    settings.font.size = QStringLiteral("8");
+    generateShop(*context, shop, QStringLiteral("index.html"));
+    EXPECT_TRUE(shopHas(QStringLiteral("shop.css")));
+    EXPECT_TRUE(shopHas(QStringLiteral("koszyk.html")));
+    EXPECT_FALSE(shopHas(QStringLiteral("top.html")));
+    EXPECT_FALSE(shopHas(QStringLiteral("sitemap.xml"))); // no address set
+    EXPECT_TRUE(page(QStringLiteral("shop.css")).contains(QStringLiteral("--base:16px;")));
+
+    settings.font.size = QStringLiteral("14");
+    settings.options.columnsIndex = 4;
+    EXPECT_TRUE(modern::styleSheet(settings).contains(QStringLiteral("--base:21px;--cols:5;")));
+
+    QTemporaryDir classic;
+    settings.options.theme = kClassicTheme;
+    generateShop(*context, classic.path(), QStringLiteral("index.html"));
+    EXPECT_TRUE(QFile::exists(classic.path() + QStringLiteral("/top.html")));
+    EXPECT_FALSE(QFile::exists(classic.path() + QStringLiteral("/shop.css")));
+}
+
+TEST_F(ModernShop, CurrencyWithoutCodeIsRefusedForModernOnly)
+{
+    settings.options.currency = QStringLiteral("pound");
+    try {
+        generateShop(*context, shop, QStringLiteral("index.html"));
+        FAIL() << "built without a currency code";
+    } catch (const AppError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("[Opcje] waluta_kod"))) << e.message().toStdString();
+    }
+    EXPECT_FALSE(shopHas(QStringLiteral("index.html")));
+    settings.options.currencyCode = QStringLiteral("GBP");
+    EXPECT_NO_THROW(generateShop(*context, shop, QStringLiteral("index.html")));
+    settings.options.currencyCode.clear();
+    settings.options.theme = kClassicTheme;
+    EXPECT_NO_THROW(generateShop(*context, shop, QStringLiteral("index.html")));
+}
+
+} // namespace
