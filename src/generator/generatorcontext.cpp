@@ -161,10 +161,10 @@ void GeneratorContext::emitProgress()
 const QStringList& ownPageNames()
 {
     static const QStringList names{
-        QStringLiteral("index"),     QStringLiteral("top"),  QStringLiteral("menu"),
-        QStringLiteral("send"),      QStringLiteral("find"), QStringLiteral("cennik"),
-        QStringLiteral("powitanie"), QStringLiteral("onas"), QStringLiteral("regulamin"),
-        QStringLiteral("empty"),
+        QStringLiteral("index"),     QStringLiteral("top"),    QStringLiteral("menu"),
+        QStringLiteral("send"),      QStringLiteral("find"),   QStringLiteral("cennik"),
+        QStringLiteral("powitanie"), QStringLiteral("onas"),   QStringLiteral("regulamin"),
+        QStringLiteral("empty"),     QStringLiteral("koszyk"), // the modern shop's cart
     };
     return names;
 }

@@ -190,16 +190,16 @@ QStringList writeOrderPages(Site& site)
     meta.indexable = false;
     meta.crumbs = {
         {l.home, site.context.startPage()}, {l.cart, QStringLiteral("koszyk.html")}, {l.order, QString()}};
-    savePage(pageText(site, meta, orderForm(site)), site.context.shopFile(meta.file));
+    site.context.writePage(pageText(site, meta, orderForm(site)), site.context.shopFile(meta.file));
 
     // The script runs first and leaves the page's main content in $kalmenorMain.
     PageMeta sent = meta;
     sent.file = QStringLiteral("send.php");
     const QString script = resourceText(QStringLiteral(":/modern/send.php")).trimmed();
-    savePage(script + QStringLiteral("\n?>")
-                 + pageText(site, sent, QStringLiteral("<?php echo $kalmenorMain; ?>")),
-             site.context.shopFile(sent.file));
-    savePage(priceListScript(site), site.context.shopFile(QStringLiteral("ceny.php")));
+    site.context.writePage(script + QStringLiteral("\n?>")
+                               + pageText(site, sent, QStringLiteral("<?php echo $kalmenorMain; ?>")),
+                           site.context.shopFile(sent.file));
+    site.context.writePage(priceListScript(site), site.context.shopFile(QStringLiteral("ceny.php")));
     return {};
 }
 

@@ -22,7 +22,7 @@ QString pageFile(const QString& key)
 
 void save(Site& site, const QString& file, const PageMeta& meta, const QString& main)
 {
-    savePage(pageText(site, meta, main), site.context.shopFile(file));
+    site.context.writePage(pageText(site, meta, main), site.context.shopFile(file));
 }
 
 std::vector<Crumb> crumbsTo(const Site& site, int category, bool categoryIsPage)

@@ -262,10 +262,10 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
             product.category = parent;
             const QString pictureFolder = context.folder().pictures();
             const QString& id = product.record.id;
-            if (pictures.provide(catalogue::products::smallPicturePath(pictureFolder, id),
+            if (pictures.provide(context, catalogue::products::smallPicturePath(pictureFolder, id),
                                  context.imageFile(imageName(id, "M.jpg"))))
                 product.smallPicture = pictureSize(catalogue::products::smallPicturePath(pictureFolder, id));
-            if (pictures.provide(catalogue::products::bigPicturePath(pictureFolder, id),
+            if (pictures.provide(context, catalogue::products::bigPicturePath(pictureFolder, id),
                                  context.imageFile(imageName(id, "D.jpg"))))
                 product.bigPicture = pictureSize(catalogue::products::bigPicturePath(pictureFolder, id));
             product.price = toMinorUnits(effectivePrice(product.record, site.net));

@@ -2,6 +2,7 @@
 
 #include "catalogue/pricehistory.h"
 #include "generator/assets.h"
+#include "generator/filewriterpool.h"
 #include "generator/modern/modernhtml.h"
 #include "generator/modern/modernpages.h"
 #include "generator/savepage.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QtDebug>
 
 #include <algorithm>
@@ -113,6 +115,11 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
     if (!problem.isEmpty())
         throw AppError(problem);
 
+    // Pages are put together here and written by the pool's threads, as in the classic run.
+    FileWriterPool pool;
+    context.setWriterPool(&pool);
+    const auto detach = qScopeGuard([&context] { context.setWriterPool(nullptr); });
+
     context.report(QStringLiteral("Generate web shop to the directory ") + context.shopFolder());
     QDir().mkpath(context.shopFolder() + QStringLiteral("/img"));
     writeAsset(context, QStringLiteral("shop.css"), styleSheet(settings));
@@ -160,11 +167,17 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
                        + site.absolute(QStringLiteral("sitemap.xml")) + QLatin1Char('\n'));
     }
 
+    context.finishWrites();
+    context.setWriterPool(nullptr);
+
     context.report(QStringLiteral("END"));
     context.report(QString());
     context.report(QStringLiteral("Warnings: ") + QString::number(context.warningCount()));
     context.report(QStringLiteral("Report: ")
                    + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    QStringList missing = context.failedPictureCopies();
+    missing.sort();
+    context.setMissingPictures(missing);
     if (context.hooks().upload)
         context.hooks().upload();
 }
