@@ -45,7 +45,8 @@ TEST(ModernSettings, CommandLineValuesAreChecked)
         const SettingKey* key = findSettingKey(QString::fromLatin1(c.key));
         ASSERT_NE(key, nullptr) << c.key;
         const QString problem = readUserText(*key, QString::fromUtf8(c.value), settings);
-        EXPECT_EQ(problem.isEmpty(), c.accepted) << c.key << " = " << c.value << ": " << problem.toStdString();
+        EXPECT_EQ(problem.isEmpty(), c.accepted)
+            << c.key << " = " << c.value << ": " << problem.toStdString();
         if (!c.accepted) {
             EXPECT_TRUE(problem.contains(key->name())) << problem.toStdString();
         }
@@ -69,7 +70,7 @@ TEST(ModernSettings, CurrencyCodeFromTheCurrency)
         const char* code;
         const char* expected;
     } cases[] = {
-        {"zł", "", "PLN"}, {"€ gross", "", "EUR"}, {"$ net", "", "USD"}, {"Eur", "", "EUR"},
+        {"zł", "", "PLN"}, {"€ gross", "", "EUR"},  {"$ net", "", "USD"}, {"Eur", "", "EUR"},
         {"pound", "", ""}, {"pound", "GBP", "GBP"}, {"zł", "eur", "EUR"}, {"", "", ""},
     };
     for (const auto& c : cases) {
@@ -103,8 +104,10 @@ TEST(ModernText, MerchantHtmlKeepsOnlyHarmlessTags)
 
 TEST(ModernText, DescriptionsFoldingAndMoney)
 {
-    EXPECT_EQ(modern::plainText(QStringLiteral("<b>A</b>&nbsp;&amp;\r\n  <i>B</i>")), QStringLiteral("A & B"));
-    const QString longText = QStringLiteral("<p>") + QStringLiteral("słowo ").repeated(60) + QStringLiteral("</p>");
+    EXPECT_EQ(modern::plainText(QStringLiteral("<b>A</b>&nbsp;&amp;\r\n  <i>B</i>")),
+              QStringLiteral("A & B"));
+    const QString longText =
+        QStringLiteral("<p>") + QStringLiteral("słowo ").repeated(60) + QStringLiteral("</p>");
     const QString meta = modern::metaDescription(longText);
     EXPECT_LE(meta.size(), 160);
     EXPECT_TRUE(meta.endsWith(QChar(0x2026)));
@@ -118,8 +121,8 @@ TEST(ModernText, DescriptionsFoldingAndMoney)
 TEST(ModernText, SettingsColoursAreMadeReadable)
 {
     const ColorValue white = colorFromRgb(255, 255, 255);
-    for (const ColorValue c : {colorFromRgb(0xFF, 0x80, 0x40), colorFromRgb(0xFF, 0xFF, 0x80), colorFromRgb(0x94, 0xCD, 0xCD),
-                               colorFromRgb(255, 255, 255)})
+    for (const ColorValue c : {colorFromRgb(0xFF, 0x80, 0x40), colorFromRgb(0xFF, 0xFF, 0x80),
+                               colorFromRgb(0x94, 0xCD, 0xCD), colorFromRgb(255, 255, 255)})
         EXPECT_GE(modern::contrastRatio(modern::readableOn(c, white), white), 4.5);
     EXPECT_EQ(modern::readableOn(colorFromRgb(0, 0, 128), white), colorFromRgb(0, 0, 128));
     const ColorValue navy = colorFromRgb(0, 0, 0x40);
@@ -134,7 +137,8 @@ protected:
         settings.options.theme = kModernTheme;
         settings.options.currency = QStringLiteral("zł");
         settings.options.title = QStringLiteral("Sklep </title><script>alert(1)</script>");
-        ProductSpec hostile = product(QStringLiteral("ID000000011P"), QStringLiteral("<script>alert(1)</script> \"Kubek\""));
+        ProductSpec hostile =
+            product(QStringLiteral("ID000000011P"), QStringLiteral("<script>alert(1)</script> \"Kubek\""));
         hostile.sizes = true;
         hostile.sizeList = QStringLiteral("S|M'\"<b>|");
         hostile.shortDescription = QStringLiteral("<img src=x onerror=alert(2)>Dobry");
@@ -164,14 +168,15 @@ TEST_F(ModernShop, LowestPriceOfThe30DaysBeforeThePromotion)
     const QString lowest = QStringLiteral("Najniższa cena z 30 dni przed obniżką: 100,00\u00a0zł");
     EXPECT_TRUE(page(QStringLiteral("ID000000012P.html")).contains(lowest));
     EXPECT_TRUE(page(QStringLiteral("ID000000001K.html")).contains(lowest)); // on the card too
-    EXPECT_TRUE(page(QStringLiteral("ID000000012P.html")).contains(QStringLiteral("<del>120,00\u00a0zł</del>")));
+    EXPECT_TRUE(
+        page(QStringLiteral("ID000000012P.html")).contains(QStringLiteral("<del>120,00\u00a0zł</del>")));
 }
 
 TEST_F(ModernShop, HostileTextsStayTextEverywhere)
 {
     generateShop(*context, shop, QStringLiteral("index.html"));
-    for (const char* name : {"index.html", "ID000000001K.html", "ID000000011P.html", "cennik.html", "find.html",
-                             "koszyk.html", "send.html", "send.php"}) {
+    for (const char* name : {"index.html", "ID000000001K.html", "ID000000011P.html", "cennik.html",
+                             "find.html", "koszyk.html", "send.html", "send.php"}) {
         const QString text = page(QString::fromLatin1(name));
         EXPECT_FALSE(text.isEmpty()) << name;
         EXPECT_FALSE(text.contains(QStringLiteral("<script>alert"))) << name;
@@ -179,11 +184,13 @@ TEST_F(ModernShop, HostileTextsStayTextEverywhere)
         EXPECT_FALSE(text.contains(QStringLiteral("'\"<b>"))) << name;
     }
     const QString productPage = page(QStringLiteral("ID000000011P.html"));
-    EXPECT_TRUE(productPage.contains(QStringLiteral("<h1>&lt;script&gt;alert(1)&lt;/script&gt; &quot;Kubek&quot;</h1>")));
+    EXPECT_TRUE(productPage.contains(
+        QStringLiteral("<h1>&lt;script&gt;alert(1)&lt;/script&gt; &quot;Kubek&quot;</h1>")));
     EXPECT_TRUE(productPage.contains(QStringLiteral("<option>M&#39;&quot;&lt;b&gt;</option>")));
     // The price list script keeps the name as a PHP string that cannot end early.
     const QString prices = page(QStringLiteral("ceny.php"));
-    EXPECT_TRUE(prices.contains(QStringLiteral("\"ID000000011P\" => ['n' => \"<script>alert(1)</script> \\\"Kubek\\\"\", 'p' => 1000")))
+    EXPECT_TRUE(prices.contains(QStringLiteral(
+        "\"ID000000011P\" => ['n' => \"<script>alert(1)</script> \\\"Kubek\\\"\", 'p' => 1000")))
         << prices.toStdString();
     EXPECT_TRUE(prices.contains(QStringLiteral("\"ID000000012P\" => ['n' => \"Żółw pluszowy\", 'p' => 800")));
 }
@@ -195,7 +202,8 @@ TEST_F(ModernShop, FindableProductPages)
     generateShop(*context, shop, QStringLiteral("start.html"));
     const QString text = page(QStringLiteral("ID000000012P.html"));
     EXPECT_TRUE(text.startsWith(QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">")));
-    EXPECT_TRUE(text.contains(QStringLiteral("<link rel=\"canonical\" href=\"https://sklep.example.com/ID000000012P.html\">")));
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("<link rel=\"canonical\" href=\"https://sklep.example.com/ID000000012P.html\">")));
     EXPECT_TRUE(text.contains(QStringLiteral("<meta property=\"og:type\" content=\"product\">")));
     EXPECT_TRUE(text.contains(QStringLiteral("Lowest price in the 30 days before the reduction: 10.00")));
     EXPECT_FALSE(text.contains(QStringLiteral("onclick"), Qt::CaseInsensitive));
@@ -215,9 +223,11 @@ TEST_F(ModernShop, FindableProductPages)
     EXPECT_EQ(products, 1);
     const QString sitemap = page(QStringLiteral("sitemap.xml"));
     for (const char* file : {"start.html", "ID000000001K.html", "ID000000011P.html", "ID000000012P.html"})
-        EXPECT_TRUE(sitemap.contains(QStringLiteral("<loc>https://sklep.example.com/") + QLatin1String(file) + QStringLiteral("</loc>")))
+        EXPECT_TRUE(sitemap.contains(QStringLiteral("<loc>https://sklep.example.com/") + QLatin1String(file)
+                                     + QStringLiteral("</loc>")))
             << file;
-    EXPECT_TRUE(page(QStringLiteral("robots.txt")).contains(QStringLiteral("Sitemap: https://sklep.example.com/sitemap.xml")));
+    EXPECT_TRUE(page(QStringLiteral("robots.txt"))
+                    .contains(QStringLiteral("Sitemap: https://sklep.example.com/sitemap.xml")));
     // The meta description is plain text of at most 160 characters.
     const QRegularExpression description(QStringLiteral("<meta name=\"description\" content=\"([^\"]*)\">"));
     for (const char* file : {"start.html", "ID000000011P.html"}) {
