@@ -42,6 +42,13 @@ DbaseMemoFile::DbaseMemoFile(const QString& path, Kind kind, bool writable)
         fail(QStringLiteral("the memo file's block size is damaged"));
 }
 
+void DbaseMemoFile::reopenForWriting()
+{
+    m_file.close();
+    if (!m_file.open(QIODevice::ReadWrite))
+        fail(QStringLiteral("the memo file cannot be opened for writing (%1)").arg(m_file.errorString()));
+}
+
 void DbaseMemoFile::fail(const QString& what) const
 {
     throw AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));

@@ -17,6 +17,9 @@ public:
     DbaseMemoFile(const QString& path, Kind kind, bool writable);
 
     QString path() const { return m_path; }
+    bool isWritable() const { return m_file.isWritable(); }
+    // Reopens the file for writing, at the first change: opening a table never writes.
+    void reopenForWriting();
     Kind kind() const { return m_kind; }
     // dBASE III memos end at the first 0x1A, so they cannot hold arbitrary bytes.
     bool canHoldBinary() const { return m_kind != Kind::Dbase3; }

@@ -1,93 +1,96 @@
 #pragma once
 
 #include "shell/tables/codepage.h"
+#include "shell/tables/dbase_header.h"
 #include "shell/tables/dbase_memofile.h"
 #include "shell/tables/tablefilemodule.h"
 
-#include <shapefil.h>
+#include <QFile>
 
 #include <memory>
 
 namespace tables {
 
-// A dBASE III/IV/5 or FoxPro table read and written through shapelib, with its memo file read and
-// written here (shapelib knows only the block numbers). The header is checked before shapelib sees it.
+// A dBASE II to 7, FoxPro or Visual FoxPro table, read in blocks of records and written record by
+// record, with its memo file. Opening never writes: the file is opened for writing at the first change.
+// Reading is in dbase_tablefile.cpp, writing in dbase_writer.cpp, the header in dbase_header.cpp and the
+// field codecs in dbase_values.cpp.
 class DbaseTableFile : public TableFile {
 public:
-    // options: an optional code page name that overrides the file's own.
-    DbaseTableFile(const QString& path, const QStringList& options);
+    // arguments: see TableFileOptions.
+    DbaseTableFile(const QString& path, const QStringList& arguments);
     ~DbaseTableFile() override;
 
-    static std::unique_ptr<TableFile> open(const QString& path, const QStringList& options);
+    static std::unique_ptr<TableFile> open(const QString& path, const QStringList& arguments);
 
     QVector<FileColumn> columns() const override;
-    qint64 rowLimit() const override;
+    qint64 rowLimit() const override { return m_records; }
+    void beginScan() override;
     bool readRow(qint64 row, QByteArray& buffer) override;
     void resultColumn(const QByteArray& record, int column, sqlite3_context* ctx) override;
     QString readOnlyReason() const override { return m_readOnlyReason; }
     void updateRow(qint64 row, sqlite3_value** values) override;
     qint64 insertRow(sqlite3_value** values) override;
     void deleteRow(qint64 row) override;
+    QStringList warnings() const override { return m_warnings; }
+    QStringList staleIndexes() const override { return m_changed ? m_indexFiles : QStringList(); }
+    WriteCounts writeCounts() const override { return m_counts; }
 
     QByteArray codePageName() const { return m_codePage->name(); }
 
 private:
-    enum class Storage {
-        Text,
-        Numeric,
-        Date,
-        Logical,
-        Memo,
-        BinaryMemo,
-        FoxInteger,
-        FoxCurrency,
-        FoxDateTime,
-        FoxDouble,
-        Raw
-    };
-    struct FieldInfo {
-        QString name;
-        char type = 'C';
-        int offset = 0;
-        int length = 0;
-        int decimals = 0;
-        Storage storage = Storage::Text;
-        Field field;
-    };
     struct PendingMemo {
         int field;
         QByteArray data;
         bool binary;
     };
 
-    void readHeader();
+    void chooseCodePage(const QString& choice);
+    void checkRecordCount(qint64 fileSize);
+    void findIndexFiles(bool allowStale);
     void openMemoFile();
-    void checkRow(qint64 row);
-    void checkUnchangedByOthers();
-    QByteArray record(qint64 row);
-    // Puts the new values into a record; memo contents are collected to be written once every field passed.
-    void encodeValues(QByteArray& record, sqlite3_value** values, bool isNew,
-                      QVector<PendingMemo>& memos) const;
+    void warnAboutMissingCodePage();
+    void setReadOnly(const QString& reason);
+    void memoDamaged(const QString& message);
+    QByteArray readRecord(qint64 row);
+    bool isNull(const char* record, const dbase::FieldLayout& f) const;
+    static bool bit(const char* record, int flagsOffset, int bit);
+
+    // dbase_writer.cpp
+    void encodeValues(QByteArray& record, sqlite3_value** values, bool isNew, QVector<PendingMemo>& memos);
+    void encodeField(QByteArray& record, int index, sqlite3_value* v, QVector<PendingMemo>& memos);
     void writeMemos(QByteArray& record, const QVector<PendingMemo>& memos);
-    void writeRecord(int index, const QByteArray& record);
+    void prepareWrite();
+    void writeAt(qint64 offset, const QByteArray& bytes);
+    void writeRecord(qint64 row, const QByteArray& record);
+    void writeHeaderCounters(qint64 records);
+    void assignAutoIncrement(QByteArray& record);
+    int nextValueOffset(const dbase::FieldLayout& f) const;
+    qint64 recordCountIn(const QByteArray& header) const;
 
     QString m_path;
-    struct DbfCloser {
-        void operator()(DBFInfo* dbf) const { DBFClose(dbf); }
-    };
-    std::unique_ptr<DBFInfo, DbfCloser> m_handle; // closed also when the constructor fails
-    DBFInfo* m_dbf = nullptr;
+    QFile m_file; // read-only until the first change
+    dbase::Header m_header;
+    QByteArray m_headerBytes;
+    qint64 m_records = 0;
+    qint64 m_fileSize = 0; // as this object last saw or left it
     std::shared_ptr<const CodePage> m_codePage;
     std::unique_ptr<DbaseMemoFile> m_memo;
-    QVector<FieldInfo> m_fields;
-    int m_version = 0;
-    int m_recordLength = 0;
-    int m_headerLength = 0;
-    qint64 m_records = 0;
-    bool m_visualFoxPro = false;
-    bool m_needsMemo = false;
-    bool m_writable = false;
+    QVector<Field> m_engineFields;
     QString m_readOnlyReason;
+    QStringList m_warnings;
+    QStringList m_indexFiles;
+    WriteCounts m_counts;
+    bool m_allowRounding = false;
+    bool m_noCodePageMark = false;
+    bool m_changed = false;
+    bool m_memoWarned = false;
+    qint64 m_writingRow = 0; // named in refusals
+
+    // A block of records read ahead, so a scan reads the file in large pieces.
+    QByteArray m_block;
+    qint64 m_blockFirst = 0; // row of the block's first record
+    qint64 m_blockRows = 0;
 };
 
 } // namespace tables

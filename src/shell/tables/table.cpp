@@ -90,7 +90,7 @@ void Table::open()
                 m_openWarnings = file->warnings();
             }
         }
-        if (fields.isEmpty())
+        if (fields.isEmpty() && m_format == FileFormat::SQLite)
             throw AppError(QStringLiteral("the table has no fields"));
         if (!m_forcedReadOnly.isEmpty()) {
             m_readOnly = true;
@@ -107,7 +107,7 @@ void Table::open()
     QStringList cols;
     for (const Field& f : m_fields)
         cols << quoteIdentifier(f.name);
-    m_selectList = cols.join(QStringLiteral(", "));
+    m_selectList = cols.isEmpty() ? QStringLiteral("rowid") : cols.join(QStringLiteral(", "));
     m_stamp = fileStamp();
     m_state = State::Browse; // readRowIds needs an open table
     try {
@@ -131,6 +131,13 @@ TableFile* Table::tableFile() const
     if (!m_conn || m_format == FileFormat::SQLite)
         return nullptr;
     return tableFileOf(m_conn->handle(), QStringLiteral("main"), QStringLiteral("source"));
+}
+
+QStringList Table::openWarnings() const
+{
+    // Damage found while reading (a memo block) adds to what was known at opening.
+    const TableFile* file = tableFile();
+    return file ? file->warnings() : m_openWarnings;
 }
 
 QStringList Table::staleIndexFiles() const
@@ -261,7 +268,7 @@ QVector<QVariant> Table::fetchRow(qint64 rowId) const
         QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_selectList, m_sqlName), {rowId});
     if (rows.isEmpty())
         return QVector<QVariant>(m_fields.size()); // deleted meanwhile by another program
-    return rows[0];
+    return rows[0].mid(0, m_fields.size());
 }
 
 qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& values,

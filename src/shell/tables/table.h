@@ -47,7 +47,7 @@ public:
     void setAllowRounding(bool allow) { m_options.allowRounding = allow; }
     // Opens the table read-only for this reason whatever the file allows (empty: as the file allows).
     void setReadOnlyReason(const QString& reason) { m_forcedReadOnly = reason; }
-    QStringList openWarnings() const { return m_openWarnings; }
+    QStringList openWarnings() const;
     QStringList staleIndexFiles() const;
     WriteCounts writeCounts() const;
 

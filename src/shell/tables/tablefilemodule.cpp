@@ -95,8 +95,9 @@ int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqli
             used.insert(name.toLower());
             columnSql << quoteIdentifier(name) + QLatin1Char(' ') + columns[i].declaredType;
         }
+        // A table of no fields still has records; SQLite needs a column to count them by.
         if (columnSql.isEmpty())
-            throw AppError(QStringLiteral("%1: the table has no fields").arg(path));
+            columnSql << QStringLiteral("_no_fields HIDDEN");
         const QByteArray sql =
             QStringLiteral("CREATE TABLE x(%1)").arg(columnSql.join(QStringLiteral(", "))).toUtf8();
         if (sqlite3_declare_vtab(db, sql.constData()) != SQLITE_OK)
@@ -189,7 +190,14 @@ int settle(FileCursor* cursor)
 int filter(sqlite3_vtab_cursor* c, int idxNum, const char*, int argc, sqlite3_value** argv)
 {
     FileCursor* cursor = cursorOf(c);
-    const qint64 limit = vtabOf(c->pVtab)->file->rowLimit();
+    TableFile& file = *vtabOf(c->pVtab)->file;
+    try {
+        file.beginScan();
+    } catch (const std::exception& e) {
+        setError(c->pVtab, QString::fromUtf8(e.what()));
+        return SQLITE_ERROR;
+    }
+    const qint64 limit = file.rowLimit();
     if (idxNum == ByRow && argc == 1) {
         const int type = sqlite3_value_numeric_type(argv[0]);
         qint64 row = 0;

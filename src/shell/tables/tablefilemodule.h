@@ -39,6 +39,8 @@ public:
     virtual QVector<FileColumn> columns() const = 0;
     // Rows are 1..rowLimit(); some of them may be deleted.
     virtual qint64 rowLimit() const = 0;
+    // Called before each pass over the rows; a file that reads ahead drops what it has read.
+    virtual void beginScan() {}
     // Reads the record of a row into buffer; false when the row is deleted.
     virtual bool readRow(qint64 row, QByteArray& buffer) = 0;
     // Gives SQLite the value of a column of a record read by readRow.
