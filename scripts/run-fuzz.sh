@@ -32,6 +32,8 @@ mkdir -p "$corpus/dbase" "$corpus/paradox" "$corpus/paradox_write" "$build/fuzz-
 seed "$corpus/dbase/dbase_8b" "$tables/dbase_8b.dbf" "$tables/dbase_8b.dbt"
 seed "$corpus/dbase/dbase_03" "$tables/dbase_03.dbf"
 seed "$corpus/dbase/encoding_1250" "$tables/encoding_1250.dbf"
+# Layouts no sample table has: dBASE II and 7, Visual FoxPro's newer types, a Mazovia mark.
+python3 "$root/tests/fuzz/make_dbase_seeds.py" "$corpus/dbase"
 seed "$corpus/paradox/country" "$tables/country.db"
 seed "$corpus/paradox/orders" "$tables/ORDERS.DB"
 seed "$corpus/paradox/areacodes" "$tables/AREACODES.DB"

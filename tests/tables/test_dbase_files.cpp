@@ -246,7 +246,8 @@ TEST_F(DbaseFiles, RefusedValuesLeaveTheFileAsItWas)
         {"UPDATE t SET encoding = 'a text much longer than twenty bytes' WHERE id = 2",
          "field encoding, record 2: the text is 36 bytes long"},
         {"UPDATE t SET id = 'twelve' WHERE id = 2", "field id: \"twelve\" is not a number"},
-        {"UPDATE t SET id = 2.5 WHERE id = 2", "field id, record 2: the number 2.5 fits the field (10 wide, 0 decimals) only rounded to 3"},
+        {"UPDATE t SET id = 2.5 WHERE id = 2",
+         "field id, record 2: the number 2.5 fits the field (10 wide, 0 decimals) only rounded to 3"},
         {"UPDATE t SET id = 123456789012 WHERE id = 2", "does not fit the field's width of 10"},
         {"INSERT INTO t (rowid, id) VALUES (100, 1)", "record number"},
     };
@@ -289,7 +290,8 @@ TEST_F(DbaseFiles, ProductionIndexMakesTheTableReadOnly)
     SqlSession s;
     ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
     const QString error = s.tryRun(QStringLiteral("UPDATE t SET Type = 'x' WHERE rowid = 1"));
-    EXPECT_TRUE(error.contains(QStringLiteral("index files beside it (dbase_03.MDX)"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("index files beside it (dbase_03.MDX)")))
+        << error.toStdString();
 }
 
 TEST_F(DbaseFiles, ReadOnlyFileSaysSoAndStaysUnchanged)

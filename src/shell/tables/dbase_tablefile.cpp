@@ -42,6 +42,7 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& arguments
     if (!m_file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("the file cannot be opened (%1)").arg(m_file.errorString()));
     m_fileSize = m_file.size();
+    m_modified = QFileInfo(path).lastModified();
     QByteArray head = m_file.read(32);
     const int needed = dbase::headerBytesNeeded(head);
     if (head.size() == 32 && needed > 32 && needed <= m_fileSize)
@@ -242,7 +243,23 @@ QVector<FileColumn> DbaseTableFile::columns() const
 
 void DbaseTableFile::beginScan()
 {
-    m_blockRows = 0; // another program may have changed the file since
+    // What was read ahead stays good while nobody else writes; a look-up by row number costs a stat.
+    const QFileInfo info(m_path);
+    if (info.size() == m_fileSize && info.lastModified() == m_modified)
+        return;
+    m_blockRows = 0;
+    QFile now(m_path);
+    if (!now.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray head = now.read(m_header.headerLength);
+    if (head.size() != m_header.headerLength || head.left(1) != m_headerBytes.left(1))
+        return; // rewritten as something else: the next read reports what it finds
+    // Records another program added become part of the table as far as the file holds them.
+    const qint64 present = (info.size() - m_header.headerLength) / m_header.recordLength;
+    m_records = qMin(recordCountIn(head), present);
+    m_headerBytes = head;
+    m_fileSize = info.size();
+    m_modified = info.lastModified();
 }
 
 QByteArray DbaseTableFile::readRecord(qint64 row)

@@ -74,6 +74,7 @@ private:
     QByteArray m_headerBytes;
     qint64 m_records = 0;
     qint64 m_fileSize = 0; // as this object last saw or left it
+    QDateTime m_modified;
     std::shared_ptr<const CodePage> m_codePage;
     std::unique_ptr<DbaseMemoFile> m_memo;
     QVector<Field> m_engineFields;

@@ -64,6 +64,8 @@ void DbaseTableFile::writeAt(qint64 offset, const QByteArray& bytes)
         fail(QStringLiteral("the file cannot be written (%1)").arg(m_file.errorString()));
     m_blockRows = 0;
     m_changed = true;
+    m_fileSize = m_file.size();
+    m_modified = QFileInfo(m_path).lastModified();
 }
 
 void DbaseTableFile::writeHeaderCounters(qint64 records)
@@ -97,7 +99,6 @@ void DbaseTableFile::writeRecord(qint64 row, const QByteArray& record)
     }
     // The record and the end mark first, then the count that makes them part of the table.
     writeAt(offset, record + endOfFile);
-    m_fileSize = qMax(m_fileSize, offset + record.size() + 1);
     writeHeaderCounters(row);
     m_records = row;
 }
