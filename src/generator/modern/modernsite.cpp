@@ -445,6 +445,7 @@ QString pageText(const Site& site, const PageMeta& meta, const QString& mainHtml
                 + QStringLiteral("\">\n");
     }
     page += QStringLiteral("<meta name=\"generator\" content=\"Kalmenor\">\n");
+    page += QStringLiteral("<link rel=\"icon\" href=\"data:,\">\n"); // no favicon.ico to ask for
     page += QStringLiteral("<link rel=\"stylesheet\" href=\"shop.css\">\n");
     page += QStringLiteral("<script type=\"module\" src=\"shop.js\"></script>\n");
     page += meta.jsonLd;
