@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The program folder (current directory at start-up unless given) and the data folder inside it.
 // Every path of Kalmenor is built from these two by concatenation.
@@ -25,3 +26,12 @@ public:
 private:
     QString m_program;
 };
+
+// A folder that holds a data folder (Bd): the windows open only such a folder, so whatever the user
+// adds can be stored.
+bool holdsProgramFolder(const QString& dir);
+
+// Program folders opened lately, most recent first, kept in the configuration folder (recent.txt); only
+// those that still hold a data folder are returned. remember puts dir first and keeps the last eight.
+QStringList recentProgramFolders(const QString& configDir);
+void rememberProgramFolder(const QString& configDir, const QString& dir);

@@ -1,5 +1,7 @@
 #include "generator/kalmenorcommands.h"
+#include "generator/shopcommands.h"
 #include "ui/common/widgetinteraction.h"
+#include "ui/kalmenor/kalmenorapp.h"
 #include "ui/kalmenor/mainwindow.h"
 
 #include <QApplication>
@@ -15,11 +17,17 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Kalmenor"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kalmenor"));
     QApplication::setApplicationVersion(QStringLiteral("1.7"));
-    const ProgramFolder folder(start.programFolder.isEmpty() ? QDir::currentPath() : start.programFolder);
+    // The window closes when the user switches folders; the program ends when KalmenorApp says so.
+    QApplication::setQuitOnLastWindowClosed(false);
     WidgetInteraction ui;
-    MainWindow window(folder, start.configDir, ui);
-    ui.setParent(&window);
-    window.start();
-    window.showMaximized();
+    KalmenorApp kalmenor(start.configDir, ui);
+    kalmenor.skeletonRoot = generator::bundledDataRoot() + QStringLiteral("/skeleton");
+    QObject::connect(&kalmenor, &KalmenorApp::windowOpened, [&ui](MainWindow* window) {
+        ui.setParent(window);
+        window->showMaximized();
+    });
+    QObject::connect(&kalmenor, &KalmenorApp::finished, &app, &QApplication::quit, Qt::QueuedConnection);
+    if (!kalmenor.open(start.programFolder.isEmpty() ? QDir::currentPath() : start.programFolder))
+        return 0;
     return app.exec();
 }

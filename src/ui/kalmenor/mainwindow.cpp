@@ -18,8 +18,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDir>
 #include <QFileSystemWatcher>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
@@ -42,6 +45,7 @@ MainWindow::MainWindow(const ProgramFolder& folder, const QString& configDir, In
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Kalmenor"));
     m_workspace = std::make_unique<catalogue::Workspace>(m_folder, m_ui);
+    buildFileMenu();
     buildToolBar();
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("mainPages"));
@@ -87,6 +91,56 @@ void MainWindow::start()
     }
     if (opened)
         watchProductsFile();
+}
+
+void MainWindow::buildFileMenu()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("fileMenu"));
+    QAction* create = file->addAction(QStringLiteral("New shop folder…"), this, &MainWindow::newShopFolder);
+    create->setObjectName(QStringLiteral("newShopFolderAction"));
+    QAction* open = file->addAction(QStringLiteral("Open shop folder…"), this, &MainWindow::openShopFolder);
+    open->setObjectName(QStringLiteral("openShopFolderAction"));
+    // The recent list is read each time the menu opens: another window may have added to it.
+    QMenu* recent = file->addMenu(QStringLiteral("Recent shop folders"));
+    recent->setObjectName(QStringLiteral("recentFoldersMenu"));
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+        recent->clear();
+        for (const QString& dir : recentProgramFolders(m_configDir)) {
+            QAction* a = recent->addAction(QDir::toNativeSeparators(dir));
+            a->setEnabled(dir != m_folder.program());
+            connect(a, &QAction::triggered, this, [this, dir] { Q_EMIT folderSwitchRequested(dir, false); });
+        }
+    });
+    file->addSeparator();
+    file->addAction(QStringLiteral("Exit"), this, &MainWindow::exitProgram);
+}
+
+void MainWindow::newShopFolder()
+{
+    const QString dir = m_ui.existingDirectory(QStringLiteral("New shop folder"), m_folder.program());
+    if (dir.isEmpty())
+        return;
+    if (holdsProgramFolder(dir)) {
+        m_ui.message(QStringLiteral("%1 already holds a shop folder; it is opened.")
+                         .arg(QDir::toNativeSeparators(dir)));
+        Q_EMIT folderSwitchRequested(dir, false);
+        return;
+    }
+    Q_EMIT folderSwitchRequested(dir, true);
+}
+
+void MainWindow::openShopFolder()
+{
+    const QString dir = m_ui.existingDirectory(QStringLiteral("Open shop folder"), m_folder.program());
+    if (dir.isEmpty())
+        return;
+    if (!holdsProgramFolder(dir)) {
+        m_ui.message(QStringLiteral("%1 holds no shop folder (no Bd data folder).")
+                         .arg(QDir::toNativeSeparators(dir)));
+        return;
+    }
+    Q_EMIT folderSwitchRequested(dir, false);
 }
 
 void MainWindow::buildToolBar()
@@ -360,4 +414,5 @@ void MainWindow::closeEvent(QCloseEvent* event)
         }
     }
     event->accept();
+    Q_EMIT closed();
 }

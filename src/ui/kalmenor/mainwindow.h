@@ -41,7 +41,15 @@ public:
     OptionsDialog* optionsDialog() const { return m_options; }
     UploadPanel* uploadPanel() const { return m_uploadPanel; }
 
+Q_SIGNALS:
+    // File menu: work on another program folder (create: make a shop folder there first).
+    void folderSwitchRequested(const QString& dir, bool create);
+    // The window was closed (everything stored).
+    void closed();
+
 public Q_SLOTS:
+    void newShopFolder();
+    void openShopFolder();
     void exitProgram(); // "Exit": stores the settings, then closes
     void openNotepad();
     void openCalculator();
@@ -61,6 +69,7 @@ private:
     QWidget* buildInfoPage();
     QWidget* buildWebshopPage();
     void buildToolBar();
+    void buildFileMenu();
     void watchProductsFile();
     void storeSettings();
     void appendReport(const QString& line);
