@@ -180,8 +180,19 @@ bool isPicture(const QString& path)
         // The header may be longer than what we read; read the whole file then.
         return jpegSize(head, &size) || jpegSize(readHead(path, 64 * 1024 * 1024), &size);
     }
+    return isPictureData(head);
+}
+
+bool isPictureData(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return false;
+    if (looksLikeJpeg(bytes)) {
+        QSize size;
+        return jpegSize(bytes, &size);
+    }
     QBuffer buffer;
-    buffer.setData(head);
+    buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     return reader.canRead() && reader.size().isValid();

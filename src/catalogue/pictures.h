@@ -18,6 +18,8 @@ QImage load(const QString& path);
 QImage loadThumbnail(const QString& path, const QSize& atLeast);
 // True when the file exists and its header is that of a picture (nothing is decoded).
 bool isPicture(const QString& path);
+// The same for the whole content of a file already read (a JPEG header is looked for in all of it).
+bool isPictureData(const QByteArray& bytes);
 
 // Scaled to fit the box with the aspect ratio kept (never enlarged beyond the box).
 QImage scaledToFit(const QImage& image, const QSize& box);

@@ -1,6 +1,5 @@
 #include "generator/generatorcontext.h"
 
-#include "generator/assets.h"
 #include "generator/filewriterpool.h"
 #include "generator/savepage.h"
 
@@ -33,19 +32,10 @@ void GeneratorContext::writePage(const QString& text, const QString& path)
     m_pool->submit([text, path] { savePage(text, path); });
 }
 
-void GeneratorContext::copyPicture(const QString& source, const QString& target)
+void GeneratorContext::noteFailedPictureCopy(const QString& shopName)
 {
-    const QString shopName = QStringLiteral("img/") + QFileInfo(target).fileName();
-    const auto copy = [failed = m_failedCopies, source, target, shopName] {
-        if (!copyShopFile(source, target)) {
-            const std::lock_guard lock(failed->mutex);
-            failed->names << shopName;
-        }
-    };
-    if (m_pool)
-        m_pool->submit(copy);
-    else
-        copy();
+    const std::lock_guard lock(m_failedCopies->mutex);
+    m_failedCopies->names << shopName;
 }
 
 void GeneratorContext::submitTask(std::function<void()> task)

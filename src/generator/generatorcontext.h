@@ -70,11 +70,11 @@ public:
     // picture copy) of such a key.
     bool checkFileKey(const QString& key, const QString& nodeText);
 
-    // Writes a page (savePage) or copies a picture beside its target and renames it. While a run has a
-    // writer pool they go to its threads and a failure surfaces at a later write or at finishWrites;
-    // without one they happen at once. A picture whose copy fails is counted as missing.
+    // Writes a page (savePage). While a run has a writer pool it goes to its threads and a failure
+    // surfaces at a later write or at finishWrites; without one it happens at once.
     void writePage(const QString& text, const QString& path);
-    void copyPicture(const QString& source, const QString& target);
+    // A picture the run could not write into the shop (its shop name, such as "img/xM.jpg"); any thread.
+    void noteFailedPictureCopy(const QString& shopName);
     void setWriterPool(FileWriterPool* pool) { m_pool = pool; }
     // Any other work for the writer threads (or done at once without them); it must touch only its own
     // data.

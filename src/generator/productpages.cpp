@@ -70,20 +70,25 @@ QString smallPictureSource(const GeneratorContext& context, const QString& id)
 
 enum class PictureSize { Small, Big };
 
-// The picture files of the products a pass shows, so they can be checked all at once.
-QStringList pictureSources(const GeneratorContext& context, const std::vector<TreeNode*>& nodes,
-                           const ProductLookup& lookup, PictureSize size)
+// The picture files of the products a pass shows and their places in the shop, to be copied at once.
+QVector<QPair<QString, QString>> pictureSources(const GeneratorContext& context,
+                                                const std::vector<TreeNode*>& nodes,
+                                                const ProductLookup& lookup, PictureSize size)
 {
-    QStringList sources;
+    QVector<QPair<QString, QString>> pictures;
     for (const TreeNode* node : nodes) {
         if (!node->isProduct())
             continue;
         const QString id = lookup.idFor(node->key());
-        if (isSafeFileKey(id))
-            sources << (size == PictureSize::Small ? smallPictureSource(context, id)
-                                                   : bigPictureSource(context, id));
+        if (!isSafeFileKey(id))
+            continue;
+        if (size == PictureSize::Small)
+            pictures.append(
+                {smallPictureSource(context, id), context.imageFile(id + QStringLiteral("M.jpg"))});
+        else
+            pictures.append({bigPictureSource(context, id), context.imageFile(id + QStringLiteral("D.jpg"))});
     }
-    return sources;
+    return pictures;
 }
 
 // The same catalogue gives the same pages: a page's tile suffixes come from a generator seeded by its
@@ -279,12 +284,15 @@ void writeProductPages(GeneratorContext& context)
 
     ProductLookup lookup(products);
     ShopPictures pictures;
-    pictures.check(context, pictureSources(context, nodes, lookup, PictureSize::Big));
+    pictures.copyAll(context, pictureSources(context, nodes, lookup, PictureSize::Big));
     for (const TreeNode* node : nodes) {
         context.advanceProgress();
-        if (!node->isProduct() || !lookup.locate(node->key()))
+        if (!node->isProduct())
+            continue;
+        const std::optional<ProductRecord> found = lookup.find(node->key());
+        if (!found)
             continue; // a product missing from the table is reported by the category pass
-        const ProductRecord product = currentProductRecord(products);
+        const ProductRecord& product = *found;
         if (!context.checkFileKey(product.id, node->text()))
             continue;
         const QString pictureName = product.id + QStringLiteral("D.jpg");
@@ -337,7 +345,7 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
 
     ProductLookup lookup(products);
     ShopPictures pictures;
-    pictures.check(context, pictureSources(context, nodes, lookup, PictureSize::Small));
+    pictures.copyAll(context, pictureSources(context, nodes, lookup, PictureSize::Small));
     int v = 0;
     while (v < count) {
         const TreeNode* node = nodes[size_t(v)];
@@ -395,11 +403,12 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
         int tiles = 0;
         for (int j = v; j < end; ++j) {
             const TreeNode* entry = nodes[size_t(j)];
-            if (!lookup.locate(entry->key())) {
+            const std::optional<ProductRecord> found = lookup.find(entry->key());
+            if (!found) {
                 context.warn(QStringLiteral(" warning: product is missing:  ") + entry->text());
                 continue;
             }
-            const ProductRecord product = currentProductRecord(products);
+            const ProductRecord& product = *found;
             if (!isSafeFileKey(product.id))
                 continue; // reported by the product pass, which wrote no page for it
             ++tiles;

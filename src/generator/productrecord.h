@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QHash>
+#include <QVariant>
+#include <QVector>
+
 #include <QString>
+#include <optional>
 
 namespace tables {
 class Table;
@@ -32,16 +36,20 @@ struct ProductRecord {
 // The current record of the products table.
 ProductRecord currentProductRecord(const tables::Table& products);
 
-// Positions the products table on a product by its key. Every writer looks products up once per tree
-// entry; the table's own locate reads the whole table each time, so the IDs are gathered once and each
-// lookup is a hash probe plus a move to the record. The first record with an ID wins, as with locate.
+// Finds products by their key for the page writers. Every writer looks products up once per tree entry;
+// the table's own locate reads the whole table each time, and reading record by record costs a statement
+// (and its file locks) per lookup, so the records of the view are read once, in view order, with one
+// statement. The first record with an ID wins, as with locate.
 class ProductLookup {
 public:
     explicit ProductLookup(tables::Table& products);
 
-    // Makes the product whose ID equals key (without regard to case) current; false when there is none.
+    // The product whose ID equals key (without regard to case); empty when there is none. Throws
+    // AppError when a price of the record is not a number, as reading it from the table does.
+    std::optional<ProductRecord> find(const QString& key) const;
+    // The same, also making the product the table's current record.
     bool locate(const QString& key);
-    // The ID of the product locate(key) would find, without moving; empty when there is none.
+    // The ID of the product find(key) would give; empty when there is none.
     QString idFor(const QString& key) const;
 
 private:
@@ -51,6 +59,9 @@ private:
     };
     tables::Table& m_products;
     QHash<QString, Found> m_indexByFoldedId;
+    QVector<QVector<QVariant>> m_rows;
+    QVector<int> m_types; // the field type of each column, as tables::FieldType
+    QHash<QString, int> m_columns;
 };
 
 } // namespace generator

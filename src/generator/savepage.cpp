@@ -4,6 +4,9 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -34,41 +37,59 @@ QByteArray pageBytes(const QString& text)
     return bytes;
 }
 
-namespace {
-
-// Written beside and renamed, so a killed run never leaves half a page under its name. The temporary is
-// made afresh: a link left under its name is removed, never written through, and the rename replaces a
-// link under the page's own name instead of the file it points to.
-void writeBeside(const QString& path, const QByteArray& bytes)
+// Written beside and renamed, so a killed run never leaves half a file under its name. The temporary is
+// created exclusively ("x"): a link left under its name is removed, never written through, and the
+// rename replaces a link under the file's own name instead of the file it points to. Plain C files: the
+// run writes tens of thousands of them, and they need nothing more.
+void writeFileBeside(const QString& path, const QByteArray& bytes)
 {
     const QString temporary = path + QStringLiteral(".part");
-    QFile::remove(temporary);
-    QFile file(temporary);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)
-                         && file.write(bytes) == bytes.size();
-    QString why = file.errorString();
-    file.close();
-    if (written && file.error() != QFileDevice::NoError)
-        why = file.errorString();
-    if (!written || file.error() != QFileDevice::NoError) {
-        QFile::remove(temporary);
+    const QByteArray name = QFile::encodeName(temporary);
+    std::FILE* file = std::fopen(name.constData(), "wbx");
+    if (!file && errno == EEXIST) {
+        std::remove(name.constData()); // a leftover of a killed run, or a link
+        file = std::fopen(name.constData(), "wbx");
+    }
+    if (!file)
+        throw AppError(QStringLiteral("Cannot write file %1: %2")
+                           .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    const bool written =
+        bytes.isEmpty()
+        || std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file) == size_t(bytes.size());
+    const int error = written ? 0 : errno;
+    if (std::fclose(file) != 0 || !written) {
+        const QString why = QString::fromLocal8Bit(std::strerror(error ? error : errno));
+        std::remove(name.constData());
         throw AppError(QStringLiteral("Cannot write file %1: %2").arg(path, why));
     }
-    std::error_code error;
+    std::error_code renameError;
     std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
-                            std::filesystem::path(path.toStdU16String()), error);
-    if (error) {
-        QFile::remove(temporary);
-        throw AppError(
-            QStringLiteral("Cannot write file %1: %2").arg(path, QString::fromLocal8Bit(error.message())));
+                            std::filesystem::path(path.toStdU16String()), renameError);
+    if (renameError) {
+        std::remove(name.constData());
+        throw AppError(QStringLiteral("Cannot write file %1: %2")
+                           .arg(path, QString::fromLocal8Bit(renameError.message())));
     }
 }
 
-} // namespace
+QByteArray readWholeFile(const QString& path)
+{
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
+    if (!file)
+        return {};
+    QByteArray bytes;
+    char buffer[64 * 1024];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, qsizetype(got));
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return failed ? QByteArray() : bytes;
+}
 
 void savePage(const QString& text, const QString& path)
 {
-    writeBeside(path, pageBytes(text));
+    writeFileBeside(path, pageBytes(text));
 }
 
 bool appendPageLine(const QString& path, const QString& line)
@@ -79,7 +100,7 @@ bool appendPageLine(const QString& path, const QString& line)
     QByteArray bytes = file.readAll();
     file.close();
     bytes += pageBytes(line.isEmpty() ? QStringLiteral("\r\n") : line);
-    writeBeside(path, bytes);
+    writeFileBeside(path, bytes);
     return true;
 }
 

@@ -18,6 +18,12 @@ QByteArray pageBytes(const QString& text);
 // platform's message when the file cannot be written; the run stops there.
 void savePage(const QString& text, const QString& path);
 
+// Writes a file beside its path and renames it over the path (never through a link there). Throws
+// AppError with the reason.
+void writeFileBeside(const QString& path, const QByteArray& bytes);
+// The whole content of a file; empty when it cannot be read.
+QByteArray readWholeFile(const QString& path);
+
 // Adds one line (converted to UTF-8, followed by CR LF) to the end of a page written earlier, leaving
 // the bytes already in the file unchanged. Returns false when the file cannot be read; throws
 // AppError when it cannot be written back.

@@ -4,7 +4,9 @@
 #include "catalogue/pictures.h"
 #include "generator/filewriterpool.h"
 #include "generator/generatorcontext.h"
+#include "generator/savepage.h"
 #include "generator/textpages.h"
+#include "shell/error.h"
 #include "shell/programfolder.h"
 #include "shell/settings.h"
 #include "shell/tables/table.h"
@@ -16,40 +18,57 @@
 
 namespace generator {
 
-void ShopPictures::check(GeneratorContext& context, const QStringList& sources)
+namespace {
+
+// Reads a picture once, and writes the same bytes into the shop when they are a picture.
+bool copyWhenPicture(GeneratorContext& context, const QString& source, const QString& target)
 {
-    QStringList unknown;
-    for (const QString& source : sources) {
-        if (!m_present.contains(source))
-            unknown << source;
+    const QByteArray bytes = readWholeFile(source);
+    if (!catalogue::pictures::isPictureData(bytes))
+        return false;
+    try {
+        writeFileBeside(target, bytes);
+    } catch (const AppError&) {
+        context.noteFailedPictureCopy(QStringLiteral("img/") + QFileInfo(target).fileName());
     }
-    unknown.removeDuplicates();
+    return true;
+}
+
+} // namespace
+
+void ShopPictures::copyAll(GeneratorContext& context, const QVector<QPair<QString, QString>>& pictures)
+{
+    QVector<QPair<QString, QString>> unknown;
+    QSet<QString> queued;
+    for (const auto& picture : pictures) {
+        if (!m_present.contains(picture.first) && !queued.contains(picture.first)) {
+            queued.insert(picture.first);
+            unknown << picture;
+        }
+    }
     if (unknown.isEmpty())
         return;
-    // Each thread answers a slice; the answers land in their own slots, read after finishWrites.
+    // Each task answers a slice; the answers land in their own slots, read after finishWrites.
     auto answers = std::make_shared<std::vector<char>>(size_t(unknown.size()), char(0));
-    constexpr qsizetype kSlice = 64;
+    constexpr qsizetype kSlice = 32;
     for (qsizetype first = 0; first < unknown.size(); first += kSlice) {
-        const QStringList slice = unknown.mid(first, kSlice);
-        context.submitTask([answers, slice, first] {
+        const QVector<QPair<QString, QString>> slice = unknown.mid(first, kSlice);
+        context.submitTask([&context, answers, slice, first] {
             for (qsizetype i = 0; i < slice.size(); ++i)
-                (*answers)[size_t(first + i)] = catalogue::pictures::isPicture(slice[i]) ? 1 : 0;
+                (*answers)[size_t(first + i)] =
+                    copyWhenPicture(context, slice[i].first, slice[i].second) ? 1 : 0;
         });
     }
     context.finishWrites();
     for (qsizetype i = 0; i < unknown.size(); ++i)
-        m_present.insert(unknown[i], (*answers)[size_t(i)] != 0);
+        m_present.insert(unknown[i].first, (*answers)[size_t(i)] != 0);
 }
 
 bool ShopPictures::provide(GeneratorContext& context, const QString& source, const QString& target)
 {
     auto known = m_present.constFind(source);
     if (known == m_present.constEnd())
-        known = m_present.insert(source, catalogue::pictures::isPicture(source));
-    if (known.value() && !m_copied.contains(source)) {
-        m_copied.insert(source);
-        context.copyPicture(source, target);
-    }
+        known = m_present.insert(source, copyWhenPicture(context, source, target));
     return known.value();
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QHash>
+#include <QPair>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <vector>
 
@@ -20,20 +22,20 @@ namespace generator {
 
 class GeneratorContext;
 
-// The product pictures of one pass. A picture counts as present when its header reads as a picture
-// (nothing is decoded); each source is checked and copied once, however many tree entries show it.
+// The product pictures of one pass. A picture counts as present when its content reads as a picture
+// (nothing is decoded); each source is read once, checked and written into the shop once, however many
+// tree entries show it.
 class ShopPictures {
 public:
-    // Checks many sources at once on the context's writer threads (when the run has them), so the
-    // pages that follow find the answers ready.
-    void check(GeneratorContext& context, const QStringList& sources);
-    // True when the source picture is present; it is then copied over target. A failed copy is counted
-    // as a missing picture: the page still shows the picture's place.
+    // Reads, checks and copies many pictures at once on the context's writer threads (when the run has
+    // them), so the pages that follow find the answers ready. Pairs of source and target.
+    void copyAll(GeneratorContext& context, const QVector<QPair<QString, QString>>& pictures);
+    // True when the source picture is present; it is then copied over target (at once, unless copyAll
+    // did it). A failed copy is counted as a missing picture: the page still shows the picture's place.
     bool provide(GeneratorContext& context, const QString& source, const QString& target);
 
 private:
     QHash<QString, bool> m_present;
-    QSet<QString> m_copied;
 };
 
 // A picture the pages refer to by its name in the shop folder (such as "img/b1.jpg"), and the file a

@@ -93,9 +93,12 @@ void writePriceList(GeneratorContext& context)
     for (size_t i = 0; i < nodes.size(); ++i) {
         const TreeNode* node = nodes[i];
         const int position = int(i) + 1;
-        if (!node->isProduct() || listed.contains(node->text().toCaseFolded()) || !lookup.locate(node->key()))
+        if (!node->isProduct() || listed.contains(node->text().toCaseFolded()))
             continue;
-        const ProductRecord product = currentProductRecord(products);
+        const std::optional<ProductRecord> found = lookup.find(node->key());
+        if (!found)
+            continue;
+        const ProductRecord& product = *found;
         if (!isSafeFileKey(product.id))
             continue; // reported by the product pass, which wrote no page to link to
         listed.insert(node->text().toCaseFolded());
