@@ -1,5 +1,8 @@
 #include "importer/commandline.h"
 
+#include "importer/csv.h"
+#include "importer/pairing.h"
+#include "importer/tablecreator.h"
 #include "importer/tableexport.h"
 #include "importer/tableimport.h"
 #include "shell/consoleinteraction.h"
@@ -9,17 +12,46 @@
 #include "shell/textfile.h"
 
 #include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSet>
+#include <memory>
 
 namespace importer {
 
 namespace {
 
 const char* const kUsage =
-    "usage:\n"
-    "  importer copy SOURCE TARGET [--replace] [--skip-source N,...] [--skip-target N,...] [--yes]\n"
-    "  importer export (--html | --text [--separator S]) (SOURCE | --sql STATEMENT) OUTPUT\n"
-    "Field numbers count from 0 in the table's field order.\n";
+    "użycie:\n"
+    "  importer [SOURCE [TARGET]]   (okna programu, z tymi tabelami)\n"
+    "  importer copy SOURCE TARGET [--replace] [--dry-run] [--create [--format sqlite|dbase]]\n"
+    "                [--sorted | --by-name] [--skip-source N,...] [--skip-target N,...] [--yes]\n"
+    "                [--separator S] [--no-header] [--source-codepage CP] [--target-codepage CP]\n"
+    "  importer export (--html | --text [--separator S] | --csv [--separator S] [--no-header]\n"
+    "                  [--codepage CP]) (SOURCE | --sql STATEMENT) OUTPUT\n"
+    "  importer --help | --version\n"
+    "SOURCE and TARGET: a .db/.sqlite/.dbf/Paradox table file, FILE::TABLE for one table of an SQLite\n"
+    "database, or (SOURCE only) a .csv file. Field numbers count from 0 in the table's field order.\n"
+    "--text writes every field followed by the separator and does not quote; --csv writes RFC 4180.\n";
+
+// Qt's own options of a windowed program, with the number of values they take.
+int qtOptionValues(const QString& argument)
+{
+    static const QStringList withValue = {
+        QStringLiteral("-platform"), QStringLiteral("-platformpluginpath"), QStringLiteral("-platformtheme"),
+        QStringLiteral("-plugin"),   QStringLiteral("-qmljsdebugger"),      QStringLiteral("-style"),
+        QStringLiteral("-stylesheet"), QStringLiteral("-display"),          QStringLiteral("-geometry"),
+        QStringLiteral("-qwindowgeometry"), QStringLiteral("-qwindowtitle"), QStringLiteral("-qwindowicon"),
+        QStringLiteral("-session")};
+    static const QStringList flags = {QStringLiteral("-reverse"), QStringLiteral("-widgetcount"),
+                                      QStringLiteral("-nograb"), QStringLiteral("-dograb"),
+                                      QStringLiteral("-sync")};
+    if (withValue.contains(argument))
+        return 1;
+    if (flags.contains(argument))
+        return 0;
+    return -1;
+}
 
 // "1,3" -> {1, 3}; false on anything that is not a list of field numbers.
 bool parseNumbers(const QString& text, QSet<int>* numbers)
@@ -37,126 +69,270 @@ bool parseNumbers(const QString& text, QSet<int>* numbers)
     return true;
 }
 
-Mapping positionalMapping(const tables::Table& table, const QSet<int>& skipped)
+void markSkipped(Mapping& rows, const QSet<int>& skipped)
 {
-    Mapping rows;
-    const QVector<tables::Field>& fields = table.fields();
-    for (int i = 0; i < fields.size(); ++i)
-        rows.push_back({fields[i].name, skipped.contains(i), i});
-    return rows;
+    for (MappingRow& row : rows)
+        if (skipped.contains(row.index))
+            row.skipped = true;
 }
+
+void checkNumbers(const tables::Table& table, const QSet<int>& numbers)
+{
+    for (int n : numbers)
+        if (n >= table.fields().size())
+            throw AppError(QStringLiteral("%1 nie ma pola numer %2").arg(table.sourceName()).arg(n));
+}
+
+bool separatorOf(const QString& text, char* separator)
+{
+    const QString s = text == QLatin1String("Tab") || text == QLatin1String("\\t") ? QStringLiteral("\t") : text;
+    if (s.size() != 1 || s[0].unicode() > 127 || s[0] == QLatin1Char('"') || s[0] == QLatin1Char('\n')
+        || s[0] == QLatin1Char('\r'))
+        return false;
+    *separator = char(s[0].unicode());
+    return true;
+}
+
+// "source.dbf" or "data.csv" opened as a table; a CSV file is read into a table of its own first.
+struct OpenedSource {
+    std::unique_ptr<CsvSource> csv;
+    tables::Table table;
+};
 
 } // namespace
 
-bool CommandLine::hasVerb(const QStringList& arguments)
+QString CommandLine::usage()
 {
-    return arguments.size() > 1
-           && (arguments[1] == QLatin1String("copy") || arguments[1] == QLatin1String("export")
-               || arguments[1] == QLatin1String("--help") || arguments[1] == QLatin1String("-h"));
+    return QString::fromUtf8(kUsage);
 }
 
-int CommandLine::run(const QStringList& arguments, QTextStream& out, QTextStream& err)
+bool CommandLine::hasVerb(const QStringList& arguments)
+{
+    static const QStringList verbs = {QStringLiteral("copy"), QStringLiteral("export"), QStringLiteral("--help"),
+                                      QStringLiteral("-h"),   QStringLiteral("--version"), QStringLiteral("-v")};
+    return arguments.size() > 1 && verbs.contains(arguments[1]);
+}
+
+CommandLine::Face CommandLine::faceOf(const QStringList& arguments, QStringList* files)
+{
+    if (hasVerb(arguments))
+        return Face::Command;
+    QStringList found;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const int values = qtOptionValues(arguments[i]);
+        if (values >= 0) {
+            i += values;
+            continue;
+        }
+        // Anything else that is not a table file is a mistyped command: the usage says so.
+        if (arguments[i].startsWith(QLatin1Char('-'))
+            || !QFileInfo(tables::splitTableRef(arguments[i]).file).isFile())
+            return Face::Command;
+        found << arguments[i];
+    }
+    if (found.size() > 2)
+        return Face::Command;
+    if (files)
+        *files = found;
+    return Face::Windows;
+}
+
+int CommandLine::run(const QStringList& arguments, QTextStream& out, QTextStream& err, bool terminal)
 {
     try {
-        if (arguments.size() > 1 && arguments[1] == QLatin1String("copy"))
-            return copy(arguments, out, err);
-        if (arguments.size() > 1 && arguments[1] == QLatin1String("export"))
+        const QString verb = arguments.value(1);
+        if (verb == QLatin1String("copy"))
+            return copy(arguments, out, err, terminal);
+        if (verb == QLatin1String("export"))
             return exportTable(arguments, out, err);
-        out << kUsage;
-        return arguments.size() > 1
-                       && (arguments[1] == QLatin1String("--help") || arguments[1] == QLatin1String("-h"))
-                   ? 0
-                   : 2;
+        if (verb == QLatin1String("--version") || verb == QLatin1String("-v")) {
+            out << "importer " << version() << Qt::endl;
+            return 0;
+        }
+        if (verb == QLatin1String("--help") || verb == QLatin1String("-h")) {
+            out << usage();
+            return 0;
+        }
+        if (!verb.isEmpty() && !verb.startsWith(QLatin1Char('-')))
+            err << "importer: nie ma takiego polecenia ani pliku tabeli: " << verb << Qt::endl;
+        err << usage();
+        return 2;
     } catch (const std::exception& e) {
         err << "importer: " << messageOf(e) << Qt::endl;
         return 1;
     }
 }
 
-int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStream& err)
+int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStream& err, bool terminal)
 {
     QCommandLineParser parser;
-    const QCommandLineOption replace(QStringLiteral("replace"),
-                                     QStringLiteral("Delete the target's records first."));
-    const QCommandLineOption skipSource(QStringLiteral("skip-source"),
-                                        QStringLiteral("Source fields to skip."), QStringLiteral("N,..."));
-    const QCommandLineOption skipTarget(QStringLiteral("skip-target"),
-                                        QStringLiteral("Target fields to skip."), QStringLiteral("N,..."));
-    const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Answer Yes to every question."));
-    parser.addOptions({replace, skipSource, skipTarget, yes});
+    const QCommandLineOption replace(QStringLiteral("replace"), QStringLiteral("Delete the target's records first."));
+    const QCommandLineOption skipSource(QStringLiteral("skip-source"), QStringLiteral("Source fields to skip."),
+                                        QStringLiteral("N,..."));
+    const QCommandLineOption skipTarget(QStringLiteral("skip-target"), QStringLiteral("Target fields to skip."),
+                                        QStringLiteral("N,..."));
+    const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Answer Yes to the type questions."));
+    const QCommandLineOption sorted(QStringLiteral("sorted"), QStringLiteral("Pair fields sorted by name."));
+    const QCommandLineOption byName(QStringLiteral("by-name"), QStringLiteral("Pair fields of equal name."));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Check without writing."));
+    const QCommandLineOption create(QStringLiteral("create"), QStringLiteral("Create the target."));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("Format of a created target."),
+                                    QStringLiteral("F"));
+    const QCommandLineOption separator(QStringLiteral("separator"), QStringLiteral("CSV separator."),
+                                       QStringLiteral("S"), QStringLiteral(","));
+    const QCommandLineOption noHeader(QStringLiteral("no-header"), QStringLiteral("CSV without field names."));
+    const QCommandLineOption sourceCodePage(QStringLiteral("source-codepage"),
+                                            QStringLiteral("Code page of the source."), QStringLiteral("CP"));
+    const QCommandLineOption targetCodePage(QStringLiteral("target-codepage"),
+                                            QStringLiteral("Code page of the target."), QStringLiteral("CP"));
+    parser.addOptions({replace, skipSource, skipTarget, yes, sorted, byName, dryRun, create, format, separator,
+                       noHeader, sourceCodePage, targetCodePage});
     QStringList args = arguments;
     args.removeAt(1);
     if (!parser.parse(args)) {
-        err << "importer copy: " << parser.errorText() << Qt::endl << kUsage;
+        err << "importer copy: " << parser.errorText() << Qt::endl << usage();
         return 2;
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2) {
-        err << "importer copy: give SOURCE and TARGET" << Qt::endl << kUsage;
+        err << "importer copy: podaj SOURCE i TARGET" << Qt::endl << usage();
         return 2;
     }
     QSet<int> skippedSource, skippedTarget;
+    char csvSeparator = ',';
     if (!parseNumbers(parser.value(skipSource), &skippedSource)
         || !parseNumbers(parser.value(skipTarget), &skippedTarget)) {
-        err << "importer copy: --skip-source and --skip-target take field numbers separated by commas"
-            << Qt::endl;
+        err << "importer copy: --skip-source i --skip-target biorą numery pól rozdzielone przecinkami" << Qt::endl;
+        return 2;
+    }
+    if ((parser.isSet(sorted) && parser.isSet(byName)) || !separatorOf(parser.value(separator), &csvSeparator)
+        || (parser.isSet(format) && !parser.isSet(create))) {
+        err << "importer copy: sprzeczne lub błędne opcje" << Qt::endl << usage();
         return 2;
     }
 
-    tables::Table source, target;
-    source.open(positional[0]);
-    target.open(positional[1]);
-    for (int n : std::as_const(skippedSource))
-        if (n >= source.fields().size())
-            throw AppError(QStringLiteral("%1 has no field number %2").arg(source.sourceName()).arg(n));
-    for (int n : std::as_const(skippedTarget))
-        if (n >= target.fields().size())
-            throw AppError(QStringLiteral("%1 has no field number %2").arg(target.sourceName()).arg(n));
+    OpenedSource source;
+    if (isCsvPath(positional[0])) {
+        CsvOptions csv;
+        csv.separator = csvSeparator;
+        csv.header = !parser.isSet(noHeader);
+        if (parser.isSet(sourceCodePage))
+            csv.codePage = parser.value(sourceCodePage).toLatin1();
+        source.csv = std::make_unique<CsvSource>(positional[0], csv);
+        source.table.open(source.csv->tablePath());
+    } else {
+        source.table.open(positional[0]);
+    }
 
-    ConsoleInteraction interaction(out, err, parser.isSet(yes));
-    TableImport import(source, target, interaction);
-    // Every moved record would drown the errors and the summary.
-    import.reportMovedRecords = false;
-    import.onHistory = [&](const QString& line) { out << line << '\n';
-};
-const auto outcome =
-    import.run(positionalMapping(source, skippedSource), positionalMapping(target, skippedTarget),
-               parser.isSet(replace) ? ImportMode::Replace : ImportMode::Append);
-out.flush();
-if (outcome == TableImport::Outcome::Refused)
-    return 1;
-if (outcome == TableImport::Outcome::Cancelled) {
-    err << "importer copy: stopped" << Qt::endl;
-    return 1;
+    // A created target is removed again when the copy does not finish.
+    QString created;
+    const auto removeCreated = [&] {
+        if (!created.isEmpty())
+            TableCreator::remove(created);
+        created.clear();
+    };
+    tables::Table target;
+    if (parser.isSet(create)) {
+        QStringList renamed;
+        const auto targetFormat = TableCreator::formatFor(positional[1], parser.value(format));
+        TableCreator::create(positional[1], source.table.fields(), targetFormat,
+                             parser.value(targetCodePage).toLatin1(), &renamed);
+        created = positional[1];
+        for (const QString& line : std::as_const(renamed))
+            out << "skrócona nazwa pola: " << line << '\n';
+    }
+    try {
+        target.open(positional[1]);
+        checkNumbers(source.table, skippedSource);
+        checkNumbers(target, skippedTarget);
+
+        const PairingRule rule = parser.isSet(byName)   ? PairingRule::ByName
+                                 : parser.isSet(sorted) ? PairingRule::Sorted
+                                                        : PairingRule::FieldOrder;
+        Pairing pairing = Pairing::make(source.table, target, rule);
+        markSkipped(pairing.source, skippedSource);
+        markSkipped(pairing.target, skippedTarget);
+        out << "Pary pól:\n";
+        for (const QString& line : pairing.describe())
+            out << "  " << line << '\n';
+
+        ConsoleInteraction interaction(out, err, parser.isSet(yes));
+        TableImport import(source.table, target, interaction);
+        // Every moved record would drown the errors and the summary.
+        import.reportMovedRecords = false;
+        import.dryRun = parser.isSet(dryRun);
+        import.sourceUntyped = source.csv != nullptr;
+        import.onHistory = [&](const QString& line) { out << line << '\n'; };
+        QElapsedTimer clock;
+        clock.start();
+        int total = 0;
+        bool progressShown = false;
+        if (terminal) {
+            import.onProgressRange = [&](int maximum) { total = maximum; };
+            import.onProgress = [&](int position) {
+                // A line that rewrites itself, once the copy has taken a second.
+                if (position % 1000 != 0 || clock.elapsed() < 1000)
+                    return;
+                err << "\r" << position << " / " << total << " rekordów" << Qt::flush;
+                progressShown = true;
+            };
+        }
+        const auto outcome =
+            import.run(pairing.source, pairing.target, parser.isSet(replace) ? ImportMode::Replace : ImportMode::Append);
+        if (progressShown)
+            err << "\r" << total << " / " << total << " rekordów" << Qt::endl;
+        out.flush();
+        if (outcome != TableImport::Outcome::Finished || import.dryRun)
+            removeCreated();
+        if (outcome == TableImport::Outcome::Refused)
+            return 1;
+        if (outcome == TableImport::Outcome::Cancelled) {
+            err << "importer copy: przerwano" << Qt::endl;
+            return 1;
+        }
+        if (outcome == TableImport::Outcome::Stopped)
+            return 1;
+        // Refused records are the copy's failure; a dry run reports them and succeeds.
+        return import.errorCount() == 0 || import.dryRun ? 0 : 1;
+    } catch (const std::exception&) {
+        target.close();
+        removeCreated();
+        throw;
+    }
 }
-return import.errorCount() == 0 ? 0 : 1;
-} // namespace importer
 
 int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     Q_UNUSED(out);
     QCommandLineParser parser;
     const QCommandLineOption html(QStringLiteral("html"), QStringLiteral("Write an HTML table."));
-    const QCommandLineOption text(QStringLiteral("text"), QStringLiteral("Write delimited text."));
-    const QCommandLineOption separator(QStringLiteral("separator"),
-                                       QStringLiteral("Field separator (Tab or a character)."),
-                                       QStringLiteral("S"), QStringLiteral("|"));
+    const QCommandLineOption text(QStringLiteral("text"), QStringLiteral("Write delimited text (not quoted)."));
+    const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("Write CSV (RFC 4180)."));
+    const QCommandLineOption separator(QStringLiteral("separator"), QStringLiteral("Field separator."),
+                                       QStringLiteral("S"));
+    const QCommandLineOption noHeader(QStringLiteral("no-header"), QStringLiteral("CSV without field names."));
+    const QCommandLineOption codePage(QStringLiteral("codepage"), QStringLiteral("Code page of the CSV file."),
+                                      QStringLiteral("CP"));
     const QCommandLineOption sql(QStringLiteral("sql"), QStringLiteral("Export the result of a statement."),
                                  QStringLiteral("STATEMENT"));
-    parser.addOptions({html, text, separator, sql});
+    parser.addOptions({html, text, csv, separator, noHeader, codePage, sql});
     QStringList args = arguments;
     args.removeAt(1);
     if (!parser.parse(args)) {
-        err << "importer export: " << parser.errorText() << Qt::endl << kUsage;
+        err << "importer export: " << parser.errorText() << Qt::endl << usage();
         return 2;
     }
     const QStringList positional = parser.positionalArguments();
     const bool fromSql = parser.isSet(sql);
-    if (parser.isSet(html) == parser.isSet(text) || positional.size() != (fromSql ? 1 : 2)
-        || (parser.isSet(separator) && !parser.isSet(text)) || parser.value(separator).isEmpty()) {
-        err << "importer export: give --html or --text, and SOURCE OUTPUT or --sql STATEMENT OUTPUT"
+    const int kinds = int(parser.isSet(html)) + int(parser.isSet(text)) + int(parser.isSet(csv));
+    char csvSeparator = ',';
+    if (kinds != 1 || positional.size() != (fromSql ? 1 : 2) || (parser.isSet(separator) && parser.isSet(html))
+        || (parser.isSet(separator) && parser.value(separator).isEmpty())
+        || ((parser.isSet(noHeader) || parser.isSet(codePage)) && !parser.isSet(csv))
+        || (parser.isSet(csv) && parser.isSet(separator) && !separatorOf(parser.value(separator), &csvSeparator))) {
+        err << "importer export: podaj --html, --text albo --csv oraz SOURCE OUTPUT albo --sql STATEMENT OUTPUT"
             << Qt::endl
-            << kUsage;
+            << usage();
         return 2;
     }
     const QString output = positional.last();
@@ -164,19 +340,32 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
     std::unique_ptr<tables::DataSet> data;
     if (fromSql) {
         auto query = std::make_unique<tables::Query>();
+        // An export only reads: a statement that would change data is refused before it runs.
+        query->setReadOnly(true);
         query->open(parser.value(sql));
         if (!query->isOpen())
-            throw AppError(QStringLiteral("the statement returns no records to export"));
+            throw AppError(QStringLiteral("polecenie nie zwraca rekordów do zapisania"));
         data = std::move(query);
     } else {
         auto table = std::make_unique<tables::Table>();
         table->open(positional[0]);
         data = std::move(table);
     }
-    ExportSettings settings;
-    const QByteArray bytes =
-        parser.isSet(html) ? TableExport::html(*data, settings)
-                           : TableExport::text(*data, ExportSettings::separatorFor(parser.value(separator)));
+    QByteArray bytes;
+    if (parser.isSet(html)) {
+        bytes = TableExport::html(*data, ExportSettings());
+    } else if (parser.isSet(text)) {
+        bytes = TableExport::text(*data, ExportSettings::separatorFor(parser.value(separator).isEmpty()
+                                                                          ? QStringLiteral("|")
+                                                                          : parser.value(separator)));
+    } else {
+        CsvOptions options;
+        options.separator = csvSeparator;
+        options.header = !parser.isSet(noHeader);
+        if (parser.isSet(codePage))
+            options.codePage = parser.value(codePage).toLatin1();
+        bytes = Csv::write(*data, options);
+    }
     textfile::writeBytes(output, bytes);
     return 0;
 }

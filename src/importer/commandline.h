@@ -5,18 +5,27 @@
 
 namespace importer {
 
-// The verbs of the command line:
-//   importer copy SOURCE TARGET [--replace] [--skip-source N,...] [--skip-target N,...] [--yes]
-//   importer export (--html | --text [--separator S]) (SOURCE | --sql STATEMENT) OUTPUT
+// The verbs of the command line (see usage()).
 class CommandLine {
 public:
-    // True when the arguments (program name first) name a verb.
+    enum class Face {
+        Command, // a verb, --help, --version or an argument error: no windows, no display needed
+        Windows, // nothing but table files (at most two) and Qt's own options
+    };
+    // Which face the arguments (program name first) ask for; *files receives the table files to open
+    // in the windows (source, then target).
+    static Face faceOf(const QStringList& arguments, QStringList* files = nullptr);
+    // True when the arguments name a verb, --help or --version.
     static bool hasVerb(const QStringList& arguments);
-    // Runs the verb; returns the exit status (0 only when everything succeeded).
-    static int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
+    // Runs the verb; returns the exit status (0 when everything succeeded, warnings included; 2 for a
+    // wrong command line). terminal: standard error is a terminal, so long copies show their progress.
+    static int run(const QStringList& arguments, QTextStream& out, QTextStream& err, bool terminal = false);
+
+    static QString usage();
+    static QString version() { return QStringLiteral("1.6"); }
 
 private:
-    static int copy(const QStringList& arguments, QTextStream& out, QTextStream& err);
+    static int copy(const QStringList& arguments, QTextStream& out, QTextStream& err, bool terminal);
     static int exportTable(const QStringList& arguments, QTextStream& out, QTextStream& err);
 };
 

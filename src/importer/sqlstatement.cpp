@@ -24,39 +24,9 @@ SqlStatement::~SqlStatement()
     sqlite3_finalize(m_statement);
 }
 
-void SqlStatement::bind(int index, const QVariant& v)
+void SqlStatement::bind(int index, const QVariant& value)
 {
-    const int i = index + 1;
-    if (!v.isValid() || v.isNull()) {
-        sqlite3_bind_null(m_statement, i);
-        return;
-    }
-    switch (v.typeId()) {
-    case QMetaType::Bool:
-        sqlite3_bind_int(m_statement, i, v.toBool() ? 1 : 0);
-        break;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::Short:
-        sqlite3_bind_int64(m_statement, i, v.toLongLong());
-        break;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        sqlite3_bind_double(m_statement, i, v.toDouble());
-        break;
-    case QMetaType::QByteArray: {
-        const QByteArray b = v.toByteArray();
-        sqlite3_bind_blob(m_statement, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-        break;
-    }
-    default: {
-        const QByteArray t = v.toString().toUtf8();
-        sqlite3_bind_text(m_statement, i, t.constData(), int(t.size()), SQLITE_TRANSIENT);
-    }
-    }
+    tables::bindValue(m_statement, index + 1, value);
 }
 
 bool SqlStatement::step()
@@ -86,25 +56,9 @@ void SqlStatement::reset()
 
 QVariant SqlStatement::column(int i) const
 {
-    switch (sqlite3_column_type(m_statement, i)) {
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(m_statement, i)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(m_statement, i));
-    case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_statement, i)),
-                                          sqlite3_column_bytes(m_statement, i)));
-    case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(m_statement, i)),
-                                   sqlite3_column_bytes(m_statement, i)));
-    default:
-        return QVariant();
-    }
+    return tables::columnValue(m_statement, i);
 }
 
-} // namespace importer
-
-namespace importer {
 
 int SqlStatement::columnType(int i) const
 {
@@ -120,11 +74,6 @@ QByteArrayView SqlStatement::columnUtf8(int i) const
 qint64 SqlStatement::columnInt64(int i) const
 {
     return sqlite3_column_int64(m_statement, i);
-}
-
-double SqlStatement::columnDouble(int i) const
-{
-    return sqlite3_column_double(m_statement, i);
 }
 
 } // namespace importer

@@ -32,7 +32,6 @@ public:
     int columnType(int index) const;
     QByteArrayView columnUtf8(int index) const;
     qint64 columnInt64(int index) const;
-    double columnDouble(int index) const;
 
 private:
     tables::Connection& m_connection;

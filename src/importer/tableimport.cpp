@@ -4,10 +4,15 @@
 #include "importer/samefile.h"
 #include "importer/sqlstatement.h"
 #include "importer/valueconversion.h"
-#include "importer/vieweraser.h"
+#include "importer/workcopy.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <memory>
+#include <sqlite3.h>
 
 namespace importer {
 
@@ -24,6 +29,92 @@ int resolveField(const tables::Table& table, const MappingRow& row)
     return index;
 }
 
+// Where the records go while the import runs: the target itself, or a copy of its files (a dBASE or
+// Paradox target being replaced, or any of them in a dry run). SQLite targets are written in one
+// transaction instead.
+class Destination {
+public:
+    Destination(tables::Table& target, bool replace, bool dryRun) : m_target(target), m_dryRun(dryRun)
+    {
+        m_original = target.path();
+        if (target.format() != tables::FileFormat::SQLite && (replace || dryRun)) {
+            if (dryRun) {
+                m_scratch = std::make_unique<QTemporaryDir>();
+                if (!m_scratch->isValid())
+                    throw AppError(QStringLiteral("nie można utworzyć folderu tymczasowego"));
+            }
+            const QString folder =
+                dryRun ? m_scratch->path() : QFileInfo(QFileInfo(target.filePath()).canonicalFilePath()).path();
+            m_copy = std::make_unique<WorkCopy>(target.filePath(), folder);
+            target.close();
+            try {
+                target.open(m_copy->path());
+            } catch (const std::exception&) {
+                m_copy.reset();
+                target.open(m_original);
+                throw;
+            }
+        }
+        if (target.format() == tables::FileFormat::SQLite) {
+            // Room for the whole batch in memory, so pages are written once at the commit.
+            target.connection().exec(QStringLiteral("PRAGMA main.cache_size = -65536"));
+        }
+        target.beginBulk();
+    }
+    ~Destination()
+    {
+        if (m_open)
+            abandon();
+    }
+
+    // Stores what was written so far and goes on in a new transaction (before a question).
+    void checkpoint()
+    {
+        if (m_dryRun || m_copy)
+            return;
+        m_target.commitBulk();
+        m_target.beginBulk();
+    }
+    // keep: the records written count (commit, or the copy replaces the target); else all is undone.
+    void finish(bool keep)
+    {
+        m_open = false;
+        keep = keep && !m_dryRun;
+        if (m_target.connection().inTransaction()) {
+            if (keep)
+                m_target.commitBulk();
+            else
+                m_target.connection().rollback();
+        }
+        if (m_copy) {
+            m_target.close();
+            if (keep)
+                m_copy->commit();
+            m_copy.reset();
+            m_target.open(m_original);
+        } else {
+            m_target.refresh();
+        }
+    }
+    void abandon()
+    {
+        try {
+            finish(false);
+        } catch (const std::exception&) {
+            // The failure being reported matters more; the target is reopened as it was if it can be.
+            m_open = false;
+        }
+    }
+
+private:
+    tables::Table& m_target;
+    bool m_dryRun;
+    bool m_open = true;
+    QString m_original;
+    std::unique_ptr<QTemporaryDir> m_scratch;
+    std::unique_ptr<WorkCopy> m_copy;
+};
+
 } // namespace
 
 TableImport::TableImport(tables::Table& source, tables::Table& target, Interaction& interaction)
@@ -39,14 +130,16 @@ void TableImport::history(const QString& line)
 
 TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& targetRows, ImportMode mode)
 {
-    m_lastHandled = 0;
     m_errors = 0;
+    m_stored = 0;
     m_failure.clear();
+    m_losses.clear();
     if (!m_source.isOpen() || !m_target.isOpen())
         throw AppError(QStringLiteral("Both tables must be open to import."));
 
     // The same file reached by two paths counts too: the replace mode would empty the source.
-    if (isSameFile(m_source.path(), m_target.path())) {
+    if (isSameFile(m_source.filePath(), m_target.filePath())
+        && m_source.tableName().compare(m_target.tableName(), Qt::CaseInsensitive) == 0) {
         m_interaction.message(QStringLiteral("Zaznaczono dwukrotnie ten sam plik!"),
                               QStringLiteral("uwaga, akcja anulowana"));
         return Outcome::Refused;
@@ -68,49 +161,105 @@ TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& 
         return Outcome::Cancelled;
     if (onStart)
         onStart();
+
+    Destination destination(m_target, mode == ImportMode::Replace, dryRun);
     if (mode == ImportMode::Replace)
         deleteTargetView();
     if (onProgressRange)
         onProgressRange(m_source.recordCount());
     if (onProgress)
         onProgress(0);
+    Outcome outcome;
+    try {
+        outcome = copyRecords(sourceRows, targetRows, pairs, [&] { destination.checkpoint(); });
+    } catch (const std::exception&) {
+        // Reading the source failed: appended records stay stored, a replaced target stays as it was.
+        destination.finish(mode == ImportMode::Append);
+        throw;
+    }
+    if (outcome == Outcome::Cancelled) {
+        destination.finish(true); // what was stored stays stored
+        return outcome;
+    }
+    // The target's own failure may have left a copy half-written: an SQLite target keeps what it
+    // committed, a copy of other files is dropped with the old table kept.
+    destination.finish(outcome == Outcome::Finished || m_target.format() == tables::FileFormat::SQLite);
+    if (outcome == Outcome::Finished && !dryRun)
+        m_interaction.message(QStringLiteral("Zakończono przesyłanie danych"), QStringLiteral("informacja"));
+    history(QString());
+    history(QStringLiteral("Liczba błędow: %1").arg(m_errors));
+    if (dryRun)
+        history(QStringLiteral("Rekordy, które zostałyby zapisane: %1").arg(m_stored));
+    else
+        history(QStringLiteral("Liczba zaimportowanych rekordow: %1").arg(m_target.recordCount()));
+    if (!m_losses.isEmpty()) {
+        history(dryRun ? QStringLiteral("Cel odrzuciłby:") : QStringLiteral("Cel odrzucił:"));
+        for (const QString& line : m_losses.lines())
+            history(line);
+    }
+    return outcome;
+}
 
+TableImport::Outcome TableImport::copyRecords(const Mapping& sourceRows, const Mapping& targetRows,
+                                              const QVector<Pair>& pairs,
+                                              const std::function<void()>& beforeQuestion)
+{
     int from = 0;
     for (;;) {
         const int failed = transfer(pairs, from);
         if (failed < 0)
-            break;
+            return Outcome::Finished;
         ++m_errors;
-        if (!m_interaction.question(QStringLiteral("Kontynuować ?"),
-                                    QStringLiteral("BŁĄD - przenoszenie rekordu: %1").arg(failed))) {
-            m_target.refresh();
-            return Outcome::Cancelled;
+        if (targetFailed()) {
+            const int remaining = m_source.recordCount() - failed - 1;
+            m_errors += remaining;
+            history(QStringLiteral("BŁĄD przenoszenie rekordu: %1").arg(failed));
+            history(m_failure);
+            history(QStringLiteral("Przerwano: pozostałych rekordów (%1) nie można zapisać z tej samej przyczyny")
+                        .arg(remaining));
+            return Outcome::Stopped;
         }
+        beforeQuestion();
+        if (!m_interaction.question(QStringLiteral("Kontynuować ?"),
+                                    QStringLiteral("BŁĄD - przenoszenie rekordu: %1").arg(failed)))
+            return Outcome::Cancelled;
         history(QStringLiteral("BŁĄD przenoszenie rekordu: %1").arg(failed));
         history(m_failure);
         from = failed + 1;
-        if (!typeCheck(sourceRows, targetRows)) {
-            m_target.refresh();
+        if (!typeCheck(sourceRows, targetRows))
             return Outcome::Cancelled;
-        }
     }
-    m_target.refresh();
-    m_interaction.message(QStringLiteral("Zakończono przesyłanie danych"), QStringLiteral("informacja"));
-    history(QString());
-    history(QStringLiteral("Liczba błędow: %1").arg(m_errors));
-    history(QStringLiteral("Liczba zaimportowanych rekordow: %1").arg(m_target.recordCount()));
-    return Outcome::Finished;
+}
+
+bool TableImport::targetFailed() const
+{
+    if (!QFileInfo::exists(m_target.filePath()))
+        return true;
+    switch (sqlite3_extended_errcode(m_target.connection().handle()) & 0xff) {
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool TableImport::typeCheck(const Mapping& sourceRows, const Mapping& targetRows)
 {
+    if (sourceUntyped)
+        return true;
     const int pairCount = int(qMin(sourceRows.size(), targetRows.size()));
     for (int i = 0; i < pairCount; ++i) {
         const tables::Field& target = m_target.fields()[resolveField(m_target, targetRows[i])];
         if (!target.modifiable || sourceRows[i].skipped || targetRows[i].skipped)
             continue;
         const tables::Field& source = m_source.fields()[resolveField(m_source, sourceRows[i])];
-        if (tables::typeCode(source.type) == tables::typeCode(target.type))
+        // Kinds, not declared types: text into text never asks, whatever the sizes.
+        if (kindOf(source.type) == kindOf(target.type))
             continue;
         const QString text =
             QStringLiteral("Wiersz nr: %1\npola: %2 oraz %3 są niezgodnego typu\nCzy mimo to kontynuować ?")
@@ -138,7 +287,15 @@ QVector<TableImport::Pair> TableImport::copiedPairs(const Mapping& sourceRows,
 
 void TableImport::deleteTargetView()
 {
-    ViewEraser::eraseView(m_target);
+    // Inside the destination's transaction: committed only with the new records.
+    QString sql = QStringLiteral("DELETE FROM %1").arg(m_target.sqlName());
+    if (!m_target.filter().trimmed().isEmpty())
+        sql += QStringLiteral(" WHERE (%1)").arg(m_target.filter());
+    try {
+        m_target.connection().run(sql);
+    } catch (const AppError& e) {
+        throw AppError(QStringLiteral("%1: %2").arg(m_target.sourceName(), e.message()));
+    }
 }
 
 int TableImport::transfer(const QVector<Pair>& pairs, int from)
@@ -146,55 +303,45 @@ int TableImport::transfer(const QVector<Pair>& pairs, int from)
     QStringList columns;
     for (const Pair& pair : pairs)
         columns << tables::quoteIdentifier(m_target.fields()[pair.targetField].name);
-    const QString sql =
-        columns.isEmpty()
-            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_target.sqlName())
-            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(m_target.sqlName(), columns.join(QStringLiteral(", ")),
-                       QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     const QVector<tables::Field>& sourceFields = m_source.fields();
     const QVector<tables::Field>& targetFields = m_target.fields();
     int failed = -1;
     int index = from;
-    if (m_target.format() == tables::FileFormat::SQLite) {
-        // Room for the whole batch in memory, so pages are written once at the commit.
-        m_target.connection().exec(QStringLiteral("PRAGMA main.cache_size = -65536"));
-    }
-    m_target.beginBulk();
-    try {
-        SqlStatement insert(m_target.connection(), sql);
-        RecordStream::forEach(m_source, from, [&](const QVector<QVariant>& values) {
-            if (onProgress)
-                onProgress(index);
-            try {
-                for (int k = 0; k < pairs.size(); ++k) {
-                    const Pair& pair = pairs[k];
-                    insert.bind(k, ValueConversion::convert(values.value(pair.sourceField),
-                                                            sourceFields[pair.sourceField],
-                                                            targetFields[pair.targetField], m_target));
-                }
-                insert.execute();
-            } catch (const std::exception& e) {
-                // The record is not stored; the engine's message says why.
-                insert.reset();
-                m_failure = messageOf(e);
-                failed = index;
-                return false;
+    SqlStatement insert(m_target.connection(), tables::insertStatement(m_target.sqlName(), columns));
+    RecordStream::forEach(m_source, from, [&](const QVector<QVariant>& values) {
+        if (onProgress)
+            onProgress(index);
+        try {
+            for (int k = 0; k < pairs.size(); ++k) {
+                const Pair& pair = pairs[k];
+                insert.bind(k, ValueConversion::convert(values.value(pair.sourceField),
+                                                        sourceFields[pair.sourceField],
+                                                        targetFields[pair.targetField], m_target));
             }
-            // Reported only once the record is stored.
-            m_lastHandled = index;
-            if (reportMovedRecords)
-                history(QStringLiteral("Pomyślnie przeniesiono Rekord Nr %1").arg(index));
-            ++index;
-            return true;
-        });
-    } catch (const std::exception&) {
-        // Reading the source failed: keep what was stored and report the failure.
-        m_target.commitBulk();
-        m_target.refresh();
-        throw;
-    }
-    m_target.commitBulk();
+            insert.execute();
+        } catch (const std::exception& e) {
+            // The record is not stored; the engine's message says why.
+            insert.reset();
+            m_failure = messageOf(e);
+            QString field;
+            const LossReport::Reason reason = LossReport::reasonOf(m_failure, &field);
+            m_losses.add(reason, field, index, m_failure);
+            if (dryRun && !targetFailed()) {
+                // A dry run asks nothing: it counts and goes on.
+                ++m_errors;
+                ++index;
+                return true;
+            }
+            failed = index;
+            return false;
+        }
+        ++m_stored;
+        // Reported only once the record is stored.
+        if (reportMovedRecords)
+            history(QStringLiteral("Pomyślnie przeniesiono Rekord Nr %1").arg(index));
+        ++index;
+        return true;
+    });
     return failed;
 }
 

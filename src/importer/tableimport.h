@@ -1,5 +1,6 @@
 #pragma once
 
+#include "importer/lossreport.h"
 #include "importer/mappingrow.h"
 
 #include <QString>
@@ -20,13 +21,17 @@ enum class ImportMode {
 
 // Moves the records of the source table's view into the target table, pairing row i of the source
 // mapping with row i of the target mapping. Questions and messages go through the interaction; history
-// lines and progress through the callbacks. Records are stored in transactions that are committed
-// before every question after a failed record and at the end, so what was stored stays stored.
+// lines and progress through the callbacks.
+// An SQLite target is written in one transaction: in the append mode committed before every question
+// after a failed record and at the end, so what was stored stays stored; in the replace mode the delete
+// and the copy are committed together at the end (old records or new ones, never none). A dBASE or
+// Paradox target is replaced through a copy of its files renamed over them at the end.
 class TableImport {
 public:
     enum class Outcome {
         Refused,   // a check failed before anything was touched
         Cancelled, // a question was answered No
+        Stopped,   // the target refused a record for a reason every remaining one would meet too
         Finished,
     };
 
@@ -39,11 +44,19 @@ public:
     // Off: the line of every moved record is left out of the history (the command line shows errors
     // and the summary only).
     bool reportMovedRecords = true;
+    // Every conversion and every write is tried, on a copy nobody keeps: the target stays as it was,
+    // refused records are counted without questions and the loss report tells what would be lost.
+    bool dryRun = false;
+    // The source carries no types (a CSV file): every value is text, converted or refused record by
+    // record, so there is no type question to ask.
+    bool sourceUntyped = false;
 
     Outcome run(const Mapping& sourceRows, const Mapping& targetRows, ImportMode mode);
 
     int errorCount() const { return m_errors; }
-    int lastHandled() const { return m_lastHandled; }
+    // Records stored (in a dry run: that would be stored).
+    int storedCount() const { return m_stored; }
+    const LossReport& losses() const { return m_losses; }
 
 private:
     struct Pair {
@@ -53,16 +66,22 @@ private:
     bool typeCheck(const Mapping& sourceRows, const Mapping& targetRows);
     QVector<Pair> copiedPairs(const Mapping& sourceRows, const Mapping& targetRows) const;
     void deleteTargetView();
+    Outcome copyRecords(const Mapping& sourceRows, const Mapping& targetRows, const QVector<Pair>& pairs,
+                        const std::function<void()>& beforeQuestion);
     // Returns the number of the failed source record, or -1 when every record was moved.
     int transfer(const QVector<Pair>& pairs, int from);
+    // True when the failure of the last record is the target's own (disk full, file gone, read-only):
+    // every remaining record would fail the same way.
+    bool targetFailed() const;
     void history(const QString& line);
 
     tables::Table& m_source;
     tables::Table& m_target;
     Interaction& m_interaction;
     int m_errors = 0;
-    int m_lastHandled = 0;
+    int m_stored = 0;
     QString m_failure;
+    LossReport m_losses;
 };
 
 } // namespace importer

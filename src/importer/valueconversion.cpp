@@ -9,6 +9,35 @@ namespace importer {
 
 using tables::FieldType;
 
+ValueKind kindOf(FieldType type)
+{
+    switch (type) {
+    case FieldType::Alpha:
+    case FieldType::Memo:
+    case FieldType::FormattedMemo:
+        return ValueKind::Text;
+    case FieldType::Integer:
+    case FieldType::SmallInt:
+    case FieldType::AutoInc:
+        return ValueKind::Integer;
+    case FieldType::Number:
+    case FieldType::Money:
+    case FieldType::Bcd:
+        return ValueKind::Decimal;
+    case FieldType::Date:
+    case FieldType::Time:
+    case FieldType::Timestamp:
+        return ValueKind::Date;
+    case FieldType::Logical:
+        return ValueKind::Logical;
+    case FieldType::Binary:
+    case FieldType::Graphic:
+    case FieldType::Bytes:
+        break;
+    }
+    return ValueKind::Binary;
+}
+
 QString ValueConversion::exactText(const QVariant& value, FieldType type)
 {
     if (!value.isValid() || value.isNull())

@@ -2,6 +2,10 @@
 
 #include <QStandardPaths>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace desktop {
 
 static QString firstFound(std::initializer_list<const char*> names, const char* fallback)
@@ -24,6 +28,19 @@ QString calculatorCommand()
 {
     return firstFound({"gnome-calculator", "kcalc", "galculator", "mate-calc", "qalculate-gtk", "xcalc"},
                       "xcalc");
+}
+
+} // namespace desktop
+
+namespace desktop {
+
+bool stderrIsTerminal()
+{
+#ifdef Q_OS_UNIX
+    return isatty(STDERR_FILENO) == 1;
+#else
+    return false;
+#endif
 }
 
 } // namespace desktop

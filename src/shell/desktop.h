@@ -7,3 +7,8 @@ namespace desktop {
 QString textEditorCommand(); // "notepad.exe" here
 QString calculatorCommand(); // "calc.exe" here
 } // namespace desktop
+
+namespace desktop {
+// True when standard error goes to a terminal (progress lines are shown only there).
+bool stderrIsTerminal();
+} // namespace desktop

@@ -167,7 +167,7 @@ TEST_F(TableImportTest, ValuesKeepEveryDigitAndByte)
     EXPECT_EQ(copied[3].toLongLong(), 9007199254740993LL);
 
     ASSERT_EQ(runImport(s, text, rowsOf(s), rowsOf(text)), TableImport::Outcome::Finished);
-    EXPECT_EQ(ui.questions.size(), 3); // N, D and I differ in type
+    EXPECT_EQ(ui.questions.size(), 2); // N and I differ in kind; a timestamp into a date does not ask
     const auto converted = allRows(path("text.db"))[0];
     EXPECT_EQ(converted[0].toString(), "1234567.89");
     EXPECT_EQ(converted[2].toString(), "2024-02-29");
@@ -195,7 +195,12 @@ TEST_F(TableImportTest, FailedRecordAnsweredYesGoesOnAndAsksTheTypeQuestionsAgai
     EXPECT_TRUE(history[2].contains("bad")) << history[2].toStdString(); // the engine's reason
     EXPECT_EQ(history[3], "Pomyślnie przeniesiono Rekord Nr 2");
     EXPECT_EQ(history[4], "BŁĄD przenoszenie rekordu: 3");
-    EXPECT_EQ(history.mid(6), (QStringList{"", "Liczba błędow: 2", "Liczba zaimportowanych rekordow: 2"}));
+    EXPECT_EQ(history.mid(6, 3), (QStringList{"", "Liczba błędow: 2", "Liczba zaimportowanych rekordow: 2"}));
+    // The loss report: both refusals under one field and reason, with the first record.
+    EXPECT_EQ(history.mid(9, 1), QStringList{"Cel odrzucił:"});
+    ASSERT_EQ(history.size(), 11);
+    EXPECT_TRUE(history[10].startsWith("pole N: wartości niezgodne z typem pola — rekordów: 2, pierwszy nr 1"))
+        << history[10].toStdString();
     const auto rows = allRows(path("t.db"));
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[1][0].toLongLong(), 3);

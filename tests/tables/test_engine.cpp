@@ -265,9 +265,20 @@ TEST_F(EngineTest, OpeningBadFilesGivesClearErrors)
     testsupport::writeFile(dir.filePath(QStringLiteral("uszkodzona.db")), damaged);
     expectError(dir.filePath(QStringLiteral("uszkodzona.db")), "uszkodzona");
 
-    // a valid SQLite file without the table of its name
+    // a valid SQLite file without the table of its name: its only table is used; with two, the user
+    // must name one
     QFile::copy(path, dir.filePath(QStringLiteral("inna.db")));
-    expectError(dir.filePath(QStringLiteral("inna.db")), "no table named inna");
+    {
+        Table only;
+        only.open(dir.filePath(QStringLiteral("inna.db")));
+        EXPECT_EQ(only.tableName(), QFileInfo(path).completeBaseName());
+    }
+    {
+        Connection second(dir.filePath(QStringLiteral("inna.db")));
+        second.exec(QStringLiteral("CREATE TABLE druga (x)"));
+    }
+    expectError(dir.filePath(QStringLiteral("inna.db")), "several tables");
+    expectError(dir.filePath(QStringLiteral("inna.db::trzecia")), "no table named trzecia");
 }
 
 TEST_F(EngineTest, SeesChangesOfAnotherProgram)

@@ -23,6 +23,8 @@ void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_text(ctx, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
 }
 
+} // namespace
+
 void bindValue(sqlite3_stmt* st, int i, const QVariant& v)
 {
     if (!v.isValid() || v.isNull()) {
@@ -71,8 +73,6 @@ void bindValue(sqlite3_stmt* st, int i, const QVariant& v)
     }
     }
 }
-
-} // namespace
 
 QVariant columnValue(sqlite3_stmt* st, int i)
 {
@@ -251,11 +251,71 @@ QString quoteLiteral(const QString& text)
     return QLatin1Char('\'') + s + QLatin1Char('\'');
 }
 
+QString insertStatement(const QString& table, const QStringList& columns)
+{
+    if (columns.isEmpty())
+        return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(table, columns.join(QStringLiteral(", ")),
+             QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+}
+
+QString updateStatement(const QString& table, const QStringList& columns)
+{
+    QStringList sets;
+    for (const QString& c : columns)
+        sets << c + QStringLiteral(" = ?");
+    return QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(QStringLiteral(", ")));
+}
+
 QString quoteIdentifier(const QString& name)
 {
     QString s = name;
     s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+TableRef splitTableRef(const QString& reference)
+{
+    const qsizetype at = reference.lastIndexOf(QLatin1String("::"));
+    // A file whose own name holds "::" is still that file.
+    if (at <= 0 || QFileInfo::exists(reference))
+        return {reference, {}};
+    return {reference.left(at), reference.mid(at + 2)};
+}
+
+QString joinTableRef(const TableRef& ref)
+{
+    return ref.table.isEmpty() ? ref.file : ref.file + QStringLiteral("::") + ref.table;
+}
+
+QStringList sqliteTableNames(const Connection& conn, const QString& schema)
+{
+    QStringList names;
+    const auto rows = conn.select(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type = 'table' AND "
+                                                 "name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name")
+                                      .arg(quoteIdentifier(schema)));
+    for (const auto& r : rows)
+        names << r[0].toString();
+    return names;
+}
+
+QString chooseSqliteTable(const Connection& conn, const QString& schema, const TableRef& ref)
+{
+    const QStringList names = sqliteTableNames(conn, schema);
+    const QString wanted = ref.table.isEmpty() ? QFileInfo(ref.file).completeBaseName() : ref.table;
+    for (const QString& name : names)
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return name;
+    if (ref.table.isEmpty() && names.size() == 1)
+        return names.first();
+    if (names.isEmpty())
+        throw AppError(QStringLiteral("the file holds no table"));
+    if (!ref.table.isEmpty())
+        throw AppError(QStringLiteral("the file holds no table named %1 (its tables: %2)")
+                           .arg(ref.table, names.join(QStringLiteral(", "))));
+    throw AppError(QStringLiteral("the file holds several tables (%1); name one as FILE::TABLE")
+                       .arg(names.join(QStringLiteral(", "))));
 }
 
 FileFormat detectFormat(const QString& path)

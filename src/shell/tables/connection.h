@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QStringList>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -49,6 +50,9 @@ private:
     mutable QHash<QString, sqlite3_stmt*> m_statements;
 };
 
+// Binds a value to parameter i (from 1). Dates, times and timestamps as the engine stores them
+// ("yyyy-MM-dd", "HH:mm:ss", "yyyy-MM-dd HH:mm:ss").
+void bindValue(sqlite3_stmt* st, int i, const QVariant& v);
 // The value of a result column as the engine carries it (integer, double, text, bytes or null).
 QVariant columnValue(sqlite3_stmt* st, int column);
 
@@ -56,6 +60,26 @@ QVariant columnValue(sqlite3_stmt* st, int column);
 QString quoteLiteral(const QString& text);
 // Quotes an identifier: double quotes doubled.
 QString quoteIdentifier(const QString& name);
+
+// "INSERT INTO table (a, b) VALUES (?, ?)" (DEFAULT VALUES without columns) and
+// "UPDATE table SET a = ?, b = ? WHERE rowid = ?"; columns already quoted.
+QString insertStatement(const QString& table, const QStringList& columns);
+QString updateStatement(const QString& table, const QStringList& columns);
+
+// A table named on the command line or in a statement: a file, or "file::table" for one table of an
+// SQLite database holding several.
+struct TableRef {
+    QString file;
+    QString table; // empty: the file's own table
+};
+TableRef splitTableRef(const QString& reference);
+QString joinTableRef(const TableRef& ref);
+
+// The tables of an attached SQLite database (schema "main", "f0" ...), internal ones left out.
+QStringList sqliteTableNames(const Connection& conn, const QString& schema);
+// Which table of an SQLite database a reference means: the one it names, else the one named after the
+// file (the native convention), else the only table there is. Throws naming the tables to choose from.
+QString chooseSqliteTable(const Connection& conn, const QString& schema, const TableRef& ref);
 
 // Kind of a table file, decided by its content (and the .dbf extension for dBASE, which has no magic).
 enum class FileFormat { Missing, Unknown, SQLite, Paradox, DBase };

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QUrl>
+#include <utility>
 #include <sqlite3.h>
 
 namespace tables {
@@ -108,12 +109,63 @@ Query::Query(QObject* parent) : DataSet(parent) {}
 
 Query::~Query() = default;
 
-QString Query::rewritePaths(Connection& conn, const QString& sql, QStringList* paths, QStringList* sqlNames)
+namespace {
+
+// Makes a table file reachable from the statement's connection; returns its SQL name.
+QString attachFile(Connection& conn, const QString& reference, int n, bool readOnly)
+{
+    const TableRef ref = splitTableRef(reference);
+    const QString shown = QDir::toNativeSeparators(ref.file);
+    const FileFormat format = detectFormat(ref.file);
+    switch (format) {
+    case FileFormat::Missing:
+        throw AppError(QStringLiteral("Table %1: the file does not exist").arg(shown));
+    case FileFormat::Unknown:
+        throw AppError(QStringLiteral("Table %1: the file is not a table file, or it is damaged").arg(shown));
+    case FileFormat::SQLite: {
+        const QString schema = QStringLiteral("f%1").arg(n);
+        QString uri = QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(ref.file, "/"));
+        if (readOnly || !QFileInfo(ref.file).isWritable())
+            uri += QStringLiteral("?mode=ro");
+        conn.run(QStringLiteral("ATTACH DATABASE ? AS %1").arg(schema), {uri});
+        try {
+            return schema + QLatin1Char('.') + quoteIdentifier(chooseSqliteTable(conn, schema, ref));
+        } catch (const AppError& e) {
+            throw AppError(QStringLiteral("Table %1: %2").arg(shown, e.message()));
+        }
+    }
+    case FileFormat::DBase:
+    case FileFormat::Paradox:
+        break;
+    }
+    const QString name = QStringLiteral("temp.\"v%1\"").arg(n);
+    try {
+        conn.exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)")
+                      .arg(name, format == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox"),
+                           quoteLiteral(ref.file)));
+    } catch (const AppError& e) {
+        throw AppError(QStringLiteral("Table %1: %2").arg(shown, e.message()));
+    }
+    return name;
+}
+
+// A table named after these words is changed by the statement.
+bool changesNamedTable(const Token* beforePrevious, const Token& previous)
+{
+    return isWord(previous, "INTO") || isWord(previous, "UPDATE") || isWord(previous, "TABLE")
+           || (isWord(previous, "FROM") && beforePrevious && isWord(*beforePrevious, "DELETE"));
+}
+
+} // namespace
+
+QString Query::rewritePaths(Connection& conn, const QString& sql, QStringList* paths, QStringList* sqlNames,
+                            bool readOnly, QStringList* written)
 {
     const QVector<Token> tokens = tokenize(sql);
     QString out;
     int copied = 0;
     const Token* previous = nullptr;
+    const Token* beforePrevious = nullptr;
     bool inFromList = false;
     int depth = 0;
     QHash<QString, QString> done; // path -> SQL name
@@ -132,55 +184,15 @@ QString Query::rewritePaths(Connection& conn, const QString& sql, QStringList* p
             const QString path = t.text;
             QString name = done.value(path);
             if (name.isEmpty()) {
-                const int n = int(done.size());
-                switch (detectFormat(path)) {
-                case FileFormat::Missing:
-                    throw AppError(QStringLiteral("Table %1: the file does not exist")
-                                       .arg(QDir::toNativeSeparators(path)));
-                case FileFormat::Unknown:
-                    throw AppError(QStringLiteral("Table %1: the file is not a table file, or it is damaged")
-                                       .arg(QDir::toNativeSeparators(path)));
-                case FileFormat::SQLite: {
-                    const QString schema = QStringLiteral("f%1").arg(n);
-                    const bool readOnly = !QFileInfo(path).isWritable();
-                    QString uri =
-                        QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(path, "/"));
-                    if (readOnly)
-                        uri += QStringLiteral("?mode=ro");
-                    conn.run(QStringLiteral("ATTACH DATABASE ? AS %1").arg(schema), {uri});
-                    const auto found = conn.select(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE "
-                                                                  "type='table' AND name = ? COLLATE NOCASE")
-                                                       .arg(schema),
-                                                   {QFileInfo(path).completeBaseName()});
-                    if (found.isEmpty())
-                        throw AppError(
-                            QStringLiteral("Table %1: the file holds no table named %2")
-                                .arg(QDir::toNativeSeparators(path), QFileInfo(path).completeBaseName()));
-                    name = schema + QLatin1Char('.') + quoteIdentifier(found[0][0].toString());
-                    break;
-                }
-                case FileFormat::DBase:
-                case FileFormat::Paradox: {
-                    const QString module = detectFormat(path) == FileFormat::DBase
-                                               ? QStringLiteral("dbase")
-                                               : QStringLiteral("paradox");
-                    name = QStringLiteral("temp.\"v%1\"").arg(n);
-                    try {
-                        conn.exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)")
-                                      .arg(name, module, quoteLiteral(path)));
-                    } catch (const AppError& e) {
-                        throw AppError(
-                            QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
-                    }
-                    break;
-                }
-                }
+                name = attachFile(conn, path, int(done.size()), readOnly);
                 done.insert(path, name);
                 if (paths)
                     paths->append(path);
                 if (sqlNames)
                     sqlNames->append(name);
             }
+            if (written && changesNamedTable(beforePrevious, *previous) && !written->contains(path))
+                written->append(path);
             out += sql.mid(copied, t.start - copied);
             out += name;
             copied = t.start + t.length;
@@ -189,10 +201,127 @@ QString Query::rewritePaths(Connection& conn, const QString& sql, QStringList* p
             inFromList = true;
         else if (endsFromList(t))
             inFromList = false;
+        beforePrevious = previous;
         previous = &t;
     }
     out += sql.mid(copied);
     return out;
+}
+
+namespace {
+
+// Where the FROM of a plain select from one table begins (its result can be live), or -1.
+int liveFromPosition(const QVector<Token>& tokens)
+{
+    QVector<const Token*> top;
+    int depth = 0;
+    for (const Token& t : tokens) {
+        if (t.kind == Token::Space)
+            continue;
+        if (t.kind == Token::Punct && t.text == QLatin1String("(")) {
+            ++depth;
+            continue;
+        }
+        if (t.kind == Token::Punct && t.text == QLatin1String(")")) {
+            --depth;
+            continue;
+        }
+        if (depth == 0)
+            top.push_back(&t);
+    }
+    if (top.size() < 2 || !isWord(*top[0], "SELECT") || isWord(*top[1], "DISTINCT"))
+        return -1;
+    static const char* blockers[] = {"GROUP",  "HAVING",    "LIMIT",  "OFFSET", "UNION",
+                                     "EXCEPT", "INTERSECT", "WINDOW", "JOIN",   "VALUES"};
+    int fromPos = -1;
+    int tablesInFrom = 0;
+    bool inFrom = false;
+    for (int i = 1; i < top.size(); ++i) {
+        const Token& t = *top[i];
+        for (const char* b : blockers)
+            if (isWord(t, b))
+                return -1;
+        if (isWord(t, "FROM") && fromPos < 0) {
+            fromPos = t.start;
+            inFrom = true;
+            tablesInFrom = 1;
+        } else if (inFrom && t.kind == Token::Punct && t.text == QLatin1String(",")) {
+            ++tablesInFrom;
+        } else if (endsFromList(t)) {
+            inFrom = false;
+        }
+    }
+    return tablesInFrom == 1 ? fromPos : -1;
+}
+
+// Prepares exactly one statement; errors carry the engine's message.
+sqlite3_stmt* prepareOne(Connection& conn, const QString& sql)
+{
+    Statement s;
+    const QByteArray text = sql.toUtf8();
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(conn.handle(), text.constData(), int(text.size()), &s.st, &tail) != SQLITE_OK)
+        throw AppError(QStringLiteral("SQL error: %1").arg(conn.lastError()));
+    if (tail && !QByteArray(tail).trimmed().isEmpty() && QByteArray(tail).trimmed() != ";")
+        throw AppError(QStringLiteral("SQL error: only one statement can be run at a time"));
+    if (!s.st)
+        throw AppError(QStringLiteral("SQL error: the statement is empty"));
+    return std::exchange(s.st, nullptr);
+}
+
+// The table behind every result column when they all come from one; empty otherwise.
+bool originsOfOneTable(sqlite3_stmt* st, int columns, QString* baseDb, QString* baseTable,
+                       QVector<QString>* origins)
+{
+    origins->resize(columns);
+    for (int i = 0; i < columns; ++i) {
+        const char* table = sqlite3_column_table_name(st, i);
+        const char* origin = sqlite3_column_origin_name(st, i);
+        const char* dbName = sqlite3_column_database_name(st, i);
+        if (!table || !origin || !dbName)
+            return false;
+        if (baseTable->isEmpty()) {
+            *baseTable = QString::fromUtf8(table);
+            *baseDb = QString::fromUtf8(dbName);
+        } else if (*baseTable != QString::fromUtf8(table) || *baseDb != QString::fromUtf8(dbName)) {
+            return false;
+        }
+        (*origins)[i] = QString::fromUtf8(origin);
+    }
+    return true;
+}
+
+// Expressions carry no declared type: it is taken from the first value that is not null.
+void typeFromValues(Field& field, const QVector<QVector<QVariant>>& rows, int column)
+{
+    FieldType t = FieldType::Alpha;
+    for (const auto& r : rows) {
+        const QVariant& v = r[column];
+        if (v.isNull())
+            continue;
+        t = v.typeId() == QMetaType::LongLong     ? FieldType::Integer
+            : v.typeId() == QMetaType::Double     ? FieldType::Number
+            : v.typeId() == QMetaType::QByteArray ? FieldType::Binary
+                                                  : FieldType::Alpha;
+        break;
+    }
+    field.type = t;
+    field.size = t == FieldType::Alpha ? 255 : 0;
+}
+
+} // namespace
+
+QStringList Query::changedFiles(const QString& sql)
+{
+    Connection conn;
+    QStringList written;
+    const QString rewritten = rewritePaths(conn, sql, nullptr, nullptr, true, &written);
+    Statement s{prepareOne(conn, rewritten)};
+    if (sqlite3_stmt_readonly(s.st))
+        return {};
+    if (written.isEmpty()) // changes nothing we can name; still a change
+        written << QString();
+    return written;
 }
 
 void Query::open()
@@ -203,175 +332,40 @@ void Query::open()
     m_paths.clear();
     m_rowsAffected = 0;
     m_conn = std::make_unique<Connection>();
-    sqlite3* db = m_conn->handle();
-
-    QStringList names;
-    const QString sql = rewritePaths(*m_conn, m_sql, &m_paths, &names);
-
-    // A plain select from one table can be changed through its result.
-    const QVector<Token> tokens = tokenize(sql);
-    bool live = false;
-    int fromPos = -1;
-    {
-        QVector<const Token*> top;
-        int depth = 0;
-        for (const Token& t : tokens) {
-            if (t.kind == Token::Space)
-                continue;
-            if (t.kind == Token::Punct && t.text == QLatin1String("(")) {
-                ++depth;
-                continue;
-            }
-            if (t.kind == Token::Punct && t.text == QLatin1String(")")) {
-                --depth;
-                continue;
-            }
-            if (depth == 0)
-                top.push_back(&t);
-        }
-        if (!top.isEmpty() && isWord(*top[0], "SELECT") && top.size() > 1 && !isWord(*top[1], "DISTINCT")) {
-            live = true;
-            int tablesInFrom = 0;
-            bool inFrom = false;
-            for (int i = 1; i < top.size(); ++i) {
-                const Token& t = *top[i];
-                static const char* blockers[] = {"GROUP",  "HAVING",    "LIMIT",  "OFFSET", "UNION",
-                                                 "EXCEPT", "INTERSECT", "WINDOW", "JOIN",   "VALUES"};
-                for (const char* b : blockers)
-                    if (isWord(t, b))
-                        live = false;
-                if (isWord(t, "FROM") && fromPos < 0) {
-                    fromPos = t.start;
-                    inFrom = true;
-                    tablesInFrom = 1;
-                } else if (inFrom && t.kind == Token::Punct && t.text == QLatin1String(",")) {
-                    ++tablesInFrom;
-                } else if (endsFromList(t)) {
-                    inFrom = false;
-                }
-            }
-            if (fromPos < 0 || tablesInFrom != 1)
-                live = false;
-        }
-    }
-
-    const QString runSql =
-        live ? sql.left(fromPos).trimmed() + QStringLiteral(", rowid ") + sql.mid(fromPos) : sql;
-    Statement s;
-    const QByteArray text = runSql.toUtf8();
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &s.st, &tail) != SQLITE_OK) {
-        const QString err = m_conn->lastError();
+    try {
+        run();
+    } catch (const std::exception&) {
+        // A failed statement leaves the query closed, with no file attached.
         m_conn.reset();
-        throw AppError(QStringLiteral("SQL error: %1").arg(err));
+        throw;
     }
-    if (tail && !QByteArray(tail).trimmed().isEmpty() && QByteArray(tail).trimmed() != ";") {
-        m_conn.reset();
-        throw AppError(QStringLiteral("SQL error: only one statement can be run at a time"));
-    }
-    if (!s.st) {
-        m_conn.reset();
-        throw AppError(QStringLiteral("SQL error: the statement is empty"));
-    }
+}
 
-    int ncols = sqlite3_column_count(s.st);
-    if (ncols == 0) {
-        // update, insert, delete and the like
-        const int rc = sqlite3_step(s.st);
-        if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
-            const QString err = m_conn->lastError();
-            m_conn.reset();
-            throw AppError(QStringLiteral("SQL error: %1").arg(err));
-        }
-        m_rowsAffected = sqlite3_changes(db);
-        m_conn.reset();
+void Query::run()
+{
+    const QString sql = rewritePaths(*m_conn, m_sql, &m_paths, nullptr, m_readOnly);
+    // A plain select from one table can be changed through its result: its rows carry their rowid.
+    const int fromPos = liveFromPosition(tokenize(sql));
+    bool live = fromPos >= 0;
+    Statement s{prepareOne(*m_conn, live ? sql.left(fromPos).trimmed() + QStringLiteral(", rowid ")
+                                               + sql.mid(fromPos)
+                                         : sql)};
+    if (m_readOnly && !sqlite3_stmt_readonly(s.st))
+        throw AppError(QStringLiteral("SQL error: the statement would change data; only a statement "
+                                      "that reads can be exported"));
+    if (sqlite3_column_count(s.st) == 0) {
+        runChange(s.st);
         return;
     }
-
-    // Every result column must come from the one table for the result to stay live.
     QString baseDb, baseTable;
-    const int fieldCols = live ? ncols - 1 : ncols;
-    QVector<QString> origins(fieldCols);
-    for (int i = 0; i < fieldCols && live; ++i) {
-        const char* table = sqlite3_column_table_name(s.st, i);
-        const char* origin = sqlite3_column_origin_name(s.st, i);
-        const char* dbName = sqlite3_column_database_name(s.st, i);
-        if (!table || !origin || !dbName) {
-            live = false;
-            break;
-        }
-        if (baseTable.isEmpty()) {
-            baseTable = QString::fromUtf8(table);
-            baseDb = QString::fromUtf8(dbName);
-        } else if (baseTable != QString::fromUtf8(table) || baseDb != QString::fromUtf8(dbName)) {
-            live = false;
-        }
-        origins[i] = QString::fromUtf8(origin);
-    }
-    if (!live && fieldCols != ncols) {
+    QVector<QString> origins;
+    if (live && !originsOfOneTable(s.st, sqlite3_column_count(s.st) - 1, &baseDb, &baseTable, &origins)) {
         // prepared with the extra row identity but cannot be live: prepare the statement as written
-        sqlite3_finalize(s.st);
-        s.st = nullptr;
-        const QByteArray plain = sql.toUtf8();
-        if (sqlite3_prepare_v2(db, plain.constData(), int(plain.size()), &s.st, nullptr) != SQLITE_OK) {
-            const QString err = m_conn->lastError();
-            m_conn.reset();
-            throw AppError(QStringLiteral("SQL error: %1").arg(err));
-        }
-        ncols = sqlite3_column_count(s.st);
+        live = false;
+        sqlite3_finalize(std::exchange(s.st, nullptr));
+        s.st = prepareOne(*m_conn, sql);
     }
-    const int nfields = live ? ncols - 1 : ncols;
-
-    QVector<Field> fields;
-    QVector<bool> typed(nfields, false);
-    for (int i = 0; i < nfields; ++i) {
-        const char* decl = sqlite3_column_decltype(s.st, i);
-        Field f = fieldFromDeclared(QString::fromUtf8(sqlite3_column_name(s.st, i)),
-                                    decl ? QString::fromUtf8(decl) : QString());
-        typed[i] = decl != nullptr;
-        if (!live)
-            f.modifiable = false;
-        fields.push_back(f);
-    }
-
-    QVector<QVector<QVariant>> rows;
-    QVector<qint64> baseIds;
-    int rc;
-    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
-        QVector<QVariant> row(nfields);
-        for (int i = 0; i < nfields; ++i)
-            row[i] = columnValue(s.st, i);
-        if (live)
-            baseIds.push_back(sqlite3_column_int64(s.st, nfields));
-        rows.push_back(std::move(row));
-    }
-    if (rc != SQLITE_DONE) {
-        const QString err = m_conn->lastError();
-        m_conn.reset();
-        throw AppError(QStringLiteral("SQL error: %1").arg(err));
-    }
-    // Expressions carry no declared type: take it from the values.
-    for (int i = 0; i < nfields; ++i) {
-        if (typed[i])
-            continue;
-        FieldType t = FieldType::Alpha;
-        for (const auto& r : rows) {
-            const QVariant& v = r[i];
-            if (v.isNull())
-                continue;
-            t = v.typeId() == QMetaType::LongLong     ? FieldType::Integer
-                : v.typeId() == QMetaType::Double     ? FieldType::Number
-                : v.typeId() == QMetaType::QByteArray ? FieldType::Binary
-                                                      : FieldType::Alpha;
-            break;
-        }
-        fields[i].type = t;
-        fields[i].size = t == FieldType::Alpha ? 255 : 0;
-    }
-
-    m_fields = fields;
-    m_rows = std::move(rows);
-    m_baseRowIds = std::move(baseIds);
+    readResult(s.st, live);
     m_live = live;
     m_baseTable = live ? quoteIdentifier(baseDb) + QLatin1Char('.') + quoteIdentifier(baseTable) : QString();
     m_baseColumns = live ? origins : QVector<QString>();
@@ -380,6 +374,51 @@ void Query::open()
         view[i] = i;
     m_state = State::Browse;
     setView(std::move(view));
+}
+
+void Query::runChange(sqlite3_stmt* st)
+{
+    // update, insert, delete and the like
+    const int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throw AppError(QStringLiteral("SQL error: %1").arg(m_conn->lastError()));
+    m_rowsAffected = sqlite3_changes(m_conn->handle());
+    m_conn.reset();
+}
+
+void Query::readResult(sqlite3_stmt* st, bool live)
+{
+    const int nfields = sqlite3_column_count(st) - (live ? 1 : 0);
+    QVector<Field> fields;
+    QVector<bool> typed(nfields, false);
+    for (int i = 0; i < nfields; ++i) {
+        const char* decl = sqlite3_column_decltype(st, i);
+        Field f = fieldFromDeclared(QString::fromUtf8(sqlite3_column_name(st, i)),
+                                    decl ? QString::fromUtf8(decl) : QString());
+        typed[i] = decl != nullptr;
+        if (!live)
+            f.modifiable = false;
+        fields.push_back(f);
+    }
+    QVector<QVector<QVariant>> rows;
+    QVector<qint64> baseIds;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        QVector<QVariant> row(nfields);
+        for (int i = 0; i < nfields; ++i)
+            row[i] = columnValue(st, i);
+        if (live)
+            baseIds.push_back(sqlite3_column_int64(st, nfields));
+        rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE)
+        throw AppError(QStringLiteral("SQL error: %1").arg(m_conn->lastError()));
+    for (int i = 0; i < nfields; ++i)
+        if (!typed[i])
+            typeFromValues(fields[i], rows, i);
+    m_fields = fields;
+    m_rows = std::move(rows);
+    m_baseRowIds = std::move(baseIds);
 }
 
 void Query::close()
@@ -414,21 +453,13 @@ qint64 Query::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
     }
     qint64 baseId;
     if (isNew) {
-        m_conn->run(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                        .arg(m_baseTable, cols.join(QStringLiteral(", ")),
-                             QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
-                    params);
+        m_conn->run(insertStatement(m_baseTable, cols), params);
         baseId = m_conn->lastInsertRowId();
     } else {
         baseId = m_baseRowIds[rowId];
         if (!cols.isEmpty()) {
-            QStringList sets;
-            for (const QString& c : cols)
-                sets << c + QStringLiteral(" = ?");
             params << baseId;
-            m_conn->run(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                            .arg(m_baseTable, sets.join(QStringLiteral(", "))),
-                        params);
+            m_conn->run(updateStatement(m_baseTable, cols), params);
         }
     }
     QStringList origin;

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+struct sqlite3_stmt;
+
 namespace tables {
 
 // A free SQL statement. Table files are named by their quoted path, as in
@@ -42,8 +44,16 @@ public:
 
     // Rewrites the quoted file paths of a statement into SQL names, attaching the files to conn.
     // Exposed for tests.
+    // readOnly attaches SQLite files read-only; written receives the files the statement changes.
     static QString rewritePaths(Connection& conn, const QString& sql, QStringList* paths,
-                                QStringList* sqlNames);
+                                QStringList* sqlNames, bool readOnly = false, QStringList* written = nullptr);
+
+    // On: a statement that would change data is refused before it runs, and SQLite files are attached
+    // read-only (exports of a result).
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // The table files a statement would change (an empty name when it changes only what it creates
+    // itself); empty for a statement that only reads. Nothing is run. Throws when it does not parse.
+    static QStringList changedFiles(const QString& sql);
 
 protected:
     QVector<QVariant> fetchRow(qint64 rowId) const override;
@@ -53,7 +63,12 @@ protected:
     QVector<qint64> matchRows(int field, const QString& value, bool partialKey) const override;
 
 private:
+    void run();
+    void runChange(sqlite3_stmt* st);
+    void readResult(sqlite3_stmt* st, bool live);
+
     QString m_sql;
+    bool m_readOnly = false;
     bool m_live = false;
     int m_rowsAffected = 0;
     QStringList m_paths;

@@ -27,7 +27,9 @@ void Table::open()
     m_readOnly = false;
     m_readOnlyReason.clear();
     m_openWarnings.clear();
-    m_format = detectFormat(m_path);
+    const TableRef ref = splitTableRef(m_path);
+    m_file = ref.file;
+    m_format = detectFormat(m_file);
     switch (m_format) {
     case FileFormat::Missing:
         throw AppError(fileError(QStringLiteral("the file does not exist")));
@@ -37,26 +39,22 @@ void Table::open()
         break;
     }
 
-    QString baseName = QFileInfo(m_path).completeBaseName();
     QVector<Field> fields;
     try {
         if (m_format == FileFormat::SQLite) {
-            m_readOnly = !QFileInfo(m_path).isWritable();
+            m_readOnly = !QFileInfo(m_file).isWritable();
             if (m_readOnly)
                 m_readOnlyReason = QStringLiteral("the file is read-only");
-            m_conn = std::make_unique<Connection>(m_path, m_readOnly);
+            m_conn = std::make_unique<Connection>(m_file, m_readOnly);
+            m_tableName = chooseSqliteTable(*m_conn, QStringLiteral("main"), ref);
             const auto found = m_conn->select(
-                QStringLiteral(
-                    "SELECT name, sql FROM sqlite_master WHERE type='table' AND name = ? COLLATE NOCASE"),
-                {baseName});
-            if (found.isEmpty())
-                throw AppError(QStringLiteral("the file holds no table named %1").arg(baseName));
-            baseName = found[0][0].toString();
-            const bool autoIncrement =
-                found[0][1].toString().contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
-            m_sqlName = QStringLiteral("main.") + quoteIdentifier(baseName);
-            const auto info =
-                m_conn->select(QStringLiteral("PRAGMA main.table_info(%1)").arg(quoteIdentifier(baseName)));
+                QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name = ?"), {m_tableName});
+            const bool autoIncrement = !found.isEmpty()
+                                       && found[0][0].toString().contains(QLatin1String("AUTOINCREMENT"),
+                                                                          Qt::CaseInsensitive);
+            m_sqlName = QStringLiteral("main.") + quoteIdentifier(m_tableName);
+            const auto info = m_conn->select(
+                QStringLiteral("PRAGMA main.table_info(%1)").arg(quoteIdentifier(m_tableName)));
             for (const auto& col : info) {
                 Field f = fieldFromDeclared(col[1].toString(), col[2].toString());
                 if (autoIncrement && col[5].toInt() == 1 && f.type == FieldType::Integer) {
@@ -69,11 +67,15 @@ void Table::open()
             }
             m_dataVersion = m_conn->dataVersion();
         } else {
+            if (!ref.table.isEmpty())
+                throw AppError(QStringLiteral("the file holds one table only; %1 names a table in it")
+                                   .arg(QDir::toNativeSeparators(m_path)));
+            m_tableName = QFileInfo(m_file).completeBaseName();
             m_conn = std::make_unique<Connection>();
             const QString module =
                 m_format == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox");
             m_sqlName = QStringLiteral("main.\"source\"");
-            const QStringList args = QStringList{quoteLiteral(m_path)} + m_options.toSqlArguments();
+            const QStringList args = QStringList{quoteLiteral(m_file)} + m_options.toSqlArguments();
             m_conn->exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)")
                              .arg(m_sqlName, module, args.join(QStringLiteral(", "))));
             const auto info = m_conn->select(QStringLiteral("PRAGMA main.table_info(\"source\")"));
@@ -118,6 +120,14 @@ void Table::open()
     }
 }
 
+QStringList Table::tableNames(const QString& path)
+{
+    if (detectFormat(path) != FileFormat::SQLite)
+        return {};
+    const Connection conn(path, true);
+    return sqliteTableNames(conn, QStringLiteral("main"));
+}
+
 void Table::close()
 {
     if (m_conn && m_conn->inTransaction())
@@ -160,7 +170,7 @@ QString Table::readOnlyText() const
 
 QString Table::fileStamp() const
 {
-    const QFileInfo fi(m_path);
+    const QFileInfo fi(m_file);
     return QString::number(fi.size()) + QLatin1Char('/')
            + QString::number(fi.lastModified().toMSecsSinceEpoch());
 }
@@ -288,24 +298,12 @@ qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
     }
     try {
         if (isNew) {
-            if (cols.isEmpty())
-                m_conn->run(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_sqlName));
-            else
-                m_conn->run(
-                    QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                        .arg(m_sqlName, cols.join(QStringLiteral(", ")),
-                             QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
-                    params);
+            m_conn->run(insertStatement(m_sqlName, cols), params);
             return m_conn->lastInsertRowId();
         }
         if (!cols.isEmpty()) {
-            QStringList sets;
-            for (const QString& c : cols)
-                sets << c + QStringLiteral(" = ?");
             params << rowId;
-            m_conn->run(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                            .arg(m_sqlName, sets.join(QStringLiteral(", "))),
-                        params);
+            m_conn->run(updateStatement(m_sqlName, cols), params);
         }
     } catch (const AppError& e) {
         throw AppError(fileError(e.message()));

@@ -19,8 +19,14 @@ public:
     explicit Table(QObject* parent = nullptr);
     ~Table() override;
 
+    // The path of the file, or "file::table" for one of the tables of an SQLite database.
     void setPath(const QString& path) { m_path = path; }
     QString path() const { return m_path; }
+    // The file part of the path and the table's own name (after open).
+    QString filePath() const { return m_file; }
+    QString tableName() const { return m_tableName; }
+    // The tables an SQLite file holds, by name; empty for other files.
+    static QStringList tableNames(const QString& path);
     void open();
     void open(const QString& path)
     {
@@ -99,6 +105,8 @@ private:
     TableFile* tableFile() const;
 
     QString m_path;
+    QString m_file;
+    QString m_tableName;
     QString m_sqlName;
     QString m_filter;
     FileFormat m_format = FileFormat::Missing;

@@ -1,4 +1,5 @@
 #include "importer/commandline.h"
+#include "shell/desktop.h"
 #include "ui/importer/importermainwindow.h"
 
 #include <QApplication>
@@ -11,11 +12,13 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (importer::CommandLine::hasVerb(arguments)) {
-        // The verbs need no display: no widgets are created on this path.
+    QStringList files;
+    if (importer::CommandLine::faceOf(arguments, &files) == importer::CommandLine::Face::Command) {
+        // The verbs, --help, --version and argument errors need no display: no widgets on this path.
         QCoreApplication app(argc, argv);
         QTextStream out(stdout), err(stderr);
-        const int status = importer::CommandLine::run(QCoreApplication::arguments(), out, err);
+        const int status =
+            importer::CommandLine::run(QCoreApplication::arguments(), out, err, desktop::stderrIsTerminal());
         out.flush();
         err.flush();
         return status;
@@ -24,5 +27,6 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("Importer");
     ImporterMainWindow window;
     window.show();
+    window.openFiles(files);
     return QApplication::exec();
 }

@@ -1,0 +1,210 @@
+#include "importer/tablecreator.h"
+
+#include "shell/error.h"
+#include "shell/tables/codepage.h"
+#include "shell/tables/table.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+#include <QtEndian>
+
+namespace importer {
+
+namespace {
+
+constexpr int kDbaseNameLength = 10;
+
+struct DbaseField {
+    QByteArray name;
+    char type;
+    int length;
+    int decimals;
+};
+
+DbaseField dbaseField(const tables::Field& f, const QByteArray& name, bool utf8)
+{
+    using tables::FieldType;
+    switch (f.type) {
+    case FieldType::Alpha: {
+        // Widths count bytes: a Polish letter takes two in UTF-8.
+        const int chars = f.size > 0 ? f.size : 254;
+        return {name, 'C', qMin(254, utf8 ? chars * 2 : chars), 0};
+    }
+    case FieldType::Memo:
+    case FieldType::FormattedMemo:
+    case FieldType::Binary:
+    case FieldType::Graphic:
+    case FieldType::Bytes:
+        return {name, 'M', 10, 0};
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+        return {name, 'N', 20, 0};
+    case FieldType::SmallInt:
+        return {name, 'N', 6, 0};
+    case FieldType::Number:
+    case FieldType::Money:
+    case FieldType::Bcd:
+        return {name, 'N', 24, 10};
+    case FieldType::Logical:
+        return {name, 'L', 1, 0};
+    case FieldType::Date:
+        return {name, 'D', 8, 0};
+    case FieldType::Time:
+        return {name, 'C', 8, 0};
+    case FieldType::Timestamp:
+        break;
+    }
+    return {name, 'C', 19, 0};
+}
+
+QByteArray dbaseHeader(const QVector<DbaseField>& fields, bool memo)
+{
+    QByteArray h(32, '\0');
+    const QDate today = QDate::currentDate();
+    h[0] = char(memo ? 0x83 : 0x03);
+    h[1] = char(today.year() - 1900);
+    h[2] = char(today.month());
+    h[3] = char(today.day());
+    int recordLength = 1;
+    for (const DbaseField& f : fields)
+        recordLength += f.length;
+    qToLittleEndian<quint16>(quint16(32 + 32 * fields.size() + 1), h.data() + 8);
+    qToLittleEndian<quint16>(quint16(recordLength), h.data() + 10);
+    for (const DbaseField& f : fields) {
+        QByteArray d(32, '\0');
+        d.replace(0, f.name.size(), f.name);
+        d[11] = f.type;
+        d[16] = char(f.length);
+        d[17] = char(f.decimals);
+        h += d;
+    }
+    h += '\r';
+    h += '\x1a';
+    return h;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw AppError(QStringLiteral("%1: nie można zapisać pliku: %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+QString companion(const QString& path, const char* suffix)
+{
+    const QFileInfo info(path);
+    return info.dir().filePath(info.completeBaseName() + QLatin1String(suffix));
+}
+
+} // namespace
+
+TableCreator::Format TableCreator::formatFor(const QString& path, const QString& formatName)
+{
+    const QString name = formatName.toLower();
+    if (name == QLatin1String("sqlite") || name == QLatin1String("native"))
+        return Format::Native;
+    if (name == QLatin1String("dbase") || name == QLatin1String("dbf"))
+        return Format::DBase;
+    if (name == QLatin1String("paradox"))
+        return Format::Paradox;
+    if (!name.isEmpty())
+        throw AppError(QStringLiteral("nieznany format tabeli: %1 (sqlite, dbase, paradox)").arg(formatName));
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("dbf"))
+        return Format::DBase;
+    static const QStringList native = {QStringLiteral("db"), QStringLiteral("sqlite"), QStringLiteral("sqlite3"),
+                                       QStringLiteral("db3")};
+    if (native.contains(suffix))
+        return Format::Native;
+    throw AppError(QStringLiteral("%1: z rozszerzenia nie wynika format nowej tabeli (.db, .sqlite, .dbf)")
+                       .arg(QDir::toNativeSeparators(path)));
+}
+
+QStringList TableCreator::shortNames(const QStringList& names, int maxLength)
+{
+    QStringList out;
+    QSet<QString> used;
+    for (const QString& name : names) {
+        QString candidate = name.left(maxLength);
+        for (int n = 1; used.contains(candidate.toCaseFolded()); ++n) {
+            const QString number = QString::number(n);
+            candidate = name.left(maxLength - int(number.size())) + number;
+        }
+        used.insert(candidate.toCaseFolded());
+        out << candidate;
+    }
+    return out;
+}
+
+QVector<tables::Field> TableCreator::create(const QString& path, const QVector<tables::Field>& sourceFields,
+                                            Format format, const QByteArray& codePage, QStringList* renamed)
+{
+    if (QFileInfo::exists(path))
+        throw AppError(QStringLiteral("%1: plik już istnieje").arg(QDir::toNativeSeparators(path)));
+    QVector<tables::Field> fields = sourceFields;
+    QStringList names;
+    for (tables::Field& f : fields) {
+        // The source's counter values are copied, so the new field is a plain number.
+        if (f.type == tables::FieldType::AutoInc)
+            f.type = tables::FieldType::Integer;
+        f.modifiable = true;
+        names << f.name;
+    }
+    if (format == Format::Paradox)
+        throw AppError(QStringLiteral("tworzenie nowych tabel Paradox nie jest obsługiwane; utwórz tabelę .db "
+                                      "(SQLite) lub .dbf"));
+    const QStringList shortened = shortNames(names, format == Format::DBase ? kDbaseNameLength : 1000);
+    for (int i = 0; i < fields.size(); ++i) {
+        if (shortened[i] != fields[i].name && renamed)
+            *renamed << QStringLiteral("%1 -> %2").arg(fields[i].name, shortened[i]);
+        fields[i].name = shortened[i];
+    }
+    if (format == Format::Native) {
+        tables::Table::create(path, fields);
+        return fields;
+    }
+
+    // dBASE: the code page named in a .cpg beside the table (UTF-8 unless chosen), which GDAL reads too.
+    QByteArray cpg = codePage.isEmpty() ? QByteArray("UTF-8") : codePage;
+    if (tables::CodePage::fromCpgText(cpg).isEmpty())
+        throw AppError(QStringLiteral("nieznana strona kodowa: %1").arg(QString::fromLatin1(cpg)));
+    const bool utf8 = tables::CodePage::byName(tables::CodePage::fromCpgText(cpg))->isUtf8();
+    QVector<DbaseField> dbf;
+    bool memo = false;
+    for (const tables::Field& f : std::as_const(fields)) {
+        const QByteArray name = f.name.toLatin1();
+        if (QString::fromLatin1(name) != f.name)
+            throw AppError(QStringLiteral("pole %1: nazwa pola dBASE może mieć tylko litery łacińskie").arg(f.name));
+        dbf.push_back(dbaseField(f, name, utf8));
+        memo = memo || dbf.last().type == 'M';
+    }
+    try {
+        if (memo) {
+            QByteArray dbt(512, '\0');
+            qToLittleEndian<quint32>(1, dbt.data()); // the next free block
+            writeFile(companion(path, ".dbt"), dbt);
+        }
+        writeFile(companion(path, ".cpg"), cpg);
+        writeFile(path, dbaseHeader(dbf, memo));
+    } catch (const AppError&) {
+        remove(path);
+        throw;
+    }
+    return fields;
+}
+
+void TableCreator::remove(const QString& path)
+{
+    QFile::remove(path);
+    if (QFileInfo(path).suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0) {
+        QFile::remove(companion(path, ".dbt"));
+        QFile::remove(companion(path, ".cpg"));
+    }
+}
+
+} // namespace importer

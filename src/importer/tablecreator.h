@@ -1,0 +1,34 @@
+#pragma once
+
+#include "shell/tables/fieldtype.h"
+
+#include <QStringList>
+#include <QVector>
+
+namespace importer {
+
+// Makes a new target table from the fields of a source, so a copy needs no table made by hand first.
+class TableCreator {
+public:
+    enum class Format { Native, DBase, Paradox };
+
+    // By extension: .dbf a dBASE table; .db, .sqlite, .sqlite3, .db3 a native table named after the file.
+    // formatName ("sqlite", "dbase", "paradox") overrides; throws on anything else.
+    static Format formatFor(const QString& path, const QString& formatName = {});
+
+    // Creates the table (throws when the file exists or cannot be made; nothing is left behind then).
+    // codePage: a dBASE table's code page ("852", "CP1250"...), UTF-8 when empty; it is named in a .cpg
+    // file beside the table. Returns the created fields; *renamed receives "Old -> New" for every name
+    // the format made shorter.
+    static QVector<tables::Field> create(const QString& path, const QVector<tables::Field>& sourceFields,
+                                         Format format, const QByteArray& codePage = {},
+                                         QStringList* renamed = nullptr);
+    // Removes a created table with every file it made.
+    static void remove(const QString& path);
+
+    // Names cut to maxLength characters and kept unique without regard to case: the clash gets a number
+    // at its end (SupportRepId -> SupportRep, then SupportRe1).
+    static QStringList shortNames(const QStringList& names, int maxLength);
+};
+
+} // namespace importer
