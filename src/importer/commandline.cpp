@@ -236,7 +236,8 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
         QStringList renamed;
         const auto targetFormat = TableCreator::formatFor(positional[1], parser.value(format));
         TableCreator::create(positional[1], source.table.fields(), targetFormat,
-                             parser.value(targetCodePage).toLatin1(), &renamed);
+                             parser.value(targetCodePage).toLatin1(), &renamed,
+                             TableCreator::longestTexts(source.table));
         created = positional[1];
         for (const QString& line : std::as_const(renamed))
             out << "skrócona nazwa pola: " << line << '\n';
@@ -261,7 +262,7 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
         // Every moved record would drown the errors and the summary.
         import.reportMovedRecords = false;
         import.dryRun = parser.isSet(dryRun);
-        import.sourceUntyped = source.csv != nullptr;
+        import.askTypeQuestions = source.csv == nullptr && created.isEmpty();
         import.onHistory = [&](const QString& line) { out << line << '\n'; };
         QElapsedTimer clock;
         clock.start();

@@ -25,24 +25,27 @@ struct DbaseField {
     int decimals;
 };
 
-DbaseField dbaseField(const tables::Field& f, const QByteArray& name, bool utf8)
+DbaseField dbaseField(const tables::Field& f, const QByteArray& name, bool utf8, int longest)
 {
     using tables::FieldType;
     switch (f.type) {
-    case FieldType::Alpha: {
-        // Widths count bytes: a Polish letter takes two in UTF-8.
-        const int chars = f.size > 0 ? f.size : 254;
-        return {name, 'C', qMin(254, utf8 ? chars * 2 : chars), 0};
-    }
+    case FieldType::Alpha:
     case FieldType::Memo:
-    case FieldType::FormattedMemo:
+    case FieldType::FormattedMemo: {
+        // Widths count bytes: a Polish letter takes two in UTF-8.
+        int width = f.size > 0 ? (utf8 ? f.size * 2 : f.size) : (longest >= 0 ? longest : 255);
+        width = qMax(width, longest);
+        if (width > 254)
+            return {name, 'M', 10, 0};
+        return {name, 'C', qMax(1, width), 0};
+    }
     case FieldType::Binary:
     case FieldType::Graphic:
     case FieldType::Bytes:
         return {name, 'M', 10, 0};
     case FieldType::Integer:
     case FieldType::AutoInc:
-        return {name, 'N', 20, 0};
+        return {name, 'N', 18, 0};
     case FieldType::SmallInt:
         return {name, 'N', 6, 0};
     case FieldType::Number:
@@ -142,7 +145,8 @@ QStringList TableCreator::shortNames(const QStringList& names, int maxLength)
 }
 
 QVector<tables::Field> TableCreator::create(const QString& path, const QVector<tables::Field>& sourceFields,
-                                            Format format, const QByteArray& codePage, QStringList* renamed)
+                                            Format format, const QByteArray& codePage, QStringList* renamed,
+                                            const QVector<int>& longest)
 {
     if (QFileInfo::exists(path))
         throw AppError(QStringLiteral("%1: plik już istnieje").arg(QDir::toNativeSeparators(path)));
@@ -176,11 +180,12 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
     const bool utf8 = tables::CodePage::byName(tables::CodePage::fromCpgText(cpg))->isUtf8();
     QVector<DbaseField> dbf;
     bool memo = false;
-    for (const tables::Field& f : std::as_const(fields)) {
+    for (int i = 0; i < fields.size(); ++i) {
+        const tables::Field& f = fields[i];
         const QByteArray name = f.name.toLatin1();
         if (QString::fromLatin1(name) != f.name)
             throw AppError(QStringLiteral("pole %1: nazwa pola dBASE może mieć tylko litery łacińskie").arg(f.name));
-        dbf.push_back(dbaseField(f, name, utf8));
+        dbf.push_back(dbaseField(f, name, utf8, longest.value(i, -1)));
         memo = memo || dbf.last().type == 'M';
     }
     try {
@@ -196,6 +201,23 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
         throw;
     }
     return fields;
+}
+
+QVector<int> TableCreator::longestTexts(const tables::Table& table)
+{
+    QVector<int> longest(table.fields().size(), 0);
+    QStringList measures;
+    for (const tables::Field& f : table.fields())
+        measures << (tables::isTextType(f.type)
+                         ? QStringLiteral("max(length(CAST(%1 AS BLOB)))").arg(tables::quoteIdentifier(f.name))
+                         : QStringLiteral("0"));
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(measures.join(QStringLiteral(", ")), table.sqlName());
+    if (!table.filter().trimmed().isEmpty())
+        sql += QStringLiteral(" WHERE (%1)").arg(table.filter());
+    const auto rows = table.connection().select(sql);
+    for (int i = 0; !rows.isEmpty() && i < longest.size(); ++i)
+        longest[i] = rows[0].value(i).toInt();
+    return longest;
 }
 
 void TableCreator::remove(const QString& path)

@@ -5,6 +5,10 @@
 #include <QStringList>
 #include <QVector>
 
+namespace tables {
+class Table;
+}
+
 namespace importer {
 
 // Makes a new target table from the fields of a source, so a copy needs no table made by hand first.
@@ -20,9 +24,14 @@ public:
     // codePage: a dBASE table's code page ("852", "CP1250"...), UTF-8 when empty; it is named in a .cpg
     // file beside the table. Returns the created fields; *renamed receives "Old -> New" for every name
     // the format made shorter.
+    // longest: per field the longest text the source holds, in UTF-8 bytes (see longestTexts); a dBASE
+    // text field is made as wide as that, and a memo only for texts over 254 bytes (GIS tools read no
+    // memos).
     static QVector<tables::Field> create(const QString& path, const QVector<tables::Field>& sourceFields,
                                          Format format, const QByteArray& codePage = {},
-                                         QStringList* renamed = nullptr);
+                                         QStringList* renamed = nullptr, const QVector<int>& longest = {});
+    // The longest text of every text field of a table's view (0 for other fields).
+    static QVector<int> longestTexts(const tables::Table& table);
     // Removes a created table with every file it made.
     static void remove(const QString& path);
 

@@ -250,7 +250,7 @@ bool TableImport::targetFailed() const
 
 bool TableImport::typeCheck(const Mapping& sourceRows, const Mapping& targetRows)
 {
-    if (sourceUntyped)
+    if (!askTypeQuestions)
         return true;
     const int pairCount = int(qMin(sourceRows.size(), targetRows.size()));
     for (int i = 0; i < pairCount; ++i) {

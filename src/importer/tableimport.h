@@ -47,9 +47,9 @@ public:
     // Every conversion and every write is tried, on a copy nobody keeps: the target stays as it was,
     // refused records are counted without questions and the loss report tells what would be lost.
     bool dryRun = false;
-    // The source carries no types (a CSV file): every value is text, converted or refused record by
-    // record, so there is no type question to ask.
-    bool sourceUntyped = false;
+    // Off when the question has no point: a source that carries no types (a CSV file, every value
+    // converted or refused record by record) or a target made from the source's own fields.
+    bool askTypeQuestions = true;
 
     Outcome run(const Mapping& sourceRows, const Mapping& targetRows, ImportMode mode);
 

@@ -1,5 +1,8 @@
 #include "ui/importer/importermainwindow.h"
 
+#include "importer/csv.h"
+#include "importer/pairing.h"
+#include "importer/tablecreator.h"
 #include "importer/tableexport.h"
 #include "importer/vieweraser.h"
 #include "shell/desktop.h"
@@ -81,6 +84,9 @@ ImporterMainWindow::ImporterMainWindow(Interaction* interaction, QWidget* parent
     m_sqlPage->setInputFiles(source->fileNames());
 
     connect(m_importPage->importButton(), &QPushButton::clicked, this, &ImporterMainWindow::runImport);
+    connect(m_importPage->checkButton(), &QPushButton::clicked, this, &ImporterMainWindow::checkImport);
+    connect(m_importPage->pairByNameButton(), &QPushButton::clicked, this, &ImporterMainWindow::pairByName);
+    connect(m_importPage->newTableButton(), &QPushButton::clicked, this, &ImporterMainWindow::createTargetTable);
     connect(m_dataPage, &DataPage::filterRequested, m_filterDialog, &FilterDialog::openFor);
     connect(m_dataPage, &DataPage::htmlRequested, this, [this](tables::Table* t) { exportHtml(t); });
     connect(m_dataPage, &DataPage::textRequested, this, [this](tables::Table* t) { exportText(t); });
@@ -139,50 +145,111 @@ void ImporterMainWindow::updateImportButton()
     const bool filesListed = !m_importPage->sourcePanel()->fileNames().isEmpty()
                              && !m_importPage->targetPanel()->fileNames().isEmpty();
     m_importPage->importButton()->setEnabled(bothOpen && filesListed);
+    m_importPage->checkButton()->setEnabled(bothOpen && filesListed);
 }
 
 void ImporterMainWindow::runImport()
+{
+    startImport(false);
+}
+
+void ImporterMainWindow::checkImport()
+{
+    startImport(true);
+}
+
+void ImporterMainWindow::startImport(bool dryRun)
 {
     if (!m_source->isOpen() || !m_target->isOpen())
         return;
     HistoryList* history = m_importPage->history();
     QProgressBar* progress = m_importPage->progressBar();
+    importer::Pairing pairing{m_importPage->sourcePanel()->grid()->mapping(),
+                              m_importPage->targetPanel()->grid()->mapping()};
     importer::TableImport import(*m_source, *m_target, *m_interaction);
-    import.onStart = [ this, history ] { m_importPage->showHistoryBox()->setChecked(false);
-    history->hide();
-    history->clear();
-};
-import.onProgressRange = [progress](int maximum) { progress->setMaximum(maximum);
-progress->setValue(0);
-}
-;
-import.onProgress = [progress](int position) { if (position % kProgressStep != 0) return;
-progress->setValue(position);
-if (position % kRepaintEvery == 0)
-    progress->repaint();
-}
-;
-import.onHistory = [history](const QString& line) { history->append(line);
-}
-;
-QApplication::setOverrideCursor(Qt::WaitCursor);
-importer::TableImport::Outcome outcome = importer::TableImport::Outcome::Refused;
-try {
-    outcome = import.run(m_importPage->sourcePanel()->grid()->mapping(),
-                         m_importPage->targetPanel()->grid()->mapping(), m_mode);
-} catch (const std::exception& e) {
+    import.dryRun = dryRun;
+    import.reportMovedRecords = !dryRun;
+    import.askTypeQuestions = !importer::isCsvPath(m_importPage->sourcePanel()->chosenFile());
+    import.onStart = [this, history, &pairing] {
+        m_importPage->showHistoryBox()->setChecked(false);
+        history->hide();
+        history->clear();
+        // The pairs first, as the command line prints them.
+        history->append("Pary pól:");
+        for (const QString& line : pairing.describe())
+            history->append("  " + line);
+    };
+    import.onProgressRange = [progress](int maximum) {
+        progress->setMaximum(maximum);
+        progress->setValue(0);
+    };
+    import.onProgress = [progress](int position) {
+        if (position % kProgressStep != 0)
+            return;
+        progress->setValue(position);
+        if (position % kRepaintEvery == 0)
+            progress->repaint();
+    };
+    import.onHistory = [history](const QString& line) { history->append(line); };
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    importer::TableImport::Outcome outcome = importer::TableImport::Outcome::Refused;
+    try {
+        outcome = import.run(pairing.source, pairing.target, m_mode);
+    } catch (const std::exception& e) {
+        QApplication::restoreOverrideCursor();
+        history->flush();
+        m_interaction->error(messageOf(e));
+        return;
+    }
     QApplication::restoreOverrideCursor();
     history->flush();
-    m_interaction->error(messageOf(e));
-    return;
+    if (outcome == importer::TableImport::Outcome::Finished || outcome == importer::TableImport::Outcome::Stopped) {
+        progress->setValue(progress->maximum());
+        m_importPage->showHistoryBox()->setChecked(true);
+        history->show();
+    }
 }
-QApplication::restoreOverrideCursor();
-history->flush();
-if (outcome == importer::TableImport::Outcome::Finished) {
-    progress->setValue(progress->maximum());
-    m_importPage->showHistoryBox()->setChecked(true);
-    history->show();
+
+void ImporterMainWindow::pairByName()
+{
+    if (!m_source->isOpen() || !m_target->isOpen())
+        return;
+    const auto pairing = importer::Pairing::make(*m_source, *m_target, importer::PairingRule::ByName);
+    m_importPage->sourcePanel()->grid()->setMapping(pairing.source);
+    m_importPage->targetPanel()->grid()->setMapping(pairing.target);
 }
+
+void ImporterMainWindow::createTargetTable()
+{
+    if (!m_source->isOpen()) {
+        m_interaction->message("Najpierw wybierz tabelę źródłową.", "uwaga,");
+        return;
+    }
+    QString path = m_interaction->saveFileName("Nowa tabela", m_importPage->targetPanel()->folder(),
+                                               "tabele (*.db *.sqlite *.dbf);;Wszystkie pliki (*)", "db");
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += ".db";
+    try {
+        QStringList renamed;
+        importer::TableCreator::create(path, m_source->fields(), importer::TableCreator::formatFor(path), {},
+                                       &renamed, importer::TableCreator::longestTexts(*m_source));
+        if (!renamed.isEmpty())
+            m_interaction->message("Skrócone nazwy pól:\n" + renamed.join('\n'), "informacja");
+    } catch (const std::exception& e) {
+        m_interaction->error(messageOf(e));
+        return;
+    }
+    m_importPage->targetPanel()->openFile(path);
+}
+
+void ImporterMainWindow::openFiles(const QStringList& files)
+{
+    if (files.size() > 0)
+        m_importPage->sourcePanel()->openFile(files[0]);
+    if (files.size() > 1)
+        m_importPage->targetPanel()->openFile(files[1]);
 }
 
 void ImporterMainWindow::exportHtml(tables::DataSet* data)

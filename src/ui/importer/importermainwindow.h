@@ -30,6 +30,14 @@ public:
     ~ImporterMainWindow() override;
 
     void runImport();
+    // The import tried without writing: the history tells what the target would refuse.
+    void checkImport();
+    // Both grids rearranged so fields of equal name are paired; the rest marked "pomiń".
+    void pairByName();
+    // A new target made from the source's fields, then opened on the target side.
+    void createTargetTable();
+    // Files given on the command line: the source, then the target.
+    void openFiles(const QStringList& files);
     void exportHtml(tables::DataSet* data);
     void exportText(tables::DataSet* data);
     void deleteTargetView();
@@ -57,6 +65,7 @@ public:
 private:
     void buildMenu();
     void updateImportButton();
+    void startImport(bool dryRun);
     void writeExport(const QByteArray& bytes, const QString& filter, const QString& suffix);
 
     std::unique_ptr<Interaction> m_ownInteraction;

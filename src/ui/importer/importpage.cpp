@@ -24,6 +24,16 @@ ImportPage::ImportPage(tables::Table& source, tables::Table& target, Interaction
     QFont bold = m_import->font();
     bold.setBold(true);
     m_import->setFont(bold);
+    m_check = new QPushButton("Sprawdź", this);
+    m_check->setObjectName("checkButton");
+    m_check->setToolTip("sprawdź bez zapisywania, co cel odrzuciłby lub zmienił");
+    m_check->setEnabled(false);
+    m_pairByName = new QPushButton("paruj wg nazw", this);
+    m_pairByName->setObjectName("pairByNameButton");
+    m_pairByName->setToolTip("ustaw pola o tych samych nazwach obok siebie");
+    m_newTable = new QPushButton("Nowa tabela…", this);
+    m_newTable->setObjectName("newTableButton");
+    m_newTable->setToolTip("utwórz tabelę docelową z pól tabeli źródłowej");
     m_progress = new QProgressBar(this);
     m_progress->setValue(0);
     m_showHistory = new QCheckBox("pokaż historię", this);
@@ -41,7 +51,10 @@ ImportPage::ImportPage(tables::Table& source, tables::Table& target, Interaction
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(m_showHistory);
+    controls->addWidget(m_pairByName);
+    controls->addWidget(m_newTable);
     controls->addWidget(m_progress, 1);
+    controls->addWidget(m_check);
     controls->addWidget(m_import);
 
     auto* layout = new QVBoxLayout(this);

@@ -24,6 +24,9 @@ public:
     TableSidePanel* sourcePanel() const { return m_source; }
     TableSidePanel* targetPanel() const { return m_target; }
     QPushButton* importButton() const { return m_import; }
+    QPushButton* checkButton() const { return m_check; }
+    QPushButton* pairByNameButton() const { return m_pairByName; }
+    QPushButton* newTableButton() const { return m_newTable; }
     QProgressBar* progressBar() const { return m_progress; }
     QCheckBox* showHistoryBox() const { return m_showHistory; }
     HistoryList* history() const { return m_history; }
@@ -32,6 +35,9 @@ private:
     TableSidePanel* m_source;
     TableSidePanel* m_target;
     QPushButton* m_import;
+    QPushButton* m_check;
+    QPushButton* m_pairByName;
+    QPushButton* m_newTable;
     QProgressBar* m_progress;
     QCheckBox* m_showHistory;
     HistoryList* m_history;

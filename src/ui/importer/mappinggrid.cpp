@@ -43,6 +43,20 @@ void MappingGrid::setFields(const QStringList& names, const QVector<int>& indexe
     setCurrentCell(-1, -1);
 }
 
+void MappingGrid::setMapping(const importer::Mapping& rows)
+{
+    QStringList names;
+    QVector<int> indexes;
+    for (const importer::MappingRow& row : rows) {
+        names << row.field;
+        indexes << row.index;
+    }
+    setFields(names, indexes);
+    for (int r = 0; r < rows.size(); ++r)
+        if (rows[r].skipped)
+            item(r, MarkerColumn)->setText(importer::skipMarker());
+}
+
 void MappingGrid::clearFields()
 {
     const QSignalBlocker quiet(this);

@@ -16,6 +16,8 @@ public:
     // names[i] is the field at row i; indexes[i] its position in the table's field list.
     void setFields(const QStringList& names, const QVector<int>& indexes);
     void clearFields();
+    // Rows as a pairing made them, skip markers included.
+    void setMapping(const importer::Mapping& rows);
     importer::Mapping mapping() const;
     QString fieldAt(int row) const;
     bool isSkipped(int row) const;

@@ -10,6 +10,7 @@
 #include "ui/common/recordnavigator.h"
 
 #include <QCollator>
+#include <QDir>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -164,8 +165,21 @@ void SqlPage::appendChosenFileName()
 void SqlPage::execute()
 {
     m_query.close();
+    const QString statement = m_editor->toPlainText();
     try {
-        m_query.open(m_editor->toPlainText());
+        // A statement that changes tables runs only when the user says so.
+        QStringList changed = tables::Query::changedFiles(statement);
+        if (!changed.isEmpty()) {
+            changed.removeAll(QString());
+            QStringList shown;
+            for (const QString& path : std::as_const(changed))
+                shown << QDir::toNativeSeparators(path);
+            const QString names = shown.isEmpty() ? QStringLiteral("(tabele tymczasowe)") : shown.join(", ");
+            if (!m_interaction.question("To polecenie zmieni dane w tabelach: " + names + "\nWykonać je?",
+                                        "uwaga,"))
+                return;
+        }
+        m_query.open(statement);
     } catch (const std::exception& e) {
         m_query.close();
         m_interaction.error(messageOf(e));

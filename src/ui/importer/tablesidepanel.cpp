@@ -1,5 +1,7 @@
 #include "ui/importer/tablesidepanel.h"
 
+#include "importer/csv.h"
+#include "importer/pairing.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
@@ -7,7 +9,6 @@
 #include "ui/importer/sidecolors.h"
 
 #include <QCheckBox>
-#include <QCollator>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -15,8 +16,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QStorageInfo>
-#include <algorithm>
-#include <numeric>
 
 TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& interaction, QWidget* parent)
     : QWidget(parent), m_side(side), m_table(table), m_interaction(interaction)
@@ -30,6 +29,10 @@ TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& int
     m_folders->setObjectName(source ? "sourceFolders" : "targetFolders");
     m_files = new QListWidget(this);
     m_files->setObjectName(source ? "sourceFiles" : "targetFiles");
+    m_tables = new QListWidget(this);
+    m_tables->setObjectName(source ? "sourceTables" : "targetTables");
+    m_tables->setToolTip("tabele w pliku bazy danych");
+    m_tables->hide();
     m_chosen = new QLabel(source ? "Wybierz plik źrodłowy !" : "Wybierz plik docelowy !", this);
     m_chosen->setObjectName(source ? "sourceChosenFile" : "targetChosenFile");
     m_chosen->setWordWrap(true);
@@ -47,7 +50,7 @@ TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& int
     m_grid->setObjectName(source ? "sourceGrid" : "targetGrid");
 
     const QColor background = source ? sidecolors::source() : sidecolors::target();
-    for (QWidget* w : std::initializer_list<QWidget*>{m_folders, m_files, m_fields, m_grid}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_folders, m_files, m_tables, m_fields, m_grid}) {
         QPalette p = w->palette();
         p.setColor(QPalette::Base, background);
         w->setPalette(p);
@@ -58,7 +61,8 @@ TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& int
     layout->addWidget(m_drives, 0, 0);
     layout->addWidget(m_folderLabel, 1, 0);
     layout->addWidget(m_folders, 2, 0);
-    layout->addWidget(m_files, 0, 1, 3, 1);
+    layout->addWidget(m_files, 0, 1, 2, 1);
+    layout->addWidget(m_tables, 2, 1);
     layout->addWidget(m_chosen, 3, 0, 1, 2);
     layout->addWidget(m_recordCount, 4, 0);
     layout->addWidget(m_fieldCount, 4, 1);
@@ -79,12 +83,17 @@ TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& int
         if (chosenPath() != QDir(m_folder).filePath(item->text()))
             fileClicked(item->text());
     });
+    connect(m_tables, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        openTable(tables::joinTableRef({m_tablesOf, item->text()}));
+    });
     connect(m_sort, &QCheckBox::toggled, this, [this] {
         if (m_table.isOpen())
             reloadFields();
     });
     setFolder(QDir::currentPath());
 }
+
+TableSidePanel::~TableSidePanel() = default;
 
 void TableSidePanel::fillDrives()
 {
@@ -124,7 +133,10 @@ void TableSidePanel::fillFolder()
         m_folders->addItem("..");
     m_folders->addItems(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase));
     m_files->clear();
-    const QStringList files = dir.entryList({"*.db", "*.dbf"}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    QStringList masks = {"*.db", "*.dbf", "*.sqlite", "*.sqlite3", "*.db3"};
+    if (m_side == Side::Source)
+        masks << "*.csv";
+    const QStringList files = dir.entryList(masks, QDir::Files, QDir::Name | QDir::IgnoreCase);
     m_files->addItems(files);
     Q_EMIT filesChanged(files);
 }
@@ -147,6 +159,11 @@ QString TableSidePanel::chosenPath() const
     return m_table.isOpen() ? m_table.path() : QString();
 }
 
+QString TableSidePanel::chosenFile() const
+{
+    return m_csv ? m_csvFile : chosenPath();
+}
+
 bool TableSidePanel::chooseFile(const QString& fileName)
 {
     const auto found = m_files->findItems(fileName, Qt::MatchExactly);
@@ -162,14 +179,48 @@ void TableSidePanel::fileClicked(const QString& name)
     openTable(QDir(m_folder).filePath(name));
 }
 
+void TableSidePanel::openFile(const QString& path)
+{
+    const QString file = tables::splitTableRef(path).file;
+    setFolder(QFileInfo(file).absolutePath());
+    const auto found = m_files->findItems(QFileInfo(file).fileName(), Qt::MatchExactly);
+    if (!found.isEmpty())
+        m_files->setCurrentItem(found.first());
+    openTable(QFileInfo(file).absoluteFilePath() + path.mid(file.size()));
+}
+
 void TableSidePanel::openTable(const QString& path)
 {
     m_fields->clear();
     m_chosen->setText(QDir::toNativeSeparators(path));
     m_table.close();
-    m_table.setPath(path);
+    m_csv.reset();
+    const tables::TableRef ref = tables::splitTableRef(path);
     try {
-        m_table.open();
+        // A database of several tables: the user picks one from the list under the files.
+        const QStringList names = tables::Table::tableNames(ref.file);
+        m_tablesOf = ref.file;
+        m_tables->clear();
+        m_tables->addItems(names);
+        m_tables->setVisible(names.size() > 1);
+        const QString own = QFileInfo(ref.file).completeBaseName();
+        const auto matching = m_tables->findItems(ref.table.isEmpty() ? own : ref.table, Qt::MatchFixedString);
+        if (!matching.isEmpty())
+            m_tables->setCurrentItem(matching.first());
+        if (names.size() > 1 && matching.isEmpty()) {
+            m_chosen->setText(QDir::toNativeSeparators(path) + " — wybierz tabelę z listy");
+            m_grid->clearFields();
+            updateCounts();
+            Q_EMIT tableOpened();
+            return;
+        }
+        if (m_side == Side::Source && importer::isCsvPath(ref.file)) {
+            m_csv = std::make_unique<importer::CsvSource>(ref.file, importer::CsvOptions());
+            m_csvFile = ref.file;
+            m_table.open(m_csv->tablePath());
+        } else {
+            m_table.open(path);
+        }
     } catch (const std::exception& e) {
         m_grid->clearFields();
         updateCounts();
@@ -189,20 +240,10 @@ void TableSidePanel::reloadFields()
         m_grid->clearFields();
         return;
     }
-    QVector<int> order(m_table.fields().size());
-    std::iota(order.begin(), order.end(), 0);
-    if (m_sort->isChecked()) {
-        QCollator collator;
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return collator.compare(m_table.fields()[a].name, m_table.fields()[b].name) < 0;
-        });
-    }
-    QStringList names;
-    for (int i : order)
-        names << m_table.fields()[i].name;
-    m_fields->addItems(names);
-    m_grid->setFields(names, order);
+    const importer::Mapping rows = importer::Pairing::side(m_table, m_sort->isChecked());
+    for (const importer::MappingRow& row : rows)
+        m_fields->addItem(row.field);
+    m_grid->setMapping(rows);
 }
 
 void TableSidePanel::updateCounts()

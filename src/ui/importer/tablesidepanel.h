@@ -1,6 +1,11 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
+
+namespace importer {
+class CsvSource;
+}
 
 class Interaction;
 class MappingGrid;
@@ -21,6 +26,7 @@ public:
     enum class Side { Source, Target };
 
     TableSidePanel(Side side, tables::Table& table, Interaction& interaction, QWidget* parent = nullptr);
+    ~TableSidePanel() override;
 
     Side side() const { return m_side; }
     tables::Table& table() const { return m_table; }
@@ -28,9 +34,15 @@ public:
     void setFolder(const QString& folder);
     QStringList fileNames() const;
     QString chosenPath() const;
+    // The file the user chose (the CSV file, not the table read from it).
+    QString chosenFile() const;
     // Selects a file of the file list and opens it; false when the list has no such file.
     bool chooseFile(const QString& fileName);
+    // Opens a table file (FILE::TABLE for one table of an SQLite database; a CSV file on the source
+    // side). A database of several tables lists them and waits for the user's choice.
     void openTable(const QString& path);
+    // Shows the file's folder, selects the file and opens it.
+    void openFile(const QString& path);
     // Re-reads the field list and rebuilds the grid (markers and order reset).
     void reloadFields();
     void updateCounts();
@@ -39,6 +51,7 @@ public:
     QComboBox* driveBox() const { return m_drives; }
     QListWidget* folderList() const { return m_folders; }
     QListWidget* fileList() const { return m_files; }
+    QListWidget* tableList() const { return m_tables; }
     QListWidget* fieldList() const { return m_fields; }
     QCheckBox* sortBox() const { return m_sort; }
     QLabel* chosenFileLabel() const { return m_chosen; }
@@ -64,6 +77,10 @@ private:
     QLabel* m_folderLabel;
     QListWidget* m_folders;
     QListWidget* m_files;
+    QListWidget* m_tables;
+    QString m_tablesOf; // the file whose tables the table list shows
+    std::unique_ptr<importer::CsvSource> m_csv;
+    QString m_csvFile;
     QLabel* m_chosen;
     QListWidget* m_fields;
     QCheckBox* m_sort;
