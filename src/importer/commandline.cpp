@@ -27,8 +27,9 @@ const char* const kUsage =
     "  importer copy SOURCE TARGET [--replace] [--dry-run] [--create [--format sqlite|dbase]]\n"
     "                [--sorted | --by-name] [--skip-source N,...] [--skip-target N,...] [--yes]\n"
     "                [--separator S] [--no-header] [--source-codepage CP] [--target-codepage CP]\n"
+    "                [--allow-stale-indexes] [--round-numbers]\n"
     "  importer export (--html | --text [--separator S] | --csv [--separator S] [--no-header]\n"
-    "                  [--codepage CP]) (SOURCE | --sql STATEMENT) OUTPUT\n"
+    "                  [--codepage CP]) [--source-codepage CP] (SOURCE | --sql STATEMENT) OUTPUT\n"
     "  importer --help | --version\n"
     "SOURCE and TARGET: a .db/.sqlite/.dbf/Paradox table file, FILE::TABLE for one table of an SQLite\n"
     "database, or (SOURCE only) a .csv file. Field numbers count from 0 in the table's field order.\n"
@@ -38,10 +39,12 @@ const char* const kUsage =
 int qtOptionValues(const QString& argument)
 {
     static const QStringList withValue = {
-        QStringLiteral("-platform"), QStringLiteral("-platformpluginpath"), QStringLiteral("-platformtheme"),
-        QStringLiteral("-plugin"),   QStringLiteral("-qmljsdebugger"),      QStringLiteral("-style"),
-        QStringLiteral("-stylesheet"), QStringLiteral("-display"),          QStringLiteral("-geometry"),
-        QStringLiteral("-qwindowgeometry"), QStringLiteral("-qwindowtitle"), QStringLiteral("-qwindowicon"),
+        QStringLiteral("-platform"),      QStringLiteral("-platformpluginpath"),
+        QStringLiteral("-platformtheme"), QStringLiteral("-plugin"),
+        QStringLiteral("-qmljsdebugger"), QStringLiteral("-style"),
+        QStringLiteral("-stylesheet"),    QStringLiteral("-display"),
+        QStringLiteral("-geometry"),      QStringLiteral("-qwindowgeometry"),
+        QStringLiteral("-qwindowtitle"),  QStringLiteral("-qwindowicon"),
         QStringLiteral("-session")};
     static const QStringList flags = {QStringLiteral("-reverse"), QStringLiteral("-widgetcount"),
                                       QStringLiteral("-nograb"), QStringLiteral("-dograb"),
@@ -85,7 +88,8 @@ void checkNumbers(const tables::Table& table, const QSet<int>& numbers)
 
 bool separatorOf(const QString& text, char* separator)
 {
-    const QString s = text == QLatin1String("Tab") || text == QLatin1String("\\t") ? QStringLiteral("\t") : text;
+    const QString s =
+        text == QLatin1String("Tab") || text == QLatin1String("\\t") ? QStringLiteral("\t") : text;
     if (s.size() != 1 || s[0].unicode() > 127 || s[0] == QLatin1Char('"') || s[0] == QLatin1Char('\n')
         || s[0] == QLatin1Char('\r'))
         return false;
@@ -108,8 +112,9 @@ QString CommandLine::usage()
 
 bool CommandLine::hasVerb(const QStringList& arguments)
 {
-    static const QStringList verbs = {QStringLiteral("copy"), QStringLiteral("export"), QStringLiteral("--help"),
-                                      QStringLiteral("-h"),   QStringLiteral("--version"), QStringLiteral("-v")};
+    static const QStringList verbs = {QStringLiteral("copy"),      QStringLiteral("export"),
+                                      QStringLiteral("--help"),    QStringLiteral("-h"),
+                                      QStringLiteral("--version"), QStringLiteral("-v")};
     return arguments.size() > 1 && verbs.contains(arguments[1]);
 }
 
@@ -166,11 +171,12 @@ int CommandLine::run(const QStringList& arguments, QTextStream& out, QTextStream
 int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStream& err, bool terminal)
 {
     QCommandLineParser parser;
-    const QCommandLineOption replace(QStringLiteral("replace"), QStringLiteral("Delete the target's records first."));
-    const QCommandLineOption skipSource(QStringLiteral("skip-source"), QStringLiteral("Source fields to skip."),
-                                        QStringLiteral("N,..."));
-    const QCommandLineOption skipTarget(QStringLiteral("skip-target"), QStringLiteral("Target fields to skip."),
-                                        QStringLiteral("N,..."));
+    const QCommandLineOption replace(QStringLiteral("replace"),
+                                     QStringLiteral("Delete the target's records first."));
+    const QCommandLineOption skipSource(QStringLiteral("skip-source"),
+                                        QStringLiteral("Source fields to skip."), QStringLiteral("N,..."));
+    const QCommandLineOption skipTarget(QStringLiteral("skip-target"),
+                                        QStringLiteral("Target fields to skip."), QStringLiteral("N,..."));
     const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Answer Yes to the type questions."));
     const QCommandLineOption sorted(QStringLiteral("sorted"), QStringLiteral("Pair fields sorted by name."));
     const QCommandLineOption byName(QStringLiteral("by-name"), QStringLiteral("Pair fields of equal name."));
@@ -180,13 +186,19 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
                                     QStringLiteral("F"));
     const QCommandLineOption separator(QStringLiteral("separator"), QStringLiteral("CSV separator."),
                                        QStringLiteral("S"), QStringLiteral(","));
-    const QCommandLineOption noHeader(QStringLiteral("no-header"), QStringLiteral("CSV without field names."));
+    const QCommandLineOption noHeader(QStringLiteral("no-header"),
+                                      QStringLiteral("CSV without field names."));
     const QCommandLineOption sourceCodePage(QStringLiteral("source-codepage"),
                                             QStringLiteral("Code page of the source."), QStringLiteral("CP"));
     const QCommandLineOption targetCodePage(QStringLiteral("target-codepage"),
                                             QStringLiteral("Code page of the target."), QStringLiteral("CP"));
-    parser.addOptions({replace, skipSource, skipTarget, yes, sorted, byName, dryRun, create, format, separator,
-                       noHeader, sourceCodePage, targetCodePage});
+    const QCommandLineOption allowStale(
+        QStringLiteral("allow-stale-indexes"),
+        QStringLiteral("Write a dBASE table whose index files will not follow."));
+    const QCommandLineOption roundNumbers(QStringLiteral("round-numbers"),
+                                          QStringLiteral("Store numbers rounded to the field's decimals."));
+    parser.addOptions({replace, skipSource, skipTarget, yes, sorted, byName, dryRun, create, format,
+                       separator, noHeader, sourceCodePage, targetCodePage, allowStale, roundNumbers});
     QStringList args = arguments;
     args.removeAt(1);
     if (!parser.parse(args)) {
@@ -202,7 +214,8 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
     char csvSeparator = ',';
     if (!parseNumbers(parser.value(skipSource), &skippedSource)
         || !parseNumbers(parser.value(skipTarget), &skippedTarget)) {
-        err << "importer copy: --skip-source i --skip-target biorą numery pól rozdzielone przecinkami" << Qt::endl;
+        err << "importer copy: --skip-source i --skip-target biorą numery pól rozdzielone przecinkami"
+            << Qt::endl;
         return 2;
     }
     if ((parser.isSet(sorted) && parser.isSet(byName)) || !separatorOf(parser.value(separator), &csvSeparator)
@@ -221,8 +234,15 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
         source.csv = std::make_unique<CsvSource>(positional[0], csv);
         source.table.open(source.csv->tablePath());
     } else {
+        source.table.setCodePage(parser.value(sourceCodePage));
         source.table.open(positional[0]);
     }
+    // Warnings (no code-page mark, a missing memo file ...) are told, and the copy goes on.
+    const auto warn = [&](const tables::Table& table) {
+        for (const QString& warning : table.openWarnings())
+            err << "importer: uwaga: " << warning << Qt::endl;
+    };
+    warn(source.table);
 
     // A created target is removed again when the copy does not finish.
     QString created;
@@ -243,7 +263,14 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
             out << "skrócona nazwa pola: " << line << '\n';
     }
     try {
+        // A created dBASE table names its code page in its .cpg already.
+        if (created.isEmpty())
+            target.setCodePage(parser.value(targetCodePage));
+        // Granted only by these options, never by --yes.
+        target.setAllowStaleIndexes(parser.isSet(allowStale));
+        target.setAllowRounding(parser.isSet(roundNumbers));
         target.open(positional[1]);
+        warn(target);
         checkNumbers(source.table, skippedSource);
         checkNumbers(target, skippedTarget);
 
@@ -263,43 +290,49 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
         import.reportMovedRecords = false;
         import.dryRun = parser.isSet(dryRun);
         import.askTypeQuestions = source.csv == nullptr && created.isEmpty();
-        import.onHistory = [&](const QString& line) { out << line << '\n'; };
-        QElapsedTimer clock;
-        clock.start();
-        int total = 0;
-        bool progressShown = false;
-        if (terminal) {
-            import.onProgressRange = [&](int maximum) { total = maximum; };
-            import.onProgress = [&](int position) {
-                // A line that rewrites itself, once the copy has taken a second.
-                if (position % 1000 != 0 || clock.elapsed() < 1000)
+        import.onHistory = [&](const QString& line) { out << line << '\n';
+    };
+    QElapsedTimer clock;
+    clock.start();
+    int total = 0;
+    bool progressShown = false;
+    if (terminal) {
+        import.onProgressRange = [&](int maximum) { total = maximum;
+    };
+    import.onProgress = [&](int position) {
+        // A line that rewrites itself, once the copy has taken a second.
+        if (position % 1000 != 0 || clock.elapsed() < 1000)
                     return;
-                err << "\r" << position << " / " << total << " rekordów" << Qt::flush;
-                progressShown = true;
-            };
-        }
-        const auto outcome =
-            import.run(pairing.source, pairing.target, parser.isSet(replace) ? ImportMode::Replace : ImportMode::Append);
-        if (progressShown)
-            err << "\r" << total << " / " << total << " rekordów" << Qt::endl;
-        out.flush();
-        if (outcome != TableImport::Outcome::Finished || import.dryRun)
-            removeCreated();
-        if (outcome == TableImport::Outcome::Refused)
-            return 1;
-        if (outcome == TableImport::Outcome::Cancelled) {
-            err << "importer copy: przerwano" << Qt::endl;
-            return 1;
-        }
-        if (outcome == TableImport::Outcome::Stopped)
-            return 1;
-        // Refused records are the copy's failure; a dry run reports them and succeeds.
-        return import.errorCount() == 0 || import.dryRun ? 0 : 1;
-    } catch (const std::exception&) {
-        target.close();
-        removeCreated();
-        throw;
-    }
+    err << "\r" << position << " / " << total << " rekordów" << Qt::flush;
+    progressShown = true;
+};
+} // namespace importer
+const auto outcome = import.run(pairing.source, pairing.target,
+                                parser.isSet(replace) ? ImportMode::Replace : ImportMode::Append);
+if (progressShown)
+    err << "\r" << total << " / " << total << " rekordów" << Qt::endl;
+for (const QString& warning : import.warnings())
+    err << "importer: uwaga: " << warning << Qt::endl;
+out.flush();
+if (outcome != TableImport::Outcome::Finished || import.dryRun)
+    removeCreated();
+if (outcome == TableImport::Outcome::Refused)
+    return 1;
+if (outcome == TableImport::Outcome::Cancelled) {
+    err << "importer copy: przerwano" << Qt::endl;
+    return 1;
+}
+if (outcome == TableImport::Outcome::Stopped)
+    return 1;
+// Refused records are the copy's failure; a dry run reports them and succeeds.
+return import.errorCount() == 0 || import.dryRun ? 0 : 1;
+}
+catch (const std::exception&)
+{
+    target.close();
+    removeCreated();
+    throw;
+}
 }
 
 int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -307,16 +340,23 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
     Q_UNUSED(out);
     QCommandLineParser parser;
     const QCommandLineOption html(QStringLiteral("html"), QStringLiteral("Write an HTML table."));
-    const QCommandLineOption text(QStringLiteral("text"), QStringLiteral("Write delimited text (not quoted)."));
+    const QCommandLineOption text(QStringLiteral("text"),
+                                  QStringLiteral("Write delimited text (not quoted)."));
     const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("Write CSV (RFC 4180)."));
     const QCommandLineOption separator(QStringLiteral("separator"), QStringLiteral("Field separator."),
                                        QStringLiteral("S"));
-    const QCommandLineOption noHeader(QStringLiteral("no-header"), QStringLiteral("CSV without field names."));
-    const QCommandLineOption codePage(QStringLiteral("codepage"), QStringLiteral("Code page of the CSV file."),
-                                      QStringLiteral("CP"));
+    const QCommandLineOption noHeader(QStringLiteral("no-header"),
+                                      QStringLiteral("CSV without field names."));
+    const QCommandLineOption codePage(QStringLiteral("codepage"),
+                                      QStringLiteral("Code page of the CSV file."), QStringLiteral("CP"));
     const QCommandLineOption sql(QStringLiteral("sql"), QStringLiteral("Export the result of a statement."),
                                  QStringLiteral("STATEMENT"));
-    parser.addOptions({html, text, csv, separator, noHeader, codePage, sql});
+    const QCommandLineOption sourceCodePage(QStringLiteral("source-codepage"),
+                                            QStringLiteral("Code page of the source."), QStringLiteral("CP"));
+    const QCommandLineOption targetCodePage(QStringLiteral("target-codepage"),
+                                            QStringLiteral("Code page of the CSV file (as --codepage)."),
+                                            QStringLiteral("CP"));
+    parser.addOptions({html, text, csv, separator, noHeader, codePage, sql, sourceCodePage, targetCodePage});
     QStringList args = arguments;
     args.removeAt(1);
     if (!parser.parse(args)) {
@@ -327,11 +367,16 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
     const bool fromSql = parser.isSet(sql);
     const int kinds = int(parser.isSet(html)) + int(parser.isSet(text)) + int(parser.isSet(csv));
     char csvSeparator = ',';
-    if (kinds != 1 || positional.size() != (fromSql ? 1 : 2) || (parser.isSet(separator) && parser.isSet(html))
+    if (kinds != 1 || positional.size() != (fromSql ? 1 : 2)
+        || (parser.isSet(separator) && parser.isSet(html))
         || (parser.isSet(separator) && parser.value(separator).isEmpty())
-        || ((parser.isSet(noHeader) || parser.isSet(codePage)) && !parser.isSet(csv))
-        || (parser.isSet(csv) && parser.isSet(separator) && !separatorOf(parser.value(separator), &csvSeparator))) {
-        err << "importer export: podaj --html, --text albo --csv oraz SOURCE OUTPUT albo --sql STATEMENT OUTPUT"
+        || ((parser.isSet(noHeader) || parser.isSet(codePage) || parser.isSet(targetCodePage))
+            && !parser.isSet(csv))
+        || (fromSql && parser.isSet(sourceCodePage))
+        || (parser.isSet(csv) && parser.isSet(separator)
+            && !separatorOf(parser.value(separator), &csvSeparator))) {
+        err << "importer export: podaj --html, --text albo --csv oraz SOURCE OUTPUT albo --sql STATEMENT "
+               "OUTPUT"
             << Qt::endl
             << usage();
         return 2;
@@ -349,7 +394,10 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
         data = std::move(query);
     } else {
         auto table = std::make_unique<tables::Table>();
+        table->setCodePage(parser.value(sourceCodePage));
         table->open(positional[0]);
+        for (const QString& warning : table->openWarnings())
+            err << "importer: uwaga: " << warning << Qt::endl;
         data = std::move(table);
     }
     QByteArray bytes;
@@ -363,8 +411,8 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
         CsvOptions options;
         options.separator = csvSeparator;
         options.header = !parser.isSet(noHeader);
-        if (parser.isSet(codePage))
-            options.codePage = parser.value(codePage).toLatin1();
+        if (parser.isSet(codePage) || parser.isSet(targetCodePage))
+            options.codePage = parser.value(parser.isSet(codePage) ? codePage : targetCodePage).toLatin1();
         bytes = Csv::write(*data, options);
     }
     textfile::writeBytes(output, bytes);

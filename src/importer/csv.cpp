@@ -45,7 +45,9 @@ public:
                 continue; // an empty line
             if (!out.isEmpty() && record.size() != out.first().size())
                 fail(recordLine, int(qMin(record.size(), out.first().size())) + 1,
-                     QStringLiteral("rekord ma %1 pól, a pierwszy %2").arg(record.size()).arg(out.first().size()));
+                     QStringLiteral("rekord ma %1 pól, a pierwszy %2")
+                         .arg(record.size())
+                         .arg(out.first().size()));
             out.push_back(std::move(record));
         }
         return out;
@@ -54,7 +56,8 @@ public:
 private:
     [[noreturn]] void fail(int line, int column, const QString& what) const
     {
-        throw AppError(QStringLiteral("%1, wiersz %2, kolumna %3: %4").arg(m_name).arg(line).arg(column).arg(what));
+        throw AppError(
+            QStringLiteral("%1, wiersz %2, kolumna %3: %4").arg(m_name).arg(line).arg(column).arg(what));
     }
 
     QString decode(const QByteArray& raw, int line, int column) const
@@ -64,7 +67,8 @@ private:
         QStringDecoder decoder(QStringDecoder::Utf8);
         QString text = decoder.decode(raw);
         if (decoder.hasError())
-            fail(line, column, QStringLiteral("bajty, które nie są tekstem UTF-8 (wybierz stronę kodową pliku)"));
+            fail(line, column,
+                 QStringLiteral("bajty, które nie są tekstem UTF-8 (wybierz stronę kodową pliku)"));
         return text;
     }
 
@@ -82,7 +86,8 @@ private:
                 ++m_pos;
                 for (;;) {
                     if (m_pos >= n)
-                        fail(startLine, column, QStringLiteral("cudzysłów otwarty tutaj nie został zamknięty"));
+                        fail(startLine, column,
+                             QStringLiteral("cudzysłów otwarty tutaj nie został zamknięty"));
                     const char c = d[m_pos++];
                     if (c == '"') {
                         if (m_pos < n && d[m_pos] == '"') {
@@ -97,7 +102,8 @@ private:
                     raw += c;
                 }
                 if (m_pos < n && d[m_pos] != m_sep && d[m_pos] != '\r' && d[m_pos] != '\n')
-                    fail(m_line, column, QStringLiteral("po cudzysłowie zamykającym stoi tekst zamiast separatora"));
+                    fail(m_line, column,
+                         QStringLiteral("po cudzysłowie zamykającym stoi tekst zamiast separatora"));
             } else {
                 const qsizetype start = m_pos;
                 while (m_pos < n && d[m_pos] != m_sep && d[m_pos] != '\r' && d[m_pos] != '\n')
@@ -168,9 +174,10 @@ QByteArray Csv::write(const tables::DataSet& data, const CsvOptions& options)
         QString missing;
         encoded.clear();
         if (!codePage->encode(QString::fromUtf8(utf8), encoded, &missing))
-            throw AppError(QStringLiteral("rekord %1, pole %2: znaku \"%3\" nie ma w stronie kodowej %4")
-                               .arg(record)
-                               .arg(data.fields()[column].name, missing, QString::fromLatin1(codePage->name())));
+            throw AppError(
+                QStringLiteral("rekord %1, pole %2: znaku \"%3\" nie ma w stronie kodowej %4")
+                    .arg(record)
+                    .arg(data.fields()[column].name, missing, QString::fromLatin1(codePage->name())));
         appendField(out, encoded.constData(), encoded.size(), sep);
     };
     if (options.header) {
@@ -243,8 +250,9 @@ CsvSource::CsvSource(const QString& csvPath, const CsvOptions& options)
         columns << tables::quoteIdentifier(f.name);
     conn.begin();
     {
-        SqlStatement insert(conn, tables::insertStatement(
-                                      tables::quoteIdentifier(QFileInfo(m_tablePath).completeBaseName()), columns));
+        SqlStatement insert(
+            conn, tables::insertStatement(tables::quoteIdentifier(QFileInfo(m_tablePath).completeBaseName()),
+                                          columns));
         for (qsizetype r = options.header ? 1 : 0; r < records.size(); ++r) {
             for (int i = 0; i < records[r].size(); ++i)
                 insert.bind(i, records[r][i]);

@@ -74,7 +74,9 @@ LossReport::Reason LossReport::reasonOf(const QString& message, QString* field)
                  : n.hasMatch() ? n.captured(1)
                                 : QString();
     }
-    const auto has = [&](const char* text) { return message.contains(QLatin1String(text), Qt::CaseInsensitive); };
+    const auto has = [&](const char* text) {
+        return message.contains(QLatin1String(text), Qt::CaseInsensitive);
+    };
     if (has("NOT NULL constraint"))
         return Reason::NullRequired;
     if (has("code page"))

@@ -17,9 +17,8 @@ Mapping Pairing::side(const tables::DataSet& table, bool sorted)
     if (sorted) {
         QCollator collator;
         collator.setCaseSensitivity(Qt::CaseInsensitive);
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return collator.compare(fields[a].name, fields[b].name) < 0;
-        });
+        std::stable_sort(order.begin(), order.end(),
+                         [&](int a, int b) { return collator.compare(fields[a].name, fields[b].name) < 0; });
     }
     Mapping rows;
     for (int i : order)

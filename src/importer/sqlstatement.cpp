@@ -59,7 +59,6 @@ QVariant SqlStatement::column(int i) const
     return tables::columnValue(m_statement, i);
 }
 
-
 int SqlStatement::columnType(int i) const
 {
     return sqlite3_column_type(m_statement, i);

@@ -32,9 +32,11 @@ DbaseField dbaseField(const tables::Field& f, const QByteArray& name, bool utf8,
     case FieldType::Alpha:
     case FieldType::Memo:
     case FieldType::FormattedMemo: {
-        // Widths count bytes: a Polish letter takes two in UTF-8.
-        int width = f.size > 0 ? (utf8 ? f.size * 2 : f.size) : (longest >= 0 ? longest : 255);
-        width = qMax(width, longest);
+        // Widths count bytes: as wide as the longest text there is, else room for a Polish letter in two
+        // UTF-8 bytes.
+        int width = longest >= 0 ? qMax(longest, qMin(f.size, 254))
+                    : f.size > 0 ? (utf8 ? f.size * 2 : f.size)
+                                 : 255;
         if (width > 254)
             return {name, 'M', 10, 0};
         return {name, 'C', qMax(1, width), 0};
@@ -120,8 +122,8 @@ TableCreator::Format TableCreator::formatFor(const QString& path, const QString&
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("dbf"))
         return Format::DBase;
-    static const QStringList native = {QStringLiteral("db"), QStringLiteral("sqlite"), QStringLiteral("sqlite3"),
-                                       QStringLiteral("db3")};
+    static const QStringList native = {QStringLiteral("db"), QStringLiteral("sqlite"),
+                                       QStringLiteral("sqlite3"), QStringLiteral("db3")};
     if (native.contains(suffix))
         return Format::Native;
     throw AppError(QStringLiteral("%1: z rozszerzenia nie wynika format nowej tabeli (.db, .sqlite, .dbf)")
@@ -160,8 +162,9 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
         names << f.name;
     }
     if (format == Format::Paradox)
-        throw AppError(QStringLiteral("tworzenie nowych tabel Paradox nie jest obsługiwane; utwórz tabelę .db "
-                                      "(SQLite) lub .dbf"));
+        throw AppError(
+            QStringLiteral("tworzenie nowych tabel Paradox nie jest obsługiwane; utwórz tabelę .db "
+                           "(SQLite) lub .dbf"));
     const QStringList shortened = shortNames(names, format == Format::DBase ? kDbaseNameLength : 1000);
     for (int i = 0; i < fields.size(); ++i) {
         if (shortened[i] != fields[i].name && renamed)
@@ -184,7 +187,8 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
         const tables::Field& f = fields[i];
         const QByteArray name = f.name.toLatin1();
         if (QString::fromLatin1(name) != f.name)
-            throw AppError(QStringLiteral("pole %1: nazwa pola dBASE może mieć tylko litery łacińskie").arg(f.name));
+            throw AppError(
+                QStringLiteral("pole %1: nazwa pola dBASE może mieć tylko litery łacińskie").arg(f.name));
         dbf.push_back(dbaseField(f, name, utf8, longest.value(i, -1)));
         memo = memo || dbf.last().type == 'M';
     }
@@ -208,10 +212,12 @@ QVector<int> TableCreator::longestTexts(const tables::Table& table)
     QVector<int> longest(table.fields().size(), 0);
     QStringList measures;
     for (const tables::Field& f : table.fields())
-        measures << (tables::isTextType(f.type)
-                         ? QStringLiteral("max(length(CAST(%1 AS BLOB)))").arg(tables::quoteIdentifier(f.name))
-                         : QStringLiteral("0"));
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(measures.join(QStringLiteral(", ")), table.sqlName());
+        measures
+            << (tables::isTextType(f.type)
+                    ? QStringLiteral("max(length(CAST(%1 AS BLOB)))").arg(tables::quoteIdentifier(f.name))
+                    : QStringLiteral("0"));
+    QString sql =
+        QStringLiteral("SELECT %1 FROM %2").arg(measures.join(QStringLiteral(", ")), table.sqlName());
     if (!table.filter().trimmed().isEmpty())
         sql += QStringLiteral(" WHERE (%1)").arg(table.filter());
     const auto rows = table.connection().select(sql);

@@ -43,8 +43,9 @@ public:
                 if (!m_scratch->isValid())
                     throw AppError(QStringLiteral("nie można utworzyć folderu tymczasowego"));
             }
-            const QString folder =
-                dryRun ? m_scratch->path() : QFileInfo(QFileInfo(target.filePath()).canonicalFilePath()).path();
+            const QString folder = dryRun
+                                       ? m_scratch->path()
+                                       : QFileInfo(QFileInfo(target.filePath()).canonicalFilePath()).path();
             m_copy = std::make_unique<WorkCopy>(target.filePath(), folder);
             target.close();
             try {
@@ -134,6 +135,7 @@ TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& 
     m_stored = 0;
     m_failure.clear();
     m_losses.clear();
+    m_warnings.clear();
     if (!m_source.isOpen() || !m_target.isOpen())
         throw AppError(QStringLiteral("Both tables must be open to import."));
 
@@ -162,6 +164,7 @@ TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& 
     if (onStart)
         onStart();
 
+    const int countBefore = m_target.recordCount();
     Destination destination(m_target, mode == ImportMode::Replace, dryRun);
     if (mode == ImportMode::Replace)
         deleteTargetView();
@@ -183,7 +186,24 @@ TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& 
     }
     // The target's own failure may have left a copy half-written: an SQLite target keeps what it
     // committed, a copy of other files is dropped with the old table kept.
+    // Read before the destination lets go of a copy: the counts are the copy's.
+    const tables::WriteCounts counts = m_target.writeCounts();
+    const QStringList stale = m_target.staleIndexFiles();
     destination.finish(outcome == Outcome::Finished || m_target.format() == tables::FileFormat::SQLite);
+    if (counts.rounded > 0)
+        m_warnings << QStringLiteral("liczby zaokrąglone do miejsc dziesiętnych pól: %1").arg(counts.rounded);
+    if (!stale.isEmpty() && !dryRun)
+        m_warnings << QStringLiteral("pliki indeksów są teraz nieaktualne: %1")
+                          .arg(stale.join(QStringLiteral(", ")));
+    if (outcome == Outcome::Stopped) {
+        // What the target really kept (a full disk may have undone the whole transaction); every
+        // other record counts as failed.
+        m_stored = dryRun ? m_stored
+                          : qMax(0, m_target.recordCount() - (mode == ImportMode::Append ? countBefore : 0));
+        m_errors = m_source.recordCount() - m_stored;
+        history(QStringLiteral("Przerwano: cel nie przyjmuje rekordów z tej samej przyczyny; nie zapisano %1")
+                    .arg(m_errors));
+    }
     if (outcome == Outcome::Finished && !dryRun)
         m_interaction.message(QStringLiteral("Zakończono przesyłanie danych"), QStringLiteral("informacja"));
     history(QString());
@@ -192,6 +212,8 @@ TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& 
         history(QStringLiteral("Rekordy, które zostałyby zapisane: %1").arg(m_stored));
     else
         history(QStringLiteral("Liczba zaimportowanych rekordow: %1").arg(m_target.recordCount()));
+    for (const QString& warning : std::as_const(m_warnings))
+        history(QStringLiteral("Uwaga: ") + warning);
     if (!m_losses.isEmpty()) {
         history(dryRun ? QStringLiteral("Cel odrzuciłby:") : QStringLiteral("Cel odrzucił:"));
         for (const QString& line : m_losses.lines())
@@ -211,12 +233,8 @@ TableImport::Outcome TableImport::copyRecords(const Mapping& sourceRows, const M
             return Outcome::Finished;
         ++m_errors;
         if (targetFailed()) {
-            const int remaining = m_source.recordCount() - failed - 1;
-            m_errors += remaining;
             history(QStringLiteral("BŁĄD przenoszenie rekordu: %1").arg(failed));
             history(m_failure);
-            history(QStringLiteral("Przerwano: pozostałych rekordów (%1) nie można zapisać z tej samej przyczyny")
-                        .arg(remaining));
             return Outcome::Stopped;
         }
         beforeQuestion();

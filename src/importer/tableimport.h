@@ -57,6 +57,8 @@ public:
     // Records stored (in a dry run: that would be stored).
     int storedCount() const { return m_stored; }
     const LossReport& losses() const { return m_losses; }
+    // What the user should know although the copy went on: index files left stale, numbers rounded.
+    QStringList warnings() const { return m_warnings; }
 
 private:
     struct Pair {
@@ -82,6 +84,7 @@ private:
     int m_stored = 0;
     QString m_failure;
     LossReport m_losses;
+    QStringList m_warnings;
 };
 
 } // namespace importer

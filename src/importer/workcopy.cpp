@@ -58,8 +58,9 @@ void WorkCopy::commit()
         std::filesystem::rename(QFile::encodeName(f.first).toStdString(),
                                 QFile::encodeName(f.second).toStdString(), error);
         if (error)
-            throw AppError(QStringLiteral("%1: nie można zastąpić pliku: %2")
-                               .arg(QDir::toNativeSeparators(f.second), QString::fromLocal8Bit(error.message())));
+            throw AppError(
+                QStringLiteral("%1: nie można zastąpić pliku: %2")
+                    .arg(QDir::toNativeSeparators(f.second), QString::fromLocal8Bit(error.message())));
     }
     m_committed = true;
 }

@@ -54,8 +54,9 @@ protected:
     {
         const QString path = dir.filePath("shop.sqlite");
         tables::Connection db(path, false, true);
-        db.exec("CREATE TABLE customers (CustomerId INTEGER PRIMARY KEY, FirstName TEXT, SupportRepId INTEGER, "
-                "SupportRepName TEXT)");
+        db.exec(
+            "CREATE TABLE customers (CustomerId INTEGER PRIMARY KEY, FirstName TEXT, SupportRepId INTEGER, "
+            "SupportRepName TEXT)");
         db.exec("CREATE TABLE invoices (InvoiceId INTEGER PRIMARY KEY, Total REAL)");
         db.exec("INSERT INTO customers VALUES (1, 'Łucja', 3, 'Jane'), (2, 'Zoë, \"the\" one', 4, 'Steve')");
         return path;
@@ -187,8 +188,8 @@ TEST_F(CommandLineTablesTest, CreatedTargetThatFailsHalfwayIsRemoved)
         QStringList options;
     } cases[] = {{"new.db", {}}, {"new.dbf", {"--target-codepage", "1250"}}};
     for (const auto& c : cases) {
-        const Outcome r = runImporter(QStringList{"copy", dir.filePath("long.db"), dir.filePath(c.name), "--create"}
-                                      + c.options);
+        const Outcome r = runImporter(
+            QStringList{"copy", dir.filePath("long.db"), dir.filePath(c.name), "--create"} + c.options);
         EXPECT_EQ(r.status, 1) << c.name << r.out.toStdString();
         EXPECT_FALSE(QFile::exists(dir.filePath(c.name))) << c.name;
         EXPECT_FALSE(QFile::exists(dir.filePath("new.cpg")));
@@ -197,9 +198,9 @@ TEST_F(CommandLineTablesTest, CreatedTargetThatFailsHalfwayIsRemoved)
 
 TEST_F(CommandLineTablesTest, PairingRulesArePrinted)
 {
-    const QString target = makeTable(dir.filePath("t.db"), {field("price", FieldType::Number),
-                                                            field("Extra", FieldType::Alpha, 5),
-                                                            field("NAME", FieldType::Alpha, 10)});
+    const QString target = makeTable(dir.filePath("t.db"),
+                                     {field("price", FieldType::Number), field("Extra", FieldType::Alpha, 5),
+                                      field("NAME", FieldType::Alpha, 10)});
     Outcome r = runImporter({"copy", src, target, "--by-name"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("Name -> NAME")) << r.out.toStdString();
@@ -222,8 +223,9 @@ TEST_F(CommandLineTablesTest, PairingRulesArePrinted)
 
 TEST_F(CommandLineTablesTest, CsvRoundTripAgreesWithCsvkit)
 {
-    const QString table = makeTable(dir.filePath("t.db"), {field("Nazwa", FieldType::Alpha, 40), field("Opis", FieldType::Memo),
-                                                           field("Cena", FieldType::Number)},
+    const QString table = makeTable(dir.filePath("t.db"),
+                                    {field("Nazwa", FieldType::Alpha, 40), field("Opis", FieldType::Memo),
+                                     field("Cena", FieldType::Number)},
                                     {{"zażółć, gęślą", "a \"quoted\"\r\nsecond line", 1.5},
                                      {"plain", QVariant(), 2.0},
                                      {"", "x", -3.25}});
@@ -244,9 +246,9 @@ TEST_F(CommandLineTablesTest, CsvRoundTripAgreesWithCsvkit)
         EXPECT_EQ(records[2].toObject()["Cena"].toString(), "-3.25");
     }
     // and back: the same values in a copy of the table
-    const QString back = makeTable(dir.filePath("back.db"), {field("Nazwa", FieldType::Alpha, 40),
-                                                             field("Opis", FieldType::Memo),
-                                                             field("Cena", FieldType::Number)});
+    const QString back = makeTable(dir.filePath("back.db"),
+                                   {field("Nazwa", FieldType::Alpha, 40), field("Opis", FieldType::Memo),
+                                    field("Cena", FieldType::Number)});
     r = runImporter({"copy", csv, back});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const auto rows = allRows(back);
@@ -258,14 +260,15 @@ TEST_F(CommandLineTablesTest, CsvRoundTripAgreesWithCsvkit)
     // another separator and code page
     r = runImporter({"export", "--csv", "--separator", ";", "--codepage", "1250", table, csv});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(testsupport::readFile(csv).startsWith("Nazwa;Opis;Cena\r\nza\xbf\xf3\xb3\xe6, g\xea\x9cl\xb9;"));
+    EXPECT_TRUE(
+        testsupport::readFile(csv).startsWith("Nazwa;Opis;Cena\r\nza\xbf\xf3\xb3\xe6, g\xea\x9cl\xb9;"));
 }
 
 TEST_F(CommandLineTablesTest, BadCsvNamesLineAndColumnAndWritesNothing)
 {
-    const QString target = makeTable(dir.filePath("t.db"), {field("A", FieldType::Alpha, 10),
-                                                            field("B", FieldType::Alpha, 10)},
-                                     {{"old", "old"}});
+    const QString target =
+        makeTable(dir.filePath("t.db"), {field("A", FieldType::Alpha, 10), field("B", FieldType::Alpha, 10)},
+                  {{"old", "old"}});
     const struct {
         QByteArray text;
         const char* where;
@@ -286,9 +289,9 @@ TEST_F(CommandLineTablesTest, BadCsvNamesLineAndColumnAndWritesNothing)
 
 TEST_F(CommandLineTablesTest, DryRunReportsLossesAndWritesNothing)
 {
-    const QString source = makeTable(dir.filePath("s.db"),
-                                     {field("Name", FieldType::Memo), field("Qty", FieldType::Alpha, 10)},
-                                     {{"short", "1"}, {"far too long", "2"}, {"ok", "x"}, {"also too long", "y"}});
+    const QString source =
+        makeTable(dir.filePath("s.db"), {field("Name", FieldType::Memo), field("Qty", FieldType::Alpha, 10)},
+                  {{"short", "1"}, {"far too long", "2"}, {"ok", "x"}, {"also too long", "y"}});
     for (const char* name : {"t.db", "t.dbf"}) {
         const QString target = dir.filePath(name);
         TableCreator::create(target, {field("Name", FieldType::Alpha, 5), field("Qty", FieldType::Integer)},

@@ -199,7 +199,8 @@ TEST_F(TableImportTest, FailedRecordAnsweredYesGoesOnAndAsksTheTypeQuestionsAgai
     // The loss report: both refusals under one field and reason, with the first record.
     EXPECT_EQ(history.mid(9, 1), QStringList{"Cel odrzucił:"});
     ASSERT_EQ(history.size(), 11);
-    EXPECT_TRUE(history[10].startsWith("pole N: wartości niezgodne z typem pola — rekordów: 2, pierwszy nr 1"))
+    EXPECT_TRUE(
+        history[10].startsWith("pole N: wartości niezgodne z typem pola — rekordów: 2, pierwszy nr 1"))
         << history[10].toStdString();
     const auto rows = allRows(path("t.db"));
     ASSERT_EQ(rows.size(), 2);

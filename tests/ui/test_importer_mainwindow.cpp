@@ -196,8 +196,8 @@ TEST_F(ImporterWindowTest, ImportAppendsThenReplacesWithHistory)
     EXPECT_TRUE(window->importPage()->showHistoryBox()->isChecked());
     EXPECT_TRUE(history->isVisible());
     // The pairs first (two, and the unpaired Adres), then three records and the summary.
-    EXPECT_EQ(history->lines().mid(0, 4),
-              (QStringList{"Pary pól:", "  Nazwa -> Produkt", "  Cena -> Kwota", "  pominięte pola źródła: Adres"}));
+    EXPECT_EQ(history->lines().mid(0, 4), (QStringList{"Pary pól:", "  Nazwa -> Produkt", "  Cena -> Kwota",
+                                                       "  pominięte pola źródła: Adres"}));
     EXPECT_EQ(history->model()->rowCount(), 10);
     EXPECT_EQ(history->lines().last(), "Liczba zaimportowanych rekordow: 4");
     EXPECT_EQ(window->importPage()->progressBar()->maximum(), 3);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QHash>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 

@@ -6,8 +6,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QUrl>
-#include <utility>
 #include <sqlite3.h>
+#include <utility>
 
 namespace tables {
 namespace {
@@ -141,7 +141,8 @@ QString attachFile(Connection& conn, const QString& reference, int n, bool readO
     const QString name = QStringLiteral("temp.\"v%1\"").arg(n);
     try {
         conn.exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)")
-                      .arg(name, format == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox"),
+                      .arg(name,
+                           format == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox"),
                            quoteLiteral(ref.file)));
     } catch (const AppError& e) {
         throw AppError(QStringLiteral("Table %1: %2").arg(shown, e.message()));
@@ -347,9 +348,8 @@ void Query::run()
     // A plain select from one table can be changed through its result: its rows carry their rowid.
     const int fromPos = liveFromPosition(tokenize(sql));
     bool live = fromPos >= 0;
-    Statement s{prepareOne(*m_conn, live ? sql.left(fromPos).trimmed() + QStringLiteral(", rowid ")
-                                               + sql.mid(fromPos)
-                                         : sql)};
+    Statement s{prepareOne(
+        *m_conn, live ? sql.left(fromPos).trimmed() + QStringLiteral(", rowid ") + sql.mid(fromPos) : sql)};
     if (m_readOnly && !sqlite3_stmt_readonly(s.st))
         throw AppError(QStringLiteral("SQL error: the statement would change data; only a statement "
                                       "that reads can be exported"));

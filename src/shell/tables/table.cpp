@@ -48,10 +48,11 @@ void Table::open()
             m_conn = std::make_unique<Connection>(m_file, m_readOnly);
             m_tableName = chooseSqliteTable(*m_conn, QStringLiteral("main"), ref);
             const auto found = m_conn->select(
-                QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name = ?"), {m_tableName});
-            const bool autoIncrement = !found.isEmpty()
-                                       && found[0][0].toString().contains(QLatin1String("AUTOINCREMENT"),
-                                                                          Qt::CaseInsensitive);
+                QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name = ?"),
+                {m_tableName});
+            const bool autoIncrement =
+                !found.isEmpty()
+                && found[0][0].toString().contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive);
             m_sqlName = QStringLiteral("main.") + quoteIdentifier(m_tableName);
             const auto info = m_conn->select(
                 QStringLiteral("PRAGMA main.table_info(%1)").arg(quoteIdentifier(m_tableName)));

@@ -86,7 +86,8 @@ ImporterMainWindow::ImporterMainWindow(Interaction* interaction, QWidget* parent
     connect(m_importPage->importButton(), &QPushButton::clicked, this, &ImporterMainWindow::runImport);
     connect(m_importPage->checkButton(), &QPushButton::clicked, this, &ImporterMainWindow::checkImport);
     connect(m_importPage->pairByNameButton(), &QPushButton::clicked, this, &ImporterMainWindow::pairByName);
-    connect(m_importPage->newTableButton(), &QPushButton::clicked, this, &ImporterMainWindow::createTargetTable);
+    connect(m_importPage->newTableButton(), &QPushButton::clicked, this,
+            &ImporterMainWindow::createTargetTable);
     connect(m_dataPage, &DataPage::filterRequested, m_filterDialog, &FilterDialog::openFor);
     connect(m_dataPage, &DataPage::htmlRequested, this, [this](tables::Table* t) { exportHtml(t); });
     connect(m_dataPage, &DataPage::textRequested, this, [this](tables::Table* t) { exportText(t); });
@@ -170,44 +171,45 @@ void ImporterMainWindow::startImport(bool dryRun)
     import.dryRun = dryRun;
     import.reportMovedRecords = !dryRun;
     import.askTypeQuestions = !importer::isCsvPath(m_importPage->sourcePanel()->chosenFile());
-    import.onStart = [this, history, &pairing] {
-        m_importPage->showHistoryBox()->setChecked(false);
-        history->hide();
-        history->clear();
-        // The pairs first, as the command line prints them.
-        history->append("Pary pól:");
-        for (const QString& line : pairing.describe())
-            history->append("  " + line);
-    };
-    import.onProgressRange = [progress](int maximum) {
-        progress->setMaximum(maximum);
-        progress->setValue(0);
-    };
-    import.onProgress = [progress](int position) {
-        if (position % kProgressStep != 0)
-            return;
-        progress->setValue(position);
-        if (position % kRepaintEvery == 0)
-            progress->repaint();
-    };
-    import.onHistory = [history](const QString& line) { history->append(line); };
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    importer::TableImport::Outcome outcome = importer::TableImport::Outcome::Refused;
-    try {
-        outcome = import.run(pairing.source, pairing.target, m_mode);
-    } catch (const std::exception& e) {
-        QApplication::restoreOverrideCursor();
-        history->flush();
-        m_interaction->error(messageOf(e));
-        return;
-    }
+    import.onStart = [ this, history, &pairing ] { m_importPage->showHistoryBox()->setChecked(false);
+    history->hide();
+    history->clear();
+    // The pairs first, as the command line prints them.
+    history->append("Pary pól:");
+    for (const QString& line : pairing.describe())
+        history->append("  " + line);
+};
+import.onProgressRange = [progress](int maximum) { progress->setMaximum(maximum);
+progress->setValue(0);
+}
+;
+import.onProgress = [progress](int position) { if (position % kProgressStep != 0) return;
+progress->setValue(position);
+if (position % kRepaintEvery == 0)
+    progress->repaint();
+}
+;
+import.onHistory = [history](const QString& line) { history->append(line);
+}
+;
+QApplication::setOverrideCursor(Qt::WaitCursor);
+importer::TableImport::Outcome outcome = importer::TableImport::Outcome::Refused;
+try {
+    outcome = import.run(pairing.source, pairing.target, m_mode);
+} catch (const std::exception& e) {
     QApplication::restoreOverrideCursor();
     history->flush();
-    if (outcome == importer::TableImport::Outcome::Finished || outcome == importer::TableImport::Outcome::Stopped) {
-        progress->setValue(progress->maximum());
-        m_importPage->showHistoryBox()->setChecked(true);
-        history->show();
-    }
+    m_interaction->error(messageOf(e));
+    return;
+}
+QApplication::restoreOverrideCursor();
+history->flush();
+if (outcome == importer::TableImport::Outcome::Finished
+    || outcome == importer::TableImport::Outcome::Stopped) {
+    progress->setValue(progress->maximum());
+    m_importPage->showHistoryBox()->setChecked(true);
+    history->show();
+}
 }
 
 void ImporterMainWindow::pairByName()

@@ -10,8 +10,8 @@
 #include "ui/common/recordnavigator.h"
 
 #include <QCollator>
-#include <QDir>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>

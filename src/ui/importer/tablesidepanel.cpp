@@ -204,7 +204,8 @@ void TableSidePanel::openTable(const QString& path)
         m_tables->addItems(names);
         m_tables->setVisible(names.size() > 1);
         const QString own = QFileInfo(ref.file).completeBaseName();
-        const auto matching = m_tables->findItems(ref.table.isEmpty() ? own : ref.table, Qt::MatchFixedString);
+        const auto matching =
+            m_tables->findItems(ref.table.isEmpty() ? own : ref.table, Qt::MatchFixedString);
         if (!matching.isEmpty())
             m_tables->setCurrentItem(matching.first());
         if (names.size() > 1 && matching.isEmpty()) {
