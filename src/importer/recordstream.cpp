@@ -119,4 +119,19 @@ int RecordStream::forEachText(const tables::DataSet& data,
     return visited;
 }
 
+QStringList RecordStream::preview(const tables::DataSet& data, int records)
+{
+    QStringList lines;
+    if (!data.isOpen())
+        return lines;
+    forEach(data, 0, [&](const QVector<QVariant>& values) {
+        QStringList cells;
+        for (int i = 0; i < values.size(); ++i)
+            cells << cellText(values[i], data.fields()[i].type);
+        lines << cells.join(QStringLiteral(" | "));
+        return lines.size() < records;
+    });
+    return lines;
+}
+
 } // namespace importer

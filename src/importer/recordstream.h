@@ -3,6 +3,7 @@
 #include "shell/tables/fieldtype.h"
 
 #include <QByteArray>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 #include <functional>
@@ -26,6 +27,9 @@ public:
     // no value is turned into a QVariant or a QString.
     static int forEachText(const tables::DataSet& data,
                            const std::function<bool(const QVector<QByteArray>&)>& visit);
+    // The first records as lines of their texts, fields separated by " | " (a preview of how a chosen
+    // code page decodes them).
+    static QStringList preview(const tables::DataSet& data, int records);
     // The text of one value (numbers: whole ones as integers, others exact when 15 digits hold them).
     static QString cellText(const QVariant& value, tables::FieldType type);
 };

@@ -242,7 +242,8 @@ TEST_F(CommandLineTablesTest, CsvRoundTripAgreesWithCsvkit)
         const QJsonArray records = QJsonDocument::fromJson(kit.readAllStandardOutput()).array();
         ASSERT_EQ(records.size(), 3);
         EXPECT_EQ(records[0].toObject()["Nazwa"].toString(), "zażółć, gęślą");
-        EXPECT_EQ(records[0].toObject()["Opis"].toString(), "a \"quoted\"\r\nsecond line");
+        // Python's reader gives a line break inside a field as LF.
+        EXPECT_EQ(records[0].toObject()["Opis"].toString(), "a \"quoted\"\nsecond line");
         EXPECT_EQ(records[2].toObject()["Cena"].toString(), "-3.25");
     }
     // and back: the same values in a copy of the table

@@ -2,6 +2,7 @@
 
 #include "importer/csv.h"
 #include "importer/pairing.h"
+#include "importer/recordstream.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QStorageInfo>
@@ -46,6 +48,7 @@ TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& int
     m_sort->setChecked(true);
     m_recordCount = new QLabel(this);
     m_fieldCount = new QLabel(this);
+    buildOptions();
     m_grid = new MappingGrid(this);
     m_grid->setObjectName(source ? "sourceGrid" : "targetGrid");
 
@@ -69,6 +72,16 @@ TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& int
     layout->addWidget(m_fields, 5, 0);
     layout->addWidget(m_grid, 5, 1);
     layout->addWidget(m_sort, 6, 0);
+    auto* options = new QHBoxLayout;
+    options->addWidget(new QLabel("strona kodowa:", this));
+    options->addWidget(m_codePage, 1);
+    if (m_allowStale) {
+        options->addWidget(m_allowStale);
+        options->addWidget(m_roundNumbers);
+    }
+    layout->addLayout(options, 7, 0, 1, 2);
+    layout->addWidget(m_warnings, 8, 0, 1, 2);
+    layout->addWidget(m_preview, 9, 0, 1, 2);
     layout->setRowStretch(2, 1);
     layout->setRowStretch(5, 2);
     updateCounts();
@@ -94,6 +107,62 @@ TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& int
 }
 
 TableSidePanel::~TableSidePanel() = default;
+
+void TableSidePanel::buildOptions()
+{
+    const bool source = m_side == Side::Source;
+    m_codePage = new QComboBox(this);
+    m_codePage->setObjectName(source ? "sourceCodePage" : "targetCodePage");
+    m_codePage->setToolTip("strona kodowa tekstów pliku; wybrana zastępuje oznaczenie w pliku");
+    const std::pair<const char*, const char*> pages[] = {{"z oznaczenia pliku", ""},
+                                                         {"1250 Windows środkowoeuropejska", "1250"},
+                                                         {"852 DOS Latin 2", "852"},
+                                                         {"620 Mazovia", "620"},
+                                                         {"437 DOS", "437"},
+                                                         {"850 DOS Latin 1", "850"},
+                                                         {"1252 Windows zachodnia", "1252"},
+                                                         {"ISO-8859-2", "ISO-8859-2"},
+                                                         {"UTF-8", "UTF-8"}};
+    for (const auto& [caption, value] : pages)
+        m_codePage->addItem(QString::fromUtf8(caption), QString::fromLatin1(value));
+    m_preview = new QLabel(this);
+    m_preview->setObjectName(source ? "sourcePreview" : "targetPreview");
+    m_preview->setToolTip("pierwsze rekordy odczytane w wybranej stronie kodowej");
+    m_preview->setTextFormat(Qt::PlainText);
+    m_warnings = new QLabel(this);
+    m_warnings->setObjectName(source ? "sourceWarnings" : "targetWarnings");
+    m_warnings->setWordWrap(true);
+    m_warnings->setStyleSheet("color: #a00000");
+    m_warnings->hide();
+    if (!source) {
+        m_allowStale = new QCheckBox("zapisuj mimo indeksów", this);
+        m_allowStale->setObjectName("targetAllowStale");
+        m_allowStale->setToolTip(
+            "pozwól zapisywać tabelę dBASE z plikami indeksów; indeksy staną się nieaktualne");
+        m_roundNumbers = new QCheckBox("zaokrąglaj liczby", this);
+        m_roundNumbers->setObjectName("targetRoundNumbers");
+        m_roundNumbers->setToolTip(
+            "zapisuj liczby zaokrąglone do miejsc dziesiętnych pola zamiast je odrzucać");
+        connect(m_allowStale, &QCheckBox::toggled, this, &TableSidePanel::reopen);
+        connect(m_roundNumbers, &QCheckBox::toggled, this, &TableSidePanel::reopen);
+    }
+    connect(m_codePage, &QComboBox::activated, this, &TableSidePanel::reopen);
+}
+
+void TableSidePanel::reopen()
+{
+    // The same file again, read with the options now chosen.
+    if (!m_lastPath.isEmpty())
+        openTable(m_lastPath);
+}
+
+void TableSidePanel::showOpened()
+{
+    const QStringList warnings = m_table.isOpen() ? m_table.openWarnings() : QStringList();
+    m_warnings->setText(warnings.join('\n'));
+    m_warnings->setVisible(!warnings.isEmpty());
+    m_preview->setText(importer::RecordStream::preview(m_table, 3).join('\n'));
+}
 
 void TableSidePanel::fillDrives()
 {
@@ -192,6 +261,7 @@ void TableSidePanel::openFile(const QString& path)
 void TableSidePanel::openTable(const QString& path)
 {
     m_fields->clear();
+    m_lastPath = path;
     m_chosen->setText(QDir::toNativeSeparators(path));
     m_table.close();
     m_csv.reset();
@@ -215,22 +285,34 @@ void TableSidePanel::openTable(const QString& path)
             Q_EMIT tableOpened();
             return;
         }
+        const QString codePage = m_codePage->currentData().toString();
         if (m_side == Side::Source && importer::isCsvPath(ref.file)) {
-            m_csv = std::make_unique<importer::CsvSource>(ref.file, importer::CsvOptions());
+            importer::CsvOptions options;
+            if (!codePage.isEmpty())
+                options.codePage = codePage.toLatin1();
+            m_csv = std::make_unique<importer::CsvSource>(ref.file, options);
             m_csvFile = ref.file;
+            m_table.setCodePage({});
             m_table.open(m_csv->tablePath());
         } else {
+            m_table.setCodePage(codePage);
+            if (m_allowStale) {
+                m_table.setAllowStaleIndexes(m_allowStale->isChecked());
+                m_table.setAllowRounding(m_roundNumbers->isChecked());
+            }
             m_table.open(path);
         }
     } catch (const std::exception& e) {
         m_grid->clearFields();
         updateCounts();
+        showOpened();
         Q_EMIT tableOpened();
         m_interaction.error(messageOf(e));
         return;
     }
     updateCounts();
     reloadFields();
+    showOpened();
     Q_EMIT tableOpened();
 }
 

@@ -52,6 +52,12 @@ public:
     QListWidget* folderList() const { return m_folders; }
     QListWidget* fileList() const { return m_files; }
     QListWidget* tableList() const { return m_tables; }
+    QComboBox* codePageBox() const { return m_codePage; }
+    QLabel* previewLabel() const { return m_preview; }
+    QLabel* warningsLabel() const { return m_warnings; }
+    // Target side only: writing allowed although index files go stale; numbers rounded to fit.
+    QCheckBox* allowStaleBox() const { return m_allowStale; }
+    QCheckBox* roundNumbersBox() const { return m_roundNumbers; }
     QListWidget* fieldList() const { return m_fields; }
     QCheckBox* sortBox() const { return m_sort; }
     QLabel* chosenFileLabel() const { return m_chosen; }
@@ -65,6 +71,9 @@ Q_SIGNALS:
 
 private:
     void fillDrives();
+    void buildOptions();
+    void reopen();
+    void showOpened();
     void fillFolder();
     void enterFolder(const QString& name);
     void fileClicked(const QString& name);
@@ -81,9 +90,15 @@ private:
     QString m_tablesOf; // the file whose tables the table list shows
     std::unique_ptr<importer::CsvSource> m_csv;
     QString m_csvFile;
+    QString m_lastPath; // what openTable was last asked to open
     QLabel* m_chosen;
     QListWidget* m_fields;
     QCheckBox* m_sort;
+    QComboBox* m_codePage;
+    QLabel* m_preview;
+    QLabel* m_warnings;
+    QCheckBox* m_allowStale = nullptr;
+    QCheckBox* m_roundNumbers = nullptr;
     QLabel* m_recordCount;
     QLabel* m_fieldCount;
     MappingGrid* m_grid;

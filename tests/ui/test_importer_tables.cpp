@@ -1,0 +1,161 @@
+// The windows on tables people have: a database of several tables, a CSV file, a new target, pairing
+// by name, a check without writing, code pages, and statements that change data.
+#include "ui/importer/importermainwindow.h"
+
+#include "../importer/importertables.h"
+#include "fakeinteraction.h"
+#include "shell/tables/connection.h"
+#include "shell/tables/query.h"
+#include "shell/tables/table.h"
+#include "testsupport.h"
+#include "ui/importer/historylist.h"
+#include "ui/importer/importpage.h"
+#include "ui/importer/mappinggrid.h"
+#include "ui/importer/sqlpage.h"
+#include "ui/importer/tablesidepanel.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+using namespace importertest;
+using tables::FieldType;
+
+namespace {
+
+void clickItem(QListWidget* list, const QString& text)
+{
+    const auto found = list->findItems(text, Qt::MatchExactly);
+    ASSERT_FALSE(found.isEmpty()) << text.toStdString();
+    list->scrollToItem(found.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
+}
+
+QStringList column(MappingGrid* grid, int c)
+{
+    QStringList out;
+    for (int r = 0; r < grid->rowCount(); ++r)
+        out << (grid->item(r, c) ? grid->item(r, c)->text() : QString());
+    return out;
+}
+
+class ImporterTablesTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    FakeInteraction ui;
+    std::unique_ptr<ImporterMainWindow> window;
+    TableSidePanel* source = nullptr;
+    TableSidePanel* target = nullptr;
+
+    void SetUp() override
+    {
+        tables::Connection db(dir.filePath("shop.sqlite"), false, true);
+        db.exec("CREATE TABLE customers (Id INTEGER, Name TEXT, City TEXT)");
+        db.exec("CREATE TABLE invoices (InvoiceId INTEGER, Total REAL)");
+        db.exec("INSERT INTO customers VALUES (1, 'Łucja', 'Gdańsk'), (2, 'Jan', 'Łódź')");
+        makeTable(dir.filePath("people.db"),
+                  {field("city", FieldType::Alpha, 20), field("NAME", FieldType::Alpha, 20),
+                   field("Note", FieldType::Alpha, 5)});
+        window = std::make_unique<ImporterMainWindow>(&ui);
+        window->show();
+        source = window->importPage()->sourcePanel();
+        target = window->importPage()->targetPanel();
+        source->setFolder(dir.path());
+        target->setFolder(dir.path());
+    }
+    QStringList historyLines() const { return window->importPage()->history()->lines(); }
+};
+
+} // namespace
+
+TEST_F(ImporterTablesTest, DatabaseOfSeveralTablesListsThemAndPairsByName)
+{
+    EXPECT_TRUE(source->fileNames().contains("shop.sqlite"));
+    clickItem(source->fileList(), "shop.sqlite");
+    EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join('\n').toStdString();
+    EXPECT_FALSE(window->sourceTable().isOpen()); // the user picks the table
+    ASSERT_TRUE(source->tableList()->isVisible());
+    EXPECT_EQ(source->tableList()->count(), 2);
+    clickItem(source->tableList(), "customers");
+    ASSERT_TRUE(window->sourceTable().isOpen());
+    EXPECT_EQ(window->sourceTable().tableName(), "customers");
+    clickItem(target->fileList(), "people.db");
+    EXPECT_FALSE(target->tableList()->isVisible());
+
+    window->importPage()->pairByNameButton()->click();
+    EXPECT_EQ(column(source->grid(), MappingGrid::FieldColumn), (QStringList{"Name", "City", "Id"}));
+    EXPECT_EQ(column(target->grid(), MappingGrid::FieldColumn), (QStringList{"NAME", "city", "Note"}));
+    EXPECT_EQ(column(source->grid(), MappingGrid::MarkerColumn), (QStringList{"", "", "pomiń"}));
+    EXPECT_EQ(column(target->grid(), MappingGrid::MarkerColumn), (QStringList{"", "", "pomiń"}));
+
+    // Check: nothing written, the pairs and the outcome in the history.
+    window->importPage()->checkButton()->click();
+    EXPECT_EQ(countOf(dir.filePath("people.db")), 0);
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
+    EXPECT_TRUE(historyLines().contains("  Name -> NAME")) << historyLines().join('|').toStdString();
+    EXPECT_TRUE(historyLines().contains("Rekordy, które zostałyby zapisane: 2"));
+
+    window->importPage()->importButton()->click();
+    const auto rows = allRows(dir.filePath("people.db"));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[1][0].toString(), "Łódź");
+    EXPECT_EQ(rows[1][1].toString(), "Jan");
+}
+
+TEST_F(ImporterTablesTest, NewTableFromTheSourceAndFilesFromTheCommandLine)
+{
+    window->openFiles({dir.filePath("shop.sqlite") + "::customers"});
+    ASSERT_TRUE(window->sourceTable().isOpen());
+    ui.files = {dir.filePath("nowa.dbf")};
+    window->importPage()->newTableButton()->click();
+    EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join('\n').toStdString();
+    ASSERT_TRUE(window->targetTable().isOpen());
+    EXPECT_EQ(window->targetTable().filePath(), dir.filePath("nowa.dbf"));
+    EXPECT_EQ(column(target->grid(), MappingGrid::FieldColumn), (QStringList{"City", "Id", "Name"}));
+    window->importPage()->importButton()->click();
+    EXPECT_TRUE(ui.questions.isEmpty()) << ui.questions.join('|').toStdString();
+    EXPECT_EQ(allRows(dir.filePath("nowa.dbf"))[0][1].toString(), "Łucja"); // in the source's field order
+}
+
+TEST_F(ImporterTablesTest, CsvSourceAndCodePagePreview)
+{
+    // CP852 bytes of "Łódź": the file is read as UTF-8 unless another page is chosen.
+    testsupport::writeFile(dir.filePath("miasta.csv"), QByteArray("city,NAME\r\n\x9d\xa2\x64\xab,Jan\r\n"));
+    source->setFolder(dir.path());
+    clickItem(source->fileList(), "miasta.csv");
+    ASSERT_EQ(ui.errors.size(), 1);
+    EXPECT_TRUE(ui.errors[0].contains("wiersz 2, kolumna 1")) << ui.errors[0].toStdString();
+    source->codePageBox()->setCurrentIndex(source->codePageBox()->findData("852"));
+    Q_EMIT source->codePageBox()->activated(source->codePageBox()->currentIndex());
+    ASSERT_TRUE(window->sourceTable().isOpen());
+    EXPECT_EQ(source->previewLabel()->text(), "Łódź | Jan");
+    clickItem(target->fileList(), "people.db");
+    window->importPage()->importButton()->click();
+    EXPECT_EQ(allRows(dir.filePath("people.db"))[0][0].toString(), "Łódź");
+}
+
+TEST_F(ImporterTablesTest, SqlPageAsksBeforeAStatementChangesTables)
+{
+    const QString people = dir.filePath("people.db");
+    makeTable(dir.filePath("keep.db"), {field("A", FieldType::Alpha, 5)}, {{"x"}, {"y"}});
+    SqlPage* page = window->sqlPage();
+    page->editor()->setPlainText("DELETE FROM '" + dir.filePath("keep.db") + "'");
+    ui.answers = {false};
+    page->executeButton()->click();
+    ASSERT_EQ(ui.questions.size(), 1);
+    EXPECT_TRUE(ui.questions[0].startsWith("To polecenie zmieni dane w tabelach: " + dir.filePath("keep.db")))
+        << ui.questions[0].toStdString();
+    EXPECT_EQ(countOf(dir.filePath("keep.db")), 2);
+    ui.answers = {true};
+    page->executeButton()->click();
+    EXPECT_EQ(countOf(dir.filePath("keep.db")), 0);
+    // a statement that only reads asks nothing
+    page->editor()->setPlainText("SELECT * FROM '" + people + "'");
+    page->executeButton()->click();
+    EXPECT_EQ(ui.questions.size(), 2);
+}
