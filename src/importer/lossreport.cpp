@@ -64,8 +64,9 @@ QStringList LossReport::lines() const
 
 LossReport::Reason LossReport::reasonOf(const QString& message, QString* field)
 {
-    // The table modules name the field as "field NAME: what"; SQLite as "NOT NULL constraint failed: t.NAME".
-    static const QRegularExpression named(QStringLiteral("field '([^']+)'|field ([^:']+):"));
+    // The table modules name the field as "field NAME: what" or "field NAME, record N: what"; SQLite as "NOT
+    // NULL constraint failed: t.NAME".
+    static const QRegularExpression named(QStringLiteral("field '([^']+)'|field ([^:',]+)[:,]"));
     static const QRegularExpression notNull(QStringLiteral("NOT NULL constraint failed: [^.]*\\.(\\S+)"));
     if (field) {
         const QRegularExpressionMatch m = named.match(message);
