@@ -3,6 +3,7 @@
 #include "catalogue/categorytree.h"
 #include "catalogue/nodekeys.h"
 #include "catalogue/pricehistory.h"
+#include "shell/error.h"
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
 
@@ -39,8 +40,18 @@ ProductRules::~ProductRules()
     m_products.beforeDelete = nullptr;
 }
 
+void ProductRules::checkCanChange() const
+{
+    // Nothing else (tree entries, picture files, the record's values) is touched before this check.
+    if (m_products.isReadOnly())
+        throw AppError(QStringLiteral("The products table cannot be changed: %1")
+                           .arg(m_products.readOnlyReason().isEmpty() ? QStringLiteral("it is read-only")
+                                                                      : m_products.readOnlyReason()));
+}
+
 void ProductRules::beforePost()
 {
+    checkCanChange();
     if (isBlank(m_products, kNetPrice))
         m_products.setValue(kNetPrice, 0.0);
     if (isBlank(m_products, kStatus))
@@ -62,6 +73,7 @@ void ProductRules::afterInsert()
 
 void ProductRules::beforeDelete()
 {
+    checkCanChange();
     const QString id = m_products.text(kId);
     const QString entryText = m_products.text(kName) + QLatin1Char(' ') + id;
     // Collect first: removing while walking would skip nodes.

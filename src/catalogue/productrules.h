@@ -23,6 +23,8 @@ public:
     void beforePost();
     void afterInsert();
     void beforeDelete();
+    // Throws AppError naming the reason when the products table cannot be changed.
+    void checkCanChange() const;
 
 private:
     tables::Table& m_products;

@@ -4,6 +4,7 @@
 #include "catalogue/treecommands.h"
 #include "fakeinteraction.h"
 #include "publish/inactivitylimit.h"
+#include "shell/error.h"
 #include "shell/settings.h"
 #include "shell/tables/table.h"
 #include "testsupport.h"
@@ -28,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -268,6 +270,45 @@ TEST_F(RunTest, CancelStopsAGenerationBetweenPages)
     EXPECT_TRUE(report().contains(QStringLiteral("Cancelled by the user"))) << qPrintable(report());
     EXPECT_TRUE(ui.opened.isEmpty()); // a stopped preview opens nothing
     EXPECT_FALSE(report().contains(QStringLiteral("\nEND\n")));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RunTest, AReadOnlyProductsTableIsCheckedBeforeAnythingIsTouched)
+{
+    startWithThreeProducts();
+    tables::Table& products = w->workspace().products();
+    const QString picture = folder().pictures() + QStringLiteral("ID000000002P.jpg");
+    testsupport::writeFile(picture, "jpeg");
+    products.close();
+    products.setReadOnlyReason(QStringLiteral("kept unchanged by the test"));
+    products.open();
+    clickProductNode(1); // B
+    ASSERT_EQ(products.text(QStringLiteral("Nazwa")), QStringLiteral("B"));
+
+    // The navigators say why they cannot delete or edit.
+    for (const char* name : {"productInfoNavigator", "productListNavigator"}) {
+        auto* navigator = find<QWidget>(name);
+        auto* remove = navigator->findChild<QToolButton*>(QStringLiteral("deleteButton"));
+        ASSERT_TRUE(remove) << name;
+        EXPECT_FALSE(remove->isEnabled()) << name;
+        EXPECT_TRUE(remove->toolTip().contains(QStringLiteral("kept unchanged by the test"))) << name;
+    }
+
+    // Any other way to delete fails before the tree entry or the pictures go.
+    const int nodes = w->workspace().tree().nodeCount();
+    EXPECT_THROW(products.remove(), AppError);
+    EXPECT_EQ(w->workspace().tree().nodeCount(), nodes);
+    EXPECT_TRUE(QFile::exists(picture));
+    EXPECT_EQ(products.recordCount(), 3);
+
+    ui.answers = {true};
+    find<QPushButton>("deleteSmallPictureButton")->click();
+    EXPECT_TRUE(QFile::exists(picture));
+    EXPECT_EQ(ui.errors.size(), 1);
+    EXPECT_TRUE(ui.questions.isEmpty()); // refused before asking
 }
 
 } // namespace

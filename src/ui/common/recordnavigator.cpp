@@ -1,5 +1,7 @@
 #include "ui/common/recordnavigator.h"
 
+#include "shell/tables/table.h"
+
 #include "shell/error.h"
 #include "shell/interaction.h"
 
@@ -59,8 +61,8 @@ void RecordNavigator::setVisibleButtons(const QList<Button>& buttons)
 
 void RecordNavigator::setHints(const QStringList& hints)
 {
-    for (int i = 0; i < ButtonCount && i < hints.size(); ++i)
-        m_buttons[i]->setToolTip(hints[i]);
+    m_hints = hints;
+    updateButtons();
 }
 
 void RecordNavigator::run(Button b)
@@ -126,10 +128,24 @@ void RecordNavigator::updateButtons()
     m_buttons[Prior]->setEnabled(browsing && pos > 1);
     m_buttons[Next]->setEnabled(browsing && pos < count);
     m_buttons[Last]->setEnabled(browsing && pos < count);
-    m_buttons[Insert]->setEnabled(open);
-    m_buttons[Delete]->setEnabled(hasRecords);
-    m_buttons[Edit]->setEnabled(browsing && hasRecords);
+    // A table that cannot change says why on the buttons that would change it.
+    const auto* table = qobject_cast<const tables::Table*>(m_dataSet.data());
+    const QString readOnly =
+        table && table->isOpen() && table->isReadOnly()
+            ? (table->readOnlyReason().isEmpty() ? QStringLiteral("the table is read-only")
+                                                 : table->readOnlyReason())
+            : QString();
+    const bool canChange = readOnly.isEmpty();
+    m_buttons[Insert]->setEnabled(open && canChange);
+    m_buttons[Delete]->setEnabled(hasRecords && canChange);
+    m_buttons[Edit]->setEnabled(browsing && hasRecords && canChange);
     m_buttons[Post]->setEnabled(editing);
     m_buttons[Cancel]->setEnabled(editing);
     m_buttons[Refresh]->setEnabled(open);
+    for (int i = 0; i < ButtonCount; ++i) {
+        QString hint = m_hints.value(i);
+        if (!canChange && (i == Insert || i == Delete || i == Edit))
+            hint = hint.isEmpty() ? readOnly : QStringLiteral("%1 (%2)").arg(hint, readOnly);
+        m_buttons[i]->setToolTip(hint);
+    }
 }

@@ -35,6 +35,7 @@ private:
     QPointer<tables::DataSet> m_dataSet;
     Interaction* m_interaction = nullptr;
     QToolButton* m_buttons[ButtonCount] = {};
+    QStringList m_hints;
     QString m_deleteQuestion;
     QString m_deleteCaption;
 };

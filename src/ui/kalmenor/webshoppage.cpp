@@ -785,6 +785,17 @@ void WebshopPage::editVariantList(VariantList list)
     m_listEditor->open(list, variantBox(list));
 }
 
+bool WebshopPage::canChangeProducts()
+{
+    try {
+        m_rules->checkCanChange();
+        return true;
+    } catch (const std::exception& e) {
+        m_ui.error(messageOf(e));
+        return false;
+    }
+}
+
 bool WebshopPage::storePendingEdit()
 {
     if (!m_products.isOpen() || m_products.state() == tables::DataSet::State::Browse)
@@ -832,7 +843,7 @@ bool WebshopPage::postIfEditing()
 
 void WebshopPage::loadSmallPicture()
 {
-    if (!hasRecord())
+    if (!hasRecord() || !canChangeProducts())
         return;
     const QString picked =
         m_ui.openFileName(QStringLiteral("Load picture"), QString(), pictures::openFilter());
@@ -870,7 +881,7 @@ void WebshopPage::loadSmallPicture()
 
 void WebshopPage::loadBigPicture()
 {
-    if (!hasRecord())
+    if (!hasRecord() || !canChangeProducts())
         return;
     const QString picked =
         m_ui.openFileName(QStringLiteral("Load picture"), QString(), pictures::openFilter());
@@ -891,7 +902,8 @@ void WebshopPage::loadBigPicture()
 
 void WebshopPage::deleteSmallPicture()
 {
-    if (!hasRecord() || !m_ui.question(QStringLiteral("Delete picture?"), QStringLiteral("warning")))
+    if (!hasRecord() || !canChangeProducts()
+        || !m_ui.question(QStringLiteral("Delete picture?"), QStringLiteral("warning")))
         return;
     const QString id = m_products.text(products::kId);
     if (products::isSafePictureId(id))
@@ -903,7 +915,8 @@ void WebshopPage::deleteSmallPicture()
 
 void WebshopPage::deleteBigPicture()
 {
-    if (!hasRecord() || !m_ui.question(QStringLiteral("Delete picture?"), QStringLiteral("warning")))
+    if (!hasRecord() || !canChangeProducts()
+        || !m_ui.question(QStringLiteral("Delete picture?"), QStringLiteral("warning")))
         return;
     const QString id = m_products.text(products::kId);
     if (products::isSafePictureId(id))

@@ -133,6 +133,8 @@ private:
     void fillStatistics();
     bool hasRecord() const;
     bool postIfEditing();
+    // Picture commands change the product: a read-only table refuses them before any file is touched.
+    bool canChangeProducts();
     QComboBox* variantBox(catalogue::VariantList list) const;
     QCheckBox* variantSwitch(catalogue::VariantList list) const;
 
