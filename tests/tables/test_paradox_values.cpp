@@ -87,6 +87,10 @@ TEST(ParadoxBlobs, MemosGraphicsAndBinariesRoundTripThroughTheBlobFile)
     const QString longNotes = QStringLiteral("Ryba ").repeated(900); // 4,500 bytes: blocks of its own
     const QString shortNotes =
         QStringLiteral("Short note on the fish, longer than the fifty bytes of its leader");
+    // Where the first fish's picture lives: a run of blocks of its own, freed once nothing points to it.
+    const QByteArray firstRecord = testsupport::readFile(file).mid(0x800 + 6, 179);
+    const quint32 pictureAt = qFromLittleEndian<quint32>(firstRecord.constData() + 169) & ~0xFFu;
+    ASSERT_EQ(testsupport::readFile(blobs).at(pictureAt), 2);
     {
         SqlSession s;
         ASSERT_EQ(s.attach(QStringLiteral("b"), QStringLiteral("paradox"), file), QString());
@@ -112,6 +116,7 @@ TEST(ParadoxBlobs, MemosGraphicsAndBinariesRoundTripThroughTheBlobFile)
     // The other records' memos and pictures are where they were.
     EXPECT_EQ(s.value(QStringLiteral("SELECT count(*) FROM b WHERE length(Graphic) = 38878")).toInt(), 27);
     EXPECT_GT(QFileInfo(blobs).size(), sizeBefore);
+    EXPECT_EQ(testsupport::readFile(blobs).at(pictureAt), 4); // free
 
     // The record holds the leader and a pointer pxlib reads: "x" lives in the record, the rest outside.
     pxcheck::PxTable px(file, dir.filePath(QStringLiteral("biolife.PX")));
