@@ -72,16 +72,22 @@ TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& int
     layout->addWidget(m_fields, 5, 0);
     layout->addWidget(m_grid, 5, 1);
     layout->addWidget(m_sort, 6, 0);
-    auto* options = new QHBoxLayout;
-    options->addWidget(new QLabel("strona kodowa:", this));
-    options->addWidget(m_codePage, 1);
+    auto* codePage = new QHBoxLayout;
+    codePage->addWidget(new QLabel("strona kodowa:", this));
+    codePage->addWidget(m_codePage, 1);
+    layout->addLayout(codePage, 7, 0, 1, 2);
+    // Both halves stay as wide as each other whatever their extra choices.
+    auto* choices = new QHBoxLayout;
     if (m_allowStale) {
-        options->addWidget(m_allowStale);
-        options->addWidget(m_roundNumbers);
+        choices->addWidget(m_allowStale);
+        choices->addWidget(m_roundNumbers);
     }
-    layout->addLayout(options, 7, 0, 1, 2);
-    layout->addWidget(m_warnings, 8, 0, 1, 2);
-    layout->addWidget(m_preview, 9, 0, 1, 2);
+    choices->addStretch();
+    layout->addLayout(choices, 8, 0, 1, 2);
+    layout->addWidget(m_warnings, 9, 0, 1, 2);
+    layout->addWidget(m_preview, 10, 0, 1, 2);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(1, 1);
     layout->setRowStretch(2, 1);
     layout->setRowStretch(5, 2);
     updateCounts();
@@ -129,6 +135,9 @@ void TableSidePanel::buildOptions()
     m_preview->setObjectName(source ? "sourcePreview" : "targetPreview");
     m_preview->setToolTip("pierwsze rekordy odczytane w wybranej stronie kodowej");
     m_preview->setTextFormat(Qt::PlainText);
+    m_preview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_preview->setMinimumHeight(m_preview->fontMetrics().lineSpacing() * 3);
+    m_preview->setMinimumWidth(1);
     m_warnings = new QLabel(this);
     m_warnings->setObjectName(source ? "sourceWarnings" : "targetWarnings");
     m_warnings->setWordWrap(true);
