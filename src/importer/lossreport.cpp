@@ -66,7 +66,7 @@ LossReport::Reason LossReport::reasonOf(const QString& message, QString* field)
 {
     // The table modules name the field as "field NAME: what" or "field NAME, record N: what"; SQLite as "NOT
     // NULL constraint failed: t.NAME".
-    static const QRegularExpression named(QStringLiteral("field '([^']+)'|field ([^:',]+)[:,]"));
+    static const QRegularExpression named(QStringLiteral("(?:field|pola) '([^']+)'|field ([^:',]+)[:,]"));
     static const QRegularExpression notNull(QStringLiteral("NOT NULL constraint failed: [^.]*\\.(\\S+)"));
     if (field) {
         const QRegularExpressionMatch m = named.match(message);
@@ -76,13 +76,13 @@ LossReport::Reason LossReport::reasonOf(const QString& message, QString* field)
                                 : QString();
     }
     const auto has = [&](const char* text) {
-        return message.contains(QLatin1String(text), Qt::CaseInsensitive);
+        return message.contains(QString::fromUtf8(text), Qt::CaseInsensitive);
     };
     if (has("NOT NULL constraint"))
         return Reason::NullRequired;
     if (has("code page"))
         return Reason::CodePage;
-    if (has("longer than") || has("bytes long"))
+    if (has("longer than") || has("dłuższa niż") || has("bytes long"))
         return Reason::TooLong;
     if (has("is not a valid") || has("not a number") || has("not a date"))
         return Reason::Invalid;

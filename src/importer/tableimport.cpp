@@ -25,7 +25,7 @@ int resolveField(const tables::Table& table, const MappingRow& row)
         return row.index;
     const int index = table.fieldIndex(row.field);
     if (index < 0)
-        throw AppError(QStringLiteral("%1: field '%2' not found").arg(table.sourceName(), row.field));
+        throw AppError(QStringLiteral("%1: nie ma pola '%2'").arg(table.sourceName(), row.field));
     return index;
 }
 
@@ -137,7 +137,7 @@ TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& 
     m_losses.clear();
     m_warnings.clear();
     if (!m_source.isOpen() || !m_target.isOpen())
-        throw AppError(QStringLiteral("Both tables must be open to import."));
+        throw AppError(QStringLiteral("Do importu obie tabele muszą być otwarte."));
 
     // The same file reached by two paths counts too: the replace mode would empty the source.
     if (isSameFile(m_source.filePath(), m_target.filePath())
@@ -152,7 +152,7 @@ TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& 
         return Outcome::Refused;
     }
     if (m_target.isReadOnly())
-        throw AppError(QStringLiteral("%1: the table is read-only").arg(m_target.sourceName()));
+        throw AppError(QStringLiteral("%1: tabela jest tylko do odczytu").arg(m_target.sourceName()));
 
     m_source.first();
     m_target.first(); // stores a record being edited in the grid

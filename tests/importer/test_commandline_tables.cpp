@@ -308,3 +308,58 @@ TEST_F(CommandLineTablesTest, DryRunReportsLossesAndWritesNothing)
         EXPECT_EQ(testsupport::readFile(target), before) << name;
     }
 }
+
+namespace {
+
+// A dBASE III table of one N(5,2) field PRICE, no records, no code-page mark.
+QByteArray priceTable()
+{
+    QByteArray h(32, '\0');
+    h[0] = 0x03;
+    h[8] = char(32 + 32 + 1);
+    h[10] = 6;
+    QByteArray d(32, '\0');
+    d.replace(0, 5, "PRICE");
+    d[11] = 'N';
+    d[16] = 5;
+    d[17] = 2;
+    return h + d + "\r\x1a";
+}
+
+} // namespace
+
+TEST_F(CommandLineTablesTest, WarningsAndRoundingAreTheUsersChoice)
+{
+    // 999.999 fits N(5,2) only rounded: refused unless --round-numbers, which --yes never grants.
+    const QString prices =
+        makeTable(dir.filePath("p.db"), {field("Price", FieldType::Number)}, {{999.999}, {1.5}});
+    testsupport::writeFile(dir.filePath("price.dbf"), priceTable());
+    Outcome r = runImporter({"copy", prices, dir.filePath("price.dbf"), "--yes"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.contains("pole PRICE: liczby straciłyby cyfry — rekordów: 1, pierwszy nr 0"))
+        << r.out.toStdString();
+    EXPECT_EQ(countOf(dir.filePath("price.dbf")), 1);
+    r = runImporter({"copy", prices, dir.filePath("price.dbf"), "--round-numbers"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("zaokrąglone")) << r.err.toStdString();
+    EXPECT_EQ(countOf(dir.filePath("price.dbf")), 3);
+
+    // A file without a code-page mark holding Polish letters: a warning, and the copy succeeds.
+    TableCreator::create(dir.filePath("pl.dbf"), {field("Nazwa", FieldType::Alpha, 10)},
+                         TableCreator::Format::DBase, "852");
+    {
+        tables::Table t;
+        t.open(dir.filePath("pl.dbf"));
+        t.append();
+        t.setValue("Nazwa", "Łódź");
+        t.post();
+    }
+    QFile::remove(dir.filePath("pl.cpg"));
+    const QString target = makeTable(dir.filePath("pl.db"), {field("Nazwa", FieldType::Alpha, 10)});
+    r = runImporter({"copy", dir.filePath("pl.dbf"), target});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("uwaga:")) << r.err.toStdString();
+    r = runImporter({"copy", dir.filePath("pl.dbf"), target, "--source-codepage", "852"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(allRows(target)[1][0].toString(), "Łódź");
+}
