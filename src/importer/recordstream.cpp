@@ -9,6 +9,19 @@
 
 namespace importer {
 
+QString RecordStream::selectSql(const tables::Table& table, int from)
+{
+    QStringList columns;
+    for (const tables::Field& f : table.fields())
+        columns << tables::quoteIdentifier(f.name);
+    QString sql =
+        QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), table.sqlName());
+    if (!table.filter().trimmed().isEmpty())
+        sql += QStringLiteral(" WHERE (%1)").arg(table.filter());
+    sql += QStringLiteral(" ORDER BY rowid LIMIT -1 OFFSET %1").arg(qMax(0, from));
+    return sql;
+}
+
 int RecordStream::forEach(const tables::DataSet& data, int from,
                           const std::function<bool(const QVector<QVariant>&)>& visit)
 {
@@ -17,15 +30,7 @@ int RecordStream::forEach(const tables::DataSet& data, int from,
     const auto* table = qobject_cast<const tables::Table*>(&data);
     int visited = 0;
     if (table && table->state() == tables::DataSet::State::Browse) {
-        QStringList columns;
-        for (const tables::Field& f : table->fields())
-            columns << tables::quoteIdentifier(f.name);
-        QString sql =
-            QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), table->sqlName());
-        if (!table->filter().trimmed().isEmpty())
-            sql += QStringLiteral(" WHERE (%1)").arg(table->filter());
-        sql += QStringLiteral(" ORDER BY rowid LIMIT -1 OFFSET %1").arg(qMax(0, from));
-        SqlStatement statement(table->connection(), sql);
+        SqlStatement statement(table->connection(), selectSql(*table, from));
         QVector<QVariant> values(int(table->fields().size()));
         while (statement.step()) {
             for (int i = 0; i < values.size(); ++i)

@@ -23,6 +23,8 @@ public:
     // Returns the number of records visited.
     static int forEach(const tables::DataSet& data, int from,
                        const std::function<bool(const QVector<QVariant>&)>& visit);
+    // The statement forEach reads a table with (records from index `from` on, in the view's order).
+    static QString selectSql(const tables::Table& table, int from);
     // The same records as text, each cell in UTF-8 as the table tools show it. Quicker for tables, as
     // no value is turned into a QVariant or a QString.
     static int forEachText(const tables::DataSet& data,

@@ -75,4 +75,14 @@ qint64 SqlStatement::columnInt64(int i) const
     return sqlite3_column_int64(m_statement, i);
 }
 
+int SqlStatement::columnBytes(int i) const
+{
+    return sqlite3_column_bytes(m_statement, i);
+}
+
+void SqlStatement::bindColumn(int index, const SqlStatement& other, int column)
+{
+    sqlite3_bind_value(m_statement, index + 1, sqlite3_column_value(other.m_statement, column));
+}
+
 } // namespace importer

@@ -326,15 +326,30 @@ int TableImport::transfer(const QVector<Pair>& pairs, int from)
     int failed = -1;
     int index = from;
     SqlStatement insert(m_target.connection(), tables::insertStatement(m_target.sqlName(), columns));
-    RecordStream::forEach(m_source, from, [&](const QVector<QVariant>& values) {
+    // Pairs of the same type take the value as SQLite holds it, without a trip through QVariant; only a
+    // text longer in bytes than its alpha field has characters to count.
+    QVector<bool> direct(pairs.size());
+    for (int k = 0; k < pairs.size(); ++k)
+        direct[k] = tables::typeCode(sourceFields[pairs[k].sourceField].type)
+                    == tables::typeCode(targetFields[pairs[k].targetField].type);
+    SqlStatement reader(m_source.connection(), RecordStream::selectSql(m_source, from));
+    for (;; ++index) {
+        if (!reader.step())
+            break;
         if (onProgress)
             onProgress(index);
         try {
             for (int k = 0; k < pairs.size(); ++k) {
                 const Pair& pair = pairs[k];
-                insert.bind(k, ValueConversion::convert(values.value(pair.sourceField),
-                                                        sourceFields[pair.sourceField],
-                                                        targetFields[pair.targetField], m_target));
+                const tables::Field& to = targetFields[pair.targetField];
+                if (direct[k]
+                    && (to.type != tables::FieldType::Alpha || to.size <= 0
+                        || reader.columnBytes(pair.sourceField) <= to.size)) {
+                    insert.bindColumn(k, reader, pair.sourceField);
+                    continue;
+                }
+                insert.bind(k, ValueConversion::convert(reader.column(pair.sourceField),
+                                                        sourceFields[pair.sourceField], to, m_target));
             }
             insert.execute();
         } catch (const std::exception& e) {
@@ -347,19 +362,16 @@ int TableImport::transfer(const QVector<Pair>& pairs, int from)
             if (dryRun && !targetFailed()) {
                 // A dry run asks nothing: it counts and goes on.
                 ++m_errors;
-                ++index;
-                return true;
+                continue;
             }
             failed = index;
-            return false;
+            break;
         }
         ++m_stored;
         // Reported only once the record is stored.
         if (reportMovedRecords)
             history(QStringLiteral("Pomyślnie przeniesiono Rekord Nr %1").arg(index));
-        ++index;
-        return true;
-    });
+    }
     return failed;
 }
 
