@@ -1,5 +1,6 @@
 // The options a Table hands to the dBASE and Paradox modules, and what it reads back from them.
 
+#include "filetable_sql.h"
 #include "shell/error.h"
 #include "shell/tables/table.h"
 #include "shell/tables/tablefilesupport.h"
@@ -62,4 +63,27 @@ TEST(TableFileOptions, TableOpensWithTheChosenCodePage)
     const QString error = messageOf([&] { table.open(file); });
     EXPECT_TRUE(error.contains(QStringLiteral("no-such-page"))) << error.toStdString();
     EXPECT_FALSE(table.isOpen());
+}
+
+TEST(TableFileOptions, RowNumberRangesMatchWhatSqliteItselfFinds)
+{
+    QTemporaryDir dir;
+    const QString file = testsupport::copySharedTable(QStringLiteral("dbase_8b.dbf"), dir.path());
+    filetabletest::SqlSession s;
+    ASSERT_EQ(s.attach(QStringLiteral("t"), QStringLiteral("dbase"), file), QString());
+    s.run(QStringLiteral("DELETE FROM t WHERE rowid = 4"));
+    s.run(QStringLiteral("CREATE TEMP TABLE plain AS SELECT rowid AS r FROM t"));
+    // The same conditions on the file and on a plain table of its row numbers find the same rows.
+    for (const char* where :
+         {"# >= 3", "# > 3", "# > 2.5 AND # <= 7", "# < 4.5", "# >= '5'", "# > NULL", "# >= -5 AND # < 100",
+          "# > 9 AND # < 3", "# BETWEEN 2 AND 5 AND # <> 3", "# >= 10", "# > 10", "# >= 'abc'"}) {
+        const QString condition = QString::fromLatin1(where);
+        const auto onFile =
+            s.select(QStringLiteral("SELECT rowid FROM t WHERE %1 ORDER BY rowid")
+                         .arg(QString(condition).replace(QLatin1Char('#'), QStringLiteral("rowid"))));
+        const auto onPlain =
+            s.select(QStringLiteral("SELECT r FROM plain WHERE %1 ORDER BY r")
+                         .arg(QString(condition).replace(QLatin1Char('#'), QStringLiteral("r"))));
+        EXPECT_EQ(onFile, onPlain) << where;
+    }
 }

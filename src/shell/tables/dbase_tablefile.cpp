@@ -11,6 +11,8 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 namespace tables {
 
 using dbase::FieldLayout;
@@ -41,8 +43,10 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& arguments
     m_allowRounding = options.allowRounding;
     if (!m_file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("the file cannot be opened (%1)").arg(m_file.errorString()));
-    m_fileSize = m_file.size();
-    m_modified = QFileInfo(path).lastModified();
+    m_encodedPath = QFile::encodeName(path);
+    const FileStamp stamp = fileStamp();
+    m_fileSize = stamp.size;
+    m_modified = stamp.modified;
     QByteArray head = m_file.read(32);
     const int needed = dbase::headerBytesNeeded(head);
     if (head.size() == 32 && needed > 32 && needed <= m_fileSize)
@@ -241,11 +245,22 @@ QVector<FileColumn> DbaseTableFile::columns() const
     return cols;
 }
 
+DbaseTableFile::FileStamp DbaseTableFile::fileStamp() const
+{
+    // stat directly: QFileInfo's times go through the local time zone, which costs more than the look-up
+    // of a record it guards.
+    struct stat st;
+    if (::stat(m_encodedPath.constData(), &st) != 0)
+        return {-1, -1};
+    return {static_cast<qint64>(st.st_size),
+            static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 void DbaseTableFile::beginScan()
 {
     // What was read ahead stays good while nobody else writes; a look-up by row number costs a stat.
-    const QFileInfo info(m_path);
-    if (info.size() == m_fileSize && info.lastModified() == m_modified)
+    const FileStamp stamp = fileStamp();
+    if (stamp.size == m_fileSize && stamp.modified == m_modified)
         return;
     m_blockRows = 0;
     QFile now(m_path);
@@ -255,11 +270,11 @@ void DbaseTableFile::beginScan()
     if (head.size() != m_header.headerLength || head.left(1) != m_headerBytes.left(1))
         return; // rewritten as something else: the next read reports what it finds
     // Records another program added become part of the table as far as the file holds them.
-    const qint64 present = (info.size() - m_header.headerLength) / m_header.recordLength;
+    const qint64 present = (stamp.size - m_header.headerLength) / m_header.recordLength;
     m_records = qMin(recordCountIn(head), present);
     m_headerBytes = head;
-    m_fileSize = info.size();
-    m_modified = info.lastModified();
+    m_fileSize = stamp.size;
+    m_modified = stamp.modified;
 }
 
 QByteArray DbaseTableFile::readRecord(qint64 row)

@@ -45,6 +45,11 @@ private:
         bool binary;
     };
 
+    struct FileStamp {
+        qint64 size;
+        qint64 modified;
+    };
+    FileStamp fileStamp() const;
     void chooseCodePage(const QString& choice);
     void checkRecordCount(qint64 fileSize);
     void findIndexFiles(bool allowStale);
@@ -74,7 +79,8 @@ private:
     QByteArray m_headerBytes;
     qint64 m_records = 0;
     qint64 m_fileSize = 0; // as this object last saw or left it
-    QDateTime m_modified;
+    qint64 m_modified = 0; // nanoseconds
+    QByteArray m_encodedPath;
     std::shared_ptr<const CodePage> m_codePage;
     std::unique_ptr<DbaseMemoFile> m_memo;
     QVector<Field> m_engineFields;

@@ -64,8 +64,9 @@ void DbaseTableFile::writeAt(qint64 offset, const QByteArray& bytes)
         fail(QStringLiteral("the file cannot be written (%1)").arg(m_file.errorString()));
     m_blockRows = 0;
     m_changed = true;
-    m_fileSize = m_file.size();
-    m_modified = QFileInfo(m_path).lastModified();
+    const FileStamp stamp = fileStamp();
+    m_fileSize = stamp.size;
+    m_modified = stamp.modified;
 }
 
 void DbaseTableFile::writeHeaderCounters(qint64 records)

@@ -27,6 +27,7 @@ void Table::open()
     m_readOnly = false;
     m_readOnlyReason.clear();
     m_openWarnings.clear();
+    m_window.clear();
     const TableRef ref = splitTableRef(m_path);
     m_file = ref.file;
     m_format = detectFormat(m_file);
@@ -131,6 +132,7 @@ QStringList Table::tableNames(const QString& path)
 
 void Table::close()
 {
+    m_window.clear();
     if (m_conn && m_conn->inTransaction())
         m_conn->rollback();
     DataSet::close();
@@ -210,6 +212,7 @@ void Table::setFilter(const QString& filter)
 
 void Table::refresh()
 {
+    m_window.clear();
     checkOpen();
     if (state() != State::Browse)
         return;
@@ -264,6 +267,7 @@ void Table::rollbackBulk()
 
 void Table::emptyTable()
 {
+    m_window.clear();
     checkBrowsing("empty the table");
     try {
         m_conn->run(QStringLiteral("DELETE FROM %1").arg(m_sqlName));
@@ -275,6 +279,25 @@ void Table::emptyTable()
 
 QVector<QVariant> Table::fetchRow(qint64 rowId) const
 {
+    if (m_format != FileFormat::SQLite) {
+        // dBASE and Paradox records are read a window at a time: one statement per record costs more
+        // than reading the record.
+        const auto cached = m_window.constFind(rowId);
+        if (cached != m_window.constEnd())
+            return cached.value();
+        m_window.clear();
+        const auto rows =
+            m_conn->select(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid >= ? ORDER BY rowid LIMIT %3")
+                               .arg(m_selectList, m_sqlName)
+                               .arg(windowRows),
+                           {rowId});
+        for (const auto& r : rows)
+            m_window.insert(r[0].toLongLong(), r.mid(1, m_fields.size()));
+        const auto found = m_window.constFind(rowId);
+        if (found != m_window.constEnd())
+            return found.value();
+        return QVector<QVariant>(m_fields.size()); // deleted meanwhile by another program
+    }
     const auto rows = m_conn->select(
         QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(m_selectList, m_sqlName), {rowId});
     if (rows.isEmpty())
@@ -285,6 +308,7 @@ QVector<QVariant> Table::fetchRow(qint64 rowId) const
 qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& values,
                           const QVector<bool>& changed)
 {
+    m_window.clear();
     if (m_readOnly)
         throw AppError(fileError(readOnlyText()));
     QStringList cols;
@@ -317,6 +341,7 @@ qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
 
 void Table::deleteRecord(qint64 rowId)
 {
+    m_window.clear();
     if (m_readOnly)
         throw AppError(fileError(readOnlyText()));
     try {

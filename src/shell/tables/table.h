@@ -4,6 +4,8 @@
 #include "shell/tables/dataset.h"
 #include "shell/tables/tablefilesupport.h"
 
+#include <QHash>
+
 #include <memory>
 
 namespace tables {
@@ -118,6 +120,8 @@ private:
     qint64 m_dataVersion = 0; // SQLite files: changes by other connections
     QString m_stamp;          // other files: size and modification time
     QString m_selectList;
+    static constexpr int windowRows = 256;
+    mutable QHash<qint64, QVector<QVariant>> m_window; // records of a dBASE or Paradox file read ahead
     std::unique_ptr<Connection> m_conn;
 };
 

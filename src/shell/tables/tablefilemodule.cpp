@@ -12,6 +12,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <optional>
 
 namespace tables {
 
@@ -133,7 +134,20 @@ int disconnectTable(sqlite3_vtab* v)
     return SQLITE_OK;
 }
 
-enum IndexPlan { FullScan = 0, ByRow = 1 };
+// ByRange carries flags for the bounds it was given; SQLite checks them again (not omitted), so a bound
+// only has to keep the rows that may match.
+enum IndexPlan { FullScan = 0, ByRow = 1, ByRange = 2, HasLower = 4, HasUpper = 8 };
+
+// A row number bound from an SQL value; nullopt when it bounds nothing (NULL, text that is no number).
+std::optional<double> rowBound(sqlite3_value* v)
+{
+    const int type = sqlite3_value_numeric_type(v);
+    if (type == SQLITE_INTEGER)
+        return static_cast<double>(sqlite3_value_int64(v));
+    if (type == SQLITE_FLOAT && std::isfinite(sqlite3_value_double(v)))
+        return sqlite3_value_double(v);
+    return std::nullopt;
+}
 
 int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
 {
@@ -153,6 +167,28 @@ int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
     const qint64 rows = vtabOf(vtab)->file->rowLimit();
     info->estimatedRows = rows;
     info->estimatedCost = static_cast<double>(rows) + 10;
+    // A window of rows (rowid >= ? ... LIMIT n), as a grid reads ahead.
+    int argument = 0;
+    for (int i = 0; i < info->nConstraint; ++i) {
+        const auto& c = info->aConstraint[i];
+        if (!c.usable || c.iColumn != -1)
+            continue;
+        int flag = 0;
+        if ((c.op == SQLITE_INDEX_CONSTRAINT_GE || c.op == SQLITE_INDEX_CONSTRAINT_GT)
+            && !(info->idxNum & HasLower))
+            flag = HasLower;
+        if ((c.op == SQLITE_INDEX_CONSTRAINT_LE || c.op == SQLITE_INDEX_CONSTRAINT_LT)
+            && !(info->idxNum & HasUpper))
+            flag = HasUpper;
+        if (flag == 0)
+            continue;
+        info->idxNum |= ByRange | flag;
+        info->aConstraintUsage[i].argvIndex = ++argument;
+    }
+    if (info->idxNum & ByRange) {
+        info->estimatedRows = qMax<qint64>(1, rows / 4);
+        info->estimatedCost = static_cast<double>(info->estimatedRows) + 5;
+    }
     // Rows come out in file order, so an order by row number needs no sort.
     if (info->nOrderBy == 1 && info->aOrderBy[0].iColumn == -1 && !info->aOrderBy[0].desc)
         info->orderByConsumed = 1;
@@ -217,6 +253,17 @@ int filter(sqlite3_vtab_cursor* c, int idxNum, const char*, int argc, sqlite3_va
     } else {
         cursor->row = 1;
         cursor->lastRow = limit;
+        // Arguments come in the order bestIndex numbered them: the lower bound first.
+        int at = 0;
+        if ((idxNum & HasLower) && at < argc) {
+            if (const auto lower = rowBound(argv[at]))
+                cursor->row = static_cast<qint64>(qBound(1.0, std::floor(*lower), double(limit) + 1));
+            ++at;
+        }
+        if ((idxNum & HasUpper) && at < argc) {
+            if (const auto upper = rowBound(argv[at]))
+                cursor->lastRow = static_cast<qint64>(qBound(0.0, std::ceil(*upper), double(limit)));
+        }
     }
     return settle(cursor);
 }
