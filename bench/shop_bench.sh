@@ -8,7 +8,7 @@
 #   time(20,000) / time(10,000) for Kalmenor   (goal <= 2.1)
 #   peak memory of the build at 10,000         (goal <= 100 MB)
 #   Kalmenor / cp -r of its output at 10,000   (goal <= 1.3)
-# usage: bench/shop_bench.sh [BUILD_DIR] [PRODUCTS]
+# usage: [THEME=classic|modern] bench/shop_bench.sh [BUILD_DIR] [PRODUCTS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build-bench}
@@ -29,11 +29,12 @@ fi
 if [ ! -f "$build/src/generator/libkal_generator.a" ] || [ "${REBUILD:-0}" = 1 ]; then
     cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build "$build" --target kal_generator -j2 >/dev/null
+cmake --build "$build" --target kal_generator kal_generator_resources_1 -j2 >/dev/null
 bench=$build/shop_bench
 # shellcheck disable=SC2046
 g++ -std=gnu++20 -O2 -fPIC -I"$here/src" -DKAL_SOURCE_DIR="\"$here\"" -DQT_NO_KEYWORDS \
     "$here/bench/shop_bench.cpp" -o "$bench" \
+    "$build/src/generator/CMakeFiles/kal_generator_resources_1.dir/.rcc/qrc_modern_assets.cpp.o" \
     "$build/src/generator/libkal_generator.a" "$build/src/catalogue/libkal_catalogue.a" \
     "$build/src/shell/libkal_shell.a" "$build/src/shell/tables/libkal_tables.a" \
     $(pkg-config --cflags --libs Qt6Gui Qt6Core pxlib) -ljpeg -lsqlite3 -lshp
@@ -46,6 +47,7 @@ median() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
 for n in "$count" "$double"; do
     "$bench" prepare "$work/program$n" "$n"
     mkdir -p "$work/config$n"
+    if [ "${THEME:-classic}" = modern ]; then printf '[Opcje]\r\nmotyw=1\r\n' > "$work/config$n/KVO.INI"; fi
 done
 sync
 # Hugo: the same number of pages of about the size of a product page, the same pictures as static files.

@@ -6,7 +6,7 @@ $shop = require __DIR__ . '/ceny.php';
 $L = $shop['labels'];
 
 // A posted text as UTF-8 without NUL bytes; single-line fields also lose every other control character.
-function kal_text($name, $multiline = false)
+function kal_text($name, $multiline = false, $limit = 0)
 {
     $value = $_POST[$name] ?? '';
     if (!is_string($value)) {
@@ -18,7 +18,7 @@ function kal_text($name, $multiline = false)
     }
     $value = $multiline ? preg_replace('/[\x01-\x08\x0B\x0C\x0E-\x1F\x7F]/', '', $value)
                         : preg_replace('/[\x01-\x1F\x7F]+/', ' ', $value);
-    return trim(substr($value, 0, $multiline ? 4000 : 300));
+    return trim(substr($value, 0, $limit ?: ($multiline ? 4000 : 300)));
 }
 
 function kal_html($text)
@@ -45,7 +45,7 @@ $honeypot = kal_text('strona_www');
 // The cart: recomputed line by line from the price list.
 $lines = [];
 $notes = [];
-$cart = json_decode(kal_text('KOSZYK', true), true);
+$cart = json_decode(kal_text('KOSZYK', true, 200000), true);
 if (!is_array($cart)) {
     $cart = [];
 }

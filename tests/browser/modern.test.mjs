@@ -142,23 +142,30 @@ test('send.php prices a tampered order from its own list and refuses injected he
 
   // A header smuggled into the address, an unknown variant alone, no terms: refused, nothing mailed.
   response = await post({ ...customer, EMAIL: 'jan@example.org\r\nBcc: all@example.net',
-                          KOSZYK: JSON.stringify([{ id: 'ID000001006P', q: 1 }]) });
+                          KOSZYK: JSON.stringify([{ id: 'ID000001011P', q: 1 }]) });
   assert.equal(response.status(), 400);
   response = await post({ ...customer, KOSZYK: JSON.stringify([{ id: 'ID000001001P', q: 1, r: 'XXXL', k: 'biały' }]) });
   assert.equal(response.status(), 400);
   const { REGULAMIN, ...withoutTerms } = customer;
   assert.ok(REGULAMIN);
-  response = await post({ ...withoutTerms, KOSZYK: JSON.stringify([{ id: 'ID000001006P', q: 1 }]) });
+  response = await post({ ...withoutTerms, KOSZYK: JSON.stringify([{ id: 'ID000001011P', q: 1 }]) });
   assert.equal(response.status(), 400);
   // A robot filling the hidden field is thanked and not mailed.
-  response = await post({ ...customer, strona_www: 'http://spam.example', KOSZYK: JSON.stringify([{ id: 'ID000001006P', q: 1 }]) });
+  response = await post({ ...customer, strona_www: 'http://spam.example', KOSZYK: JSON.stringify([{ id: 'ID000001011P', q: 1 }]) });
   assert.equal(response.status(), 200);
   mails = takeMails();
   assert.deepEqual(mails, []);
+  // A long cart (more than a text field's worth of JSON) is priced whole.
+  const longCart = JSON.stringify(Array.from({ length: 150 }, () => ({ id: 'ID000001011P', q: 1, p: 3900 })));
+  assert.ok(longCart.length > 4000);
+  response = await post({ ...customer, KOSZYK: longCart });
+  assert.equal(response.status(), 200);
+  mails = takeMails();
+  assert.match(mails.find((m) => recipient(m) === 'demo@example.com'), /Razem do zapłaty: 5865,00 zł/);
   // The price list cannot be read from outside.
   assert.equal((await request.get(`${base}/ceny.php`)).status(), 404);
   // The thank-you page itself is valid HTML (checked with the other pages).
-  response = await post({ ...customer, KOSZYK: JSON.stringify([{ id: 'ID000001006P', q: 1 }]) });
+  response = await post({ ...customer, KOSZYK: JSON.stringify([{ id: 'ID000001011P', q: 1 }]) });
   fs.writeFileSync(path.join(workFolder, 'send-result.html'), await response.text());
   takeMails();
 });

@@ -183,20 +183,28 @@ std::vector<int> Site::categoryPath(int index) const
     return path;
 }
 
-std::vector<int> Site::productsUnder(int index) const
+std::vector<int> Site::productsUnder(int index, size_t atLeast) const
 {
     std::vector<int> result;
     QSet<int> seen;
-    std::function<void(int)> visit = [&](int c) {
+    auto take = [&](int c) {
         for (int p : categories[size_t(c)].products)
             if (!seen.contains(p)) {
                 seen.insert(p);
                 result.push_back(p);
             }
-        for (int child : categories[size_t(c)].children)
-            visit(child);
     };
-    visit(index);
+    take(index);
+    // Breadth first through the branch, so nearer subcategories come first.
+    std::vector<int> queue = categories[size_t(index)].children;
+    for (size_t i = 0; i < queue.size() && result.size() < atLeast; ++i) {
+        take(queue[i]);
+        const auto& children = categories[size_t(queue[i])].children;
+        queue.insert(queue.end(), children.begin(), children.end());
+    }
+    const size_t kept = std::max(atLeast, categories[size_t(index)].products.size());
+    if (result.size() > kept)
+        result.resize(kept);
     return result;
 }
 
@@ -332,7 +340,9 @@ QString menuList(const Site& site, const std::vector<int>& items, const std::vec
         else if (onPath)
             html += QStringLiteral(" class=\"open\"");
         html += QLatin1Char('>') + escaped(c.name) + QStringLiteral("</a>");
-        if (!c.children.empty())
+        // Only the branch of the page is unfolded: every page carrying the whole tree of a large
+        // catalogue would multiply the shop's size, and the category pages list their subcategories.
+        if (!c.children.empty() && onPath)
             html += menuList(site, c.children, active, current);
         html += QStringLiteral("</li>");
     }

@@ -75,8 +75,10 @@ struct Site {
     QString absolute(const QString& file) const;
     // The categories from the top down to index.
     std::vector<int> categoryPath(int index) const;
-    // Every product of a category and its subcategories, each once, in tree order.
-    std::vector<int> productsUnder(int index) const;
+    // The products a category page shows, each once, in tree order: all of its own, then those of its
+    // subcategories until there are at least `atLeast` (a large branch stays a page of reasonable size;
+    // every product is shown in full on its own category's page).
+    std::vector<int> productsUnder(int index, size_t atLeast = 24) const;
 };
 
 // Reads the tree, the products table and the delivery methods. Products missing from the table and
