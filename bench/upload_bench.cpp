@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QTextStream>
 
+using namespace publish;
+
 namespace {
 
 class ConsoleErrors : public Interaction {

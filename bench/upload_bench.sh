@@ -52,7 +52,7 @@ count=$(find "$shop" -maxdepth 2 -type f | wc -l)
 
 home=$work/ftp
 mkdir -p "$home"
-"$python" "$here/tests/publish/ftpserver.py" "$home" kupiec tajne > "$work/port.txt" &
+"$python" "$here/tests/support/ftpserver.py" "$home" kupiec tajne > "$work/port.txt" &
 server_pid=$!
 for _ in $(seq 1 50); do [ -s "$work/port.txt" ] && break; sleep 0.1; done
 port=$(head -1 "$work/port.txt")

@@ -151,8 +151,8 @@ int runVerb(const CommandLine& cl, QTextStream& out, QTextStream& err)
     if (verb == QLatin1String("upload")) {
         ConsoleInteraction console(out, err, false);
         const Settings settings = loadSettings(configDir, folder);
-        return uploadShopCommand(
-            withCommandLinePassword(settings.ftp), folder.publishShop(),
+        return publish::uploadShopCommand(
+            publish::withCommandLinePassword(settings.ftp), folder.publishShop(),
             [&](const std::function<void()>& upload) {
                 return generateForUploadCommand(folder, configDir, upload, out, err, theme);
             },

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cerrno>
 
+namespace publish {
+
 namespace {
 
 // Kept when the server does not describe itself; never shown.
@@ -401,3 +403,5 @@ void FtpClient::parsePassiveReply(const QString& line, QString* address, int* po
     if (*port == 0)
         throw FtpReplyError(227, line);
 }
+
+} // namespace publish

@@ -10,6 +10,8 @@
 
 class QFile;
 
+namespace publish {
+
 enum class FtpStatus { Resolving, Connecting, Connected, Disconnecting, Disconnected };
 
 // The FTP client the upload drives: one control connection, login, directory creation and storing of
@@ -79,3 +81,5 @@ private:
     QString m_system;
     Outstanding m_outstanding = Outstanding::Nothing;
 };
+
+} // namespace publish

@@ -2,6 +2,8 @@
 
 #include "shell/error.h"
 
+namespace publish {
+
 // A reply code the operation does not accept; the message is the server's last reply line.
 class FtpReplyError : public AppError {
 public:
@@ -11,3 +13,5 @@ public:
 private:
     int m_code;
 };
+
+} // namespace publish

@@ -11,6 +11,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+namespace publish {
+
 bool isDottedIPv4(const QString& host)
 {
     in_addr address{};
@@ -81,3 +83,5 @@ QString resolveHost(const QString& hostName)
         throw SocketError(EAI_NONAME, QString::fromLocal8Bit(::gai_strerror(EAI_NONAME)));
     return result;
 }
+
+} // namespace publish

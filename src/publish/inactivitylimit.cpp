@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+namespace publish {
+
 namespace network {
 namespace {
 std::atomic<long long> g_limitMs{kDefaultInactivityLimit.count()};
@@ -18,3 +20,5 @@ void setInactivityLimit(std::chrono::milliseconds limit)
 }
 
 } // namespace network
+
+} // namespace publish

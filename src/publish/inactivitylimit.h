@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+namespace publish {
+
 // How long any wait on the network may last without progress before it fails with ETIMEDOUT. A server
 // that stops answering must not freeze the program for ever.
 namespace network {
@@ -13,3 +15,5 @@ std::chrono::milliseconds inactivityLimit();
 void setInactivityLimit(std::chrono::milliseconds limit);
 
 } // namespace network
+
+} // namespace publish

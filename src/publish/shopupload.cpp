@@ -11,6 +11,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+namespace publish {
+
 namespace {
 
 // Binds the client's notifications to the callbacks for one run and unbinds them afterwards, so a
@@ -214,3 +216,5 @@ int uploadExitStatus(const UploadResult& result)
         return 2;
     return result.filesFailed > 0 ? 1 : 0;
 }
+
+} // namespace publish

@@ -5,9 +5,12 @@
 #include <QTime>
 #include <functional>
 
-class FtpClient;
 class Interaction;
 struct FtpSettings;
+
+namespace publish {
+
+class FtpClient;
 
 // Sending the generated shop to the merchant's FTP server: the check of the FTP settings that runs before
 // generation, and the upload routine the generation driver calls at its end.
@@ -71,3 +74,5 @@ bool saveReport(const QStringList& reportLines, Interaction& interaction);
 FtpSettings withCommandLinePassword(FtpSettings ftp);
 // Command line exit status: 0 all sent, 1 some file failed, 2 no connection (or no valid port).
 int uploadExitStatus(const UploadResult& result);
+
+} // namespace publish

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace publish {
+
 namespace {
 
 QString systemText(int errorNumber)
@@ -34,3 +36,5 @@ SocketError SocketError::fromErrno()
 {
     return SocketError(errno);
 }
+
+} // namespace publish

@@ -2,6 +2,8 @@
 
 #include "shell/error.h"
 
+namespace publish {
+
 // A failure of the network layer, carrying the system's error number. The message is
 // "Socket Error # <number>\r\n<the system's text for it>".
 class SocketError : public AppError {
@@ -18,3 +20,5 @@ public:
 private:
     int m_errorNumber;
 };
+
+} // namespace publish

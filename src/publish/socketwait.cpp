@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <poll.h>
 
+namespace publish {
+
 namespace socketwait {
 
 bool tryWaitFor(int fd, short events, std::chrono::milliseconds wait)
@@ -31,3 +33,5 @@ void waitFor(int fd, short events, std::chrono::milliseconds wait)
 }
 
 } // namespace socketwait
+
+} // namespace publish

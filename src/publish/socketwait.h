@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+namespace publish {
+
 // Waits on one descriptor for the given poll events within `wait`. Raises SocketError(ETIMEDOUT) when
 // nothing happens in time and SocketError for failures of poll itself.
 namespace socketwait {
@@ -11,3 +13,5 @@ void waitFor(int fd, short events, std::chrono::milliseconds wait);
 bool tryWaitFor(int fd, short events, std::chrono::milliseconds wait);
 
 } // namespace socketwait
+
+} // namespace publish

@@ -12,6 +12,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace publish {
+
 namespace {
 
 sockaddr_in boundAddress(int fd)
@@ -119,3 +121,5 @@ void TcpListener::close()
         m_fd = -1;
     }
 }
+
+} // namespace publish

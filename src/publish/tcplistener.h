@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace publish {
+
 // A listening TCP socket on a port the system chooses, for one incoming connection.
 class TcpListener {
 public:
@@ -31,3 +33,5 @@ private:
     explicit TcpListener(int fd) : m_fd(fd) {}
     int m_fd = -1;
 };
+
+} // namespace publish

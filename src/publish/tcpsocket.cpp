@@ -12,6 +12,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace publish {
+
 namespace {
 
 sockaddr_in ipv4Address(const QString& address, int port)
@@ -155,3 +157,5 @@ void TcpSocket::close()
         m_fd = -1;
     }
 }
+
+} // namespace publish

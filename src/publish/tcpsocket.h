@@ -3,6 +3,8 @@
 #include <QString>
 #include <chrono>
 
+namespace publish {
+
 // A connected TCP stream (IPv4). Together with TcpListener and resolveHost this is the only code that
 // touches the operating system's sockets. Every wait is bounded by network::inactivityLimit(); failures
 // raise SocketError with the system's error number.
@@ -40,3 +42,5 @@ private:
     explicit TcpSocket(int fd) : m_fd(fd) {}
     int m_fd = -1;
 };
+
+} // namespace publish

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace publish {
+
 int uploadShopCommand(const FtpSettings& loaded, const QString& publishFolder,
                       const std::function<bool(const std::function<void()>& upload)>& generate,
                       QTextStream& out, QTextStream& err, Interaction& interaction)
@@ -28,3 +30,5 @@ int uploadShopCommand(const FtpSettings& loaded, const QString& publishFolder,
         return 1; // generation stopped before the upload could start
     return uploadExitStatus(*result);
 }
+
+} // namespace publish

@@ -7,6 +7,8 @@
 class Interaction;
 struct FtpSettings;
 
+namespace publish {
+
 // "kalmenor upload": what "Upload Webshop on FTP serwer" does, without windows. The report lines go to
 // out, the reasons of failed files and the error messages to err.
 //
@@ -19,3 +21,5 @@ struct FtpSettings;
 int uploadShopCommand(const FtpSettings& ftp, const QString& publishFolder,
                       const std::function<bool(const std::function<void()>& upload)>& generate,
                       QTextStream& out, QTextStream& err, Interaction& interaction);
+
+} // namespace publish

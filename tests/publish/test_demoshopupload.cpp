@@ -16,13 +16,15 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace publish;
+
 namespace {
 
 class DemoShopUploadTest : public ::testing::TestWithParam<bool> {};
 
 TEST_P(DemoShopUploadTest, EveryFileArrivesByteForByte)
 {
-    network::setInactivityLimit(std::chrono::seconds(10));
+    const InactivityLimit limit(std::chrono::seconds(10));
     RealFtpServer server;
     ASSERT_TRUE(server.started()) << server.startError().toStdString();
     QTemporaryDir program, config;
@@ -81,7 +83,6 @@ TEST_P(DemoShopUploadTest, EveryFileArrivesByteForByte)
         }
     }
     EXPECT_GT(compared, 10);
-    network::setInactivityLimit(network::kDefaultInactivityLimit);
 }
 
 INSTANTIATE_TEST_SUITE_P(PassiveAndActive, DemoShopUploadTest, ::testing::Values(true, false),

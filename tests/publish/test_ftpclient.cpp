@@ -13,6 +13,8 @@
 
 using namespace std::chrono_literals;
 
+using namespace publish;
+
 namespace {
 
 using Commands = std::vector<std::string>;
@@ -21,7 +23,6 @@ class FtpClientTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        network::setInactivityLimit(3s);
         client.Host = QStringLiteral("127.0.0.1");
         client.User = QStringLiteral("anna");
         client.Password = QStringLiteral("sekret");
@@ -29,8 +30,6 @@ protected:
         client.OnDisconnected = [this] { events << QStringLiteral("disconnected"); };
         client.OnStatus = [this](FtpStatus, const QString& text) { statuses << text; };
     }
-    void TearDown() override { network::setInactivityLimit(network::kDefaultInactivityLimit); }
-
     QString localFile(const QByteArray& bytes, const QString& name = QStringLiteral("page.html"))
     {
         const QString path = dir.filePath(name);
@@ -38,6 +37,7 @@ protected:
         return path;
     }
 
+    InactivityLimit limit{3s};
     FtpClient client;
     QTemporaryDir dir;
     QStringList events;
@@ -61,14 +61,11 @@ TEST_F(FtpClientTest, LogsInWithMultiLineGreetingAndReportsEachStep)
         s.reply("257 \"/Kalmenor\" created");
         s.waitClientClose();
     });
-    client.Port = server.port();
-    client.connectAndLogin();
+    loginTo(client, server, false);
     EXPECT_EQ(client.systemDescription(), QStringLiteral(" UNIX Type: L8"));
     client.makeDirectory(QStringLiteral("Kalmenor"));
     EXPECT_EQ(client.replyCode(), 257);
-    client.disconnect();
-    server.join();
-    EXPECT_EQ(server.failure(), "");
+    EXPECT_EQ(finish(client, server), "");
     EXPECT_EQ(server.commands(), (Commands{"user anna", "pass sekret", "type I", "syst", "MKD Kalmenor"}));
     EXPECT_EQ(statuses, (QStringList{QStringLiteral("Connecting to 127.0.0.1."), QStringLiteral("Connected."),
                                      QStringLiteral("Disconnecting from 127.0.0.1."),
@@ -93,8 +90,7 @@ TEST_F(FtpClientTest, LoginVariantsOfUserAndSyst)
         s.reply("500 Unknown command");
         s.waitClientClose();
     });
-    client.Port = server.port();
-    client.connectAndLogin();
+    loginTo(client, server, false);
     EXPECT_TRUE(client.isConnected());
     EXPECT_EQ(client.systemDescription(), QStringLiteral("UNIX Type: L8"));
     client.disconnect();
@@ -144,8 +140,7 @@ TEST_F(FtpClientTest, AlreadyConnectedIsRefused)
         s.login();
         s.waitClientClose();
     });
-    client.Port = server.port();
-    client.connectAndLogin();
+    loginTo(client, server, false);
     try {
         client.connectAndLogin();
         FAIL();
@@ -175,14 +170,10 @@ TEST_F(FtpClientTest, PassiveStoreSendsTheFileInPiecesWithOrWithoutParentheses)
         }
         s.waitClientClose();
     });
-    client.Port = server.port();
-    client.Passive = true;
-    client.connectAndLogin();
+    loginTo(client, server, true);
     client.storeFile(path, QStringLiteral("Kalmenor/page.html"));
     client.storeFile(path, QStringLiteral("Kalmenor/page.html"));
-    client.disconnect();
-    server.join();
-    EXPECT_EQ(server.failure(), "");
+    EXPECT_EQ(finish(client, server), "");
     EXPECT_EQ(first, content.toStdString());
     EXPECT_EQ(second, content.toStdString());
 }
@@ -201,12 +192,9 @@ TEST_F(FtpClientTest, ActiveStoreAnnouncesTheListeningPort)
         s.reply("226 Transfer complete");
         s.waitClientClose();
     });
-    client.Port = server.port();
-    client.connectAndLogin();
+    loginTo(client, server, false);
     client.storeFile(path, QStringLiteral("Kalmenor/page.html"));
-    client.disconnect();
-    server.join();
-    EXPECT_EQ(server.failure(), "");
+    EXPECT_EQ(finish(client, server), "");
     EXPECT_EQ(received, "<html></html>");
 }
 
@@ -237,9 +225,7 @@ TEST_F(FtpClientTest, ActiveServerThatCannotConnectBackFailsAtOnce)
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
     EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("img")));
-    client.disconnect();
-    server.join();
-    EXPECT_EQ(server.failure(), "");
+    EXPECT_EQ(finish(client, server), "");
 }
 
 TEST_F(FtpClientTest, EndOfTransferReplies)
@@ -265,9 +251,7 @@ TEST_F(FtpClientTest, EndOfTransferReplies)
         s.reply("257 created");
         s.waitClientClose();
     });
-    client.Port = server.port();
-    client.Passive = true;
-    client.connectAndLogin();
+    loginTo(client, server, true);
     EXPECT_NO_THROW(client.storeFile(path, QStringLiteral("a")));
     try {
         client.storeFile(path, QStringLiteral("b"));
@@ -284,9 +268,7 @@ TEST_F(FtpClientTest, EndOfTransferReplies)
         EXPECT_EQ(e.message(), QStringLiteral("553 Could not create file."));
     }
     EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("img")));
-    client.disconnect();
-    server.join();
-    EXPECT_EQ(server.failure(), "");
+    EXPECT_EQ(finish(client, server), "");
 }
 
 TEST_F(FtpClientTest, FailedDataConnectionReadsTheOwedRepliesSoLaterCommandsStayInStep)
@@ -305,9 +287,7 @@ TEST_F(FtpClientTest, FailedDataConnectionReadsTheOwedRepliesSoLaterCommandsStay
         s.reply("257 created");
         s.waitClientClose();
     });
-    client.Port = server.port();
-    client.Passive = true;
-    client.connectAndLogin();
+    loginTo(client, server, true);
     try {
         client.storeFile(path, QStringLiteral("first"));
         FAIL();
@@ -317,9 +297,7 @@ TEST_F(FtpClientTest, FailedDataConnectionReadsTheOwedRepliesSoLaterCommandsStay
     EXPECT_TRUE(client.isConnected());
     EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("img")));
     EXPECT_EQ(client.replyCode(), 257);
-    client.disconnect();
-    server.join();
-    EXPECT_EQ(server.failure(), "");
+    EXPECT_EQ(finish(client, server), "");
 }
 
 TEST_F(FtpClientTest, DataConnectionClosedEarlyByTheServer)
@@ -340,9 +318,7 @@ TEST_F(FtpClientTest, DataConnectionClosedEarlyByTheServer)
         s.reply("257 ok");
         s.waitClientClose();
     });
-    client.Port = server.port();
-    client.Passive = true;
-    client.connectAndLogin();
+    loginTo(client, server, true);
     try {
         client.storeFile(path, QStringLiteral("big.jpg"));
         FAIL();
@@ -350,9 +326,7 @@ TEST_F(FtpClientTest, DataConnectionClosedEarlyByTheServer)
         EXPECT_EQ(e.code(), 552);
     }
     EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("next")));
-    client.disconnect();
-    server.join();
-    EXPECT_EQ(server.failure(), "");
+    EXPECT_EQ(finish(client, server), "");
 }
 
 TEST_F(FtpClientTest, ServerThatStopsAnsweringTimesOutAndLaterWorkFailsAtOnce)
@@ -368,9 +342,7 @@ TEST_F(FtpClientTest, ServerThatStopsAnsweringTimesOutAndLaterWorkFailsAtOnce)
         s.expect("STOR");
         s.waitClientClose(); // never answers
     });
-    client.Port = server.port();
-    client.Passive = true;
-    client.connectAndLogin();
+    loginTo(client, server, true);
     EXPECT_THROW(client.storeFile(path, QStringLiteral("first")), SocketError);
     // The owed replies never came: the connection is closed so the rest fails without waiting.
     EXPECT_FALSE(client.isConnected());
@@ -391,8 +363,7 @@ TEST_F(FtpClientTest, SilentServerRaisesTheSystemTimeOut)
         s.expect("MKD");
         s.waitClientClose();
     });
-    client.Port = server.port();
-    client.connectAndLogin();
+    loginTo(client, server, false);
     try {
         client.makeDirectory(QStringLiteral("Kalmenor"));
         FAIL();
@@ -413,9 +384,7 @@ TEST_F(FtpClientTest, ControlConnectionDroppedInTheMiddle)
         s.expect("PASV");
         s.closeControl();
     });
-    client.Port = server.port();
-    client.Passive = true;
-    client.connectAndLogin();
+    loginTo(client, server, true);
     EXPECT_THROW(client.storeFile(path, QStringLiteral("a")), SocketError);
     EXPECT_FALSE(client.isConnected());
     EXPECT_THROW(client.storeFile(path, QStringLiteral("b")), SocketError);
@@ -446,8 +415,7 @@ TEST_F(FtpClientTest, LocalProblemsSendNothing)
         s.login();
         s.waitClientClose();
     });
-    client.Port = server.port();
-    client.connectAndLogin();
+    loginTo(client, server, false);
     // A missing file, and a name that would smuggle a second command in.
     EXPECT_THROW(client.storeFile(dir.filePath(QStringLiteral("missing.html")), QStringLiteral("x")),
                  AppError);

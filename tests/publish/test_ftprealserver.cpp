@@ -12,13 +12,14 @@
 
 using namespace std::chrono_literals;
 
+using namespace publish;
+
 namespace {
 
 class FtpRealServerTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
     {
-        network::setInactivityLimit(10s);
         ASSERT_TRUE(server.started()) << server.startError().toStdString();
         client.Host = QStringLiteral("localhost");
         client.Port = server.port();
@@ -26,8 +27,7 @@ protected:
         client.Password = QStringLiteral("tajne");
         client.Passive = GetParam();
     }
-    void TearDown() override { network::setInactivityLimit(network::kDefaultInactivityLimit); }
-
+    InactivityLimit limit{10s};
     RealFtpServer server;
     FtpClient client;
     QTemporaryDir local;

@@ -17,6 +17,8 @@
 
 using namespace std::chrono_literals;
 
+using namespace publish;
+
 namespace {
 
 // Records everything the upload tells the window.
@@ -54,14 +56,8 @@ class ShopUploadBase : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        network::setInactivityLimit(10s);
-        ftp.host = QStringLiteral("127.0.0.1");
-        ftp.user = QStringLiteral("kupiec");
-        ftp.password = QStringLiteral("tajne");
         shop = local.filePath(QStringLiteral("Kalmenor"));
     }
-    void TearDown() override { network::setInactivityLimit(network::kDefaultInactivityLimit); }
-
     void writeShop(bool withPictures = true)
     {
         testsupport::writeFile(shop + QStringLiteral("/index.html"), "<frameset></frameset>");
@@ -80,7 +76,8 @@ protected:
         }
     }
 
-    FtpSettings ftp;
+    InactivityLimit limit{10s};
+    FtpSettings ftp = localFtpSettings(0, false);
     QTemporaryDir local;
     QString shop;
     FakeInteraction interaction;

@@ -1,5 +1,6 @@
 // The upload step panel: steps and marker, file list and progress driven by a real upload.
 #include "fakeinteraction.h"
+#include "ftptestservers.h"
 #include "publish/ftpclient.h"
 #include "publish/inactivitylimit.h"
 #include "publish/shopupload.h"
@@ -12,12 +13,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
+
+using namespace publish;
 
 namespace {
 
@@ -55,39 +57,11 @@ TEST(UploadPanel, StepsMarkerAndSaveLink)
     EXPECT_EQ(spy.count(), 1);
 }
 
-// pyftpdlib on 127.0.0.1, as the publishing tests start it.
-class FtpServerProcess {
-public:
-    FtpServerProcess()
-    {
-        const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))
-                                   ? QStringLiteral("/usr/bin/python3")
-                                   : QStringLiteral("python3");
-        m_process.start(python, {QStringLiteral(KAL_SOURCE_DIR "/tests/publish/ftpserver.py"), m_home.path(),
-                                 QStringLiteral("kupiec"), QStringLiteral("tajne")});
-        while (m_process.waitForStarted(10000) && !m_process.canReadLine()
-               && m_process.waitForReadyRead(15000)) {
-        }
-        port = m_process.readLine().trimmed().toInt();
-    }
-    ~FtpServerProcess()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    QString home() const { return m_home.path(); }
-    int port = 0;
-
-private:
-    QTemporaryDir m_home;
-    QProcess m_process;
-};
-
 TEST(UploadPanel, FollowsARealUpload)
 {
-    network::setInactivityLimit(std::chrono::seconds(10));
-    FtpServerProcess server;
-    ASSERT_GT(server.port, 0);
+    const InactivityLimit limit(std::chrono::seconds(10));
+    RealFtpServer server;
+    ASSERT_TRUE(server.started()) << server.startError().toStdString();
     QTemporaryDir local;
     const QString shop = local.filePath(QStringLiteral("Kalmenor"));
     for (const char* name : {"index.html", "top.html", "menu.html", "ID000000001K.html", "ID000000002P.html",
@@ -117,12 +91,7 @@ TEST(UploadPanel, FollowsARealUpload)
         EXPECT_EQ(panel->progressBar()->value(), progress);
     };
 
-    FtpSettings ftp;
-    ftp.host = QStringLiteral("127.0.0.1");
-    ftp.port = QString::number(server.port);
-    ftp.user = QStringLiteral("kupiec");
-    ftp.password = QStringLiteral("tajne");
-    ftp.passive = true;
+    const FtpSettings ftp = localFtpSettings(server.port(), true);
     FakeInteraction interaction;
     FtpClient client;
     panel->markStep(2);
@@ -141,7 +110,6 @@ TEST(UploadPanel, FollowsARealUpload)
     // A picture of the panel after the upload, for the record.
     const QString shot = QDir::current().filePath(QStringLiteral("uploadpanel.png"));
     EXPECT_TRUE(window.grab().save(shot));
-    network::setInactivityLimit(network::kDefaultInactivityLimit);
 }
 
 } // namespace

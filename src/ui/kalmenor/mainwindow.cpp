@@ -307,7 +307,7 @@ void MainWindow::uploadShop()
 {
     if (!m_webshop || m_run->isRunning())
         return;
-    if (!checkFtpSettings(m_settings.ftp, m_ui))
+    if (!publish::checkFtpSettings(m_settings.ftp, m_ui))
         return;
     m_pages->setCurrentIndex(1);
     m_uploadPanel->reset();
@@ -320,7 +320,7 @@ void MainWindow::saveReport()
     if (!m_webshop)
         return;
     try {
-        ::saveReport(m_webshop->reportArea()->toPlainText().split(QLatin1Char('\n')), m_ui);
+        publish::saveReport(m_webshop->reportArea()->toPlainText().split(QLatin1Char('\n')), m_ui);
     } catch (const std::exception& e) {
         m_ui.error(messageOf(e));
     }

@@ -157,11 +157,11 @@ void ShopRun::run(const Job& job)
                 throw RunCancelled{value - 1, maximum};
             Q_EMIT progress(value, maximum);
         };
-        UploadResult sent;
+        publish::UploadResult sent;
         if (job.kind == Kind::Upload) {
             hooks.upload = [&] {
                 Q_EMIT uploadStarted();
-                UploadCallbacks callbacks;
+                publish::UploadCallbacks callbacks;
                 callbacks.appendReport = [this](const QString& line) { Q_EMIT reportLine(line); };
                 callbacks.showStatus = queued(this, job.upload.showStatus);
                 callbacks.connected = queued(this, job.upload.connected);
@@ -170,8 +170,8 @@ void ShopRun::run(const Job& job)
                 callbacks.fileStarting = queued(this, job.upload.fileStarting);
                 callbacks.fileFinished = queued(this, job.upload.fileFinished);
                 callbacks.cancelRequested = [this] { return m_cancel.load(); };
-                FtpClient client;
-                sent = uploadShop(job.folder.publishShop(), job.settings.ftp, job.startTime, client,
+                publish::FtpClient client;
+                sent = publish::uploadShop(job.folder.publishShop(), job.settings.ftp, job.startTime, client,
                                   callbacks, ui);
             };
         }

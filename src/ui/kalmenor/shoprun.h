@@ -31,7 +31,7 @@ public:
         QStringList treeLines;
         QString chosenFile;     // Build: the file the user chose
         QTime startTime;        // Upload: when the command began
-        UploadCallbacks upload; // Upload: the panel's callbacks (called on the window's thread)
+        publish::UploadCallbacks upload; // Upload: the panel's callbacks (called on the window's thread)
     };
 
     ShopRun(Interaction& ui, QObject* parent = nullptr);

@@ -107,10 +107,10 @@ void UploadPanel::highlightFile(int index)
         m_files->scrollToItem(item);
 }
 
-UploadCallbacks UploadPanel::callbacks(std::function<void(const QString&)> appendReport,
+publish::UploadCallbacks UploadPanel::callbacks(std::function<void(const QString&)> appendReport,
                                        std::function<void(const QString&)> showStatus)
 {
-    UploadCallbacks c;
+    publish::UploadCallbacks c;
     c.appendReport = std::move(appendReport);
     c.showStatus = std::move(showStatus);
     c.connected = [this] { markStep(3); };

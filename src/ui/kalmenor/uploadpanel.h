@@ -37,7 +37,7 @@ public:
     // Callbacks for uploadShop that drive this panel; the report area and the status bar belong to the
     // main window, which passes its own appendReport and showStatus. The upload runs beside the window,
     // whose event loop paints the changes.
-    UploadCallbacks callbacks(std::function<void(const QString&)> appendReport,
+    publish::UploadCallbacks callbacks(std::function<void(const QString&)> appendReport,
                               std::function<void(const QString&)> showStatus);
 
 Q_SIGNALS:

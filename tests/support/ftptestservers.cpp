@@ -57,7 +57,7 @@ int unusedLocalPort()
 
 RealFtpServer::RealFtpServer(const QString& user, const QString& password)
 {
-    const QString script = QStringLiteral(KAL_SOURCE_DIR "/tests/publish/ftpserver.py");
+    const QString script = QStringLiteral(KAL_SOURCE_DIR "/tests/support/ftpserver.py");
     m_process.start(pythonProgram(), {script, m_home.path(), user, password});
     if (!m_process.waitForStarted(10000)) {
         m_error = m_process.errorString();
@@ -271,4 +271,29 @@ std::string FakeFtpServer::failure() const
 {
     std::lock_guard lock(m_mutex);
     return m_failure;
+}
+
+FtpSettings localFtpSettings(int port, bool passive)
+{
+    FtpSettings ftp;
+    ftp.host = QStringLiteral("127.0.0.1");
+    ftp.port = QString::number(port);
+    ftp.user = QStringLiteral("kupiec");
+    ftp.password = QStringLiteral("tajne");
+    ftp.passive = passive;
+    return ftp;
+}
+
+void loginTo(publish::FtpClient& client, const FakeFtpServer& server, bool passive)
+{
+    client.Port = server.port();
+    client.Passive = passive;
+    client.connectAndLogin();
+}
+
+std::string finish(publish::FtpClient& client, FakeFtpServer& server)
+{
+    client.disconnect();
+    server.join();
+    return server.failure();
 }

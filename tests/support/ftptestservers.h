@@ -3,6 +3,10 @@
 // Servers the publishing tests talk to: a real pyftpdlib server in a child process, and a scripted fake
 // server on a thread for reply edge cases and faults.
 
+#include "publish/ftpclient.h"
+#include "publish/inactivitylimit.h"
+#include "shell/settings.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -12,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 // A local port nobody listens on (bound by the system, then released).
 int unusedLocalPort();
@@ -83,3 +88,21 @@ private:
     std::vector<std::string> m_commands;
     std::string m_failure;
 };
+
+// Sets the network inactivity limit for one test and puts the default back at its end.
+class InactivityLimit {
+public:
+    explicit InactivityLimit(std::chrono::milliseconds limit) { publish::network::setInactivityLimit(limit); }
+    ~InactivityLimit() { publish::network::setInactivityLimit(publish::network::kDefaultInactivityLimit); }
+    InactivityLimit(const InactivityLimit&) = delete;
+    InactivityLimit& operator=(const InactivityLimit&) = delete;
+};
+
+// The FTP settings that reach a test server on 127.0.0.1 as kupiec/tajne.
+FtpSettings localFtpSettings(int port, bool passive);
+
+// Logs the client in to the scripted server, in passive or active mode.
+void loginTo(publish::FtpClient& client, const FakeFtpServer& server, bool passive);
+// Disconnects the client, waits for the script's end and returns what went wrong inside it ("" when
+// the client did what the script expects).
+std::string finish(publish::FtpClient& client, FakeFtpServer& server);
