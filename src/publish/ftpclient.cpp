@@ -97,6 +97,7 @@ void FtpClient::connectAndLogin()
         status(FtpStatus::Connecting, QStringLiteral("Connecting to %1.").arg(address));
         m_control = TcpSocket::connectTo(address, Port);
         m_peerAddress = address;
+        m_toldPassiveAddress = false;
         m_received.clear();
         m_outstanding = Outstanding::Nothing;
         status(FtpStatus::Connected, QStringLiteral("Connected."));
@@ -150,10 +151,19 @@ void FtpClient::storePassive(QFile& file, const QString& remotePath)
     QString address;
     int port = 0;
     parsePassiveReply(m_replyLines.last(), &address, &port);
+    // Only the port is taken: a reply naming another host would send the shop wherever the server
+    // (or whoever rewrote its reply) chooses.
+    if (address != m_peerAddress && !m_toldPassiveAddress) {
+        m_toldPassiveAddress = true;
+        if (OnNotice)
+            OnNotice(QStringLiteral("The FTP server named the address %1 for data connections; its own "
+                                    "address %2 was used instead.")
+                         .arg(address, m_peerAddress));
+    }
 
     sendCommand(QStringLiteral("STOR ") + remotePath);
     m_outstanding = Outstanding::StoreReply;
-    TcpSocket data = TcpSocket::connectTo(address, port);
+    TcpSocket data = TcpSocket::connectTo(m_peerAddress, port);
     readReply();
     m_outstanding =
         m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;

@@ -31,6 +31,8 @@ public:
     std::function<void()> OnConnected;    // control connection open, greeting not yet read
     std::function<void()> OnDisconnected; // control connection closed
     std::function<void(FtpStatus, const QString&)> OnStatus;
+    // Something the user should read in the report (said once per connection).
+    std::function<void(const QString&)> OnNotice;
 
     FtpClient() = default;
     ~FtpClient();
@@ -80,6 +82,7 @@ private:
     int m_replyCode = 0;
     QString m_system;
     Outstanding m_outstanding = Outstanding::Nothing;
+    bool m_toldPassiveAddress = false;
 };
 
 } // namespace publish

@@ -33,6 +33,7 @@ public:
             if (callbacks.connected)
                 callbacks.connected();
         };
+        client.OnNotice = [&callbacks](const QString& text) { callbacks.appendReport(text); };
         client.OnDisconnected = [&callbacks] {
             const QString text = QStringLiteral("Disconnected");
             if (callbacks.showStatus)
@@ -44,6 +45,7 @@ public:
     {
         m_client.OnStatus = nullptr;
         m_client.OnConnected = nullptr;
+        m_client.OnNotice = nullptr;
         m_client.OnDisconnected = nullptr;
     }
     NotificationBinding(const NotificationBinding&) = delete;
@@ -71,6 +73,29 @@ struct Pass {
     QString sentLine;
     QString failedLine;
 };
+
+bool reconnect(FtpClient& client, const UploadCallbacks& callbacks)
+{
+    callbacks.appendReport(QStringLiteral("Connection lost; connecting again"));
+    try {
+        client.connectAndLogin();
+        return true;
+    } catch (const std::exception& e) {
+        callbacks.appendReport(messageOf(e));
+        return false;
+    }
+}
+
+UploadResult finishRun(FtpClient& client, const UploadCallbacks& callbacks, const QTime& startTime,
+                       const UploadResult& result)
+{
+    client.disconnect();
+    const QTime endTime = QTime::currentTime();
+    callbacks.appendReport(QStringLiteral("Start task ") + reportTimeText(startTime));
+    callbacks.appendReport(QStringLiteral("End task ") + reportTimeText(endTime));
+    callbacks.appendReport(QStringLiteral("Time ") + reportTimeText(elapsedTime(startTime, endTime)));
+    return result;
+}
 
 } // namespace
 
@@ -127,8 +152,11 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
     if (callbacks.progressMaximum)
         callbacks.progressMaximum(int(passes[0].files.size() + passes[1].files.size()));
 
-    int progress = 0;
     const int total = int(passes[0].files.size() + passes[1].files.size());
+    int progress = 0;
+    // One new connection after a loss, as long as the previous one carried at least one file; a
+    // server that drops every connection at once ends the run instead of failing file after file.
+    bool mayReconnect = true;
     for (const Pass& pass : passes) {
         if (result.cancelled)
             break;
@@ -152,13 +180,33 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
             if (callbacks.fileStarting)
                 callbacks.fileStarting(i, ++progress);
             QString failure;
-            try {
-                client.storeFile(QDir(pass.folder).filePath(name),
-                                 pass.remoteFolder + QLatin1Char('/') + name);
-            } catch (const std::exception& e) {
-                failure = messageOf(e);
+            for (;;) {
+                failure = QString();
+                try {
+                    client.storeFile(QDir(pass.folder).filePath(name),
+                                     pass.remoteFolder + QLatin1Char('/') + name);
+                } catch (const std::exception& e) {
+                    failure = messageOf(e);
+                }
+                if (failure.isNull() || client.isConnected() || !mayReconnect
+                    || !reconnect(client, callbacks))
+                    break;
+                mayReconnect = false;
+            }
+            if (!failure.isNull() && !client.isConnected()) {
+                const int done = progress - 1;
+                result.filesNotSent = total - done;
+                callbacks.appendReport(QStringLiteral("Connection lost after %1 of %2 files; %3 not sent")
+                                           .arg(done)
+                                           .arg(total)
+                                           .arg(result.filesNotSent));
+                if (callbacks.fileFinished)
+                    callbacks.fileFinished(name, false, failure);
+                return finishRun(client, callbacks, startTime, result);
             }
             const bool ok = failure.isNull();
+            if (ok)
+                mayReconnect = true;
             callbacks.appendReport(name + (ok ? pass.sentLine : pass.failedLine));
             ++(ok ? result.filesSent : result.filesFailed);
             if (callbacks.fileFinished)
@@ -166,12 +214,7 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
         }
     }
 
-    client.disconnect();
-    const QTime endTime = QTime::currentTime();
-    callbacks.appendReport(QStringLiteral("Start task ") + reportTimeText(startTime));
-    callbacks.appendReport(QStringLiteral("End task ") + reportTimeText(endTime));
-    callbacks.appendReport(QStringLiteral("Time ") + reportTimeText(elapsedTime(startTime, endTime)));
-    return result;
+    return finishRun(client, callbacks, startTime, result);
 }
 
 QString reportTimeText(const QTime& time)
@@ -214,7 +257,7 @@ int uploadExitStatus(const UploadResult& result)
 {
     if (!result.connected)
         return 2;
-    return result.filesFailed > 0 ? 1 : 0;
+    return result.succeeded() ? 0 : 1;
 }
 
 } // namespace publish

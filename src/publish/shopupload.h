@@ -46,7 +46,8 @@ struct UploadResult {
     int filesSent = 0;
     int filesFailed = 0;
     bool cancelled = false;
-    bool succeeded() const { return connected && filesFailed == 0 && !cancelled; }
+    int filesNotSent = 0; // left when the connection was lost for good
+    bool succeeded() const { return connected && filesFailed == 0 && filesNotSent == 0 && !cancelled; }
 };
 
 // The upload routine: connects with the FTP settings, creates the remote folders, sends every file of

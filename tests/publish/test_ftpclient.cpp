@@ -178,6 +178,36 @@ TEST_F(FtpClientTest, PassiveStoreSendsTheFileInPiecesWithOrWithoutParentheses)
     EXPECT_EQ(second, content.toStdString());
 }
 
+TEST_F(FtpClientTest, PassiveReplyNamingAnotherHostOnlyGivesThePort)
+{
+    // A reply pointing at another machine (here one that does not answer) must not take the file
+    // there: the data connection goes to the control connection's peer, and the report says so once.
+    const QString path = localFile("<html></html>");
+    std::vector<std::string> received;
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        for (int i = 0; i < 2; ++i) {
+            s.expect("PASV");
+            s.reply(s.openPassive(true, "10,255,255,1"));
+            s.expect("STOR");
+            s.reply("150 go");
+            received.push_back(s.receiveData());
+            s.reply("226 ok");
+        }
+        s.waitClientClose();
+    });
+    QStringList notices;
+    client.OnNotice = [&notices](const QString& text) { notices << text; };
+    loginTo(client, server, true);
+    EXPECT_NO_THROW(client.storeFile(path, QStringLiteral("a.html")));
+    EXPECT_NO_THROW(client.storeFile(path, QStringLiteral("b.html")));
+    EXPECT_EQ(finish(client, server), "");
+    EXPECT_EQ(received, (std::vector<std::string>{"<html></html>", "<html></html>"}));
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0].contains(QStringLiteral("10.255.255.1"))) << notices[0].toStdString();
+    EXPECT_TRUE(notices[0].contains(QStringLiteral("127.0.0.1")));
+}
+
 TEST_F(FtpClientTest, ActiveStoreAnnouncesTheListeningPort)
 {
     const QString path = localFile("<html></html>");

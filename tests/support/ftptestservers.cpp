@@ -154,13 +154,13 @@ void FakeFtpSession::login()
     reply("215 UNIX Type: L8");
 }
 
-std::string FakeFtpSession::openPassive(bool parentheses)
+std::string FakeFtpSession::openPassive(bool parentheses, const std::string& address)
 {
     if (m_dataListener >= 0)
         ::close(m_dataListener);
     int port = 0;
     m_dataListener = listenLocal(&port);
-    const std::string fields = "127,0,0,1," + std::to_string(port / 256) + "," + std::to_string(port % 256);
+    const std::string fields = address + "," + std::to_string(port / 256) + "," + std::to_string(port % 256);
     return parentheses ? "227 Entering Passive Mode (" + fields + ")."
                        : "227 Entering Passive Mode " + fields;
 }
@@ -228,23 +228,28 @@ void FakeFtpSession::closeControl()
     }
 }
 
-FakeFtpServer::FakeFtpServer(Script script)
+FakeFtpServer::FakeFtpServer(Script script) : FakeFtpServer(std::vector<Script>{std::move(script)}) {}
+
+FakeFtpServer::FakeFtpServer(std::vector<Script> sessions)
 {
     m_listener = listenLocal(&m_port);
-    m_thread = std::thread([this, script = std::move(script)] {
-        try {
-            FakeFtpSession session(acceptWithin(m_listener, 10000));
+    m_thread = std::thread([this, sessions = std::move(sessions)] {
+        for (const Script& script : sessions) {
             try {
-                script(session);
+                FakeFtpSession session(acceptWithin(m_listener, 10000));
+                try {
+                    script(session);
+                } catch (const std::exception& e) {
+                    std::lock_guard lock(m_mutex);
+                    m_failure += e.what();
+                }
+                std::lock_guard lock(m_mutex);
+                m_commands.insert(m_commands.end(), session.commands.begin(), session.commands.end());
             } catch (const std::exception& e) {
                 std::lock_guard lock(m_mutex);
-                m_failure = e.what();
+                m_failure += e.what();
+                return;
             }
-            std::lock_guard lock(m_mutex);
-            m_commands = session.commands;
-        } catch (const std::exception& e) {
-            std::lock_guard lock(m_mutex);
-            m_failure = e.what();
         }
     });
 }

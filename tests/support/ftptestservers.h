@@ -53,7 +53,8 @@ public:
     std::string expect(const std::string& verb);
     void login(); // 220, user 331, pass 230, type 200, syst 215
 
-    std::string openPassive(bool parentheses = true); // the 227 reply line for a fresh data listener
+    // The 227 reply line for a fresh data listener on 127.0.0.1; `address` is what the reply names.
+    std::string openPassive(bool parentheses = true, const std::string& address = "127,0,0,1");
     std::string
     receiveData(size_t stopAfter = 0); // accepts and reads to the end (or stopAfter bytes, then closes)
     std::string receiveActive(const std::string& portCommand);
@@ -73,6 +74,8 @@ class FakeFtpServer {
 public:
     using Script = std::function<void(FakeFtpSession&)>;
     explicit FakeFtpServer(Script script);
+    // One script per connection, in the order the client connects.
+    explicit FakeFtpServer(std::vector<Script> sessions);
     ~FakeFtpServer();
     int port() const { return m_port; }
     void join(); // waits for the script's end
