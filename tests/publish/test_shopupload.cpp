@@ -54,10 +54,7 @@ struct Recorder {
 
 class ShopUploadBase : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        shop = local.filePath(QStringLiteral("Kalmenor"));
-    }
+    void SetUp() override { shop = local.filePath(QStringLiteral("Kalmenor")); }
     void writeShop(bool withPictures = true)
     {
         testsupport::writeFile(shop + QStringLiteral("/index.html"), "<frameset></frameset>");
@@ -255,11 +252,11 @@ TEST_F(ShopUploadFaultTest, LostConnectionIsOpenedAgainAndTheRunGoesOnFromTheFai
     EXPECT_EQ(result.filesSent, 6);
     EXPECT_EQ(uploadExitStatus(result), 0);
     const QStringList report = recorder.withoutTimes();
-    EXPECT_EQ(report.mid(0, 5),
-              (QStringList{QStringLiteral("Connected with FTP serwer"),
-                           QStringLiteral("color.css file was successfuly upload"), QStringLiteral("Disconnected"),
-                           QStringLiteral("Connection lost; connecting again"),
-                           QStringLiteral("Connected with FTP serwer")}));
+    EXPECT_EQ(report.mid(0, 5), (QStringList{QStringLiteral("Connected with FTP serwer"),
+                                             QStringLiteral("color.css file was successfuly upload"),
+                                             QStringLiteral("Disconnected"),
+                                             QStringLiteral("Connection lost; connecting again"),
+                                             QStringLiteral("Connected with FTP serwer")}));
     EXPECT_EQ(report.value(5), QStringLiteral("ID000000001K.html file was successfuly upload"));
     EXPECT_EQ(report.filter(QStringLiteral("error")), QStringList());
     // The failed file went again, and nothing was sent twice.

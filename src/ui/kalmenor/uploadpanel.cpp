@@ -108,7 +108,7 @@ void UploadPanel::highlightFile(int index)
 }
 
 publish::UploadCallbacks UploadPanel::callbacks(std::function<void(const QString&)> appendReport,
-                                       std::function<void(const QString&)> showStatus)
+                                                std::function<void(const QString&)> showStatus)
 {
     publish::UploadCallbacks c;
     c.appendReport = std::move(appendReport);

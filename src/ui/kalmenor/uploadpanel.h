@@ -38,7 +38,7 @@ public:
     // main window, which passes its own appendReport and showStatus. The upload runs beside the window,
     // whose event loop paints the changes.
     publish::UploadCallbacks callbacks(std::function<void(const QString&)> appendReport,
-                              std::function<void(const QString&)> showStatus);
+                                       std::function<void(const QString&)> showStatus);
 
 Q_SIGNALS:
     void saveReportRequested();
