@@ -5,7 +5,9 @@
 #include "catalogue/workspace.h"
 #include "generator/shopcommands.h"
 #include "generator/shoppictures.h"
+#include "publish/manifest.h"
 #include "publish/shopupload.h"
+#include "publish/truststore.h"
 #include "publish/uploadcommand.h"
 #include "shell/consoleinteraction.h"
 #include "shell/error.h"
@@ -49,6 +51,13 @@ struct CommandLine {
     QCommandLineOption convert{
         QStringLiteral("convert"),
         QStringLiteral("catalogue: convert an old Paradox products table into the native table.")};
+    QCommandLineOption all{QStringLiteral("all"), QStringLiteral("upload: send every file, changed or not.")};
+    QCommandLineOption deleteRemoved{
+        QStringLiteral("delete"),
+        QStringLiteral("upload: delete remote files an earlier upload sent that the shop no longer has.")};
+    QCommandLineOption trust{QStringLiteral("trust"),
+                             QStringLiteral("upload: trust the server's certificate with this SHA-256 fingerprint."),
+                             QStringLiteral("SHA256-FINGERPRINT")};
 
     CommandLine()
     {
@@ -61,8 +70,9 @@ struct CommandLine {
             "                           start page to write, e.g. /home/u/shop/index.html\n"
             "  preview [--no-open]      generate the preview and open it in the browser (xdg-open); without\n"
             "                           a browser the page's path is printed and the status is still 0\n"
-            "  upload                   generate the shop and upload it by FTP; the password comes from the\n"
-            "                           remembered password or KALMENOR_FTP_PASSWORD\n"
+            "  upload [--all] [--delete] [--trust SHA256-FINGERPRINT]\n"
+            "                           generate the shop and upload the files that changed by FTP; the\n"
+            "                           password comes from the remembered password or KALMENOR_FTP_PASSWORD\n"
             "  config list | get SECTION/KEY | set SECTION/KEY VALUE\n"
             "                           read and change the settings file; set refuses a value outside the\n"
             "                           key's type or list (status 2)\n"
@@ -75,7 +85,8 @@ struct CommandLine {
             "                           table; the original is kept as towary.paradox.db with its .PX/.MB"));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({programFolder, configDir, demo, force, noOpen, theme, clear, empty, convert});
+        parser.addOptions({programFolder, configDir, demo, force, noOpen, theme, clear, empty, convert, all,
+                           deleteRemoved, trust});
         parser.addPositionalArgument(QStringLiteral("command"),
                                      QStringLiteral("init, build, preview, upload, config or catalogue"),
                                      QStringLiteral("[command]"));
@@ -151,12 +162,22 @@ int runVerb(const CommandLine& cl, QTextStream& out, QTextStream& err)
     if (verb == QLatin1String("upload")) {
         ConsoleInteraction console(out, err, false);
         const Settings settings = loadSettings(configDir, folder);
+        publish::UploadOptions options;
+        options.sendAll = cl.parser.isSet(cl.all);
+        options.deleteRemoved = cl.parser.isSet(cl.deleteRemoved);
+        options.trustFile = QDir(configDir).filePath(publish::truststore::kFileName);
+        options.manifestCopy = folder.dataFile(publish::kManifestName.mid(1));
+        options.shopAddress = settings.options.address;
+        if (cl.parser.isSet(cl.trust)
+            && !publish::trustCommandLineFingerprint(cl.parser.value(cl.trust), settings.ftp.host,
+                                                     options.trustFile, err))
+            return 2;
         return publish::uploadShopCommand(
             publish::withCommandLinePassword(settings.ftp), folder.publishShop(),
             [&](const std::function<void()>& upload) {
                 return generateForUploadCommand(folder, configDir, upload, out, err, theme);
             },
-            out, err, console);
+            out, err, console, options);
     }
     err << "kalmenor: unknown command '" << verb << "' (see kalmenor --help)\n";
     return 2;

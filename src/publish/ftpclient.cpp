@@ -105,8 +105,17 @@ void FtpClient::connectAndLogin()
             OnConnected();
 
         command(QString(), {220});
+        if (Tls) {
+            command(QStringLiteral("AUTH TLS"), {234});
+            m_tls = std::make_unique<TlsContext>(Host, TrustedFingerprints);
+            m_control.startTls(*m_tls, true);
+        }
         if (command(QStringLiteral("user ") + User, {230, 331}) == 331)
             command(QStringLiteral("pass ") + Password, {230});
+        if (Tls) {
+            command(QStringLiteral("PBSZ 0"), {200});
+            command(QStringLiteral("PROT P"), {200});
+        }
         command(QStringLiteral("type I"), {200});
         if (command(QStringLiteral("syst"), {200, 215, 500}) == 500)
             m_system = kUnknownSystem;
@@ -133,11 +142,54 @@ void FtpClient::storeFile(const QString& localPath, const QString& remotePath)
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("Cannot open file %1. %2")
                            .arg(QDir::toNativeSeparators(localPath), file.errorString()));
+    transfer(QStringLiteral("STOR ") + remotePath, [&](TcpSocket& data) { sendFile(file, data); });
+}
+
+std::optional<QByteArray> FtpClient::retrieveFile(const QString& remotePath, qsizetype maxSize)
+{
+    checkCommandArgument(remotePath);
+    ensureConnected();
+    QByteArray bytes;
+    try {
+        transfer(QStringLiteral("RETR ") + remotePath, [&](TcpSocket& data) {
+            char piece[kPieceSize];
+            while (const qsizetype n = data.receive(piece, sizeof piece)) {
+                if (bytes.size() + n > maxSize)
+                    throw AppError(QStringLiteral("The file %1 on the FTP server is too large.").arg(remotePath));
+                bytes.append(piece, n);
+            }
+        });
+    } catch (const FtpReplyError& e) {
+        if (e.code() == 550 && bytes.isEmpty())
+            return std::nullopt; // no such file
+        throw;
+    }
+    return bytes;
+}
+
+void FtpClient::renameFile(const QString& from, const QString& to)
+{
+    checkCommandArgument(from);
+    checkCommandArgument(to);
+    ensureConnected();
+    command(QStringLiteral("RNFR ") + from, {350});
+    command(QStringLiteral("RNTO ") + to, {250});
+}
+
+void FtpClient::deleteFile(const QString& path)
+{
+    checkCommandArgument(path);
+    ensureConnected();
+    command(QStringLiteral("DELE ") + path, {250});
+}
+
+void FtpClient::transfer(const QString& commandText, const std::function<void(TcpSocket&)>& body)
+{
     try {
         if (Passive)
-            storePassive(file, remotePath);
+            transferPassive(commandText, body);
         else
-            storeActive(file, remotePath);
+            transferActive(commandText, body);
     } catch (const std::exception&) {
         if (m_outstanding != Outstanding::Nothing)
             recoverAfterFailedTransfer();
@@ -145,7 +197,7 @@ void FtpClient::storeFile(const QString& localPath, const QString& remotePath)
     }
 }
 
-void FtpClient::storePassive(QFile& file, const QString& remotePath)
+void FtpClient::transferPassive(const QString& commandText, const std::function<void(TcpSocket&)>& body)
 {
     command(QStringLiteral("PASV"), {227});
     QString address;
@@ -161,27 +213,28 @@ void FtpClient::storePassive(QFile& file, const QString& remotePath)
                          .arg(address, m_peerAddress));
     }
 
-    sendCommand(QStringLiteral("STOR ") + remotePath);
+    sendCommand(commandText);
     m_outstanding = Outstanding::StoreReply;
     TcpSocket data = TcpSocket::connectTo(m_peerAddress, port);
     readReply();
     m_outstanding =
         m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;
     expect({110, 125, 150});
+    secureData(data);
 
-    sendFile(file, data);
+    body(data);
     data.close();
     readEndOfTransfer();
 }
 
-void FtpClient::storeActive(QFile& file, const QString& remotePath)
+void FtpClient::transferActive(const QString& commandText, const std::function<void(TcpSocket&)>& body)
 {
     TcpListener listener = TcpListener::listenOn(m_control.localAddress());
     const int port = listener.port();
     const QString hostFields = listener.address().replace(QLatin1Char('.'), QLatin1Char(','));
     command(QStringLiteral("PORT %1,%2,%3").arg(hostFields).arg(port / 256).arg(port % 256), {200});
 
-    sendCommand(QStringLiteral("STOR ") + remotePath);
+    sendCommand(commandText);
     m_outstanding = Outstanding::StoreReply;
     readReply();
     m_outstanding =
@@ -189,16 +242,26 @@ void FtpClient::storeActive(QFile& file, const QString& remotePath)
     expect({125, 150});
 
     // A server that cannot reach us answers on the control connection instead of connecting.
-    if (!m_received.isEmpty() || !listener.waitForConnectionOr(m_control)) {
+    // A download may be over, its reply read already, before we take the connection.
+    const bool connected = listener.hasConnectionWaiting()
+                           || (m_received.isEmpty() && listener.waitForConnectionOr(m_control));
+    if (!connected) {
         readReply();
         m_outstanding = Outstanding::Nothing;
         throw FtpReplyError(m_replyCode, m_replyLines.last());
     }
     TcpSocket data = listener.accept();
     listener.close();
-    sendFile(file, data);
+    secureData(data);
+    body(data);
     data.close();
     readEndOfTransfer();
+}
+
+void FtpClient::secureData(TcpSocket& data)
+{
+    if (m_tls)
+        data.startTls(*m_tls, false);
 }
 
 void FtpClient::sendFile(QFile& file, TcpSocket& data)
@@ -264,6 +327,7 @@ void FtpClient::disconnect()
         return;
     status(FtpStatus::Disconnecting, QStringLiteral("Disconnecting from %1.").arg(m_peerAddress));
     m_control.close();
+    m_tls.reset();
     m_received.clear();
     m_outstanding = Outstanding::Nothing;
     status(FtpStatus::Disconnected, QStringLiteral("Not connected."));
@@ -293,7 +357,7 @@ void FtpClient::sendCommand(const QString& command)
     const QByteArray line = command.toUtf8() + "\r\n";
     try {
         m_control.sendAll(line.constData(), line.size());
-    } catch (const SocketError&) {
+    } catch (const std::exception&) {
         disconnect();
         throw;
     }
@@ -305,18 +369,18 @@ void FtpClient::discardStaleReplies()
 {
     char buffer[4096];
     qsizetype discarded = 0;
-    while (discarded < kMaxLineBytes && m_control.waitReadable(std::chrono::milliseconds(0))) {
-        qsizetype n = 0;
+    while (discarded < kMaxLineBytes) {
+        std::optional<qsizetype> n;
         try {
-            n = m_control.receive(buffer, sizeof buffer);
-        } catch (const SocketError&) {
+            n = m_control.receiveNow(buffer, sizeof buffer);
+        } catch (const std::exception&) {
             disconnect();
             throw;
         }
-        if (n == 0)
-            break; // closed by the server: the next read reports it
-        discarded += n;
-        m_received.append(buffer, n);
+        if (!n || *n == 0)
+            break; // nothing more; a close by the server is reported by the next read
+        discarded += *n;
+        m_received.append(buffer, *n);
     }
     const qsizetype lastBreak = m_received.lastIndexOf('\n');
     if (lastBreak >= 0)
@@ -340,7 +404,7 @@ QString FtpClient::readLine()
         qsizetype n = 0;
         try {
             n = m_control.receive(buffer, sizeof buffer);
-        } catch (const SocketError&) {
+        } catch (const std::exception&) {
             disconnect();
             throw;
         }

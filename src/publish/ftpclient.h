@@ -1,12 +1,14 @@
 #pragma once
 
 #include "publish/tcpsocket.h"
+#include "publish/tlscontext.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 
 class QFile;
 
@@ -26,6 +28,10 @@ public:
     QString User;
     QString Password;
     bool Passive = false;
+    // Explicit TLS: "AUTH TLS" before the login, then "PBSZ 0" and "PROT P", every data connection
+    // encrypted. Certificates the system does not vouch for are accepted only by these fingerprints.
+    bool Tls = false;
+    QStringList TrustedFingerprints;
 
     // Notifications; each may be left unset.
     std::function<void()> OnConnected;    // control connection open, greeting not yet read
@@ -42,6 +48,13 @@ public:
     void connectAndLogin();
     void makeDirectory(const QString& path);
     void storeFile(const QString& localPath, const QString& remotePath);
+    // The bytes of a remote file ("RETR"); nothing when the server has no such file (550). A file
+    // larger than maxSize raises AppError.
+    std::optional<QByteArray> retrieveFile(const QString& remotePath, qsizetype maxSize);
+    // "RNFR" (350) and "RNTO" (250): replaces `to` on servers that allow it.
+    void renameFile(const QString& from, const QString& to);
+    // "DELE" (250).
+    void deleteFile(const QString& path);
     // Closes the control connection without any command; nothing happens when it is not open.
     void disconnect();
 
@@ -71,11 +84,16 @@ private:
     void discardStaleReplies();
     void ensureConnected() const;
     void sendFile(QFile& file, TcpSocket& data);
-    void storePassive(QFile& file, const QString& remotePath);
-    void storeActive(QFile& file, const QString& remotePath);
+    // One data transfer: the command (STOR, RETR) and `body` on the data connection.
+    void transfer(const QString& command, const std::function<void(TcpSocket&)>& body);
+    void transferPassive(const QString& command, const std::function<void(TcpSocket&)>& body);
+    void transferActive(const QString& command, const std::function<void(TcpSocket&)>& body);
     void recoverAfterFailedTransfer();
 
+    void secureData(TcpSocket& data);
+
     TcpSocket m_control;
+    std::unique_ptr<TlsContext> m_tls;
     QString m_peerAddress;
     QByteArray m_received;
     QStringList m_replyLines;

@@ -6,10 +6,18 @@
 #include "shell/settings.h"
 #include "shell/textfile.h"
 
+#include "publish/ftpreplyerror.h"
+#include "publish/manifest.h"
+#include "publish/tlscontext.h"
+#include "publish/truststore.h"
+
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace publish {
 
@@ -70,6 +78,7 @@ struct Pass {
     QString folder;
     QStringList files;
     QString remoteFolder;
+    QString prefix; // of the manifest's paths
     QString sentLine;
     QString failedLine;
 };
@@ -86,6 +95,100 @@ bool reconnect(FtpClient& client, const UploadCallbacks& callbacks)
     }
 }
 
+// Connects and logs in; a certificate the system does not vouch for is shown with its fingerprint and,
+// when the user trusts it, remembered for the host and the login tried again.
+bool connect(FtpClient& client, const FtpSettings& ftp, const UploadOptions& options, Interaction& interaction,
+             UploadResult& result)
+{
+    try {
+        client.Host = ftp.host;
+        client.Port = portNumber(ftp.port);
+        client.User = ftp.user;
+        client.Password = ftp.password;
+        client.Passive = ftp.passive;
+        client.Tls = ftp.tls;
+        client.TrustedFingerprints = truststore::fingerprintsFor(options.trustFile, ftp.host);
+        try {
+            client.connectAndLogin();
+        } catch (const UntrustedCertificate& e) {
+            if (!interaction.question(e.message() + QStringLiteral("\n\nTrust this certificate for %1?").arg(e.host()),
+                                      QStringLiteral("Certificate"))) {
+                result.untrustedFingerprint = e.fingerprint();
+                throw;
+            }
+            if (!options.trustFile.isEmpty())
+                truststore::remember(options.trustFile, e.host(), e.fingerprint());
+            client.TrustedFingerprints << e.fingerprint();
+            client.connectAndLogin();
+        }
+    } catch (const std::exception& e) {
+        interaction.error(messageOf(e));
+        return false;
+    }
+    return true;
+}
+
+// Creates every level of the remote folder; levels that exist already are refused, which changes
+// nothing.
+void makeRemoteFolders(FtpClient& client, const QString& folder)
+{
+    const QStringList parts = folder.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString path = folder.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QString();
+    for (const QString& part : parts) {
+        path += part;
+        try {
+            client.makeDirectory(path);
+        } catch (const std::exception&) {
+        }
+        path += QLatin1Char('/');
+    }
+}
+
+// Stores under a temporary name and renames it over the old file, so a visitor never loads half a page;
+// servers that refuse renaming get the file under its own name from then on.
+class NearAtomicStore {
+public:
+    explicit NearAtomicStore(FtpClient& client) : m_client(client) {}
+    void store(const QString& localPath, const QString& remoteFolder, const QString& name)
+    {
+        const QString target = remoteFolder + QLatin1Char('/') + name;
+        if (!m_renameWorks) {
+            m_client.storeFile(localPath, target);
+            return;
+        }
+        const QString temporary = remoteFolder + QStringLiteral("/.") + name + QStringLiteral(".part");
+        m_client.storeFile(localPath, temporary);
+        try {
+            m_client.renameFile(temporary, target);
+        } catch (const FtpReplyError& e) {
+            if (e.code() < 500)
+                throw;
+            m_renameWorks = false;
+            m_client.storeFile(localPath, target);
+            try {
+                m_client.deleteFile(temporary);
+            } catch (const FtpReplyError&) {
+            }
+        }
+    }
+
+private:
+    FtpClient& m_client;
+    bool m_renameWorks = true;
+};
+
+Manifest readRemoteManifest(FtpClient& client, const QString& remoteFolder, const UploadCallbacks& callbacks)
+{
+    try {
+        if (const auto bytes = client.retrieveFile(remoteFolder + QLatin1Char('/') + kManifestName, 64 << 20))
+            return parseManifest(*bytes);
+    } catch (const std::exception& e) {
+        // Without it every file goes, which is what the server needs anyway.
+        callbacks.appendReport(QStringLiteral("The list of files sent before cannot be read: %1").arg(messageOf(e)));
+    }
+    return {};
+}
+
 UploadResult finishRun(FtpClient& client, const UploadCallbacks& callbacks, const QTime& startTime,
                        const UploadResult& result)
 {
@@ -98,6 +201,36 @@ UploadResult finishRun(FtpClient& client, const UploadCallbacks& callbacks, cons
 }
 
 } // namespace
+
+QString remoteShopFolder(const FtpSettings& ftp)
+{
+    QString folder = ftp.folder.trimmed();
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder.isEmpty() || folder == QStringLiteral("/") ? kRemoteShopFolder : folder;
+}
+
+QStringList uploadOrder(const QStringList& names, const QString& startPage)
+{
+    static const QRegularExpression productPage(QStringLiteral("^ID\\d{9}P\\.html?$"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression categoryPage(QStringLiteral("^ID\\d{9}[KW]\\.html?$"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    auto rank = [&](const QString& name) {
+        if (name.compare(startPage, Qt::CaseInsensitive) == 0)
+            return 4;
+        if (productPage.match(name).hasMatch())
+            return 1;
+        if (categoryPage.match(name).hasMatch())
+            return 2;
+        const QString suffix = QFileInfo(name).suffix().toLower();
+        return suffix == QStringLiteral("html") || suffix == QStringLiteral("htm") ? 3 : 0;
+    };
+    QStringList ordered = names;
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [&](const QString& a, const QString& b) { return rank(a) < rank(b); });
+    return ordered;
+}
 
 bool checkFtpSettings(const FtpSettings& ftp, Interaction& interaction)
 {
@@ -125,34 +258,58 @@ QStringList uploadFileList(const QString& folder)
 }
 
 UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, const QTime& startTime,
-                        FtpClient& client, const UploadCallbacks& callbacks, Interaction& interaction)
+                        FtpClient& client, const UploadCallbacks& callbacks, Interaction& interaction,
+                        const UploadOptions& options)
 {
     UploadResult result;
     const NotificationBinding binding(client, callbacks);
-    try {
-        client.Host = ftp.host;
-        client.Port = portNumber(ftp.port);
-        client.User = ftp.user;
-        client.Password = ftp.password;
-        client.Passive = ftp.passive;
-        client.connectAndLogin();
-    } catch (const std::exception& e) {
-        interaction.error(messageOf(e));
+    if (!connect(client, ftp, options, interaction, result))
         return result;
-    }
     result.connected = true;
+    if (!ftp.tls)
+        callbacks.appendReport(QStringLiteral("Plain FTP: the password travels unencrypted"));
 
+    const QString remote = remoteShopFolder(ftp);
+    makeRemoteFolders(client, remote);
+    const Manifest previous = options.sendAll ? Manifest() : readRemoteManifest(client, remote, callbacks);
+    const Manifest before = options.sendAll ? readRemoteManifest(client, remote, callbacks) : previous;
+
+    // Pictures first, then the pages, the start page last.
     const QString imgFolder = QDir(publishFolder).filePath(QStringLiteral("img"));
-    const Pass passes[] = {
-        {publishFolder, uploadFileList(publishFolder), kRemoteShopFolder,
-         QStringLiteral(" file was successfuly upload"), QStringLiteral(" error during sending file")},
-        {imgFolder, uploadFileList(imgFolder), kRemoteShopFolder + QStringLiteral("/img"),
+    Pass passes[] = {
+        {imgFolder, uploadFileList(imgFolder), remote + QStringLiteral("/img"), QStringLiteral("img/"),
          QStringLiteral(" plik pomyślnie przesłany"), QStringLiteral(" błąd przesyłania pliku")},
+        {publishFolder, uploadOrder(uploadFileList(publishFolder)), remote, QString(),
+         QStringLiteral(" file was successfuly upload"), QStringLiteral(" error during sending file")},
     };
+    // The new manifest starts from what the server holds and follows every file that arrives.
+    Manifest manifest = before;
+    Manifest local;
+    int total = 0;
+    for (Pass& pass : passes) {
+        QStringList changed;
+        for (const QString& name : pass.files) {
+            QByteArray hash;
+            try {
+                hash = fileHash(QDir(pass.folder).filePath(name));
+            } catch (const std::exception&) {
+                changed << name; // storing it reports why
+                continue;
+            }
+            local.insert(pass.prefix + name, hash);
+            if (previous.value(pass.prefix + name) != hash)
+                changed << name;
+        }
+        result.filesUnchanged += int(pass.files.size() - changed.size());
+        pass.files = changed;
+        total += int(changed.size());
+    }
     if (callbacks.progressMaximum)
-        callbacks.progressMaximum(int(passes[0].files.size() + passes[1].files.size()));
+        callbacks.progressMaximum(total);
+    if (result.filesUnchanged > 0)
+        callbacks.appendReport(QStringLiteral("%1 files unchanged since the last upload, not sent").arg(result.filesUnchanged));
 
-    const int total = int(passes[0].files.size() + passes[1].files.size());
+    NearAtomicStore store(client);
     int progress = 0;
     // One new connection after a loss, as long as the previous one carried at least one file; a
     // server that drops every connection at once ends the run instead of failing file after file.
@@ -162,10 +319,12 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
             break;
         if (callbacks.showFolder)
             callbacks.showFolder(pass.folder, pass.files);
-        // The folder may exist from an earlier upload; the server's refusal changes nothing.
-        try {
-            client.makeDirectory(pass.remoteFolder);
-        } catch (const std::exception&) {
+        // The picture folder may exist from an earlier upload; the server's refusal changes nothing.
+        if (pass.prefix == QStringLiteral("img/")) {
+            try {
+                client.makeDirectory(pass.remoteFolder);
+            } catch (const std::exception&) {
+            }
         }
         for (int i = 0; i < pass.files.size(); ++i) {
             const QString& name = pass.files[i];
@@ -183,13 +342,11 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
             for (;;) {
                 failure = QString();
                 try {
-                    client.storeFile(QDir(pass.folder).filePath(name),
-                                     pass.remoteFolder + QLatin1Char('/') + name);
+                    store.store(QDir(pass.folder).filePath(name), pass.remoteFolder, name);
                 } catch (const std::exception& e) {
                     failure = messageOf(e);
                 }
-                if (failure.isNull() || client.isConnected() || !mayReconnect
-                    || !reconnect(client, callbacks))
+                if (failure.isNull() || client.isConnected() || !mayReconnect || !reconnect(client, callbacks))
                     break;
                 mayReconnect = false;
             }
@@ -205,12 +362,51 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
                 return finishRun(client, callbacks, startTime, result);
             }
             const bool ok = failure.isNull();
-            if (ok)
+            if (ok) {
                 mayReconnect = true;
+                manifest.insert(pass.prefix + name, local.value(pass.prefix + name));
+            }
             callbacks.appendReport(name + (ok ? pass.sentLine : pass.failedLine));
             ++(ok ? result.filesSent : result.filesFailed);
             if (callbacks.fileFinished)
                 callbacks.fileFinished(name, ok, failure);
+        }
+    }
+
+    // Only what an earlier upload listed is ever deleted; whatever else the folder holds stays.
+    if (options.deleteRemoved && !result.cancelled) {
+        for (const QString& path : before.keys()) {
+            if (local.contains(path))
+                continue;
+            try {
+                client.deleteFile(remote + QLatin1Char('/') + path);
+                manifest.remove(path);
+                ++result.filesDeleted;
+                callbacks.appendReport(path + QStringLiteral(" deleted from the server"));
+            } catch (const FtpReplyError& e) {
+                if (e.code() == 550)
+                    manifest.remove(path); // gone already
+                else
+                    callbacks.appendReport(path + QStringLiteral(" cannot be deleted: ") + e.message());
+            } catch (const std::exception& e) {
+                callbacks.appendReport(path + QStringLiteral(" cannot be deleted: ") + messageOf(e));
+            }
+        }
+    }
+
+    if (manifest != before) {
+        try {
+            const QString copy = options.manifestCopy.isEmpty()
+                                     ? QDir(QDir::tempPath()).filePath(QStringLiteral("kalmenor-manifest-%1")
+                                                                           .arg(QCoreApplication::applicationPid()))
+                                     : options.manifestCopy;
+            textfile::writeBytes(copy, serializeManifest(manifest));
+            NearAtomicStore(client).store(copy, remote, kManifestName);
+            if (options.manifestCopy.isEmpty())
+                QFile::remove(copy);
+        } catch (const std::exception& e) {
+            callbacks.appendReport(QStringLiteral("The list of files sent cannot be stored on the server: %1")
+                                       .arg(messageOf(e)));
         }
     }
 

@@ -15,8 +15,22 @@ class FtpClient;
 // Sending the generated shop to the merchant's FTP server: the check of the FTP settings that runs before
 // generation, and the upload routine the generation driver calls at its end.
 
-// Name of the remote folder, relative to where the login places the user; pictures go to its "img".
+// Name of the remote folder, relative to where the login places the user, when the settings name none;
+// pictures go to its "img".
 inline const QString kRemoteShopFolder = QStringLiteral("Kalmenor");
+
+// The remote folder of the settings: `[FTP] folder` without surrounding blanks and slashes at its end,
+// or kRemoteShopFolder when that is empty.
+QString remoteShopFolder(const FtpSettings& ftp);
+
+// Choices of one upload beyond the FTP settings.
+struct UploadOptions {
+    bool sendAll = false;       // send every file, changed or not
+    bool deleteRemoved = false; // delete remote files the previous upload sent and the shop no longer has
+    QString trustFile;          // remembered certificate fingerprints; empty = none remembered
+    QString manifestCopy;       // local copy of the manifest written; empty = none
+    QString shopAddress;        // where the shop is online; empty = no check after the upload
+};
 
 // Shows the message of the first empty field (host, port, user, password) and returns false; true when
 // all are filled (blanks count as filled).
@@ -46,17 +60,28 @@ struct UploadResult {
     int filesSent = 0;
     int filesFailed = 0;
     bool cancelled = false;
-    int filesNotSent = 0; // left when the connection was lost for good
+    int filesNotSent = 0;   // left when the connection was lost for good
+    int filesUnchanged = 0; // the server has them as they are
+    int filesDeleted = 0;
+    QString untrustedFingerprint; // the certificate the user did not trust
     bool succeeded() const { return connected && filesFailed == 0 && filesNotSent == 0 && !cancelled; }
 };
 
-// The upload routine: connects with the FTP settings, creates the remote folders, sends every file of
-// publishFolder and of its img subfolder with one report line each, disconnects and appends the start,
-// end and elapsed time lines (startTime was recorded when the whole command began). A port that is not a
-// number, or a failed connection or login, is shown with interaction.error() and ends the routine with no
-// files sent and no time lines. The client's notifications are bound for the run only.
+// The upload routine: connects with the FTP settings (over TLS when they ask for it), creates the remote
+// folders, reads the manifest of the previous upload and sends the files of publishFolder and of its img
+// subfolder whose bytes differ from it (all with sendAll), pictures first and the start page last, each
+// under a temporary name renamed over the old file, with one report line each; then the new manifest,
+// the disconnect and the start, end and elapsed time lines (startTime was recorded when the whole command
+// began). A port that is not a number, or a failed connection or login, is shown with
+// interaction.error() and ends the routine with no files sent and no time lines. The client's
+// notifications are bound for the run only.
 UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, const QTime& startTime,
-                        FtpClient& client, const UploadCallbacks& callbacks, Interaction& interaction);
+                        FtpClient& client, const UploadCallbacks& callbacks, Interaction& interaction,
+                        const UploadOptions& options = {});
+
+// The order files go to the server, so a visitor meets no page whose pictures or links are not there
+// yet: assets first, then product pages, category pages, the other pages and the start page last.
+QStringList uploadOrder(const QStringList& names, const QString& startPage = QStringLiteral("index.html"));
 
 // The ordinary files of a folder as the upload sends them: no folders, no hidden files, names in
 // alphabetical order regardless of case.

@@ -114,6 +114,11 @@ bool TcpListener::waitForConnectionOr(const TcpSocket& other)
     }
 }
 
+bool TcpListener::hasConnectionWaiting() const
+{
+    return m_fd >= 0 && socketwait::tryWaitFor(m_fd, POLLIN, std::chrono::milliseconds(0));
+}
+
 void TcpListener::close()
 {
     if (m_fd >= 0) {

@@ -27,6 +27,7 @@ public:
     // Waits (within the inactivity limit) until a connection is waiting (true) or `other` has data or
     // was closed (false), whichever comes first.
     bool waitForConnectionOr(const TcpSocket& other);
+    bool hasConnectionWaiting() const;
     void close();
 
 private:

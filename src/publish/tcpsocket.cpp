@@ -40,7 +40,7 @@ TcpSocket::~TcpSocket()
     close();
 }
 
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept : m_fd(other.m_fd)
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept : m_fd(other.m_fd), m_tls(std::move(other.m_tls))
 {
     other.m_fd = -1;
 }
@@ -50,6 +50,7 @@ TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept
     if (this != &other) {
         close();
         m_fd = other.m_fd;
+        m_tls = std::move(other.m_tls);
         other.m_fd = -1;
     }
     return *this;
@@ -84,10 +85,19 @@ TcpSocket TcpSocket::adopt(int descriptor)
     return socket;
 }
 
+void TcpSocket::startTls(TlsContext& context, bool isControl)
+{
+    if (m_fd < 0)
+        throw SocketError(ENOTCONN);
+    m_tls = tls::handshake(m_fd, context, isControl);
+}
+
 void TcpSocket::sendAll(const char* data, qsizetype size)
 {
     if (m_fd < 0)
         throw SocketError(ENOTCONN);
+    if (m_tls)
+        return tls::sendAll(*m_tls, m_fd, data, size);
     while (size > 0) {
         const ssize_t n = ::send(m_fd, data, size_t(size), MSG_NOSIGNAL);
         if (n > 0) {
@@ -105,6 +115,8 @@ qsizetype TcpSocket::receive(char* buffer, qsizetype capacity)
 {
     if (m_fd < 0)
         throw SocketError(ENOTCONN);
+    if (m_tls)
+        return *tls::receive(*m_tls, m_fd, buffer, capacity, true);
     for (;;) {
         const ssize_t n = ::recv(m_fd, buffer, size_t(capacity), 0);
         if (n >= 0)
@@ -116,10 +128,29 @@ qsizetype TcpSocket::receive(char* buffer, qsizetype capacity)
     }
 }
 
+std::optional<qsizetype> TcpSocket::receiveNow(char* buffer, qsizetype capacity)
+{
+    if (m_fd < 0)
+        throw SocketError(ENOTCONN);
+    if (m_tls)
+        return tls::receive(*m_tls, m_fd, buffer, capacity, false);
+    for (;;) {
+        const ssize_t n = ::recv(m_fd, buffer, size_t(capacity), MSG_DONTWAIT);
+        if (n >= 0)
+            return n;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return std::nullopt;
+        if (errno != EINTR)
+            throw SocketError::fromErrno();
+    }
+}
+
 bool TcpSocket::waitReadable(std::chrono::milliseconds wait)
 {
     if (m_fd < 0)
         return false;
+    if (m_tls && tls::hasBufferedData(*m_tls))
+        return true;
     return socketwait::tryWaitFor(m_fd, POLLIN, wait);
 }
 
@@ -153,6 +184,10 @@ QString TcpSocket::peerAddress() const
 void TcpSocket::close()
 {
     if (m_fd >= 0) {
+        if (m_tls) {
+            tls::shutdown(*m_tls);
+            m_tls.reset();
+        }
         ::close(m_fd);
         m_fd = -1;
     }

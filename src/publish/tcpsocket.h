@@ -1,7 +1,10 @@
 #pragma once
 
+#include "publish/tlslayer.h"
+
 #include <QString>
 #include <chrono>
+#include <optional>
 
 namespace publish {
 
@@ -24,10 +27,17 @@ public:
 
     bool isOpen() const { return m_fd >= 0; }
 
+    // Continues the connection in TLS as a client of `context`; data connections (isControl false)
+    // resume the control connection's session.
+    void startTls(TlsContext& context, bool isControl);
+    bool isEncrypted() const { return m_tls != nullptr; }
+
     // Sends every byte; never raises SIGPIPE.
     void sendAll(const char* data, qsizetype size);
     // Waits for data; returns the number of bytes read, 0 when the peer closed the connection.
     qsizetype receive(char* buffer, qsizetype capacity);
+    // Data that has arrived already, without waiting: nothing when none has, 0 when the peer closed.
+    std::optional<qsizetype> receiveNow(char* buffer, qsizetype capacity);
     // True when data (or the peer's close) is waiting, after at most `wait`.
     bool waitReadable(std::chrono::milliseconds wait);
 
@@ -41,6 +51,7 @@ private:
     friend class TcpListener;
     explicit TcpSocket(int fd) : m_fd(fd) {}
     int m_fd = -1;
+    TlsLayerPtr m_tls;
 };
 
 } // namespace publish

@@ -4,13 +4,17 @@
 #include "publish/shopupload.h"
 #include "shell/settings.h"
 
+#include "publish/tlscontext.h"
+#include "publish/truststore.h"
+#include "shell/error.h"
+
 #include <optional>
 
 namespace publish {
 
 int uploadShopCommand(const FtpSettings& loaded, const QString& publishFolder,
                       const std::function<bool(const std::function<void()>& upload)>& generate,
-                      QTextStream& out, QTextStream& err, Interaction& interaction)
+                      QTextStream& out, QTextStream& err, Interaction& interaction, const UploadOptions& options)
 {
     const FtpSettings ftp = withCommandLinePassword(loaded);
     if (!checkFtpSettings(ftp, interaction))
@@ -25,10 +29,31 @@ int uploadShopCommand(const FtpSettings& loaded, const QString& publishFolder,
     };
     FtpClient client;
     std::optional<UploadResult> result;
-    generate([&] { result = uploadShop(publishFolder, ftp, startTime, client, callbacks, interaction); });
+    generate([&] { result = uploadShop(publishFolder, ftp, startTime, client, callbacks, interaction, options); });
     if (!result)
         return 1; // generation stopped before the upload could start
+    if (!result->untrustedFingerprint.isEmpty())
+        err << QStringLiteral("To trust this certificate: kalmenor upload --trust ") << result->untrustedFingerprint
+            << Qt::endl;
     return uploadExitStatus(*result);
+}
+
+bool trustCommandLineFingerprint(const QString& fingerprint, const QString& host, const QString& trustFile,
+                                 QTextStream& err)
+{
+    const QString normalized = normalizedFingerprint(fingerprint);
+    if (normalized.isEmpty()) {
+        err << QStringLiteral("'%1' is not a SHA-256 fingerprint (64 hexadecimal digits, colons allowed)").arg(fingerprint)
+            << Qt::endl;
+        return false;
+    }
+    try {
+        truststore::remember(trustFile, host, normalized);
+    } catch (const std::exception& e) {
+        err << messageOf(e) << Qt::endl;
+        return false;
+    }
+    return true;
 }
 
 } // namespace publish

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "publish/shopupload.h"
+
 #include <QString>
 #include <QTextStream>
 #include <functional>
@@ -20,6 +22,12 @@ namespace publish {
 // incomplete, the port is not a number, or connecting or logging in failed.
 int uploadShopCommand(const FtpSettings& ftp, const QString& publishFolder,
                       const std::function<bool(const std::function<void()>& upload)>& generate,
-                      QTextStream& out, QTextStream& err, Interaction& interaction);
+                      QTextStream& out, QTextStream& err, Interaction& interaction,
+                      const UploadOptions& options = {});
+
+// "--trust FINGERPRINT": remembers the fingerprint for the host in trustFile. A text that is no SHA-256
+// fingerprint, or a file that cannot be written, is told on err and gives false.
+bool trustCommandLineFingerprint(const QString& fingerprint, const QString& host, const QString& trustFile,
+                                 QTextStream& err);
 
 } // namespace publish

@@ -65,6 +65,8 @@ Settings loadSettings(const QString& configDir, const ProgramFolder& folder)
     s.metaDescription = s.infoText;
     loadMemo(s, &Settings::metaKeywords, folder.dataFile(QStringLiteral("klucze.txt")));
 
+    // A fresh installation publishes over TLS; a settings file without the key keeps plain FTP.
+    s.ftp.tls = !QFile::exists(settingsPath(configDir));
     IniFile ini;
     try {
         ini.load(settingsPath(configDir));

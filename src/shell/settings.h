@@ -110,6 +110,8 @@ struct FtpSettings {                     // [FTP]
     QString user;                        // user
     bool savePassword = false;           // pasword
     bool passive = false;                // pasywny
+    bool tls = false;                    // tls: 1 FTPS required (a fresh installation writes 1)
+    QString folder;                      // folder: remote folder; empty = "Kalmenor"
     QString password;                    // remembered-password store, value "0xx456"
 };
 

@@ -113,6 +113,8 @@ std::vector<SettingKey> buildKeys()
     add("FTP", "user", T::String, at(&S::ftp, &P::user));
     add("FTP", "pasword", T::Boolean, at(&S::ftp, &P::savePassword));
     add("FTP", "pasywny", T::Boolean, at(&S::ftp, &P::passive));
+    add("FTP", "tls", T::Boolean, at(&S::ftp, &P::tls));
+    add("FTP", "folder", T::String, at(&S::ftp, &P::folder));
 
     for (int n = 1; n <= Settings::linkCount; ++n)
         add("Linki", qPrintable(QStringLiteral("L%1").arg(n)), T::String,

@@ -109,28 +109,31 @@ TEST_P(ShopUploadTest, SendsBothFoldersWithReportLinesAndProgress)
     EXPECT_EQ(
         recorder.withoutTimes(),
         (QStringList{QStringLiteral("Connected with FTP serwer"),
+                     QStringLiteral("Plain FTP: the password travels unencrypted"),
+                     QStringLiteral("A.gif plik pomyślnie przesłany"), QStringLiteral("b.jpg plik pomyślnie przesłany"),
                      QStringLiteral("color.css file was successfuly upload"),
-                     QStringLiteral("ID000000001K.html file was successfuly upload"),
-                     QStringLiteral("index.html file was successfuly upload"),
                      QStringLiteral("Sk.js file was successfuly upload"),
-                     QStringLiteral("A.gif plik pomyślnie przesłany"),
-                     QStringLiteral("b.jpg plik pomyślnie przesłany"), QStringLiteral("Disconnected")}));
+                     QStringLiteral("ID000000001K.html file was successfuly upload"),
+                     QStringLiteral("index.html file was successfuly upload"), QStringLiteral("Disconnected")}));
     EXPECT_TRUE(recorder.report.at(recorder.report.size() - 3).startsWith(QStringLiteral("Start task ")));
     EXPECT_TRUE(recorder.report.at(recorder.report.size() - 2).startsWith(QStringLiteral("End task ")));
     EXPECT_TRUE(recorder.report.last().startsWith(QStringLiteral("Time 00:00:")));
     EXPECT_EQ(recorder.maximum, 6);
     EXPECT_EQ(recorder.progress, 6);
     EXPECT_EQ(recorder.connectedCount, 1);
-    EXPECT_EQ(recorder.folders, (QStringList{QStringLiteral("Kalmenor"), QStringLiteral("img")}));
+    EXPECT_EQ(recorder.folders, (QStringList{QStringLiteral("img"), QStringLiteral("Kalmenor")}));
     EXPECT_EQ(recorder.statuses.value(0), QStringLiteral("Connecting to 127.0.0.1."));
     EXPECT_EQ(recorder.statuses.last(), QStringLiteral("Disconnected"));
 
     // Every local file arrived byte for byte, and nothing else.
     const QString remote = server.home() + QStringLiteral("/Kalmenor");
     for (const QString& folder : {QString(), QStringLiteral("/img")}) {
-        const QStringList localFiles = uploadFileList(shop + folder);
+        QStringList localFiles = uploadFileList(shop + folder);
+        QStringList expected = localFiles;
+        if (folder.isEmpty())
+            expected.prepend(QStringLiteral(".kalmenor-manifest")); // and no temporary file left
         EXPECT_EQ(QDir(remote + folder).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase),
-                  localFiles);
+                  expected);
         for (const QString& name : localFiles)
             EXPECT_EQ(testsupport::readFile(remote + folder + QLatin1Char('/') + name),
                       testsupport::readFile(shop + folder + QLatin1Char('/') + name))
@@ -205,18 +208,34 @@ TEST_F(ShopUploadFaultTest, NoServerBadPortAndUnknownHost)
     EXPECT_TRUE(recorder.report.isEmpty());
 }
 
-// The server takes color.css, then drops the control connection at the next file.
-void sendFirstThenDrop(FakeFtpSession& s)
+// Answers what the upload asks before its first file: the folders, and no manifest yet.
+void beforeFirstFile(FakeFtpSession& s)
 {
     s.login();
     s.expect("MKD Kalmenor");
     s.reply("550 Kalmenor: File exists");
     s.expect("PASV");
     s.reply(s.openPassive());
-    s.expect("STOR Kalmenor/color.css");
+    s.expect("RETR Kalmenor/.kalmenor-manifest");
+    s.reply("550 No such file");
+    s.expect("MKD Kalmenor/img");
+    s.reply("257 created");
+}
+
+// The server takes color.css, then drops the control connection at the next file.
+void sendFirstThenDrop(FakeFtpSession& s)
+{
+    beforeFirstFile(s);
+    s.expect("PASV");
+    s.reply(s.openPassive());
+    s.expect("STOR Kalmenor/.color.css.part");
     s.reply("150 go");
     s.receiveData();
     s.reply("226 ok");
+    s.expect("RNFR Kalmenor/.color.css.part");
+    s.reply("350 ready");
+    s.expect("RNTO Kalmenor/color.css");
+    s.reply("250 renamed");
     s.expect("PASV");
     s.closeControl();
 }
@@ -232,15 +251,19 @@ void acceptEverything(FakeFtpSession& s)
             s.reply("150 go");
             s.receiveData();
             s.reply("226 ok");
+        } else if (command.rfind("RETR", 0) == 0) {
+            s.reply("550 No such file");
+        } else if (command.rfind("RNFR", 0) == 0) {
+            s.reply("350 ready");
         } else {
-            s.reply("257 ok");
+            s.reply(command.rfind("MKD", 0) == 0 ? "257 ok" : "250 ok");
         }
     }
 }
 
 TEST_F(ShopUploadFaultTest, LostConnectionIsOpenedAgainAndTheRunGoesOnFromTheFailedFile)
 {
-    writeShop();
+    writeShop(false);
     FakeFtpServer server({sendFirstThenDrop, acceptEverything});
     ftp.port = QString::number(server.port());
     ftp.passive = true;
@@ -249,27 +272,28 @@ TEST_F(ShopUploadFaultTest, LostConnectionIsOpenedAgainAndTheRunGoesOnFromTheFai
     server.join();
     EXPECT_EQ(server.failure(), "");
     EXPECT_TRUE(result.succeeded());
-    EXPECT_EQ(result.filesSent, 6);
+    EXPECT_EQ(result.filesSent, 4);
     EXPECT_EQ(uploadExitStatus(result), 0);
     const QStringList report = recorder.withoutTimes();
-    EXPECT_EQ(report.mid(0, 5), (QStringList{QStringLiteral("Connected with FTP serwer"),
-                                             QStringLiteral("color.css file was successfuly upload"),
-                                             QStringLiteral("Disconnected"),
-                                             QStringLiteral("Connection lost; connecting again"),
-                                             QStringLiteral("Connected with FTP serwer")}));
-    EXPECT_EQ(report.value(5), QStringLiteral("ID000000001K.html file was successfuly upload"));
+    EXPECT_EQ(report.mid(0, 7),
+              (QStringList{QStringLiteral("Connected with FTP serwer"),
+                           QStringLiteral("Plain FTP: the password travels unencrypted"),
+                           QStringLiteral("color.css file was successfuly upload"), QStringLiteral("Disconnected"),
+                           QStringLiteral("Connection lost; connecting again"),
+                           QStringLiteral("Connected with FTP serwer"),
+                           QStringLiteral("Sk.js file was successfuly upload")}));
     EXPECT_EQ(report.filter(QStringLiteral("error")), QStringList());
     // The failed file went again, and nothing was sent twice.
     std::vector<std::string> stored;
     for (const std::string& command : server.commands())
         if (command.rfind("STOR", 0) == 0)
             stored.push_back(command);
-    EXPECT_EQ(stored.size(), 6u);
+    EXPECT_EQ(stored.size(), 5u); // four files and the manifest
 }
 
 TEST_F(ShopUploadFaultTest, ConnectionLostForGoodStopsAtOnceWithOneLine)
 {
-    writeShop();
+    writeShop(false);
     // The second connection is closed before the greeting.
     FakeFtpServer server({sendFirstThenDrop, [](FakeFtpSession& s) { s.closeControl(); }});
     ftp.port = QString::number(server.port());
@@ -279,12 +303,12 @@ TEST_F(ShopUploadFaultTest, ConnectionLostForGoodStopsAtOnceWithOneLine)
     server.join();
     EXPECT_EQ(server.failure(), "");
     EXPECT_EQ(result.filesSent, 1);
-    EXPECT_EQ(result.filesNotSent, 5);
+    EXPECT_EQ(result.filesNotSent, 3);
     EXPECT_EQ(uploadExitStatus(result), 1);
     const QStringList report = recorder.withoutTimes();
     EXPECT_EQ(report.filter(QStringLiteral("error during sending")), QStringList());
     EXPECT_EQ(report.filter(QStringLiteral("błąd")), QStringList());
-    EXPECT_EQ(report.last(), QStringLiteral("Connection lost after 1 of 6 files; 5 not sent"));
+    EXPECT_EQ(report.last(), QStringLiteral("Connection lost after 1 of 4 files; 3 not sent"));
     EXPECT_TRUE(recorder.report.last().startsWith(QStringLiteral("Time ")));
     EXPECT_EQ(recorder.failures.size(), 1);
 }
@@ -383,11 +407,22 @@ TEST_F(ShopUploadFaultTest, CommandLineUploadPrintsTheReportAndTellsTheOutcome)
     EXPECT_TRUE(outText.contains(QStringLiteral("\nTime ")));
     EXPECT_TRUE(errText.isEmpty()) << errText.toStdString();
 
-    // Pictures the server cannot store (a file stands where their folder was): exit status 1, reasons on err.
+    // Nothing changed: nothing is sent again.
+    outText.clear();
+    EXPECT_EQ(uploadShopCommand(ftp, shop, generate, out, err, interaction), 0);
+    EXPECT_TRUE(outText.contains(QStringLiteral("\n6 files unchanged since the last upload, not sent\n")))
+        << outText.toStdString();
+    EXPECT_FALSE(outText.contains(QStringLiteral("successfuly")));
+
+    // Pictures the server cannot store (a file stands where their folder was), everything sent again
+    // (--all): exit status 1, reasons on err.
     QDir(server.home()).rename(QStringLiteral("Kalmenor/img"), QStringLiteral("moved"));
     testsupport::writeFile(server.home() + QStringLiteral("/Kalmenor/img"), "a file where the folder was");
     outText.clear();
-    EXPECT_EQ(uploadShopCommand(ftp, shop, generate, out, err, interaction), 1);
+    UploadOptions all;
+    all.sendAll = true;
+    EXPECT_EQ(uploadShopCommand(ftp, shop, generate, out, err, interaction, all), 1);
+    EXPECT_TRUE(outText.contains(QStringLiteral("index.html file was successfuly upload")));
     EXPECT_TRUE(outText.contains(QStringLiteral("b.jpg błąd przesyłania pliku"))) << outText.toStdString();
     EXPECT_TRUE(errText.startsWith(QStringLiteral("A.gif: "))) << errText.toStdString();
 
@@ -395,7 +430,7 @@ TEST_F(ShopUploadFaultTest, CommandLineUploadPrintsTheReportAndTellsTheOutcome)
     qunsetenv("KALMENOR_FTP_PASSWORD");
     EXPECT_EQ(uploadShopCommand(ftp, shop, generate, out, err, interaction), 2);
     EXPECT_EQ(interaction.messages.last(), QStringLiteral("Please fill Password - (Options/FTP page)"));
-    EXPECT_EQ(generations, 2);
+    EXPECT_EQ(generations, 3);
 
     // Generation that fails never uploads.
     ftp.password = QStringLiteral("tajne");

@@ -3,7 +3,9 @@
 #include "generator/generateshop.h"
 #include "generator/generatorcontext.h"
 #include "publish/ftpclient.h"
+#include "publish/manifest.h"
 #include "publish/shopupload.h"
+#include "publish/truststore.h"
 #include "shell/backup.h"
 #include "shell/desktop.h"
 #include "shell/error.h"
@@ -259,10 +261,14 @@ bool MainWindow::startRun(int kind, const QString& chosenFile)
     job.treeLines = m_workspace->tree().toLines();
     job.chosenFile = chosenFile;
     job.startTime = QTime::currentTime();
-    if (job.kind == ShopRun::Kind::Upload)
+    if (job.kind == ShopRun::Kind::Upload) {
         job.upload =
             m_uploadPanel->callbacks([this](const QString& line) { appendReport(line); },
                                      [this](const QString& text) { statusBar()->showMessage(text); });
+        job.uploadOptions.trustFile = QDir(m_configDir).filePath(publish::truststore::kFileName);
+        job.uploadOptions.manifestCopy = m_folder.dataFile(publish::kManifestName.mid(1));
+        job.uploadOptions.shopAddress = m_settings.options.address;
+    }
     m_runKind = kind;
     m_progress->setValue(0);
     m_webshop->setRunning(true);

@@ -32,6 +32,7 @@ public:
         QString chosenFile;     // Build: the file the user chose
         QTime startTime;        // Upload: when the command began
         publish::UploadCallbacks upload; // Upload: the panel's callbacks (called on the window's thread)
+        publish::UploadOptions uploadOptions;
     };
 
     ShopRun(Interaction& ui, QObject* parent = nullptr);
