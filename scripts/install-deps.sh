@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev libshp-dev pxlib-dev
       libjpeg-dev libsimpleini-dev libgtest-dev clang clang-format libclang-rt-14-dev
-      python3-pyftpdlib lftp php-cli xvfb xauth chromium
+      libssl-dev python3-pyftpdlib python3-openssl vsftpd openssl lftp php-cli xvfb xauth chromium
       default-jre-headless linkchecker gdal-bin csvkit)
 # Node.js may come from elsewhere than Debian (with its own npm); take Debian's only when it is missing.
 command -v node >/dev/null 2>&1 || pkgs+=(nodejs)

@@ -223,7 +223,10 @@ void FtpClient::transferPassive(const QString& commandText, const std::function<
     secureData(data);
 
     body(data);
-    data.close();
+    if (data.isEncrypted())
+        data.closeAfterPeer();
+    else
+        data.close();
     readEndOfTransfer();
 }
 
@@ -254,7 +257,10 @@ void FtpClient::transferActive(const QString& commandText, const std::function<v
     listener.close();
     secureData(data);
     body(data);
-    data.close();
+    if (data.isEncrypted())
+        data.closeAfterPeer();
+    else
+        data.close();
     readEndOfTransfer();
 }
 

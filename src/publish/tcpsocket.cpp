@@ -193,4 +193,22 @@ void TcpSocket::close()
     }
 }
 
+void TcpSocket::closeAfterPeer()
+{
+    if (m_fd < 0)
+        return;
+    if (m_tls) {
+        tls::shutdown(*m_tls);
+        m_tls.reset();
+    }
+    ::shutdown(m_fd, SHUT_WR);
+    char buffer[4096];
+    while (socketwait::tryWaitFor(m_fd, POLLIN, network::inactivityLimit())) {
+        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+        if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK))
+            break;
+    }
+    close();
+}
+
 } // namespace publish

@@ -46,6 +46,10 @@ public:
     int localPort() const;
 
     void close();
+    // Ends the stream in order: TLS close_notify, our half closed, then the peer's end awaited (within the
+    // inactivity limit) before closing. Closing with unread bytes (a TLS 1.3 ticket) would reset the
+    // connection and could cut off the last bytes sent.
+    void closeAfterPeer();
 
 private:
     friend class TcpListener;

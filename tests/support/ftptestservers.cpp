@@ -57,8 +57,21 @@ int unusedLocalPort()
 
 RealFtpServer::RealFtpServer(const QString& user, const QString& password)
 {
+    start({m_home.path(), user, password});
+}
+
+RealFtpServer::RealFtpServer(const QString& certificate, const QString& key, bool tls)
+{
+    QStringList arguments = {m_home.path(), QStringLiteral("kupiec"), QStringLiteral("tajne")};
+    if (tls)
+        arguments << certificate << key;
+    start(arguments);
+}
+
+void RealFtpServer::start(const QStringList& arguments)
+{
     const QString script = QStringLiteral(KAL_SOURCE_DIR "/tests/support/ftpserver.py");
-    m_process.start(pythonProgram(), {script, m_home.path(), user, password});
+    m_process.start(pythonProgram(), QStringList{script} + arguments);
     if (!m_process.waitForStarted(10000)) {
         m_error = m_process.errorString();
         return;
@@ -69,6 +82,31 @@ RealFtpServer::RealFtpServer(const QString& user, const QString& password)
     m_port = line.toInt();
     if (m_port <= 0)
         m_error = QString::fromLocal8Bit(line + m_process.readAllStandardError());
+}
+
+TestCertificate::TestCertificate(const QString& commonName)
+{
+    certificate = dir.filePath(QStringLiteral("cert.pem"));
+    key = dir.filePath(QStringLiteral("key.pem"));
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                   QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                   QStringLiteral("/CN=") + commonName, QStringLiteral("-addext"),
+                   QStringLiteral("subjectAltName=DNS:") + commonName
+                       + (commonName == QStringLiteral("localhost") ? QStringLiteral(",IP:127.0.0.1") : QString()),
+                   QStringLiteral("-keyout"), key,
+                   QStringLiteral("-out"), certificate});
+    if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
+        error = QString::fromLocal8Bit(openssl.readAllStandardError()) + openssl.errorString();
+        return;
+    }
+    openssl.start(QStringLiteral("openssl"), {QStringLiteral("x509"), QStringLiteral("-noout"),
+                                              QStringLiteral("-fingerprint"), QStringLiteral("-sha256"),
+                                              QStringLiteral("-in"), certificate});
+    openssl.waitForFinished(30000);
+    // "sha256 Fingerprint=AB:CD:..."
+    fingerprint = QString::fromLatin1(openssl.readAllStandardOutput()).trimmed().section(QLatin1Char('='), 1);
 }
 
 RealFtpServer::~RealFtpServer()

@@ -26,6 +26,8 @@ class RealFtpServer {
 public:
     RealFtpServer(const QString& user = QStringLiteral("kupiec"),
                   const QString& password = QStringLiteral("tajne"));
+    // Explicit TLS required on every connection, with this certificate and key (PEM files).
+    RealFtpServer(const QString& certificate, const QString& key, bool tls);
     ~RealFtpServer();
     bool started() const { return m_port > 0; }
     QString startError() const { return m_error; }
@@ -33,10 +35,22 @@ public:
     QString home() const { return m_home.path(); }
 
 private:
+    void start(const QStringList& arguments);
     QTemporaryDir m_home;
     QProcess m_process;
     int m_port = 0;
     QString m_error;
+};
+
+// A self-signed certificate for commonName (and 127.0.0.1 when that is localhost) made by the openssl program, with its key and
+// its SHA-256 fingerprint as "AB:CD:…".
+struct TestCertificate {
+    explicit TestCertificate(const QString& commonName = QStringLiteral("localhost"));
+    QTemporaryDir dir;
+    QString certificate;
+    QString key;
+    QString fingerprint;
+    QString error;
 };
 
 // One control connection driven by a test's script; every wait is bounded so a broken client cannot

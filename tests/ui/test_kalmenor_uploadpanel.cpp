@@ -101,9 +101,10 @@ TEST(UploadPanel, FollowsARealUpload)
     expectCurrentStep(*panel, 3);
     EXPECT_EQ(panel->progressBar()->maximum(), 13);
     EXPECT_EQ(panel->progressBar()->value(), 13);
-    // The list shows the pictures folder at the end, its last file highlighted.
-    EXPECT_EQ(panel->fileList()->count(), 3);
-    EXPECT_EQ(highlightedWhileSending, 2);
+    // Pictures go first, so the list shows the pages at the end, the start page (sent last) highlighted.
+    EXPECT_EQ(panel->fileList()->count(), 10);
+    EXPECT_EQ(highlightedWhileSending, 9);
+    EXPECT_EQ(panel->fileList()->item(9)->text(), QStringLiteral("index.html"));
     EXPECT_TRUE(report->toPlainText().contains(QStringLiteral("orvane.jpg plik pomyślnie przesłany")));
     EXPECT_EQ(statuses.last(), QStringLiteral("Disconnected"));
 
