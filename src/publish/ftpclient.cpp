@@ -155,7 +155,8 @@ std::optional<QByteArray> FtpClient::retrieveFile(const QString& remotePath, qsi
             char piece[kPieceSize];
             while (const qsizetype n = data.receive(piece, sizeof piece)) {
                 if (bytes.size() + n > maxSize)
-                    throw AppError(QStringLiteral("The file %1 on the FTP server is too large.").arg(remotePath));
+                    throw AppError(
+                        QStringLiteral("The file %1 on the FTP server is too large.").arg(remotePath));
                 bytes.append(piece, n);
             }
         });
@@ -246,8 +247,8 @@ void FtpClient::transferActive(const QString& commandText, const std::function<v
 
     // A server that cannot reach us answers on the control connection instead of connecting.
     // A download may be over, its reply read already, before we take the connection.
-    const bool connected = listener.hasConnectionWaiting()
-                           || (m_received.isEmpty() && listener.waitForConnectionOr(m_control));
+    const bool connected =
+        listener.hasConnectionWaiting() || (m_received.isEmpty() && listener.waitForConnectionOr(m_control));
     if (!connected) {
         readReply();
         m_outstanding = Outstanding::Nothing;

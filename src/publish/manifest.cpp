@@ -50,7 +50,8 @@ bool isShopPath(const QString& path)
     QString name = path;
     if (name.startsWith(QStringLiteral("img/")))
         name = name.mid(4);
-    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..") || name == kManifestName)
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..")
+        || name == kManifestName)
         return false;
     for (const QChar c : name)
         if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20)
@@ -63,7 +64,8 @@ QByteArray fileHash(const QString& path)
     QFile file(path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
     if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
-        throw AppError(QStringLiteral("Cannot read file %1. %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw AppError(QStringLiteral("Cannot read file %1. %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
     return hash.result().toHex();
 }
 

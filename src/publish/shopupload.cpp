@@ -97,8 +97,8 @@ bool reconnect(FtpClient& client, const UploadCallbacks& callbacks)
 
 // Connects and logs in; a certificate the system does not vouch for is shown with its fingerprint and,
 // when the user trusts it, remembered for the host and the login tried again.
-bool connect(FtpClient& client, const FtpSettings& ftp, const UploadOptions& options, Interaction& interaction,
-             UploadResult& result)
+bool connect(FtpClient& client, const FtpSettings& ftp, const UploadOptions& options,
+             Interaction& interaction, UploadResult& result)
 {
     try {
         client.Host = ftp.host;
@@ -111,8 +111,9 @@ bool connect(FtpClient& client, const FtpSettings& ftp, const UploadOptions& opt
         try {
             client.connectAndLogin();
         } catch (const UntrustedCertificate& e) {
-            if (!interaction.question(e.message() + QStringLiteral("\n\nTrust this certificate for %1?").arg(e.host()),
-                                      QStringLiteral("Certificate"))) {
+            if (!interaction.question(
+                    e.message() + QStringLiteral("\n\nTrust this certificate for %1?").arg(e.host()),
+                    QStringLiteral("Certificate"))) {
                 result.untrustedFingerprint = e.fingerprint();
                 throw;
             }
@@ -184,7 +185,8 @@ Manifest readRemoteManifest(FtpClient& client, const QString& remoteFolder, cons
             return parseManifest(*bytes);
     } catch (const std::exception& e) {
         // Without it every file goes, which is what the server needs anyway.
-        callbacks.appendReport(QStringLiteral("The list of files sent before cannot be read: %1").arg(messageOf(e)));
+        callbacks.appendReport(
+            QStringLiteral("The list of files sent before cannot be read: %1").arg(messageOf(e)));
     }
     return {};
 }
@@ -307,7 +309,8 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
     if (callbacks.progressMaximum)
         callbacks.progressMaximum(total);
     if (result.filesUnchanged > 0)
-        callbacks.appendReport(QStringLiteral("%1 files unchanged since the last upload, not sent").arg(result.filesUnchanged));
+        callbacks.appendReport(
+            QStringLiteral("%1 files unchanged since the last upload, not sent").arg(result.filesUnchanged));
 
     NearAtomicStore store(client);
     int progress = 0;
@@ -346,7 +349,8 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
                 } catch (const std::exception& e) {
                     failure = messageOf(e);
                 }
-                if (failure.isNull() || client.isConnected() || !mayReconnect || !reconnect(client, callbacks))
+                if (failure.isNull() || client.isConnected() || !mayReconnect
+                    || !reconnect(client, callbacks))
                     break;
                 mayReconnect = false;
             }
@@ -396,10 +400,12 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
 
     if (manifest != before) {
         try {
-            const QString copy = options.manifestCopy.isEmpty()
-                                     ? QDir(QDir::tempPath()).filePath(QStringLiteral("kalmenor-manifest-%1")
-                                                                           .arg(QCoreApplication::applicationPid()))
-                                     : options.manifestCopy;
+            const QString copy =
+                options.manifestCopy.isEmpty()
+                    ? QDir(QDir::tempPath())
+                          .filePath(
+                              QStringLiteral("kalmenor-manifest-%1").arg(QCoreApplication::applicationPid()))
+                    : options.manifestCopy;
             textfile::writeBytes(copy, serializeManifest(manifest));
             NearAtomicStore(client).store(copy, remote, kManifestName);
             if (options.manifestCopy.isEmpty())

@@ -75,8 +75,9 @@ QString openSslErrors()
 [[noreturn]] void failTls(const char* what)
 {
     const QString details = openSslErrors();
-    throw AppError(QStringLiteral("TLS: %1%2").arg(QLatin1String(what),
-                                                   details.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(details)));
+    throw AppError(
+        QStringLiteral("TLS: %1%2")
+            .arg(QLatin1String(what), details.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(details)));
 }
 
 // Waits as OpenSSL asks; raises for real failures. Returns false when the peer closed the stream.

@@ -14,7 +14,8 @@ namespace publish {
 
 int uploadShopCommand(const FtpSettings& loaded, const QString& publishFolder,
                       const std::function<bool(const std::function<void()>& upload)>& generate,
-                      QTextStream& out, QTextStream& err, Interaction& interaction, const UploadOptions& options)
+                      QTextStream& out, QTextStream& err, Interaction& interaction,
+                      const UploadOptions& options)
 {
     const FtpSettings ftp = withCommandLinePassword(loaded);
     if (!checkFtpSettings(ftp, interaction))
@@ -29,12 +30,13 @@ int uploadShopCommand(const FtpSettings& loaded, const QString& publishFolder,
     };
     FtpClient client;
     std::optional<UploadResult> result;
-    generate([&] { result = uploadShop(publishFolder, ftp, startTime, client, callbacks, interaction, options); });
+    generate(
+        [&] { result = uploadShop(publishFolder, ftp, startTime, client, callbacks, interaction, options); });
     if (!result)
         return 1; // generation stopped before the upload could start
     if (!result->untrustedFingerprint.isEmpty())
-        err << QStringLiteral("To trust this certificate: kalmenor upload --trust ") << result->untrustedFingerprint
-            << Qt::endl;
+        err << QStringLiteral("To trust this certificate: kalmenor upload --trust ")
+            << result->untrustedFingerprint << Qt::endl;
     return uploadExitStatus(*result);
 }
 
@@ -43,7 +45,8 @@ bool trustCommandLineFingerprint(const QString& fingerprint, const QString& host
 {
     const QString normalized = normalizedFingerprint(fingerprint);
     if (normalized.isEmpty()) {
-        err << QStringLiteral("'%1' is not a SHA-256 fingerprint (64 hexadecimal digits, colons allowed)").arg(fingerprint)
+        err << QStringLiteral("'%1' is not a SHA-256 fingerprint (64 hexadecimal digits, colons allowed)")
+                   .arg(fingerprint)
             << Qt::endl;
         return false;
     }

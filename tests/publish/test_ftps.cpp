@@ -42,7 +42,8 @@ protected:
         ftp.tls = true;
         options.trustFile = config.filePath(truststore::kFileName);
         for (const char* name : {"index.html", "ID000000001K.html", "sk.js"})
-            testsupport::writeFile(shop() + QLatin1Char('/') + QLatin1String(name), QByteArray(40000, name[0]));
+            testsupport::writeFile(shop() + QLatin1Char('/') + QLatin1String(name),
+                                   QByteArray(40000, name[0]));
         testsupport::writeFile(shop() + QStringLiteral("/img/a.jpg"), QByteArray(100000, 'j'));
     }
     QString shop() const { return local.filePath(QStringLiteral("Kalmenor")); }
@@ -57,8 +58,9 @@ protected:
     void expectArrived()
     {
         for (const char* name : {"index.html", "ID000000001K.html", "sk.js", "img/a.jpg"})
-            EXPECT_EQ(testsupport::readFile(server.home() + QStringLiteral("/Kalmenor/") + QLatin1String(name)),
-                      testsupport::readFile(shop() + QLatin1Char('/') + QLatin1String(name)))
+            EXPECT_EQ(
+                testsupport::readFile(server.home() + QStringLiteral("/Kalmenor/") + QLatin1String(name)),
+                testsupport::readFile(shop() + QLatin1Char('/') + QLatin1String(name)))
                 << name;
     }
 
@@ -93,7 +95,8 @@ TEST_P(FtpsUploadTest, SelfSignedCertificateIsShownAndTrustedByItsFingerprint)
     EXPECT_FALSE(result.connected);
     EXPECT_EQ(result.untrustedFingerprint, certificate.fingerprint);
     ASSERT_EQ(interaction.errors.size(), 1);
-    EXPECT_TRUE(interaction.errors[0].contains(certificate.fingerprint)) << interaction.errors[0].toStdString();
+    EXPECT_TRUE(interaction.errors[0].contains(certificate.fingerprint))
+        << interaction.errors[0].toStdString();
     EXPECT_FALSE(QFileInfo::exists(server.home() + QStringLiteral("/Kalmenor/index.html")));
 
     // Trusted: remembered for the host, and the next upload asks nothing.
@@ -145,7 +148,8 @@ TEST(FtpsCertificates, NameMismatchNeedsTrustAndCommandLineTrustIsChecked)
     QTextStream err(&errText);
     EXPECT_FALSE(trustCommandLineFingerprint(QStringLiteral("AB:CD"), QStringLiteral("h"), file, err));
     EXPECT_TRUE(errText.contains(QStringLiteral("not a SHA-256 fingerprint")));
-    EXPECT_TRUE(trustCommandLineFingerprint(QStringLiteral("SHA256:") + other.fingerprint, QStringLiteral("h"), file, err));
+    EXPECT_TRUE(trustCommandLineFingerprint(QStringLiteral("SHA256:") + other.fingerprint,
+                                            QStringLiteral("h"), file, err));
     EXPECT_EQ(truststore::fingerprintsFor(file, QStringLiteral("H")), QStringList{other.fingerprint});
     EXPECT_TRUE(truststore::fingerprintsFor(file, QStringLiteral("other")).isEmpty());
 }

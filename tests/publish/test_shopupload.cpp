@@ -106,15 +106,16 @@ TEST_P(ShopUploadTest, SendsBothFoldersWithReportLinesAndProgress)
     EXPECT_EQ(result.filesSent, 6);
     EXPECT_EQ(uploadExitStatus(result), 0);
     EXPECT_TRUE(interaction.errors.isEmpty()) << interaction.errors.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(
-        recorder.withoutTimes(),
-        (QStringList{QStringLiteral("Connected with FTP serwer"),
-                     QStringLiteral("Plain FTP: the password travels unencrypted"),
-                     QStringLiteral("A.gif plik pomyślnie przesłany"), QStringLiteral("b.jpg plik pomyślnie przesłany"),
-                     QStringLiteral("color.css file was successfuly upload"),
-                     QStringLiteral("Sk.js file was successfuly upload"),
-                     QStringLiteral("ID000000001K.html file was successfuly upload"),
-                     QStringLiteral("index.html file was successfuly upload"), QStringLiteral("Disconnected")}));
+    EXPECT_EQ(recorder.withoutTimes(),
+              (QStringList{QStringLiteral("Connected with FTP serwer"),
+                           QStringLiteral("Plain FTP: the password travels unencrypted"),
+                           QStringLiteral("A.gif plik pomyślnie przesłany"),
+                           QStringLiteral("b.jpg plik pomyślnie przesłany"),
+                           QStringLiteral("color.css file was successfuly upload"),
+                           QStringLiteral("Sk.js file was successfuly upload"),
+                           QStringLiteral("ID000000001K.html file was successfuly upload"),
+                           QStringLiteral("index.html file was successfuly upload"),
+                           QStringLiteral("Disconnected")}));
     EXPECT_TRUE(recorder.report.at(recorder.report.size() - 3).startsWith(QStringLiteral("Start task ")));
     EXPECT_TRUE(recorder.report.at(recorder.report.size() - 2).startsWith(QStringLiteral("End task ")));
     EXPECT_TRUE(recorder.report.last().startsWith(QStringLiteral("Time 00:00:")));
@@ -275,13 +276,13 @@ TEST_F(ShopUploadFaultTest, LostConnectionIsOpenedAgainAndTheRunGoesOnFromTheFai
     EXPECT_EQ(result.filesSent, 4);
     EXPECT_EQ(uploadExitStatus(result), 0);
     const QStringList report = recorder.withoutTimes();
-    EXPECT_EQ(report.mid(0, 7),
-              (QStringList{QStringLiteral("Connected with FTP serwer"),
-                           QStringLiteral("Plain FTP: the password travels unencrypted"),
-                           QStringLiteral("color.css file was successfuly upload"), QStringLiteral("Disconnected"),
-                           QStringLiteral("Connection lost; connecting again"),
-                           QStringLiteral("Connected with FTP serwer"),
-                           QStringLiteral("Sk.js file was successfuly upload")}));
+    EXPECT_EQ(report.mid(0, 7), (QStringList{QStringLiteral("Connected with FTP serwer"),
+                                             QStringLiteral("Plain FTP: the password travels unencrypted"),
+                                             QStringLiteral("color.css file was successfuly upload"),
+                                             QStringLiteral("Disconnected"),
+                                             QStringLiteral("Connection lost; connecting again"),
+                                             QStringLiteral("Connected with FTP serwer"),
+                                             QStringLiteral("Sk.js file was successfuly upload")}));
     EXPECT_EQ(report.filter(QStringLiteral("error")), QStringList());
     // The failed file went again, and nothing was sent twice.
     std::vector<std::string> stored;

@@ -89,21 +89,21 @@ TestCertificate::TestCertificate(const QString& commonName)
     certificate = dir.filePath(QStringLiteral("cert.pem"));
     key = dir.filePath(QStringLiteral("key.pem"));
     QProcess openssl;
-    openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-                   QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-                   QStringLiteral("/CN=") + commonName, QStringLiteral("-addext"),
-                   QStringLiteral("subjectAltName=DNS:") + commonName
-                       + (commonName == QStringLiteral("localhost") ? QStringLiteral(",IP:127.0.0.1") : QString()),
-                   QStringLiteral("-keyout"), key,
-                   QStringLiteral("-out"), certificate});
+    openssl.start(
+        QStringLiteral("openssl"),
+        {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+         QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"),
+         QStringLiteral("-subj"), QStringLiteral("/CN=") + commonName, QStringLiteral("-addext"),
+         QStringLiteral("subjectAltName=DNS:") + commonName
+             + (commonName == QStringLiteral("localhost") ? QStringLiteral(",IP:127.0.0.1") : QString()),
+         QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate});
     if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
         error = QString::fromLocal8Bit(openssl.readAllStandardError()) + openssl.errorString();
         return;
     }
-    openssl.start(QStringLiteral("openssl"), {QStringLiteral("x509"), QStringLiteral("-noout"),
-                                              QStringLiteral("-fingerprint"), QStringLiteral("-sha256"),
-                                              QStringLiteral("-in"), certificate});
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("x509"), QStringLiteral("-noout"), QStringLiteral("-fingerprint"),
+                   QStringLiteral("-sha256"), QStringLiteral("-in"), certificate});
     openssl.waitForFinished(30000);
     // "sha256 Fingerprint=AB:CD:..."
     fingerprint = QString::fromLatin1(openssl.readAllStandardOutput()).trimmed().section(QLatin1Char('='), 1);

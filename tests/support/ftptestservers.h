@@ -42,8 +42,8 @@ private:
     QString m_error;
 };
 
-// A self-signed certificate for commonName (and 127.0.0.1 when that is localhost) made by the openssl program, with its key and
-// its SHA-256 fingerprint as "AB:CD:…".
+// A self-signed certificate for commonName (and 127.0.0.1 when that is localhost) made by the openssl
+// program, with its key and its SHA-256 fingerprint as "AB:CD:…".
 struct TestCertificate {
     explicit TestCertificate(const QString& commonName = QStringLiteral("localhost"));
     QTemporaryDir dir;
