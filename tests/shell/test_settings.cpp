@@ -48,6 +48,7 @@ TEST_F(SettingsTest, MissingFileGivesEveryDefault)
     const Settings loaded = loadSettings(config(), folder());
     Settings defaults;
     defaults.font.family = firstInstalledFont();
+    defaults.ftp.tls = true; // a fresh installation publishes over TLS
     for (const SettingKey& key : settingKeys())
         EXPECT_EQ(storedText(key, loaded), storedText(key, defaults)) << qPrintable(key.name());
     EXPECT_EQ(loaded.options.stylePreset, -1);
