@@ -55,9 +55,10 @@ struct CommandLine {
     QCommandLineOption deleteRemoved{
         QStringLiteral("delete"),
         QStringLiteral("upload: delete remote files an earlier upload sent that the shop no longer has.")};
-    QCommandLineOption trust{QStringLiteral("trust"),
-                             QStringLiteral("upload: trust the server's certificate with this SHA-256 fingerprint."),
-                             QStringLiteral("SHA256-FINGERPRINT")};
+    QCommandLineOption trust{
+        QStringLiteral("trust"),
+        QStringLiteral("upload: trust the server's certificate with this SHA-256 fingerprint."),
+        QStringLiteral("SHA256-FINGERPRINT")};
 
     CommandLine()
     {
@@ -72,7 +73,8 @@ struct CommandLine {
             "                           a browser the page's path is printed and the status is still 0\n"
             "  upload [--all] [--delete] [--trust SHA256-FINGERPRINT]\n"
             "                           generate the shop and upload the files that changed by FTP; the\n"
-            "                           password comes from the remembered password or KALMENOR_FTP_PASSWORD\n"
+            "                           password comes from the remembered password or "
+            "KALMENOR_FTP_PASSWORD\n"
             "  config list | get SECTION/KEY | set SECTION/KEY VALUE\n"
             "                           read and change the settings file; set refuses a value outside the\n"
             "                           key's type or list (status 2)\n"

@@ -3,6 +3,7 @@
 #include "catalogue/categorytree.h"
 #include "catalogue/treecommands.h"
 #include "fakeinteraction.h"
+#include "ftptestservers.h"
 #include "publish/inactivitylimit.h"
 #include "shell/error.h"
 #include "shell/settings.h"
@@ -162,52 +163,19 @@ TEST_F(RunTest, VatBoxOffersTodaysRatesAndTakesATypedOne)
     EXPECT_EQ(find<QPushButton>("buildButton")->toolTip(), QStringLiteral("Generate Webshop"));
 }
 
-// pyftpdlib on 127.0.0.1, as the publishing tests start it.
-class FtpServerProcess {
-public:
-    FtpServerProcess()
-    {
-        const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))
-                                   ? QStringLiteral("/usr/bin/python3")
-                                   : QStringLiteral("python3");
-        m_process.start(python, {QStringLiteral(KAL_SOURCE_DIR "/tests/publish/ftpserver.py"), m_home.path(),
-                                 QStringLiteral("kupiec"), QStringLiteral("tajne")});
-        while (m_process.waitForStarted(10000) && !m_process.canReadLine()
-               && m_process.waitForReadyRead(15000)) {
-        }
-        port = m_process.readLine().trimmed().toInt();
-    }
-    ~FtpServerProcess()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    QString home() const { return m_home.path(); }
-    int port = 0;
-
-private:
-    QTemporaryDir m_home;
-    QProcess m_process;
-};
-
 TEST_F(RunTest, TheWindowKeepsServingDuringALongUploadAndCancelStopsItBetweenFiles)
 {
-    network::setInactivityLimit(std::chrono::seconds(10));
-    FtpServerProcess server;
-    ASSERT_GT(server.port, 0);
+    const InactivityLimit limit(std::chrono::seconds(10));
+    RealFtpServer server;
+    ASSERT_TRUE(server.started()) << server.startError().toStdString();
     startWithThreeProducts();
-    // 2,000 pictures in the publishing folder: the run sends them after the pages.
+    // 2,000 pictures in the publishing folder: the run sends them before the pages.
     const QString img = folder().publishShop() + QStringLiteral("/img/");
     QDir().mkpath(img);
     const QByteArray picture(3000, 'j');
     for (int i = 0; i < 2000; ++i)
         testsupport::writeFile(img + QStringLiteral("p%1.jpg").arg(i, 4, 10, QLatin1Char('0')), picture);
-    FtpSettings& ftp = w->settings().ftp;
-    ftp.host = QStringLiteral("127.0.0.1");
-    ftp.port = QString::number(server.port);
-    ftp.user = QStringLiteral("kupiec");
-    ftp.password = QStringLiteral("tajne");
-    ftp.passive = true;
+    w->settings().ftp = localFtpSettings(server.port(), true);
 
     int ticks = 0;
     QTimer timer;
@@ -250,7 +218,6 @@ TEST_F(RunTest, TheWindowKeepsServingDuringALongUploadAndCancelStopsItBetweenFil
     const QString shots = qEnvironmentVariable("KAL_SCREENSHOT_DIR");
     if (!shots.isEmpty())
         w->grab().save(shots + QStringLiteral("/kalmenor-upload-cancelled.png"));
-    network::setInactivityLimit(network::kDefaultInactivityLimit);
 }
 
 TEST_F(RunTest, CancelStopsAGenerationBetweenPages)

@@ -172,7 +172,7 @@ void ShopRun::run(const Job& job)
                 callbacks.cancelRequested = [this] { return m_cancel.load(); };
                 publish::FtpClient client;
                 sent = publish::uploadShop(job.folder.publishShop(), job.settings.ftp, job.startTime, client,
-                                  callbacks, ui, job.uploadOptions);
+                                           callbacks, ui, job.uploadOptions);
             };
         }
         generator::GeneratorContext context(job.settings, tree, products, job.folder, ui, hooks);

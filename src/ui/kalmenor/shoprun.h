@@ -29,8 +29,8 @@ public:
         ProgramFolder folder{QString()};
         Settings settings;
         QStringList treeLines;
-        QString chosenFile;     // Build: the file the user chose
-        QTime startTime;        // Upload: when the command began
+        QString chosenFile;              // Build: the file the user chose
+        QTime startTime;                 // Upload: when the command began
         publish::UploadCallbacks upload; // Upload: the panel's callbacks (called on the window's thread)
         publish::UploadOptions uploadOptions;
     };
