@@ -1,6 +1,7 @@
 // Uploads a shop folder with Kalmenor's FTP client, for bench/upload_bench.sh.
 //   upload_bench SHOP_DIR PORT   sends SHOP_DIR (and its img) to 127.0.0.1:PORT in passive mode as
-//                                user kupiec, password tajne; prints "seconds <s>" and "files <n>"
+//                                user kupiec, password tajne; prints "seconds <s>", "files <n>" (sent),
+//                                "unchanged <n>" and "commands <n>"
 #include "publish/ftpclient.h"
 #include "publish/shopupload.h"
 #include "shell/interaction.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv)
     ftp.user = QStringLiteral("kupiec");
     ftp.password = QStringLiteral("tajne");
     ftp.passive = true;
+    ftp.tls = false; // the bench's server speaks plain FTP, as lftp's run does
     ConsoleErrors interaction;
     FtpClient client;
     UploadCallbacks callbacks;
@@ -54,6 +56,7 @@ int main(int argc, char** argv)
     const UploadResult result =
         uploadShop(args[1], ftp, QTime::currentTime(), client, callbacks, interaction);
     QTextStream(stdout) << "seconds " << double(timer.nsecsElapsed()) / 1e9 << "\nfiles " << result.filesSent
+                        << "\nunchanged " << result.filesUnchanged << "\ncommands " << client.commandsSent()
                         << '\n';
     return uploadExitStatus(result);
 }

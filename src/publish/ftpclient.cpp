@@ -362,6 +362,7 @@ void FtpClient::sendCommand(const QString& command)
     ensureConnected();
     discardStaleReplies();
     const QByteArray line = command.toUtf8() + "\r\n";
+    ++m_commandsSent;
     try {
         m_control.sendAll(line.constData(), line.size());
     } catch (const std::exception&) {

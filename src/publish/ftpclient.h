@@ -63,6 +63,8 @@ public:
     const QStringList& replyLines() const { return m_replyLines; }
     int replyCode() const { return m_replyCode; }
     QString systemDescription() const { return m_system; }
+    // Commands sent since this client was made (the benchmark compares it with other clients).
+    qint64 commandsSent() const { return m_commandsSent; }
 
     // Pieces a file is read and sent in; the whole file is never in memory.
     static constexpr qsizetype kPieceSize = 32768;
@@ -101,6 +103,7 @@ private:
     QString m_system;
     Outstanding m_outstanding = Outstanding::Nothing;
     bool m_toldPassiveAddress = false;
+    qint64 m_commandsSent = 0;
 };
 
 } // namespace publish

@@ -8,6 +8,7 @@
 
 #include "publish/ftpreplyerror.h"
 #include "publish/manifest.h"
+#include "publish/onlinecheck.h"
 #include "publish/tlscontext.h"
 #include "publish/truststore.h"
 
@@ -416,7 +417,12 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
         }
     }
 
-    return finishRun(client, callbacks, startTime, result);
+    finishRun(client, callbacks, startTime, result);
+    // The files were sent whatever the check finds; it only tells what visitors get.
+    if (!options.shopAddress.trimmed().isEmpty() && !result.cancelled)
+        for (const QString& line : checkShopOnline(options.shopAddress, publishFolder))
+            callbacks.appendReport(line);
+    return result;
 }
 
 QString reportTimeText(const QTime& time)

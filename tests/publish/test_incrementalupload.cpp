@@ -4,6 +4,7 @@
 #include "fakeinteraction.h"
 #include "ftptestservers.h"
 #include "publish/manifest.h"
+#include "publish/onlinecheck.h"
 #include "publish/shopupload.h"
 #include "shell/programfolder.h"
 #include "shell/settings.h"
@@ -11,7 +12,9 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace publish;
@@ -163,6 +166,70 @@ TEST(FtpTlsSetting, FreshInstallationTurnsItOnAnOlderFileWithoutTheKeyKeepsPlain
     EXPECT_EQ(s.ftp.host, QStringLiteral("ftp.sklep.pl"));
     EXPECT_TRUE(findSettingKey(QStringLiteral("FTP/folder")));
     EXPECT_TRUE(findSettingKey(QStringLiteral("Opcje/adres")));
+}
+
+} // namespace
+
+namespace {
+
+// Python's HTTP server on 127.0.0.1 serving a folder, as the shop's web server serves the FTP folder.
+class HttpServer {
+public:
+    explicit HttpServer(const QString& root) : port(unusedLocalPort())
+    {
+        m_process.start(QStringLiteral("python3"),
+                        {QStringLiteral("-m"), QStringLiteral("http.server"), QString::number(port),
+                         QStringLiteral("--bind"), QStringLiteral("127.0.0.1"), QStringLiteral("--directory"),
+                         root});
+        m_process.waitForStarted(10000);
+        // Ready when it answers.
+        for (int i = 0; i < 100; ++i) {
+            try {
+                httpGet(QStringLiteral("http://127.0.0.1:%1/").arg(port), 1 << 20);
+                return;
+            } catch (const std::exception&) {
+                QThread::msleep(50);
+            }
+        }
+    }
+    ~HttpServer()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1").arg(port); }
+    int port;
+
+private:
+    QProcess m_process;
+};
+
+TEST_F(IncrementalUploadTest, ShopOnlineIsCheckedAfterTheUploadWithoutChangingItsOutcome)
+{
+    testsupport::writeFile(shop + QStringLiteral("/sk.js"), "function add(){}");
+    QDir(server.home()).mkdir(QStringLiteral("Kalmenor"));
+    const HttpServer web(server.home() + QStringLiteral("/Kalmenor"));
+    UploadOptions options;
+    options.shopAddress = web.url();
+    sent(options);
+    EXPECT_EQ(report.last(), QStringLiteral("Shop online: OK"));
+
+    // What visitors get differs from what was sent (a cache, another server behind the name).
+    testsupport::writeFile(remote(QStringLiteral("ID000000001P.html")), "stale copy");
+    const QStringList lines = checkShopOnline(web.url() + QLatin1Char('/'), shop);
+    EXPECT_EQ(
+        lines,
+        QStringList{
+            QStringLiteral("Shop online: %1/ID000000001P.html differs from the file sent").arg(web.url())});
+
+    // Nobody answers at the address: said, and the upload still counts as done.
+    options.shopAddress = QStringLiteral("http://127.0.0.1:%1/sklep").arg(unusedLocalPort());
+    testsupport::writeFile(shop + QStringLiteral("/index.html"), "changed");
+    sent(options);
+    EXPECT_TRUE(last.succeeded());
+    EXPECT_TRUE(report.last().startsWith(QStringLiteral("Shop online: Socket Error # 111")))
+        << report.last().toStdString();
+    EXPECT_THROW(httpGet(QStringLiteral("ftp://x/"), 10), AppError);
 }
 
 } // namespace

@@ -268,6 +268,8 @@ bool MainWindow::startRun(int kind, const QString& chosenFile)
         job.uploadOptions.trustFile = QDir(m_configDir).filePath(publish::truststore::kFileName);
         job.uploadOptions.manifestCopy = m_folder.dataFile(publish::kManifestName.mid(1));
         job.uploadOptions.shopAddress = m_settings.options.address;
+        job.uploadOptions.sendAll = m_uploadPanel->sendAll();
+        job.uploadOptions.deleteRemoved = m_uploadPanel->deleteRemoved();
     }
     m_runKind = kind;
     m_progress->setValue(0);

@@ -343,6 +343,9 @@ QWidget* OptionsDialog::buildFtpPage()
     form->addRow(QStringLiteral("Password"), password);
     form->addRow(named(new QCheckBox(QStringLiteral("Save Password")), "ftpSavePasswordCheck"));
     form->addRow(named(new QCheckBox(QStringLiteral("Passive transfer")), "ftpPassiveCheck"));
+    form->addRow(named(new QCheckBox(QStringLiteral("Encrypted (FTPS: TLS required)")), "ftpTlsCheck"));
+    form->addRow(QStringLiteral("Remote folder"), named(new QLineEdit, "ftpFolderEdit"));
+    form->addRow(QStringLiteral("Shop address"), named(new QLineEdit, "shopAddressEdit"));
     auto* box = new QGroupBox(QStringLiteral("FTP"));
     box->setLayout(form);
     auto* layout = new QVBoxLayout(page);
@@ -435,6 +438,9 @@ void OptionsDialog::bindWidgets()
     bindText(line("ftpPasswordEdit"), &s.ftp.password);            // password store "0xx456"
     bindCheck(check("ftpSavePasswordCheck"), &s.ftp.savePassword); // FTP/pasword
     bindCheck(check("ftpPassiveCheck"), &s.ftp.passive);           // FTP/pasywny
+    bindCheck(check("ftpTlsCheck"), &s.ftp.tls);                   // FTP/tls
+    bindText(line("ftpFolderEdit"), &s.ftp.folder);                // FTP/folder
+    bindText(line("shopAddressEdit"), &s.options.address);         // Opcje/adres
 }
 
 void OptionsDialog::bindText(QLineEdit* edit, QString* value)

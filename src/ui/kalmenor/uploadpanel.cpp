@@ -1,5 +1,6 @@
 #include "ui/kalmenor/uploadpanel.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QLabel>
@@ -53,6 +54,13 @@ UploadPanel::UploadPanel(QWidget* parent) : QWidget(parent)
     m_files->setObjectName(QStringLiteral("uploadFiles"));
     m_files->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(m_files, 1);
+    // For the next upload: by default only what changed goes, and nothing is deleted.
+    m_sendAll = new QCheckBox(QStringLiteral("Send all files, changed or not"), this);
+    m_sendAll->setObjectName(QStringLiteral("sendAllCheck"));
+    layout->addWidget(m_sendAll);
+    m_deleteRemoved = new QCheckBox(QStringLiteral("Delete files the shop no longer has"), this);
+    m_deleteRemoved->setObjectName(QStringLiteral("deleteRemovedCheck"));
+    layout->addWidget(m_deleteRemoved);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("uploadProgress"));
     m_progress->setRange(0, 100);
@@ -125,4 +133,14 @@ publish::UploadCallbacks UploadPanel::callbacks(std::function<void(const QString
         highlightFile(index);
     };
     return c;
+}
+
+bool UploadPanel::sendAll() const
+{
+    return m_sendAll->isChecked();
+}
+
+bool UploadPanel::deleteRemoved() const
+{
+    return m_deleteRemoved->isChecked();
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -33,6 +34,9 @@ public:
     QLabel* stepMarker(int step) const;
     QListWidget* fileList() const { return m_files; }
     QProgressBar* progressBar() const { return m_progress; }
+    // The choices for the next upload: every file, and deleting what the shop no longer has.
+    bool sendAll() const;
+    bool deleteRemoved() const;
 
     // Callbacks for uploadShop that drive this panel; the report area and the status bar belong to the
     // main window, which passes its own appendReport and showStatus. The upload runs beside the window,
@@ -51,5 +55,7 @@ private:
     QLabel* m_folderCaption = nullptr;
     QListWidget* m_files = nullptr;
     QProgressBar* m_progress = nullptr;
+    QCheckBox* m_sendAll = nullptr;
+    QCheckBox* m_deleteRemoved = nullptr;
     int m_currentStep = 0;
 };
