@@ -288,10 +288,12 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
     // The new manifest starts from what the server holds and follows every file that arrives.
     Manifest manifest = before;
     Manifest local;
+    QStringList present; // every file of the shop, also one that cannot be read now
     int total = 0;
     for (Pass& pass : passes) {
         QStringList changed;
         for (const QString& name : pass.files) {
+            present << pass.prefix + name;
             QByteArray hash;
             try {
                 hash = fileHash(QDir(pass.folder).filePath(name));
@@ -381,7 +383,7 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
     // Only what an earlier upload listed is ever deleted; whatever else the folder holds stays.
     if (options.deleteRemoved && !result.cancelled) {
         for (const QString& path : before.keys()) {
-            if (local.contains(path))
+            if (present.contains(path))
                 continue;
             try {
                 client.deleteFile(remote + QLatin1Char('/') + path);

@@ -120,6 +120,28 @@ TEST_F(FtpClientTest, RefusedLoginClosesAndCarriesTheLastReplyLine)
     EXPECT_EQ(events, (QStringList{QStringLiteral("connected"), QStringLiteral("disconnected")}));
 }
 
+TEST_F(FtpClientTest, ServerWithoutTlsIsRefusedBeforeThePasswordIsSent)
+{
+    FakeFtpServer server([](FakeFtpSession& s) {
+        s.reply("220 ready");
+        s.expect("AUTH TLS");
+        s.reply("500 Unknown command.");
+        s.waitClientClose();
+    });
+    client.Port = server.port();
+    client.Tls = true;
+    try {
+        client.connectAndLogin();
+        FAIL() << "logged in without TLS";
+    } catch (const FtpReplyError& e) {
+        EXPECT_EQ(e.code(), 500);
+        EXPECT_TRUE(e.message().contains(QStringLiteral("does not offer TLS"))) << e.what();
+    }
+    EXPECT_FALSE(client.isConnected());
+    server.join();
+    EXPECT_EQ(server.commands(), (Commands{"AUTH TLS"})); // never "user" or "pass"
+}
+
 TEST_F(FtpClientTest, EndlessReplyIsCutOff)
 {
     FakeFtpServer server([](FakeFtpSession& s) {
