@@ -198,6 +198,7 @@ TlsLayerPtr handshake(int fd, TlsContext& context, bool isControl)
         SSL_set_session(layer->ssl, impl.controlSession);
 
     for (;;) {
+        errno = 0; // SSL_ERROR_SYSCALL is read by errno, which must be this call's
         const int result = SSL_connect(layer->ssl);
         if (result == 1)
             break;
@@ -220,6 +221,7 @@ TlsLayerPtr handshake(int fd, TlsContext& context, bool isControl)
 void sendAll(TlsLayer& layer, int fd, const char* data, qsizetype size)
 {
     while (size > 0) {
+        errno = 0; // SSL_ERROR_SYSCALL is read by errno, which must be this call's
         const int n = SSL_write(layer.ssl, data, int(std::min<qsizetype>(size, 1 << 30)));
         if (n > 0) {
             data += n;
@@ -233,6 +235,7 @@ void sendAll(TlsLayer& layer, int fd, const char* data, qsizetype size)
 std::optional<qsizetype> receive(TlsLayer& layer, int fd, char* buffer, qsizetype capacity, bool wait)
 {
     for (;;) {
+        errno = 0; // SSL_ERROR_SYSCALL is read by errno, which must be this call's
         const int n = SSL_read(layer.ssl, buffer, int(std::min<qsizetype>(capacity, 1 << 30)));
         if (n > 0)
             return n;
