@@ -109,10 +109,11 @@ void FtpClient::connectAndLogin()
             try {
                 command(QStringLiteral("AUTH TLS"), {234});
             } catch (const FtpReplyError& e) {
-                throw FtpReplyError(e.code(), QStringLiteral("The FTP server does not offer TLS (%1). Switch "
-                                                             "TLS off in Options/FTP only if the password may "
-                                                             "travel unencrypted.")
-                                                  .arg(e.message()));
+                throw FtpReplyError(e.code(),
+                                    QStringLiteral("The FTP server does not offer TLS (%1). Switch "
+                                                   "TLS off in Options/FTP only if the password may "
+                                                   "travel unencrypted.")
+                                        .arg(e.message()));
             }
             m_tls = std::make_unique<TlsContext>(Host, TrustedFingerprints);
             m_control.startTls(*m_tls, true);

@@ -198,7 +198,7 @@ void TcpSocket::closeAfterPeer()
     if (m_fd < 0)
         return;
     if (m_tls) {
-        tls::shutdown(*m_tls);
+        tls::finish(*m_tls, m_fd);
         m_tls.reset();
     }
     ::shutdown(m_fd, SHUT_WR);

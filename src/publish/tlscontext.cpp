@@ -18,7 +18,7 @@ namespace publish {
 
 struct TlsContext::Impl {
     SSL_CTX* ctx = nullptr;
-    SSL_SESSION* controlSession = nullptr; // the latest session of the control connection
+    SSL_SESSION* latestSession = nullptr; // the newest session of any connection
 };
 
 struct TlsLayer {
@@ -47,17 +47,17 @@ int contextIndex()
     return index;
 }
 
-// TLS 1.3 hands out session tickets after the handshake; keep the control connection's newest so
-// every data connection resumes it.
+// TLS 1.3 hands out session tickets after the handshake, and servers may take each only once; keep
+// the newest of any connection of the session so the next data connection resumes with it.
 int keepControlSession(SSL* ssl, SSL_SESSION* session)
 {
     auto* layer = static_cast<TlsLayer*>(SSL_get_ex_data(ssl, layerIndex()));
     auto* impl = static_cast<TlsContext::Impl*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), contextIndex()));
-    if (!layer || !layer->isControl || !impl)
+    if (!layer || !impl)
         return 0;
-    if (impl->controlSession)
-        SSL_SESSION_free(impl->controlSession);
-    impl->controlSession = session;
+    if (impl->latestSession)
+        SSL_SESSION_free(impl->latestSession);
+    impl->latestSession = session;
     return 1; // we keep the reference
 }
 
@@ -144,8 +144,8 @@ TlsContext::TlsContext(const QString& host, QStringList trustedFingerprints)
 
 TlsContext::~TlsContext()
 {
-    if (m_impl->controlSession)
-        SSL_SESSION_free(m_impl->controlSession);
+    if (m_impl->latestSession)
+        SSL_SESSION_free(m_impl->latestSession);
     SSL_CTX_free(m_impl->ctx);
 }
 
@@ -194,8 +194,8 @@ TlsLayerPtr handshake(int fd, TlsContext& context, bool isControl)
     }
     // Checked below, so an untrusted certificate can be shown with its fingerprint.
     SSL_set_verify(layer->ssl, SSL_VERIFY_NONE, nullptr);
-    if (!isControl && impl.controlSession)
-        SSL_set_session(layer->ssl, impl.controlSession);
+    if (!isControl && impl.latestSession)
+        SSL_set_session(layer->ssl, impl.latestSession);
 
     for (;;) {
         errno = 0; // SSL_ERROR_SYSCALL is read by errno, which must be this call's
@@ -256,6 +256,19 @@ void shutdown(TlsLayer& layer)
 {
     if (SSL_shutdown(layer.ssl) < 0)
         ERR_clear_error(); // the peer is gone already; closing goes on
+}
+
+void finish(TlsLayer& layer, int fd)
+{
+    shutdown(layer);
+    // Reading to the peer's close takes in the tickets it sent, for the next data connection.
+    char buffer[4096];
+    try {
+        while (receive(layer, fd, buffer, sizeof buffer, true).value_or(0) > 0) {
+        }
+    } catch (const std::exception&) {
+        ERR_clear_error(); // the data went already; a peer that ends untidily changes nothing
+    }
 }
 
 } // namespace tls

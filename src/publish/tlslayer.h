@@ -28,6 +28,8 @@ std::optional<qsizetype> receive(TlsLayer& layer, int fd, char* buffer, qsizetyp
 bool hasBufferedData(const TlsLayer& layer);
 // Tells the peer the stream ends (close_notify) without waiting for its answer.
 void shutdown(TlsLayer& layer);
+// Ends a data connection: close_notify, then reads to the peer's end.
+void finish(TlsLayer& layer, int fd);
 
 } // namespace tls
 } // namespace publish
