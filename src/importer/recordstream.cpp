@@ -5,6 +5,7 @@
 #include "shell/tables/table.h"
 
 #include <QLocale>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace importer {
@@ -105,9 +106,13 @@ int RecordStream::forEachText(const tables::DataSet& data,
             case SQLITE_NULL:
                 cells[i].clear();
                 break;
-            case SQLITE_TEXT:
-                cells[i] = statement.columnUtf8(i).toByteArray();
-                break;
+            case SQLITE_TEXT: {
+                // Into the cell's own buffer: no allocation per value once it is large enough.
+                const QByteArrayView text = statement.columnUtf8(i);
+                cells[i].resize(text.size());
+                if (!text.isEmpty())
+                    memcpy(cells[i].data(), text.data(), size_t(text.size()));
+            } break;
             case SQLITE_INTEGER: {
                 const qint64 n = statement.columnInt64(i);
                 cells[i] = type == tables::FieldType::Logical ? (n != 0 ? yes : no) : QByteArray::number(n);
