@@ -50,6 +50,8 @@ void writeFileBeside(const QString& path, const QByteArray& bytes)
         std::remove(name.constData()); // a leftover of a killed run, or a link
         file = std::fopen(name.constData(), "wbx");
     }
+    if (file)
+        std::setvbuf(file, nullptr, _IONBF, 0); // one write of the whole file, no buffer to size
     if (!file)
         throw AppError(QStringLiteral("Cannot write file %1: %2")
                            .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
@@ -77,6 +79,7 @@ QByteArray readWholeFile(const QString& path)
     std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
     if (!file)
         return {};
+    std::setvbuf(file, nullptr, _IONBF, 0); // read straight into our own buffer
     QByteArray bytes;
     char buffer[64 * 1024];
     size_t got = 0;
