@@ -1,7 +1,7 @@
-// A shop as a new merchant makes it: a fresh program folder (what `kalmenor init DIR` makes) and a
-// fresh installation (no settings file yet), one category and one product with its two pictures,
-// built into the preview folder. Prints the report and, last, the path of index.html; the count of
-// missing pictures, if any, goes to standard error.
+// A shop as a new merchant makes it: a fresh program folder (what `kalmenor init DIR` makes), settings
+// as a fresh installation chooses them for the classic shop (style 0), one category and one product
+// with its two pictures, built into the preview folder. Prints the report and, last, the path of index.html;
+// the count of missing pictures, if any, goes to standard error.
 #include "catalogue/categorytree.h"
 #include "catalogue/pictures.h"
 #include "catalogue/workspace.h"
@@ -60,6 +60,8 @@ int main(int argc, char* argv[])
         const QByteArray jpeg = catalogue::pictures::encodeJpeg(image);
         writeBytes(folder.pictures() + QStringLiteral("ID000000002PM.jpg"), jpeg);
         writeBytes(folder.pictures() + QStringLiteral("ID000000002PD.jpg"), jpeg);
+        QDir().mkpath(config);
+        writeBytes(config + QStringLiteral("/KVO.INI"), "[Opcje]\r\nStyl=0\r\nmotyw=0\r\n");
     } catch (const std::exception& e) {
         err << messageOf(e) << Qt::endl;
         return 1;
