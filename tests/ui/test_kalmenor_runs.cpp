@@ -211,13 +211,13 @@ TEST_F(RunTest, TheWindowKeepsServingDuringALongUploadAndCancelStopsItBetweenFil
     EXPECT_LT(sent, 2000);
     EXPECT_TRUE(find<QPushButton>("uploadButton")->isEnabled());
 
+    const QString shots = qEnvironmentVariable("KAL_SCREENSHOT_DIR");
+    if (!shots.isEmpty())
+        w->grab().save(shots + QStringLiteral("/kalmenor-upload-cancelled.png"));
     // "<< back" gives the tree its place again.
     Q_EMIT panel->findChild<QLabel*>(QStringLiteral("uploadBackLink"))->linkActivated(QStringLiteral("back"));
     EXPECT_NE(side->currentWidget(), panel);
     EXPECT_TRUE(w->webshopPage()->treeView()->isVisible());
-    const QString shots = qEnvironmentVariable("KAL_SCREENSHOT_DIR");
-    if (!shots.isEmpty())
-        w->grab().save(shots + QStringLiteral("/kalmenor-upload-cancelled.png"));
 }
 
 TEST_F(RunTest, CancelStopsAGenerationBetweenPages)

@@ -10,6 +10,7 @@
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
 #include "ui/common/recordnavigator.h"
+#include "ui/kalmenor/categorypanel.h"
 #include "ui/kalmenor/categorytreemodel.h"
 #include "ui/kalmenor/categorytreeview.h"
 #include "ui/kalmenor/dialogplacement.h"
@@ -52,9 +53,6 @@ using catalogue::pricing::Conversion;
 
 namespace {
 
-const QString kMoreInfo = QStringLiteral("<a href=\"#\">more info &gt;&gt;</a>");
-const QString kBack = QStringLiteral("<a href=\"#\">&lt;&lt; back</a>");
-
 constexpr VariantList kLists[3] = {VariantList::Sizes, VariantList::Colours, VariantList::Dimensions};
 
 int listIndex(VariantList list)
@@ -78,7 +76,6 @@ WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, C
       m_ui(ui)
 {
     setObjectName(QStringLiteral("webshopPage"));
-    m_commands = std::make_unique<TreeCommands>(tree, products, ui, folder.treeFile());
     m_rules = std::make_unique<ProductRules>(products, tree, ui, folder.pictures());
     m_binder = new FieldBinder(products, ui, this);
     // Typed numbers go into the record before the rules look at it.
@@ -88,14 +85,17 @@ WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, C
         if (rulesBeforePost)
             rulesBeforePost(d);
     };
-    m_renameTarget = new NodeWatch(tree, this);
 
     auto* layout = new QVBoxLayout(this);
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     m_side = new QStackedWidget(this);
     m_side->setObjectName(QStringLiteral("sidePanels"));
-    m_treePanel = buildTreePanel();
+    m_categories = new CategoryPanel(folder, products, tree, ui, this);
+    m_treePanel = m_categories;
     m_side->addWidget(m_treePanel);
+    connect(m_categories, &CategoryPanel::previewRequested, this, &WebshopPage::previewRequested);
+    connect(m_categories, &CategoryPanel::buildRequested, this, &WebshopPage::buildRequested);
+    connect(m_categories, &CategoryPanel::uploadRequested, this, &WebshopPage::uploadRequested);
     splitter->addWidget(m_side);
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("productTabs"));
@@ -133,37 +133,12 @@ WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, C
     m_report->setReadOnly(true);
     layout->addWidget(m_report, 1);
 
-    // The tree dialogs, the list editor and the search live as long as the page.
-    m_categoryDialog = new NameDialog(QStringLiteral("Kategoria"), QStringLiteral("Add new category"),
-                                      QStringLiteral("Category name"), this);
-    m_subcategoryDialog =
-        new NameDialog(QStringLiteral("Podkategoria"), QStringLiteral("Add new subcategory"),
-                       QStringLiteral("Subcategory name"), this);
-    m_productDialog = new ProductDialog(folder.productsTable(), this);
-    m_renameDialog = new RenameDialog(this);
+    // The list editor and the search live as long as the page.
     m_listEditor = new ListEditor(products, folder.productsTable(), ui, this);
     m_search = new ProductSearch(products, ui, this);
-
-    connect(m_categoryDialog, &NameDialog::addRequested, this, [this](const QString& name) {
-        TreeNode* node = m_commands->addCategory(m_treeView->selectedNode(), name);
-        if (node && m_tree.nodeCount() == 1)
-            m_treeView->selectNode(node);
-    });
-    connect(m_subcategoryDialog, &NameDialog::addRequested, this, [this](const QString& name) {
-        if (m_commands->addSubcategory(m_treeView->selectedNode(), name))
-            m_treeView->expandAll();
-    });
-    connect(m_productDialog, &ProductDialog::addRequested, this, [this](const QString& name) {
-        if (m_commands->addProduct(m_treeView->selectedNode(), name))
-            m_treeView->expandAll();
-    });
-    connect(m_productDialog, &ProductDialog::findRequested, this, &WebshopPage::openProductSearch);
-    connect(m_productDialog, &ProductDialog::failed, this,
-            [this](const QString& message) { m_ui.error(message); });
-    connect(m_renameDialog, &RenameDialog::okRequested, this,
-            [this](const QString& name) { m_commands->rename(m_renameTarget->node(), name); });
+    connect(m_categories, &CategoryPanel::findProductRequested, this, &WebshopPage::openProductSearch);
     connect(m_search, &ProductSearch::productChosen, this,
-            [this](const QString& name, const QString&) { m_productDialog->setName(name); });
+            [this](const QString& name, const QString&) { m_categories->productDialog()->setName(name); });
 
     connect(&products, &tables::DataSet::afterScroll, this, &WebshopPage::refreshRecord);
     connect(&products, &tables::DataSet::viewChanged, this, &WebshopPage::refreshRecord);
@@ -178,123 +153,6 @@ WebshopPage::~WebshopPage()
     if (m_productsAlive)
         m_products.beforePost = nullptr;
     m_rules.reset();
-}
-
-QToolButton* WebshopPage::toolButton(const QString& name, const QString& text, const QString& hint)
-{
-    auto* b = new QToolButton(this);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolTip(hint);
-    b->setAutoRaise(true);
-    return b;
-}
-
-QWidget* WebshopPage::buildTreePanel()
-{
-    auto* panel = new QWidget(this);
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-
-    auto* buttons = new QHBoxLayout;
-    const struct {
-        const char* name;
-        const char* text;
-        const char* hint;
-        void (WebshopPage::*slot)();
-    } commands[] = {
-        {"newCategoryButton", "+K", "New Category", &WebshopPage::newCategory},
-        {"newSubcategoryButton", "+W", "New Subcategory", &WebshopPage::newSubcategory},
-        {"newProductButton", "+P", "New product", &WebshopPage::newProduct},
-        {"renameButton", "✎", "Edit", &WebshopPage::renameSelected},
-        {"expandButton", "⊞", "Expand tree", nullptr},
-        {"collapseButton", "⊟", "Collapse tree", nullptr},
-        {"deleteNodeButton", "✖", "Delete", &WebshopPage::deleteSelected},
-        {"deleteAllNodesButton", "✖✖", "Delete All", &WebshopPage::deleteAll},
-    };
-    QList<QToolButton*> made;
-    for (const auto& c : commands) {
-        QToolButton* b =
-            toolButton(QString::fromLatin1(c.name), QString::fromUtf8(c.text), QString::fromLatin1(c.hint));
-        if (c.slot)
-            connect(b, &QToolButton::clicked, this, c.slot);
-        buttons->addWidget(b);
-        made << b;
-    }
-    buttons->addStretch();
-    layout->addLayout(buttons);
-
-    m_treeModel = new CategoryTreeModel(m_tree, this);
-    m_treeView = new CategoryTreeView(*m_treeModel, *m_commands, panel);
-    connect(made[4], &QToolButton::clicked, m_treeView, &QTreeView::expandAll);
-    connect(made[5], &QToolButton::clicked, m_treeView, &QTreeView::collapseAll);
-    connect(m_treeView, &CategoryTreeView::nodeClicked, this, &WebshopPage::onNodeClicked);
-    m_treeView->setContextMenuPolicy(Qt::CustomContextMenu);
-    buildMenu();
-    connect(m_treeView, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { m_menu->popup(m_treeView->viewport()->mapToGlobal(pos)); });
-    layout->addWidget(m_treeView, 1);
-
-    // The statistics replace the tree while shown.
-    m_statistics = new QWidget(panel);
-    m_statistics->setObjectName(QStringLiteral("treeStatistics"));
-    auto* stats = new QVBoxLayout(m_statistics);
-    stats->addWidget(new QLabel(QStringLiteral("Products"), m_statistics));
-    m_statProducts = new QListWidget(m_statistics);
-    m_statProducts->setObjectName(QStringLiteral("statisticsProducts"));
-    stats->addWidget(m_statProducts, 1);
-    stats->addWidget(new QLabel(QStringLiteral("Categories"), m_statistics));
-    m_statCategories = new QListWidget(m_statistics);
-    m_statCategories->setObjectName(QStringLiteral("statisticsCategories"));
-    stats->addWidget(m_statCategories, 1);
-    auto* counters = new QFormLayout;
-    const char* captions[7] = {"Categories", "Products",         "Subcategories", "All",
-                               "Nest count", "Current position", "Current level"};
-    for (int i = 0; i < 7; ++i) {
-        m_statCounters[i] = new QLabel(QStringLiteral("0"), m_statistics);
-        m_statCounters[i]->setObjectName(QStringLiteral("statisticsCounter%1").arg(i));
-        counters->addRow(QString::fromLatin1(captions[i]), m_statCounters[i]);
-    }
-    stats->addLayout(counters);
-    m_statistics->hide();
-    layout->addWidget(m_statistics, 1);
-
-    m_statisticsLink = link(kMoreInfo, panel);
-    m_statisticsLink->setObjectName(QStringLiteral("statisticsLink"));
-    connect(m_statisticsLink, &QLabel::linkActivated, this, &WebshopPage::toggleStatistics);
-    layout->addWidget(m_statisticsLink);
-    return panel;
-}
-
-void WebshopPage::buildMenu()
-{
-    m_menu = new QMenu(this);
-    m_menu->setObjectName(QStringLiteral("treeMenu"));
-    const auto action = [this](const char* name, const char* text, auto slot) {
-        QAction* a = m_menu->addAction(QString::fromLatin1(text));
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-    action("newCategoryAction", "New Category", &WebshopPage::newCategory);
-    action("newSubcategoryAction", "New Subkategory", &WebshopPage::newSubcategory);
-    action("newProductAction", "New Product", &WebshopPage::newProduct);
-    action("renameAction", "Edit", &WebshopPage::renameSelected);
-    m_menu->addSeparator();
-    QAction* expand = m_menu->addAction(QStringLiteral("Expand tree"));
-    expand->setObjectName(QStringLiteral("expandAction"));
-    connect(expand, &QAction::triggered, m_treeView, &QTreeView::expandAll);
-    QAction* collapse = m_menu->addAction(QStringLiteral("Collapse tree"));
-    collapse->setObjectName(QStringLiteral("collapseAction"));
-    connect(collapse, &QAction::triggered, m_treeView, &QTreeView::collapseAll);
-    action("sortAction", "Sort", &WebshopPage::sortTree);
-    m_menu->addSeparator();
-    action("deleteAction", "Delete", &WebshopPage::deleteSelected);
-    action("deleteAllAction", "Delete all", &WebshopPage::deleteAll);
-    m_menu->addSeparator();
-    m_runActions << action("previewAction", "Preview Webshop", &WebshopPage::previewRequested);
-    m_runActions << action("buildAction", "Build Webshop", &WebshopPage::buildRequested);
-    m_runActions << action("uploadAction", "Upload Webshop on FTP serwer", &WebshopPage::uploadRequested);
 }
 
 RecordNavigator* WebshopPage::buildProductNavigator(QWidget* parent, const QString& name)
@@ -642,99 +500,52 @@ void WebshopPage::refreshPictures()
 
 void WebshopPage::expandTree()
 {
-    m_treeView->expandAll();
+    m_categories->expandTree();
 }
 
 bool WebshopPage::saveTree()
 {
-    return m_commands->saveTree();
+    return m_categories->saveTree();
 }
 
-void WebshopPage::newCategory()
+CategoryTreeView* WebshopPage::treeView() const
 {
-    if (m_commands->beginNewCategory(m_treeView->selectedNode()))
-        showCentred(m_categoryDialog);
+    return m_categories->treeView();
 }
 
-void WebshopPage::newSubcategory()
+catalogue::TreeCommands& WebshopPage::commands() const
 {
-    if (m_commands->beginNewSubcategory(m_treeView->selectedNode()))
-        showCentred(m_subcategoryDialog);
+    return m_categories->commands();
 }
 
-void WebshopPage::newProduct()
+QMenu* WebshopPage::treeMenu() const
 {
-    TreeNode* selected = m_treeView->selectedNode();
-    TreeNode* target = m_commands->beginNewProduct(selected);
-    if (!target)
-        return;
-    if (target != selected && !target->isRoot())
-        m_treeView->selectNode(target);
-    m_productDialog->setName(QString());
-    showCentred(m_productDialog);
+    return m_categories->treeMenu();
 }
 
-void WebshopPage::renameSelected()
+NameDialog* WebshopPage::categoryDialog() const
 {
-    TreeNode* selected = m_treeView->selectedNode();
-    if (!selected)
-        return;
-    m_renameTarget->watch(selected);
-    m_renameDialog->nameBox()->setText(m_commands->beginRename(selected));
-    showCentred(m_renameDialog);
+    return m_categories->categoryDialog();
 }
 
-void WebshopPage::deleteSelected()
+NameDialog* WebshopPage::subcategoryDialog() const
 {
-    m_commands->deleteNode(m_treeView->selectedNode());
+    return m_categories->subcategoryDialog();
 }
 
-void WebshopPage::deleteAll()
+ProductDialog* WebshopPage::productDialog() const
 {
-    m_commands->deleteAll();
+    return m_categories->productDialog();
 }
 
-void WebshopPage::sortTree()
+RenameDialog* WebshopPage::renameDialog() const
 {
-    m_commands->sort();
+    return m_categories->renameDialog();
 }
 
 void WebshopPage::toggleStatistics()
 {
-    const bool show = !m_statistics->isVisibleTo(this);
-    if (show)
-        fillStatistics();
-    m_statistics->setVisible(show);
-    m_treeView->setVisible(!show);
-    m_statisticsLink->setText(show ? kBack : kMoreInfo);
-}
-
-void WebshopPage::fillStatistics()
-{
-    TreeNode* selected = m_treeView->selectedNode();
-    const TreeStatistics s = computeStatistics(m_tree, selected);
-    m_statProducts->clear();
-    m_statProducts->addItems(s.products);
-    m_statCategories->clear();
-    m_statCategories->addItems(s.categories);
-    const int values[5] = {s.categoryCount, s.productCount, s.subcategoryCount, s.allCount, s.nestCount};
-    for (int i = 0; i < 5; ++i)
-        m_statCounters[i]->setText(QString::number(values[i]));
-    if (selected) { // the position and level stay as they were when nothing is selected
-        m_statCounters[5]->setText(QString::number(s.currentPosition));
-        m_statCounters[6]->setText(QString::number(s.currentLevel));
-    }
-}
-
-void WebshopPage::onNodeClicked(TreeNode* node)
-{
-    if (!node || !node->isProduct() || !m_products.isOpen())
-        return;
-    try {
-        products::locateProduct(m_products, node->key());
-    } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
-    }
+    m_categories->toggleStatistics();
 }
 
 void WebshopPage::convertPrice(int conversion)
@@ -823,7 +634,7 @@ void WebshopPage::setRunning(bool running)
     // The run reads its own copy of the catalogue; the form stays still so what is shown is what runs.
     for (QPushButton* b : m_runButtons)
         b->setEnabled(!running);
-    for (QAction* a : m_runActions)
+    for (QAction* a : m_categories->runActions())
         a->setEnabled(!running);
     m_cancelButton->setEnabled(running);
     m_tabs->setEnabled(!running);

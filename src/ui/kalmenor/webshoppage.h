@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <memory>
 
+class CategoryPanel;
 class CategoryTreeModel;
 class CategoryTreeView;
 class FieldBinder;
@@ -59,15 +60,16 @@ public:
 
     // The generation and upload report.
     QPlainTextEdit* reportArea() const { return m_report; }
-    CategoryTreeView* treeView() const { return m_treeView; }
-    catalogue::TreeCommands& commands() const { return *m_commands; }
-    QMenu* treeMenu() const { return m_menu; }
+    CategoryTreeView* treeView() const;
+    catalogue::TreeCommands& commands() const;
+    QMenu* treeMenu() const;
     QTabWidget* productTabs() const { return m_tabs; }
 
-    NameDialog* categoryDialog() const { return m_categoryDialog; }
-    NameDialog* subcategoryDialog() const { return m_subcategoryDialog; }
-    ProductDialog* productDialog() const { return m_productDialog; }
-    RenameDialog* renameDialog() const { return m_renameDialog; }
+    NameDialog* categoryDialog() const;
+    NameDialog* subcategoryDialog() const;
+    ProductDialog* productDialog() const;
+    RenameDialog* renameDialog() const;
+    CategoryPanel* categoryPanel() const { return m_categories; }
     ListEditor* listEditor() const { return m_listEditor; }
     ProductSearch* productSearch() const { return m_search; }
 
@@ -85,14 +87,6 @@ public:
     // Writes the tree file (also at closing); reports a failure and returns false.
     bool saveTree();
 
-    // The tree commands, as the buttons and the menu run them.
-    void newCategory();
-    void newSubcategory();
-    void newProduct();
-    void renameSelected();
-    void deleteSelected();
-    void deleteAll();
-    void sortTree();
     void toggleStatistics();
 
     // Product page commands.
@@ -115,7 +109,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget* buildTreePanel();
     QWidget* buildProductInfoTab();
     QWidget* buildMoreInfoTab();
     QWidget* buildProductListTab();
@@ -125,12 +118,8 @@ private:
                                     void (WebshopPage::*load)(), void (WebshopPage::*remove)());
     // The navigator and "Find product" under a product page.
     QHBoxLayout* buildBottomBar(QWidget* tab, const QString& navigatorName, const QString& findName);
-    QToolButton* toolButton(const QString& name, const QString& text, const QString& hint);
-    void buildMenu();
     void refreshRecord();
     void refreshPictures();
-    void onNodeClicked(catalogue::TreeNode* node);
-    void fillStatistics();
     bool hasRecord() const;
     bool postIfEditing();
     // Picture commands change the product: a read-only table refuses them before any file is touched.
@@ -143,19 +132,8 @@ private:
     QPointer<QObject> m_productsAlive;
     catalogue::CategoryTree& m_tree;
     Interaction& m_ui;
-    std::unique_ptr<catalogue::TreeCommands> m_commands;
     std::unique_ptr<catalogue::ProductRules> m_rules;
     FieldBinder* m_binder = nullptr;
-    catalogue::NodeWatch* m_renameTarget = nullptr;
-
-    CategoryTreeModel* m_treeModel = nullptr;
-    CategoryTreeView* m_treeView = nullptr;
-    QMenu* m_menu = nullptr;
-    QWidget* m_statistics = nullptr;
-    QLabel* m_statisticsLink = nullptr;
-    QListWidget* m_statProducts = nullptr;
-    QListWidget* m_statCategories = nullptr;
-    QLabel* m_statCounters[7] = {};
 
     QTabWidget* m_tabs = nullptr;
     QLabel* m_headings[2] = {};
@@ -172,17 +150,13 @@ private:
     ProductGridDelegate* m_gridDelegate = nullptr;
     QLabel* m_countLabel = nullptr;
     QPlainTextEdit* m_report = nullptr;
+    CategoryPanel* m_categories = nullptr;
     QStackedWidget* m_side = nullptr;
     QWidget* m_treePanel = nullptr;
     QList<QPushButton*> m_runButtons;
-    QList<QAction*> m_runActions;
     QPushButton* m_cancelButton = nullptr;
     int m_shownStatus = 0;
 
-    NameDialog* m_categoryDialog = nullptr;
-    NameDialog* m_subcategoryDialog = nullptr;
-    ProductDialog* m_productDialog = nullptr;
-    RenameDialog* m_renameDialog = nullptr;
     ListEditor* m_listEditor = nullptr;
     ProductSearch* m_search = nullptr;
 };
