@@ -20,7 +20,7 @@
 
 namespace {
 
-class QuietInteraction : public Interaction {
+class QuietInteraction : public shell::Interaction {
 public:
     void message(const QString& text, const QString&) override { QTextStream(stderr) << text << '\n'; }
     void error(const QString& text) override { QTextStream(stderr) << text << '\n'; }
@@ -40,7 +40,7 @@ QString productId(int i)
     return QStringLiteral("ID%1P").arg(i, 9, 10, QLatin1Char('0'));
 }
 
-void prepare(const ProgramFolder& folder, int products)
+void prepare(const shell::ProgramFolder& folder, int products)
 {
     QDir().mkpath(folder.pictures());
     catalogue::createProductsTable(folder.productsTable());
@@ -97,7 +97,7 @@ int main(int argc, char** argv)
         QTextStream(stderr) << "usage: catalogue_bench PROGRAM_DIR [PRODUCTS]\n";
         return 2;
     }
-    const ProgramFolder folder(QString::fromLocal8Bit(argv[1]));
+    const shell::ProgramFolder folder(QString::fromLocal8Bit(argv[1]));
     const int products = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 10000;
     if (!QFile::exists(folder.treeFile()))
         prepare(folder, products);

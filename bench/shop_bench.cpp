@@ -24,7 +24,7 @@
 
 namespace {
 
-class QuietInteraction : public Interaction {
+class QuietInteraction : public shell::Interaction {
 public:
     void message(const QString& text, const QString&) override { QTextStream(stderr) << text << '\n'; }
     void error(const QString& text) override { QTextStream(stderr) << text << '\n'; }
@@ -51,7 +51,7 @@ QByteArray smallJpeg(int seed)
 int prepare(const QString& dir, int count)
 {
     catalogue::createProgramFolder(dir, QStringLiteral(KAL_SOURCE_DIR "/data/skeleton"));
-    const ProgramFolder folder(dir);
+    const shell::ProgramFolder folder(dir);
     QDir().mkpath(folder.pictures());
     if (!QFile::exists(folder.productsTable()))
         catalogue::createProductsTable(folder.productsTable());
@@ -103,7 +103,7 @@ int prepare(const QString& dir, int count)
         QFile smallFile(folder.pictures() + id + QStringLiteral("M.jpg"));
         QFile bigFile(folder.pictures() + id + QStringLiteral("D.jpg"));
         if (!smallFile.open(QIODevice::WriteOnly) || !bigFile.open(QIODevice::WriteOnly))
-            throw AppError(QStringLiteral("cannot write pictures"));
+            throw shell::AppError(QStringLiteral("cannot write pictures"));
         smallFile.write(small);
         bigFile.write(big);
     }
@@ -116,12 +116,12 @@ int build(const QString& dir, const QString& config, const QString& shop)
 {
     QElapsedTimer timer;
     timer.start();
-    const ProgramFolder folder(dir);
+    const shell::ProgramFolder folder(dir);
     QuietInteraction ui;
     catalogue::Workspace workspace(folder, ui);
     if (!workspace.open())
         return 1;
-    Settings settings = loadSettings(config, folder);
+    shell::Settings settings = shell::loadSettings(config, folder);
     settings.deliveryMethods = readDeliveryMethods(folder);
     generator::GeneratorContext context(settings, workspace.tree(), workspace.products(), folder, ui);
     QDir().mkpath(shop);
@@ -147,7 +147,7 @@ int main(int argc, char** argv)
         if (args.size() == 5 && args[1] == QLatin1String("build"))
             return build(args[2], args[3], args[4]);
     } catch (const std::exception& e) {
-        QTextStream(stderr) << messageOf(e) << '\n';
+        QTextStream(stderr) << shell::messageOf(e) << '\n';
         return 1;
     }
     QTextStream(stderr) << "usage: shop_bench prepare DIR COUNT | shop_bench build DIR CONFIG SHOP\n";

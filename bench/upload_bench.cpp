@@ -15,7 +15,7 @@ using namespace publish;
 
 namespace {
 
-class ConsoleErrors : public Interaction {
+class ConsoleErrors : public shell::Interaction {
 public:
     void message(const QString& text, const QString&) override { QTextStream(stderr) << text << '\n'; }
     void error(const QString& text) override { QTextStream(stderr) << text << '\n'; }
@@ -40,7 +40,7 @@ int main(int argc, char** argv)
         QTextStream(stderr) << "usage: upload_bench SHOP_DIR PORT\n";
         return 2;
     }
-    FtpSettings ftp;
+    shell::FtpSettings ftp;
     ftp.host = QStringLiteral("127.0.0.1");
     ftp.port = args[2];
     ftp.user = QStringLiteral("kupiec");

@@ -61,14 +61,14 @@ QStringList catalogueProblems(const CategoryTree& tree, const QString& productsT
     return problems;
 }
 
-int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream& err,
+int runCatalogueCheck(const shell::ProgramFolder& folder, QTextStream& out, QTextStream& err,
                       const std::function<QStringList(const CategoryTree&)>& moreProblems)
 {
     CategoryTree tree;
     try {
         tree.load(folder.treeFile());
     } catch (const std::exception& e) {
-        err << messageOf(e) << Qt::endl;
+        err << shell::messageOf(e) << Qt::endl;
         return 2;
     }
     const TreeStatistics s = computeStatistics(tree, nullptr);
@@ -83,7 +83,7 @@ int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream
         if (moreProblems)
             problems += moreProblems(tree);
     } catch (const std::exception& e) {
-        err << messageOf(e) << Qt::endl;
+        err << shell::messageOf(e) << Qt::endl;
         return 2;
     }
     if (!problems.isEmpty()) {

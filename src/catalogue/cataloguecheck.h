@@ -5,7 +5,9 @@
 #include <QStringList>
 #include <functional>
 
+namespace shell {
 class ProgramFolder;
+}
 class QTextStream;
 
 namespace catalogue {
@@ -21,7 +23,7 @@ QStringList catalogueProblems(const CategoryTree& tree, const QString& productsT
 // counters of the tree statistics ("Name: number" lines) and then the problems. Returns 0 when there is
 // no problem, 1 when problems were listed, 2 (with the error) when the tree or the table cannot be read.
 // moreProblems adds the problems of the shop the catalogue would make (the generator knows them).
-int runCatalogueCheck(const ProgramFolder& folder, QTextStream& out, QTextStream& err,
+int runCatalogueCheck(const shell::ProgramFolder& folder, QTextStream& out, QTextStream& err,
                       const std::function<QStringList(const CategoryTree&)>& moreProblems = {});
 
 } // namespace catalogue

@@ -319,7 +319,7 @@ void CategoryTree::load(const QString& path)
     if (file.error() != QFileDevice::NoError)
         throw TreeFileError(QStringLiteral("Cannot read the tree file %1: %2").arg(path, file.errorString()),
                             0);
-    QString text = textfile::decode(bytes);
+    QString text = shell::textfile::decode(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -341,11 +341,11 @@ void CategoryTree::save(const QString& path)
         QString keep = m_unreadSource + QStringLiteral(".unread");
         for (int n = 1; QFileInfo::exists(keep); ++n)
             keep = m_unreadSource + QStringLiteral(".unread.%1").arg(n);
-        textfile::writeBytes(keep, m_unreadBytes);
+        shell::textfile::writeBytes(keep, m_unreadBytes);
         m_unreadBytes.clear();
         m_unreadSource.clear();
     }
-    textfile::writeLines(path, toLines());
+    shell::textfile::writeLines(path, toLines());
 }
 
 namespace products {

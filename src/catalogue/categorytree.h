@@ -73,9 +73,9 @@ private:
 };
 
 // Loading error: names the file and, for a bad line, its number.
-class TreeFileError : public AppError {
+class TreeFileError : public shell::AppError {
 public:
-    TreeFileError(const QString& message, int line) : AppError(message), m_line(line) {}
+    TreeFileError(const QString& message, int line) : shell::AppError(message), m_line(line) {}
     int line() const { return m_line; }
 
 private:

@@ -12,9 +12,9 @@ DeliveryMethodList DeliveryMethodList::designState()
     return list;
 }
 
-DeliveryMethodRow DeliveryMethodList::splitLine(const QString& line)
+shell::DeliveryMethodRow DeliveryMethodList::splitLine(const QString& line)
 {
-    DeliveryMethodRow row;
+    shell::DeliveryMethodRow row;
     const qsizetype first = line.indexOf(QLatin1Char('|'));
     if (first < 0) {
         row.mark = line.left(1);
@@ -27,7 +27,7 @@ DeliveryMethodRow DeliveryMethodList::splitLine(const QString& line)
     return row;
 }
 
-QString DeliveryMethodList::joinLine(const DeliveryMethodRow& row)
+QString DeliveryMethodList::joinLine(const shell::DeliveryMethodRow& row)
 {
     return row.name + QLatin1Char('|') + row.price + QLatin1Char('|') + row.mark;
 }
@@ -47,7 +47,7 @@ DeliveryMethodList DeliveryMethodList::fromLines(const QStringList& lines)
 QStringList DeliveryMethodList::toLines() const
 {
     QStringList lines;
-    for (const DeliveryMethodRow& row : rows)
+    for (const shell::DeliveryMethodRow& row : rows)
         lines << joinLine(row);
     lines << joinLine(hidden);
     return lines;
@@ -55,29 +55,29 @@ QStringList DeliveryMethodList::toLines() const
 
 DeliveryMethodList DeliveryMethodList::read(const QString& path)
 {
-    return fromLines(textfile::readLines(path));
+    return fromLines(shell::textfile::readLines(path));
 }
 
 void DeliveryMethodList::write(const QString& path) const
 {
-    textfile::writeLines(path, toLines());
+    shell::textfile::writeLines(path, toLines());
 }
 
-QString deliveryFilePath(const ProgramFolder& folder)
+QString deliveryFilePath(const shell::ProgramFolder& folder)
 {
     return folder.dataFile(QStringLiteral("delivery.bdt"));
 }
 
-QString deliveryScratchPath(const ProgramFolder& folder)
+QString deliveryScratchPath(const shell::ProgramFolder& folder)
 {
     return folder.dataFile(QStringLiteral("temp.bdt"));
 }
 
-std::vector<DeliveryMethodRow> readDeliveryMethods(const ProgramFolder& folder)
+std::vector<shell::DeliveryMethodRow> readDeliveryMethods(const shell::ProgramFolder& folder)
 {
     try {
         return DeliveryMethodList::read(deliveryFilePath(folder)).rows;
-    } catch (const AppError&) {
+    } catch (const shell::AppError&) {
         return DeliveryMethodList::designState().rows; // no list yet: nothing to offer
     }
 }
@@ -101,7 +101,7 @@ bool isAcceptablePriceText(const QString& text, const QLocale& locale)
            && reads(text + QLatin1Char('0'));
 }
 
-DeliveryMethodsModel::DeliveryMethodsModel(const ProgramFolder& folder, QObject* parent)
+DeliveryMethodsModel::DeliveryMethodsModel(const shell::ProgramFolder& folder, QObject* parent)
     : QAbstractTableModel(parent), m_folder(folder), m_list(DeliveryMethodList::designState())
 {
     reload();
@@ -121,7 +121,7 @@ QVariant DeliveryMethodsModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const DeliveryMethodRow& row = m_list.rows[size_t(index.row())];
+    const shell::DeliveryMethodRow& row = m_list.rows[size_t(index.row())];
     switch (index.column()) {
     case NameColumn:
         if (role == Qt::DisplayRole || role == Qt::EditRole)
@@ -148,7 +148,7 @@ bool DeliveryMethodsModel::setData(const QModelIndex& index, const QVariant& val
 {
     if (!index.isValid() || index.row() >= rowCount())
         return false;
-    DeliveryMethodRow& row = m_list.rows[size_t(index.row())];
+    shell::DeliveryMethodRow& row = m_list.rows[size_t(index.row())];
     const QString text = value.toString();
     if (index.column() == NameColumn && role == Qt::EditRole) {
         row.name = text;
@@ -200,7 +200,7 @@ bool DeliveryMethodsModel::moveRows(const QModelIndex& sourceParent, int sourceR
     if (!beginMoveRows({}, sourceRow, sourceRow + count - 1, {}, destinationChild))
         return false;
     auto& r = m_list.rows;
-    std::vector<DeliveryMethodRow> moved(r.begin() + sourceRow, r.begin() + sourceRow + count);
+    std::vector<shell::DeliveryMethodRow> moved(r.begin() + sourceRow, r.begin() + sourceRow + count);
     r.erase(r.begin() + sourceRow, r.begin() + sourceRow + count);
     const int insertAt = destinationChild > sourceRow ? destinationChild - count : destinationChild;
     r.insert(r.begin() + insertAt, moved.begin(), moved.end());
@@ -214,7 +214,7 @@ bool DeliveryMethodsModel::reload()
     try {
         replace(DeliveryMethodList::read(deliveryFilePath(m_folder)));
         return true;
-    } catch (const AppError&) {
+    } catch (const shell::AppError&) {
         return false; // no list file yet: the grid stays as it is
     }
 }

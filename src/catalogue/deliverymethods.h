@@ -12,16 +12,16 @@
 // The file's last line is a row the grid keeps but never shows; it is written back unchanged, so a
 // file read and written again stays the same.
 struct DeliveryMethodList {
-    std::vector<DeliveryMethodRow> rows; // shown rows
-    DeliveryMethodRow hidden;            // the row after them, never shown
+    std::vector<shell::DeliveryMethodRow> rows; // shown rows
+    shell::DeliveryMethodRow hidden;            // the row after them, never shown
 
     // Heading row plus four empty rows: what a grid shows without a file.
     static DeliveryMethodList designState();
 
     // Name before the first "|", price between the first and the last "|", mark the one character
     // after the last "|". A line without "|" gives only a mark, its first character.
-    static DeliveryMethodRow splitLine(const QString& line);
-    static QString joinLine(const DeliveryMethodRow& row);
+    static shell::DeliveryMethodRow splitLine(const QString& line);
+    static QString joinLine(const shell::DeliveryMethodRow& row);
 
     static DeliveryMethodList fromLines(const QStringList& lines);
     QStringList toLines() const; // every shown row, then the hidden one
@@ -31,11 +31,11 @@ struct DeliveryMethodList {
     void write(const QString& path) const;
 };
 
-QString deliveryFilePath(const ProgramFolder& folder);    // Bd/delivery.bdt
-QString deliveryScratchPath(const ProgramFolder& folder); // Bd/temp.bdt
+QString deliveryFilePath(const shell::ProgramFolder& folder);    // Bd/delivery.bdt
+QString deliveryScratchPath(const shell::ProgramFolder& folder); // Bd/temp.bdt
 
 // The rows as the editor shows them at start-up (the design state when the file is missing or unreadable).
-std::vector<DeliveryMethodRow> readDeliveryMethods(const ProgramFolder& folder);
+std::vector<shell::DeliveryMethodRow> readDeliveryMethods(const shell::ProgramFolder& folder);
 
 // A price as typed: empty, or a number in the user's format (or with a point), a trailing decimal
 // separator allowed while typing.
@@ -48,7 +48,7 @@ public:
     enum Column { NameColumn = 0, PriceColumn = 1, MarkColumn = 2, ColumnCount = 3 };
     static constexpr int MarkRole = Qt::UserRole + 1; // the raw mark text
 
-    explicit DeliveryMethodsModel(const ProgramFolder& folder, QObject* parent = nullptr);
+    explicit DeliveryMethodsModel(const shell::ProgramFolder& folder, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -61,7 +61,7 @@ public:
                   const QModelIndex& destinationParent, int destinationChild) override;
 
     const DeliveryMethodList& list() const { return m_list; }
-    const std::vector<DeliveryMethodRow>& rows() const { return m_list.rows; }
+    const std::vector<shell::DeliveryMethodRow>& rows() const { return m_list.rows; }
 
     // Reads delivery.bdt again, dropping unconfirmed changes; a missing or unreadable file keeps the
     // rows as they are. Returns whether the file was read.
@@ -81,6 +81,6 @@ Q_SIGNALS:
 private:
     void replace(DeliveryMethodList list);
 
-    ProgramFolder m_folder;
+    shell::ProgramFolder m_folder;
     DeliveryMethodList m_list;
 };

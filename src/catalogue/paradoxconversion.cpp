@@ -41,9 +41,10 @@ QStringList companions(const QString& path)
 void renameOrFail(const QString& from, const QString& to)
 {
     if (QFileInfo::exists(to))
-        throw AppError(QStringLiteral("%1 exists already; move it away before converting").arg(native(to)));
+        throw shell::AppError(
+            QStringLiteral("%1 exists already; move it away before converting").arg(native(to)));
     if (!QFile::rename(from, to))
-        throw AppError(QStringLiteral("Cannot rename %1 to %2").arg(native(from), native(to)));
+        throw shell::AppError(QStringLiteral("Cannot rename %1 to %2").arg(native(from), native(to)));
 }
 
 } // namespace
@@ -63,14 +64,15 @@ QString paradoxProductsReadOnlyReason()
 int convertParadoxProductsTable(const QString& path)
 {
     if (!isParadoxTable(path))
-        throw AppError(QStringLiteral("%1 is not a Paradox table; nothing to convert").arg(native(path)));
+        throw shell::AppError(
+            QStringLiteral("%1 is not a Paradox table; nothing to convert").arg(native(path)));
     const QFileInfo info(path);
     const QDir dir(info.path());
     const QString base = info.completeBaseName();
     for (const QString& name : QStringList{info.fileName()} + companions(path)) {
         const QString target = dir.filePath(base + QStringLiteral(".paradox.") + QFileInfo(name).suffix());
         if (QFileInfo::exists(target))
-            throw AppError(
+            throw shell::AppError(
                 QStringLiteral("%1 exists already; move it away before converting").arg(native(target)));
     }
 
@@ -78,7 +80,7 @@ int convertParadoxProductsTable(const QString& path)
     const QString work = dir.filePath(QStringLiteral(".%1-converting").arg(base));
     QDir(work).removeRecursively();
     if (!QDir().mkpath(work))
-        throw AppError(QStringLiteral("Cannot create folder %1").arg(native(work)));
+        throw shell::AppError(QStringLiteral("Cannot create folder %1").arg(native(work)));
     const QString fresh = QDir(work).filePath(info.fileName());
     int records = 0;
     try {
@@ -102,7 +104,7 @@ int convertParadoxProductsTable(const QString& path)
                 columns << tables::quoteIdentifier(*match);
         }
         if (!lost.isEmpty())
-            throw AppError(
+            throw shell::AppError(
                 QStringLiteral("%1: the columns %2 have no place in the native products table; nothing "
                                "was converted")
                     .arg(native(path), lost.join(QStringLiteral(", "))));
@@ -113,7 +115,7 @@ int convertParadoxProductsTable(const QString& path)
         records = db.changes();
         db.commit();
         db.exec(QStringLiteral("DROP TABLE temp.old"));
-    } catch (const AppError&) {
+    } catch (const shell::AppError&) {
         QDir(work).removeRecursively();
         throw;
     }
@@ -128,7 +130,7 @@ int convertParadoxProductsTable(const QString& path)
             moved << name;
         }
         renameOrFail(fresh, path);
-    } catch (const AppError&) {
+    } catch (const shell::AppError&) {
         for (const QString& name : moved)
             QFile::rename(dir.filePath(base + QStringLiteral(".paradox.") + QFileInfo(name).suffix()),
                           dir.filePath(name));
@@ -149,12 +151,12 @@ int runParadoxConversionCommand(const QString& path, QTextStream& out, QTextStre
             << '\n';
         return 0;
     } catch (const std::exception& e) {
-        err << messageOf(e) << '\n';
+        err << shell::messageOf(e) << '\n';
         return 2;
     }
 }
 
-bool offerParadoxConversion(const QString& path, Interaction& ui)
+bool offerParadoxConversion(const QString& path, shell::Interaction& ui)
 {
     if (!isParadoxTable(path))
         return false;
@@ -171,7 +173,7 @@ bool offerParadoxConversion(const QString& path, Interaction& ui)
         ui.message(QStringLiteral("The products table was converted: %1 records.").arg(records));
         return true;
     } catch (const std::exception& e) {
-        ui.error(messageOf(e));
+        ui.error(shell::messageOf(e));
         return false;
     }
 }

@@ -2,7 +2,9 @@
 
 #include <QString>
 
+namespace shell {
 class Interaction;
+}
 class QTextStream;
 
 namespace catalogue {
@@ -26,6 +28,6 @@ int runParadoxConversionCommand(const QString& path, QTextStream& out, QTextStre
 
 // At start-up: asks once whether to convert a Paradox products table. Returns true when it was
 // converted; a refusal or a failed conversion (its error shown) leaves the table as it is.
-bool offerParadoxConversion(const QString& path, Interaction& ui);
+bool offerParadoxConversion(const QString& path, shell::Interaction& ui);
 
 } // namespace catalogue

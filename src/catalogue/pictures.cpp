@@ -44,7 +44,7 @@ QByteArray readAll(const QString& path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open the picture %1: %2")
+        throw shell::AppError(QStringLiteral("Cannot open the picture %1: %2")
                            .arg(QDir::toNativeSeparators(path), f.errorString()));
     return f.readAll();
 }
@@ -124,7 +124,7 @@ QImage loadAny(const QString& path, const QSize& atLeast)
     QImageReader reader(&buffer);
     QImage image = reader.read();
     if (image.isNull())
-        throw AppError(QStringLiteral("%1 is not a picture (%2)")
+        throw shell::AppError(QStringLiteral("%1 is not a picture (%2)")
                            .arg(QDir::toNativeSeparators(path), reader.errorString()));
     return image;
 }
@@ -154,7 +154,7 @@ QImage decodeJpeg(const QByteArray& data, const QString& nameForErrors, int scal
     if (!ok) {
         const QString why =
             err.message[0] ? QString::fromLocal8Bit(err.message) : QStringLiteral("picture too large");
-        throw AppError(QStringLiteral("%1 is not a valid JPEG picture (%2)")
+        throw shell::AppError(QStringLiteral("%1 is not a valid JPEG picture (%2)")
                            .arg(QDir::toNativeSeparators(nameForErrors), why));
     }
     return result;
@@ -235,7 +235,7 @@ QByteArray encodeJpeg(const QImage& source, int quality)
 {
     const QImage image = source.convertToFormat(QImage::Format_RGB888);
     if (image.isNull())
-        throw AppError(QStringLiteral("There is no picture to store"));
+        throw shell::AppError(QStringLiteral("There is no picture to store"));
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
     ErrorManager err{};
@@ -246,7 +246,7 @@ QByteArray encodeJpeg(const QImage& source, int quality)
     if (setjmp(err.jump)) {
         jpeg_destroy_compress(&info);
         std::free(out);
-        throw AppError(QStringLiteral("The picture cannot be written as JPEG (%1)")
+        throw shell::AppError(QStringLiteral("The picture cannot be written as JPEG (%1)")
                            .arg(QString::fromLocal8Bit(err.message)));
     }
     jpeg_create_compress(&info);
@@ -274,10 +274,10 @@ void storeAsJpeg(const QString& pickedFile, const QString& target)
     const QByteArray data = readAll(pickedFile);
     if (looksLikeJpeg(data)) {
         decodeJpeg(data, pickedFile, 8); // proves it is a readable JPEG before it replaces anything
-        textfile::writeBytes(target, data);
+        shell::textfile::writeBytes(target, data);
         return;
     }
-    textfile::writeBytes(target, encodeJpeg(load(pickedFile)));
+    shell::textfile::writeBytes(target, encodeJpeg(load(pickedFile)));
 }
 
 QString openFilter()

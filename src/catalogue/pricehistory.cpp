@@ -169,7 +169,7 @@ int PriceHistory::recordChanges(const tables::Table& products, const QDateTime& 
             ++added;
         }
         m_connection->commit();
-    } catch (const AppError&) {
+    } catch (const shell::AppError&) {
         m_connection->rollback();
         throw;
     }
@@ -247,7 +247,7 @@ private:
             }
             m_history->record(m_products->text(columns::kId), effectivePriceOf(*m_products),
                               QDateTime::currentDateTime());
-        } catch (const AppError& e) {
+        } catch (const shell::AppError& e) {
             qWarning().noquote()
                 << QStringLiteral("The price history could not be written: %1").arg(e.message());
         }

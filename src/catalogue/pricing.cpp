@@ -15,12 +15,12 @@ constexpr qint64 kScale = 10000;
 
 [[noreturn]] void notANumber(const QString& text)
 {
-    throw AppError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+    throw shell::AppError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
 }
 
 [[noreturn]] void overflow()
 {
-    throw AppError(QStringLiteral("Numeric overflow in the price calculation"));
+    throw shell::AppError(QStringLiteral("Numeric overflow in the price calculation"));
 }
 
 qint64 checked(__int128 v)
@@ -97,7 +97,7 @@ QString grossToNetText(const QString& grossText, const QString& vat, const QLoca
     const float gross = parseSingle(grossText, locale);
     int rate = 0;
     if (!rateOf(vat, &rate))
-        throw AppError(QStringLiteral("'%1' is not a valid VAT rate").arg(vat));
+        throw shell::AppError(QStringLiteral("'%1' is not a valid VAT rate").arg(vat));
     return formatTwoDecimals(double(netFromGross(gross, rate, promotion)), locale);
 }
 
@@ -158,7 +158,7 @@ Fixed Fixed::operator*(Fixed other) const
 Fixed Fixed::dividedBy(qint64 k) const
 {
     if (k == 0)
-        throw AppError(QStringLiteral("Division by zero"));
+        throw shell::AppError(QStringLiteral("Division by zero"));
     return Fixed(checked(__int128(m_units) * kScale / (__int128(k) * kScale)));
 }
 
@@ -279,7 +279,7 @@ QString targetColumn(Conversion c)
 }
 
 bool applyConversion(tables::DataSet& products, Conversion c, const QString& boxText,
-                     const QString& vatBoxText, const QLocale& locale, Interaction& ui)
+                     const QString& vatBoxText, const QLocale& locale, shell::Interaction& ui)
 {
     if (boxText.isEmpty()) {
         ui.message(emptyBoxMessage(c));
@@ -309,7 +309,7 @@ bool applyConversion(tables::DataSet& products, Conversion c, const QString& box
         products.post();
         return true;
     } catch (const std::exception& e) {
-        ui.error(messageOf(e));
+        ui.error(shell::messageOf(e));
         return false;
     }
 }

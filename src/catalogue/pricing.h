@@ -3,7 +3,9 @@
 #include <QLocale>
 #include <QString>
 
+namespace shell {
 class Interaction;
+}
 
 namespace tables {
 class DataSet;
@@ -62,6 +64,6 @@ QString targetColumn(Conversion c);
 // record. vatBoxText is what the VAT box shows (used by net to gross); the others use the record's VAT.
 // Returns false (after telling the user) when nothing was stored.
 bool applyConversion(tables::DataSet& products, Conversion c, const QString& boxText,
-                     const QString& vatBoxText, const QLocale& locale, Interaction& ui);
+                     const QString& vatBoxText, const QLocale& locale, shell::Interaction& ui);
 
 } // namespace catalogue::pricing

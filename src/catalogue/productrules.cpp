@@ -21,7 +21,7 @@ bool isBlank(const tables::DataSet& set, const QString& field)
 }
 } // namespace
 
-ProductRules::ProductRules(tables::Table& products, CategoryTree& tree, Interaction& ui,
+ProductRules::ProductRules(tables::Table& products, CategoryTree& tree, shell::Interaction& ui,
                            const QString& picturesFolder)
     : m_products(products), m_alive(&products), m_tree(tree), m_ui(ui), m_pictures(picturesFolder)
 {
@@ -44,7 +44,7 @@ void ProductRules::checkCanChange() const
 {
     // Nothing else (tree entries, picture files, the record's values) is touched before this check.
     if (m_products.isReadOnly())
-        throw AppError(QStringLiteral("The products table cannot be changed: %1")
+        throw shell::AppError(QStringLiteral("The products table cannot be changed: %1")
                            .arg(m_products.readOnlyReason().isEmpty() ? QStringLiteral("it is read-only")
                                                                       : m_products.readOnlyReason()));
 }

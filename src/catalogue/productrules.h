@@ -5,7 +5,9 @@
 
 #include "shell/tables/table.h"
 
+namespace shell {
 class Interaction;
+}
 
 namespace catalogue {
 
@@ -15,7 +17,7 @@ class CategoryTree;
 // record, and the clean-up before a record is deleted (its tree entries and picture files).
 class ProductRules {
 public:
-    ProductRules(tables::Table& products, CategoryTree& tree, Interaction& ui, const QString& picturesFolder);
+    ProductRules(tables::Table& products, CategoryTree& tree, shell::Interaction& ui, const QString& picturesFolder);
     ~ProductRules(); // unhooks the handlers (when the table still exists)
     ProductRules(const ProductRules&) = delete;
     ProductRules& operator=(const ProductRules&) = delete;
@@ -30,7 +32,7 @@ private:
     tables::Table& m_products;
     QPointer<tables::Table> m_alive;
     CategoryTree& m_tree;
-    Interaction& m_ui;
+    shell::Interaction& m_ui;
     QString m_pictures;
 };
 

@@ -37,7 +37,7 @@ QString cleanNodeName(const QString& name)
     return out.mid(start);
 }
 
-TreeCommands::TreeCommands(CategoryTree& tree, tables::Table& products, Interaction& ui,
+TreeCommands::TreeCommands(CategoryTree& tree, tables::Table& products, shell::Interaction& ui,
                            const QString& treeFile)
     : m_tree(tree), m_products(products), m_ui(ui), m_treeFile(treeFile)
 {
@@ -57,7 +57,7 @@ bool TreeCommands::saveTree()
         m_tree.save(m_treeFile);
         return true;
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return false;
     }
 }
@@ -156,7 +156,7 @@ TreeNode* TreeCommands::addProduct(TreeNode* selected, const QString& name)
     } catch (const std::exception& e) {
         if (m_products.isOpen() && m_products.state() != tables::DataSet::State::Browse)
             m_products.cancel();
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return nullptr;
     }
     if (target->isRoot())
@@ -189,7 +189,7 @@ bool TreeCommands::rename(TreeNode* node, const QString& newName)
     } catch (const std::exception& e) {
         if (m_products.isOpen() && m_products.state() != tables::DataSet::State::Browse)
             m_products.cancel();
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
     }
     saveTree();
     return true;

@@ -4,7 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+namespace shell {
 class Interaction;
+}
 
 namespace tables {
 class Table;
@@ -24,7 +26,7 @@ QString cleanNodeName(const QString& name);
 // Every structural change writes the tree file; a failed write is reported, never lost silently.
 class TreeCommands {
 public:
-    TreeCommands(CategoryTree& tree, tables::Table& products, Interaction& ui, const QString& treeFile);
+    TreeCommands(CategoryTree& tree, tables::Table& products, shell::Interaction& ui, const QString& treeFile);
 
     bool beginNewCategory(const TreeNode* selected);
     // Returns the new node, or null when the name was refused.
@@ -61,7 +63,7 @@ private:
 
     CategoryTree& m_tree;
     tables::Table& m_products;
-    Interaction& m_ui;
+    shell::Interaction& m_ui;
     QString m_treeFile;
 };
 

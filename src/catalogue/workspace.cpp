@@ -13,7 +13,7 @@
 
 namespace catalogue {
 
-Workspace::Workspace(const ProgramFolder& folder, Interaction& ui) : m_folder(folder), m_ui(ui) {}
+Workspace::Workspace(const shell::ProgramFolder& folder, shell::Interaction& ui) : m_folder(folder), m_ui(ui) {}
 
 Workspace::~Workspace() = default;
 
@@ -28,14 +28,14 @@ bool Workspace::open()
             m_products.setReadOnlyReason(paradoxProductsReadOnlyReason());
         m_products.open(tablePath);
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return false;
     }
     try {
         m_tree.load(m_folder.treeFile());
         m_treeLoaded = true;
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return false;
     }
     return true;
@@ -49,7 +49,7 @@ bool Workspace::saveTreeOnClose()
         m_tree.save(m_folder.treeFile());
         return true;
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return false;
     }
 }
@@ -62,10 +62,10 @@ void copyTree(const QString& from, const QString& to)
         const QString relative = source.mid(from.size() + 1);
         const QString target = to + QLatin1Char('/') + relative;
         if (!QDir().mkpath(QFileInfo(target).absolutePath()))
-            throw AppError(QStringLiteral("Cannot create folder %1").arg(QFileInfo(target).absolutePath()));
+            throw shell::AppError(QStringLiteral("Cannot create folder %1").arg(QFileInfo(target).absolutePath()));
         QFile::remove(target);
         if (!QFile::copy(source, target))
-            throw AppError(QStringLiteral("Cannot copy %1 to %2").arg(relative, target));
+            throw shell::AppError(QStringLiteral("Cannot copy %1 to %2").arg(relative, target));
         // files from resources come read-only
         QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner | QFile::ReadOwner);
     }
@@ -73,12 +73,12 @@ void copyTree(const QString& from, const QString& to)
 
 void createProgramFolder(const QString& dir, const QString& skeletonRoot)
 {
-    const ProgramFolder folder(dir);
+    const shell::ProgramFolder folder(dir);
     if (QFileInfo::exists(folder.data()) || QFileInfo::exists(folder.productsTable()))
-        throw AppError(QStringLiteral("%1 already holds a program folder (Bd); nothing was changed")
+        throw shell::AppError(QStringLiteral("%1 already holds a program folder (Bd); nothing was changed")
                            .arg(QDir::toNativeSeparators(folder.program())));
     if (!QDir().mkpath(folder.pictures()))
-        throw AppError(
+        throw shell::AppError(
             QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(folder.pictures())));
     copyTree(skeletonRoot, folder.program());
     for (const QString& sub : {folder.work(), folder.style(), folder.program() + QStringLiteral("/help")})
@@ -86,7 +86,7 @@ void createProgramFolder(const QString& dir, const QString& skeletonRoot)
     if (!QFileInfo::exists(folder.productsTable()))
         createProductsTable(folder.productsTable());
     if (!QFileInfo::exists(folder.treeFile()))
-        textfile::writeBytes(folder.treeFile(), QByteArray());
+        shell::textfile::writeBytes(folder.treeFile(), QByteArray());
 }
 
 } // namespace catalogue

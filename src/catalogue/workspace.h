@@ -7,7 +7,9 @@
 #include <QString>
 #include <memory>
 
+namespace shell {
 class Interaction;
+}
 
 namespace catalogue {
 
@@ -16,7 +18,7 @@ namespace catalogue {
 // serve no reachable feature and are not opened; the backup copies their files all the same.
 class Workspace {
 public:
-    Workspace(const ProgramFolder& folder, Interaction& ui);
+    Workspace(const shell::ProgramFolder& folder, shell::Interaction& ui);
     ~Workspace();
 
     // The start-up steps: bind and open the products table (created with its columns when the data folder
@@ -24,7 +26,7 @@ public:
     // steps are skipped. Returns true when everything was opened and loaded.
     bool open();
 
-    const ProgramFolder& folder() const { return m_folder; }
+    const shell::ProgramFolder& folder() const { return m_folder; }
     tables::Table& products() { return m_products; }
     CategoryTree& tree() { return m_tree; }
     bool tableOpened() const { return m_products.isOpen(); }
@@ -36,8 +38,8 @@ public:
     bool saveTreeOnClose();
 
 private:
-    ProgramFolder m_folder;
-    Interaction& m_ui;
+    shell::ProgramFolder m_folder;
+    shell::Interaction& m_ui;
     tables::Table m_products;
     CategoryTree m_tree;
     bool m_treeLoaded = false;

@@ -68,13 +68,13 @@ bool copyShopFile(const QString& source, const QString& target)
     return copied;
 }
 
-QString colorCssText(const Settings& settings)
+QString colorCssText(const shell::Settings& settings)
 {
     return QStringLiteral(".navig {background-color:") + colorToHtml(settings.options.menuColor)
            + QStringLiteral(";}");
 }
 
-QString navigCssText(const Settings& settings)
+QString navigCssText(const shell::Settings& settings)
 {
     return QStringLiteral(".navig a{display: block;padding: 4px 7px 2px 7px;width: auto;voice-family:inherit;"
                           "margin: 0;text-decoration: none;color:")
@@ -83,7 +83,7 @@ QString navigCssText(const Settings& settings)
 
 void copyShopAssets(GeneratorContext& context)
 {
-    const Settings& s = context.settings();
+    const shell::Settings& s = context.settings();
     const QString work = context.folder().work();
     const QString style = context.folder().style();
 

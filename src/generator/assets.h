@@ -15,7 +15,7 @@ void copyShopAssets(GeneratorContext& context);
 bool copyShopFile(const QString& source, const QString& target);
 
 // The one-line style sheets.
-QString colorCssText(const Settings& settings);
-QString navigCssText(const Settings& settings);
+QString colorCssText(const shell::Settings& settings);
+QString navigCssText(const shell::Settings& settings);
 
 } // namespace generator

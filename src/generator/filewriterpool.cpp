@@ -64,7 +64,7 @@ void FileWriterPool::throwFailure(std::unique_lock<std::mutex>& lock)
     m_queue.clear();
     lock.unlock();
     m_progress.notify_all();
-    throw AppError(failure);
+    throw shell::AppError(failure);
 }
 
 void FileWriterPool::work()
@@ -85,7 +85,7 @@ void FileWriterPool::work()
             task();
         } catch (const std::exception& e) {
             failed = true;
-            failure = messageOf(e);
+            failure = shell::messageOf(e);
         }
         lock.lock();
         --m_running;

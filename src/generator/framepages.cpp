@@ -58,7 +58,7 @@ QString bodyStartPage(GeneratorContext& context)
 
 void writeIndexPage(GeneratorContext& context)
 {
-    const Settings& s = context.settings();
+    const shell::Settings& s = context.settings();
     QString page = commonHeadBlock();
     page += QStringLiteral("<TITLE>") + s.options.title + QStringLiteral("</TITLE>");
     page += kGeneratorTagFrameSet;
@@ -99,7 +99,7 @@ QString bodyButton(const QString& name, const QString& target)
 
 void writeTopPage(GeneratorContext& context)
 {
-    const Settings& s = context.settings();
+    const shell::Settings& s = context.settings();
     QString page = commonHeadBlock();
     page += kGeneratorTag;
     page += QStringLiteral("<SCRIPT language=\"JavaScript\" src=\"sk.js\"></SCRIPT></HEAD>");
@@ -125,7 +125,7 @@ void writeTopPage(GeneratorContext& context)
     page += bodyButton(QStringLiteral("b7"), QStringLiteral("find.html"));
     page += QStringLiteral("</TD>") + QStringLiteral("</TABLE>");
     if (!s.options.headerShowsLogo) {
-        const QStringList alignments = alignmentNames();
+        const QStringList alignments = shell::alignmentNames();
         page += QStringLiteral("<font size=5 color=\"") + colorToHtml(s.font.headerTextColor)
                 + QStringLiteral("\"><P align=\"") + alignments.value(s.options.headerAlignment)
                 + QStringLiteral("\">") + s.options.shopName + QStringLiteral("</font><BR>");
@@ -136,7 +136,7 @@ void writeTopPage(GeneratorContext& context)
 
 void writeMenuPage(GeneratorContext& context)
 {
-    const Settings& s = context.settings();
+    const shell::Settings& s = context.settings();
     const QString pageStyle =
         QStringLiteral("BACKGROUND-COLOR: #ffffff; COLOR: #000000; FONT-FAMILY: verdana, arial; "
                        "FONT-SIZE: %1px; MARGIN: 0px; scrollbar-base-color: #FFFFFF");
@@ -159,7 +159,7 @@ void writeMenuPage(GeneratorContext& context)
             "Go(m.ComboBox1.options[m.ComboBox1.selectedIndex].value,m.ComboBox1.selectedIndex);\">");
         page += QStringLiteral("<OPTION>") + s.options.linksHeading + QStringLiteral("</OPTION>");
         const QString base = context.shopFile(QStringLiteral("top.html"));
-        for (const HyperLink& link : s.links) {
+        for (const shell::HyperLink& link : s.links) {
             if (link.name.isEmpty())
                 continue;
             page += QStringLiteral("<OPTION Value=\"") + relativeLink(base, link.path) + QStringLiteral("\">")

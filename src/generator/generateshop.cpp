@@ -30,7 +30,7 @@ void recordPriceChanges(GeneratorContext& context)
     try {
         catalogue::PriceHistory(context.folder().data())
             .recordChanges(context.products(), QDateTime::currentDateTime());
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         qWarning().noquote() << QStringLiteral("The price history could not be written: %1").arg(e.message());
     }
 }
@@ -57,7 +57,7 @@ QStringList missingPictures(const GeneratorContext& context)
 
 void generateShop(GeneratorContext& context, const QString& shopFolder, const QString& startPage)
 {
-    const ShopOptions& options = context.settings().options;
+    const shell::ShopOptions& options = context.settings().options;
     context.setTarget(shopFolder, startPage);
     context.clearReport();
     context.resetWarnings();
@@ -172,7 +172,7 @@ bool runCommand(GeneratorContext& context, const QString& shopFolder, const QStr
         generateShop(context, shopFolder, startPage);
         done = true;
     } catch (const std::exception& e) {
-        context.interaction().error(messageOf(e));
+        context.interaction().error(shell::messageOf(e));
     }
     context.setProgress(0);
     return done;

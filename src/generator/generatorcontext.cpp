@@ -15,9 +15,9 @@ struct FailedCopies {
     QStringList names;
 };
 
-GeneratorContext::GeneratorContext(const Settings& settings, const catalogue::CategoryTree& tree,
-                                   tables::Table& products, const ProgramFolder& folder,
-                                   Interaction& interaction, GenerationHooks hooks)
+GeneratorContext::GeneratorContext(const shell::Settings& settings, const catalogue::CategoryTree& tree,
+                                   tables::Table& products, const shell::ProgramFolder& folder,
+                                   shell::Interaction& interaction, GenerationHooks hooks)
     : m_settings(settings), m_tree(tree), m_products(products), m_folder(folder), m_interaction(interaction),
       m_hooks(std::move(hooks)), m_failedCopies(std::make_shared<FailedCopies>())
 {

@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 
+namespace shell {
 class Interaction;
+}
 
 namespace catalogue {
 class CategoryTree;
@@ -35,14 +37,14 @@ struct GenerationHooks {
 // report with its warning counter, the search index and the progress. One context lives for one run.
 class GeneratorContext {
 public:
-    GeneratorContext(const Settings& settings, const catalogue::CategoryTree& tree, tables::Table& products,
-                     const ProgramFolder& folder, Interaction& interaction, GenerationHooks hooks = {});
+    GeneratorContext(const shell::Settings& settings, const catalogue::CategoryTree& tree, tables::Table& products,
+                     const shell::ProgramFolder& folder, shell::Interaction& interaction, GenerationHooks hooks = {});
 
-    const Settings& settings() const { return m_settings; }
+    const shell::Settings& settings() const { return m_settings; }
     const catalogue::CategoryTree& tree() const { return m_tree; }
     tables::Table& products() const { return m_products; }
-    const ProgramFolder& folder() const { return m_folder; }
-    Interaction& interaction() const { return m_interaction; }
+    const shell::ProgramFolder& folder() const { return m_folder; }
+    shell::Interaction& interaction() const { return m_interaction; }
     const GenerationHooks& hooks() const { return m_hooks; }
 
     // The shop folder F (no trailing separator) and the start page name N of the run.
@@ -104,11 +106,11 @@ public:
 private:
     void emitProgress();
 
-    const Settings& m_settings;
+    const shell::Settings& m_settings;
     const catalogue::CategoryTree& m_tree;
     tables::Table& m_products;
-    ProgramFolder m_folder;
-    Interaction& m_interaction;
+    shell::ProgramFolder m_folder;
+    shell::Interaction& m_interaction;
     GenerationHooks m_hooks;
 
     QString m_shopFolder;

@@ -95,9 +95,9 @@ struct CommandLine {
     }
 };
 
-ProgramFolder programFolder(const CommandLine& cl)
+shell::ProgramFolder programFolder(const CommandLine& cl)
 {
-    return ProgramFolder(cl.parser.isSet(cl.programFolder) ? cl.parser.value(cl.programFolder)
+    return shell::ProgramFolder(cl.parser.isSet(cl.programFolder) ? cl.parser.value(cl.programFolder)
                                                            : QDir::currentPath());
 }
 
@@ -116,7 +116,7 @@ int runInit(const CommandLine& cl, const QString& configDir, QTextStream& out, Q
         else
             catalogue::createProgramFolder(dir, data + QStringLiteral("/skeleton"));
     } catch (const std::exception& e) {
-        err << messageOf(e) << '\n';
+        err << shell::messageOf(e) << '\n';
         return 1;
     }
     out << "Program folder created: " << QDir::toNativeSeparators(dir) << '\n';
@@ -127,8 +127,8 @@ int runVerb(const CommandLine& cl, QTextStream& out, QTextStream& err)
 {
     const QStringList positional = cl.parser.positionalArguments();
     const QString verb = positional.value(0);
-    const QString configDir = configFolder(cl.parser.value(cl.configDir));
-    const ProgramFolder folder = programFolder(cl);
+    const QString configDir = shell::configFolder(cl.parser.value(cl.configDir));
+    const shell::ProgramFolder folder = programFolder(cl);
     const int theme = cl.parser.isSet(cl.theme) ? themeFromName(cl.parser.value(cl.theme)) : -1;
     if (cl.parser.isSet(cl.theme) && theme < 0) {
         err << "kalmenor: --theme is classic or modern\n";
@@ -150,20 +150,20 @@ int runVerb(const CommandLine& cl, QTextStream& out, QTextStream& err)
             args << QStringLiteral("--clear");
         if (cl.parser.isSet(cl.empty))
             args << QStringLiteral("--empty");
-        return runConfigCommand(args, configDir, {&out, &err, {}});
+        return shell::runConfigCommand(args, configDir, {&out, &err, {}});
     }
     if (verb == QLatin1String("catalogue") && cl.parser.isSet(cl.convert))
         return catalogue::runParadoxConversionCommand(folder.productsTable(), out, err);
     if (verb == QLatin1String("catalogue")) {
         return catalogue::runCatalogueCheck(folder, out, err, [&](const catalogue::CategoryTree& tree) {
-            return shopProblems(loadSettings(configDir, folder), folder, tree);
+            return shopProblems(shell::loadSettings(configDir, folder), folder, tree);
         });
     }
     if (verb == QLatin1String("preview"))
         return previewShopCommand(folder, configDir, !cl.parser.isSet(cl.noOpen), out, err, theme);
     if (verb == QLatin1String("upload")) {
-        ConsoleInteraction console(out, err, false);
-        const Settings settings = loadSettings(configDir, folder);
+        shell::ConsoleInteraction console(out, err, false);
+        const shell::Settings settings = shell::loadSettings(configDir, folder);
         publish::UploadOptions options;
         options.sendAll = cl.parser.isSet(cl.all);
         options.deleteRemoved = cl.parser.isSet(cl.deleteRemoved);
@@ -198,7 +198,7 @@ std::optional<int> runCommandLine(int argc, char** argv, WindowStart* start)
     const bool isVerb = !cl.parser.positionalArguments().isEmpty();
     if (!isVerb && !cl.parser.isSet(QStringLiteral("help")) && !cl.parser.isSet(QStringLiteral("version"))) {
         start->programFolder = cl.parser.value(cl.programFolder);
-        start->configDir = configFolder(cl.parser.value(cl.configDir));
+        start->configDir = shell::configFolder(cl.parser.value(cl.configDir));
         return std::nullopt;
     }
     QCoreApplication app(argc, argv);

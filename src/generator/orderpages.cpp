@@ -33,7 +33,7 @@ QString readField(const char* field)
 
 } // namespace
 
-QString orderFormText(const Settings& settings)
+QString orderFormText(const shell::Settings& settings)
 {
     QString page = kHead + QStringLiteral("</head>");
     page += QStringLiteral("<SCRIPT language=\"JavaScript\" src=\"sk.js\"></SCRIPT> ");
@@ -70,7 +70,7 @@ QString orderFormText(const Settings& settings)
 
     if (settings.options.includeDelivery) {
         page += QStringLiteral("<b>Delivery Method:</b><br /><select name=\"DELIVERY\">");
-        for (const DeliveryMethodRow& method : settings.deliveryMethods) {
+        for (const shell::DeliveryMethodRow& method : settings.deliveryMethods) {
             if (method.offered())
                 page += QStringLiteral("<option>") + method.name + QStringLiteral(" Price: ") + method.price
                         + QStringLiteral("</option>");
@@ -87,7 +87,7 @@ QString orderFormText(const Settings& settings)
     return page;
 }
 
-QString orderScriptText(const Settings& settings)
+QString orderScriptText(const shell::Settings& settings)
 {
     const bool deliveryAddress = settings.separateDeliveryAddress;
     const bool deliveryMethod = settings.options.includeDelivery;

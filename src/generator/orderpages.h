@@ -7,7 +7,7 @@
 namespace generator {
 
 // The two files of the order, built from the settings in force.
-QString orderFormText(const Settings& settings);   // send.html
-QString orderScriptText(const Settings& settings); // send.php
+QString orderFormText(const shell::Settings& settings);   // send.html
+QString orderScriptText(const shell::Settings& settings); // send.php
 
 } // namespace generator

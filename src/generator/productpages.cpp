@@ -27,17 +27,17 @@ const QString kQuantityCheck =
     QStringLiteral(" value=\"1\" size=\"2\" ONKEYUP=\"if(isNaN(value)==true){alert('Enter the correct "
                    "value!');value='1';}\" >");
 
-bool textBelowPicture(const Settings& settings)
+bool textBelowPicture(const shell::Settings& settings)
 {
     return settings.options.textFlow == 1;
 }
 
-bool showsNetPrices(const Settings& settings)
+bool showsNetPrices(const shell::Settings& settings)
 {
     return settings.options.priceListNet;
 }
 
-int columnCount(const Settings& settings)
+int columnCount(const shell::Settings& settings)
 {
     // An unchosen column count falls back to the default of four tiles per row.
     const int count = settings.options.columnCount();
@@ -124,7 +124,7 @@ int TileSuffixes::draw()
     }
 }
 
-QString catalogueStyleLine(const FontSettings& font, const QString& selector)
+QString catalogueStyleLine(const shell::FontSettings& font, const QString& selector)
 {
     return QStringLiteral("<style>") + selector + QStringLiteral("{font-family: ") + font.family
            + QStringLiteral(";color: ") + colorToHtml(font.color) + QStringLiteral(";font-size: ") + font.size
@@ -178,7 +178,7 @@ VariantPieces variantPieces(GeneratorContext& context, const ProductRecord& prod
 QString productPageText(GeneratorContext& context, const ProductRecord& product, const QString& nodeText,
                         bool bigPicturePresent)
 {
-    const Settings& settings = context.settings();
+    const shell::Settings& settings = context.settings();
     const bool net = showsNetPrices(settings);
 
     QString page = commonHeadBlock();
@@ -224,7 +224,7 @@ QString searchIndexLine(const ProductRecord& product, int index)
 QString writeProductTile(GeneratorContext& context, const ProductRecord& product, const TilePlace& place,
                          ShopPictures& pictures)
 {
-    const Settings& settings = context.settings();
+    const shell::Settings& settings = context.settings();
     const bool net = showsNetPrices(settings);
     const QString j = QString::number(place.nodeIndex);
     const QString r = QString::number(place.suffix);
@@ -327,7 +327,7 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
     tables::Table& products = context.products();
     if (!products.filter().isEmpty())
         products.setFilter(QString());
-    const Settings& settings = context.settings();
+    const shell::Settings& settings = context.settings();
     const int columns = columnCount(settings);
     const std::vector<TreeNode*> nodes = context.tree().nodesInOrder();
     const int count = int(nodes.size());

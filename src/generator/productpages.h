@@ -29,7 +29,7 @@ private:
 };
 
 // The CSS line of the catalogue pages: selector "body" on a detail page, "td" on a category page.
-QString catalogueStyleLine(const FontSettings& font, const QString& selector);
+QString catalogueStyleLine(const shell::FontSettings& font, const QString& selector);
 
 // The selects of the switched-on variant lists and the matching cart-call arguments. The form of a
 // detail page is "m" and its selects carry no suffix; a tile's selects carry its suffix in form "f".

@@ -68,7 +68,7 @@ std::optional<ProductRecord> ProductLookup::find(const QString& key) const
     const auto value = [&](const QString& name) {
         const int column = m_columns.value(name.toCaseFolded(), -1);
         if (column < 0)
-            throw AppError(QStringLiteral("Field '%1' not found").arg(name));
+            throw shell::AppError(QStringLiteral("Field '%1' not found").arg(name));
         return std::pair<QVariant, int>(row.value(column), m_types[column]);
     };
     // The same conversions as the table's text(), number() and logical().
@@ -83,7 +83,7 @@ std::optional<ProductRecord> ProductLookup::find(const QString& key) const
         bool ok = false;
         const double d = v.toDouble(&ok);
         if (!ok)
-            throw AppError(
+            throw shell::AppError(
                 m_products.sourceName()
                 + QStringLiteral(": '%1' is not a valid number in field '%2'").arg(v.toString(), name));
         return d;

@@ -12,7 +12,7 @@
 
 namespace generator {
 
-QString colorToHtml(ColorValue color)
+QString colorToHtml(shell::ColorValue color)
 {
     const auto hex = [](int byte) {
         return QStringLiteral("%1").arg(byte & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
@@ -53,7 +53,7 @@ void writeFileBeside(const QString& path, const QByteArray& bytes)
     if (file)
         std::setvbuf(file, nullptr, _IONBF, 0); // one write of the whole file, no buffer to size
     if (!file)
-        throw AppError(QStringLiteral("Cannot write file %1: %2")
+        throw shell::AppError(QStringLiteral("Cannot write file %1: %2")
                            .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     const bool written =
         bytes.isEmpty()
@@ -62,14 +62,14 @@ void writeFileBeside(const QString& path, const QByteArray& bytes)
     if (std::fclose(file) != 0 || !written) {
         const QString why = QString::fromLocal8Bit(std::strerror(error ? error : errno));
         std::remove(name.constData());
-        throw AppError(QStringLiteral("Cannot write file %1: %2").arg(path, why));
+        throw shell::AppError(QStringLiteral("Cannot write file %1: %2").arg(path, why));
     }
     std::error_code renameError;
     std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
                             std::filesystem::path(path.toStdU16String()), renameError);
     if (renameError) {
         std::remove(name.constData());
-        throw AppError(QStringLiteral("Cannot write file %1: %2")
+        throw shell::AppError(QStringLiteral("Cannot write file %1: %2")
                            .arg(path, QString::fromLocal8Bit(renameError.message())));
     }
 }

@@ -8,7 +8,7 @@
 namespace generator {
 
 // "#" and the red, green and blue bytes of a colour value (0x00BBGGRR) in upper-case hexadecimal.
-QString colorToHtml(ColorValue color);
+QString colorToHtml(shell::ColorValue color);
 
 // The bytes savePage writes for a page text: UTF-8, split at CR LF pairs, CR LF after every line (the
 // last one included); a lone LF stays inside its line. An empty text gives an empty file.

@@ -20,22 +20,22 @@ namespace generator {
 namespace {
 
 struct LoadedShop {
-    explicit LoadedShop(const ProgramFolder& folder, Interaction& ui) : workspace(folder, ui) {}
+    explicit LoadedShop(const shell::ProgramFolder& folder, shell::Interaction& ui) : workspace(folder, ui) {}
     catalogue::Workspace workspace;
-    Settings settings;
+    shell::Settings settings;
 };
 
 enum ExitStatus { Built = 0, Failed = 1, Refused = 2 };
 
-int generateInto(const ProgramFolder& folder, const QString& configDir, const BuildTarget& target, bool force,
+int generateInto(const shell::ProgramFolder& folder, const QString& configDir, const BuildTarget& target, bool force,
                  bool openPage, QTextStream& out, QTextStream& err, const std::function<void()>& upload = {},
                  int theme = -1)
 {
-    ConsoleInteraction ui(err, err, false); // nobody is there to answer: questions are refused
+    shell::ConsoleInteraction ui(err, err, false); // nobody is there to answer: questions are refused
     LoadedShop shop(folder, ui);
     if (!shop.workspace.open())
         return Failed;
-    shop.settings = loadSettings(configDir, folder);
+    shop.settings = shell::loadSettings(configDir, folder);
     shop.settings.deliveryMethods = readDeliveryMethods(folder);
     if (theme >= 0)
         shop.settings.options.theme = theme;
@@ -66,7 +66,7 @@ int generateInto(const ProgramFolder& folder, const QString& configDir, const Bu
     try {
         generateShop(context, target.shopFolder, target.startPage);
     } catch (const std::exception& e) {
-        err << messageOf(e) << Qt::endl;
+        err << shell::messageOf(e) << Qt::endl;
         return Failed;
     }
     if (!context.missingPictures().isEmpty())
@@ -93,7 +93,7 @@ QVariant valueFor(const tables::Field& field, const QString& text, int lineNumbe
         bool ok = false;
         const double value = text.trimmed().toDouble(&ok);
         if (!ok)
-            throw AppError(QStringLiteral("%1, line %2: \"%3\" is not a number for %4")
+            throw shell::AppError(QStringLiteral("%1, line %2: \"%3\" is not a number for %4")
                                .arg(path)
                                .arg(lineNumber)
                                .arg(text, field.name));
@@ -120,13 +120,13 @@ QString bundledDataRoot()
 
 void appendProductsFromText(tables::Table& products, const QString& path)
 {
-    const QStringList lines = textfile::readLines(path);
+    const QStringList lines = shell::textfile::readLines(path);
     if (lines.isEmpty())
-        throw AppError(QStringLiteral("%1 has no heading line").arg(path));
+        throw shell::AppError(QStringLiteral("%1 has no heading line").arg(path));
     const QStringList columns = lines.first().split(QLatin1Char('\t'));
     for (const QString& column : columns) {
         if (products.fieldIndex(column) < 0)
-            throw AppError(QStringLiteral("%1: the products table has no column %2").arg(path, column));
+            throw shell::AppError(QStringLiteral("%1: the products table has no column %2").arg(path, column));
     }
     products.beginBulk();
     try {
@@ -135,7 +135,7 @@ void appendProductsFromText(tables::Table& products, const QString& path)
                 continue;
             const QStringList cells = lines[i].split(QLatin1Char('\t'));
             if (cells.size() != columns.size())
-                throw AppError(QStringLiteral("%1, line %2: %3 fields instead of %4")
+                throw shell::AppError(QStringLiteral("%1, line %2: %3 fields instead of %4")
                                    .arg(path)
                                    .arg(i + 1)
                                    .arg(cells.size())
@@ -158,11 +158,11 @@ bool createDemoProgramFolder(const QString& dir, const QString& configDir, const
     const QString skeleton = dataRoot + QStringLiteral("/skeleton");
     const QString demo = dataRoot + QStringLiteral("/demo");
     if (!QFileInfo(skeleton).isDir() || !QFileInfo(demo + QStringLiteral("/products.tsv")).isFile())
-        throw AppError(
+        throw shell::AppError(
             QStringLiteral("The demo catalogue is missing from %1").arg(QDir::toNativeSeparators(dataRoot)));
 
     catalogue::createProgramFolder(dir, skeleton);
-    const ProgramFolder folder(dir);
+    const shell::ProgramFolder folder(dir);
     // Tree file, texts, delivery methods and pictures.
     catalogue::copyTree(demo + QStringLiteral("/Bd"), folder.program() + QStringLiteral("/Bd"));
     {
@@ -175,12 +175,12 @@ bool createDemoProgramFolder(const QString& dir, const QString& configDir, const
     if (QFileInfo::exists(settingsFile))
         return false;
     if (!QDir().mkpath(configDir))
-        throw AppError(
+        throw shell::AppError(
             QStringLiteral("Cannot create the folder %1").arg(QDir::toNativeSeparators(configDir)));
     QFile source(demo + QStringLiteral("/config/KVO.INI"));
     if (!source.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot read %1").arg(source.fileName()));
-    textfile::writeBytes(settingsFile, source.readAll());
+        throw shell::AppError(QStringLiteral("Cannot read %1").arg(source.fileName()));
+    shell::textfile::writeBytes(settingsFile, source.readAll());
     return true;
 }
 
@@ -193,7 +193,7 @@ int themeFromName(const QString& name)
     return -1;
 }
 
-int buildShopCommand(const ProgramFolder& folder, const QString& configDir, const QString& target, bool force,
+int buildShopCommand(const shell::ProgramFolder& folder, const QString& configDir, const QString& target, bool force,
                      QTextStream& out, QTextStream& err, int theme)
 {
     const BuildTarget where = target.isEmpty()
@@ -203,14 +203,14 @@ int buildShopCommand(const ProgramFolder& folder, const QString& configDir, cons
     return generateInto(folder, configDir, where, force || target.isEmpty(), false, out, err, {}, theme);
 }
 
-int previewShopCommand(const ProgramFolder& folder, const QString& configDir, bool openPage, QTextStream& out,
+int previewShopCommand(const shell::ProgramFolder& folder, const QString& configDir, bool openPage, QTextStream& out,
                        QTextStream& err, int theme)
 {
     return generateInto(folder, configDir, {folder.previewShop(), QStringLiteral("index.html")}, true,
                         openPage, out, err, {}, theme);
 }
 
-bool generateForUploadCommand(const ProgramFolder& folder, const QString& configDir,
+bool generateForUploadCommand(const shell::ProgramFolder& folder, const QString& configDir,
                               const std::function<void()>& upload, QTextStream& out, QTextStream& err,
                               int theme)
 {

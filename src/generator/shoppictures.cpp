@@ -28,7 +28,7 @@ bool copyWhenPicture(GeneratorContext& context, const QString& source, const QSt
         return false;
     try {
         writeFileBeside(target, bytes);
-    } catch (const AppError&) {
+    } catch (const shell::AppError&) {
         context.noteFailedPictureCopy(QStringLiteral("img/") + QFileInfo(target).fileName());
     }
     return true;
@@ -72,10 +72,10 @@ bool ShopPictures::provide(GeneratorContext& context, const QString& source, con
     return known.value();
 }
 
-std::vector<PictureNeed> fixedPictureNeeds(const Settings& settings, const ProgramFolder& folder,
+std::vector<PictureNeed> fixedPictureNeeds(const shell::Settings& settings, const shell::ProgramFolder& folder,
                                            const QSet<QString>& statuses)
 {
-    const ShopOptions& options = settings.options;
+    const shell::ShopOptions& options = settings.options;
     std::vector<PictureNeed> needs;
     const QString style = folder.style() + QString::number(options.stylePreset < 0 ? -1 : options.stylePreset)
                           + QLatin1Char('/');
@@ -144,7 +144,7 @@ QSet<QString> statusesShown(const catalogue::CategoryTree& tree, const tables::T
     return statuses;
 }
 
-QStringList shopProblems(const Settings& settings, const ProgramFolder& folder,
+QStringList shopProblems(const shell::Settings& settings, const shell::ProgramFolder& folder,
                          const catalogue::CategoryTree& tree, const tables::Table& products)
 {
     QStringList problems;
@@ -168,7 +168,7 @@ QStringList shopProblems(const Settings& settings, const ProgramFolder& folder,
 
 namespace generator {
 
-QStringList shopProblems(const Settings& settings, const ProgramFolder& folder,
+QStringList shopProblems(const shell::Settings& settings, const shell::ProgramFolder& folder,
                          const catalogue::CategoryTree& tree)
 {
     tables::Table products;

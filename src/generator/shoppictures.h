@@ -15,8 +15,10 @@ class CategoryTree;
 namespace tables {
 class Table;
 }
+namespace shell {
 class ProgramFolder;
 struct Settings;
+}
 
 namespace generator {
 
@@ -48,7 +50,7 @@ struct PictureNeed {
 // The fixed pictures the classic pages refer to: header buttons (of the pages included), cart, tile and
 // detail page buttons, the status icons of the statuses shown, the maker's logo, and the logo and the
 // welcome banner when they are shown. statuses: the Status texts of the products that get pages.
-std::vector<PictureNeed> fixedPictureNeeds(const Settings& settings, const ProgramFolder& folder,
+std::vector<PictureNeed> fixedPictureNeeds(const shell::Settings& settings, const shell::ProgramFolder& folder,
                                            const QSet<QString>& statuses);
 
 // The Status texts of the products that have an entry in the tree.
@@ -57,10 +59,10 @@ QSet<QString> statusesShown(const catalogue::CategoryTree& tree, const tables::T
 // What the shop built from this catalogue and these settings would lack, one line per problem, for the
 // catalogue check: keys that name a page of the shop itself, and pictures the pages refer to whose
 // source file is missing.
-QStringList shopProblems(const Settings& settings, const ProgramFolder& folder,
+QStringList shopProblems(const shell::Settings& settings, const shell::ProgramFolder& folder,
                          const catalogue::CategoryTree& tree, const tables::Table& products);
 // The same with the program folder's products table; throws AppError when it cannot be opened.
-QStringList shopProblems(const Settings& settings, const ProgramFolder& folder,
+QStringList shopProblems(const shell::Settings& settings, const shell::ProgramFolder& folder,
                          const catalogue::CategoryTree& tree);
 
 } // namespace generator

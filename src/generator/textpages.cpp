@@ -74,7 +74,7 @@ QString pictureFileName(const QString& path)
 
 void writePriceList(GeneratorContext& context)
 {
-    const Settings& settings = context.settings();
+    const shell::Settings& settings = context.settings();
     const QLocale locale;
     QString page = commonHeadBlock() + kGeneratorTag + QStringLiteral("</HEAD>") + kScriptUpper + kTdStyle
                    + textPagesBodyStyle() + QStringLiteral("<body bgcolor=\"#FFFFFF\">");
@@ -102,7 +102,7 @@ void writePriceList(GeneratorContext& context)
         if (!isSafeFileKey(product.id))
             continue; // reported by the product pass, which wrote no page to link to
         listed.insert(node->text().toCaseFolded());
-        const ColorValue rowColor = position % 2 == 1 ? settings.oddColor : settings.evenColor;
+        const shell::ColorValue rowColor = position % 2 == 1 ? settings.oddColor : settings.evenColor;
         const TreeNode* parent = node->parent();
         page += QStringLiteral("<TR bgcolor=\"") + colorToHtml(rowColor) + QStringLiteral("\">");
         page += QStringLiteral("<TD><a href=\"") + scriptescaping::htmlAttribute(product.id)
@@ -120,7 +120,7 @@ void writePriceList(GeneratorContext& context)
 
 void writeSearchPage(GeneratorContext& context)
 {
-    const Settings& settings = context.settings();
+    const shell::Settings& settings = context.settings();
     QString page = commonHeadBlock() + kGeneratorTag + QStringLiteral("</HEAD>") + kScriptUpper + kTdStyle
                    + textPagesBodyStyle();
     page += QStringLiteral("<form name=\"f\">");
@@ -142,7 +142,7 @@ void writeSearchPage(GeneratorContext& context)
 
 void writeWelcomePage(GeneratorContext& context)
 {
-    const Settings& settings = context.settings();
+    const shell::Settings& settings = context.settings();
     QString page =
         QStringLiteral("<HTML><HEAD>") + kContentType + QStringLiteral("</HEAD>") + textPagesBodyStyle();
     page += QStringLiteral("<BR><BR><BR><p align=center>") + memoText(settings.welcomeText);

@@ -83,7 +83,7 @@ void checkNumbers(const tables::Table& table, const QSet<int>& numbers)
 {
     for (int n : numbers)
         if (n >= table.fields().size())
-            throw AppError(QStringLiteral("%1 nie ma pola numer %2").arg(table.sourceName()).arg(n));
+            throw shell::AppError(QStringLiteral("%1 nie ma pola numer %2").arg(table.sourceName()).arg(n));
 }
 
 bool separatorOf(const QString& text, char* separator)
@@ -163,7 +163,7 @@ int CommandLine::run(const QStringList& arguments, QTextStream& out, QTextStream
         err << usage();
         return 2;
     } catch (const std::exception& e) {
-        err << "importer: " << messageOf(e) << Qt::endl;
+        err << "importer: " << shell::messageOf(e) << Qt::endl;
         return 1;
     }
 }
@@ -284,7 +284,7 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
         for (const QString& line : pairing.describe())
             out << "  " << line << '\n';
 
-        ConsoleInteraction interaction(out, err, parser.isSet(yes));
+        shell::ConsoleInteraction interaction(out, err, parser.isSet(yes));
         TableImport import(source.table, target, interaction);
         // Every moved record would drown the errors and the summary.
         import.reportMovedRecords = false;
@@ -390,7 +390,7 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
         query->setReadOnly(true);
         query->open(parser.value(sql));
         if (!query->isOpen())
-            throw AppError(QStringLiteral("polecenie nie zwraca rekordów do zapisania"));
+            throw shell::AppError(QStringLiteral("polecenie nie zwraca rekordów do zapisania"));
         data = std::move(query);
     } else {
         auto table = std::make_unique<tables::Table>();
@@ -415,7 +415,7 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
             options.codePage = parser.value(parser.isSet(codePage) ? codePage : targetCodePage).toLatin1();
         bytes = Csv::write(*data, options);
     }
-    textfile::writeBytes(output, bytes);
+    shell::textfile::writeBytes(output, bytes);
     return 0;
 }
 

@@ -21,7 +21,7 @@ std::shared_ptr<const tables::CodePage> codePageOf(const QByteArray& name)
 {
     const QByteArray iconvName = tables::CodePage::fromCpgText(name);
     if (iconvName.isEmpty())
-        throw AppError(QStringLiteral("nieznana strona kodowa: %1").arg(QString::fromLatin1(name)));
+        throw shell::AppError(QStringLiteral("nieznana strona kodowa: %1").arg(QString::fromLatin1(name)));
     return tables::CodePage::byName(iconvName);
 }
 
@@ -56,7 +56,7 @@ public:
 private:
     [[noreturn]] void fail(int line, int column, const QString& what) const
     {
-        throw AppError(
+        throw shell::AppError(
             QStringLiteral("%1, wiersz %2, kolumna %3: %4").arg(m_name).arg(line).arg(column).arg(what));
     }
 
@@ -174,7 +174,7 @@ QByteArray Csv::write(const tables::DataSet& data, const CsvOptions& options)
         QString missing;
         encoded.clear();
         if (!codePage->encode(QString::fromUtf8(utf8), encoded, &missing))
-            throw AppError(
+            throw shell::AppError(
                 QStringLiteral("rekord %1, pole %2: znaku \"%3\" nie ma w stronie kodowej %4")
                     .arg(record)
                     .arg(data.fields()[column].name, missing, QString::fromLatin1(codePage->name())));
@@ -218,12 +218,12 @@ CsvSource::CsvSource(const QString& csvPath, const CsvOptions& options)
 {
     QFile file(csvPath);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("%1: nie można odczytać pliku: %2").arg(csvPath, file.errorString()));
+        throw shell::AppError(QStringLiteral("%1: nie można odczytać pliku: %2").arg(csvPath, file.errorString()));
     const QVector<QStringList> records = Csv::parse(file.readAll(), options, QFileInfo(csvPath).fileName());
     if (records.isEmpty())
-        throw AppError(QStringLiteral("%1: plik nie zawiera żadnego rekordu").arg(csvPath));
+        throw shell::AppError(QStringLiteral("%1: plik nie zawiera żadnego rekordu").arg(csvPath));
     if (!m_dir.isValid())
-        throw AppError(QStringLiteral("nie można utworzyć folderu tymczasowego"));
+        throw shell::AppError(QStringLiteral("nie można utworzyć folderu tymczasowego"));
 
     // Field names: the header's, made unique; numbered when there is no header or a name is empty.
     QVector<tables::Field> fields;

@@ -27,7 +27,7 @@ int RecordStream::forEach(const tables::DataSet& data, int from,
                           const std::function<bool(const QVector<QVariant>&)>& visit)
 {
     if (!data.isOpen())
-        throw AppError(QStringLiteral("%1: tabela nie jest otwarta").arg(data.sourceName()));
+        throw shell::AppError(QStringLiteral("%1: tabela nie jest otwarta").arg(data.sourceName()));
     const auto* table = qobject_cast<const tables::Table*>(&data);
     int visited = 0;
     if (table && table->state() == tables::DataSet::State::Browse) {

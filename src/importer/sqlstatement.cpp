@@ -38,7 +38,7 @@ bool SqlStatement::step()
         return false;
     const QString message = m_connection.lastError();
     sqlite3_reset(m_statement);
-    throw AppError(message);
+    throw shell::AppError(message);
 }
 
 void SqlStatement::execute()

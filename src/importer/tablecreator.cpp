@@ -96,7 +96,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw AppError(QStringLiteral("%1: nie można zapisać pliku: %2")
+        throw shell::AppError(QStringLiteral("%1: nie można zapisać pliku: %2")
                            .arg(QDir::toNativeSeparators(path), file.errorString()));
 }
 
@@ -118,7 +118,7 @@ TableCreator::Format TableCreator::formatFor(const QString& path, const QString&
     if (name == QLatin1String("paradox"))
         return Format::Paradox;
     if (!name.isEmpty())
-        throw AppError(QStringLiteral("nieznany format tabeli: %1 (sqlite, dbase, paradox)").arg(formatName));
+        throw shell::AppError(QStringLiteral("nieznany format tabeli: %1 (sqlite, dbase, paradox)").arg(formatName));
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("dbf"))
         return Format::DBase;
@@ -126,7 +126,7 @@ TableCreator::Format TableCreator::formatFor(const QString& path, const QString&
                                        QStringLiteral("sqlite3"), QStringLiteral("db3")};
     if (native.contains(suffix))
         return Format::Native;
-    throw AppError(QStringLiteral("%1: z rozszerzenia nie wynika format nowej tabeli (.db, .sqlite, .dbf)")
+    throw shell::AppError(QStringLiteral("%1: z rozszerzenia nie wynika format nowej tabeli (.db, .sqlite, .dbf)")
                        .arg(QDir::toNativeSeparators(path)));
 }
 
@@ -151,7 +151,7 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
                                             const QVector<int>& longest)
 {
     if (QFileInfo::exists(path))
-        throw AppError(QStringLiteral("%1: plik już istnieje").arg(QDir::toNativeSeparators(path)));
+        throw shell::AppError(QStringLiteral("%1: plik już istnieje").arg(QDir::toNativeSeparators(path)));
     QVector<tables::Field> fields = sourceFields;
     QStringList names;
     for (tables::Field& f : fields) {
@@ -162,7 +162,7 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
         names << f.name;
     }
     if (format == Format::Paradox)
-        throw AppError(
+        throw shell::AppError(
             QStringLiteral("tworzenie nowych tabel Paradox nie jest obsługiwane; utwórz tabelę .db "
                            "(SQLite) lub .dbf"));
     const QStringList shortened = shortNames(names, format == Format::DBase ? kDbaseNameLength : 1000);
@@ -179,7 +179,7 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
     // dBASE: the code page named in a .cpg beside the table (UTF-8 unless chosen), which GDAL reads too.
     QByteArray cpg = codePage.isEmpty() ? QByteArray("UTF-8") : codePage;
     if (tables::CodePage::fromCpgText(cpg).isEmpty())
-        throw AppError(QStringLiteral("nieznana strona kodowa: %1").arg(QString::fromLatin1(cpg)));
+        throw shell::AppError(QStringLiteral("nieznana strona kodowa: %1").arg(QString::fromLatin1(cpg)));
     const bool utf8 = tables::CodePage::byName(tables::CodePage::fromCpgText(cpg))->isUtf8();
     QVector<DbaseField> dbf;
     bool memo = false;
@@ -187,7 +187,7 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
         const tables::Field& f = fields[i];
         const QByteArray name = f.name.toLatin1();
         if (QString::fromLatin1(name) != f.name)
-            throw AppError(
+            throw shell::AppError(
                 QStringLiteral("pole %1: nazwa pola dBASE może mieć tylko litery łacińskie").arg(f.name));
         dbf.push_back(dbaseField(f, name, utf8, longest.value(i, -1)));
         memo = memo || dbf.last().type == 'M';
@@ -200,7 +200,7 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
         }
         writeFile(companion(path, ".cpg"), cpg);
         writeFile(path, dbaseHeader(dbf, memo));
-    } catch (const AppError&) {
+    } catch (const shell::AppError&) {
         remove(path);
         throw;
     }

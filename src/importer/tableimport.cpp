@@ -25,7 +25,7 @@ int resolveField(const tables::Table& table, const MappingRow& row)
         return row.index;
     const int index = table.fieldIndex(row.field);
     if (index < 0)
-        throw AppError(QStringLiteral("%1: nie ma pola '%2'").arg(table.sourceName(), row.field));
+        throw shell::AppError(QStringLiteral("%1: nie ma pola '%2'").arg(table.sourceName(), row.field));
     return index;
 }
 
@@ -41,7 +41,7 @@ public:
             if (dryRun) {
                 m_scratch = std::make_unique<QTemporaryDir>();
                 if (!m_scratch->isValid())
-                    throw AppError(QStringLiteral("nie można utworzyć folderu tymczasowego"));
+                    throw shell::AppError(QStringLiteral("nie można utworzyć folderu tymczasowego"));
             }
             const QString folder = dryRun
                                        ? m_scratch->path()
@@ -118,7 +118,7 @@ private:
 
 } // namespace
 
-TableImport::TableImport(tables::Table& source, tables::Table& target, Interaction& interaction)
+TableImport::TableImport(tables::Table& source, tables::Table& target, shell::Interaction& interaction)
     : m_source(source), m_target(target), m_interaction(interaction)
 {
 }
@@ -137,7 +137,7 @@ TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& 
     m_losses.clear();
     m_warnings.clear();
     if (!m_source.isOpen() || !m_target.isOpen())
-        throw AppError(QStringLiteral("Do importu obie tabele muszą być otwarte."));
+        throw shell::AppError(QStringLiteral("Do importu obie tabele muszą być otwarte."));
 
     // The same file reached by two paths counts too: the replace mode would empty the source.
     if (isSameFile(m_source.filePath(), m_target.filePath())
@@ -152,7 +152,7 @@ TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& 
         return Outcome::Refused;
     }
     if (m_target.isReadOnly())
-        throw AppError(QStringLiteral("%1: tabela jest tylko do odczytu").arg(m_target.sourceName()));
+        throw shell::AppError(QStringLiteral("%1: tabela jest tylko do odczytu").arg(m_target.sourceName()));
 
     m_source.first();
     m_target.first(); // stores a record being edited in the grid
@@ -311,8 +311,8 @@ void TableImport::deleteTargetView()
         sql += QStringLiteral(" WHERE (%1)").arg(m_target.filter());
     try {
         m_target.connection().run(sql);
-    } catch (const AppError& e) {
-        throw AppError(QStringLiteral("%1: %2").arg(m_target.sourceName(), e.message()));
+    } catch (const shell::AppError& e) {
+        throw shell::AppError(QStringLiteral("%1: %2").arg(m_target.sourceName(), e.message()));
     }
 }
 
@@ -355,7 +355,7 @@ int TableImport::transfer(const QVector<Pair>& pairs, int from)
         } catch (const std::exception& e) {
             // The record is not stored; the engine's message says why.
             insert.reset();
-            m_failure = messageOf(e);
+            m_failure = shell::messageOf(e);
             QString field;
             const LossReport::Reason reason = LossReport::reasonOf(m_failure, &field);
             m_losses.add(reason, field, index, m_failure);

@@ -6,7 +6,9 @@
 #include <QString>
 #include <functional>
 
+namespace shell {
 class Interaction;
+}
 
 namespace tables {
 class Table;
@@ -35,7 +37,7 @@ public:
         Finished,
     };
 
-    TableImport(tables::Table& source, tables::Table& target, Interaction& interaction);
+    TableImport(tables::Table& source, tables::Table& target, shell::Interaction& interaction);
 
     std::function<void()> onStart; // the history is emptied, progress begins
     std::function<void(int maximum)> onProgressRange;
@@ -79,7 +81,7 @@ private:
 
     tables::Table& m_source;
     tables::Table& m_target;
-    Interaction& m_interaction;
+    shell::Interaction& m_interaction;
     int m_errors = 0;
     int m_stored = 0;
     QString m_failure;

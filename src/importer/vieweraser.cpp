@@ -19,7 +19,7 @@ int ViewEraser::eraseView(tables::DataSet& data)
             table->commitBulk();
         } catch (const std::exception& e) {
             table->rollbackBulk();
-            throw AppError(QStringLiteral("%1: %2").arg(table->sourceName(), messageOf(e)));
+            throw shell::AppError(QStringLiteral("%1: %2").arg(table->sourceName(), shell::messageOf(e)));
         }
         table->refresh();
         return count;

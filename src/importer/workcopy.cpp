@@ -30,12 +30,12 @@ WorkCopy::WorkCopy(const QString& tableFile, const QString& folder)
             const QString original = table.dir().filePath(name);
             const QString copy = QDir(folder).filePath(newBase + QLatin1Char('.') + QFileInfo(name).suffix());
             if (!QFile::copy(original, copy))
-                throw AppError(QStringLiteral("%1: nie można utworzyć kopii roboczej %2")
+                throw shell::AppError(QStringLiteral("%1: nie można utworzyć kopii roboczej %2")
                                    .arg(QDir::toNativeSeparators(original), QDir::toNativeSeparators(copy)));
             QFile(copy).setPermissions(QFile(original).permissions() | QFile::WriteOwner);
             m_files.push_back({copy, original});
         }
-    } catch (const AppError&) {
+    } catch (const shell::AppError&) {
         for (const auto& f : std::as_const(m_files))
             QFile::remove(f.first);
         throw;
@@ -58,7 +58,7 @@ void WorkCopy::commit()
         std::filesystem::rename(QFile::encodeName(f.first).toStdString(),
                                 QFile::encodeName(f.second).toStdString(), error);
         if (error)
-            throw AppError(
+            throw shell::AppError(
                 QStringLiteral("%1: nie można zastąpić pliku: %2")
                     .arg(QDir::toNativeSeparators(f.second), QString::fromLocal8Bit(error.message())));
     }

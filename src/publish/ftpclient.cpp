@@ -61,7 +61,7 @@ void checkCommandArgument(const QString& argument)
 {
     if (argument.contains(QLatin1Char('\r')) || argument.contains(QLatin1Char('\n'))
         || argument.contains(QChar(0)))
-        throw AppError(
+        throw shell::AppError(
             QStringLiteral("The name contains a line break and cannot be sent to the FTP server: %1")
                 .arg(QString(argument)
                          .replace(QLatin1Char('\n'), QLatin1Char(' '))
@@ -87,7 +87,7 @@ void FtpClient::ensureConnected() const
 void FtpClient::connectAndLogin()
 {
     if (m_control.isOpen())
-        throw AppError(QStringLiteral("Already connected."));
+        throw shell::AppError(QStringLiteral("Already connected."));
     try {
         QString address = Host;
         if (!isDottedIPv4(Host)) {
@@ -148,7 +148,7 @@ void FtpClient::storeFile(const QString& localPath, const QString& remotePath)
     ensureConnected();
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open file %1. %2")
+        throw shell::AppError(QStringLiteral("Cannot open file %1. %2")
                            .arg(QDir::toNativeSeparators(localPath), file.errorString()));
     transfer(QStringLiteral("STOR ") + remotePath, [&](TcpSocket& data) { sendFile(file, data); });
 }
@@ -163,7 +163,7 @@ std::optional<QByteArray> FtpClient::retrieveFile(const QString& remotePath, qsi
             char piece[kPieceSize];
             while (const qsizetype n = data.receive(piece, sizeof piece)) {
                 if (bytes.size() + n > maxSize)
-                    throw AppError(
+                    throw shell::AppError(
                         QStringLiteral("The file %1 on the FTP server is too large.").arg(remotePath));
                 bytes.append(piece, n);
             }
@@ -285,7 +285,7 @@ void FtpClient::sendFile(QFile& file, TcpSocket& data)
     for (;;) {
         const qint64 n = file.read(piece.data(), kPieceSize);
         if (n < 0)
-            throw AppError(QStringLiteral("Cannot read file %1. %2")
+            throw shell::AppError(QStringLiteral("Cannot read file %1. %2")
                                .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
         if (n == 0)
             return;
@@ -414,7 +414,7 @@ QString FtpClient::readLine()
         }
         if (m_received.size() > kMaxLineBytes) {
             disconnect();
-            throw AppError(QStringLiteral("The FTP server sent a reply line that is too long."));
+            throw shell::AppError(QStringLiteral("The FTP server sent a reply line that is too long."));
         }
         char buffer[kPieceSize];
         qsizetype n = 0;
@@ -447,7 +447,7 @@ int FtpClient::readReply()
         line = readLine();
         if (++linesRead > kMaxReplyLines) {
             disconnect();
-            throw AppError(QStringLiteral("The FTP server sent a reply that is too long."));
+            throw shell::AppError(QStringLiteral("The FTP server sent a reply that is too long."));
         }
     } while (line.isEmpty());
     m_replyLines << line;
@@ -457,7 +457,7 @@ int FtpClient::readReply()
             line = readLine();
             if (++linesRead > kMaxReplyLines) {
                 disconnect();
-                throw AppError(QStringLiteral("The FTP server sent a reply that is too long."));
+                throw shell::AppError(QStringLiteral("The FTP server sent a reply that is too long."));
             }
             if (!line.isEmpty())
                 m_replyLines << line;

@@ -64,7 +64,7 @@ QByteArray fileHash(const QString& path)
     QFile file(path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
     if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
-        throw AppError(QStringLiteral("Cannot read file %1. %2")
+        throw shell::AppError(QStringLiteral("Cannot read file %1. %2")
                            .arg(QDir::toNativeSeparators(path), file.errorString()));
     return hash.result().toHex();
 }

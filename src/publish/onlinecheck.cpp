@@ -34,7 +34,7 @@ QByteArray httpGet(const QString& url, qsizetype maxSize)
     const QUrl parsed(url);
     const bool https = parsed.scheme() == QStringLiteral("https");
     if (!parsed.isValid() || (!https && parsed.scheme() != QStringLiteral("http")) || parsed.host().isEmpty())
-        throw AppError(QStringLiteral("The shop address %1 is not an http:// or https:// address.").arg(url));
+        throw shell::AppError(QStringLiteral("The shop address %1 is not an http:// or https:// address.").arg(url));
     const QString host = parsed.host();
     const QString address = isDottedIPv4(host) ? host : resolveHost(host);
     TcpSocket socket = TcpSocket::connectTo(address, parsed.port(https ? 443 : 80));
@@ -54,16 +54,16 @@ QByteArray httpGet(const QString& url, qsizetype maxSize)
     while (const qsizetype n = socket.receive(piece, sizeof piece)) {
         answer.append(piece, n);
         if (answer.size() > maxSize + 65536)
-            throw AppError(QStringLiteral("%1 is larger than the shop's files can be.").arg(url));
+            throw shell::AppError(QStringLiteral("%1 is larger than the shop's files can be.").arg(url));
     }
     socket.close();
     const qsizetype headerEnd = answer.indexOf("\r\n\r\n");
     const QByteArray statusLine = answer.left(answer.indexOf("\r\n"));
     const QList<QByteArray> fields = statusLine.split(' ');
     if (headerEnd < 0 || fields.size() < 2 || !fields[0].startsWith("HTTP/"))
-        throw AppError(QStringLiteral("%1 gave no HTTP answer.").arg(url));
+        throw shell::AppError(QStringLiteral("%1 gave no HTTP answer.").arg(url));
     if (fields[1] != "200")
-        throw AppError(QStringLiteral("%1: %2").arg(url, QString::fromLatin1(statusLine)));
+        throw shell::AppError(QStringLiteral("%1: %2").arg(url, QString::fromLatin1(statusLine)));
     return answer.mid(headerEnd + 4);
 }
 
@@ -87,7 +87,7 @@ QStringList checkShopOnline(const QString& address, const QString& publishFolder
                 differences << QStringLiteral("Shop online: %1 differs from the file sent").arg(base + name);
         } catch (const std::exception& e) {
             differences << QStringLiteral("Shop online: %1")
-                               .arg(messageOf(e).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+                               .arg(shell::messageOf(e).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
         }
     }
     if (differences.isEmpty())

@@ -69,9 +69,9 @@ int portNumber(const QString& text)
     bool ok = false;
     const int port = text.trimmed().toInt(&ok);
     if (!ok)
-        throw AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw shell::AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     if (port < 1 || port > 65535)
-        throw AppError(QStringLiteral("'%1' is not a valid port number").arg(text));
+        throw shell::AppError(QStringLiteral("'%1' is not a valid port number").arg(text));
     return port;
 }
 
@@ -91,15 +91,15 @@ bool reconnect(FtpClient& client, const UploadCallbacks& callbacks)
         client.connectAndLogin();
         return true;
     } catch (const std::exception& e) {
-        callbacks.appendReport(messageOf(e));
+        callbacks.appendReport(shell::messageOf(e));
         return false;
     }
 }
 
 // Connects and logs in; a certificate the system does not vouch for is shown with its fingerprint and,
 // when the user trusts it, remembered for the host and the login tried again.
-bool connect(FtpClient& client, const FtpSettings& ftp, const UploadOptions& options,
-             Interaction& interaction, UploadResult& result)
+bool connect(FtpClient& client, const shell::FtpSettings& ftp, const UploadOptions& options,
+             shell::Interaction& interaction, UploadResult& result)
 {
     try {
         client.Host = ftp.host;
@@ -124,7 +124,7 @@ bool connect(FtpClient& client, const FtpSettings& ftp, const UploadOptions& opt
             client.connectAndLogin();
         }
     } catch (const std::exception& e) {
-        interaction.error(messageOf(e));
+        interaction.error(shell::messageOf(e));
         return false;
     }
     return true;
@@ -187,7 +187,7 @@ Manifest readRemoteManifest(FtpClient& client, const QString& remoteFolder, cons
     } catch (const std::exception& e) {
         // Without it every file goes, which is what the server needs anyway.
         callbacks.appendReport(
-            QStringLiteral("The list of files sent before cannot be read: %1").arg(messageOf(e)));
+            QStringLiteral("The list of files sent before cannot be read: %1").arg(shell::messageOf(e)));
     }
     return {};
 }
@@ -205,7 +205,7 @@ UploadResult finishRun(FtpClient& client, const UploadCallbacks& callbacks, cons
 
 } // namespace
 
-QString remoteShopFolder(const FtpSettings& ftp)
+QString remoteShopFolder(const shell::FtpSettings& ftp)
 {
     QString folder = ftp.folder.trimmed();
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
@@ -235,7 +235,7 @@ QStringList uploadOrder(const QStringList& names, const QString& startPage)
     return ordered;
 }
 
-bool checkFtpSettings(const FtpSettings& ftp, Interaction& interaction)
+bool checkFtpSettings(const shell::FtpSettings& ftp, shell::Interaction& interaction)
 {
     const struct {
         const QString& value;
@@ -260,8 +260,8 @@ QStringList uploadFileList(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
 }
 
-UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, const QTime& startTime,
-                        FtpClient& client, const UploadCallbacks& callbacks, Interaction& interaction,
+UploadResult uploadShop(const QString& publishFolder, const shell::FtpSettings& ftp, const QTime& startTime,
+                        FtpClient& client, const UploadCallbacks& callbacks, shell::Interaction& interaction,
                         const UploadOptions& options)
 {
     UploadResult result;
@@ -350,7 +350,7 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
                 try {
                     store.store(QDir(pass.folder).filePath(name), pass.remoteFolder, name);
                 } catch (const std::exception& e) {
-                    failure = messageOf(e);
+                    failure = shell::messageOf(e);
                 }
                 if (failure.isNull() || client.isConnected() || !mayReconnect
                     || !reconnect(client, callbacks))
@@ -396,7 +396,7 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
                 else
                     callbacks.appendReport(path + QStringLiteral(" cannot be deleted: ") + e.message());
             } catch (const std::exception& e) {
-                callbacks.appendReport(path + QStringLiteral(" cannot be deleted: ") + messageOf(e));
+                callbacks.appendReport(path + QStringLiteral(" cannot be deleted: ") + shell::messageOf(e));
             }
         }
     }
@@ -409,13 +409,13 @@ UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, co
                           .filePath(
                               QStringLiteral("kalmenor-manifest-%1").arg(QCoreApplication::applicationPid()))
                     : options.manifestCopy;
-            textfile::writeBytes(copy, serializeManifest(manifest));
+            shell::textfile::writeBytes(copy, serializeManifest(manifest));
             NearAtomicStore(client).store(copy, remote, kManifestName);
             if (options.manifestCopy.isEmpty())
                 QFile::remove(copy);
         } catch (const std::exception& e) {
             callbacks.appendReport(QStringLiteral("The list of files sent cannot be stored on the server: %1")
-                                       .arg(messageOf(e)));
+                                       .arg(shell::messageOf(e)));
         }
     }
 
@@ -444,7 +444,7 @@ QTime elapsedTime(const QTime& start, const QTime& end)
     return QTime(0, 0).addSecs(seconds);
 }
 
-bool saveReport(const QStringList& reportLines, Interaction& interaction)
+bool saveReport(const QStringList& reportLines, shell::Interaction& interaction)
 {
     QString path = interaction.saveFileName(QStringLiteral("Save report"), QStringLiteral("raport.txt"),
                                             QStringLiteral("pliki txt (*.txt)"), QStringLiteral("txt"));
@@ -452,11 +452,11 @@ bool saveReport(const QStringList& reportLines, Interaction& interaction)
         return false;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".txt");
-    textfile::writeLines(path, reportLines);
+    shell::textfile::writeLines(path, reportLines);
     return true;
 }
 
-FtpSettings withCommandLinePassword(FtpSettings ftp)
+shell::FtpSettings withCommandLinePassword(shell::FtpSettings ftp)
 {
     if (ftp.password.isEmpty())
         ftp.password = qEnvironmentVariable("KALMENOR_FTP_PASSWORD");

@@ -5,8 +5,10 @@
 #include <QTime>
 #include <functional>
 
+namespace shell {
 class Interaction;
 struct FtpSettings;
+}
 
 namespace publish {
 
@@ -21,7 +23,7 @@ inline const QString kRemoteShopFolder = QStringLiteral("Kalmenor");
 
 // The remote folder of the settings: `[FTP] folder` without surrounding blanks and slashes at its end,
 // or kRemoteShopFolder when that is empty.
-QString remoteShopFolder(const FtpSettings& ftp);
+QString remoteShopFolder(const shell::FtpSettings& ftp);
 
 // Choices of one upload beyond the FTP settings.
 struct UploadOptions {
@@ -34,7 +36,7 @@ struct UploadOptions {
 
 // Shows the message of the first empty field (host, port, user, password) and returns false; true when
 // all are filled (blanks count as filled).
-bool checkFtpSettings(const FtpSettings& ftp, Interaction& interaction);
+bool checkFtpSettings(const shell::FtpSettings& ftp, shell::Interaction& interaction);
 
 // What the step panel, the status bar and the report area are told during the upload. Every member may be
 // left unset except appendReport.
@@ -75,8 +77,8 @@ struct UploadResult {
 // began). A port that is not a number, or a failed connection or login, is shown with
 // interaction.error() and ends the routine with no files sent and no time lines. The client's
 // notifications are bound for the run only.
-UploadResult uploadShop(const QString& publishFolder, const FtpSettings& ftp, const QTime& startTime,
-                        FtpClient& client, const UploadCallbacks& callbacks, Interaction& interaction,
+UploadResult uploadShop(const QString& publishFolder, const shell::FtpSettings& ftp, const QTime& startTime,
+                        FtpClient& client, const UploadCallbacks& callbacks, shell::Interaction& interaction,
                         const UploadOptions& options = {});
 
 // The order files go to the server, so a visitor meets no page whose pictures or links are not there
@@ -94,10 +96,10 @@ QTime elapsedTime(const QTime& start, const QTime& end);
 
 // "Save report": asks for a file name (raport.txt) and writes every line, one per line. Returns false when
 // the user cancelled; raises AppError when the file cannot be written.
-bool saveReport(const QStringList& reportLines, Interaction& interaction);
+bool saveReport(const QStringList& reportLines, shell::Interaction& interaction);
 
 // Command line: the remembered password when there is one, else $KALMENOR_FTP_PASSWORD.
-FtpSettings withCommandLinePassword(FtpSettings ftp);
+shell::FtpSettings withCommandLinePassword(shell::FtpSettings ftp);
 // Command line exit status: 0 all sent, 1 some file failed, 2 no connection (or no valid port).
 int uploadExitStatus(const UploadResult& result);
 

@@ -23,12 +23,12 @@ QString socketMessage(int errorNumber, const QString& text)
 } // namespace
 
 SocketError::SocketError(int errorNumber)
-    : AppError(socketMessage(errorNumber, systemText(errorNumber))), m_errorNumber(errorNumber)
+    : shell::AppError(socketMessage(errorNumber, systemText(errorNumber))), m_errorNumber(errorNumber)
 {
 }
 
 SocketError::SocketError(int errorNumber, const QString& text)
-    : AppError(socketMessage(errorNumber, text)), m_errorNumber(errorNumber)
+    : shell::AppError(socketMessage(errorNumber, text)), m_errorNumber(errorNumber)
 {
 }
 

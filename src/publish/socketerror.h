@@ -6,7 +6,7 @@ namespace publish {
 
 // A failure of the network layer, carrying the system's error number. The message is
 // "Socket Error # <number>\r\n<the system's text for it>".
-class SocketError : public AppError {
+class SocketError : public shell::AppError {
 public:
     explicit SocketError(int errorNumber);
     // For failures whose number and text come from elsewhere than errno (name resolution).

@@ -75,7 +75,7 @@ QString openSslErrors()
 [[noreturn]] void failTls(const char* what)
 {
     const QString details = openSslErrors();
-    throw AppError(
+    throw shell::AppError(
         QStringLiteral("TLS: %1%2")
             .arg(QLatin1String(what), details.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(details)));
 }
@@ -120,7 +120,7 @@ QString fingerprintOf(X509* certificate)
 
 UntrustedCertificate::UntrustedCertificate(const QString& host, const QString& fingerprint,
                                            const QString& reason)
-    : AppError(QStringLiteral("The certificate of %1 is not trusted: %2.\nSHA-256 fingerprint: %3")
+    : shell::AppError(QStringLiteral("The certificate of %1 is not trusted: %2.\nSHA-256 fingerprint: %3")
                    .arg(host, reason, fingerprint)),
       m_host(host), m_fingerprint(fingerprint), m_reason(reason)
 {

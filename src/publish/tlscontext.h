@@ -10,7 +10,7 @@ namespace publish {
 
 // A certificate the system's store does not vouch for (self-signed, expired, issued for another name).
 // The user may still trust it for this host by its fingerprint.
-class UntrustedCertificate : public AppError {
+class UntrustedCertificate : public shell::AppError {
 public:
     UntrustedCertificate(const QString& host, const QString& fingerprint, const QString& reason);
     QString host() const { return m_host; }

@@ -13,7 +13,7 @@ QStringList readLines(const QString& file)
 {
     if (file.isEmpty() || !QFile::exists(file))
         return {};
-    return textfile::readLines(file);
+    return shell::textfile::readLines(file);
 }
 
 } // namespace
@@ -37,7 +37,7 @@ void remember(const QString& file, const QString& host, const QString& fingerpri
         return;
     QStringList lines = readLines(file);
     lines << host + QLatin1Char(' ') + normalized;
-    textfile::writeLines(file, lines);
+    shell::textfile::writeLines(file, lines);
 }
 
 } // namespace publish::truststore

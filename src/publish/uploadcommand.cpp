@@ -12,12 +12,12 @@
 
 namespace publish {
 
-int uploadShopCommand(const FtpSettings& loaded, const QString& publishFolder,
+int uploadShopCommand(const shell::FtpSettings& loaded, const QString& publishFolder,
                       const std::function<bool(const std::function<void()>& upload)>& generate,
-                      QTextStream& out, QTextStream& err, Interaction& interaction,
+                      QTextStream& out, QTextStream& err, shell::Interaction& interaction,
                       const UploadOptions& options)
 {
-    const FtpSettings ftp = withCommandLinePassword(loaded);
+    const shell::FtpSettings ftp = withCommandLinePassword(loaded);
     if (!checkFtpSettings(ftp, interaction))
         return 2;
     const QTime startTime = QTime::currentTime();
@@ -53,7 +53,7 @@ bool trustCommandLineFingerprint(const QString& fingerprint, const QString& host
     try {
         truststore::remember(trustFile, host, normalized);
     } catch (const std::exception& e) {
-        err << messageOf(e) << Qt::endl;
+        err << shell::messageOf(e) << Qt::endl;
         return false;
     }
     return true;

@@ -6,8 +6,10 @@
 #include <QTextStream>
 #include <functional>
 
+namespace shell {
 class Interaction;
 struct FtpSettings;
+}
 
 namespace publish {
 
@@ -20,9 +22,9 @@ namespace publish {
 //
 // Exit status: 0 every file sent; 1 generation failed or some file failed; 2 the FTP settings are
 // incomplete, the port is not a number, or connecting or logging in failed.
-int uploadShopCommand(const FtpSettings& ftp, const QString& publishFolder,
+int uploadShopCommand(const shell::FtpSettings& ftp, const QString& publishFolder,
                       const std::function<bool(const std::function<void()>& upload)>& generate,
-                      QTextStream& out, QTextStream& err, Interaction& interaction,
+                      QTextStream& out, QTextStream& err, shell::Interaction& interaction,
                       const UploadOptions& options = {});
 
 // "--trust FINGERPRINT": remembers the fingerprint for the host in trustFile. A text that is no SHA-256

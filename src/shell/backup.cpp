@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace shell {
+
 namespace backup {
 namespace {
 
@@ -71,3 +73,5 @@ QString resultMessage(bool allCopied)
 }
 
 } // namespace backup
+
+} // namespace shell

@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QString>
 
+namespace shell {
+
 // The monthly backup of the data folder: the files directly inside Bd and Bd/jpg are copied into
 // "Kopia Bd/YYYY-MM/Bd" and ".../Bd/jpg", overwriting the files of an earlier backup of the month.
 namespace backup {
@@ -19,3 +21,5 @@ QString resultMessage(bool allCopied);
 QString monthFolderName(const QDate& today); // "YYYY-MM"
 
 } // namespace backup
+
+} // namespace shell

@@ -5,6 +5,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+namespace shell {
+
 ConsoleInteraction::ConsoleInteraction(QTextStream& out, QTextStream& err, bool answerYes)
     : m_out(out), m_err(err), m_answerYes(answerYes)
 {
@@ -45,3 +47,5 @@ bool ConsoleInteraction::openInShell(const QString& urlOrPath)
         QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath) : QUrl::fromUserInput(urlOrPath);
     return QProcess::startDetached(opener, {url.toString()});
 }
+
+} // namespace shell

@@ -4,6 +4,8 @@
 
 #include <QTextStream>
 
+namespace shell {
+
 // Interaction for the command line: messages are printed; questions are printed and answered Yes only
 // when the user said so beforehand (--yes); nothing is chosen or opened.
 class ConsoleInteraction : public Interaction {
@@ -31,3 +33,5 @@ private:
     bool m_answerYes;
     int m_refused = 0;
 };
+
+} // namespace shell

@@ -4,6 +4,9 @@
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
+
+namespace shell {
+
 #endif
 
 namespace desktop {
@@ -44,3 +47,5 @@ bool stderrIsTerminal()
 }
 
 } // namespace desktop
+
+} // namespace shell

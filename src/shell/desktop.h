@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace shell {
+
 // The desktop's stand-ins for the programs the tool bar starts.
 namespace desktop {
 QString textEditorCommand(); // "notepad.exe" here
@@ -12,3 +14,5 @@ namespace desktop {
 // True when standard error goes to a terminal (progress lines are shown only there).
 bool stderrIsTerminal();
 } // namespace desktop
+
+} // namespace shell

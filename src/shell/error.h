@@ -3,6 +3,8 @@
 #include <QString>
 #include <stdexcept>
 
+namespace shell {
+
 // Failures of the platform (files, tables, sockets, number conversion) travel as exceptions carrying a
 // message meant for the user. Catch std::exception and show messageOf(e).
 class AppError : public std::runtime_error {
@@ -15,3 +17,5 @@ inline QString messageOf(const std::exception& e)
 {
     return QString::fromUtf8(e.what());
 }
+
+} // namespace shell

@@ -10,6 +10,8 @@
 #include <SimpleIni.h>
 #include <string>
 
+namespace shell {
+
 struct IniFile::Data {
     // Case-insensitive names; UTF-8 inside, whatever the file's own encoding.
     CSimpleIniA ini{true, false, false};
@@ -188,3 +190,5 @@ void IniFile::save(const QString& path) const
     }
     textfile::writeBytes(path, textfile::encode(t));
 }
+
+} // namespace shell

@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 
+namespace shell {
+
 // An INI file kept whole in memory: section and key names compared without regard to case, values
 // stored verbatim, every line the program does not touch (unknown keys, sections, comments) written
 // back as it was. Text is decoded like every other text file of the program.
@@ -39,3 +41,5 @@ private:
     struct Data;
     std::unique_ptr<Data> m_data;
 };
+
+} // namespace shell

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace shell {
+
 // Everything core code asks of the user or the desktop goes through this interface, so tests answer
 // questions and pick files without modal windows.
 class Interaction {
@@ -27,3 +29,5 @@ public:
     // Starts a desktop program without waiting (the text editor, the calculator).
     virtual bool startProgram(const QString& program, const QStringList& args = {}) = 0;
 };
+
+} // namespace shell

@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+namespace shell {
+
 namespace memotexts {
 
 ReadResult read(const QString& path, QString* text)
@@ -28,3 +30,5 @@ void write(const QString& path, const QString& text)
 }
 
 } // namespace memotexts
+
+} // namespace shell

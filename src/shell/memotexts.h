@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace shell {
+
 // The long texts of the options dialog, one memo line per file line.
 namespace memotexts {
 
@@ -13,3 +15,5 @@ ReadResult read(const QString& path, QString* text);
 void write(const QString& path, const QString& text);
 
 } // namespace memotexts
+
+} // namespace shell

@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <array>
 
+namespace shell {
+
 namespace {
 
 const QString kKeyName = QStringLiteral("SOFTWARE\\Program\\Setup\\SDF");
@@ -124,3 +126,5 @@ void PasswordStore::write(const QString& text) const
         || f.write(bytes) != bytes.size() || !f.commit())
         throw AppError(QStringLiteral("Cannot write the password store %1: %2").arg(m_path, f.errorString()));
 }
+
+} // namespace shell

@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+namespace shell {
+
 // The remembered FTP and mail passwords, kept like two binary registry values of the key
 // "SOFTWARE\Program\Setup\SDF": each a 255-byte block (the password in Windows-1250, a zero byte,
 // zero padding) XOR-scrambled with the program's constant. The store is a file in the configuration
@@ -40,3 +42,5 @@ private:
 
     QString m_path;
 };
+
+} // namespace shell

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace shell {
+
 ProgramFolder::ProgramFolder(const QString& programDir)
     : m_program(QDir::cleanPath(QDir(programDir).absolutePath()))
 {
@@ -48,3 +50,5 @@ void rememberProgramFolder(const QString& configDir, const QString& dir)
     QDir().mkpath(configDir);
     textfile::writeLines(recentFile(configDir), folders.mid(0, kRecentCount));
 }
+
+} // namespace shell

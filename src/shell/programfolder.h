@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace shell {
+
 // The program folder (current directory at start-up unless given) and the data folder inside it.
 // Every path of Kalmenor is built from these two by concatenation.
 class ProgramFolder {
@@ -35,3 +37,5 @@ bool holdsProgramFolder(const QString& dir);
 // those that still hold a data folder are returned. remember puts dir first and keeps the last eight.
 QStringList recentProgramFolders(const QString& configDir);
 void rememberProgramFolder(const QString& configDir, const QString& dir);
+
+} // namespace shell

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QStandardPaths>
 
+namespace shell {
+
 namespace {
 
 const QString kSettingsFileName = QStringLiteral("KVO.INI");
@@ -229,3 +231,5 @@ QStringList invoiceStyles()
             QStringLiteral("Układ Kalmenor"),          QStringLiteral("Niebieski obszar"),
             QStringLiteral("Popielate pola"),          QStringLiteral("Zielony obszar")};
 }
+
+} // namespace shell

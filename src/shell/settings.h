@@ -7,6 +7,8 @@
 #include <array>
 #include <vector>
 
+namespace shell {
+
 // Colours are kept as the settings file stores them: blue * 65536 + green * 256 + red.
 using ColorValue = int;
 
@@ -188,3 +190,5 @@ QStringList textFlowNames();     // Opcje/otaczanie
 QStringList alignmentNames();    // Opcje/wyrownanie
 QStringList invoicePrintForms(); // Faktury/Wydruk
 QStringList invoiceStyles();     // Faktury/Styl
+
+} // namespace shell

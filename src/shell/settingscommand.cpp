@@ -14,6 +14,9 @@
 #ifdef Q_OS_UNIX
 #include <termios.h>
 #include <unistd.h>
+
+namespace shell {
+
 #endif
 
 namespace {
@@ -187,3 +190,5 @@ QString readPasswordFromStdin()
         line.pop_back();
     return QString::fromLocal8Bit(line.c_str());
 }
+
+} // namespace shell

@@ -5,6 +5,8 @@
 #include <QTextStream>
 #include <functional>
 
+namespace shell {
+
 // "kalmenor config ...": the settings of the options window for scripts.
 //   list                          every key as Section/key=value, its effective value
 //   get Section/key               one value
@@ -22,3 +24,5 @@ int runConfigCommand(const QStringList& args, const QString& configDir, ConfigCo
 
 // One line from standard input, echo turned off while a terminal is attached.
 QString readPasswordFromStdin();
+
+} // namespace shell

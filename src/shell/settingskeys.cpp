@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 
+namespace shell {
+
 namespace {
 
 template <typename Member> std::function<SettingRef(Settings&)> at(Member Settings::*group, auto member)
@@ -397,3 +399,5 @@ QString firstInstalledFont()
         return {};
     return QFontDatabase::families().value(0);
 }
+
+} // namespace shell

@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+namespace shell {
+
 enum class SettingType { String, Integer, Boolean, Color };
 
 // What a text typed for a String key must look like; the window's own controls already keep to these.
@@ -55,3 +57,5 @@ QString readUserText(const SettingKey& key, const QString& text, Settings& setti
 
 // The first installed font family, or empty without a GUI application.
 QString firstInstalledFont();
+
+} // namespace shell

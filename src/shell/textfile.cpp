@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdio>
 
+namespace shell {
+
 namespace textfile {
 namespace {
 
@@ -165,3 +167,5 @@ void writeLines(const QString& path, const QStringList& lines)
 }
 
 } // namespace textfile
+
+} // namespace shell

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace shell {
+
 // Text files of the program (tree file, memo texts, delivery list, settings) are read as UTF-8 when they
 // carry a byte-order mark or are valid UTF-8 with non-ASCII bytes, otherwise as Windows-1250. They are
 // written as Windows-1250, or as UTF-8 with a byte-order mark when a character does not fit, so nothing
@@ -32,3 +34,5 @@ void writeGenerated(const QString& path, const QByteArray& bytes);
 void writeLines(const QString& path, const QStringList& lines);
 
 } // namespace textfile
+
+} // namespace shell

@@ -23,8 +23,8 @@ int main(int argc, char* argv[])
     try {
         generator::createDemoProgramFolder(program, config);
     } catch (const std::exception& e) {
-        err << messageOf(e) << Qt::endl;
+        err << shell::messageOf(e) << Qt::endl;
         return 1;
     }
-    return generator::buildShopCommand(ProgramFolder(program), config, QString(), false, out, err, theme);
+    return generator::buildShopCommand(shell::ProgramFolder(program), config, QString(), false, out, err, theme);
 }

@@ -21,7 +21,7 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        throw AppError(QStringLiteral("Cannot write %1").arg(path));
+        throw shell::AppError(QStringLiteral("Cannot write %1").arg(path));
 }
 
 } // namespace
@@ -36,7 +36,7 @@ int main(int argc, char* argv[])
         err << "usage: makefreshshop DIR" << Qt::endl;
         return 2;
     }
-    const ProgramFolder folder(args[1] + QStringLiteral("/program"));
+    const shell::ProgramFolder folder(args[1] + QStringLiteral("/program"));
     const QString config = args[1] + QStringLiteral("/config");
     try {
         catalogue::createProgramFolder(folder.program(),
@@ -63,7 +63,7 @@ int main(int argc, char* argv[])
         QDir().mkpath(config);
         writeBytes(config + QStringLiteral("/KVO.INI"), "[Opcje]\r\nStyl=0\r\nmotyw=0\r\n");
     } catch (const std::exception& e) {
-        err << messageOf(e) << Qt::endl;
+        err << shell::messageOf(e) << Qt::endl;
         return 1;
     }
     return generator::buildShopCommand(folder, config, QString(), false, out, err);

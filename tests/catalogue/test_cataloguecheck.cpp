@@ -18,7 +18,7 @@ using namespace catalogue;
 TEST(CatalogueCheck, CountersAndProblems)
 {
     QTemporaryDir dir;
-    const ProgramFolder folder(dir.path());
+    const shell::ProgramFolder folder(dir.path());
     QDir().mkpath(folder.pictures());
     createProductsTable(folder.productsTable());
     {
@@ -74,7 +74,7 @@ TEST(CatalogueCheck, CountersAndProblems)
 TEST(CatalogueCheck, StatusOfACleanCatalogueAndOfAMissingTable)
 {
     QTemporaryDir dir;
-    const ProgramFolder folder(dir.path());
+    const shell::ProgramFolder folder(dir.path());
     QDir().mkpath(folder.pictures());
     testsupport::writeFile(folder.treeFile(), "K ID000000010K\r\n");
     QString out;

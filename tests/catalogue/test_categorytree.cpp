@@ -64,7 +64,7 @@ TEST(CategoryTree, PolishNamesRoundTripInWindows1250)
     tree.addNode(nullptr, QStringLiteral("Żółte łódki ID000000001K"));
     tree.save(path);
     QByteArray expected;
-    ASSERT_TRUE(textfile::toCp1250(QStringLiteral("Żółte łódki ID000000001K\r\n"), &expected));
+    ASSERT_TRUE(shell::textfile::toCp1250(QStringLiteral("Żółte łódki ID000000001K\r\n"), &expected));
     EXPECT_EQ(testsupport::readFile(path), expected);
     CategoryTree again;
     again.load(path);

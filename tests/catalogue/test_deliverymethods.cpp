@@ -13,7 +13,7 @@ namespace {
 
 struct DeliveryTest : ::testing::Test {
     QTemporaryDir tmp;
-    ProgramFolder folder{tmp.path()};
+    shell::ProgramFolder folder{tmp.path()};
     QString file() const { return deliveryFilePath(folder); }
     void SetUp() override { QDir().mkpath(folder.data()); }
 };
@@ -38,7 +38,7 @@ TEST(DeliveryLine, SplitAtFirstAndLastBar)
         {"", "", "", ""},
     };
     for (const Case& c : cases) {
-        const DeliveryMethodRow row = DeliveryMethodList::splitLine(QString::fromUtf8(c.line));
+        const shell::DeliveryMethodRow row = DeliveryMethodList::splitLine(QString::fromUtf8(c.line));
         EXPECT_EQ(row.name, QString::fromUtf8(c.name)) << c.line;
         EXPECT_EQ(row.price, QString::fromUtf8(c.price)) << c.line;
         EXPECT_EQ(row.mark, QString::fromUtf8(c.mark)) << c.line;

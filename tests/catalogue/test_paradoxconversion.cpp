@@ -65,7 +65,7 @@ protected:
     QString data(const QString& name) const { return QDir(m_folder.data()).filePath(name); }
 
     QTemporaryDir m_dir;
-    ProgramFolder m_folder{m_dir.path()};
+    shell::ProgramFolder m_folder{m_dir.path()};
 };
 
 } // namespace
@@ -118,7 +118,7 @@ TEST_F(ParadoxProducts, DeclinedTheTableIsReadOnlyAndUnchanged)
             w.products().setValue(QStringLiteral("Nazwa"), QStringLiteral("x"));
             w.products().post();
         },
-        AppError);
+        shell::AppError);
     w.products().cancel();
     EXPECT_EQ(testsupport::readFile(file), original);
     EXPECT_FALSE(QFileInfo::exists(data(QStringLiteral("towary.paradox.db"))));
@@ -144,7 +144,7 @@ TEST_F(ParadoxProducts, HeadlessConversionAndWhatItRefuses)
     // A kept original from an earlier conversion is never overwritten.
     makeParadoxProducts();
     testsupport::writeFile(data(QStringLiteral("towary.paradox.db")), QByteArray("earlier"));
-    EXPECT_THROW(catalogue::convertParadoxProductsTable(m_folder.productsTable()), AppError);
+    EXPECT_THROW(catalogue::convertParadoxProductsTable(m_folder.productsTable()), shell::AppError);
     EXPECT_EQ(testsupport::readFile(data(QStringLiteral("towary.paradox.db"))), QByteArray("earlier"));
     QFile::remove(data(QStringLiteral("towary.paradox.db")));
 

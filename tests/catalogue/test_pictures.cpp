@@ -61,19 +61,19 @@ TEST(Pictures, NonPicturesAndDamagedJpegsAreErrors)
     const QString text = dir.filePath(QStringLiteral("textM.jpg"));
     testsupport::writeFile(text, "this is not a picture at all");
     EXPECT_FALSE(pictures::isPicture(text));
-    EXPECT_THROW(pictures::load(text), AppError);
+    EXPECT_THROW(pictures::load(text), shell::AppError);
     EXPECT_FALSE(pictures::isPicture(dir.filePath(QStringLiteral("missing.jpg"))));
-    EXPECT_THROW(pictures::load(dir.filePath(QStringLiteral("missing.jpg"))), AppError);
+    EXPECT_THROW(pictures::load(dir.filePath(QStringLiteral("missing.jpg"))), shell::AppError);
 
     // A JPEG cut after its markers, and one with only the start marker.
     QByteArray jpeg = pictures::encodeJpeg(sample(64, 64));
     const QString cut = dir.filePath(QStringLiteral("cutM.jpg"));
     testsupport::writeFile(cut, QByteArray("\xFF\xD8\xFF\xE0", 4));
     EXPECT_FALSE(pictures::isPicture(cut));
-    EXPECT_THROW(pictures::load(cut), AppError);
+    EXPECT_THROW(pictures::load(cut), shell::AppError);
     const QString garbage = dir.filePath(QStringLiteral("garbageM.jpg"));
     testsupport::writeFile(garbage, jpeg.left(3) + QByteArray(500, '\x55'));
-    EXPECT_THROW(pictures::load(garbage), AppError);
+    EXPECT_THROW(pictures::load(garbage), shell::AppError);
 }
 
 TEST(Pictures, StoringKeepsJpegBytesConvertsOthersAndRefusesNonPictures)
@@ -96,7 +96,7 @@ TEST(Pictures, StoringKeepsJpegBytesConvertsOthersAndRefusesNonPictures)
     const QByteArray before = testsupport::readFile(target);
     const QString pickedText = dir.filePath(QStringLiteral("notes.bmp"));
     testsupport::writeFile(pickedText, "hello");
-    EXPECT_THROW(pictures::storeAsJpeg(pickedText, target), AppError);
+    EXPECT_THROW(pictures::storeAsJpeg(pickedText, target), shell::AppError);
     EXPECT_EQ(testsupport::readFile(target), before);
 }
 

@@ -64,7 +64,7 @@ TEST(Pricing, GrossToNetInSinglePrecision)
               QStringLiteral("1234567,88"));
     EXPECT_EQ(grossToNet(QStringLiteral("1234567,89"), QStringLiteral("22"), kPolish),
               formatTwoDecimals(double(float((long double)held * 0.8196721311475410L)), kPolish));
-    EXPECT_THROW(grossToNet(QStringLiteral("1"), QStringLiteral("abc"), kPolish), AppError);
+    EXPECT_THROW(grossToNet(QStringLiteral("1"), QStringLiteral("abc"), kPolish), shell::AppError);
 }
 
 TEST(Pricing, BadNumbersThrowWithTheText)
@@ -73,14 +73,14 @@ TEST(Pricing, BadNumbersThrowWithTheText)
         try {
             netToGross(QString::fromUtf8(bad), QStringLiteral("22"), kPolish);
             ADD_FAILURE() << bad;
-        } catch (const AppError& e) {
+        } catch (const shell::AppError& e) {
             EXPECT_FALSE(e.message().isEmpty());
         }
     }
-    EXPECT_THROW(parseSingle(QStringLiteral("x"), kPolish), AppError);
-    EXPECT_THROW(parseSingle(QStringLiteral("1e300"), kPolish), AppError);
+    EXPECT_THROW(parseSingle(QStringLiteral("x"), kPolish), shell::AppError);
+    EXPECT_THROW(parseSingle(QStringLiteral("1e300"), kPolish), shell::AppError);
     // A huge but representable net overflows in the multiplication, reported instead of wrapping.
-    EXPECT_THROW(netToGross(QStringLiteral("900000000000000"), QStringLiteral("22"), kPolish), AppError);
+    EXPECT_THROW(netToGross(QStringLiteral("900000000000000"), QStringLiteral("22"), kPolish), shell::AppError);
 }
 
 TEST(Pricing, FixedPointArithmetic)

@@ -67,7 +67,7 @@ TEST_F(Catalogue, CreatedTableHasEveryColumn)
           "K",      "W",     "Rozmiar",   "Kolor",      "Wymiar", "Magazyn",       "Liczba",
           "Temp",   "Index"})
         EXPECT_GE(products.fieldIndex(QString::fromLatin1(c)), 0) << c;
-    EXPECT_THROW(createProductsTable(dir.filePath(QStringLiteral("towary.db"))), AppError);
+    EXPECT_THROW(createProductsTable(dir.filePath(QStringLiteral("towary.db"))), shell::AppError);
 }
 
 TEST_F(Catalogue, IdRuleFillsDefaultsAndReplacesBadIds)

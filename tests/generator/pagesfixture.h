@@ -42,7 +42,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        folder = ProgramFolder(dir.path());
+        folder = shell::ProgramFolder(dir.path());
         QDir().mkpath(folder.pictures());
         catalogue::createProductsTable(folder.productsTable());
         products.open(folder.productsTable());
@@ -103,8 +103,8 @@ protected:
     bool shopHas(const QString& name) const { return QFile::exists(shop + QLatin1Char('/') + name); }
 
     QTemporaryDir dir;
-    ProgramFolder folder;
-    Settings settings;
+    shell::ProgramFolder folder;
+    shell::Settings settings;
     catalogue::CategoryTree tree;
     tables::Table products;
     FakeInteraction ui;

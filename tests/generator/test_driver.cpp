@@ -24,7 +24,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_folder = ProgramFolder(m_dir.path() + QStringLiteral("/prog"));
+        m_folder = shell::ProgramFolder(m_dir.path() + QStringLiteral("/prog"));
         QDir().mkpath(m_folder.pictures());
         catalogue::createProductsTable(m_folder.productsTable());
         m_products.open(m_folder.productsTable());
@@ -45,10 +45,10 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    ProgramFolder m_folder;
+    shell::ProgramFolder m_folder;
     tables::Table m_products;
     catalogue::CategoryTree m_tree;
-    Settings m_settings;
+    shell::Settings m_settings;
     FakeInteraction m_ui;
 };
 
@@ -131,7 +131,7 @@ TEST_F(DriverFixture, FailedPageWriteStopsTheRunWithoutSummary)
     GeneratorContext context(m_settings, m_tree, m_products, m_folder, m_ui);
     const QString blocked = m_dir.path() + QStringLiteral("/file-not-folder");
     testsupport::writeFile(blocked, "x");
-    EXPECT_THROW(generateShop(context, blocked, QStringLiteral("index.html")), AppError);
+    EXPECT_THROW(generateShop(context, blocked, QStringLiteral("index.html")), shell::AppError);
     EXPECT_FALSE(context.reportLines().contains(QStringLiteral("END")));
     EXPECT_EQ(context.reportLines().first(), QStringLiteral("Generate web shop to the directory ") + blocked);
 
@@ -186,9 +186,9 @@ TEST(DemoShop, InitThenBuildFromTheCommandLine)
     const QString config = dir.path() + QStringLiteral("/config");
     EXPECT_TRUE(createDemoProgramFolder(program, config));
     EXPECT_TRUE(QFileInfo::exists(config + QStringLiteral("/KVO.INI")));
-    EXPECT_THROW(createDemoProgramFolder(program, config), AppError); // never over an existing data folder
+    EXPECT_THROW(createDemoProgramFolder(program, config), shell::AppError); // never over an existing data folder
 
-    const ProgramFolder folder(program);
+    const shell::ProgramFolder folder(program);
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
     const QString target = dir.path() + QStringLiteral("/out/sklep.html");

@@ -30,7 +30,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_folder = ProgramFolder(m_dir.path() + QStringLiteral("/prog"));
+        m_folder = shell::ProgramFolder(m_dir.path() + QStringLiteral("/prog"));
         QDir().mkpath(m_folder.pictures());
         catalogue::createProductsTable(m_folder.productsTable());
         m_products.open(m_folder.productsTable());
@@ -54,10 +54,10 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    ProgramFolder m_folder;
+    shell::ProgramFolder m_folder;
     tables::Table m_products;
     catalogue::CategoryTree m_tree;
-    Settings m_settings;
+    shell::Settings m_settings;
     FakeInteraction m_ui;
     QString m_shop;
 };
@@ -82,14 +82,14 @@ TEST(PageWriting, LinesEndInCrLfLoneLfStaysAndTextIsUtf8)
     EXPECT_EQ(testsupport::readFile(path), QByteArray("two\r\nthree\r\n</tr>\xc5\x82\r\n"));
     EXPECT_FALSE(appendPageLine(dir.path() + QStringLiteral("/missing.html"), QStringLiteral("x")));
     EXPECT_THROW(savePage(QStringLiteral("x"), dir.path() + QStringLiteral("/no/such/folder/p.html")),
-                 AppError);
+                 shell::AppError);
 }
 
 TEST(PageWriting, ColoursHeadBlockAndMemoTexts)
 {
-    EXPECT_EQ(colorToHtml(colorFromRgb(255, 255, 255)), QStringLiteral("#FFFFFF"));
-    EXPECT_EQ(colorToHtml(colorFromRgb(0, 0, 128)), QStringLiteral("#000080"));
-    EXPECT_EQ(colorToHtml(colorFromRgb(0x12, 0xAB, 0x0C)), QStringLiteral("#12AB0C"));
+    EXPECT_EQ(colorToHtml(shell::colorFromRgb(255, 255, 255)), QStringLiteral("#FFFFFF"));
+    EXPECT_EQ(colorToHtml(shell::colorFromRgb(0, 0, 128)), QStringLiteral("#000080"));
+    EXPECT_EQ(colorToHtml(shell::colorFromRgb(0x12, 0xAB, 0x0C)), QStringLiteral("#12AB0C"));
     EXPECT_EQ(
         commonHeadBlock(),
         QStringLiteral("<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"en-GB\" lang=\"en-GB\"> "
@@ -208,13 +208,13 @@ TEST_F(FrameFixture, BodyFrameStartPageChoices)
 
 TEST_F(FrameFixture, TopPageButtonsFollowTheOptionalPages)
 {
-    m_settings.headerColor = colorFromRgb(0x10, 0x20, 0x30);
+    m_settings.headerColor = shell::colorFromRgb(0x10, 0x20, 0x30);
     m_settings.options.includeInformation = false;
     m_settings.options.includePriceList = false;
     m_settings.options.includeRegulation = false;
     m_settings.options.headerAlignment = 1;
     m_settings.options.shopName = QStringLiteral("Mój sklep");
-    m_settings.font.headerTextColor = colorFromRgb(255, 0, 0);
+    m_settings.font.headerTextColor = shell::colorFromRgb(255, 0, 0);
     GeneratorContext c = context();
     writeTopPage(c);
     const QString expected =
@@ -257,8 +257,8 @@ TEST_F(FrameFixture, MenuPageListsCategoriesIndentedAndTheLinkList)
     auto* sub = m_tree.addNode(top, QStringLiteral("Koszulki ID000000002W"));
     m_tree.addNode(sub, QStringLiteral("Polo ID000000003W"));
     m_tree.addNode(sub, QStringLiteral("Shirt ID000000004P"));
-    m_settings.options.menuColor = colorFromRgb(255, 255, 255);
-    m_settings.options.menuHighlightColor = colorFromRgb(0, 0, 128);
+    m_settings.options.menuColor = shell::colorFromRgb(255, 255, 255);
+    m_settings.options.menuHighlightColor = shell::colorFromRgb(0, 0, 128);
     m_settings.options.includeLinks = true;
     m_settings.options.linksHeading = QStringLiteral("Jump to");
     m_settings.links[0] = {QStringLiteral("Docs"), m_shop + QStringLiteral("/docs/a b.pdf")};
@@ -312,8 +312,8 @@ TEST_F(FrameFixture, AssetsCopiedWithChoicesStyleSheetsAndNoSelfDestruction)
     m_settings.options.stylePreset = 2;
     m_settings.options.promotionMarker = 1;
     m_settings.options.newMarker = -1; // no choice: nothing copied for it
-    m_settings.options.menuColor = colorFromRgb(255, 255, 255);
-    m_settings.options.menuHighlightColor = colorFromRgb(0, 0, 128);
+    m_settings.options.menuColor = shell::colorFromRgb(255, 255, 255);
+    m_settings.options.menuHighlightColor = shell::colorFromRgb(0, 0, 128);
 
     // The logo was picked from the shop's own img folder: copying it onto itself must keep it.
     const QString shop = m_dir.path() + QStringLiteral("/fresh");

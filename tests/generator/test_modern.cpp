@@ -41,10 +41,10 @@ TEST(ModernSettings, CommandLineValuesAreChecked)
         {"Opcje/motyw", "2", false},
     };
     for (const auto& c : cases) {
-        Settings settings;
-        const SettingKey* key = findSettingKey(QString::fromLatin1(c.key));
+        shell::Settings settings;
+        const shell::SettingKey* key = shell::findSettingKey(QString::fromLatin1(c.key));
         ASSERT_NE(key, nullptr) << c.key;
-        const QString problem = readUserText(*key, QString::fromUtf8(c.value), settings);
+        const QString problem = shell::readUserText(*key, QString::fromUtf8(c.value), settings);
         EXPECT_EQ(problem.isEmpty(), c.accepted)
             << c.key << " = " << c.value << ": " << problem.toStdString();
         if (!c.accepted) {
@@ -57,10 +57,10 @@ TEST(ModernSettings, ExistingSettingsFileWithoutTheKeyStaysClassic)
 {
     QTemporaryDir config, program;
     testsupport::writeFile(config.path() + QStringLiteral("/KVO.INI"), "[Opcje]\nwaluta=z\xc5\x82\n");
-    const Settings settings = loadSettings(config.path(), ProgramFolder(program.path()));
+    const shell::Settings settings = shell::loadSettings(config.path(), shell::ProgramFolder(program.path()));
     EXPECT_EQ(settings.options.theme, kClassicTheme);
     EXPECT_EQ(settings.options.language, QStringLiteral("pl"));
-    EXPECT_EQ(currencyCodeOf(settings.options), QStringLiteral("PLN"));
+    EXPECT_EQ(shell::currencyCodeOf(settings.options), QStringLiteral("PLN"));
 }
 
 TEST(ModernSettings, CurrencyCodeFromTheCurrency)
@@ -74,10 +74,10 @@ TEST(ModernSettings, CurrencyCodeFromTheCurrency)
         {"pound", "", ""}, {"pound", "GBP", "GBP"}, {"zł", "eur", "EUR"}, {"", "", ""},
     };
     for (const auto& c : cases) {
-        ShopOptions options;
+        shell::ShopOptions options;
         options.currency = QString::fromUtf8(c.currency);
         options.currencyCode = QString::fromUtf8(c.code);
-        EXPECT_EQ(currencyCodeOf(options), QString::fromUtf8(c.expected)) << c.currency << " / " << c.code;
+        EXPECT_EQ(shell::currencyCodeOf(options), QString::fromUtf8(c.expected)) << c.currency << " / " << c.code;
     }
 }
 
@@ -120,13 +120,13 @@ TEST(ModernText, DescriptionsFoldingAndMoney)
 
 TEST(ModernText, SettingsColoursAreMadeReadable)
 {
-    const ColorValue white = colorFromRgb(255, 255, 255);
-    for (const ColorValue c : {colorFromRgb(0xFF, 0x80, 0x40), colorFromRgb(0xFF, 0xFF, 0x80),
-                               colorFromRgb(0x94, 0xCD, 0xCD), colorFromRgb(255, 255, 255)})
+    const shell::ColorValue white = shell::colorFromRgb(255, 255, 255);
+    for (const shell::ColorValue c : {shell::colorFromRgb(0xFF, 0x80, 0x40), shell::colorFromRgb(0xFF, 0xFF, 0x80),
+                               shell::colorFromRgb(0x94, 0xCD, 0xCD), shell::colorFromRgb(255, 255, 255)})
         EXPECT_GE(modern::contrastRatio(modern::readableOn(c, white), white), 4.5);
-    EXPECT_EQ(modern::readableOn(colorFromRgb(0, 0, 128), white), colorFromRgb(0, 0, 128));
-    const ColorValue navy = colorFromRgb(0, 0, 0x40);
-    EXPECT_GE(modern::contrastRatio(modern::readableOn(colorFromRgb(0x30, 0x30, 0x60), navy), navy), 4.5);
+    EXPECT_EQ(modern::readableOn(shell::colorFromRgb(0, 0, 128), white), shell::colorFromRgb(0, 0, 128));
+    const shell::ColorValue navy = shell::colorFromRgb(0, 0, 0x40);
+    EXPECT_GE(modern::contrastRatio(modern::readableOn(shell::colorFromRgb(0x30, 0x30, 0x60), navy), navy), 4.5);
 }
 
 class ModernShop : public PagesFixture {
@@ -265,7 +265,7 @@ TEST_F(ModernShop, CurrencyWithoutCodeIsRefusedForModernOnly)
     try {
         generateShop(*context, shop, QStringLiteral("index.html"));
         FAIL() << "built without a currency code";
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         EXPECT_TRUE(e.message().contains(QStringLiteral("[Opcje] waluta_kod"))) << e.message().toStdString();
     }
     EXPECT_FALSE(shopHas(QStringLiteral("index.html")));

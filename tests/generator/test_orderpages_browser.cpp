@@ -85,7 +85,7 @@ TEST(OrderInBrowser, TileDetailSearchOrderFormAndMailThroughRealPhp)
     const QString program = dir.path() + QStringLiteral("/program");
     const QString config = dir.path() + QStringLiteral("/config");
     generator::createDemoProgramFolder(program, config);
-    const ProgramFolder folder(program);
+    const shell::ProgramFolder folder(program);
 
     tables::Table products;
     products.open(folder.productsTable());
@@ -98,7 +98,7 @@ TEST(OrderInBrowser, TileDetailSearchOrderFormAndMailThroughRealPhp)
     tree.addNode(category, QStringLiteral("Kubek \"Mały\" z'uchem ID000001901P"));
     tree.addNode(category, QStringLiteral("Pusta lista ID000001902P"));
 
-    Settings settings = loadSettings(config, folder);
+    shell::Settings settings = shell::loadSettings(config, folder);
     settings.options.theme = generator::kClassicTheme; // the demo chooses the modern pages
     settings.deliveryMethods = readDeliveryMethods(folder);
     settings.options.includeDelivery = true;

@@ -134,7 +134,7 @@ TEST_F(ProductPages, DetailPageByteForByteWithPictureAndSeveralDescriptionLines)
     p.longDescription = QStringLiteral("Line one\r\nLine <i>two</i>");
     addProduct(p);
     writePicture(QStringLiteral("ID000000001PD.jpg"));
-    settings.lineColor = colorFromRgb(0x11, 0x22, 0x33);
+    settings.lineColor = shell::colorFromRgb(0x11, 0x22, 0x33);
     settings.options.currency = QStringLiteral("zł");
     auto* category = node(nullptr, QStringLiteral("Lamps"), QStringLiteral("ID000000009K"));
     node(category, QStringLiteral("Lamp"), QStringLiteral("ID000000001P"));

@@ -60,7 +60,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        folder = ProgramFolder(dir.path() + QStringLiteral("/prog"));
+        folder = shell::ProgramFolder(dir.path() + QStringLiteral("/prog"));
         catalogue::createProgramFolder(folder.program(), bundledDataRoot() + QStringLiteral("/skeleton"));
         {
             tables::Table products;
@@ -93,7 +93,7 @@ protected:
     QString shop() const { return folder.previewShop(); }
 
     QTemporaryDir dir;
-    ProgramFolder folder;
+    shell::ProgramFolder folder;
     QString config;
 };
 
@@ -125,7 +125,7 @@ TEST_F(FreshShop, WithoutAStyleTheMissingPicturesAreCountedAndListed)
 
     catalogue::CategoryTree tree;
     tree.load(folder.treeFile());
-    const QStringList problems = shopProblems(loadSettings(config, folder), folder, tree);
+    const QStringList problems = shopProblems(shell::loadSettings(config, folder), folder, tree);
     for (const QString& picture : brokenPictures)
         EXPECT_TRUE(problems.filter(picture + QStringLiteral(" (")).size() == 1) << picture.toStdString();
     EXPECT_EQ(problems.size(), brokenPictures.size());

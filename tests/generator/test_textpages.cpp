@@ -26,8 +26,8 @@ class TextPages : public PagesFixture {};
 
 TEST_F(TextPages, PriceListRowsColouredByTreePositionOncePerNodeText)
 {
-    settings.oddColor = colorFromRgb(0xFF, 0xFF, 0xFF);
-    settings.evenColor = colorFromRgb(0xEE, 0xEE, 0xEE);
+    settings.oddColor = shell::colorFromRgb(0xFF, 0xFF, 0xFF);
+    settings.evenColor = shell::colorFromRgb(0xEE, 0xEE, 0xEE);
     ProductSpec normal = product(QStringLiteral("ID000000001P"), QStringLiteral("Tea"));
     normal.net = 1234.5;
     normal.gross = 1518.44;
@@ -72,7 +72,7 @@ TEST_F(TextPages, PriceListRowsColouredByTreePositionOncePerNodeText)
 
 TEST_F(TextPages, SearchPageConsumesTheIndex)
 {
-    settings.headerColor = colorFromRgb(0, 0, 128);
+    settings.headerColor = shell::colorFromRgb(0, 0, 128);
     const QString footer = makerFooter();
     const QString rest =
         QStringLiteral("<table><br><td height=\"30\" bgcolor=\"#000080\"><b>Search product: </b>"

@@ -30,9 +30,9 @@ TEST(FilterComposer, ApplyRemoveAndBadExpressions)
     t.open(dir.filePath("t.db"));
     EXPECT_EQ(FilterComposer::apply(t, "Cena >= 10"), "Liczba rekordów: 2");
     // A bad expression raises the engine's error and keeps the filter in force.
-    EXPECT_THROW(FilterComposer::apply(t, "Cena >>> 1"), AppError);
+    EXPECT_THROW(FilterComposer::apply(t, "Cena >>> 1"), shell::AppError);
     EXPECT_EQ(t.recordCount(), 2);
-    EXPECT_THROW(FilterComposer::apply(t, "Missing = 1"), AppError);
+    EXPECT_THROW(FilterComposer::apply(t, "Missing = 1"), shell::AppError);
     EXPECT_EQ(FilterComposer::apply(t, ""), "Liczba rekordów: 3");
     FilterComposer::apply(t, "Cena = 5");
     EXPECT_EQ(FilterComposer::remove(t), "Liczba rekordow: 3");

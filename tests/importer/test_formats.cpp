@@ -52,7 +52,7 @@ TEST(TableCreator, NamesShortenedAndKeptUnique)
     EXPECT_EQ(TableCreator::formatFor("a.DBF"), TableCreator::Format::DBase);
     EXPECT_EQ(TableCreator::formatFor("a.sqlite3"), TableCreator::Format::Native);
     EXPECT_EQ(TableCreator::formatFor("a.db", "paradox"), TableCreator::Format::Paradox);
-    EXPECT_THROW(TableCreator::formatFor("a.txt"), AppError);
+    EXPECT_THROW(TableCreator::formatFor("a.txt"), shell::AppError);
 }
 
 TEST(LossReport, EngineMessagesGiveReasonAndField)

@@ -44,10 +44,10 @@ TEST_F(ValueConversionTest, AcrossTypesThroughExactText)
 
 TEST_F(ValueConversionTest, ValuesTheTargetCannotHoldAreRefused)
 {
-    EXPECT_THROW(convert("abc", FieldType::Alpha, FieldType::Number), AppError);
-    EXPECT_THROW(convert("99999", FieldType::Alpha, FieldType::SmallInt), AppError);
-    EXPECT_THROW(convert("31.02.2020", FieldType::Alpha, FieldType::Date), AppError);
+    EXPECT_THROW(convert("abc", FieldType::Alpha, FieldType::Number), shell::AppError);
+    EXPECT_THROW(convert("99999", FieldType::Alpha, FieldType::SmallInt), shell::AppError);
+    EXPECT_THROW(convert("31.02.2020", FieldType::Alpha, FieldType::Date), shell::AppError);
     // The same type keeps the value, but an alpha field still has its length.
     EXPECT_EQ(convert("12345678", FieldType::Alpha, FieldType::Alpha, 8).toString(), "12345678");
-    EXPECT_THROW(convert("123456789", FieldType::Alpha, FieldType::Alpha, 8), AppError);
+    EXPECT_THROW(convert("123456789", FieldType::Alpha, FieldType::Alpha, 8), shell::AppError);
 }

@@ -29,12 +29,12 @@ TEST_P(DemoShopUploadTest, EveryFileArrivesByteForByte)
     ASSERT_TRUE(server.started()) << server.startError().toStdString();
     QTemporaryDir program, config;
     ASSERT_NO_THROW(generator::createDemoProgramFolder(program.path(), config.path()));
-    const ProgramFolder folder(program.path());
+    const shell::ProgramFolder folder(program.path());
 
     FakeInteraction ui;
     catalogue::Workspace workspace(folder, ui);
     ASSERT_TRUE(workspace.open()) << ui.errors.join(QLatin1Char('\n')).toStdString();
-    Settings settings = loadSettings(config.path(), folder);
+    shell::Settings settings = shell::loadSettings(config.path(), folder);
     settings.deliveryMethods = readDeliveryMethods(folder);
     settings.ftp.host = QStringLiteral("localhost");
     settings.ftp.port = QString::number(server.port());
@@ -55,7 +55,7 @@ TEST_P(DemoShopUploadTest, EveryFileArrivesByteForByte)
         try {
             generator::generateShop(context, folder.publishShop(), QStringLiteral("index.html"));
         } catch (const std::exception& e) {
-            err << messageOf(e) << Qt::endl;
+            err << shell::messageOf(e) << Qt::endl;
             return false;
         }
         return true;

@@ -152,7 +152,7 @@ TEST_F(FtpClientTest, EndlessReplyIsCutOff)
         s.waitClientClose();
     });
     client.Port = server.port();
-    EXPECT_THROW(client.connectAndLogin(), AppError);
+    EXPECT_THROW(client.connectAndLogin(), shell::AppError);
     EXPECT_FALSE(client.isConnected());
 }
 
@@ -166,7 +166,7 @@ TEST_F(FtpClientTest, AlreadyConnectedIsRefused)
     try {
         client.connectAndLogin();
         FAIL();
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         EXPECT_EQ(e.message(), QStringLiteral("Already connected."));
     }
     EXPECT_TRUE(client.isConnected());
@@ -470,9 +470,9 @@ TEST_F(FtpClientTest, LocalProblemsSendNothing)
     loginTo(client, server, false);
     // A missing file, and a name that would smuggle a second command in.
     EXPECT_THROW(client.storeFile(dir.filePath(QStringLiteral("missing.html")), QStringLiteral("x")),
-                 AppError);
-    EXPECT_THROW(client.storeFile(localFile("x"), QStringLiteral("a\r\nDELE index.html")), AppError);
-    EXPECT_THROW(client.makeDirectory(QStringLiteral("a\nRMD b")), AppError);
+                 shell::AppError);
+    EXPECT_THROW(client.storeFile(localFile("x"), QStringLiteral("a\r\nDELE index.html")), shell::AppError);
+    EXPECT_THROW(client.makeDirectory(QStringLiteral("a\nRMD b")), shell::AppError);
     EXPECT_TRUE(client.isConnected());
     client.disconnect();
     server.join();

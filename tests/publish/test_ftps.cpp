@@ -68,7 +68,7 @@ protected:
     TestCertificate certificate;
     RealFtpServer server{certificate.certificate, certificate.key, true};
     QTemporaryDir local, config;
-    FtpSettings ftp;
+    shell::FtpSettings ftp;
     UploadOptions options;
     FakeInteraction interaction;
     QStringList report;

@@ -57,7 +57,7 @@ protected:
     RealFtpServer server;
     QTemporaryDir local;
     QString shop;
-    FtpSettings ftp;
+    shell::FtpSettings ftp;
     FakeInteraction interaction;
     UploadResult last;
     QStringList report;
@@ -154,18 +154,18 @@ TEST(FtpTlsSetting, FreshInstallationTurnsItOnAnOlderFileWithoutTheKeyKeepsPlain
 {
     QTemporaryDir program, config;
     QDir(program.path()).mkdir(QStringLiteral("Bd"));
-    const ProgramFolder folder(program.path());
-    EXPECT_TRUE(loadSettings(config.path(), folder).ftp.tls);
-    saveSettings(loadSettings(config.path(), folder), config.path(), folder);
+    const shell::ProgramFolder folder(program.path());
+    EXPECT_TRUE(shell::loadSettings(config.path(), folder).ftp.tls);
+    shell::saveSettings(shell::loadSettings(config.path(), folder), config.path(), folder);
     EXPECT_TRUE(testsupport::readFile(config.filePath(QStringLiteral("KVO.INI"))).contains("tls=1"));
 
     QTemporaryDir older;
     testsupport::writeFile(older.filePath(QStringLiteral("KVO.INI")), "[FTP]\r\nhost=ftp.sklep.pl\r\n");
-    const Settings s = loadSettings(older.path(), folder);
+    const shell::Settings s = shell::loadSettings(older.path(), folder);
     EXPECT_FALSE(s.ftp.tls);
     EXPECT_EQ(s.ftp.host, QStringLiteral("ftp.sklep.pl"));
-    EXPECT_TRUE(findSettingKey(QStringLiteral("FTP/folder")));
-    EXPECT_TRUE(findSettingKey(QStringLiteral("Opcje/adres")));
+    EXPECT_TRUE(shell::findSettingKey(QStringLiteral("FTP/folder")));
+    EXPECT_TRUE(shell::findSettingKey(QStringLiteral("Opcje/adres")));
 }
 
 } // namespace
@@ -229,7 +229,7 @@ TEST_F(IncrementalUploadTest, ShopOnlineIsCheckedAfterTheUploadWithoutChangingIt
     EXPECT_TRUE(last.succeeded());
     EXPECT_TRUE(report.last().startsWith(QStringLiteral("Shop online: Socket Error # 111")))
         << report.last().toStdString();
-    EXPECT_THROW(httpGet(QStringLiteral("ftp://x/"), 10), AppError);
+    EXPECT_THROW(httpGet(QStringLiteral("ftp://x/"), 10), shell::AppError);
 }
 
 } // namespace

@@ -22,7 +22,7 @@ namespace {
 
 constexpr int kProducts = 1000;
 
-void makeCatalogue(const ProgramFolder& folder)
+void makeCatalogue(const shell::ProgramFolder& folder)
 {
     catalogue::createProgramFolder(folder.program(), QStringLiteral(KAL_SOURCE_DIR "/data/skeleton"));
     QDir().mkpath(folder.pictures());
@@ -53,7 +53,7 @@ void makeCatalogue(const ProgramFolder& folder)
     tree.save(folder.treeFile());
 }
 
-void setPrice(const ProgramFolder& folder, const QString& id, double net)
+void setPrice(const shell::ProgramFolder& folder, const QString& id, double net)
 {
     tables::Table products;
     products.open(folder.productsTable());
@@ -70,16 +70,16 @@ TEST(Republish, OnePriceChangedSendsOnlyAFewFiles)
     RealFtpServer server;
     ASSERT_TRUE(server.started()) << server.startError().toStdString();
     QTemporaryDir program, config;
-    const ProgramFolder folder(program.path());
+    const shell::ProgramFolder folder(program.path());
     ASSERT_NO_THROW(makeCatalogue(folder));
-    FtpSettings ftp = localFtpSettings(server.port(), true);
+    shell::FtpSettings ftp = localFtpSettings(server.port(), true);
     ftp.tls = false;
 
     auto publishShop = [&] {
         FakeInteraction ui;
         catalogue::Workspace workspace(folder, ui);
         EXPECT_TRUE(workspace.open());
-        Settings settings = loadSettings(config.path(), folder);
+        shell::Settings settings = shell::loadSettings(config.path(), folder);
         settings.deliveryMethods = readDeliveryMethods(folder);
         generator::GeneratorContext context(settings, workspace.tree(), workspace.products(), folder, ui);
         QDir().mkpath(folder.publishShop());

@@ -74,7 +74,7 @@ protected:
     }
 
     InactivityLimit limit{10s};
-    FtpSettings ftp = localFtpSettings(0, false);
+    shell::FtpSettings ftp = localFtpSettings(0, false);
     QTemporaryDir local;
     QString shop;
     FakeInteraction interaction;
@@ -316,7 +316,7 @@ TEST_F(ShopUploadFaultTest, ConnectionLostForGoodStopsAtOnceWithOneLine)
 
 TEST(FtpSettingsCheck, FirstEmptyFieldWins)
 {
-    FtpSettings ftp;
+    shell::FtpSettings ftp;
     ftp.host = QStringLiteral("ftp.example.pl");
     ftp.port = QStringLiteral("21");
     ftp.user = QStringLiteral("   "); // blanks count as filled
@@ -326,18 +326,18 @@ TEST(FtpSettingsCheck, FirstEmptyFieldWins)
     EXPECT_TRUE(interaction.messages.isEmpty());
 
     struct Case {
-        QString FtpSettings::*field;
+        QString shell::FtpSettings::*field;
         const char* message;
     } cases[] = {
-        {&FtpSettings::host, "Please fill Host name - (Options/FTP page)"},
-        {&FtpSettings::port, "Please fill Port value, default value is 21 - (Options/FTP page)"},
-        {&FtpSettings::user, "Please fill User ID  - (Options/FTP page)"},
-        {&FtpSettings::password, "Please fill Password - (Options/FTP page)"},
+        {&shell::FtpSettings::host, "Please fill Host name - (Options/FTP page)"},
+        {&shell::FtpSettings::port, "Please fill Port value, default value is 21 - (Options/FTP page)"},
+        {&shell::FtpSettings::user, "Please fill User ID  - (Options/FTP page)"},
+        {&shell::FtpSettings::password, "Please fill Password - (Options/FTP page)"},
     };
-    FtpSettings empty;
+    shell::FtpSettings empty;
     empty.port.clear();
     for (const Case& c : cases) {
-        FtpSettings missing = ftp;
+        shell::FtpSettings missing = ftp;
         missing.*c.field = QString();
         FakeInteraction one;
         EXPECT_FALSE(checkFtpSettings(missing, one));
@@ -369,18 +369,18 @@ TEST(SaveReport, WritesEveryLineOrNothingWhenCancelled)
     EXPECT_TRUE(saveReport(lines, interaction));
     const QByteArray bytes = testsupport::readFile(dir.filePath(QStringLiteral("raport.txt")));
     EXPECT_TRUE(bytes.startsWith("Generate web shop to the directory /x\r\n\r\nb.jpg plik"));
-    EXPECT_EQ(textfile::readLines(dir.filePath(QStringLiteral("raport.txt"))), lines);
+    EXPECT_EQ(shell::textfile::readLines(dir.filePath(QStringLiteral("raport.txt"))), lines);
 }
 
 TEST(CommandLinePassword, RememberedPasswordFirstThenEnvironment)
 {
     qputenv("KALMENOR_FTP_PASSWORD", "zmiennej");
-    FtpSettings ftp;
+    shell::FtpSettings ftp;
     EXPECT_EQ(withCommandLinePassword(ftp).password, QStringLiteral("zmiennej"));
     ftp.password = QStringLiteral("zapamietane");
     EXPECT_EQ(withCommandLinePassword(ftp).password, QStringLiteral("zapamietane"));
     qunsetenv("KALMENOR_FTP_PASSWORD");
-    EXPECT_EQ(withCommandLinePassword(FtpSettings{}).password, QString());
+    EXPECT_EQ(withCommandLinePassword(shell::FtpSettings{}).password, QString());
 }
 
 } // namespace

@@ -95,7 +95,7 @@ TEST_P(VsftpdTest, ShopArrivesOverTlsWithResumedDataSessions)
     testsupport::writeFile(shop + QStringLiteral("/index.html"), "<frameset></frameset>");
     testsupport::writeFile(shop + QStringLiteral("/ID000000001P.html"), QByteArray(70000, 'p'));
     testsupport::writeFile(shop + QStringLiteral("/img/a.jpg"), QByteArray(200000, 'j'));
-    FtpSettings ftp = localFtpSettings(server.port, GetParam());
+    shell::FtpSettings ftp = localFtpSettings(server.port, GetParam());
     ftp.host = QStringLiteral("localhost");
     ftp.user = QStringLiteral("anonymous");
     ftp.tls = true;

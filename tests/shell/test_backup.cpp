@@ -13,7 +13,7 @@ namespace {
 class BackupTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    ProgramFolder folder{dir.path()};
+    shell::ProgramFolder folder{dir.path()};
     const QDate december{2026, 12, 7};
 
     QString backupFile(const QString& relative) const
@@ -30,34 +30,34 @@ TEST_F(BackupTest, CopiesFilesOfBdAndJpgOnly)
     testsupport::writeFile(folder.work() + QStringLiteral("sk.js"), "script");
     testsupport::writeFile(folder.dataFile(QStringLiteral("Kalmenor/index.html")), "shop");
 
-    EXPECT_TRUE(backup::run(folder, december));
+    EXPECT_TRUE(shell::backup::run(folder, december));
     EXPECT_EQ(testsupport::readFile(backupFile(QStringLiteral("Bd/towary.db"))), "v1");
     EXPECT_EQ(testsupport::readFile(backupFile(QStringLiteral("Bd/kalmenor.kmr"))), "tree");
     EXPECT_EQ(testsupport::readFile(backupFile(QStringLiteral("Bd/jpg/ID000000001PM.jpg"))), "jpeg");
     EXPECT_FALSE(QFile::exists(backupFile(QStringLiteral("Bd/Work"))));
     EXPECT_FALSE(QFile::exists(backupFile(QStringLiteral("Bd/Kalmenor"))));
-    EXPECT_EQ(backup::resultMessage(true), QStringLiteral("Kopia bezpieczeństwa została wykonana pomyślnie"));
+    EXPECT_EQ(shell::backup::resultMessage(true), QStringLiteral("Kopia bezpieczeństwa została wykonana pomyślnie"));
 }
 
 TEST_F(BackupTest, SecondBackupOfTheMonthOverwritesAndKeepsDeletedFiles)
 {
     testsupport::writeFile(folder.dataFile(QStringLiteral("towary.db")), "v1");
     testsupport::writeFile(folder.dataFile(QStringLiteral("stary.txt")), "old");
-    ASSERT_TRUE(backup::run(folder, december));
+    ASSERT_TRUE(shell::backup::run(folder, december));
     testsupport::writeFile(folder.dataFile(QStringLiteral("towary.db")), "version two");
     QFile::remove(folder.dataFile(QStringLiteral("stary.txt")));
-    ASSERT_TRUE(backup::run(folder, QDate(2026, 12, 31)));
+    ASSERT_TRUE(shell::backup::run(folder, QDate(2026, 12, 31)));
     EXPECT_EQ(testsupport::readFile(backupFile(QStringLiteral("Bd/towary.db"))), "version two");
     EXPECT_EQ(testsupport::readFile(backupFile(QStringLiteral("Bd/stary.txt"))), "old");
     // the next month gets its own folder
-    ASSERT_TRUE(backup::run(folder, QDate(2027, 1, 1)));
+    ASSERT_TRUE(shell::backup::run(folder, QDate(2027, 1, 1)));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Kopia Bd/2027-01/Bd/towary.db"))));
 }
 
 TEST_F(BackupTest, EmptyOrMissingJpgStillSucceeds)
 {
     testsupport::writeFile(folder.dataFile(QStringLiteral("towary.db")), "v1");
-    EXPECT_TRUE(backup::run(folder, december));
+    EXPECT_TRUE(shell::backup::run(folder, december));
     EXPECT_TRUE(QDir(backupFile(QStringLiteral("Bd/jpg"))).exists());
 }
 
@@ -68,9 +68,9 @@ TEST_F(BackupTest, FolderThatCannotBeCreatedStopsWithItsMessage)
     testsupport::writeFile(folder.dataFile(QStringLiteral("towary.db")), "v1");
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     try {
-        backup::run(folder, december);
+        shell::backup::run(folder, december);
         ADD_FAILURE() << "no error";
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         EXPECT_EQ(e.message(), QStringLiteral("Błąd utworzenia katalogu Kopia Bd"));
     }
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -82,16 +82,16 @@ TEST_F(BackupTest, AFileInTheWayOfAFolderGivesThatFoldersMessage)
     testsupport::writeFile(folder.dataFile(QStringLiteral("towary.db")), "v1");
     testsupport::writeFile(dir.filePath(QStringLiteral("Kopia Bd/2026-12")), "not a folder");
     try {
-        backup::run(folder, december);
+        shell::backup::run(folder, december);
         ADD_FAILURE() << "no error";
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         EXPECT_EQ(e.message(), QStringLiteral("Błąd utworzenia katalogu 2026-12"));
     }
     testsupport::writeFile(dir.filePath(QStringLiteral("Kopia Bd/2027-01/Bd/jpg")), "x");
     try {
-        backup::run(folder, QDate(2027, 1, 2));
+        shell::backup::run(folder, QDate(2027, 1, 2));
         ADD_FAILURE() << "no error";
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         EXPECT_EQ(e.message(), QStringLiteral("Błąd utworzenia katalogu jpg"));
     }
 }
@@ -103,10 +103,10 @@ TEST_F(BackupTest, FileThatCannotBeCopiedChangesOnlyTheFinalMessage)
     testsupport::writeFile(folder.dataFile(QStringLiteral("c.db")), "c");
     // a folder standing where the copy of b.db must go
     testsupport::writeFile(backupFile(QStringLiteral("Bd/b.db/inside")), "x");
-    EXPECT_FALSE(backup::run(folder, december));
+    EXPECT_FALSE(shell::backup::run(folder, december));
     EXPECT_TRUE(QFile::exists(backupFile(QStringLiteral("Bd/a.db"))));
     EXPECT_TRUE(QFile::exists(backupFile(QStringLiteral("Bd/c.db"))));
-    EXPECT_EQ(backup::resultMessage(false),
+    EXPECT_EQ(shell::backup::resultMessage(false),
               QStringLiteral("Wystąpił błąd podczas wykonywania Kopii bezpieczeństwa"));
 }
 

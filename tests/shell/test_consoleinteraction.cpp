@@ -20,12 +20,12 @@ struct PathOverride {
     QByteArray m_saved;
 };
 
-TEST(ConsoleInteraction, OpensThroughXdgOpenOnPathOrReportsThatItCannot)
+TEST(shell::ConsoleInteraction, OpensThroughXdgOpenOnPathOrReportsThatItCannot)
 {
     QTemporaryDir bin;
     QString out, err;
     QTextStream o(&out), e(&err);
-    ConsoleInteraction console(o, e, false);
+    shell::ConsoleInteraction console(o, e, false);
     const QString page = bin.filePath(QStringLiteral("index.html"));
     testsupport::writeFile(page, "<html></html>");
     {

@@ -16,26 +16,26 @@ namespace {
 struct SettingsTest : ::testing::Test {
     QTemporaryDir tmp;
     QString config() const { return tmp.filePath(QStringLiteral("config")); }
-    ProgramFolder folder() const { return ProgramFolder(tmp.filePath(QStringLiteral("prog"))); }
+    shell::ProgramFolder folder() const { return shell::ProgramFolder(tmp.filePath(QStringLiteral("prog"))); }
     QString iniPath() const { return config() + QStringLiteral("/KVO.INI"); }
     void SetUp() override { QDir().mkpath(folder().data()); }
     void writeIni(const QByteArray& text) { writeFile(iniPath(), text); }
 };
 
 // A value that differs from the default and is valid for the key.
-QString otherValue(const SettingKey& key, const Settings& defaults, int n)
+QString otherValue(const shell::SettingKey& key, const shell::Settings& defaults, int n)
 {
-    const QString def = storedText(key, defaults);
+    const QString def = shell::storedText(key, defaults);
     switch (key.type) {
-    case SettingType::Boolean:
+    case shell::SettingType::Boolean:
         return def == QStringLiteral("1") ? QStringLiteral("0") : QStringLiteral("1");
-    case SettingType::Color:
+    case shell::SettingType::Color:
         return QString::number(0x102030 + n);
-    case SettingType::Integer:
+    case shell::SettingType::Integer:
         if (key.choiceCount > 0)
             return QString::number((def.toInt() + 1 + key.choiceCount) % key.choiceCount);
         return QString::number(def.toInt() + 7);
-    case SettingType::String:
+    case shell::SettingType::String:
         return QStringLiteral("wartość %1 ąę \"x\"").arg(n);
     }
     return {};
@@ -45,12 +45,12 @@ QString otherValue(const SettingKey& key, const Settings& defaults, int n)
 
 TEST_F(SettingsTest, MissingFileGivesEveryDefault)
 {
-    const Settings loaded = loadSettings(config(), folder());
-    Settings defaults;
-    defaults.font.family = firstInstalledFont();
+    const shell::Settings loaded = shell::loadSettings(config(), folder());
+    shell::Settings defaults;
+    defaults.font.family = shell::firstInstalledFont();
     defaults.ftp.tls = true; // a fresh installation publishes over TLS
-    for (const SettingKey& key : settingKeys())
-        EXPECT_EQ(storedText(key, loaded), storedText(key, defaults)) << qPrintable(key.name());
+    for (const shell::SettingKey& key : shell::settingKeys())
+        EXPECT_EQ(shell::storedText(key, loaded), shell::storedText(key, defaults)) << qPrintable(key.name());
     EXPECT_EQ(loaded.options.stylePreset, -1);
     EXPECT_EQ(loaded.options.columnCount(), 4);
     EXPECT_EQ(loaded.options.menuHighlightColor, 0x800000); // navy as blue*65536
@@ -60,20 +60,20 @@ TEST_F(SettingsTest, MissingFileGivesEveryDefault)
 
 TEST_F(SettingsTest, EveryKeyRoundTripsThroughTheFile)
 {
-    const Settings defaults;
-    Settings changed;
+    const shell::Settings defaults;
+    shell::Settings changed;
     int n = 0;
-    for (const SettingKey& key : settingKeys()) {
+    for (const shell::SettingKey& key : shell::settingKeys()) {
         if (key.name() == QStringLiteral("Opcje/Styl"))
             continue; // a preset would replace the colours; covered on its own
-        ASSERT_TRUE(readStoredText(key, otherValue(key, defaults, ++n), changed)) << qPrintable(key.name());
+        ASSERT_TRUE(shell::readStoredText(key, otherValue(key, defaults, ++n), changed)) << qPrintable(key.name());
     }
-    saveSettings(changed, config(), folder());
-    const Settings loaded = loadSettings(config(), folder());
-    for (const SettingKey& key : settingKeys()) {
-        EXPECT_EQ(storedText(key, loaded), storedText(key, changed)) << qPrintable(key.name());
+    shell::saveSettings(changed, config(), folder());
+    const shell::Settings loaded = shell::loadSettings(config(), folder());
+    for (const shell::SettingKey& key : shell::settingKeys()) {
+        EXPECT_EQ(shell::storedText(key, loaded), shell::storedText(key, changed)) << qPrintable(key.name());
         if (key.name() != QStringLiteral("Opcje/Styl")) {
-            EXPECT_NE(storedText(key, loaded), storedText(key, defaults)) << qPrintable(key.name());
+            EXPECT_NE(shell::storedText(key, loaded), shell::storedText(key, defaults)) << qPrintable(key.name());
         }
     }
     // Written in the file's order, Polish letters in Windows-1250, CR LF line ends.
@@ -90,7 +90,7 @@ TEST_F(SettingsTest, ProfileReadingRules)
              "otaczanie=7\r\nwyrownanie=-1\r\npromocja=2\r\nStyl=9\r\n"
              "[Faktury]\r\nFormat=yy\"-\"mm\r\nWydruk=12\r\nArchiwizacja=true\r\n"
              "[FONT]\r\nkolor=$FF\r\n");
-    const Settings s = loadSettings(config(), folder());
+    const shell::Settings s = shell::loadSettings(config(), folder());
     EXPECT_EQ(s.options.columnsIndex, 1); // names regardless of case
     EXPECT_EQ(s.options.imageWidth, 200);
     EXPECT_EQ(s.options.imageHeight, 120); // not a number: default
@@ -109,9 +109,9 @@ TEST_F(SettingsTest, ProfileReadingRules)
 TEST_F(SettingsTest, UnknownKeysSectionsAndCommentsSurviveAStore)
 {
     writeIni("; kept comment\r\n[Mine]\r\nfoo=bar baz\r\n[Opcje]\r\nExtra=1\r\nKolumny=0\r\n");
-    Settings s = loadSettings(config(), folder());
+    shell::Settings s = shell::loadSettings(config(), folder());
     s.options.columnsIndex = 5;
-    saveSettings(s, config(), folder());
+    shell::saveSettings(s, config(), folder());
     const QByteArray bytes = readFile(iniPath());
     EXPECT_TRUE(bytes.contains("; kept comment"));
     EXPECT_TRUE(bytes.contains("[Mine]\r\nfoo=bar baz"));
@@ -124,38 +124,38 @@ TEST_F(SettingsTest, GarbageFileGivesDefaultsAndIsKeptAside)
 {
     const QByteArray garbage("\x01\x02 this is not an ini file \xFF\xFE\r\n<<<\r\n");
     writeIni(garbage);
-    Settings s = loadSettings(config(), folder());
+    shell::Settings s = shell::loadSettings(config(), folder());
     EXPECT_EQ(s.options.columnsIndex, 3);
-    saveSettings(s, config(), folder());
+    shell::saveSettings(s, config(), folder());
     EXPECT_EQ(readFile(iniPath() + QStringLiteral(".bak")), garbage);
-    EXPECT_EQ(loadSettings(config(), folder()).options.imageWidth, 160);
+    EXPECT_EQ(shell::loadSettings(config(), folder()).options.imageWidth, 160);
 }
 
 TEST_F(SettingsTest, PresetReplacesStoredColoursAtNextStart)
 {
-    Settings s = loadSettings(config(), folder());
+    shell::Settings s = shell::loadSettings(config(), folder());
     s.options.stylePreset = 1; // Ocean
     s.font.color = 0x123456;
     s.options.menuColor = 0x123456;
     s.options.menuHighlightColor = 0x123456;
-    saveSettings(s, config(), folder());
+    shell::saveSettings(s, config(), folder());
     EXPECT_TRUE(readFile(iniPath()).contains("kolor=1193046"));
-    const Settings next = loadSettings(config(), folder());
-    EXPECT_EQ(next.font.color, colorFromRgb(0, 0, 0));
-    EXPECT_EQ(next.options.menuColor, colorFromRgb(0xE4, 0xF2, 0xF2));
-    EXPECT_EQ(next.options.menuHighlightColor, colorFromRgb(0x94, 0xCD, 0xCD));
-    EXPECT_EQ(next.lineColor, colorFromRgb(0x94, 0xCD, 0xCD));
-    EXPECT_EQ(next.headerColor, colorFromRgb(0xE4, 0xF2, 0xF2));
+    const shell::Settings next = shell::loadSettings(config(), folder());
+    EXPECT_EQ(next.font.color, shell::colorFromRgb(0, 0, 0));
+    EXPECT_EQ(next.options.menuColor, shell::colorFromRgb(0xE4, 0xF2, 0xF2));
+    EXPECT_EQ(next.options.menuHighlightColor, shell::colorFromRgb(0x94, 0xCD, 0xCD));
+    EXPECT_EQ(next.lineColor, shell::colorFromRgb(0x94, 0xCD, 0xCD));
+    EXPECT_EQ(next.headerColor, shell::colorFromRgb(0xE4, 0xF2, 0xF2));
 }
 
 TEST_F(SettingsTest, EachTextFileLoadsOnItsOwn)
 {
-    const ProgramFolder f = folder();
+    const shell::ProgramFolder f = folder();
     writeFile(f.dataFile(QStringLiteral("powitanie.txt")), "Witamy\r\nw sklepie\r\n");
     writeFile(f.dataFile(QStringLiteral("klucze.txt")), "buty, \xB3y\xBFwy\r\n");
     writeFile(f.program() + QStringLiteral("/certyfikaty.txt"), "ISO 9001\r\n");
     // opis.txt and regulamin.txt are missing.
-    Settings s = loadSettings(config(), f);
+    shell::Settings s = shell::loadSettings(config(), f);
     EXPECT_EQ(s.welcomeText, QStringLiteral("Witamy\nw sklepie"));
     EXPECT_EQ(s.metaKeywords, QStringLiteral("buty, łyżwy"));
     EXPECT_EQ(s.certificates, QStringLiteral("ISO 9001"));
@@ -164,10 +164,10 @@ TEST_F(SettingsTest, EachTextFileLoadsOnItsOwn)
 
     s.infoText = QStringLiteral("O nas\n\nDruga linia");
     s.metaDescription = QStringLiteral("ignored: only a copy of opis.txt");
-    saveSettings(s, config(), f);
+    shell::saveSettings(s, config(), f);
     EXPECT_EQ(readFile(f.dataFile(QStringLiteral("powitanie.txt"))), QByteArray("Witamy\r\nw sklepie\r\n"));
     EXPECT_EQ(readFile(f.dataFile(QStringLiteral("opis.txt"))), QByteArray("O nas\r\n\r\nDruga linia\r\n"));
-    const Settings next = loadSettings(config(), f);
+    const shell::Settings next = shell::loadSettings(config(), f);
     EXPECT_EQ(next.infoText, s.infoText);
     EXPECT_EQ(next.metaDescription, s.infoText);
     EXPECT_EQ(next.certificates, QStringLiteral("ISO 9001"));
@@ -180,9 +180,9 @@ TEST_F(SettingsTest, UnreadableTextFileIsNotOverwritten)
     QFile::setPermissions(path, QFileDevice::WriteOwner);
     if (QFile(path).open(QIODevice::ReadOnly))
         GTEST_SKIP() << "running with rights that read any file";
-    Settings s = loadSettings(config(), folder());
+    shell::Settings s = shell::loadSettings(config(), folder());
     EXPECT_TRUE(s.unreadableTextFiles.contains(path));
-    saveSettings(s, config(), folder());
+    shell::saveSettings(s, config(), folder());
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(readFile(path), QByteArray("Regulamin\r\n"));
 }
@@ -190,38 +190,38 @@ TEST_F(SettingsTest, UnreadableTextFileIsNotOverwritten)
 TEST(SettingsFolder, OverrideThenEnvironmentThenXdg)
 {
     qputenv("KALMENOR_CONFIG_DIR", "/tmp/from-env");
-    EXPECT_EQ(configFolder(QStringLiteral("/tmp/given")), QStringLiteral("/tmp/given"));
-    EXPECT_EQ(configFolder(), QStringLiteral("/tmp/from-env"));
+    EXPECT_EQ(shell::configFolder(QStringLiteral("/tmp/given")), QStringLiteral("/tmp/given"));
+    EXPECT_EQ(shell::configFolder(), QStringLiteral("/tmp/from-env"));
     qunsetenv("KALMENOR_CONFIG_DIR");
     qputenv("XDG_CONFIG_HOME", "/tmp/xdg");
-    EXPECT_EQ(configFolder(), QStringLiteral("/tmp/xdg/Kalmenor"));
+    EXPECT_EQ(shell::configFolder(), QStringLiteral("/tmp/xdg/Kalmenor"));
 }
 
 TEST(SettingsUserText, TypesAreChecked)
 {
-    Settings s;
+    shell::Settings s;
     EXPECT_TRUE(
-        readUserText(*findSettingKey(QStringLiteral("font/KOLOR")), QStringLiteral("#FF8040"), s).isEmpty());
+        shell::readUserText(*shell::findSettingKey(QStringLiteral("font/KOLOR")), QStringLiteral("#FF8040"), s).isEmpty());
     EXPECT_EQ(s.font.color, 0x4080FF);
     EXPECT_FALSE(
-        readUserText(*findSettingKey(QStringLiteral("Font/kolor")), QStringLiteral("#GG0000"), s).isEmpty());
+        shell::readUserText(*shell::findSettingKey(QStringLiteral("Font/kolor")), QStringLiteral("#GG0000"), s).isEmpty());
     EXPECT_FALSE(
-        readUserText(*findSettingKey(QStringLiteral("Opcje/kolumny")), QStringLiteral("6"), s).isEmpty());
+        shell::readUserText(*shell::findSettingKey(QStringLiteral("Opcje/kolumny")), QStringLiteral("6"), s).isEmpty());
     EXPECT_FALSE(
-        readUserText(*findSettingKey(QStringLiteral("Opcje/imageWidt")), QStringLiteral("1O0"), s).isEmpty());
+        shell::readUserText(*shell::findSettingKey(QStringLiteral("Opcje/imageWidt")), QStringLiteral("1O0"), s).isEmpty());
     EXPECT_FALSE(
-        readUserText(*findSettingKey(QStringLiteral("FTP/pasywny")), QStringLiteral("maybe"), s).isEmpty());
+        shell::readUserText(*shell::findSettingKey(QStringLiteral("FTP/pasywny")), QStringLiteral("maybe"), s).isEmpty());
     EXPECT_TRUE(
-        readUserText(*findSettingKey(QStringLiteral("Opcje/Styl")), QStringLiteral("-1"), s).isEmpty());
-    EXPECT_EQ(findSettingKey(QStringLiteral("Opcje/nope")), nullptr);
+        shell::readUserText(*shell::findSettingKey(QStringLiteral("Opcje/Styl")), QStringLiteral("-1"), s).isEmpty());
+    EXPECT_EQ(shell::findSettingKey(QStringLiteral("Opcje/nope")), nullptr);
 }
 
 TEST_F(SettingsTest, StoringTwiceChangesNothing)
 {
     writeIni("; note\r\n[Mine]\r\nfoo=bar\r\n\r\n[Opcje]\r\nkolumny=2\r\n");
-    saveSettings(loadSettings(config(), folder()), config(), folder());
+    shell::saveSettings(shell::loadSettings(config(), folder()), config(), folder());
     const QByteArray first = readFile(iniPath());
-    saveSettings(loadSettings(config(), folder()), config(), folder());
+    shell::saveSettings(shell::loadSettings(config(), folder()), config(), folder());
     EXPECT_EQ(readFile(iniPath()), first);
     EXPECT_FALSE(QFile::exists(iniPath() + QStringLiteral(".bak")));
 }
@@ -232,14 +232,14 @@ TEST_F(SettingsTest, NulByteFileKeepsEveryKeyThroughAStore)
     const QByteArray original = QByteArray("[Opcje]\r\nkolumny=1\r\n") + QByteArray(3, '\0')
                                 + "title=Sklep\r\n[FTP]\r\nhost=ftp.sklep.pl\r\n[Mine]\r\nfoo=bar\r\n";
     writeIni(original);
-    Settings s = loadSettings(config(), folder());
+    shell::Settings s = shell::loadSettings(config(), folder());
     EXPECT_EQ(s.options.columnsIndex, 1);
     EXPECT_EQ(s.options.title, QStringLiteral("Sklep"));
     EXPECT_EQ(s.ftp.host, QStringLiteral("ftp.sklep.pl"));
-    saveSettings(s, config(), folder());
+    shell::saveSettings(s, config(), folder());
     EXPECT_EQ(readFile(iniPath() + QStringLiteral(".bak")), original);
     const QByteArray stored = readFile(iniPath());
     EXPECT_FALSE(stored.contains('\0'));
     EXPECT_TRUE(stored.contains("foo=bar"));
-    EXPECT_EQ(loadSettings(config(), folder()).ftp.host, QStringLiteral("ftp.sklep.pl"));
+    EXPECT_EQ(shell::loadSettings(config(), folder()).ftp.host, QStringLiteral("ftp.sklep.pl"));
 }

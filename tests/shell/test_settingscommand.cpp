@@ -24,7 +24,7 @@ struct ConfigCommandTest : ::testing::Test {
         out.clear();
         err.clear();
         QTextStream o(&out), e(&err);
-        const int rc = runConfigCommand(args, config(), {&o, &e, [typedPassword] { return typedPassword; }});
+        const int rc = shell::runConfigCommand(args, config(), {&o, &e, [typedPassword] { return typedPassword; }});
         o.flush();
         e.flush();
         return rc;
@@ -43,7 +43,7 @@ TEST_F(ConfigCommandTest, ListShowsEveryKeyWithItsEffectiveValue)
     writeFile(ini(), "[Opcje]\r\nkolumny=1\r\n");
     ASSERT_EQ(run({QStringLiteral("list")}), 0);
     const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    EXPECT_EQ(lines.size(), qsizetype(settingKeys().size()));
+    EXPECT_EQ(lines.size(), qsizetype(shell::settingKeys().size()));
     EXPECT_TRUE(lines.contains(QStringLiteral("Opcje/kolumny=1")));
     EXPECT_TRUE(lines.contains(QStringLiteral("FTP/port=21")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Faktury/Format=mm\"/\"yyyy")));
@@ -89,18 +89,18 @@ TEST_F(ConfigCommandTest, PasswordGoesToTheOwnerOnlyStore)
 {
     ASSERT_EQ(run({QStringLiteral("password"), QStringLiteral("ftp")}, QStringLiteral("tajne")), 0)
         << qPrintable(err);
-    PasswordStore store(config());
-    EXPECT_EQ(store.read(PasswordStore::ftpValueName()).value_or(QString()), QStringLiteral("tajne"));
+    shell::PasswordStore store(config());
+    EXPECT_EQ(store.read(shell::PasswordStore::ftpValueName()).value_or(QString()), QStringLiteral("tajne"));
     EXPECT_EQ(std::filesystem::status(store.path().toStdString()).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(get(QStringLiteral("FTP/pasword")), QStringLiteral("1"));
 
     EXPECT_EQ(run({QStringLiteral("password"), QStringLiteral("mail")}, QString(255, QLatin1Char('x'))), 2);
     EXPECT_TRUE(err.contains(QStringLiteral("254")));
-    EXPECT_FALSE(store.read(PasswordStore::mailValueName()).has_value());
+    EXPECT_FALSE(store.read(shell::PasswordStore::mailValueName()).has_value());
 
     EXPECT_EQ(run({QStringLiteral("password"), QStringLiteral("ftp"), QStringLiteral("--clear")}), 0);
-    EXPECT_FALSE(store.read(PasswordStore::ftpValueName()).has_value());
+    EXPECT_FALSE(store.read(shell::PasswordStore::ftpValueName()).has_value());
     EXPECT_EQ(get(QStringLiteral("FTP/pasword")), QStringLiteral("0"));
     EXPECT_EQ(run({QStringLiteral("password"), QStringLiteral("pop")}), 2);
 }
@@ -146,8 +146,8 @@ TEST_F(ConfigCommandTest, EmptyPasswordOnlyWhenAskedFor)
 {
     EXPECT_EQ(run({QStringLiteral("password"), QStringLiteral("ftp")}, QString()), 2);
     EXPECT_TRUE(err.contains(QStringLiteral("--empty")));
-    PasswordStore store(config());
-    EXPECT_FALSE(store.read(PasswordStore::ftpValueName()).has_value());
+    shell::PasswordStore store(config());
+    EXPECT_FALSE(store.read(shell::PasswordStore::ftpValueName()).has_value());
     EXPECT_EQ(run({QStringLiteral("password"), QStringLiteral("ftp"), QStringLiteral("--empty")}, QString()),
               0)
         << qPrintable(err);

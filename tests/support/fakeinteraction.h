@@ -6,7 +6,7 @@
 #include <deque>
 
 // Records every message and answers questions and file choices from queues (default: Yes / cancel).
-class FakeInteraction : public Interaction {
+class FakeInteraction : public shell::Interaction {
 public:
     QStringList messages;     // message() texts
     QStringList captions;     // their captions

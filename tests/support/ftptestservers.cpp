@@ -316,9 +316,9 @@ std::string FakeFtpServer::failure() const
     return m_failure;
 }
 
-FtpSettings localFtpSettings(int port, bool passive)
+shell::FtpSettings localFtpSettings(int port, bool passive)
 {
-    FtpSettings ftp;
+    shell::FtpSettings ftp;
     ftp.host = QStringLiteral("127.0.0.1");
     ftp.port = QString::number(port);
     ftp.user = QStringLiteral("kupiec");

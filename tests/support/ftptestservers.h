@@ -116,7 +116,7 @@ public:
 };
 
 // The FTP settings that reach a test server on 127.0.0.1 as kupiec/tajne.
-FtpSettings localFtpSettings(int port, bool passive);
+shell::FtpSettings localFtpSettings(int port, bool passive);
 
 // Logs the client in to the scripted server, in passive or active mode.
 void loginTo(publish::FtpClient& client, const FakeFtpServer& server, bool passive);

@@ -61,7 +61,7 @@ TEST(CodePages, LanguageDriverBytesAndUserChoices)
         try {
             CodePage::fromUserChoice(QString::fromUtf8(bad));
             ADD_FAILURE() << bad << " was accepted";
-        } catch (const AppError& e) {
+        } catch (const shell::AppError& e) {
             EXPECT_TRUE(e.message().contains(QStringLiteral("620"))) << e.message().toStdString();
         }
     }

@@ -138,7 +138,7 @@ TEST_F(FileTablesThroughEngine, ParadoxTableTakesPolishTextAndRefusesWhatItCanno
     try {
         t.post();
         ADD_FAILURE() << "post went through";
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         EXPECT_TRUE(e.message().contains(QStringLiteral("field Name"))) << e.message().toStdString();
         EXPECT_TRUE(e.message().contains(QStringLiteral("CP850"))) << e.message().toStdString();
     }

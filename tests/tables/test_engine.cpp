@@ -68,7 +68,7 @@ TEST_F(EngineTest, DefinitionSurvivesRoundTrip)
         EXPECT_EQ(t.fields()[i].modifiable, all[i].type != FieldType::AutoInc);
     }
     EXPECT_EQ(t.field(QStringLiteral("nazwa")).size, 20);
-    EXPECT_THROW(Table::create(p, all), AppError);
+    EXPECT_THROW(Table::create(p, all), shell::AppError);
 }
 
 TEST_F(EngineTest, NavigationCountsAndValues)
@@ -111,10 +111,10 @@ TEST_F(EngineTest, NavigationCountsAndValues)
     EXPECT_EQ(again.text(QStringLiteral("Ilosc")), QString());
 
     // wrong values name the field and leave the record untouched
-    EXPECT_THROW(again.setText(QStringLiteral("Cena"), QStringLiteral("abc")), AppError);
-    EXPECT_THROW(again.setText(QStringLiteral("Ilosc"), QStringLiteral("70000")), AppError);
-    EXPECT_THROW(again.setText(QStringLiteral("Data"), QStringLiteral("32.13.2026")), AppError);
-    EXPECT_THROW(again.value(QStringLiteral("NoSuchField")), AppError);
+    EXPECT_THROW(again.setText(QStringLiteral("Cena"), QStringLiteral("abc")), shell::AppError);
+    EXPECT_THROW(again.setText(QStringLiteral("Ilosc"), QStringLiteral("70000")), shell::AppError);
+    EXPECT_THROW(again.setText(QStringLiteral("Data"), QStringLiteral("32.13.2026")), shell::AppError);
+    EXPECT_THROW(again.value(QStringLiteral("NoSuchField")), shell::AppError);
 }
 
 TEST_F(EngineTest, AlphaSizeIsEnforcedAtPost)
@@ -126,7 +126,7 @@ TEST_F(EngineTest, AlphaSizeIsEnforcedAtPost)
     try {
         t.post();
         FAIL() << "post accepted a value longer than the field";
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         EXPECT_TRUE(e.message().contains(QLatin1String("Nazwa"))) << e.what();
         EXPECT_TRUE(e.message().contains(QLatin1String("towary.db"))) << e.what();
     }
@@ -149,7 +149,7 @@ TEST_F(EngineTest, EventsRunAroundChanges)
         if (d.text(QStringLiteral("ID")).isEmpty())
             d.setValue(QStringLiteral("ID"), QStringLiteral("ID000000001P"));
         if (d.text(QStringLiteral("Nazwa")) == QStringLiteral("zła"))
-            throw AppError(QStringLiteral("refused"));
+            throw shell::AppError(QStringLiteral("refused"));
     };
     t.beforeDelete = [&](DataSet& d) {
         log << QStringLiteral("beforeDelete ") + d.text(QStringLiteral("Nazwa"));
@@ -163,7 +163,7 @@ TEST_F(EngineTest, EventsRunAroundChanges)
 
     t.append();
     t.setValue(QStringLiteral("Nazwa"), QStringLiteral("zła"));
-    EXPECT_THROW(t.post(), AppError);
+    EXPECT_THROW(t.post(), shell::AppError);
     EXPECT_EQ(t.state(), DataSet::State::Insert);
     t.cancel();
     EXPECT_EQ(t.recordCount(), 1);
@@ -177,8 +177,8 @@ TEST_F(EngineTest, EventsRunAroundChanges)
 
     // a before-delete handler that throws keeps the record
     addProducts(t, {QStringLiteral("Beta")});
-    t.beforeDelete = [](DataSet&) { throw AppError(QStringLiteral("no")); };
-    EXPECT_THROW(t.remove(), AppError);
+    t.beforeDelete = [](DataSet&) { throw shell::AppError(QStringLiteral("no")); };
+    EXPECT_THROW(t.remove(), shell::AppError);
     EXPECT_EQ(t.recordCount(), 1);
 }
 
@@ -229,7 +229,7 @@ TEST_F(EngineTest, FilterTexts)
     try {
         t.setFilter(QStringLiteral("Status='New"));
         FAIL() << "a filter that does not parse was accepted";
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         EXPECT_TRUE(e.message().contains(QLatin1String("towary.db")));
     }
     EXPECT_EQ(t.filter(), QStringLiteral("Status='New'"));
@@ -245,7 +245,7 @@ TEST_F(EngineTest, OpeningBadFilesGivesClearErrors)
         try {
             t.open(p);
             FAIL() << "opened " << p.toStdString();
-        } catch (const AppError& e) {
+        } catch (const shell::AppError& e) {
             EXPECT_TRUE(e.message().contains(QFileInfo(p).fileName())) << e.what();
             EXPECT_TRUE(e.message().contains(QLatin1String(part))) << e.what();
         }
@@ -352,7 +352,7 @@ TEST_F(QueryTest, QuotedPathsWithApostrophes)
     EXPECT_EQ(q.text(QStringLiteral("Nazwa")), QStringLiteral("P10"));
     EXPECT_EQ(q.tablePaths(), QStringList{table});
     // a crafted name stays inside its quotes
-    EXPECT_THROW(q.open(QStringLiteral("select * from 'x.db; drop table towary; --'")), AppError);
+    EXPECT_THROW(q.open(QStringLiteral("select * from 'x.db; drop table towary; --'")), shell::AppError);
     EXPECT_EQ(count(), 10);
 }
 
@@ -389,7 +389,7 @@ TEST_F(QueryTest, ResultsThatCannotBeChangedAreReadOnly)
         q.open(s.arg(quoted()));
         EXPECT_FALSE(q.isLive()) << s.toStdString();
         ASSERT_FALSE(q.isEmpty()) << s.toStdString();
-        EXPECT_THROW(q.remove(), AppError) << s.toStdString();
+        EXPECT_THROW(q.remove(), shell::AppError) << s.toStdString();
         EXPECT_EQ(count(), 10) << s.toStdString();
     }
     // deleting everything a LIMIT result showed removes exactly those records
@@ -406,9 +406,9 @@ TEST_F(QueryTest, StatementsThatChangeTablesAndErrors)
     EXPECT_FALSE(q.isOpen());
     q.exec(QStringLiteral("delete from %1 where Status='Sale'").arg(quoted()));
     EXPECT_EQ(count(), 6);
-    EXPECT_THROW(q.open(QStringLiteral("select Nazwa frm %1").arg(quoted())), AppError);
-    EXPECT_THROW(q.open(QStringLiteral("select Nazwa from '/nie/ma/takiej.db'")), AppError);
-    EXPECT_THROW(q.open(QStringLiteral("select 1; select 2")), AppError);
+    EXPECT_THROW(q.open(QStringLiteral("select Nazwa frm %1").arg(quoted())), shell::AppError);
+    EXPECT_THROW(q.open(QStringLiteral("select Nazwa from '/nie/ma/takiej.db'")), shell::AppError);
+    EXPECT_THROW(q.open(QStringLiteral("select 1; select 2")), shell::AppError);
     q.open(QStringLiteral("select count(*) as n from %1").arg(quoted()));
     EXPECT_EQ(q.text(QStringLiteral("n")), QStringLiteral("6"));
 }

@@ -500,7 +500,7 @@ TEST_F(ParadoxFiles, TablesWithoutCodePageUseTheFallbackTheUserSets)
         ASSERT_EQ(s.attach(QStringLiteral("a"), QStringLiteral("paradox"), file), QString());
         EXPECT_EQ(s.value(query).toString(), QStringLiteral("San JosÚ")); // 0xE9 in code page 850
     }
-    EXPECT_THROW(tables::setParadoxFallbackCodePage("klingon"), AppError);
+    EXPECT_THROW(tables::setParadoxFallbackCodePage("klingon"), shell::AppError);
     tables::setParadoxFallbackCodePage("1252");
     {
         SqlSession s;

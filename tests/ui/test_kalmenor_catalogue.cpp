@@ -38,7 +38,7 @@ namespace {
 
 struct WebshopPageTest : ::testing::Test {
     QTemporaryDir dir;
-    std::unique_ptr<ProgramFolder> folder;
+    std::unique_ptr<shell::ProgramFolder> folder;
     tables::Table products;
     CategoryTree tree;
     FakeInteraction ui;
@@ -46,7 +46,7 @@ struct WebshopPageTest : ::testing::Test {
 
     void SetUp() override
     {
-        folder = std::make_unique<ProgramFolder>(dir.path());
+        folder = std::make_unique<shell::ProgramFolder>(dir.path());
         QDir().mkpath(folder->pictures());
         createProductsTable(folder->productsTable());
         products.open(folder->productsTable());

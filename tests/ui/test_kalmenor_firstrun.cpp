@@ -66,8 +66,8 @@ TEST_F(FirstRunTest, CreatedHereTheTreeTheUserBuildsIsStored)
     QSignalSpy finished(app.get(), &KalmenorApp::finished);
     w->close();
     EXPECT_EQ(finished.size(), 1);
-    EXPECT_EQ(testsupport::readFile(ProgramFolder(dir("shop")).treeFile()), "Kubki ID000000001K\r\n");
-    EXPECT_EQ(recentProgramFolders(config.path()), QStringList{dir("shop")});
+    EXPECT_EQ(testsupport::readFile(shell::ProgramFolder(dir("shop")).treeFile()), "Kubki ID000000001K\r\n");
+    EXPECT_EQ(shell::recentProgramFolders(config.path()), QStringList{dir("shop")});
 }
 
 TEST_F(FirstRunTest, OpenAnotherAsksAgainUntilAShopFolderIsChosen)
@@ -97,17 +97,17 @@ TEST_F(FirstRunTest, FileMenuSwitchesFoldersStoringTheOneLeft)
     app->window()->findChild<QAction*>(QStringLiteral("newShopFolderAction"))->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return opened.size() == 1; }, 5000));
     EXPECT_EQ(app->window()->workspace().folder().program(), dir("b"));
-    EXPECT_TRUE(holdsProgramFolder(dir("b")));
-    EXPECT_EQ(testsupport::readFile(ProgramFolder(dir("a")).treeFile()), "A ID000000001K\r\n");
+    EXPECT_TRUE(shell::holdsProgramFolder(dir("b")));
+    EXPECT_EQ(testsupport::readFile(shell::ProgramFolder(dir("a")).treeFile()), "A ID000000001K\r\n");
 
     // The recent list offers the first folder again; "Open shop folder…" refuses a folder without a shop.
-    EXPECT_EQ(recentProgramFolders(config.path()), (QStringList{dir("b"), dir("a")}));
+    EXPECT_EQ(shell::recentProgramFolders(config.path()), (QStringList{dir("b"), dir("a")}));
     QDir().mkpath(dir("c"));
     ui.files = {dir("c")};
     app->window()->findChild<QAction*>(QStringLiteral("openShopFolderAction"))->trigger();
     QTest::qWait(50);
     EXPECT_EQ(opened.size(), 1);
-    EXPECT_FALSE(holdsProgramFolder(dir("c")));
+    EXPECT_FALSE(shell::holdsProgramFolder(dir("c")));
     EXPECT_EQ(ui.messages.size(), 1);
     auto* recent = app->window()->findChild<QMenu*>(QStringLiteral("recentFoldersMenu"));
     ASSERT_TRUE(recent);

@@ -28,7 +28,7 @@ protected:
     QTemporaryDir config;
     FakeInteraction ui;
 
-    ProgramFolder folder() const { return ProgramFolder(dir.path()); }
+    shell::ProgramFolder folder() const { return shell::ProgramFolder(dir.path()); }
     void makeDataFolder() { QDir().mkpath(dir.filePath(QStringLiteral("Bd/jpg"))); }
     std::unique_ptr<MainWindow> startWindow()
     {

@@ -32,16 +32,16 @@ namespace {
 
 struct OptionsWindowTest : ::testing::Test {
     QTemporaryDir tmp;
-    ProgramFolder folder{tmp.filePath(QStringLiteral("prog"))};
+    shell::ProgramFolder folder{tmp.filePath(QStringLiteral("prog"))};
     QString config = tmp.filePath(QStringLiteral("cfg"));
     FakeInteraction interaction;
-    Settings settings;
+    shell::Settings settings;
     std::unique_ptr<OptionsDialog> dialog;
 
     void SetUp() override { QDir().mkpath(folder.data()); }
     void open()
     {
-        settings = loadSettings(config, folder);
+        settings = shell::loadSettings(config, folder);
         dialog = std::make_unique<OptionsDialog>(settings, config, folder, interaction);
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -82,7 +82,7 @@ TEST_F(OptionsWindowTest, CaptionPagesAndDesignState)
     const QTableWidget* links = find<QTableWidget>("linkGrid");
     EXPECT_EQ(links->horizontalHeaderItem(0)->text(), QStringLiteral("Link name"));
     EXPECT_EQ(links->horizontalHeaderItem(1)->text(), QStringLiteral("Link path"));
-    EXPECT_EQ(links->rowCount(), Settings::linkCount);
+    EXPECT_EQ(links->rowCount(), shell::Settings::linkCount);
     EXPECT_TRUE(find<QLabel>("presetPreview")->pixmap().isNull());
 
     // Every page looks tidy; pictures for a look by eye when asked for.
@@ -120,7 +120,7 @@ TEST_F(OptionsWindowTest, EditsCountAtOnceAndCloseStoresThem)
     EXPECT_TRUE(ini().contains("imageHeight=99"));
     EXPECT_EQ(readFile(folder.dataFile(QStringLiteral("powitanie.txt"))),
               QByteArray("Witamy\r\nserdecznie\r\n"));
-    const Settings next = loadSettings(config, folder);
+    const shell::Settings next = shell::loadSettings(config, folder);
     EXPECT_EQ(next.options.title, QStringLiteral("Moj sklep"));
     EXPECT_EQ(next.options.currency, QStringLiteral("zł"));
 }
@@ -150,9 +150,9 @@ TEST_F(OptionsWindowTest, PresetSetsSevenColoursAndShowsItsPicture)
     style->setCurrentIndex(3);
     Q_EMIT style->activated(3); // as the user's choice does
     EXPECT_EQ(settings.options.stylePreset, 3);
-    EXPECT_EQ(settings.headerColor, colorFromRgb(0xFE, 0x99, 0x00));
-    EXPECT_EQ(settings.options.menuHighlightColor, colorFromRgb(0xFF, 0xFF, 0x80));
-    EXPECT_EQ(find<ColorBox>("lineColorBox")->color(), colorFromRgb(0xDE, 0x50, 0x0C));
+    EXPECT_EQ(settings.headerColor, shell::colorFromRgb(0xFE, 0x99, 0x00));
+    EXPECT_EQ(settings.options.menuHighlightColor, shell::colorFromRgb(0xFF, 0xFF, 0x80));
+    EXPECT_EQ(find<ColorBox>("lineColorBox")->color(), shell::colorFromRgb(0xDE, 0x50, 0x0C));
     EXPECT_FALSE(find<QLabel>("presetPreview")->pixmap().isNull());
     style->setCurrentIndex(1);
     Q_EMIT style->activated(1); // Ocean has no picture here: none is shown, silently
@@ -192,12 +192,12 @@ TEST_F(OptionsWindowTest, SavePasswordBoxDecidesWhatIsRemembered)
     find<QLineEdit>("ftpPasswordEdit")->setText(QStringLiteral("sekret"));
     find<QCheckBox>("ftpSavePasswordCheck")->setChecked(true);
     dialog->close();
-    EXPECT_EQ(PasswordStore(config).read(PasswordStore::ftpValueName()).value_or(QString()),
+    EXPECT_EQ(shell::PasswordStore(config).read(shell::PasswordStore::ftpValueName()).value_or(QString()),
               QStringLiteral("sekret"));
     dialog->show();
     find<QCheckBox>("ftpSavePasswordCheck")->setChecked(false);
     dialog->close();
-    EXPECT_FALSE(PasswordStore(config).read(PasswordStore::ftpValueName()).has_value());
+    EXPECT_FALSE(shell::PasswordStore(config).read(shell::PasswordStore::ftpValueName()).has_value());
     EXPECT_EQ(find<QLineEdit>("ftpPasswordEdit")->maxLength(), 254);
 }
 
@@ -257,7 +257,7 @@ TEST_F(OptionsWindowTest, DeliveryGridInSendingForm)
 
 TEST_F(OptionsWindowTest, ClosingAWindowNeverShownStillStores)
 {
-    settings = loadSettings(config, folder);
+    settings = shell::loadSettings(config, folder);
     dialog = std::make_unique<OptionsDialog>(settings, config, folder, interaction);
     settings.options.title = QStringLiteral("Set elsewhere");
     dialog->close(); // "Exit" of the main window closes the options window whether it shows or not

@@ -42,7 +42,7 @@ protected:
     FakeInteraction ui;
     std::unique_ptr<MainWindow> w;
 
-    ProgramFolder folder() const { return ProgramFolder(dir.path()); }
+    shell::ProgramFolder folder() const { return shell::ProgramFolder(dir.path()); }
     // Three products A, B, C, each with its tree entry.
     void startWithThreeProducts()
     {
@@ -266,7 +266,7 @@ TEST_F(RunTest, AReadOnlyProductsTableIsCheckedBeforeAnythingIsTouched)
 
     // Any other way to delete fails before the tree entry or the pictures go.
     const int nodes = w->workspace().tree().nodeCount();
-    EXPECT_THROW(products.remove(), AppError);
+    EXPECT_THROW(products.remove(), shell::AppError);
     EXPECT_EQ(w->workspace().tree().nodeCount(), nodes);
     EXPECT_TRUE(QFile::exists(picture));
     EXPECT_EQ(products.recordCount(), 3);

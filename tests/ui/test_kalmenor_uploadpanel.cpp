@@ -91,7 +91,7 @@ TEST(UploadPanel, FollowsARealUpload)
         EXPECT_EQ(panel->progressBar()->value(), progress);
     };
 
-    const FtpSettings ftp = localFtpSettings(server.port(), true);
+    const shell::FtpSettings ftp = localFtpSettings(server.port(), true);
     FakeInteraction interaction;
     FtpClient client;
     panel->markStep(2);

@@ -78,12 +78,12 @@ QString safeHref(const QString& attributes)
     return url;
 }
 
-int channel(ColorValue c, int shift)
+int channel(shell::ColorValue c, int shift)
 {
     return (c >> shift) & 0xFF;
 }
 
-double luminance(ColorValue c)
+double luminance(shell::ColorValue c)
 {
     auto linear = [](int v) {
         const double s = v / 255.0;
@@ -243,21 +243,21 @@ QString machineMoney(qint64 minorUnits)
     return moneyText(minorUnits, QStringLiteral("en"));
 }
 
-double contrastRatio(ColorValue a, ColorValue b)
+double contrastRatio(shell::ColorValue a, shell::ColorValue b)
 {
     const double la = luminance(a);
     const double lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-ColorValue readableOn(ColorValue foreground, ColorValue background, double minimum)
+shell::ColorValue readableOn(shell::ColorValue foreground, shell::ColorValue background, double minimum)
 {
     // Towards black on a light background, towards white on a dark one, keeping the hue.
     const bool darken = luminance(background) > 0.18;
-    ColorValue c = foreground;
+    shell::ColorValue c = foreground;
     for (int step = 0; step < 40 && contrastRatio(c, background) < minimum; ++step) {
         auto move = [darken](int v) { return darken ? v * 9 / 10 : v + (255 - v + 9) / 10; };
-        c = colorFromRgb(move(channel(c, 0)), move(channel(c, 8)), move(channel(c, 16)));
+        c = shell::colorFromRgb(move(channel(c, 0)), move(channel(c, 8)), move(channel(c, 16)));
     }
     return c;
 }

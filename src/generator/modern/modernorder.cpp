@@ -114,7 +114,7 @@ QString resourceText(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("The order script %1 is missing from the program").arg(path));
+        throw shell::AppError(QStringLiteral("The order script %1 is missing from the program").arg(path));
     return QString::fromUtf8(file.readAll());
 }
 
@@ -123,7 +123,7 @@ QString resourceText(const QString& path)
 QString priceListScript(const Site& site)
 {
     const Labels& l = *site.labels;
-    const Settings& settings = site.settings();
+    const shell::Settings& settings = site.settings();
     QString script =
         QStringLiteral("<?php\n// Written with the shop: the order script prices every order from here.\n"
                        "if (!defined('KALMENOR_SHOP')) { http_response_code(404); exit; }\nreturn [\n");

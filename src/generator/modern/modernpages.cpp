@@ -145,7 +145,7 @@ QString productJsonLd(const Site& site, const Product& product, const std::vecto
 QStringList writeHomePage(Site& site, const QString& file)
 {
     const Labels& l = *site.labels;
-    const Settings& settings = site.settings();
+    const shell::Settings& settings = site.settings();
     QString main =
         QStringLiteral("<section class=\"welcome\"><h1>")
         + escaped(settings.options.title.isEmpty() ? settings.options.shopName : settings.options.title)
@@ -309,7 +309,7 @@ QStringList writePriceListPage(Site& site)
 QStringList writeTextPages(Site& site)
 {
     const Labels& l = *site.labels;
-    const ShopOptions& options = site.settings().options;
+    const shell::ShopOptions& options = site.settings().options;
     QStringList files;
     auto write = [&](const QString& file, const QString& title, const QString& text) {
         PageMeta meta;
@@ -361,11 +361,11 @@ QStringList writeSearchPage(Site& site)
     QFile json(indexFile + QStringLiteral(".new"));
     if (!json.open(QIODevice::WriteOnly)
         || json.write(QJsonDocument(index).toJson(QJsonDocument::Compact)) < 0)
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(indexFile, json.errorString()));
+        throw shell::AppError(QStringLiteral("Cannot write %1: %2").arg(indexFile, json.errorString()));
     json.close();
     QFile::remove(indexFile);
     if (!json.rename(indexFile))
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(indexFile, json.errorString()));
+        throw shell::AppError(QStringLiteral("Cannot write %1: %2").arg(indexFile, json.errorString()));
 
     QString main =
         QStringLiteral("<h1>") + escaped(l.search) + QStringLiteral("</h1>\n")

@@ -211,17 +211,17 @@ std::vector<int> Site::productsUnder(int index, size_t atLeast) const
 void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
 {
     GeneratorContext& context = site.context;
-    const ShopOptions& options = context.settings().options;
+    const shell::ShopOptions& options = context.settings().options;
     site.language = options.language.trimmed().isEmpty() ? QStringLiteral("pl") : options.language.trimmed();
     site.labels = &labelsFor(site.language);
     site.currency = options.currency.trimmed().section(QLatin1Char(' '), 0, 0);
-    site.currencyCode = currencyCodeOf(options);
+    site.currencyCode = shell::currencyCodeOf(options);
     site.address = options.address.trimmed();
     while (site.address.endsWith(QLatin1Char('/')))
         site.address.chop(1);
     site.net = options.priceListNet;
 
-    for (const DeliveryMethodRow& row : context.settings().deliveryMethods) {
+    for (const shell::DeliveryMethodRow& row : context.settings().deliveryMethods) {
         if (!options.includeDelivery || !row.offered())
             continue;
         bool ok = false;
@@ -413,8 +413,8 @@ QString productPriceHtml(const Site& site, const Product& product)
 
 QString pageText(const Site& site, const PageMeta& meta, const QString& mainHtml)
 {
-    const Settings& settings = site.settings();
-    const ShopOptions& options = settings.options;
+    const shell::Settings& settings = site.settings();
+    const shell::ShopOptions& options = settings.options;
     const Labels& l = *site.labels;
     const QString shopName = options.shopName.trimmed().isEmpty() ? options.title : options.shopName;
     const QString title =

@@ -69,7 +69,7 @@ struct Site {
     std::vector<DeliveryOption> delivery;
     QString logoFile; // under img/, empty without a logo
 
-    const Settings& settings() const { return context.settings(); }
+    const shell::Settings& settings() const { return context.settings(); }
     QString money(qint64 minorUnits) const;
     // The address of a page for canonical links, Open Graph and the sitemap; empty without an address.
     QString absolute(const QString& file) const;

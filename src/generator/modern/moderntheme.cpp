@@ -26,7 +26,7 @@ QString resource(const QString& name)
 {
     QFile file(QStringLiteral(":/modern/") + name);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("The modern shop's %1 is missing from the program").arg(name));
+        throw shell::AppError(QStringLiteral("The modern shop's %1 is missing from the program").arg(name));
     return QString::fromUtf8(file.readAll());
 }
 
@@ -36,11 +36,11 @@ void writeAsset(GeneratorContext& context, const QString& name, const QString& t
     const QString path = context.shopFile(name);
     QFile file(path + QStringLiteral(".new"));
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+        throw shell::AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
     file.close();
     QFile::remove(path);
     if (!file.rename(path))
-        throw AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+        throw shell::AppError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
 }
 
 QString sitemap(const Site& site, const QStringList& files)
@@ -52,16 +52,16 @@ QString sitemap(const Site& site, const QStringList& files)
     return xml + QStringLiteral("</urlset>\n");
 }
 
-QString cssColor(ColorValue c)
+QString cssColor(shell::ColorValue c)
 {
     return colorToHtml(c).toLower();
 }
 
 } // namespace
 
-QString settingsProblem(const Settings& settings)
+QString settingsProblem(const shell::Settings& settings)
 {
-    if (currencyCodeOf(settings.options).isEmpty())
+    if (shell::currencyCodeOf(settings.options).isEmpty())
         return QStringLiteral(
                    "The modern web shop needs the code of the currency \"%1\": set [Opcje] waluta_kod "
                    "(for example kalmenor config set Opcje/waluta_kod PLN).")
@@ -69,13 +69,13 @@ QString settingsProblem(const Settings& settings)
     return {};
 }
 
-QString styleSheet(const Settings& settings)
+QString styleSheet(const shell::Settings& settings)
 {
-    const ColorValue white = colorFromRgb(255, 255, 255);
-    const ColorValue header = settings.headerColor;
-    const ColorValue menu = settings.options.menuColor;
+    const shell::ColorValue white = shell::colorFromRgb(255, 255, 255);
+    const shell::ColorValue header = settings.headerColor;
+    const shell::ColorValue menu = settings.options.menuColor;
     // Links stand on the page's light grey, buttons carry white text: readable on both.
-    const ColorValue accent = readableOn(settings.options.menuHighlightColor, colorFromRgb(0xEC, 0xEE, 0xF1));
+    const shell::ColorValue accent = readableOn(settings.options.menuHighlightColor, shell::colorFromRgb(0xEC, 0xEE, 0xF1));
     bool ok = false;
     const double size = settings.font.size.trimmed().toDouble(&ok);
     // The font setting scales the text, never below 16 px.
@@ -109,11 +109,11 @@ QString styleSheet(const Settings& settings)
 
 void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowestPrice)
 {
-    const Settings& settings = context.settings();
-    const ShopOptions& options = settings.options;
+    const shell::Settings& settings = context.settings();
+    const shell::ShopOptions& options = settings.options;
     const QString problem = settingsProblem(settings);
     if (!problem.isEmpty())
-        throw AppError(problem);
+        throw shell::AppError(problem);
 
     // Pages are put together here and written by the pool's threads, as in the classic run.
     FileWriterPool pool;
@@ -137,7 +137,7 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
             const std::optional<catalogue::LowestPriceBefore> lowest = history.lowestBeforePromotion(id);
             if (lowest)
                 return net ? lowest->net : lowest->gross;
-        } catch (const AppError& e) {
+        } catch (const shell::AppError& e) {
             qWarning().noquote() << e.message();
         }
         return std::nullopt;

@@ -14,9 +14,9 @@ namespace generator::modern {
 void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowestPrice = {});
 
 // The style sheet with the custom properties fed from the settings.
-QString styleSheet(const Settings& settings);
+QString styleSheet(const shell::Settings& settings);
 
 // Why the modern shop cannot be built with these settings, empty when it can.
-QString settingsProblem(const Settings& settings);
+QString settingsProblem(const shell::Settings& settings);
 
 } // namespace generator::modern

@@ -119,7 +119,7 @@ Connection::Connection(const QString& path, bool readOnly, bool create) : m_path
         const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw AppError(QStringLiteral("Cannot open table file %1: %2").arg(path, msg));
+        throw shell::AppError(QStringLiteral("Cannot open table file %1: %2").arg(path, msg));
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 3000);
@@ -151,7 +151,7 @@ sqlite3_stmt* Connection::prepared(const QString& sql) const
         fail({});
     }
     if (!st)
-        throw AppError(QStringLiteral("the statement is empty"));
+        throw shell::AppError(QStringLiteral("the statement is empty"));
     m_statements.insert(sql, st);
     return st;
 }
@@ -163,7 +163,7 @@ QString Connection::lastError() const
 
 void Connection::fail(const QString& context) const
 {
-    throw AppError(context.isEmpty() ? lastError() : context + QStringLiteral(": ") + lastError());
+    throw shell::AppError(context.isEmpty() ? lastError() : context + QStringLiteral(": ") + lastError());
 }
 
 void Connection::exec(const QString& sql)
@@ -172,7 +172,7 @@ void Connection::exec(const QString& sql)
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         const QString msg = err ? QString::fromUtf8(err) : lastError();
         sqlite3_free(err);
-        throw AppError(msg);
+        throw shell::AppError(msg);
     }
 }
 
@@ -310,11 +310,11 @@ QString chooseSqliteTable(const Connection& conn, const QString& schema, const T
     if (ref.table.isEmpty() && names.size() == 1)
         return names.first();
     if (names.isEmpty())
-        throw AppError(QStringLiteral("the file holds no table"));
+        throw shell::AppError(QStringLiteral("the file holds no table"));
     if (!ref.table.isEmpty())
-        throw AppError(QStringLiteral("the file holds no table named %1 (its tables: %2)")
+        throw shell::AppError(QStringLiteral("the file holds no table named %1 (its tables: %2)")
                            .arg(ref.table, names.join(QStringLiteral(", "))));
-    throw AppError(QStringLiteral("the file holds several tables (%1); name one as FILE::TABLE")
+    throw shell::AppError(QStringLiteral("the file holds several tables (%1); name one as FILE::TABLE")
                        .arg(names.join(QStringLiteral(", "))));
 }
 

@@ -31,13 +31,13 @@ void DataSet::close()
 
 void DataSet::fail(const QString& message) const
 {
-    throw AppError(m_sourceName.isEmpty() ? message : m_sourceName + QStringLiteral(": ") + message);
+    throw shell::AppError(m_sourceName.isEmpty() ? message : m_sourceName + QStringLiteral(": ") + message);
 }
 
 void DataSet::checkOpen() const
 {
     if (m_state == State::Inactive)
-        throw AppError(QStringLiteral("%1: the table is not open").arg(m_sourceName));
+        throw shell::AppError(QStringLiteral("%1: the table is not open").arg(m_sourceName));
 }
 
 void DataSet::checkBrowsing(const char* what) const

@@ -51,7 +51,7 @@ void DbaseMemoFile::reopenForWriting()
 
 void DbaseMemoFile::fail(const QString& what) const
 {
-    throw AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));
+    throw shell::AppError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), what));
 }
 
 QByteArray DbaseMemoFile::read(quint32 block)

@@ -135,7 +135,7 @@ void DbaseTableFile::chooseCodePage(const QString& choice)
     if (!choice.trimmed().isEmpty()) {
         try {
             name = CodePage::fromUserChoice(choice);
-        } catch (const AppError& e) {
+        } catch (const shell::AppError& e) {
             fail(e.message());
         }
     }
@@ -153,7 +153,7 @@ void DbaseTableFile::chooseCodePage(const QString& choice)
     }
     try {
         m_codePage = CodePage::byName(name);
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         fail(e.message());
     }
 }
@@ -223,7 +223,7 @@ void DbaseTableFile::openMemoFile()
         setReadOnly(QStringLiteral("the memo file %1 is read-only").arg(nativePath(memoPath)));
     try {
         m_memo = std::make_unique<DbaseMemoFile>(memoPath, kind, false);
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         memoDamaged(
             QStringLiteral("%1; the memos read as empty and the table opens read-only").arg(e.message()));
     }
@@ -409,7 +409,7 @@ void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_
         QByteArray data;
         try {
             data = m_memo->read(*block);
-        } catch (const AppError& e) {
+        } catch (const shell::AppError& e) {
             memoDamaged(QStringLiteral("%1; such memos read as empty and the table opens read-only")
                             .arg(e.message()));
             sqlite3_result_null(ctx);

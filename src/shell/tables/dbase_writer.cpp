@@ -33,7 +33,7 @@ void setBit(QByteArray& record, int flagsOffset, int bit, bool on)
 void DbaseTableFile::prepareWrite()
 {
     if (!m_readOnlyReason.isEmpty())
-        throw AppError(m_readOnlyReason);
+        throw shell::AppError(m_readOnlyReason);
     // The record count as we left it; had another program added records since, ours would overwrite them.
     QFile now(m_path);
     QByteArray head;
@@ -147,7 +147,7 @@ void DbaseTableFile::encodeField(QByteArray& record, int index, sqlite3_value* v
     auto* bytes = reinterpret_cast<uchar*>(raw);
     const bool null = fieldvalue::isNull(v);
     const auto refuse = [&](const QString& what) {
-        throw AppError(QStringLiteral("%1: field %2, record %3: %4")
+        throw shell::AppError(QStringLiteral("%1: field %2, record %3: %4")
                            .arg(displayPath(), name)
                            .arg(m_writingRow)
                            .arg(what));
@@ -307,11 +307,11 @@ void DbaseTableFile::encodeField(QByteArray& record, int index, sqlite3_value* v
             refuse(
                 QStringLiteral("fields of the type '%1' cannot be changed").arg(QChar::fromLatin1(f.type)));
         }
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         const QString msg = e.message();
         if (msg.startsWith(displayPath()))
             throw;
-        throw AppError(QStringLiteral("%1: %2").arg(displayPath(), msg));
+        throw shell::AppError(QStringLiteral("%1: %2").arg(displayPath(), msg));
     }
 }
 

@@ -167,13 +167,13 @@ void ParadoxPrimaryIndex::write(const QVector<Entry>& entries) const
         const QString why = file.errorString();
         file.close();
         QFile::remove(temp);
-        throw AppError(QStringLiteral("%1: the primary index cannot be written (%2)")
+        throw shell::AppError(QStringLiteral("%1: the primary index cannot be written (%2)")
                            .arg(QDir::toNativeSeparators(m_path), why));
     }
     file.close();
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(m_path).constData()) != 0) {
         QFile::remove(temp);
-        throw AppError(
+        throw shell::AppError(
             QStringLiteral("%1: the primary index cannot be written (%2)")
                 .arg(QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(std::strerror(errno))));
     }

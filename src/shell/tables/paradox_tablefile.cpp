@@ -122,7 +122,7 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& argum
     TableFileOptions options;
     try {
         options = TableFileOptions::parse(arguments);
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         fail(e.message());
     }
     m_allowStaleIndexes = options.allowStaleIndexes;
@@ -138,7 +138,7 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& argum
     if (!options.codePage.isEmpty()) {
         try {
             codePage = CodePage::fromUserChoice(options.codePage);
-        } catch (const AppError& e) {
+        } catch (const shell::AppError& e) {
             fail(e.message());
         }
     }
@@ -148,7 +148,7 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& argum
         codePage = paradoxFallbackCodePage();
     try {
         m_codePage = CodePage::byName(codePage);
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         fail(e.message());
     }
 
@@ -481,7 +481,7 @@ void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite
         QByteArray data;
         try {
             data = m_blobs->read(raw, f.size, f.type == Graphic, &isNull);
-        } catch (const AppError& e) {
+        } catch (const shell::AppError& e) {
             fail(QStringLiteral("field %1: %2").arg(f.name, e.message()));
         }
         if (isNull)

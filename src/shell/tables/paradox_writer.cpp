@@ -45,7 +45,7 @@ void ParadoxTableFile::encodeField(const FieldInfo& f, char* raw, sqlite3_value*
         QByteArray stored;
         try {
             stored = m_blobs->store(data, f.size, f.type == Graphic);
-        } catch (const AppError& e) {
+        } catch (const shell::AppError& e) {
             failField(f, e.message());
         }
         oldBlobs.push_back(QByteArray(raw, f.size));
@@ -133,10 +133,10 @@ void ParadoxTableFile::encodeValues(QByteArray& record, sqlite3_value** values, 
             continue;
         try {
             encodeField(f, record.data() + f.offset, values[i], newBlobs, oldBlobs);
-        } catch (const AppError& e) {
+        } catch (const shell::AppError& e) {
             if (e.message().startsWith(displayPath()))
                 throw;
-            throw AppError(QStringLiteral("%1: %2").arg(displayPath(), e.message()));
+            throw shell::AppError(QStringLiteral("%1: %2").arg(displayPath(), e.message()));
         }
     }
 }
@@ -463,7 +463,7 @@ void ParadoxTableFile::updateRow(qint64 row, sqlite3_value** values)
             writeAt(m_rows[row - 1], record);
         }
         flush();
-    } catch (const AppError&) {
+    } catch (const shell::AppError&) {
         releaseBlobs(newBlobs);
         throw;
     }
@@ -493,7 +493,7 @@ qint64 ParadoxTableFile::insertRow(sqlite3_value** values)
         const qint64 row = m_rows.size();
         try {
             placeRecord(record, row);
-        } catch (const AppError&) {
+        } catch (const shell::AppError&) {
             m_rows.last() = -1;
             throw;
         }
@@ -503,7 +503,7 @@ qint64 ParadoxTableFile::insertRow(sqlite3_value** values)
         flush();
         writeIndex();
         return row;
-    } catch (const AppError&) {
+    } catch (const shell::AppError&) {
         releaseBlobs(newBlobs);
         throw;
     }

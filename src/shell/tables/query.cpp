@@ -119,9 +119,9 @@ QString attachFile(Connection& conn, const QString& reference, int n, bool readO
     const FileFormat format = detectFormat(ref.file);
     switch (format) {
     case FileFormat::Missing:
-        throw AppError(QStringLiteral("Table %1: the file does not exist").arg(shown));
+        throw shell::AppError(QStringLiteral("Table %1: the file does not exist").arg(shown));
     case FileFormat::Unknown:
-        throw AppError(QStringLiteral("Table %1: the file is not a table file, or it is damaged").arg(shown));
+        throw shell::AppError(QStringLiteral("Table %1: the file is not a table file, or it is damaged").arg(shown));
     case FileFormat::SQLite: {
         const QString schema = QStringLiteral("f%1").arg(n);
         QString uri = QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(ref.file, "/"));
@@ -130,8 +130,8 @@ QString attachFile(Connection& conn, const QString& reference, int n, bool readO
         conn.run(QStringLiteral("ATTACH DATABASE ? AS %1").arg(schema), {uri});
         try {
             return schema + QLatin1Char('.') + quoteIdentifier(chooseSqliteTable(conn, schema, ref));
-        } catch (const AppError& e) {
-            throw AppError(QStringLiteral("Table %1: %2").arg(shown, e.message()));
+        } catch (const shell::AppError& e) {
+            throw shell::AppError(QStringLiteral("Table %1: %2").arg(shown, e.message()));
         }
     }
     case FileFormat::DBase:
@@ -144,8 +144,8 @@ QString attachFile(Connection& conn, const QString& reference, int n, bool readO
                       .arg(name,
                            format == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox"),
                            quoteLiteral(ref.file)));
-    } catch (const AppError& e) {
-        throw AppError(QStringLiteral("Table %1: %2").arg(shown, e.message()));
+    } catch (const shell::AppError& e) {
+        throw shell::AppError(QStringLiteral("Table %1: %2").arg(shown, e.message()));
     }
     return name;
 }
@@ -262,11 +262,11 @@ sqlite3_stmt* prepareOne(Connection& conn, const QString& sql)
     const QByteArray text = sql.toUtf8();
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(conn.handle(), text.constData(), int(text.size()), &s.st, &tail) != SQLITE_OK)
-        throw AppError(QStringLiteral("SQL error: %1").arg(conn.lastError()));
+        throw shell::AppError(QStringLiteral("SQL error: %1").arg(conn.lastError()));
     if (tail && !QByteArray(tail).trimmed().isEmpty() && QByteArray(tail).trimmed() != ";")
-        throw AppError(QStringLiteral("SQL error: only one statement can be run at a time"));
+        throw shell::AppError(QStringLiteral("SQL error: only one statement can be run at a time"));
     if (!s.st)
-        throw AppError(QStringLiteral("SQL error: the statement is empty"));
+        throw shell::AppError(QStringLiteral("SQL error: the statement is empty"));
     return std::exchange(s.st, nullptr);
 }
 
@@ -351,7 +351,7 @@ void Query::run()
     Statement s{prepareOne(
         *m_conn, live ? sql.left(fromPos).trimmed() + QStringLiteral(", rowid ") + sql.mid(fromPos) : sql)};
     if (m_readOnly && !sqlite3_stmt_readonly(s.st))
-        throw AppError(QStringLiteral("SQL error: the statement would change data; only a statement "
+        throw shell::AppError(QStringLiteral("SQL error: the statement would change data; only a statement "
                                       "that reads can be exported"));
     if (sqlite3_column_count(s.st) == 0) {
         runChange(s.st);
@@ -381,7 +381,7 @@ void Query::runChange(sqlite3_stmt* st)
     // update, insert, delete and the like
     const int rc = sqlite3_step(st);
     if (rc != SQLITE_DONE && rc != SQLITE_ROW)
-        throw AppError(QStringLiteral("SQL error: %1").arg(m_conn->lastError()));
+        throw shell::AppError(QStringLiteral("SQL error: %1").arg(m_conn->lastError()));
     m_rowsAffected = sqlite3_changes(m_conn->handle());
     m_conn.reset();
 }
@@ -412,7 +412,7 @@ void Query::readResult(sqlite3_stmt* st, bool live)
         rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
-        throw AppError(QStringLiteral("SQL error: %1").arg(m_conn->lastError()));
+        throw shell::AppError(QStringLiteral("SQL error: %1").arg(m_conn->lastError()));
     for (int i = 0; i < nfields; ++i)
         if (!typed[i])
             typeFromValues(fields[i], rows, i);

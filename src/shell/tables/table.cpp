@@ -33,9 +33,9 @@ void Table::open()
     m_format = detectFormat(m_file);
     switch (m_format) {
     case FileFormat::Missing:
-        throw AppError(fileError(QStringLiteral("the file does not exist")));
+        throw shell::AppError(fileError(QStringLiteral("the file does not exist")));
     case FileFormat::Unknown:
-        throw AppError(fileError(QStringLiteral("the file is not a table file, or it is damaged")));
+        throw shell::AppError(fileError(QStringLiteral("the file is not a table file, or it is damaged")));
     default:
         break;
     }
@@ -70,7 +70,7 @@ void Table::open()
             m_dataVersion = m_conn->dataVersion();
         } else {
             if (!ref.table.isEmpty())
-                throw AppError(QStringLiteral("the file holds one table only; %1 names a table in it")
+                throw shell::AppError(QStringLiteral("the file holds one table only; %1 names a table in it")
                                    .arg(QDir::toNativeSeparators(m_path)));
             m_tableName = QFileInfo(m_file).completeBaseName();
             m_conn = std::make_unique<Connection>();
@@ -95,17 +95,17 @@ void Table::open()
             }
         }
         if (fields.isEmpty() && m_format == FileFormat::SQLite)
-            throw AppError(QStringLiteral("the table has no fields"));
+            throw shell::AppError(QStringLiteral("the table has no fields"));
         if (!m_forcedReadOnly.isEmpty()) {
             m_readOnly = true;
             m_readOnlyReason = m_forcedReadOnly;
             for (Field& f : fields)
                 f.modifiable = false;
         }
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         m_conn.reset();
         const QString msg = e.message();
-        throw AppError(msg.startsWith(QLatin1String("Table ")) ? msg : fileError(msg));
+        throw shell::AppError(msg.startsWith(QLatin1String("Table ")) ? msg : fileError(msg));
     }
     m_fields = fields;
     QStringList cols;
@@ -190,10 +190,10 @@ QVector<qint64> Table::readRowIds(const QString& filter) const
         ids.reserve(rows.size());
         for (const auto& r : rows)
             ids.push_back(r[0].toLongLong());
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         if (filter.trimmed().isEmpty())
-            throw AppError(fileError(e.message()));
-        throw AppError(fileError(QStringLiteral("filter \"%1\": %2").arg(filter, e.message())));
+            throw shell::AppError(fileError(e.message()));
+        throw shell::AppError(fileError(QStringLiteral("filter \"%1\": %2").arg(filter, e.message())));
     }
     return ids;
 }
@@ -253,8 +253,8 @@ void Table::commitBulk()
     checkOpen();
     try {
         m_conn->commit();
-    } catch (const AppError& e) {
-        throw AppError(fileError(e.message()));
+    } catch (const shell::AppError& e) {
+        throw shell::AppError(fileError(e.message()));
     }
 }
 
@@ -271,8 +271,8 @@ void Table::emptyTable()
     checkBrowsing("empty the table");
     try {
         m_conn->run(QStringLiteral("DELETE FROM %1").arg(m_sqlName));
-    } catch (const AppError& e) {
-        throw AppError(fileError(e.message()));
+    } catch (const shell::AppError& e) {
+        throw shell::AppError(fileError(e.message()));
     }
     setView({});
 }
@@ -310,7 +310,7 @@ qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
 {
     m_window.clear();
     if (m_readOnly)
-        throw AppError(fileError(readOnlyText()));
+        throw shell::AppError(fileError(readOnlyText()));
     QStringList cols;
     QVector<QVariant> params;
     for (int i = 0; i < m_fields.size(); ++i) {
@@ -330,8 +330,8 @@ qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
             params << rowId;
             m_conn->run(updateStatement(m_sqlName, cols), params);
         }
-    } catch (const AppError& e) {
-        throw AppError(fileError(e.message()));
+    } catch (const shell::AppError& e) {
+        throw shell::AppError(fileError(e.message()));
     }
     if (m_format == FileFormat::SQLite)
         m_dataVersion = m_conn->dataVersion();
@@ -343,11 +343,11 @@ void Table::deleteRecord(qint64 rowId)
 {
     m_window.clear();
     if (m_readOnly)
-        throw AppError(fileError(readOnlyText()));
+        throw shell::AppError(fileError(readOnlyText()));
     try {
         m_conn->run(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_sqlName), {rowId});
-    } catch (const AppError& e) {
-        throw AppError(fileError(e.message()));
+    } catch (const shell::AppError& e) {
+        throw shell::AppError(fileError(e.message()));
     }
     m_stamp = fileStamp();
 }
@@ -376,8 +376,8 @@ QVector<qint64> Table::matchRows(int fieldNo, const QString& value, bool partial
             QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY rowid").arg(m_sqlName, where), params);
         for (const auto& r : rows)
             ids.push_back(r[0].toLongLong());
-    } catch (const AppError& e) {
-        throw AppError(fileError(e.message()));
+    } catch (const shell::AppError& e) {
+        throw shell::AppError(fileError(e.message()));
     }
     return ids;
 }
@@ -385,10 +385,10 @@ QVector<qint64> Table::matchRows(int fieldNo, const QString& value, bool partial
 void Table::create(const QString& path, const QVector<Field>& fields)
 {
     if (QFileInfo::exists(path))
-        throw AppError(
+        throw shell::AppError(
             QStringLiteral("Table %1: the file already exists").arg(QDir::toNativeSeparators(path)));
     if (fields.isEmpty())
-        throw AppError(
+        throw shell::AppError(
             QStringLiteral("Table %1: a table needs at least one field").arg(QDir::toNativeSeparators(path)));
     QStringList cols;
     for (const Field& f : fields)
@@ -401,13 +401,13 @@ void Table::create(const QString& path, const QVector<Field>& fields)
         Connection conn(temp, false, true);
         conn.exec(QStringLiteral("CREATE TABLE %1 (%2)")
                       .arg(quoteIdentifier(name), cols.join(QStringLiteral(", "))));
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         QFile::remove(temp);
-        throw AppError(QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
+        throw shell::AppError(QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
     }
     if (!QFile::rename(temp, path)) {
         QFile::remove(temp);
-        throw AppError(
+        throw shell::AppError(
             QStringLiteral("Table %1: the file cannot be created").arg(QDir::toNativeSeparators(path)));
     }
 }

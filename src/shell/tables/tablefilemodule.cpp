@@ -102,7 +102,7 @@ int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqli
         const QByteArray sql =
             QStringLiteral("CREATE TABLE x(%1)").arg(columnSql.join(QStringLiteral(", "))).toUtf8();
         if (sqlite3_declare_vtab(db, sql.constData()) != SQLITE_OK)
-            throw AppError(QStringLiteral("%1: the fields cannot be declared (%2)")
+            throw shell::AppError(QStringLiteral("%1: the fields cannot be declared (%2)")
                                .arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
     } catch (const std::exception& e) {
         *err = sqlite3_mprintf("%s", e.what());
@@ -308,19 +308,19 @@ int update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* newRo
     try {
         const QString readOnly = file.readOnlyReason();
         if (!readOnly.isEmpty())
-            throw AppError(readOnly);
+            throw shell::AppError(readOnly);
         if (argc == 1) {
             file.deleteRow(sqlite3_value_int64(argv[0]));
         } else if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
             if (sqlite3_value_type(argv[1]) != SQLITE_NULL)
-                throw AppError(
+                throw shell::AppError(
                     QStringLiteral("%1: the record number of a new record is given by the file, not set")
                         .arg(file.displayPath()));
             *newRow = file.insertRow(argv + 2);
         } else {
             const qint64 row = sqlite3_value_int64(argv[0]);
             if (sqlite3_value_type(argv[1]) != SQLITE_INTEGER || sqlite3_value_int64(argv[1]) != row)
-                throw AppError(QStringLiteral("%1: the record number of a record cannot be changed")
+                throw shell::AppError(QStringLiteral("%1: the record number of a record cannot be changed")
                                    .arg(file.displayPath()));
             file.updateRow(row, argv + 2);
         }
@@ -414,7 +414,7 @@ namespace {
 
 [[noreturn]] void refuse(const QString& field, sqlite3_value* v, const char* what)
 {
-    throw AppError(QStringLiteral("field %1: \"%2\" is not %3").arg(field, text(v), QLatin1String(what)));
+    throw shell::AppError(QStringLiteral("field %1: \"%2\" is not %3").arg(field, text(v), QLatin1String(what)));
 }
 
 } // namespace
@@ -456,7 +456,7 @@ qint64 integer(sqlite3_value* v, const QString& field, qint64 min, qint64 max)
         value = static_cast<qint64>(d);
     }
     if (value < min || value > max)
-        throw AppError(QStringLiteral("field %1: %2 is out of the range %3 to %4")
+        throw shell::AppError(QStringLiteral("field %1: %2 is out of the range %3 to %4")
                            .arg(field)
                            .arg(value)
                            .arg(min)

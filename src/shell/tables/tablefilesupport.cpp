@@ -30,7 +30,7 @@ QString companionFile(const QString& tablePath, const QString& extension)
 
 void failFile(const QString& path, const QString& what)
 {
-    throw AppError(QStringLiteral("%1: %2").arg(nativePath(path), what));
+    throw shell::AppError(QStringLiteral("%1: %2").arg(nativePath(path), what));
 }
 
 void failChangedByAnotherProgram(const QString& path)
@@ -52,7 +52,7 @@ TableFileOptions TableFileOptions::parse(const QStringList& arguments)
         else if (word == QLatin1String("allow-rounding"))
             options.allowRounding = true;
         else if (!word.isEmpty())
-            throw AppError(QStringLiteral("the table option \"%1\" is not known").arg(arguments[i]));
+            throw shell::AppError(QStringLiteral("the table option \"%1\" is not known").arg(arguments[i]));
     }
     return options;
 }

@@ -52,7 +52,7 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const
     try {
         return m_dataSet->textAt(index.row(), index.column());
     } catch (const std::exception& e) {
-        return role == Qt::DisplayRole ? QVariant(messageOf(e)) : QVariant();
+        return role == Qt::DisplayRole ? QVariant(shell::messageOf(e)) : QVariant();
     }
 }
 
@@ -89,7 +89,7 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
         if (m_dataSet->state() != tables::DataSet::State::Browse)
             m_dataSet->cancel();
         if (m_interaction)
-            m_interaction->error(messageOf(e));
+            m_interaction->error(shell::messageOf(e));
         return false;
     }
 }

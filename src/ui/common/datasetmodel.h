@@ -5,7 +5,9 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 
+namespace shell {
 class Interaction;
+}
 
 // A grid model over a table or query result. Rows are fetched as the view asks for them, so a grid over
 // 200,000 records reads only what it shows. Editing a cell stores the record at once; an error goes to
@@ -17,7 +19,7 @@ public:
 
     void setDataSet(tables::DataSet* dataSet);
     tables::DataSet* dataSet() const { return m_dataSet; }
-    void setInteraction(Interaction* interaction) { m_interaction = interaction; }
+    void setInteraction(shell::Interaction* interaction) { m_interaction = interaction; }
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -31,6 +33,6 @@ private:
     void reset();
 
     QPointer<tables::DataSet> m_dataSet;
-    Interaction* m_interaction = nullptr;
+    shell::Interaction* m_interaction = nullptr;
     bool m_readOnly = false;
 };

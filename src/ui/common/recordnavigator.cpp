@@ -109,7 +109,7 @@ void RecordNavigator::run(Button b)
         }
     } catch (const std::exception& e) {
         if (m_interaction)
-            m_interaction->error(messageOf(e));
+            m_interaction->error(shell::messageOf(e));
         else
             qWarning("%s", e.what());
     }

@@ -6,7 +6,9 @@
 #include <QToolButton>
 #include <QWidget>
 
+namespace shell {
 class Interaction;
+}
 
 // The record navigator bar: first, prior, next, last, insert, delete, edit, post, cancel, refresh.
 // Buttons are enabled by the data set's state; errors go to the interaction's error box.
@@ -17,7 +19,7 @@ public:
 
     explicit RecordNavigator(QWidget* parent = nullptr);
     void setDataSet(tables::DataSet* dataSet);
-    void setInteraction(Interaction* interaction) { m_interaction = interaction; }
+    void setInteraction(shell::Interaction* interaction) { m_interaction = interaction; }
     // Asks before deleting; empty text = no question.
     void setDeleteQuestion(const QString& text, const QString& caption);
     void setVisibleButtons(const QList<Button>& buttons);
@@ -33,7 +35,7 @@ private:
     void updateButtons();
 
     QPointer<tables::DataSet> m_dataSet;
-    Interaction* m_interaction = nullptr;
+    shell::Interaction* m_interaction = nullptr;
     QToolButton* m_buttons[ButtonCount] = {};
     QStringList m_hints;
     QString m_deleteQuestion;

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 // The desktop's message boxes, file dialogs, browser and program start.
-class WidgetInteraction : public Interaction {
+class WidgetInteraction : public shell::Interaction {
 public:
     explicit WidgetInteraction(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }

@@ -3,7 +3,9 @@
 #include <QWidget>
 
 class DataSetModel;
+namespace shell {
 class Interaction;
+}
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -18,7 +20,7 @@ class Table;
 class DataPage : public QWidget {
     Q_OBJECT
 public:
-    DataPage(tables::Table& source, tables::Table& target, Interaction& interaction,
+    DataPage(tables::Table& source, tables::Table& target, shell::Interaction& interaction,
              QWidget* parent = nullptr);
 
     void updateCounts();

@@ -19,7 +19,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-FilterDialog::FilterDialog(Interaction& interaction, QWidget* parent)
+FilterDialog::FilterDialog(shell::Interaction& interaction, QWidget* parent)
     : QDialog(parent), m_interaction(interaction)
 {
     setWindowTitle("Filtrowanie danych");
@@ -133,7 +133,7 @@ void FilterDialog::apply()
     try {
         m_count->setText(importer::FilterComposer::apply(*m_table, m_expression->toPlainText()));
     } catch (const std::exception& e) {
-        m_interaction.error(messageOf(e));
+        m_interaction.error(shell::messageOf(e));
     }
 }
 
@@ -144,7 +144,7 @@ void FilterDialog::removeFilter()
     try {
         m_count->setText(importer::FilterComposer::remove(*m_table));
     } catch (const std::exception& e) {
-        m_interaction.error(messageOf(e));
+        m_interaction.error(shell::messageOf(e));
     }
 }
 

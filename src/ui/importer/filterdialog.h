@@ -6,7 +6,9 @@
 #include <QPointer>
 
 class DataSetModel;
+namespace shell {
 class Interaction;
+}
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
@@ -19,7 +21,7 @@ class RecordNavigator;
 class FilterDialog : public QDialog {
     Q_OBJECT
 public:
-    FilterDialog(Interaction& interaction, QWidget* parent = nullptr);
+    FilterDialog(shell::Interaction& interaction, QWidget* parent = nullptr);
 
     // Binds the table and shows the dialog (refilling the field list).
     void openFor(tables::Table* table);
@@ -45,7 +47,7 @@ protected:
 private:
     void refillFields();
 
-    Interaction& m_interaction;
+    shell::Interaction& m_interaction;
     QPointer<tables::Table> m_table;
     QListWidget* m_fields;
     QListWidget* m_operators;

@@ -37,7 +37,7 @@ constexpr int kProgressStep = 100;  // records between moves of the progress bar
 constexpr int kRepaintEvery = 2000; // records between repaints of it (the import holds the event loop)
 } // namespace
 
-ImporterMainWindow::ImporterMainWindow(Interaction* interaction, QWidget* parent)
+ImporterMainWindow::ImporterMainWindow(shell::Interaction* interaction, QWidget* parent)
     : QMainWindow(parent), m_startFolder(QDir::currentPath())
 {
     if (!interaction) {
@@ -199,7 +199,7 @@ try {
 } catch (const std::exception& e) {
     QApplication::restoreOverrideCursor();
     history->flush();
-    m_interaction->error(messageOf(e));
+    m_interaction->error(shell::messageOf(e));
     return;
 }
 QApplication::restoreOverrideCursor();
@@ -240,7 +240,7 @@ void ImporterMainWindow::createTargetTable()
         if (!renamed.isEmpty())
             m_interaction->message("Skrócone nazwy pól:\n" + renamed.join('\n'), "informacja");
     } catch (const std::exception& e) {
-        m_interaction->error(messageOf(e));
+        m_interaction->error(shell::messageOf(e));
         return;
     }
     m_importPage->targetPanel()->openFile(path);
@@ -262,7 +262,7 @@ void ImporterMainWindow::exportHtml(tables::DataSet* data)
         writeExport(importer::TableExport::html(*data, m_optionsPage->exportSettings()),
                     importer::TableExport::htmlFileFilter(), "html");
     } catch (const std::exception& e) {
-        m_interaction->error(messageOf(e));
+        m_interaction->error(shell::messageOf(e));
     }
 }
 
@@ -279,7 +279,7 @@ void ImporterMainWindow::exportText(tables::DataSet* data)
         writeExport(importer::TableExport::text(*data, separator), importer::TableExport::textFileFilter(),
                     "txt");
     } catch (const std::exception& e) {
-        m_interaction->error(messageOf(e));
+        m_interaction->error(shell::messageOf(e));
     }
 }
 
@@ -290,7 +290,7 @@ void ImporterMainWindow::writeExport(const QByteArray& bytes, const QString& fil
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += '.' + suffix;
-    textfile::writeBytes(path, bytes);
+    shell::textfile::writeBytes(path, bytes);
 }
 
 void ImporterMainWindow::deleteTargetView()
@@ -302,7 +302,7 @@ void ImporterMainWindow::deleteTargetView()
     try {
         importer::ViewEraser::eraseView(*m_target);
     } catch (const std::exception& e) {
-        m_interaction->error(messageOf(e));
+        m_interaction->error(shell::messageOf(e));
     }
 }
 
@@ -326,6 +326,6 @@ void ImporterMainWindow::openHelp()
         m_interaction->error("Nie znaleziono pliku pomocy: " + QDir::toNativeSeparators(path));
         return;
     }
-    if (!m_interaction->startProgram(desktop::textEditorCommand(), {path}))
+    if (!m_interaction->startProgram(shell::desktop::textEditorCommand(), {path}))
         m_interaction->openInShell(path);
 }

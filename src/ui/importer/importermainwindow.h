@@ -9,7 +9,9 @@ class DataPage;
 class FilterDialog;
 class ImportPage;
 class InfoPage;
+namespace shell {
 class Interaction;
+}
 class OptionsPage;
 class QAction;
 class QTabWidget;
@@ -26,7 +28,7 @@ class ImporterMainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // interaction: questions, messages and file choices (the desktop's dialogs when null).
-    explicit ImporterMainWindow(Interaction* interaction = nullptr, QWidget* parent = nullptr);
+    explicit ImporterMainWindow(shell::Interaction* interaction = nullptr, QWidget* parent = nullptr);
     ~ImporterMainWindow() override;
 
     void runImport();
@@ -68,8 +70,8 @@ private:
     void startImport(bool dryRun);
     void writeExport(const QByteArray& bytes, const QString& filter, const QString& suffix);
 
-    std::unique_ptr<Interaction> m_ownInteraction;
-    Interaction* m_interaction;
+    std::unique_ptr<shell::Interaction> m_ownInteraction;
+    shell::Interaction* m_interaction;
     QString m_startFolder;
     tables::Table* m_source;
     tables::Table* m_target;

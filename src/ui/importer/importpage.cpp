@@ -11,7 +11,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-ImportPage::ImportPage(tables::Table& source, tables::Table& target, Interaction& interaction,
+ImportPage::ImportPage(tables::Table& source, tables::Table& target, shell::Interaction& interaction,
                        QWidget* parent)
     : QWidget(parent)
 {

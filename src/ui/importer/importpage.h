@@ -3,7 +3,9 @@
 #include <QWidget>
 
 class HistoryList;
+namespace shell {
 class Interaction;
+}
 class QCheckBox;
 class QProgressBar;
 class QPushButton;
@@ -18,7 +20,7 @@ class Table;
 class ImportPage : public QWidget {
     Q_OBJECT
 public:
-    ImportPage(tables::Table& source, tables::Table& target, Interaction& interaction,
+    ImportPage(tables::Table& source, tables::Table& target, shell::Interaction& interaction,
                QWidget* parent = nullptr);
 
     TableSidePanel* sourcePanel() const { return m_source; }

@@ -18,7 +18,7 @@ int main(int argc, char** argv)
         QCoreApplication app(argc, argv);
         QTextStream out(stdout), err(stderr);
         const int status =
-            importer::CommandLine::run(QCoreApplication::arguments(), out, err, desktop::stderrIsTerminal());
+            importer::CommandLine::run(QCoreApplication::arguments(), out, err, shell::desktop::stderrIsTerminal());
         out.flush();
         err.flush();
         return status;

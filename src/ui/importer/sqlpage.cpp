@@ -25,7 +25,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-SqlPage::SqlPage(tables::Query& query, tables::Table& source, Interaction& interaction, QWidget* parent)
+SqlPage::SqlPage(tables::Query& query, tables::Table& source, shell::Interaction& interaction, QWidget* parent)
     : QWidget(parent), m_query(query), m_source(source), m_interaction(interaction)
 {
     m_inputs = new QComboBox(this);
@@ -182,7 +182,7 @@ void SqlPage::execute()
         m_query.open(statement);
     } catch (const std::exception& e) {
         m_query.close();
-        m_interaction.error(messageOf(e));
+        m_interaction.error(shell::messageOf(e));
         return;
     }
     const int records = m_query.isOpen() ? m_query.recordCount() : m_query.rowsAffected();
@@ -205,7 +205,7 @@ void SqlPage::deleteResult()
     try {
         importer::ViewEraser::eraseView(m_query);
     } catch (const std::exception& e) {
-        m_interaction.error(messageOf(e));
+        m_interaction.error(shell::messageOf(e));
     }
     m_recordCount->setText("Liczba rekordow: "
                            + QString::number(m_query.isOpen() ? m_query.recordCount() : 0));

@@ -3,7 +3,9 @@
 #include <QWidget>
 
 class DataSetModel;
+namespace shell {
 class Interaction;
+}
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -22,7 +24,7 @@ class Table;
 class SqlPage : public QWidget {
     Q_OBJECT
 public:
-    SqlPage(tables::Query& query, tables::Table& source, Interaction& interaction, QWidget* parent = nullptr);
+    SqlPage(tables::Query& query, tables::Table& source, shell::Interaction& interaction, QWidget* parent = nullptr);
 
     // The source side's file list changed.
     void setInputFiles(const QStringList& names);
@@ -60,7 +62,7 @@ protected:
 private:
     tables::Query& m_query;
     tables::Table& m_source;
-    Interaction& m_interaction;
+    shell::Interaction& m_interaction;
     QComboBox* m_inputs;
     QListWidget* m_fields;
     QListWidget* m_operators;

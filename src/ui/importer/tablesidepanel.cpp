@@ -19,7 +19,7 @@
 #include <QListWidget>
 #include <QStorageInfo>
 
-TableSidePanel::TableSidePanel(Side side, tables::Table& table, Interaction& interaction, QWidget* parent)
+TableSidePanel::TableSidePanel(Side side, tables::Table& table, shell::Interaction& interaction, QWidget* parent)
     : QWidget(parent), m_side(side), m_table(table), m_interaction(interaction)
 {
     const bool source = side == Side::Source;
@@ -316,7 +316,7 @@ void TableSidePanel::openTable(const QString& path)
         updateCounts();
         showOpened();
         Q_EMIT tableOpened();
-        m_interaction.error(messageOf(e));
+        m_interaction.error(shell::messageOf(e));
         return;
     }
     updateCounts();

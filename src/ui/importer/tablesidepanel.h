@@ -7,7 +7,9 @@ namespace importer {
 class CsvSource;
 }
 
+namespace shell {
 class Interaction;
+}
 class MappingGrid;
 class QCheckBox;
 class QComboBox;
@@ -25,7 +27,7 @@ class TableSidePanel : public QWidget {
 public:
     enum class Side { Source, Target };
 
-    TableSidePanel(Side side, tables::Table& table, Interaction& interaction, QWidget* parent = nullptr);
+    TableSidePanel(Side side, tables::Table& table, shell::Interaction& interaction, QWidget* parent = nullptr);
     ~TableSidePanel() override;
 
     Side side() const { return m_side; }
@@ -80,7 +82,7 @@ private:
 
     Side m_side;
     tables::Table& m_table;
-    Interaction& m_interaction;
+    shell::Interaction& m_interaction;
     QString m_folder;
     QComboBox* m_drives;
     QLabel* m_folderLabel;

@@ -39,8 +39,8 @@ QLabel* link(const QString& text, QWidget* parent)
 
 } // namespace
 
-CategoryPanel::CategoryPanel(const ProgramFolder& folder, tables::Table& products, CategoryTree& tree,
-                             Interaction& ui, QWidget* parent)
+CategoryPanel::CategoryPanel(const shell::ProgramFolder& folder, tables::Table& products, CategoryTree& tree,
+                             shell::Interaction& ui, QWidget* parent)
     : QWidget(parent), m_products(products), m_tree(tree), m_ui(ui)
 {
     setObjectName(QStringLiteral("categoryPanel"));
@@ -287,6 +287,6 @@ void CategoryPanel::onNodeClicked(TreeNode* node)
     try {
         products::locateProduct(m_products, node->key());
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
     }
 }

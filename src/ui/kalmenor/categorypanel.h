@@ -8,7 +8,9 @@
 
 class CategoryTreeModel;
 class CategoryTreeView;
+namespace shell {
 class Interaction;
+}
 class NameDialog;
 class ProductDialog;
 class RenameDialog;
@@ -34,8 +36,8 @@ class TreeNode;
 class CategoryPanel : public QWidget {
     Q_OBJECT
 public:
-    CategoryPanel(const ProgramFolder& folder, tables::Table& products, catalogue::CategoryTree& tree,
-                  Interaction& ui, QWidget* parent = nullptr);
+    CategoryPanel(const shell::ProgramFolder& folder, tables::Table& products, catalogue::CategoryTree& tree,
+                  shell::Interaction& ui, QWidget* parent = nullptr);
     ~CategoryPanel() override;
 
     CategoryTreeView* treeView() const { return m_treeView; }
@@ -74,7 +76,7 @@ private:
 
     tables::Table& m_products;
     catalogue::CategoryTree& m_tree;
-    Interaction& m_ui;
+    shell::Interaction& m_ui;
     std::unique_ptr<catalogue::TreeCommands> m_commands;
     catalogue::NodeWatch* m_renameTarget = nullptr;
     CategoryTreeModel* m_treeModel = nullptr;

@@ -9,17 +9,17 @@ namespace {
 
 constexpr int kCustomRole = Qt::UserRole + 1; // marks the "Custom..." entry
 
-QColor toQColor(ColorValue v)
+QColor toQColor(shell::ColorValue v)
 {
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
 }
 
-ColorValue fromQColor(const QColor& c)
+shell::ColorValue fromQColor(const QColor& c)
 {
-    return colorFromRgb(c.red(), c.green(), c.blue());
+    return shell::colorFromRgb(c.red(), c.green(), c.blue());
 }
 
-QIcon swatch(ColorValue v)
+QIcon swatch(shell::ColorValue v)
 {
     QPixmap pm(16, 12);
     pm.fill(toQColor(v));
@@ -43,7 +43,7 @@ ColorBox::ColorBox(QWidget* parent) : QComboBox(parent)
         {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF},
     };
     for (const auto& c : standard) {
-        const ColorValue v = colorFromRgb(c.rgb >> 16, (c.rgb >> 8) & 0xFF, c.rgb & 0xFF);
+        const shell::ColorValue v = shell::colorFromRgb(c.rgb >> 16, (c.rgb >> 8) & 0xFF, c.rgb & 0xFF);
         addItem(swatch(v), QString::fromLatin1(c.name), v);
     }
     addItem(QStringLiteral("Custom..."));
@@ -52,12 +52,12 @@ ColorBox::ColorBox(QWidget* parent) : QComboBox(parent)
     connect(this, &QComboBox::activated, this, &ColorBox::onActivated);
 }
 
-ColorValue ColorBox::color() const
+shell::ColorValue ColorBox::color() const
 {
     return currentData().toInt();
 }
 
-void ColorBox::setColor(ColorValue color)
+void ColorBox::setColor(shell::ColorValue color)
 {
     int i = indexOf(color);
     if (i < 0)
@@ -66,7 +66,7 @@ void ColorBox::setColor(ColorValue color)
     m_lastIndex = i;
 }
 
-int ColorBox::indexOf(ColorValue color) const
+int ColorBox::indexOf(shell::ColorValue color) const
 {
     for (int i = 0; i < count(); ++i)
         if (!itemData(i, kCustomRole).toBool() && itemData(i).toInt() == color)
@@ -74,7 +74,7 @@ int ColorBox::indexOf(ColorValue color) const
     return -1;
 }
 
-int ColorBox::addCustom(ColorValue color)
+int ColorBox::addCustom(shell::ColorValue color)
 {
     const int at = count() - 1; // before "Custom..."
     insertItem(at, swatch(color), toQColor(color).name().toUpper(), color);

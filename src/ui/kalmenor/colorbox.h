@@ -11,16 +11,16 @@ class ColorBox : public QComboBox {
 public:
     explicit ColorBox(QWidget* parent = nullptr);
 
-    ColorValue color() const;
+    shell::ColorValue color() const;
     // Selects the colour, adding an entry for one that is not in the list; emits nothing.
-    void setColor(ColorValue color);
+    void setColor(shell::ColorValue color);
 
 Q_SIGNALS:
-    void colorChosen(ColorValue color); // the user picked a colour
+    void colorChosen(shell::ColorValue color); // the user picked a colour
 
 private:
-    int indexOf(ColorValue color) const;
-    int addCustom(ColorValue color);
+    int indexOf(shell::ColorValue color) const;
+    int addCustom(shell::ColorValue color);
     void onActivated(int index);
 
     int m_lastIndex = 0;

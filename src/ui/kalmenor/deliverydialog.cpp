@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-DeliveryDialog::DeliveryDialog(const ProgramFolder& folder, Interaction& interaction, QWidget* parent)
+DeliveryDialog::DeliveryDialog(const shell::ProgramFolder& folder, shell::Interaction& interaction, QWidget* parent)
     : QWidget(parent), m_interaction(interaction)
 {
     setObjectName(QStringLiteral("deliveryDialog"));
@@ -68,7 +68,7 @@ void DeliveryDialog::deleteCurrentRow()
         return;
     try {
         m_model->deleteRow(current.row());
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         m_interaction.error(e.message());
     }
 }
@@ -77,7 +77,7 @@ void DeliveryDialog::confirm()
 {
     try {
         m_model->confirm();
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         m_interaction.error(e.message());
     }
 }

@@ -6,7 +6,9 @@
 
 class DeliveryGridView;
 class DeliveryMethodsModel;
+namespace shell {
 class Interaction;
+}
 class QPushButton;
 
 // The delivery methods editor: the grid and its "+", "-", "Confirm" and "Cancel" buttons. It lives
@@ -14,7 +16,7 @@ class QPushButton;
 class DeliveryDialog : public QWidget {
     Q_OBJECT
 public:
-    DeliveryDialog(const ProgramFolder& folder, Interaction& interaction, QWidget* parent = nullptr);
+    DeliveryDialog(const shell::ProgramFolder& folder, shell::Interaction& interaction, QWidget* parent = nullptr);
 
     DeliveryMethodsModel* model() const { return m_model; }
     DeliveryGridView* grid() const { return m_grid; }
@@ -25,7 +27,7 @@ public:
     void cancel();
 
 private:
-    Interaction& m_interaction;
+    shell::Interaction& m_interaction;
     DeliveryMethodsModel* m_model = nullptr;
     DeliveryGridView* m_grid = nullptr;
 };

@@ -9,7 +9,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 
-FieldBinder::FieldBinder(tables::DataSet& data, Interaction& ui, QObject* parent)
+FieldBinder::FieldBinder(tables::DataSet& data, shell::Interaction& ui, QObject* parent)
     : QObject(parent), m_data(data), m_ui(ui)
 {
     connect(&data, &tables::DataSet::afterScroll, this, &FieldBinder::refresh);
@@ -79,7 +79,7 @@ void FieldBinder::write(Binding& b, const QString& text)
         }
         m_data.setValue(b.column, text.isEmpty() ? QVariant() : QVariant(text));
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
     }
 }
 

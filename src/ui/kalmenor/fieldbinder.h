@@ -4,7 +4,9 @@
 #include <QObject>
 #include <QPointer>
 
+namespace shell {
 class Interaction;
+}
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -20,7 +22,7 @@ class DataSet;
 class FieldBinder : public QObject {
     Q_OBJECT
 public:
-    FieldBinder(tables::DataSet& data, Interaction& ui, QObject* parent = nullptr);
+    FieldBinder(tables::DataSet& data, shell::Interaction& ui, QObject* parent = nullptr);
 
     void bind(QLineEdit* edit, const QString& column);
     void bind(QPlainTextEdit* edit, const QString& column);
@@ -45,7 +47,7 @@ private:
     bool isNumber(const QString& column) const;
 
     tables::DataSet& m_data;
-    Interaction& m_ui;
+    shell::Interaction& m_ui;
     QList<Binding> m_bindings;
     bool m_refreshing = false;
 };

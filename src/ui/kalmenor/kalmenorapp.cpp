@@ -37,7 +37,7 @@ KalmenorApp::StartChoice askWithBox(const QString& dir)
 
 } // namespace
 
-KalmenorApp::KalmenorApp(const QString& configDir, Interaction& ui, QObject* parent)
+KalmenorApp::KalmenorApp(const QString& configDir, shell::Interaction& ui, QObject* parent)
     : QObject(parent), askStart(askWithBox), m_configDir(configDir), m_ui(ui)
 {
 }
@@ -50,14 +50,14 @@ bool KalmenorApp::createHere(const QString& dir)
         catalogue::createProgramFolder(dir, skeletonRoot);
         return true;
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return false;
     }
 }
 
 QString KalmenorApp::chooseFolder(QString dir)
 {
-    while (!holdsProgramFolder(dir)) {
+    while (!shell::holdsProgramFolder(dir)) {
         switch (askStart(dir)) {
         case StartChoice::CreateHere:
             if (createHere(dir))
@@ -82,12 +82,12 @@ bool KalmenorApp::open(const QString& dir)
     if (chosen.isEmpty())
         return false;
     try {
-        rememberProgramFolder(m_configDir, chosen);
-    } catch (const AppError& e) {
+        shell::rememberProgramFolder(m_configDir, chosen);
+    } catch (const shell::AppError& e) {
         // Only the recent list is lost.
         qWarning("%s", qPrintable(e.message()));
     }
-    m_window = std::make_unique<MainWindow>(ProgramFolder(chosen), m_configDir, m_ui);
+    m_window = std::make_unique<MainWindow>(shell::ProgramFolder(chosen), m_configDir, m_ui);
     connect(m_window.get(), &MainWindow::folderSwitchRequested, this,
             [this](const QString& target, bool create) {
                 // Not from inside the window's own handler: it is about to go.
@@ -104,9 +104,9 @@ bool KalmenorApp::open(const QString& dir)
 
 void KalmenorApp::switchTo(const QString& dir, bool create)
 {
-    if (create && !holdsProgramFolder(dir) && !createHere(dir))
+    if (create && !shell::holdsProgramFolder(dir) && !createHere(dir))
         return;
-    if (!holdsProgramFolder(dir)) {
+    if (!shell::holdsProgramFolder(dir)) {
         m_ui.message(QStringLiteral("%1 holds no shop folder (no Bd data folder).")
                          .arg(QDir::toNativeSeparators(dir)));
         return;

@@ -5,7 +5,9 @@
 #include <functional>
 #include <memory>
 
+namespace shell {
 class Interaction;
+}
 class MainWindow;
 
 // Which program folder the window works on. A folder without a data folder is never opened as it is:
@@ -16,7 +18,7 @@ class KalmenorApp : public QObject {
 public:
     enum class StartChoice { CreateHere, OpenAnother, Quit };
 
-    KalmenorApp(const QString& configDir, Interaction& ui, QObject* parent = nullptr);
+    KalmenorApp(const QString& configDir, shell::Interaction& ui, QObject* parent = nullptr);
     ~KalmenorApp() override;
 
     // Asked when a folder holds no shop; the default shows a box with the three choices.
@@ -40,7 +42,7 @@ private:
     void switchTo(const QString& dir, bool create);
 
     QString m_configDir;
-    Interaction& m_ui;
+    shell::Interaction& m_ui;
     std::unique_ptr<MainWindow> m_window;
     bool m_switching = false;
 };

@@ -21,7 +21,7 @@ void fillVariantBox(QComboBox* box, const tables::DataSet& products, catalogue::
     box->addItems(catalogue::loadVariantList(products, list));
 }
 
-ListEditor::ListEditor(tables::DataSet& products, const QString& productsTablePath, Interaction& ui,
+ListEditor::ListEditor(tables::DataSet& products, const QString& productsTablePath, shell::Interaction& ui,
                        QWidget* parent)
     : QDialog(parent, Qt::Dialog), m_products(products), m_tablePath(productsTablePath), m_ui(ui)
 {
@@ -109,7 +109,7 @@ void ListEditor::reloadProductList()
     try {
         m_sources = catalogue::productsWithList(m_tablePath, m_list);
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
     }
     for (const auto& s : std::as_const(m_sources))
         m_productNames->addItem(s.name);
@@ -134,7 +134,7 @@ void ListEditor::apply()
     } catch (const std::exception& e) {
         if (m_products.state() != tables::DataSet::State::Browse)
             m_products.cancel();
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return;
     }
     if (m_target)

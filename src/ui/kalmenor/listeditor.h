@@ -5,7 +5,9 @@
 #include <QDialog>
 #include <QPointer>
 
+namespace shell {
 class Interaction;
+}
 class QComboBox;
 class QTableWidget;
 
@@ -19,7 +21,7 @@ class DataSet;
 class ListEditor : public QDialog {
     Q_OBJECT
 public:
-    ListEditor(tables::DataSet& products, const QString& productsTablePath, Interaction& ui,
+    ListEditor(tables::DataSet& products, const QString& productsTablePath, shell::Interaction& ui,
                QWidget* parent = nullptr);
 
     // Loads the list of the current record into the drop-down and the grid and shows the editor.
@@ -43,7 +45,7 @@ private:
 
     tables::DataSet& m_products;
     QString m_tablePath;
-    Interaction& m_ui;
+    shell::Interaction& m_ui;
     catalogue::VariantList m_list = catalogue::VariantList::Sizes;
     QPointer<QComboBox> m_target;
     QTableWidget* m_grid;

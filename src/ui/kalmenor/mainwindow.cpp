@@ -40,7 +40,7 @@ const char* const kHomePage = "https://kalmenor.example.org/";
 const char* const kMakerMail = "mailto:support@kalmenor.example.org";
 } // namespace
 
-MainWindow::MainWindow(const ProgramFolder& folder, const QString& configDir, Interaction& ui,
+MainWindow::MainWindow(const shell::ProgramFolder& folder, const QString& configDir, shell::Interaction& ui,
                        QWidget* parent)
     : QMainWindow(parent), m_folder(folder), m_configDir(configDir), m_ui(ui)
 {
@@ -76,7 +76,7 @@ void MainWindow::start()
 {
     // Table set and tree first: the pages bind to them. A failure shows its error and skips the rest.
     const bool opened = m_workspace->open();
-    m_settings = loadSettings(m_configDir, m_folder);
+    m_settings = shell::loadSettings(m_configDir, m_folder);
     m_options = new OptionsDialog(m_settings, m_configDir, m_folder, m_ui, this);
     m_options->setWindowFlag(Qt::Window);
     m_options->loadSettings();
@@ -108,7 +108,7 @@ void MainWindow::buildFileMenu()
     recent->setObjectName(QStringLiteral("recentFoldersMenu"));
     connect(recent, &QMenu::aboutToShow, this, [this, recent] {
         recent->clear();
-        for (const QString& dir : recentProgramFolders(m_configDir)) {
+        for (const QString& dir : shell::recentProgramFolders(m_configDir)) {
             QAction* a = recent->addAction(QDir::toNativeSeparators(dir));
             a->setEnabled(dir != m_folder.program());
             connect(a, &QAction::triggered, this, [this, dir] { Q_EMIT folderSwitchRequested(dir, false); });
@@ -123,7 +123,7 @@ void MainWindow::newShopFolder()
     const QString dir = m_ui.existingDirectory(QStringLiteral("New shop folder"), m_folder.program());
     if (dir.isEmpty())
         return;
-    if (holdsProgramFolder(dir)) {
+    if (shell::holdsProgramFolder(dir)) {
         m_ui.message(QStringLiteral("%1 already holds a shop folder; it is opened.")
                          .arg(QDir::toNativeSeparators(dir)));
         Q_EMIT folderSwitchRequested(dir, false);
@@ -137,7 +137,7 @@ void MainWindow::openShopFolder()
     const QString dir = m_ui.existingDirectory(QStringLiteral("Open shop folder"), m_folder.program());
     if (dir.isEmpty())
         return;
-    if (!holdsProgramFolder(dir)) {
+    if (!shell::holdsProgramFolder(dir)) {
         m_ui.message(QStringLiteral("%1 holds no shop folder (no Bd data folder).")
                          .arg(QDir::toNativeSeparators(dir)));
         return;
@@ -330,7 +330,7 @@ void MainWindow::saveReport()
     try {
         publish::saveReport(m_webshop->reportArea()->toPlainText().split(QLatin1Char('\n')), m_ui);
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
     }
 }
 
@@ -347,7 +347,7 @@ void MainWindow::watchProductsFile()
         try {
             m_workspace->products().refreshIfChanged();
         } catch (const std::exception& e) {
-            m_ui.error(messageOf(e));
+            m_ui.error(shell::messageOf(e));
         }
         if (!m_watcher->files().contains(m_folder.productsTable()))
             m_watcher->addPath(m_folder.productsTable());
@@ -370,12 +370,12 @@ void MainWindow::exitProgram()
 
 void MainWindow::openNotepad()
 {
-    m_ui.startProgram(desktop::textEditorCommand());
+    m_ui.startProgram(shell::desktop::textEditorCommand());
 }
 
 void MainWindow::openCalculator()
 {
-    m_ui.startProgram(desktop::calculatorCommand());
+    m_ui.startProgram(shell::desktop::calculatorCommand());
 }
 
 void MainWindow::openHelp()
@@ -416,9 +416,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
         // A failed backup is shown, then the program closes all the same: keeping the window open
         // would leave no way out with a read-only folder or a full disk.
         try {
-            m_ui.message(backup::resultMessage(backup::run(m_folder, QDate::currentDate())));
+            m_ui.message(shell::backup::resultMessage(shell::backup::run(m_folder, QDate::currentDate())));
         } catch (const std::exception& e) {
-            m_ui.error(messageOf(e));
+            m_ui.error(shell::messageOf(e));
         }
     }
     event->accept();

@@ -9,7 +9,9 @@
 #include <functional>
 #include <memory>
 
+namespace shell {
 class Interaction;
+}
 class OptionsDialog;
 class UploadPanel;
 class WebshopPage;
@@ -26,7 +28,7 @@ class ShopRun;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(const ProgramFolder& folder, const QString& configDir, Interaction& ui,
+    MainWindow(const shell::ProgramFolder& folder, const QString& configDir, shell::Interaction& ui,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -34,7 +36,7 @@ public:
     void start();
 
     catalogue::Workspace& workspace() { return *m_workspace; }
-    Settings& settings() { return m_settings; }
+    shell::Settings& settings() { return m_settings; }
     QTabWidget* pages() const { return m_pages; }
     QString versionText() const;
     WebshopPage* webshopPage() const { return m_webshop; }
@@ -77,10 +79,10 @@ private:
     bool startRun(int kind, const QString& chosenFile = {});
     void runFinished(bool ok, bool cancelled);
 
-    ProgramFolder m_folder;
+    shell::ProgramFolder m_folder;
     QString m_configDir;
-    Interaction& m_ui;
-    Settings m_settings;
+    shell::Interaction& m_ui;
+    shell::Settings m_settings;
     std::unique_ptr<catalogue::Workspace> m_workspace;
     QTabWidget* m_pages = nullptr;
     QToolBar* m_toolBar = nullptr;

@@ -74,8 +74,8 @@ QPlainTextEdit* memo(const char* name)
 
 } // namespace
 
-OptionsDialog::OptionsDialog(Settings& settings, const QString& configDir, const ProgramFolder& folder,
-                             Interaction& interaction, QWidget* parent)
+OptionsDialog::OptionsDialog(shell::Settings& settings, const QString& configDir, const shell::ProgramFolder& folder,
+                             shell::Interaction& interaction, QWidget* parent)
     : QWidget(parent, Qt::Dialog), m_settings(settings), m_configDir(configDir), m_folder(folder),
       m_interaction(interaction)
 {
@@ -124,7 +124,7 @@ OptionsDialog::OptionsDialog(Settings& settings, const QString& configDir, const
 QWidget* OptionsDialog::buildMainPage()
 {
     auto* page = new QWidget;
-    m_styleBox = comboBox("webShopStyleBox", stylePresetNames(), false);
+    m_styleBox = comboBox("webShopStyleBox", shell::stylePresetNames(), false);
     m_presetPreview = named(new QLabel, "presetPreview");
     m_presetPreview->setFixedSize(200, 150);
     m_presetPreview->setFrameShape(QFrame::StyledPanel);
@@ -197,14 +197,14 @@ QWidget* OptionsDialog::buildWebshopPage()
     grid->addWidget(new QLabel(QStringLiteral("Font color")), 2, 1);
     grid->addWidget(named(new ColorBox, "headerTextColorBox"), 2, 2, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Alignment")), 3, 1);
-    grid->addWidget(comboBox("alignmentBox", alignmentNames(), false), 3, 2, 1, 2);
+    grid->addWidget(comboBox("alignmentBox", shell::alignmentNames(), false), 3, 2, 1, 2);
     grid->setColumnStretch(2, 1);
 
     auto* products = new QGroupBox(QStringLiteral("Products"));
     auto* form = new QFormLayout(products);
     form->addRow(QStringLiteral("Page style:"), comboBox("pageStyleBox", themeNames(), false));
     form->addRow(QStringLiteral("Column count:"), comboBox("columnCountBox", numbers(1, 6), false));
-    form->addRow(QStringLiteral("Flow text:"), comboBox("flowTextBox", textFlowNames(), false));
+    form->addRow(QStringLiteral("Flow text:"), comboBox("flowTextBox", shell::textFlowNames(), false));
     form->addRow(named(new QCheckBox(QStringLiteral("Fixed products image size")), "fixedImageSizeCheck"));
     auto* width = named(new QSpinBox, "imageWidthSpin");
     auto* height = named(new QSpinBox, "imageHeightSpin");
@@ -213,9 +213,9 @@ QWidget* OptionsDialog::buildWebshopPage()
     form->addRow(QStringLiteral("Width"), width);
     form->addRow(QStringLiteral("Height"), height);
     form->addRow(QStringLiteral("Animation (Promotion)"),
-                 comboBox("promotionMarkerBox", markerNames(), false));
-    form->addRow(QStringLiteral("Animation (New)"), comboBox("newMarkerBox", markerNames(), false));
-    form->addRow(QStringLiteral("Animation (Sale)"), comboBox("saleMarkerBox", markerNames(), false));
+                 comboBox("promotionMarkerBox", shell::markerNames(), false));
+    form->addRow(QStringLiteral("Animation (New)"), comboBox("newMarkerBox", shell::markerNames(), false));
+    form->addRow(QStringLiteral("Animation (Sale)"), comboBox("saleMarkerBox", shell::markerNames(), false));
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(header);
@@ -302,7 +302,7 @@ QWidget* OptionsDialog::buildHyperlinksPage()
     top->addWidget(heading);
     top->addWidget(insert);
 
-    m_linkGrid = named(new QTableWidget(Settings::linkCount, 2), "linkGrid");
+    m_linkGrid = named(new QTableWidget(shell::Settings::linkCount, 2), "linkGrid");
     m_linkGrid->setHorizontalHeaderLabels({QStringLiteral("Link name"), QStringLiteral("Link path")});
     m_linkGrid->horizontalHeader()->resizeSection(0, 180);
     m_linkGrid->horizontalHeader()->setStretchLastSection(true);
@@ -370,7 +370,7 @@ void OptionsDialog::bindWidgets()
     auto colour = [&](const char* n) { return w(static_cast<ColorBox*>(nullptr), n); };
     auto spin = [&](const char* n) { return w(static_cast<QSpinBox*>(nullptr), n); };
     auto text = [&](const char* n) { return w(static_cast<QPlainTextEdit*>(nullptr), n); };
-    Settings& s = m_settings;
+    shell::Settings& s = m_settings;
 
     // Main
     bindIndex(m_styleBox, &s.options.stylePreset);                             // Opcje/Styl
@@ -518,11 +518,11 @@ void OptionsDialog::bindRadioPair(QRadioButton* first, bool* firstValue, QRadioB
         });
 }
 
-void OptionsDialog::bindColor(ColorBox* box, ColorValue* value)
+void OptionsDialog::bindColor(ColorBox* box, shell::ColorValue* value)
 {
     m_loaders.push_back([box, value] { box->setColor(*value); });
     m_savers.push_back([box, value] { *value = box->color(); });
-    connect(box, &ColorBox::colorChosen, this, [this, value](ColorValue c) {
+    connect(box, &ColorBox::colorChosen, this, [this, value](shell::ColorValue c) {
         if (!m_loading)
             *value = c;
     });
@@ -545,18 +545,18 @@ void OptionsDialog::bindLinks()
         return item ? item->text() : QString();
     };
     m_loaders.push_back([this] {
-        for (int row = 0; row < Settings::linkCount; ++row) {
-            const HyperLink& link = m_settings.links[size_t(row)];
+        for (int row = 0; row < shell::Settings::linkCount; ++row) {
+            const shell::HyperLink& link = m_settings.links[size_t(row)];
             m_linkGrid->setItem(row, 0, new QTableWidgetItem(link.name));
             m_linkGrid->setItem(row, 1, new QTableWidgetItem(link.path));
         }
     });
     m_savers.push_back([this, cellText] {
-        for (int row = 0; row < Settings::linkCount; ++row)
+        for (int row = 0; row < shell::Settings::linkCount; ++row)
             m_settings.links[size_t(row)] = {cellText(row, 0), cellText(row, 1)};
     });
     connect(m_linkGrid, &QTableWidget::itemChanged, this, [this, cellText](QTableWidgetItem* item) {
-        if (m_loading || item->row() >= Settings::linkCount)
+        if (m_loading || item->row() >= shell::Settings::linkCount)
             return;
         m_settings.links[size_t(item->row())] = {cellText(item->row(), 0), cellText(item->row(), 1)};
     });
@@ -581,7 +581,7 @@ void OptionsDialog::saveSettings()
 
 void OptionsDialog::applyPreset(int index)
 {
-    applyStylePreset(m_settings, index);
+    shell::applyStylePreset(m_settings, index);
     m_settings.options.stylePreset = index;
     loadSettings();
 }
@@ -636,9 +636,9 @@ bool OptionsDialog::storeSettings()
     // The widgets have written every change through already; pulling them again here would undo
     // changes made to the settings elsewhere while the window was hidden.
     try {
-        ::saveSettings(m_settings, m_configDir, m_folder);
+        shell::saveSettings(m_settings, m_configDir, m_folder);
         return true;
-    } catch (const AppError& e) {
+    } catch (const shell::AppError& e) {
         m_interaction.error(e.message());
         return false;
     }

@@ -9,7 +9,9 @@
 
 class ColorBox;
 class DeliveryDialog;
+namespace shell {
 class Interaction;
+}
 class QAbstractButton;
 class QComboBox;
 class QLabel;
@@ -26,8 +28,8 @@ class QTabWidget;
 class OptionsDialog : public QWidget {
     Q_OBJECT
 public:
-    OptionsDialog(Settings& settings, const QString& configDir, const ProgramFolder& folder,
-                  Interaction& interaction, QWidget* parent = nullptr);
+    OptionsDialog(shell::Settings& settings, const QString& configDir, const shell::ProgramFolder& folder,
+                  shell::Interaction& interaction, QWidget* parent = nullptr);
 
     // Settings -> widgets, and widgets -> Settings: every binding is declared once, in bindWidgets().
     void loadSettings();
@@ -66,17 +68,17 @@ private:
     void bindIndex(QComboBox* box, int* value);
     void bindCheck(QAbstractButton* check, bool* value);
     void bindRadioPair(QRadioButton* first, bool* firstValue, QRadioButton* second, bool* secondValue);
-    void bindColor(ColorBox* box, ColorValue* value);
+    void bindColor(ColorBox* box, shell::ColorValue* value);
     void bindNumber(QSpinBox* spin, int* value);
     void bindLinks();
 
     void applyPreset(int index);
     void showPresetPreview(int index);
 
-    Settings& m_settings;
+    shell::Settings& m_settings;
     QString m_configDir;
-    ProgramFolder m_folder;
-    Interaction& m_interaction;
+    shell::ProgramFolder m_folder;
+    shell::Interaction& m_interaction;
 
     std::vector<std::function<void()>> m_loaders;
     std::vector<std::function<void()>> m_savers;

@@ -67,7 +67,7 @@ void ProductDialog::reloadNames()
     try {
         m_name->addItems(catalogue::productNamesNewestFirst(m_tablePath));
     } catch (const std::exception& e) {
-        Q_EMIT failed(messageOf(e));
+        Q_EMIT failed(shell::messageOf(e));
     }
     m_name->setEditText(typed);
 }

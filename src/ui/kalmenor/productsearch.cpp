@@ -16,7 +16,7 @@
 
 using namespace catalogue::products;
 
-ProductSearch::ProductSearch(tables::DataSet& products, Interaction& ui, QWidget* parent)
+ProductSearch::ProductSearch(tables::DataSet& products, shell::Interaction& ui, QWidget* parent)
     : QDialog(parent, Qt::Dialog), m_products(products), m_ui(ui)
 {
     setObjectName(QStringLiteral("FindTowar"));
@@ -89,7 +89,7 @@ void ProductSearch::search(const QString& text)
     try {
         m_products.locate(columns[c], text, true); // no match leaves the record where it is
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
     }
 }
 

@@ -2,7 +2,9 @@
 
 #include <QDialog>
 
+namespace shell {
 class Interaction;
+}
 class QComboBox;
 class QLineEdit;
 
@@ -15,7 +17,7 @@ class DataSet;
 class ProductSearch : public QDialog {
     Q_OBJECT
 public:
-    ProductSearch(tables::DataSet& products, Interaction& ui, QWidget* parent = nullptr);
+    ProductSearch(tables::DataSet& products, shell::Interaction& ui, QWidget* parent = nullptr);
 
     QComboBox* columnBox() const { return m_column; }
     QLineEdit* searchBox() const { return m_search; }
@@ -29,7 +31,7 @@ private:
     void showRecord();
 
     tables::DataSet& m_products;
-    Interaction& m_ui;
+    shell::Interaction& m_ui;
     QComboBox* m_column;
     QLineEdit* m_search;
     QLineEdit* m_name;

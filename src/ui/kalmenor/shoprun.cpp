@@ -20,9 +20,9 @@ struct RunCancelled {
 };
 
 // The run's questions and boxes, asked on the window's thread while the worker waits.
-class WindowThreadInteraction : public Interaction {
+class WindowThreadInteraction : public shell::Interaction {
 public:
-    WindowThreadInteraction(Interaction& ui, QObject* windowThreadObject)
+    WindowThreadInteraction(shell::Interaction& ui, QObject* windowThreadObject)
         : m_ui(ui), m_context(windowThreadObject)
     {
     }
@@ -78,7 +78,7 @@ private:
     {
         QMetaObject::invokeMethod(m_context, std::forward<F>(f), Qt::BlockingQueuedConnection);
     }
-    Interaction& m_ui;
+    shell::Interaction& m_ui;
     QObject* m_context;
 };
 
@@ -96,7 +96,7 @@ std::function<void(Args...)> queued(QObject* context, const std::function<void(A
 
 } // namespace
 
-ShopRun::ShopRun(Interaction& ui, QObject* parent) : QObject(parent), m_ui(ui) {}
+ShopRun::ShopRun(shell::Interaction& ui, QObject* parent) : QObject(parent), m_ui(ui) {}
 
 ShopRun::~ShopRun()
 {
@@ -200,7 +200,7 @@ void ShopRun::run(const Job& job)
                 .arg(stop.page)
                 .arg(stop.pageCount));
     } catch (const std::exception& e) {
-        ui.error(messageOf(e));
+        ui.error(shell::messageOf(e));
     }
     Q_EMIT finished(ok, cancelled);
 }

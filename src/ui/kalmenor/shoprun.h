@@ -11,7 +11,9 @@
 #include <functional>
 #include <memory>
 
+namespace shell {
 class Interaction;
+}
 class QThread;
 
 // One generation (and upload) run off the window's thread. The worker opens the products table through
@@ -26,8 +28,8 @@ public:
 
     struct Job {
         Kind kind = Kind::Preview;
-        ProgramFolder folder{QString()};
-        Settings settings;
+        shell::ProgramFolder folder{QString()};
+        shell::Settings settings;
         QStringList treeLines;
         QString chosenFile;              // Build: the file the user chose
         QTime startTime;                 // Upload: when the command began
@@ -35,7 +37,7 @@ public:
         publish::UploadOptions uploadOptions;
     };
 
-    ShopRun(Interaction& ui, QObject* parent = nullptr);
+    ShopRun(shell::Interaction& ui, QObject* parent = nullptr);
     // Waits for a run still going, after asking it to stop.
     ~ShopRun() override;
 
@@ -59,7 +61,7 @@ Q_SIGNALS:
 private:
     void run(const Job& job);
 
-    Interaction& m_ui;
+    shell::Interaction& m_ui;
     std::unique_ptr<QThread> m_thread;
     std::atomic<bool> m_cancel{false};
 };

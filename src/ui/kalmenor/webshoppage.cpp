@@ -70,8 +70,8 @@ QLabel* link(const QString& text, QWidget* parent)
 
 } // namespace
 
-WebshopPage::WebshopPage(const ProgramFolder& folder, tables::Table& products, CategoryTree& tree,
-                         Interaction& ui, QWidget* parent)
+WebshopPage::WebshopPage(const shell::ProgramFolder& folder, tables::Table& products, CategoryTree& tree,
+                         shell::Interaction& ui, QWidget* parent)
     : QWidget(parent), m_folder(folder), m_products(products), m_productsAlive(&products), m_tree(tree),
       m_ui(ui)
 {
@@ -171,7 +171,7 @@ RecordNavigator* WebshopPage::buildProductNavigator(QWidget* parent, const QStri
         try {
             m_products.refresh();
         } catch (const std::exception& e) {
-            m_ui.error(messageOf(e));
+            m_ui.error(shell::messageOf(e));
         }
     });
     return navigator;
@@ -372,7 +372,7 @@ QWidget* WebshopPage::buildProductListTab()
         try {
             m_products.setFilter(statusFilterText(index));
         } catch (const std::exception& e) {
-            m_ui.error(messageOf(e));
+            m_ui.error(shell::messageOf(e));
         }
     });
     top->addWidget(m_statusFilter);
@@ -415,7 +415,7 @@ QWidget* WebshopPage::buildProductListTab()
         try {
             m_products.moveTo(index.row());
         } catch (const std::exception& e) {
-            m_ui.error(messageOf(e));
+            m_ui.error(shell::messageOf(e));
         }
     });
     layout->addWidget(m_grid, 1);
@@ -449,7 +449,7 @@ bool WebshopPage::eventFilter(QObject* watched, QEvent* event)
             else
                 m_products.prior();
         } catch (const std::exception& e) {
-            m_ui.error(messageOf(e));
+            m_ui.error(shell::messageOf(e));
         }
         return true;
     }
@@ -581,7 +581,7 @@ void WebshopPage::switchVariant(VariantList list, bool checked)
         } catch (const std::exception& e) {
             if (m_products.state() != tables::DataSet::State::Browse)
                 m_products.cancel();
-            m_ui.error(messageOf(e));
+            m_ui.error(shell::messageOf(e));
         }
         return;
     }
@@ -602,7 +602,7 @@ bool WebshopPage::canChangeProducts()
         m_rules->checkCanChange();
         return true;
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return false;
     }
 }
@@ -647,7 +647,7 @@ bool WebshopPage::postIfEditing()
         m_products.post();
         return true;
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return false;
     }
 }
@@ -669,7 +669,7 @@ void WebshopPage::loadSmallPicture()
             m_products.setValue(products::kId, nodekeys::freshProductId(m_products));
         }
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return;
     }
     // Stored now, so the picture file and the record's ID cannot drift apart.
@@ -678,11 +678,11 @@ void WebshopPage::loadSmallPicture()
     const QString id = m_products.text(products::kId);
     try {
         if (!products::isSafePictureId(id))
-            throw AppError(QStringLiteral("The product ID %1 cannot name a picture file").arg(id));
+            throw shell::AppError(QStringLiteral("The product ID %1 cannot name a picture file").arg(id));
         QDir().mkpath(m_folder.pictures());
         pictures::storeAsJpeg(picked, products::smallPicturePath(m_folder.pictures(), id));
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return;
     }
     m_gridDelegate->forgetPictures();
@@ -701,11 +701,11 @@ void WebshopPage::loadBigPicture()
     const QString id = m_products.text(products::kId);
     try {
         if (!products::isSafePictureId(id))
-            throw AppError(QStringLiteral("The product ID %1 cannot name a picture file").arg(id));
+            throw shell::AppError(QStringLiteral("The product ID %1 cannot name a picture file").arg(id));
         QDir().mkpath(m_folder.pictures());
         pictures::storeAsJpeg(picked, products::bigPicturePath(m_folder.pictures(), id));
     } catch (const std::exception& e) {
-        m_ui.error(messageOf(e));
+        m_ui.error(shell::messageOf(e));
         return;
     }
     refreshPictures();

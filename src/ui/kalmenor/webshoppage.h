@@ -11,7 +11,9 @@ class CategoryPanel;
 class CategoryTreeModel;
 class CategoryTreeView;
 class FieldBinder;
+namespace shell {
 class Interaction;
+}
 class ListEditor;
 class NameDialog;
 class PictureBox;
@@ -54,8 +56,8 @@ class TreeNode;
 class WebshopPage : public QWidget {
     Q_OBJECT
 public:
-    WebshopPage(const ProgramFolder& folder, tables::Table& products, catalogue::CategoryTree& tree,
-                Interaction& ui, QWidget* parent = nullptr);
+    WebshopPage(const shell::ProgramFolder& folder, tables::Table& products, catalogue::CategoryTree& tree,
+                shell::Interaction& ui, QWidget* parent = nullptr);
     ~WebshopPage() override;
 
     // The generation and upload report.
@@ -127,11 +129,11 @@ private:
     QComboBox* variantBox(catalogue::VariantList list) const;
     QCheckBox* variantSwitch(catalogue::VariantList list) const;
 
-    ProgramFolder m_folder;
+    shell::ProgramFolder m_folder;
     tables::Table& m_products;
     QPointer<QObject> m_productsAlive;
     catalogue::CategoryTree& m_tree;
-    Interaction& m_ui;
+    shell::Interaction& m_ui;
     std::unique_ptr<catalogue::ProductRules> m_rules;
     FieldBinder* m_binder = nullptr;
 
