@@ -23,21 +23,13 @@ bool isBlank(const tables::DataSet& set, const QString& field)
 
 ProductRules::ProductRules(tables::Table& products, CategoryTree& tree, shell::Interaction& ui,
                            const QString& picturesFolder)
-    : m_products(products), m_alive(&products), m_tree(tree), m_ui(ui), m_pictures(picturesFolder)
+    : m_products(products), m_tree(tree), m_ui(ui), m_pictures(picturesFolder)
 {
-    m_products.beforePost = [this](tables::DataSet&) { beforePost(); };
-    m_products.afterInsert = [this](tables::DataSet&) { afterInsert(); };
-    m_products.beforeDelete = [this](tables::DataSet&) { beforeDelete(); };
+    using Event = tables::DataSet::Event;
+    m_hooks = {products.subscribe(Event::BeforePost, [this](tables::DataSet&) { beforePost(); }),
+               products.subscribe(Event::AfterInsert, [this](tables::DataSet&) { afterInsert(); }),
+               products.subscribe(Event::BeforeDelete, [this](tables::DataSet&) { beforeDelete(); })};
     watchPriceChanges(products);
-}
-
-ProductRules::~ProductRules()
-{
-    if (!m_alive)
-        return;
-    m_products.beforePost = nullptr;
-    m_products.afterInsert = nullptr;
-    m_products.beforeDelete = nullptr;
 }
 
 void ProductRules::checkCanChange() const

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
+#include <array>
 
 #include "shell/tables/table.h"
 
@@ -18,7 +18,6 @@ class CategoryTree;
 class ProductRules {
 public:
     ProductRules(tables::Table& products, CategoryTree& tree, shell::Interaction& ui, const QString& picturesFolder);
-    ~ProductRules(); // unhooks the handlers (when the table still exists)
     ProductRules(const ProductRules&) = delete;
     ProductRules& operator=(const ProductRules&) = delete;
 
@@ -30,10 +29,10 @@ public:
 
 private:
     tables::Table& m_products;
-    QPointer<tables::Table> m_alive;
     CategoryTree& m_tree;
     shell::Interaction& m_ui;
     QString m_pictures;
+    std::array<tables::Subscription, 3> m_hooks; // last: unhooked before the rest goes
 };
 
 // Deletes the small and big picture files of a product; a missing file is fine.

@@ -72,7 +72,7 @@ QString RecordStream::cellText(const QVariant& value, tables::FieldType type)
                 return shortest;
         }
     }
-    return tables::DataSet::valueToText(value, type);
+    return tables::valueToText(value, type);
 }
 
 int RecordStream::forEachText(const tables::DataSet& data,

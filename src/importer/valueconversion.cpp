@@ -48,7 +48,7 @@ QString ValueConversion::exactText(const QVariant& value, FieldType type)
             return QString::number(qlonglong(d));
         return QString::number(d, 'g', QLocale::FloatingPointShortest);
     }
-    return tables::DataSet::valueToText(value, type);
+    return tables::valueToText(value, type);
 }
 
 QVariant ValueConversion::convert(const QVariant& value, const tables::Field& from, const tables::Field& to,

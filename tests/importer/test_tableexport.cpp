@@ -107,6 +107,6 @@ TEST(TableExport, NumbersReadAsTheTableToolsShowThem)
     t.open(dir.filePath("n.db"));
     QByteArray expected;
     for (double v : values)
-        expected += tables::DataSet::valueToText(v, FieldType::Number).toUtf8() + "|\n";
+        expected += tables::valueToText(v, FieldType::Number).toUtf8() + "|\n";
     EXPECT_EQ(TableExport::text(t, "|"), expected + "\r\n");
 }

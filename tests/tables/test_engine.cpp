@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace tables;
 
@@ -140,20 +141,20 @@ TEST_F(EngineTest, EventsRunAroundChanges)
     Table t;
     t.open(path);
     QStringList log;
-    t.afterInsert = [&](DataSet& d) {
+    const Subscription inserted = t.subscribe(DataSet::Event::AfterInsert, [&](DataSet& d) {
         log << QStringLiteral("afterInsert");
         d.setValue(QStringLiteral("Status"), QStringLiteral("Normal"));
-    };
-    t.beforePost = [&](DataSet& d) {
+    });
+    const Subscription posting = t.subscribe(DataSet::Event::BeforePost, [&](DataSet& d) {
         log << QStringLiteral("beforePost");
         if (d.text(QStringLiteral("ID")).isEmpty())
             d.setValue(QStringLiteral("ID"), QStringLiteral("ID000000001P"));
         if (d.text(QStringLiteral("Nazwa")) == QStringLiteral("zła"))
             throw shell::AppError(QStringLiteral("refused"));
-    };
-    t.beforeDelete = [&](DataSet& d) {
+    });
+    Subscription deleting = t.subscribe(DataSet::Event::BeforeDelete, [&](DataSet& d) {
         log << QStringLiteral("beforeDelete ") + d.text(QStringLiteral("Nazwa"));
-    };
+    });
     QSignalSpy scrolls(&t, &DataSet::afterScroll);
 
     addProducts(t, {QStringLiteral("Alfa")}, QString());
@@ -177,9 +178,55 @@ TEST_F(EngineTest, EventsRunAroundChanges)
 
     // a before-delete handler that throws keeps the record
     addProducts(t, {QStringLiteral("Beta")});
-    t.beforeDelete = [](DataSet&) { throw shell::AppError(QStringLiteral("no")); };
+    deleting = t.subscribe(DataSet::Event::BeforeDelete, [](DataSet&) { throw shell::AppError(QStringLiteral("no")); });
     EXPECT_THROW(t.remove(), shell::AppError);
     EXPECT_EQ(t.recordCount(), 1);
+}
+
+TEST_F(EngineTest, EverySubscriberRunsUntilItsSubscriptionGoes)
+{
+    Table t;
+    t.open(path);
+    QStringList log;
+    const auto logger = [&log](const QString& name) { return [&log, name](DataSet&) { log << name; }; };
+    Subscription first = t.subscribe(DataSet::Event::BeforePost, logger(QStringLiteral("first")));
+    std::optional<Subscription> second = t.subscribe(DataSet::Event::BeforePost, logger(QStringLiteral("second")));
+    const Subscription other = t.subscribe(DataSet::Event::BeforeDelete, logger(QStringLiteral("delete")));
+    addProducts(t, {QStringLiteral("Alfa")});
+    EXPECT_EQ(log, (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+
+    // the second subscriber leaves with its handle; a moved handle keeps the first one subscribed
+    log.clear();
+    second.reset();
+    const Subscription moved = std::move(first);
+    EXPECT_FALSE(first.isActive());
+    EXPECT_TRUE(moved.isActive());
+    addProducts(t, {QStringLiteral("Beta")});
+    EXPECT_EQ(log, QStringList{QStringLiteral("first")});
+
+    // a handler that drops a later one during the call: the later one is not called any more
+    log.clear();
+    std::optional<Subscription> later;
+    const Subscription dropper = t.subscribe(DataSet::Event::BeforePost, [&](DataSet&) {
+        log << QStringLiteral("dropper");
+        later.reset();
+    });
+    later = t.subscribe(DataSet::Event::BeforePost, logger(QStringLiteral("later")));
+    addProducts(t, {QStringLiteral("Gamma")});
+    EXPECT_EQ(log, (QStringList{QStringLiteral("first"), QStringLiteral("dropper")}));
+}
+
+TEST_F(EngineTest, SubscriptionMayOutliveItsDataSet)
+{
+    Subscription kept;
+    {
+        Table t;
+        t.open(path);
+        kept = t.subscribe(DataSet::Event::AfterInsert, [](DataSet&) {});
+        EXPECT_TRUE(kept.isActive());
+    }
+    EXPECT_FALSE(kept.isActive());
+    kept.reset(); // nothing left to unsubscribe from
 }
 
 TEST_F(EngineTest, NavigationPostsPendingEdits)

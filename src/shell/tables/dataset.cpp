@@ -7,13 +7,85 @@
 #include <QLocale>
 #include <QSet>
 #include <QTime>
+#include <algorithm>
+#include <utility>
 
 namespace tables {
 namespace {
 constexpr int kCacheSize = 256;
 }
 
-DataSet::DataSet(QObject* parent) : QObject(parent) {}
+struct DataSetHandlers {
+    struct Entry {
+        quint64 id;
+        DataSet::Event event;
+        DataSet::Handler handler;
+    };
+    std::vector<Entry> entries;
+    quint64 lastId = 0;
+};
+
+Subscription::Subscription(std::weak_ptr<DataSetHandlers> handlers, quint64 id)
+    : m_handlers(std::move(handlers)), m_id(id)
+{
+}
+
+Subscription::Subscription(Subscription&& other) noexcept
+    : m_handlers(std::move(other.m_handlers)), m_id(std::exchange(other.m_id, 0))
+{
+}
+
+Subscription& Subscription::operator=(Subscription&& other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_handlers = std::move(other.m_handlers);
+        m_id = std::exchange(other.m_id, 0);
+    }
+    return *this;
+}
+
+void Subscription::reset()
+{
+    if (const auto handlers = m_handlers.lock())
+        std::erase_if(handlers->entries, [this](const DataSetHandlers::Entry& e) { return e.id == m_id; });
+    m_handlers.reset();
+    m_id = 0;
+}
+
+bool Subscription::isActive() const
+{
+    const auto handlers = m_handlers.lock();
+    return handlers && std::any_of(handlers->entries.begin(), handlers->entries.end(),
+                                   [this](const DataSetHandlers::Entry& e) { return e.id == m_id; });
+}
+
+DataSet::DataSet(QObject* parent) : QObject(parent), m_handlers(std::make_shared<DataSetHandlers>()) {}
+
+Subscription DataSet::subscribe(Event event, Handler handler)
+{
+    const quint64 id = ++m_handlers->lastId;
+    m_handlers->entries.push_back({id, event, std::move(handler)});
+    return Subscription(m_handlers, id);
+}
+
+void DataSet::notify(Event event)
+{
+    // A handler may unsubscribe itself or others; each one is looked up again before it is called.
+    QVector<quint64> ids;
+    for (const DataSetHandlers::Entry& e : m_handlers->entries)
+        if (e.event == event)
+            ids.append(e.id);
+    for (const quint64 id : ids) {
+        const auto& entries = m_handlers->entries;
+        const auto found =
+            std::find_if(entries.begin(), entries.end(), [id](const DataSetHandlers::Entry& e) { return e.id == id; });
+        if (found == entries.end())
+            continue;
+        const Handler handler = found->handler;
+        handler(*this);
+    }
+}
 
 DataSet::~DataSet() = default;
 
@@ -89,7 +161,7 @@ QVector<QVariant> DataSet::row(int index) const
 QString DataSet::textAt(int index, int fieldNo) const
 {
     const QVector<QVariant> r = row(index);
-    return valueToText(r.value(fieldNo), m_fields[fieldNo].type);
+    return tables::valueToText(r.value(fieldNo), m_fields[fieldNo].type);
 }
 
 void DataSet::setView(QVector<qint64> rowIds, int keepPos)
@@ -192,7 +264,7 @@ QVariant DataSet::value(const QString& name) const
 QString DataSet::text(const QString& name) const
 {
     const Field& f = field(name);
-    return valueToText(value(fieldIndex(name)), f.type);
+    return tables::valueToText(value(fieldIndex(name)), f.type);
 }
 
 double DataSet::number(const QString& name) const
@@ -243,117 +315,13 @@ void DataSet::setText(const QString& name, const QString& text)
     setValue(name, textToValue(text, f));
 }
 
-QString DataSet::valueToText(const QVariant& v, FieldType t)
-{
-    if (!v.isValid() || v.isNull())
-        return {};
-    if (t == FieldType::Logical) {
-        if (v.typeId() == QMetaType::QString)
-            return v.toString();
-        return v.toLongLong() != 0 ? QStringLiteral("True") : QStringLiteral("False");
-    }
-    switch (v.typeId()) {
-    case QMetaType::Double: {
-        const double d = v.toDouble();
-        if (isIntegerType(t))
-            return QString::number(qlonglong(d));
-        return QString::number(d, 'g', 15);
-    }
-    case QMetaType::QByteArray:
-        return QString::fromLatin1(v.toByteArray());
-    default:
-        return v.toString();
-    }
-}
-
 QVariant DataSet::textToValue(const QString& text, const Field& f) const
 {
-    if (text.isEmpty())
-        return QVariant();
-    const auto bad = [&](const char* what) {
-        fail(QStringLiteral("'%1' is not a valid %2 for field '%3'").arg(text, QLatin1String(what), f.name));
-    };
-    const QString t = text.trimmed();
-    switch (f.type) {
-    case FieldType::Alpha:
-    case FieldType::Memo:
-    case FieldType::FormattedMemo:
-        return text;
-    case FieldType::Number:
-    case FieldType::Money:
-    case FieldType::Bcd: {
-        bool ok = false;
-        double d = QLocale::c().toDouble(QString(t).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
-        if (!ok)
-            d = QLocale::system().toDouble(t, &ok);
-        if (!ok)
-            bad("number");
-        return d;
+    try {
+        return tables::textToValue(text, f);
+    } catch (const shell::AppError& e) {
+        fail(e.message());
     }
-    case FieldType::Integer:
-    case FieldType::SmallInt:
-    case FieldType::AutoInc: {
-        bool ok = false;
-        qlonglong n = t.toLongLong(&ok);
-        if (!ok) {
-            const double d =
-                QLocale::c().toDouble(QString(t).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
-            if (ok && d == double(qlonglong(d)))
-                n = qlonglong(d);
-            else
-                ok = false;
-        }
-        if (!ok || (f.type == FieldType::SmallInt && (n < -32768 || n > 32767)))
-            bad("whole number");
-        return n;
-    }
-    case FieldType::Logical: {
-        const QString u = t.toUpper();
-        if (u == QLatin1String("TRUE") || u == QLatin1String("T") || u == QLatin1String("Y")
-            || u == QLatin1String("1") || u == QLatin1String("TAK"))
-            return qlonglong(1);
-        if (u == QLatin1String("FALSE") || u == QLatin1String("F") || u == QLatin1String("N")
-            || u == QLatin1String("0") || u == QLatin1String("NIE"))
-            return qlonglong(0);
-        bad("logical value");
-        return {};
-    }
-    case FieldType::Date: {
-        QDate d = QDate::fromString(t, Qt::ISODate);
-        if (!d.isValid())
-            d = QLocale::system().toDate(t, QLocale::ShortFormat);
-        if (!d.isValid())
-            d = QDate::fromString(t, QStringLiteral("dd.MM.yyyy"));
-        if (!d.isValid())
-            bad("date");
-        return d.toString(QStringLiteral("yyyy-MM-dd"));
-    }
-    case FieldType::Time: {
-        QTime tm = QTime::fromString(t, QStringLiteral("HH:mm:ss"));
-        if (!tm.isValid())
-            tm = QTime::fromString(t, QStringLiteral("H:mm"));
-        if (!tm.isValid())
-            tm = QTime::fromString(t, QStringLiteral("H:mm:ss"));
-        if (!tm.isValid())
-            bad("time");
-        return tm.toString(QStringLiteral("HH:mm:ss"));
-    }
-    case FieldType::Timestamp: {
-        QDateTime dt = QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (!dt.isValid())
-            dt = QDateTime::fromString(t, Qt::ISODate);
-        if (!dt.isValid())
-            dt = QDateTime::fromString(t, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
-        if (!dt.isValid())
-            bad("date and time");
-        return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    }
-    case FieldType::Binary:
-    case FieldType::Graphic:
-    case FieldType::Bytes:
-        return text.toLatin1();
-    }
-    return text;
 }
 
 bool DataSet::locate(const QString& fieldName, const QString& value, bool partialKey)
@@ -386,8 +354,7 @@ void DataSet::append()
     m_current = QVector<QVariant>(m_fields.size());
     m_changed = QVector<bool>(m_fields.size(), false);
     Q_EMIT stateChanged();
-    if (afterInsert)
-        afterInsert(*this);
+    notify(Event::AfterInsert);
     Q_EMIT afterScroll();
 }
 
@@ -407,8 +374,7 @@ void DataSet::post()
     checkOpen();
     if (m_state == State::Browse)
         return;
-    if (beforePost)
-        beforePost(*this);
+    notify(Event::BeforePost);
     for (int i = 0; i < m_fields.size(); ++i) {
         const Field& f = m_fields[i];
         if (f.type == FieldType::Alpha && f.size > 0 && m_current[i].toString().size() > f.size)
@@ -456,8 +422,7 @@ void DataSet::remove()
         cancel();
     if (m_pos < 0)
         fail(QStringLiteral("cannot delete: there is no record"));
-    if (beforeDelete)
-        beforeDelete(*this);
+    notify(Event::BeforeDelete);
     deleteRecord(m_rowIds[m_pos]);
     clearRowCache();
     m_rowIds.removeAt(m_pos);

@@ -6,10 +6,35 @@
 #include <QVariant>
 #include <QVector>
 #include <functional>
+#include <memory>
 
 struct sqlite3;
 
 namespace tables {
+
+struct DataSetHandlers;
+
+// Keeps one handler subscribed to a data set event for as long as it lives; destroying or resetting it
+// unsubscribes. Outliving the data set is harmless.
+class Subscription {
+public:
+    Subscription() = default;
+    Subscription(Subscription&& other) noexcept;
+    Subscription& operator=(Subscription&& other) noexcept;
+    Subscription(const Subscription&) = delete;
+    Subscription& operator=(const Subscription&) = delete;
+    ~Subscription() { reset(); }
+
+    void reset();
+    bool isActive() const;
+
+private:
+    friend class DataSet;
+    Subscription(std::weak_ptr<DataSetHandlers> handlers, quint64 id);
+
+    std::weak_ptr<DataSetHandlers> m_handlers;
+    quint64 m_id = 0;
+};
 
 // What Table and Query share: a field list, an ordered view of records, a current record, and
 // editing of the current record. Grids and exports work on a DataSet.
@@ -68,14 +93,13 @@ public:
     void cancel();
     void remove(); // delete the current record
 
-    // Event handlers; a handler may throw to abort the operation.
-    std::function<void(DataSet&)> beforePost;
-    std::function<void(DataSet&)> afterInsert;
-    std::function<void(DataSet&)> beforeDelete;
+    // Events around changes. Every subscriber is called, in the order they subscribed; one that throws
+    // aborts the operation and the subscribers after it.
+    enum class Event { BeforePost, AfterInsert, BeforeDelete };
+    using Handler = std::function<void(DataSet&)>;
+    [[nodiscard]] Subscription subscribe(Event event, Handler handler);
 
-    // Text form of a value as the table tools show and take it.
-    static QString valueToText(const QVariant& v, FieldType t);
-    // Throws when the text is not a value of the field's type (names the field).
+    // tables::textToValue, with the source named in the error.
     QVariant textToValue(const QString& text, const Field& f) const;
 
     QString sourceName() const { return m_sourceName; }
@@ -111,6 +135,7 @@ protected:
 private:
     void setPos(int pos);
     void loadCurrent();
+    void notify(Event event);
 
     int m_pos = -1;
     bool m_bof = true;
@@ -118,6 +143,7 @@ private:
     QVector<QVariant> m_current;
     QVector<bool> m_changed;
     mutable QVector<QPair<qint64, QVector<QVariant>>> m_cache; // small cache for grids
+    std::shared_ptr<DataSetHandlers> m_handlers;
 };
 
 } // namespace tables

@@ -1,6 +1,13 @@
 #include "shell/tables/fieldtype.h"
 
+#include "shell/error.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QTime>
+#include <QVariant>
 
 namespace tables {
 
@@ -190,6 +197,120 @@ bool isIntegerType(FieldType t)
 bool isNumberType(FieldType t)
 {
     return isIntegerType(t) || t == FieldType::Number || t == FieldType::Money || t == FieldType::Bcd;
+}
+
+QString valueToText(const QVariant& v, FieldType t)
+{
+    if (!v.isValid() || v.isNull())
+        return {};
+    if (t == FieldType::Logical) {
+        if (v.typeId() == QMetaType::QString)
+            return v.toString();
+        return v.toLongLong() != 0 ? QStringLiteral("True") : QStringLiteral("False");
+    }
+    switch (v.typeId()) {
+    case QMetaType::Double: {
+        const double d = v.toDouble();
+        if (isIntegerType(t))
+            return QString::number(qlonglong(d));
+        return QString::number(d, 'g', 15);
+    }
+    case QMetaType::QByteArray:
+        return QString::fromLatin1(v.toByteArray());
+    default:
+        return v.toString();
+    }
+}
+
+QVariant textToValue(const QString& text, const Field& f)
+{
+    if (text.isEmpty())
+        return QVariant();
+    const auto bad = [&](const char* what) {
+        throw shell::AppError(
+            QStringLiteral("'%1' is not a valid %2 for field '%3'").arg(text, QLatin1String(what), f.name));
+    };
+    const QString t = text.trimmed();
+    switch (f.type) {
+    case FieldType::Alpha:
+    case FieldType::Memo:
+    case FieldType::FormattedMemo:
+        return text;
+    case FieldType::Number:
+    case FieldType::Money:
+    case FieldType::Bcd: {
+        bool ok = false;
+        double d = QLocale::c().toDouble(QString(t).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+        if (!ok)
+            d = QLocale::system().toDouble(t, &ok);
+        if (!ok)
+            bad("number");
+        return d;
+    }
+    case FieldType::Integer:
+    case FieldType::SmallInt:
+    case FieldType::AutoInc: {
+        bool ok = false;
+        qlonglong n = t.toLongLong(&ok);
+        if (!ok) {
+            const double d =
+                QLocale::c().toDouble(QString(t).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+            if (ok && d == double(qlonglong(d)))
+                n = qlonglong(d);
+            else
+                ok = false;
+        }
+        if (!ok || (f.type == FieldType::SmallInt && (n < -32768 || n > 32767)))
+            bad("whole number");
+        return n;
+    }
+    case FieldType::Logical: {
+        const QString u = t.toUpper();
+        if (u == QLatin1String("TRUE") || u == QLatin1String("T") || u == QLatin1String("Y")
+            || u == QLatin1String("1") || u == QLatin1String("TAK"))
+            return qlonglong(1);
+        if (u == QLatin1String("FALSE") || u == QLatin1String("F") || u == QLatin1String("N")
+            || u == QLatin1String("0") || u == QLatin1String("NIE"))
+            return qlonglong(0);
+        bad("logical value");
+        return {};
+    }
+    case FieldType::Date: {
+        QDate d = QDate::fromString(t, Qt::ISODate);
+        if (!d.isValid())
+            d = QLocale::system().toDate(t, QLocale::ShortFormat);
+        if (!d.isValid())
+            d = QDate::fromString(t, QStringLiteral("dd.MM.yyyy"));
+        if (!d.isValid())
+            bad("date");
+        return d.toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    case FieldType::Time: {
+        QTime tm = QTime::fromString(t, QStringLiteral("HH:mm:ss"));
+        if (!tm.isValid())
+            tm = QTime::fromString(t, QStringLiteral("H:mm"));
+        if (!tm.isValid())
+            tm = QTime::fromString(t, QStringLiteral("H:mm:ss"));
+        if (!tm.isValid())
+            bad("time");
+        return tm.toString(QStringLiteral("HH:mm:ss"));
+    }
+    case FieldType::Timestamp: {
+        QDateTime dt = QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!dt.isValid())
+            dt = QDateTime::fromString(t, Qt::ISODate);
+        if (!dt.isValid())
+            dt = QDateTime::fromString(t, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+        if (!dt.isValid())
+            bad("date and time");
+        return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    case FieldType::Binary:
+    case FieldType::Graphic:
+    case FieldType::Bytes:
+        return text.toLatin1();
+    }
+    return text;
 }
 
 } // namespace tables

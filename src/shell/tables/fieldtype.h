@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QVariant;
+
 namespace tables {
 
 // The engine's field types. Every table file (SQLite, dBASE, Paradox) is seen through these.
@@ -57,5 +59,10 @@ Field fieldFromDeclared(const QString& name, const QString& declared);
 bool isTextType(FieldType t);   // alpha and memos
 bool isNumberType(FieldType t); // floating and integer numbers
 bool isIntegerType(FieldType t);
+
+// Text form of a value as the table tools show and take it.
+QString valueToText(const QVariant& v, FieldType t);
+// Throws AppError naming the field when the text is not a value of the field's type; empty text is null.
+QVariant textToValue(const QString& text, const Field& f);
 
 } // namespace tables

@@ -72,19 +72,15 @@ QLabel* link(const QString& text, QWidget* parent)
 
 WebshopPage::WebshopPage(const shell::ProgramFolder& folder, tables::Table& products, CategoryTree& tree,
                          shell::Interaction& ui, QWidget* parent)
-    : QWidget(parent), m_folder(folder), m_products(products), m_productsAlive(&products), m_tree(tree),
+    : QWidget(parent), m_folder(folder), m_products(products), m_tree(tree),
       m_ui(ui)
 {
     setObjectName(QStringLiteral("webshopPage"));
-    m_rules = std::make_unique<ProductRules>(products, tree, ui, folder.pictures());
     m_binder = new FieldBinder(products, ui, this);
-    // Typed numbers go into the record before the rules look at it.
-    auto rulesBeforePost = m_products.beforePost;
-    m_products.beforePost = [this, rulesBeforePost](tables::DataSet& d) {
-        m_binder->flush();
-        if (rulesBeforePost)
-            rulesBeforePost(d);
-    };
+    // Typed numbers go into the record before the rules look at it: subscribed first, called first.
+    m_flushBeforePost =
+        products.subscribe(tables::DataSet::Event::BeforePost, [this](tables::DataSet&) { m_binder->flush(); });
+    m_rules = std::make_unique<ProductRules>(products, tree, ui, folder.pictures());
 
     auto* layout = new QVBoxLayout(this);
     auto* splitter = new QSplitter(Qt::Horizontal, this);
@@ -150,8 +146,6 @@ WebshopPage::WebshopPage(const shell::ProgramFolder& folder, tables::Table& prod
 
 WebshopPage::~WebshopPage()
 {
-    if (m_productsAlive)
-        m_products.beforePost = nullptr;
     m_rules.reset();
 }
 

@@ -2,8 +2,8 @@
 
 #include "catalogue/productlists.h"
 #include "shell/programfolder.h"
+#include "shell/tables/dataset.h"
 
-#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -131,11 +131,11 @@ private:
 
     shell::ProgramFolder m_folder;
     tables::Table& m_products;
-    QPointer<QObject> m_productsAlive;
     catalogue::CategoryTree& m_tree;
     shell::Interaction& m_ui;
     std::unique_ptr<catalogue::ProductRules> m_rules;
     FieldBinder* m_binder = nullptr;
+    tables::Subscription m_flushBeforePost;
 
     QTabWidget* m_tabs = nullptr;
     QLabel* m_headings[2] = {};
