@@ -45,7 +45,7 @@ QByteArray readAll(const QString& path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw shell::AppError(QStringLiteral("Cannot open the picture %1: %2")
-                           .arg(QDir::toNativeSeparators(path), f.errorString()));
+                                  .arg(QDir::toNativeSeparators(path), f.errorString()));
     return f.readAll();
 }
 
@@ -125,7 +125,7 @@ QImage loadAny(const QString& path, const QSize& atLeast)
     QImage image = reader.read();
     if (image.isNull())
         throw shell::AppError(QStringLiteral("%1 is not a picture (%2)")
-                           .arg(QDir::toNativeSeparators(path), reader.errorString()));
+                                  .arg(QDir::toNativeSeparators(path), reader.errorString()));
     return image;
 }
 
@@ -155,7 +155,7 @@ QImage decodeJpeg(const QByteArray& data, const QString& nameForErrors, int scal
         const QString why =
             err.message[0] ? QString::fromLocal8Bit(err.message) : QStringLiteral("picture too large");
         throw shell::AppError(QStringLiteral("%1 is not a valid JPEG picture (%2)")
-                           .arg(QDir::toNativeSeparators(nameForErrors), why));
+                                  .arg(QDir::toNativeSeparators(nameForErrors), why));
     }
     return result;
 }
@@ -247,7 +247,7 @@ QByteArray encodeJpeg(const QImage& source, int quality)
         jpeg_destroy_compress(&info);
         std::free(out);
         throw shell::AppError(QStringLiteral("The picture cannot be written as JPEG (%1)")
-                           .arg(QString::fromLocal8Bit(err.message)));
+                                  .arg(QString::fromLocal8Bit(err.message)));
     }
     jpeg_create_compress(&info);
     jpeg_mem_dest(&info, &out, &outSize);

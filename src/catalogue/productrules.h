@@ -17,7 +17,8 @@ class CategoryTree;
 // record, and the clean-up before a record is deleted (its tree entries and picture files).
 class ProductRules {
 public:
-    ProductRules(tables::Table& products, CategoryTree& tree, shell::Interaction& ui, const QString& picturesFolder);
+    ProductRules(tables::Table& products, CategoryTree& tree, shell::Interaction& ui,
+                 const QString& picturesFolder);
     ProductRules(const ProductRules&) = delete;
     ProductRules& operator=(const ProductRules&) = delete;
 

@@ -26,7 +26,8 @@ QString cleanNodeName(const QString& name);
 // Every structural change writes the tree file; a failed write is reported, never lost silently.
 class TreeCommands {
 public:
-    TreeCommands(CategoryTree& tree, tables::Table& products, shell::Interaction& ui, const QString& treeFile);
+    TreeCommands(CategoryTree& tree, tables::Table& products, shell::Interaction& ui,
+                 const QString& treeFile);
 
     bool beginNewCategory(const TreeNode* selected);
     // Returns the new node, or null when the name was refused.

@@ -13,7 +13,9 @@
 
 namespace catalogue {
 
-Workspace::Workspace(const shell::ProgramFolder& folder, shell::Interaction& ui) : m_folder(folder), m_ui(ui) {}
+Workspace::Workspace(const shell::ProgramFolder& folder, shell::Interaction& ui) : m_folder(folder), m_ui(ui)
+{
+}
 
 Workspace::~Workspace() = default;
 
@@ -62,7 +64,8 @@ void copyTree(const QString& from, const QString& to)
         const QString relative = source.mid(from.size() + 1);
         const QString target = to + QLatin1Char('/') + relative;
         if (!QDir().mkpath(QFileInfo(target).absolutePath()))
-            throw shell::AppError(QStringLiteral("Cannot create folder %1").arg(QFileInfo(target).absolutePath()));
+            throw shell::AppError(
+                QStringLiteral("Cannot create folder %1").arg(QFileInfo(target).absolutePath()));
         QFile::remove(target);
         if (!QFile::copy(source, target))
             throw shell::AppError(QStringLiteral("Cannot copy %1 to %2").arg(relative, target));
@@ -76,7 +79,7 @@ void createProgramFolder(const QString& dir, const QString& skeletonRoot)
     const shell::ProgramFolder folder(dir);
     if (QFileInfo::exists(folder.data()) || QFileInfo::exists(folder.productsTable()))
         throw shell::AppError(QStringLiteral("%1 already holds a program folder (Bd); nothing was changed")
-                           .arg(QDir::toNativeSeparators(folder.program())));
+                                  .arg(QDir::toNativeSeparators(folder.program())));
     if (!QDir().mkpath(folder.pictures()))
         throw shell::AppError(
             QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(folder.pictures())));

@@ -37,8 +37,9 @@ struct GenerationHooks {
 // report with its warning counter, the search index and the progress. One context lives for one run.
 class GeneratorContext {
 public:
-    GeneratorContext(const shell::Settings& settings, const catalogue::CategoryTree& tree, tables::Table& products,
-                     const shell::ProgramFolder& folder, shell::Interaction& interaction, GenerationHooks hooks = {});
+    GeneratorContext(const shell::Settings& settings, const catalogue::CategoryTree& tree,
+                     tables::Table& products, const shell::ProgramFolder& folder,
+                     shell::Interaction& interaction, GenerationHooks hooks = {});
 
     const shell::Settings& settings() const { return m_settings; }
     const catalogue::CategoryTree& tree() const { return m_tree; }

@@ -98,7 +98,7 @@ struct CommandLine {
 shell::ProgramFolder programFolder(const CommandLine& cl)
 {
     return shell::ProgramFolder(cl.parser.isSet(cl.programFolder) ? cl.parser.value(cl.programFolder)
-                                                           : QDir::currentPath());
+                                                                  : QDir::currentPath());
 }
 
 int runInit(const CommandLine& cl, const QString& configDir, QTextStream& out, QTextStream& err)

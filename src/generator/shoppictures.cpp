@@ -72,8 +72,8 @@ bool ShopPictures::provide(GeneratorContext& context, const QString& source, con
     return known.value();
 }
 
-std::vector<PictureNeed> fixedPictureNeeds(const shell::Settings& settings, const shell::ProgramFolder& folder,
-                                           const QSet<QString>& statuses)
+std::vector<PictureNeed> fixedPictureNeeds(const shell::Settings& settings,
+                                           const shell::ProgramFolder& folder, const QSet<QString>& statuses)
 {
     const shell::ShopOptions& options = settings.options;
     std::vector<PictureNeed> needs;

@@ -18,7 +18,7 @@ class Table;
 namespace shell {
 class ProgramFolder;
 struct Settings;
-}
+} // namespace shell
 
 namespace generator {
 
@@ -50,8 +50,8 @@ struct PictureNeed {
 // The fixed pictures the classic pages refer to: header buttons (of the pages included), cart, tile and
 // detail page buttons, the status icons of the statuses shown, the maker's logo, and the logo and the
 // welcome banner when they are shown. statuses: the Status texts of the products that get pages.
-std::vector<PictureNeed> fixedPictureNeeds(const shell::Settings& settings, const shell::ProgramFolder& folder,
-                                           const QSet<QString>& statuses);
+std::vector<PictureNeed> fixedPictureNeeds(const shell::Settings& settings,
+                                           const shell::ProgramFolder& folder, const QSet<QString>& statuses);
 
 // The Status texts of the products that have an entry in the tree.
 QSet<QString> statusesShown(const catalogue::CategoryTree& tree, const tables::Table& products);

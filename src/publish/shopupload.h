@@ -8,7 +8,7 @@
 namespace shell {
 class Interaction;
 struct FtpSettings;
-}
+} // namespace shell
 
 namespace publish {
 

@@ -9,7 +9,7 @@
 namespace shell {
 class Interaction;
 struct FtpSettings;
-}
+} // namespace shell
 
 namespace publish {
 

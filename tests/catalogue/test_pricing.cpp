@@ -80,7 +80,8 @@ TEST(Pricing, BadNumbersThrowWithTheText)
     EXPECT_THROW(parseSingle(QStringLiteral("x"), kPolish), shell::AppError);
     EXPECT_THROW(parseSingle(QStringLiteral("1e300"), kPolish), shell::AppError);
     // A huge but representable net overflows in the multiplication, reported instead of wrapping.
-    EXPECT_THROW(netToGross(QStringLiteral("900000000000000"), QStringLiteral("22"), kPolish), shell::AppError);
+    EXPECT_THROW(netToGross(QStringLiteral("900000000000000"), QStringLiteral("22"), kPolish),
+                 shell::AppError);
 }
 
 TEST(Pricing, FixedPointArithmetic)

@@ -186,7 +186,8 @@ TEST(DemoShop, InitThenBuildFromTheCommandLine)
     const QString config = dir.path() + QStringLiteral("/config");
     EXPECT_TRUE(createDemoProgramFolder(program, config));
     EXPECT_TRUE(QFileInfo::exists(config + QStringLiteral("/KVO.INI")));
-    EXPECT_THROW(createDemoProgramFolder(program, config), shell::AppError); // never over an existing data folder
+    EXPECT_THROW(createDemoProgramFolder(program, config),
+                 shell::AppError); // never over an existing data folder
 
     const shell::ProgramFolder folder(program);
     QString outText, errText;

@@ -36,7 +36,8 @@ TEST_F(BackupTest, CopiesFilesOfBdAndJpgOnly)
     EXPECT_EQ(testsupport::readFile(backupFile(QStringLiteral("Bd/jpg/ID000000001PM.jpg"))), "jpeg");
     EXPECT_FALSE(QFile::exists(backupFile(QStringLiteral("Bd/Work"))));
     EXPECT_FALSE(QFile::exists(backupFile(QStringLiteral("Bd/Kalmenor"))));
-    EXPECT_EQ(shell::backup::resultMessage(true), QStringLiteral("Kopia bezpieczeństwa została wykonana pomyślnie"));
+    EXPECT_EQ(shell::backup::resultMessage(true),
+              QStringLiteral("Kopia bezpieczeństwa została wykonana pomyślnie"));
 }
 
 TEST_F(BackupTest, SecondBackupOfTheMonthOverwritesAndKeepsDeletedFiles)

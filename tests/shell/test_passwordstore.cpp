@@ -50,8 +50,10 @@ TEST_F(PasswordTest, StoreIsOwnerOnlyAndNamesIgnoreCase)
     EXPECT_FALSE(testsupport::readFile(store.path()).contains("secret"));
 
     // A refused password leaves the stored one alone.
-    EXPECT_THROW(store.store(shell::PasswordStore::ftpValueName(), QString(300, QLatin1Char('a'))), shell::AppError);
-    EXPECT_EQ(store.read(shell::PasswordStore::ftpValueName()).value_or(QString()), QStringLiteral("ftp-secret"));
+    EXPECT_THROW(store.store(shell::PasswordStore::ftpValueName(), QString(300, QLatin1Char('a'))),
+                 shell::AppError);
+    EXPECT_EQ(store.read(shell::PasswordStore::ftpValueName()).value_or(QString()),
+              QStringLiteral("ftp-secret"));
     store.remove(shell::PasswordStore::ftpValueName());
     EXPECT_FALSE(store.read(shell::PasswordStore::ftpValueName()).has_value());
     EXPECT_TRUE(store.read(shell::PasswordStore::mailValueName()).has_value());

@@ -66,14 +66,16 @@ TEST_F(SettingsTest, EveryKeyRoundTripsThroughTheFile)
     for (const shell::SettingKey& key : shell::settingKeys()) {
         if (key.name() == QStringLiteral("Opcje/Styl"))
             continue; // a preset would replace the colours; covered on its own
-        ASSERT_TRUE(shell::readStoredText(key, otherValue(key, defaults, ++n), changed)) << qPrintable(key.name());
+        ASSERT_TRUE(shell::readStoredText(key, otherValue(key, defaults, ++n), changed))
+            << qPrintable(key.name());
     }
     shell::saveSettings(changed, config(), folder());
     const shell::Settings loaded = shell::loadSettings(config(), folder());
     for (const shell::SettingKey& key : shell::settingKeys()) {
         EXPECT_EQ(shell::storedText(key, loaded), shell::storedText(key, changed)) << qPrintable(key.name());
         if (key.name() != QStringLiteral("Opcje/Styl")) {
-            EXPECT_NE(shell::storedText(key, loaded), shell::storedText(key, defaults)) << qPrintable(key.name());
+            EXPECT_NE(shell::storedText(key, loaded), shell::storedText(key, defaults))
+                << qPrintable(key.name());
         }
     }
     // Written in the file's order, Polish letters in Windows-1250, CR LF line ends.
@@ -200,19 +202,25 @@ TEST(SettingsFolder, OverrideThenEnvironmentThenXdg)
 TEST(SettingsUserText, TypesAreChecked)
 {
     shell::Settings s;
-    EXPECT_TRUE(
-        shell::readUserText(*shell::findSettingKey(QStringLiteral("font/KOLOR")), QStringLiteral("#FF8040"), s).isEmpty());
+    EXPECT_TRUE(shell::readUserText(*shell::findSettingKey(QStringLiteral("font/KOLOR")),
+                                    QStringLiteral("#FF8040"), s)
+                    .isEmpty());
     EXPECT_EQ(s.font.color, 0x4080FF);
+    EXPECT_FALSE(shell::readUserText(*shell::findSettingKey(QStringLiteral("Font/kolor")),
+                                     QStringLiteral("#GG0000"), s)
+                     .isEmpty());
     EXPECT_FALSE(
-        shell::readUserText(*shell::findSettingKey(QStringLiteral("Font/kolor")), QStringLiteral("#GG0000"), s).isEmpty());
+        shell::readUserText(*shell::findSettingKey(QStringLiteral("Opcje/kolumny")), QStringLiteral("6"), s)
+            .isEmpty());
+    EXPECT_FALSE(shell::readUserText(*shell::findSettingKey(QStringLiteral("Opcje/imageWidt")),
+                                     QStringLiteral("1O0"), s)
+                     .isEmpty());
     EXPECT_FALSE(
-        shell::readUserText(*shell::findSettingKey(QStringLiteral("Opcje/kolumny")), QStringLiteral("6"), s).isEmpty());
-    EXPECT_FALSE(
-        shell::readUserText(*shell::findSettingKey(QStringLiteral("Opcje/imageWidt")), QStringLiteral("1O0"), s).isEmpty());
-    EXPECT_FALSE(
-        shell::readUserText(*shell::findSettingKey(QStringLiteral("FTP/pasywny")), QStringLiteral("maybe"), s).isEmpty());
+        shell::readUserText(*shell::findSettingKey(QStringLiteral("FTP/pasywny")), QStringLiteral("maybe"), s)
+            .isEmpty());
     EXPECT_TRUE(
-        shell::readUserText(*shell::findSettingKey(QStringLiteral("Opcje/Styl")), QStringLiteral("-1"), s).isEmpty());
+        shell::readUserText(*shell::findSettingKey(QStringLiteral("Opcje/Styl")), QStringLiteral("-1"), s)
+            .isEmpty());
     EXPECT_EQ(shell::findSettingKey(QStringLiteral("Opcje/nope")), nullptr);
 }
 

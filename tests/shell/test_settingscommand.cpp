@@ -24,7 +24,8 @@ struct ConfigCommandTest : ::testing::Test {
         out.clear();
         err.clear();
         QTextStream o(&out), e(&err);
-        const int rc = shell::runConfigCommand(args, config(), {&o, &e, [typedPassword] { return typedPassword; }});
+        const int rc =
+            shell::runConfigCommand(args, config(), {&o, &e, [typedPassword] { return typedPassword; }});
         o.flush();
         e.flush();
         return rc;

@@ -178,7 +178,8 @@ TEST_F(EngineTest, EventsRunAroundChanges)
 
     // a before-delete handler that throws keeps the record
     addProducts(t, {QStringLiteral("Beta")});
-    deleting = t.subscribe(DataSet::Event::BeforeDelete, [](DataSet&) { throw shell::AppError(QStringLiteral("no")); });
+    deleting = t.subscribe(DataSet::Event::BeforeDelete,
+                           [](DataSet&) { throw shell::AppError(QStringLiteral("no")); });
     EXPECT_THROW(t.remove(), shell::AppError);
     EXPECT_EQ(t.recordCount(), 1);
 }
@@ -190,7 +191,8 @@ TEST_F(EngineTest, EverySubscriberRunsUntilItsSubscriptionGoes)
     QStringList log;
     const auto logger = [&log](const QString& name) { return [&log, name](DataSet&) { log << name; }; };
     Subscription first = t.subscribe(DataSet::Event::BeforePost, logger(QStringLiteral("first")));
-    std::optional<Subscription> second = t.subscribe(DataSet::Event::BeforePost, logger(QStringLiteral("second")));
+    std::optional<Subscription> second =
+        t.subscribe(DataSet::Event::BeforePost, logger(QStringLiteral("second")));
     const Subscription other = t.subscribe(DataSet::Event::BeforeDelete, logger(QStringLiteral("delete")));
     addProducts(t, {QStringLiteral("Alfa")});
     EXPECT_EQ(log, (QStringList{QStringLiteral("first"), QStringLiteral("second")}));

@@ -38,8 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{FieldType::Logical, "F", qlonglong(0), "False"},
                       TextCase{FieldType::Date, "24.12.2023", QStringLiteral("2023-12-24"), "2023-12-24"},
                       TextCase{FieldType::Time, "7:05", QStringLiteral("07:05:00"), "07:05:00"},
-                      TextCase{FieldType::Timestamp, "2023-12-24T07:05:00", QStringLiteral("2023-12-24 07:05:00"),
-                               "2023-12-24 07:05:00"},
+                      TextCase{FieldType::Timestamp, "2023-12-24T07:05:00",
+                               QStringLiteral("2023-12-24 07:05:00"), "2023-12-24 07:05:00"},
                       TextCase{FieldType::Bytes, "ab", QByteArray("ab"), "ab"},
                       TextCase{FieldType::Number, "", QVariant(), ""}));
 
@@ -48,8 +48,9 @@ TEST(TextToValueRefuses, TextThatIsNotOfTheTypeAndNamesTheField)
     const struct {
         FieldType type;
         const char* typed;
-    } cases[] = {{FieldType::Number, "12a"},       {FieldType::Integer, "4.5"},   {FieldType::SmallInt, "32768"},
-                 {FieldType::Logical, "maybe"},    {FieldType::Date, "31.02.2023"}, {FieldType::Time, "25:00"},
+    } cases[] = {{FieldType::Number, "12a"},        {FieldType::Integer, "4.5"},
+                 {FieldType::SmallInt, "32768"},    {FieldType::Logical, "maybe"},
+                 {FieldType::Date, "31.02.2023"},   {FieldType::Time, "25:00"},
                  {FieldType::Timestamp, "tomorrow"}};
     for (const auto& c : cases) {
         const Field f{QStringLiteral("Cena"), c.type, 0, true};

@@ -56,8 +56,9 @@ void Subscription::reset()
 bool Subscription::isActive() const
 {
     const auto handlers = m_handlers.lock();
-    return handlers && std::any_of(handlers->entries.begin(), handlers->entries.end(),
-                                   [this](const DataSetHandlers::Entry& e) { return e.id == m_id; });
+    return handlers
+           && std::any_of(handlers->entries.begin(), handlers->entries.end(),
+                          [this](const DataSetHandlers::Entry& e) { return e.id == m_id; });
 }
 
 DataSet::DataSet(QObject* parent) : QObject(parent), m_handlers(std::make_shared<DataSetHandlers>()) {}
@@ -78,8 +79,8 @@ void DataSet::notify(Event event)
             ids.append(e.id);
     for (const quint64 id : ids) {
         const auto& entries = m_handlers->entries;
-        const auto found =
-            std::find_if(entries.begin(), entries.end(), [id](const DataSetHandlers::Entry& e) { return e.id == id; });
+        const auto found = std::find_if(entries.begin(), entries.end(),
+                                        [id](const DataSetHandlers::Entry& e) { return e.id == id; });
         if (found == entries.end())
             continue;
         const Handler handler = found->handler;

@@ -168,7 +168,7 @@ void ParadoxPrimaryIndex::write(const QVector<Entry>& entries) const
         file.close();
         QFile::remove(temp);
         throw shell::AppError(QStringLiteral("%1: the primary index cannot be written (%2)")
-                           .arg(QDir::toNativeSeparators(m_path), why));
+                                  .arg(QDir::toNativeSeparators(m_path), why));
     }
     file.close();
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(m_path).constData()) != 0) {

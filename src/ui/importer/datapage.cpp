@@ -28,7 +28,8 @@ QTableView* makeGrid(DataSetModel* model, const QColor& background, QWidget* par
 
 } // namespace
 
-DataPage::DataPage(tables::Table& source, tables::Table& target, shell::Interaction& interaction, QWidget* parent)
+DataPage::DataPage(tables::Table& source, tables::Table& target, shell::Interaction& interaction,
+                   QWidget* parent)
     : QWidget(parent), m_source(source), m_target(target)
 {
     m_sourceModel = new DataSetModel(this);

@@ -25,7 +25,8 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-SqlPage::SqlPage(tables::Query& query, tables::Table& source, shell::Interaction& interaction, QWidget* parent)
+SqlPage::SqlPage(tables::Query& query, tables::Table& source, shell::Interaction& interaction,
+                 QWidget* parent)
     : QWidget(parent), m_query(query), m_source(source), m_interaction(interaction)
 {
     m_inputs = new QComboBox(this);

@@ -24,7 +24,8 @@ class Table;
 class SqlPage : public QWidget {
     Q_OBJECT
 public:
-    SqlPage(tables::Query& query, tables::Table& source, shell::Interaction& interaction, QWidget* parent = nullptr);
+    SqlPage(tables::Query& query, tables::Table& source, shell::Interaction& interaction,
+            QWidget* parent = nullptr);
 
     // The source side's file list changed.
     void setInputFiles(const QStringList& names);

@@ -19,7 +19,8 @@
 #include <QListWidget>
 #include <QStorageInfo>
 
-TableSidePanel::TableSidePanel(Side side, tables::Table& table, shell::Interaction& interaction, QWidget* parent)
+TableSidePanel::TableSidePanel(Side side, tables::Table& table, shell::Interaction& interaction,
+                               QWidget* parent)
     : QWidget(parent), m_side(side), m_table(table), m_interaction(interaction)
 {
     const bool source = side == Side::Source;

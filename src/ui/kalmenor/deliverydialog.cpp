@@ -10,7 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-DeliveryDialog::DeliveryDialog(const shell::ProgramFolder& folder, shell::Interaction& interaction, QWidget* parent)
+DeliveryDialog::DeliveryDialog(const shell::ProgramFolder& folder, shell::Interaction& interaction,
+                               QWidget* parent)
     : QWidget(parent), m_interaction(interaction)
 {
     setObjectName(QStringLiteral("deliveryDialog"));

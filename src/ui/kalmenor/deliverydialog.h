@@ -16,7 +16,8 @@ class QPushButton;
 class DeliveryDialog : public QWidget {
     Q_OBJECT
 public:
-    DeliveryDialog(const shell::ProgramFolder& folder, shell::Interaction& interaction, QWidget* parent = nullptr);
+    DeliveryDialog(const shell::ProgramFolder& folder, shell::Interaction& interaction,
+                   QWidget* parent = nullptr);
 
     DeliveryMethodsModel* model() const { return m_model; }
     DeliveryGridView* grid() const { return m_grid; }

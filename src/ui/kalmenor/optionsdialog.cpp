@@ -74,8 +74,9 @@ QPlainTextEdit* memo(const char* name)
 
 } // namespace
 
-OptionsDialog::OptionsDialog(shell::Settings& settings, const QString& configDir, const shell::ProgramFolder& folder,
-                             shell::Interaction& interaction, QWidget* parent)
+OptionsDialog::OptionsDialog(shell::Settings& settings, const QString& configDir,
+                             const shell::ProgramFolder& folder, shell::Interaction& interaction,
+                             QWidget* parent)
     : QWidget(parent, Qt::Dialog), m_settings(settings), m_configDir(configDir), m_folder(folder),
       m_interaction(interaction)
 {

@@ -72,14 +72,13 @@ QLabel* link(const QString& text, QWidget* parent)
 
 WebshopPage::WebshopPage(const shell::ProgramFolder& folder, tables::Table& products, CategoryTree& tree,
                          shell::Interaction& ui, QWidget* parent)
-    : QWidget(parent), m_folder(folder), m_products(products), m_tree(tree),
-      m_ui(ui)
+    : QWidget(parent), m_folder(folder), m_products(products), m_tree(tree), m_ui(ui)
 {
     setObjectName(QStringLiteral("webshopPage"));
     m_binder = new FieldBinder(products, ui, this);
     // Typed numbers go into the record before the rules look at it: subscribed first, called first.
-    m_flushBeforePost =
-        products.subscribe(tables::DataSet::Event::BeforePost, [this](tables::DataSet&) { m_binder->flush(); });
+    m_flushBeforePost = products.subscribe(tables::DataSet::Event::BeforePost,
+                                           [this](tables::DataSet&) { m_binder->flush(); });
     m_rules = std::make_unique<ProductRules>(products, tree, ui, folder.pictures());
 
     auto* layout = new QVBoxLayout(this);
