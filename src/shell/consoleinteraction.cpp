@@ -32,7 +32,6 @@ bool ConsoleInteraction::question(const QString& text, const QString& caption)
         m_err << caption << ": " << oneLine << " -> yes (--yes)" << Qt::endl;
         return true;
     }
-    ++m_refused;
     m_err << caption << ": " << oneLine << " -> no (give --yes to go on)" << Qt::endl;
     return false;
 }

@@ -25,13 +25,10 @@ public:
     bool openInShell(const QString& urlOrPath) override;
     bool startProgram(const QString&, const QStringList&) override { return false; }
 
-    int questionsRefused() const { return m_refused; }
-
 private:
     QTextStream& m_out;
     QTextStream& m_err;
     bool m_answerYes;
-    int m_refused = 0;
 };
 
 } // namespace shell

@@ -265,18 +265,6 @@ void Table::rollbackBulk()
     refresh();
 }
 
-void Table::emptyTable()
-{
-    m_window.clear();
-    checkBrowsing("empty the table");
-    try {
-        m_conn->run(QStringLiteral("DELETE FROM %1").arg(m_sqlName));
-    } catch (const shell::AppError& e) {
-        throw shell::AppError(fileError(e.message()));
-    }
-    setView({});
-}
-
 QVector<QVariant> Table::fetchRow(qint64 rowId) const
 {
     if (m_format != FileFormat::SQLite) {

@@ -80,9 +80,6 @@ public:
     void commitBulk();
     void rollbackBulk();
 
-    // Deletes every record (of the whole table, not only the view).
-    void emptyTable();
-
     // Creates a native table file with the given fields; throws when the file exists.
     static void create(const QString& path, const QVector<Field>& fields);
 
