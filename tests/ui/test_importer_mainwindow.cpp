@@ -2,6 +2,7 @@
 
 #include "../importer/importertables.h"
 #include "fakeinteraction.h"
+#include "listclicks.h"
 #include "shell/tables/query.h"
 #include "shell/tables/table.h"
 #include "testsupport.h"
@@ -33,25 +34,10 @@
 
 using namespace importertest;
 using tables::FieldType;
+using testsupport::clickItem;
+using testsupport::doubleClickItem;
 
 namespace {
-
-void clickItem(QListWidget* list, const QString& text)
-{
-    const auto found = list->findItems(text, Qt::MatchExactly);
-    ASSERT_FALSE(found.isEmpty()) << text.toStdString();
-    list->scrollToItem(found.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
-}
-
-void doubleClickItem(QListWidget* list, const QString& text)
-{
-    const auto found = list->findItems(text, Qt::MatchExactly);
-    ASSERT_FALSE(found.isEmpty()) << text.toStdString();
-    const QPoint at = list->visualItemRect(found.first()).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-}
 
 QPoint cellCenter(MappingGrid* grid, int row, int column)
 {

@@ -2,6 +2,7 @@
 
 #include "../importer/importertables.h"
 #include "fakeinteraction.h"
+#include "listclicks.h"
 #include "shell/tables/table.h"
 #include "testsupport.h"
 #include "ui/importer/importpage.h"
@@ -20,18 +21,7 @@
 
 using namespace importertest;
 using tables::FieldType;
-
-namespace {
-
-void clickItem(QListWidget* list, const QString& text)
-{
-    const auto found = list->findItems(text, Qt::MatchExactly);
-    ASSERT_FALSE(found.isEmpty()) << text.toStdString();
-    list->scrollToItem(found.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
-}
-
-} // namespace
+using testsupport::clickItem;
 
 TEST(ImporterRealTables, ParadoxCountryIntoANativeTable)
 {
