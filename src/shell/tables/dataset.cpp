@@ -9,6 +9,7 @@
 #include <QTime>
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace tables {
 namespace {
