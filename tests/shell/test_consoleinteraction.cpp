@@ -20,7 +20,7 @@ struct PathOverride {
     QByteArray m_saved;
 };
 
-TEST(shell::ConsoleInteraction, OpensThroughXdgOpenOnPathOrReportsThatItCannot)
+TEST(ConsoleInteraction, OpensThroughXdgOpenOnPathOrReportsThatItCannot)
 {
     QTemporaryDir bin;
     QString out, err;
