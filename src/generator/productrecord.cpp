@@ -51,8 +51,7 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
     m_rows = products.connection().select(sql);
     m_indexByFoldedId.reserve(m_rows.size());
     for (int i = 0; i < m_rows.size(); ++i) {
-        const QString id =
-            tables::DataSet::valueToText(m_rows[i].value(idField), products.fields()[idField].type);
+        const QString id = tables::valueToText(m_rows[i].value(idField), products.fields()[idField].type);
         const QString folded = id.toCaseFolded();
         if (!m_indexByFoldedId.contains(folded))
             m_indexByFoldedId.insert(folded, {i, id});
@@ -74,7 +73,7 @@ std::optional<ProductRecord> ProductLookup::find(const QString& key) const
     // The same conversions as the table's text(), number() and logical().
     const auto text = [&](const QString& name) {
         const auto [v, type] = value(name);
-        return tables::DataSet::valueToText(v, tables::FieldType(type));
+        return tables::valueToText(v, tables::FieldType(type));
     };
     const auto number = [&](const QString& name) {
         const QVariant v = value(name).first;

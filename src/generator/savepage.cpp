@@ -54,7 +54,7 @@ void writeFileBeside(const QString& path, const QByteArray& bytes)
         std::setvbuf(file, nullptr, _IONBF, 0); // one write of the whole file, no buffer to size
     if (!file)
         throw shell::AppError(QStringLiteral("Cannot write file %1: %2")
-                           .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+                                  .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     const bool written =
         bytes.isEmpty()
         || std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file) == size_t(bytes.size());
@@ -70,7 +70,7 @@ void writeFileBeside(const QString& path, const QByteArray& bytes)
     if (renameError) {
         std::remove(name.constData());
         throw shell::AppError(QStringLiteral("Cannot write file %1: %2")
-                           .arg(path, QString::fromLocal8Bit(renameError.message())));
+                                  .arg(path, QString::fromLocal8Bit(renameError.message())));
     }
 }
 

@@ -27,9 +27,9 @@ struct LoadedShop {
 
 enum ExitStatus { Built = 0, Failed = 1, Refused = 2 };
 
-int generateInto(const shell::ProgramFolder& folder, const QString& configDir, const BuildTarget& target, bool force,
-                 bool openPage, QTextStream& out, QTextStream& err, const std::function<void()>& upload = {},
-                 int theme = -1)
+int generateInto(const shell::ProgramFolder& folder, const QString& configDir, const BuildTarget& target,
+                 bool force, bool openPage, QTextStream& out, QTextStream& err,
+                 const std::function<void()>& upload = {}, int theme = -1)
 {
     shell::ConsoleInteraction ui(err, err, false); // nobody is there to answer: questions are refused
     LoadedShop shop(folder, ui);
@@ -94,9 +94,9 @@ QVariant valueFor(const tables::Field& field, const QString& text, int lineNumbe
         const double value = text.trimmed().toDouble(&ok);
         if (!ok)
             throw shell::AppError(QStringLiteral("%1, line %2: \"%3\" is not a number for %4")
-                               .arg(path)
-                               .arg(lineNumber)
-                               .arg(text, field.name));
+                                      .arg(path)
+                                      .arg(lineNumber)
+                                      .arg(text, field.name));
         return value;
     }
     return text;
@@ -126,7 +126,8 @@ void appendProductsFromText(tables::Table& products, const QString& path)
     const QStringList columns = lines.first().split(QLatin1Char('\t'));
     for (const QString& column : columns) {
         if (products.fieldIndex(column) < 0)
-            throw shell::AppError(QStringLiteral("%1: the products table has no column %2").arg(path, column));
+            throw shell::AppError(
+                QStringLiteral("%1: the products table has no column %2").arg(path, column));
     }
     products.beginBulk();
     try {
@@ -136,10 +137,10 @@ void appendProductsFromText(tables::Table& products, const QString& path)
             const QStringList cells = lines[i].split(QLatin1Char('\t'));
             if (cells.size() != columns.size())
                 throw shell::AppError(QStringLiteral("%1, line %2: %3 fields instead of %4")
-                                   .arg(path)
-                                   .arg(i + 1)
-                                   .arg(cells.size())
-                                   .arg(columns.size()));
+                                          .arg(path)
+                                          .arg(i + 1)
+                                          .arg(cells.size())
+                                          .arg(columns.size()));
             products.append();
             for (int c = 0; c < columns.size(); ++c)
                 products.setValue(columns[c], valueFor(products.field(columns[c]), cells[c], i + 1, path));
@@ -193,8 +194,8 @@ int themeFromName(const QString& name)
     return -1;
 }
 
-int buildShopCommand(const shell::ProgramFolder& folder, const QString& configDir, const QString& target, bool force,
-                     QTextStream& out, QTextStream& err, int theme)
+int buildShopCommand(const shell::ProgramFolder& folder, const QString& configDir, const QString& target,
+                     bool force, QTextStream& out, QTextStream& err, int theme)
 {
     const BuildTarget where = target.isEmpty()
                                   ? BuildTarget{folder.previewShop(), QStringLiteral("index.html")}
@@ -203,8 +204,8 @@ int buildShopCommand(const shell::ProgramFolder& folder, const QString& configDi
     return generateInto(folder, configDir, where, force || target.isEmpty(), false, out, err, {}, theme);
 }
 
-int previewShopCommand(const shell::ProgramFolder& folder, const QString& configDir, bool openPage, QTextStream& out,
-                       QTextStream& err, int theme)
+int previewShopCommand(const shell::ProgramFolder& folder, const QString& configDir, bool openPage,
+                       QTextStream& out, QTextStream& err, int theme)
 {
     return generateInto(folder, configDir, {folder.previewShop(), QStringLiteral("index.html")}, true,
                         openPage, out, err, {}, theme);

@@ -34,14 +34,14 @@ void appendProductsFromText(tables::Table& products, const QString& path);
 // start page; failures go to err. Returns the exit status: 0 built, 1 failed, 2 refused (start page
 // name, or a folder holding other files without force).
 // theme: kClassicTheme or kModernTheme overrides Opcje/motyw for this run; -1 keeps the setting.
-int buildShopCommand(const shell::ProgramFolder& folder, const QString& configDir, const QString& target, bool force,
-                     QTextStream& out, QTextStream& err, int theme = -1);
+int buildShopCommand(const shell::ProgramFolder& folder, const QString& configDir, const QString& target,
+                     bool force, QTextStream& out, QTextStream& err, int theme = -1);
 // "classic" or "modern" as a theme number; -1 for any other text.
 int themeFromName(const QString& name);
 
 // kalmenor preview [--no-open]: builds the preview folder and opens its index.html in the browser.
-int previewShopCommand(const shell::ProgramFolder& folder, const QString& configDir, bool openPage, QTextStream& out,
-                       QTextStream& err, int theme = -1);
+int previewShopCommand(const shell::ProgramFolder& folder, const QString& configDir, bool openPage,
+                       QTextStream& out, QTextStream& err, int theme = -1);
 
 // kalmenor upload, its generation half: generates the publishing folder (Bd/Kalmenor) and calls upload
 // at the end of the run, after the summary lines. Report lines go to out. Returns false, having said why

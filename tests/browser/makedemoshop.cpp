@@ -26,5 +26,6 @@ int main(int argc, char* argv[])
         err << shell::messageOf(e) << Qt::endl;
         return 1;
     }
-    return generator::buildShopCommand(shell::ProgramFolder(program), config, QString(), false, out, err, theme);
+    return generator::buildShopCommand(shell::ProgramFolder(program), config, QString(), false, out, err,
+                                       theme);
 }

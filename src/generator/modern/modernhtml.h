@@ -36,7 +36,8 @@ QString moneyText(qint64 minorUnits, const QString& language);
 QString machineMoney(qint64 minorUnits);
 
 // A colour made dark (or light) enough to be read on the background: contrast at least minimum.
-shell::ColorValue readableOn(shell::ColorValue foreground, shell::ColorValue background, double minimum = 4.5);
+shell::ColorValue readableOn(shell::ColorValue foreground, shell::ColorValue background,
+                             double minimum = 4.5);
 double contrastRatio(shell::ColorValue a, shell::ColorValue b);
 
 } // namespace generator::modern

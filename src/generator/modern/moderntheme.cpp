@@ -75,7 +75,8 @@ QString styleSheet(const shell::Settings& settings)
     const shell::ColorValue header = settings.headerColor;
     const shell::ColorValue menu = settings.options.menuColor;
     // Links stand on the page's light grey, buttons carry white text: readable on both.
-    const shell::ColorValue accent = readableOn(settings.options.menuHighlightColor, shell::colorFromRgb(0xEC, 0xEE, 0xF1));
+    const shell::ColorValue accent =
+        readableOn(settings.options.menuHighlightColor, shell::colorFromRgb(0xEC, 0xEE, 0xF1));
     bool ok = false;
     const double size = settings.font.size.trimmed().toDouble(&ok);
     // The font setting scales the text, never below 16 px.

@@ -148,9 +148,9 @@ void DbaseTableFile::encodeField(QByteArray& record, int index, sqlite3_value* v
     const bool null = fieldvalue::isNull(v);
     const auto refuse = [&](const QString& what) {
         throw shell::AppError(QStringLiteral("%1: field %2, record %3: %4")
-                           .arg(displayPath(), name)
-                           .arg(m_writingRow)
-                           .arg(what));
+                                  .arg(displayPath(), name)
+                                  .arg(m_writingRow)
+                                  .arg(what));
     };
     const auto encodeText = [&](QByteArray& out) {
         QString missing;

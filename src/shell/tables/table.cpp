@@ -391,7 +391,8 @@ void Table::create(const QString& path, const QVector<Field>& fields)
                       .arg(quoteIdentifier(name), cols.join(QStringLiteral(", "))));
     } catch (const shell::AppError& e) {
         QFile::remove(temp);
-        throw shell::AppError(QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
+        throw shell::AppError(
+            QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
     }
     if (!QFile::rename(temp, path)) {
         QFile::remove(temp);
