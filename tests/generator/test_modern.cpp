@@ -121,14 +121,12 @@ TEST(ModernText, DescriptionsFoldingAndMoney)
 TEST(ModernText, SettingsColoursAreMadeReadable)
 {
     const shell::ColorValue white = shell::colorFromRgb(255, 255, 255);
-    for (const shell::ColorValue c :
-         {shell::colorFromRgb(0xFF, 0x80, 0x40), shell::colorFromRgb(0xFF, 0xFF, 0x80),
-          shell::colorFromRgb(0x94, 0xCD, 0xCD), shell::colorFromRgb(255, 255, 255)})
+    for (const shell::ColorValue c : {shell::colorFromRgb(0xFF, 0x80, 0x40), shell::colorFromRgb(0xFF, 0xFF, 0x80),
+                               shell::colorFromRgb(0x94, 0xCD, 0xCD), shell::colorFromRgb(255, 255, 255)})
         EXPECT_GE(modern::contrastRatio(modern::readableOn(c, white), white), 4.5);
     EXPECT_EQ(modern::readableOn(shell::colorFromRgb(0, 0, 128), white), shell::colorFromRgb(0, 0, 128));
     const shell::ColorValue navy = shell::colorFromRgb(0, 0, 0x40);
-    EXPECT_GE(modern::contrastRatio(modern::readableOn(shell::colorFromRgb(0x30, 0x30, 0x60), navy), navy),
-              4.5);
+    EXPECT_GE(modern::contrastRatio(modern::readableOn(shell::colorFromRgb(0x30, 0x30, 0x60), navy), navy), 4.5);
 }
 
 class ModernShop : public PagesFixture {
