@@ -37,8 +37,9 @@ void ProductRules::checkCanChange() const
     // Nothing else (tree entries, picture files, the record's values) is touched before this check.
     if (m_products.isReadOnly())
         throw shell::AppError(QStringLiteral("The products table cannot be changed: %1")
-                           .arg(m_products.readOnlyReason().isEmpty() ? QStringLiteral("it is read-only")
-                                                                      : m_products.readOnlyReason()));
+                                  .arg(m_products.readOnlyReason().isEmpty()
+                                           ? QStringLiteral("it is read-only")
+                                           : m_products.readOnlyReason()));
 }
 
 void ProductRules::beforePost()

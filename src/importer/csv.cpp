@@ -218,7 +218,8 @@ CsvSource::CsvSource(const QString& csvPath, const CsvOptions& options)
 {
     QFile file(csvPath);
     if (!file.open(QIODevice::ReadOnly))
-        throw shell::AppError(QStringLiteral("%1: nie można odczytać pliku: %2").arg(csvPath, file.errorString()));
+        throw shell::AppError(
+            QStringLiteral("%1: nie można odczytać pliku: %2").arg(csvPath, file.errorString()));
     const QVector<QStringList> records = Csv::parse(file.readAll(), options, QFileInfo(csvPath).fileName());
     if (records.isEmpty())
         throw shell::AppError(QStringLiteral("%1: plik nie zawiera żadnego rekordu").arg(csvPath));

@@ -97,7 +97,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw shell::AppError(QStringLiteral("%1: nie można zapisać pliku: %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
 }
 
 QString companion(const QString& path, const char* suffix)
@@ -118,7 +118,8 @@ TableCreator::Format TableCreator::formatFor(const QString& path, const QString&
     if (name == QLatin1String("paradox"))
         return Format::Paradox;
     if (!name.isEmpty())
-        throw shell::AppError(QStringLiteral("nieznany format tabeli: %1 (sqlite, dbase, paradox)").arg(formatName));
+        throw shell::AppError(
+            QStringLiteral("nieznany format tabeli: %1 (sqlite, dbase, paradox)").arg(formatName));
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("dbf"))
         return Format::DBase;
@@ -126,8 +127,9 @@ TableCreator::Format TableCreator::formatFor(const QString& path, const QString&
                                        QStringLiteral("sqlite3"), QStringLiteral("db3")};
     if (native.contains(suffix))
         return Format::Native;
-    throw shell::AppError(QStringLiteral("%1: z rozszerzenia nie wynika format nowej tabeli (.db, .sqlite, .dbf)")
-                       .arg(QDir::toNativeSeparators(path)));
+    throw shell::AppError(
+        QStringLiteral("%1: z rozszerzenia nie wynika format nowej tabeli (.db, .sqlite, .dbf)")
+            .arg(QDir::toNativeSeparators(path)));
 }
 
 QStringList TableCreator::shortNames(const QStringList& names, int maxLength)

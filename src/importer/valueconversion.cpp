@@ -75,8 +75,8 @@ QVariant ValueConversion::convert(const QVariant& value, const tables::Field& fr
     if (to.type == FieldType::Alpha && to.size > 0 && result.typeId() == QMetaType::QString
         && result.toString().size() > to.size)
         throw shell::AppError(QStringLiteral("%1: wartość pola '%2' jest dłuższa niż %3 znaków")
-                           .arg(target.sourceName(), to.name)
-                           .arg(to.size));
+                                  .arg(target.sourceName(), to.name)
+                                  .arg(to.size));
     return result;
 }
 

@@ -30,8 +30,9 @@ WorkCopy::WorkCopy(const QString& tableFile, const QString& folder)
             const QString original = table.dir().filePath(name);
             const QString copy = QDir(folder).filePath(newBase + QLatin1Char('.') + QFileInfo(name).suffix());
             if (!QFile::copy(original, copy))
-                throw shell::AppError(QStringLiteral("%1: nie można utworzyć kopii roboczej %2")
-                                   .arg(QDir::toNativeSeparators(original), QDir::toNativeSeparators(copy)));
+                throw shell::AppError(
+                    QStringLiteral("%1: nie można utworzyć kopii roboczej %2")
+                        .arg(QDir::toNativeSeparators(original), QDir::toNativeSeparators(copy)));
             QFile(copy).setPermissions(QFile(original).permissions() | QFile::WriteOwner);
             m_files.push_back({copy, original});
         }

@@ -149,7 +149,7 @@ void FtpClient::storeFile(const QString& localPath, const QString& remotePath)
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
         throw shell::AppError(QStringLiteral("Cannot open file %1. %2")
-                           .arg(QDir::toNativeSeparators(localPath), file.errorString()));
+                                  .arg(QDir::toNativeSeparators(localPath), file.errorString()));
     transfer(QStringLiteral("STOR ") + remotePath, [&](TcpSocket& data) { sendFile(file, data); });
 }
 
@@ -286,7 +286,7 @@ void FtpClient::sendFile(QFile& file, TcpSocket& data)
         const qint64 n = file.read(piece.data(), kPieceSize);
         if (n < 0)
             throw shell::AppError(QStringLiteral("Cannot read file %1. %2")
-                               .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+                                      .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
         if (n == 0)
             return;
         try {

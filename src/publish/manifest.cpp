@@ -65,7 +65,7 @@ QByteArray fileHash(const QString& path)
     QCryptographicHash hash(QCryptographicHash::Sha256);
     if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
         throw shell::AppError(QStringLiteral("Cannot read file %1. %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
     return hash.result().toHex();
 }
 

@@ -34,7 +34,8 @@ QByteArray httpGet(const QString& url, qsizetype maxSize)
     const QUrl parsed(url);
     const bool https = parsed.scheme() == QStringLiteral("https");
     if (!parsed.isValid() || (!https && parsed.scheme() != QStringLiteral("http")) || parsed.host().isEmpty())
-        throw shell::AppError(QStringLiteral("The shop address %1 is not an http:// or https:// address.").arg(url));
+        throw shell::AppError(
+            QStringLiteral("The shop address %1 is not an http:// or https:// address.").arg(url));
     const QString host = parsed.host();
     const QString address = isDottedIPv4(host) ? host : resolveHost(host);
     TcpSocket socket = TcpSocket::connectTo(address, parsed.port(https ? 443 : 80));

@@ -121,7 +121,7 @@ QString fingerprintOf(X509* certificate)
 UntrustedCertificate::UntrustedCertificate(const QString& host, const QString& fingerprint,
                                            const QString& reason)
     : shell::AppError(QStringLiteral("The certificate of %1 is not trusted: %2.\nSHA-256 fingerprint: %3")
-                   .arg(host, reason, fingerprint)),
+                          .arg(host, reason, fingerprint)),
       m_host(host), m_fingerprint(fingerprint), m_reason(reason)
 {
 }

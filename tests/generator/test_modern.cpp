@@ -77,7 +77,8 @@ TEST(ModernSettings, CurrencyCodeFromTheCurrency)
         shell::ShopOptions options;
         options.currency = QString::fromUtf8(c.currency);
         options.currencyCode = QString::fromUtf8(c.code);
-        EXPECT_EQ(shell::currencyCodeOf(options), QString::fromUtf8(c.expected)) << c.currency << " / " << c.code;
+        EXPECT_EQ(shell::currencyCodeOf(options), QString::fromUtf8(c.expected))
+            << c.currency << " / " << c.code;
     }
 }
 
@@ -121,12 +122,14 @@ TEST(ModernText, DescriptionsFoldingAndMoney)
 TEST(ModernText, SettingsColoursAreMadeReadable)
 {
     const shell::ColorValue white = shell::colorFromRgb(255, 255, 255);
-    for (const shell::ColorValue c : {shell::colorFromRgb(0xFF, 0x80, 0x40), shell::colorFromRgb(0xFF, 0xFF, 0x80),
-                               shell::colorFromRgb(0x94, 0xCD, 0xCD), shell::colorFromRgb(255, 255, 255)})
+    for (const shell::ColorValue c :
+         {shell::colorFromRgb(0xFF, 0x80, 0x40), shell::colorFromRgb(0xFF, 0xFF, 0x80),
+          shell::colorFromRgb(0x94, 0xCD, 0xCD), shell::colorFromRgb(255, 255, 255)})
         EXPECT_GE(modern::contrastRatio(modern::readableOn(c, white), white), 4.5);
     EXPECT_EQ(modern::readableOn(shell::colorFromRgb(0, 0, 128), white), shell::colorFromRgb(0, 0, 128));
     const shell::ColorValue navy = shell::colorFromRgb(0, 0, 0x40);
-    EXPECT_GE(modern::contrastRatio(modern::readableOn(shell::colorFromRgb(0x30, 0x30, 0x60), navy), navy), 4.5);
+    EXPECT_GE(modern::contrastRatio(modern::readableOn(shell::colorFromRgb(0x30, 0x30, 0x60), navy), navy),
+              4.5);
 }
 
 class ModernShop : public PagesFixture {

@@ -313,9 +313,9 @@ QString chooseSqliteTable(const Connection& conn, const QString& schema, const T
         throw shell::AppError(QStringLiteral("the file holds no table"));
     if (!ref.table.isEmpty())
         throw shell::AppError(QStringLiteral("the file holds no table named %1 (its tables: %2)")
-                           .arg(ref.table, names.join(QStringLiteral(", "))));
+                                  .arg(ref.table, names.join(QStringLiteral(", "))));
     throw shell::AppError(QStringLiteral("the file holds several tables (%1); name one as FILE::TABLE")
-                       .arg(names.join(QStringLiteral(", "))));
+                              .arg(names.join(QStringLiteral(", "))));
 }
 
 FileFormat detectFormat(const QString& path)

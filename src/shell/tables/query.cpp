@@ -121,7 +121,8 @@ QString attachFile(Connection& conn, const QString& reference, int n, bool readO
     case FileFormat::Missing:
         throw shell::AppError(QStringLiteral("Table %1: the file does not exist").arg(shown));
     case FileFormat::Unknown:
-        throw shell::AppError(QStringLiteral("Table %1: the file is not a table file, or it is damaged").arg(shown));
+        throw shell::AppError(
+            QStringLiteral("Table %1: the file is not a table file, or it is damaged").arg(shown));
     case FileFormat::SQLite: {
         const QString schema = QStringLiteral("f%1").arg(n);
         QString uri = QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(ref.file, "/"));
@@ -352,7 +353,7 @@ void Query::run()
         *m_conn, live ? sql.left(fromPos).trimmed() + QStringLiteral(", rowid ") + sql.mid(fromPos) : sql)};
     if (m_readOnly && !sqlite3_stmt_readonly(s.st))
         throw shell::AppError(QStringLiteral("SQL error: the statement would change data; only a statement "
-                                      "that reads can be exported"));
+                                             "that reads can be exported"));
     if (sqlite3_column_count(s.st) == 0) {
         runChange(s.st);
         return;

@@ -71,7 +71,7 @@ void Table::open()
         } else {
             if (!ref.table.isEmpty())
                 throw shell::AppError(QStringLiteral("the file holds one table only; %1 names a table in it")
-                                   .arg(QDir::toNativeSeparators(m_path)));
+                                          .arg(QDir::toNativeSeparators(m_path)));
             m_tableName = QFileInfo(m_file).completeBaseName();
             m_conn = std::make_unique<Connection>();
             const QString module =

@@ -17,8 +17,8 @@ int main(int argc, char** argv)
         // The verbs, --help, --version and argument errors need no display: no widgets on this path.
         QCoreApplication app(argc, argv);
         QTextStream out(stdout), err(stderr);
-        const int status =
-            importer::CommandLine::run(QCoreApplication::arguments(), out, err, shell::desktop::stderrIsTerminal());
+        const int status = importer::CommandLine::run(QCoreApplication::arguments(), out, err,
+                                                      shell::desktop::stderrIsTerminal());
         out.flush();
         err.flush();
         return status;

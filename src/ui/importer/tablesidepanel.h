@@ -27,7 +27,8 @@ class TableSidePanel : public QWidget {
 public:
     enum class Side { Source, Target };
 
-    TableSidePanel(Side side, tables::Table& table, shell::Interaction& interaction, QWidget* parent = nullptr);
+    TableSidePanel(Side side, tables::Table& table, shell::Interaction& interaction,
+                   QWidget* parent = nullptr);
     ~TableSidePanel() override;
 
     Side side() const { return m_side; }
