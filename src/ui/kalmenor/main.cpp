@@ -1,6 +1,5 @@
 #include "generator/kalmenorcommands.h"
 #include "generator/shopcommands.h"
-#include "kalversion.h"
 #include "ui/common/widgetinteraction.h"
 #include "ui/kalmenor/kalmenorapp.h"
 #include "ui/kalmenor/mainwindow.h"

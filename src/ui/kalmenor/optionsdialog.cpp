@@ -203,7 +203,7 @@ QWidget* OptionsDialog::buildWebshopPage()
 
     auto* products = new QGroupBox(QStringLiteral("Products"));
     auto* form = new QFormLayout(products);
-    form->addRow(QStringLiteral("Page style:"), comboBox("pageStyleBox", themeNames(), false));
+    form->addRow(QStringLiteral("Page style:"), comboBox("pageStyleBox", shell::themeNames(), false));
     form->addRow(QStringLiteral("Column count:"), comboBox("columnCountBox", numbers(1, 6), false));
     form->addRow(QStringLiteral("Flow text:"), comboBox("flowTextBox", shell::textFlowNames(), false));
     form->addRow(named(new QCheckBox(QStringLiteral("Fixed products image size")), "fixedImageSizeCheck"));
