@@ -67,8 +67,13 @@ Settings loadSettings(const QString& configDir, const ProgramFolder& folder)
     s.metaDescription = s.infoText;
     loadMemo(s, &Settings::metaKeywords, folder.dataFile(QStringLiteral("klucze.txt")));
 
-    // A fresh installation publishes over TLS; a settings file without the key keeps plain FTP.
-    s.ftp.tls = !QFile::exists(settingsPath(configDir));
+    // A fresh installation starts with what a new shop needs: TLS, the modern pages and a style whose
+    // buttons exist. A settings file without these keys keeps the older defaults.
+    if (!QFile::exists(settingsPath(configDir))) {
+        s.ftp.tls = true;
+        s.options.theme = 1;
+        s.options.stylePreset = 0;
+    }
     IniFile ini;
     try {
         ini.load(settingsPath(configDir));

@@ -80,6 +80,7 @@ TEST(Republish, OnePriceChangedSendsOnlyAFewFiles)
         catalogue::Workspace workspace(folder, ui);
         EXPECT_TRUE(workspace.open());
         shell::Settings settings = shell::loadSettings(config.path(), folder);
+        settings.options.theme = 0; // classic, whatever a fresh installation starts with
         settings.deliveryMethods = readDeliveryMethods(folder);
         generator::GeneratorContext context(settings, workspace.tree(), workspace.products(), folder, ui);
         QDir().mkpath(folder.publishShop());

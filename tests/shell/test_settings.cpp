@@ -44,18 +44,34 @@ QString otherValue(const shell::SettingKey& key, const shell::Settings& defaults
 
 } // namespace
 
-TEST_F(SettingsTest, MissingFileGivesEveryDefault)
+TEST_F(SettingsTest, EmptyFileGivesEveryDefault)
 {
+    QFile ini(iniPath());
+    ASSERT_TRUE(QDir().mkpath(config()) && ini.open(QIODevice::WriteOnly));
+    ini.close();
     const shell::Settings loaded = shell::loadSettings(config(), folder());
     shell::Settings defaults;
     defaults.font.family = shell::firstInstalledFont();
-    defaults.ftp.tls = true; // a fresh installation publishes over TLS
     for (const shell::SettingKey& key : shell::settingKeys())
         EXPECT_EQ(shell::storedText(key, loaded), shell::storedText(key, defaults)) << qPrintable(key.name());
     EXPECT_EQ(loaded.options.stylePreset, -1);
+    EXPECT_EQ(loaded.options.theme, 0);
+    EXPECT_FALSE(loaded.ftp.tls);
     EXPECT_EQ(loaded.options.columnCount(), 4);
     EXPECT_EQ(loaded.options.menuHighlightColor, 0x800000); // navy as blue*65536
     EXPECT_EQ(loaded.invoice.numberFormat, QStringLiteral("mm\"/\"yyyy"));
+}
+
+TEST_F(SettingsTest, MissingFileGivesFreshInstallationDefaults)
+{
+    const shell::Settings loaded = shell::loadSettings(config(), folder());
+    // TLS, the modern pages and a style whose header and cart buttons exist
+    EXPECT_TRUE(loaded.ftp.tls);
+    EXPECT_EQ(loaded.options.theme, 1);
+    EXPECT_EQ(loaded.options.stylePreset, 0);
+    shell::Settings styled;
+    shell::applyStylePreset(styled, 0);
+    EXPECT_EQ(loaded.options.menuHighlightColor, styled.options.menuHighlightColor);
     EXPECT_FALSE(QFile::exists(iniPath())); // loading writes nothing
 }
 

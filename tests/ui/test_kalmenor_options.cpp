@@ -38,7 +38,13 @@ struct OptionsWindowTest : ::testing::Test {
     shell::Settings settings;
     std::unique_ptr<OptionsDialog> dialog;
 
-    void SetUp() override { QDir().mkpath(folder.data()); }
+    void SetUp() override
+    {
+        QDir().mkpath(folder.data());
+        // a settings file without keys: the design defaults, not a fresh installation's
+        QDir().mkpath(config);
+        testsupport::writeFile(config + QStringLiteral("/KVO.INI"), "");
+    }
     void open()
     {
         settings = shell::loadSettings(config, folder);

@@ -227,6 +227,8 @@ TEST_F(RunTest, CancelStopsAGenerationBetweenPages)
     for (int i = 1; i <= 2000; ++i)
         tree += QStringLiteral("\tP%1 ID%2P\r\n").arg(i).arg(i, 9, 10, QLatin1Char('0')).toLatin1();
     testsupport::writeFile(folder().treeFile(), tree);
+    // the classic pages: a page per missing product, so there is a page to stop between
+    testsupport::writeFile(config.filePath(QStringLiteral("KVO.INI")), "[Opcje]\r\nmotyw=0\r\n");
     w = std::make_unique<MainWindow>(folder(), config.path(), ui);
     w->start();
     w->show();
