@@ -348,6 +348,8 @@ TEST_F(WebshopPageTest, ProductSearchAndAddDialogNames)
     search->searchBox()->setText(QStringLiteral("Tal"));
     EXPECT_EQ(products.text(products::kName), QStringLiteral("Talerz"));
     EXPECT_EQ(find<QLineEdit>("nameEdit")->text(), QStringLiteral("Talerz"));
+    ASSERT_TRUE(page->treeView()->selectedNode()); // the tree shows the product the form shows
+    EXPECT_EQ(page->treeView()->selectedNode()->key(), products.text(products::kId));
     search->searchBox()->setText(QStringLiteral("tal")); // case-sensitive: no match, no move
     search->searchBox()->setText(QStringLiteral("Zzz"));
     EXPECT_EQ(products.text(products::kName), QStringLiteral("Talerz"));

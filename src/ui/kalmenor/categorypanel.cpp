@@ -280,6 +280,17 @@ void CategoryPanel::fillStatistics()
     }
 }
 
+void CategoryPanel::selectProduct(const QString& id)
+{
+    const TreeNode* found = nullptr;
+    m_tree.walk([&found, &id](TreeNode& node) {
+        if (!found && node.isProduct() && node.key() == id)
+            found = &node;
+    });
+    if (found)
+        m_treeView->selectNode(found);
+}
+
 void CategoryPanel::onNodeClicked(TreeNode* node)
 {
     if (!node || !node->isProduct() || !m_products.isOpen())

@@ -60,6 +60,8 @@ public:
     void deleteAll();
     void sortTree();
     void toggleStatistics();
+    // Selects the first product entry of this ID, so tree and form show the same product.
+    void selectProduct(const QString& id);
 
 Q_SIGNALS:
     void previewRequested();

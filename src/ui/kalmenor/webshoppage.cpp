@@ -136,6 +136,11 @@ WebshopPage::WebshopPage(const shell::ProgramFolder& folder, tables::Table& prod
             [this](const QString& name, const QString&) { m_categories->productDialog()->setName(name); });
 
     connect(&products, &tables::DataSet::afterScroll, this, &WebshopPage::refreshRecord);
+    // "Find product" moves the record; the tree follows, so edits go to the product the tree shows.
+    connect(&products, &tables::DataSet::afterScroll, this, [this, &products] {
+        if (m_search->isVisible())
+            m_categories->selectProduct(products.text(products::kId));
+    });
     connect(&products, &tables::DataSet::viewChanged, this, &WebshopPage::refreshRecord);
     connect(&products, &tables::DataSet::recordChanged, this, &WebshopPage::refreshRecord);
     m_binder->refresh();
