@@ -4,6 +4,7 @@
 
 #include "../importer/importertables.h"
 #include "fakeinteraction.h"
+#include "listclicks.h"
 #include "shell/tables/connection.h"
 #include "shell/tables/query.h"
 #include "shell/tables/table.h"
@@ -28,13 +29,7 @@ using tables::FieldType;
 
 namespace {
 
-void clickItem(QListWidget* list, const QString& text)
-{
-    const auto found = list->findItems(text, Qt::MatchExactly);
-    ASSERT_FALSE(found.isEmpty()) << text.toStdString();
-    list->scrollToItem(found.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
-}
+using testsupport::clickItem;
 
 QStringList column(MappingGrid* grid, int c)
 {
