@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-struct ProductSpec {
+struct ProductRow {
     QString id;
     QString name;
     double net = 10;
@@ -53,7 +53,7 @@ protected:
         context->setTarget(shop, QStringLiteral("index.html"));
     }
 
-    void addProduct(const ProductSpec& p)
+    void addProduct(const ProductRow& p)
     {
         products.append();
         products.setValue(QStringLiteral("ID"), p.id);
@@ -76,9 +76,9 @@ protected:
     }
 
     // A product with a given name and ID "ID00000000<n>P" style keys made by the caller.
-    ProductSpec product(const QString& id, const QString& name)
+    ProductRow product(const QString& id, const QString& name)
     {
-        ProductSpec p;
+        ProductRow p;
         p.id = id;
         p.name = name;
         return p;

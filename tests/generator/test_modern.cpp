@@ -140,13 +140,13 @@ protected:
         settings.options.theme = kModernTheme;
         settings.options.currency = QStringLiteral("zł");
         settings.options.title = QStringLiteral("Sklep </title><script>alert(1)</script>");
-        ProductSpec hostile =
+        ProductRow hostile =
             product(QStringLiteral("ID000000011P"), QStringLiteral("<script>alert(1)</script> \"Kubek\""));
         hostile.sizes = true;
         hostile.sizeList = QStringLiteral("S|M'\"<b>|");
         hostile.shortDescription = QStringLiteral("<img src=x onerror=alert(2)>Dobry");
         addProduct(hostile);
-        ProductSpec promoted = product(QStringLiteral("ID000000012P"), QStringLiteral("Żółw pluszowy"));
+        ProductRow promoted = product(QStringLiteral("ID000000012P"), QStringLiteral("Żółw pluszowy"));
         promoted.gross = 120;
         promoted.promotionGross = 90;
         promoted.status = QStringLiteral("Promotion");

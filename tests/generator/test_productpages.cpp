@@ -129,7 +129,7 @@ class ProductPages : public PagesFixture {};
 
 TEST_F(ProductPages, DetailPageByteForByteWithPictureAndSeveralDescriptionLines)
 {
-    ProductSpec p = product(QStringLiteral("ID000000001P"), QStringLiteral("Lamp"));
+    ProductRow p = product(QStringLiteral("ID000000001P"), QStringLiteral("Lamp"));
     p.net = 1234.5;
     p.longDescription = QStringLiteral("Line one\r\nLine <i>two</i>");
     addProduct(p);
@@ -158,7 +158,7 @@ TEST_F(ProductPages, DetailPageByteForByteWithPictureAndSeveralDescriptionLines)
 
 TEST_F(ProductPages, VariantSelectsAndWarningsForEmptyListsWithAWorkingButton)
 {
-    ProductSpec p = product(QStringLiteral("ID000000002P"), QStringLiteral("Shirt"));
+    ProductRow p = product(QStringLiteral("ID000000002P"), QStringLiteral("Shirt"));
     p.status = QStringLiteral("Promotion");
     p.sizes = true;
     p.sizeList = QStringLiteral("S|M|L"); // text after the last separator is no item

@@ -38,7 +38,7 @@ class CategoryPages : public PagesFixture {};
 
 TEST_F(CategoryPages, TileByteForByteWithPictureVariantsAndEscapedName)
 {
-    ProductSpec p = product(QStringLiteral("ID000000001P"), QStringLiteral("Rock'n'roll"));
+    ProductRow p = product(QStringLiteral("ID000000001P"), QStringLiteral("Rock'n'roll"));
     p.shortDescription = QStringLiteral("Short <b>text</b>");
     p.status = QStringLiteral("New");
     p.sizes = true;

@@ -219,11 +219,11 @@ TEST_F(ShopSafety, TheSameCatalogueGivesTheSameBytes)
     auto* lights = node(nullptr, QStringLiteral("Lights"), QStringLiteral("ID000000001K"));
     for (int i = 2; i < 12; ++i) {
         const QString id = QStringLiteral("ID%1P").arg(i, 9, 10, QLatin1Char('0'));
-        ProductSpec spec = product(id, QStringLiteral("Lamp %1").arg(i));
-        spec.sizes = true;
-        spec.sizeList = QStringLiteral("S|M|");
-        addProduct(spec);
-        node(lights, spec.name, id);
+        ProductRow productRow = product(id, QStringLiteral("Lamp %1").arg(i));
+        productRow.sizes = true;
+        productRow.sizeList = QStringLiteral("S|M|");
+        addProduct(productRow);
+        node(lights, productRow.name, id);
         writePicture(id + QStringLiteral("M.jpg"));
     }
     const QString second = dir.path() + QStringLiteral("/second");

@@ -28,13 +28,13 @@ TEST_F(TextPages, PriceListRowsColouredByTreePositionOncePerNodeText)
 {
     settings.oddColor = shell::colorFromRgb(0xFF, 0xFF, 0xFF);
     settings.evenColor = shell::colorFromRgb(0xEE, 0xEE, 0xEE);
-    ProductSpec normal = product(QStringLiteral("ID000000001P"), QStringLiteral("Tea"));
+    ProductRow normal = product(QStringLiteral("ID000000001P"), QStringLiteral("Tea"));
     normal.net = 1234.5;
     normal.gross = 1518.44;
-    ProductSpec sale = product(QStringLiteral("ID000000002P"), QStringLiteral("Cup"));
+    ProductRow sale = product(QStringLiteral("ID000000002P"), QStringLiteral("Cup"));
     sale.status = QStringLiteral("Sale");
     sale.vat = QStringLiteral("zw.");
-    ProductSpec fresh = product(QStringLiteral("ID000000003P"), QStringLiteral("Pot"));
+    ProductRow fresh = product(QStringLiteral("ID000000003P"), QStringLiteral("Pot"));
     fresh.status = QStringLiteral("New");
     addProduct(normal);
     addProduct(sale);
