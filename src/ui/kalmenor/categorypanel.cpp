@@ -1,4 +1,5 @@
 #include "ui/kalmenor/categorypanel.h"
+#include "ui/kalmenor/linklabel.h"
 
 #include "catalogue/categorytree.h"
 #include "catalogue/treecommands.h"
@@ -28,14 +29,6 @@ namespace {
 
 const QString kMoreInfo = QStringLiteral("<a href=\"#\">more info &gt;&gt;</a>");
 const QString kBack = QStringLiteral("<a href=\"#\">&lt;&lt; back</a>");
-
-QLabel* link(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::RichText);
-    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    return label;
-}
 
 } // namespace
 
@@ -157,7 +150,7 @@ void CategoryPanel::buildTreePanel()
     m_statistics->hide();
     layout->addWidget(m_statistics, 1);
 
-    m_statisticsLink = link(kMoreInfo, panel);
+    m_statisticsLink = linkLabel(kMoreInfo, panel);
     m_statisticsLink->setObjectName(QStringLiteral("statisticsLink"));
     connect(m_statisticsLink, &QLabel::linkActivated, this, &CategoryPanel::toggleStatistics);
     layout->addWidget(m_statisticsLink);

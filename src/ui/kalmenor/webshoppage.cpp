@@ -1,4 +1,5 @@
 #include "ui/kalmenor/webshoppage.h"
+#include "ui/kalmenor/linklabel.h"
 
 #include "catalogue/categorytree.h"
 #include "catalogue/nodekeys.h"
@@ -58,14 +59,6 @@ constexpr VariantList kLists[3] = {VariantList::Sizes, VariantList::Colours, Var
 int listIndex(VariantList list)
 {
     return list == VariantList::Sizes ? 0 : list == VariantList::Colours ? 1 : 2;
-}
-
-QLabel* link(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::RichText);
-    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    return label;
 }
 
 } // namespace
@@ -270,7 +263,7 @@ QWidget* WebshopPage::buildProductInfoTab()
         m_variantBoxes[i] = new QComboBox(tab);
         m_variantBoxes[i]->setObjectName(QString::fromLatin1(boxNames[i]));
         m_variantBoxes[i]->installEventFilter(this);
-        QLabel* edit = link(QStringLiteral("<a href=\"#\">edit</a>"), tab);
+        QLabel* edit = linkLabel(QStringLiteral("<a href=\"#\">edit</a>"), tab);
         edit->setObjectName(QString::fromLatin1(switchNames[i])
                                 .replace(QStringLiteral("Switch"), QStringLiteral("EditLink")));
         connect(edit, &QLabel::linkActivated, this, [this, list] { editVariantList(list); });
