@@ -9,9 +9,13 @@ rm -rf "$work"
 mkdir -p "$work"
 "$maker" "$work" > "$work/build-report.txt" 2> "$work/build-errors.txt" || { cat "$work/build-errors.txt"; exit 1; }
 start=$(tail -n 1 "$work/build-report.txt")
-# linkchecker drops root's rights to nobody's: the shop must be readable by anyone.
-chmod -R a+rX "$work"
-if ! linkchecker --no-status --no-warnings -o text "file://$start" > "$work/links.txt" 2>&1; then
+# linkchecker drops root's rights to nobody's: the shop is checked from a copy anyone can read, since the
+# build tree may lie below a private folder.
+public=$(mktemp -d /tmp/kalmenor-links.XXXXXX)
+trap 'rm -rf "$public"' EXIT
+cp -r "$(dirname "$start")" "$public/shop"
+chmod -R a+rX "$public"
+if ! linkchecker --no-status --no-warnings -o text "file://$public/shop/$(basename "$start")" > "$work/links.txt" 2>&1; then
   cat "$work/build-errors.txt" "$work/links.txt"
   exit 1
 fi
