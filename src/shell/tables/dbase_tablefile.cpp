@@ -55,7 +55,7 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& arguments
     m_headerBytes = head.left(m_header.headerLength);
     m_records = m_header.records;
 
-    if (!QFileInfo(path).isWritable())
+    if (!isWritableFile(path))
         setReadOnly(QStringLiteral("the file is read-only"));
     checkRecordCount(m_fileSize);
     for (const FieldLayout& f : std::as_const(m_header.fields)) {
@@ -218,7 +218,7 @@ void DbaseTableFile::openMemoFile()
                 .arg(displayPath(), expected));
         return;
     }
-    const bool writable = m_readOnlyReason.isEmpty() && QFileInfo(memoPath).isWritable();
+    const bool writable = m_readOnlyReason.isEmpty() && isWritableFile(memoPath);
     if (!writable)
         setReadOnly(QStringLiteral("the memo file %1 is read-only").arg(nativePath(memoPath)));
     try {

@@ -126,7 +126,7 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& argum
         fail(e.message());
     }
     m_allowStaleIndexes = options.allowStaleIndexes;
-    const bool writable = QFileInfo(path).isWritable();
+    const bool writable = isWritableFile(path);
     // Unbuffered: what another program wrote meanwhile must not hide behind a read buffer.
     if (!m_file.open((writable ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered))
         fail(QStringLiteral("the file cannot be opened (%1)").arg(m_file.errorString()));
@@ -169,7 +169,7 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& argum
         if (blobPath.isEmpty())
             fail(QStringLiteral("the table has memo or blob fields but its blob file (%1.MB) is missing")
                      .arg(QFileInfo(path).completeBaseName()));
-        if (m_readOnlyReason.isEmpty() && !QFileInfo(blobPath).isWritable())
+        if (m_readOnlyReason.isEmpty() && !isWritableFile(blobPath))
             m_readOnlyReason =
                 QStringLiteral("its blob file %1 is read-only").arg(QFileInfo(blobPath).fileName());
         m_blobs = std::make_unique<ParadoxBlobFile>(blobPath, m_readOnlyReason.isEmpty());

@@ -1,6 +1,7 @@
 #include "shell/tables/query.h"
 
 #include "shell/error.h"
+#include "shell/tables/tablefilesupport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -126,7 +127,7 @@ QString attachFile(Connection& conn, const QString& reference, int n, bool readO
     case FileFormat::SQLite: {
         const QString schema = QStringLiteral("f%1").arg(n);
         QString uri = QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(ref.file, "/"));
-        if (readOnly || !QFileInfo(ref.file).isWritable())
+        if (readOnly || !isWritableFile(ref.file))
             uri += QStringLiteral("?mode=ro");
         conn.run(QStringLiteral("ATTACH DATABASE ? AS %1").arg(schema), {uri});
         try {

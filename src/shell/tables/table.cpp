@@ -43,7 +43,7 @@ void Table::open()
     QVector<Field> fields;
     try {
         if (m_format == FileFormat::SQLite) {
-            m_readOnly = !QFileInfo(m_file).isWritable();
+            m_readOnly = !isWritableFile(m_file);
             if (m_readOnly)
                 m_readOnlyReason = QStringLiteral("the file is read-only");
             m_conn = std::make_unique<Connection>(m_file, m_readOnly);

@@ -28,6 +28,20 @@ QString companionFile(const QString& tablePath, const QString& extension)
     return all.isEmpty() ? QString() : dir.filePath(all.first());
 }
 
+namespace {
+WritableCheck writableCheck = nullptr;
+}
+
+bool isWritableFile(const QString& path)
+{
+    return writableCheck ? writableCheck(path) : QFileInfo(path).isWritable();
+}
+
+void setWritableCheck(WritableCheck check)
+{
+    writableCheck = check;
+}
+
 void failFile(const QString& path, const QString& what)
 {
     throw shell::AppError(QStringLiteral("%1: %2").arg(nativePath(path), what));

@@ -14,6 +14,12 @@ QString nativePath(const QString& path);
 // empty when there is none.
 QString companionFile(const QString& tablePath, const QString& extension);
 
+// Whether this program may write a table file. The check can be replaced: root may write any file, so a
+// test cannot make one read-only by its permissions alone.
+bool isWritableFile(const QString& path);
+using WritableCheck = bool (*)(const QString& path);
+void setWritableCheck(WritableCheck check); // nullptr: the file system's answer again
+
 // Throws AppError "path: what".
 [[noreturn]] void failFile(const QString& path, const QString& what);
 
