@@ -97,6 +97,14 @@ public:
             m_target.refresh();
         }
     }
+    // Index files named by the table being written, as the target's own (a copy's files carry its name).
+    QStringList targetNames(QStringList files) const
+    {
+        if (m_copy)
+            for (QString& name : files)
+                name = m_copy->originalName(name);
+        return files;
+    }
     void abandon()
     {
         try {
@@ -188,7 +196,7 @@ TableImport::Outcome TableImport::run(const Mapping& sourceRows, const Mapping& 
     // committed, a copy of other files is dropped with the old table kept.
     // Read before the destination lets go of a copy: the counts are the copy's.
     const tables::WriteCounts counts = m_target.writeCounts();
-    const QStringList stale = m_target.staleIndexFiles();
+    const QStringList stale = destination.targetNames(m_target.staleIndexFiles());
     destination.finish(outcome == Outcome::Finished || m_target.format() == tables::FileFormat::SQLite);
     if (counts.rounded > 0)
         m_warnings << QStringLiteral("liczby zaokrąglone do miejsc dziesiętnych pól: %1").arg(counts.rounded);

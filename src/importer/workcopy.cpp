@@ -52,6 +52,14 @@ WorkCopy::~WorkCopy()
         QFile::remove(f.first);
 }
 
+QString WorkCopy::originalName(const QString& fileName) const
+{
+    for (const auto& f : m_files)
+        if (QFileInfo(f.first).fileName() == fileName)
+            return QFileInfo(f.second).fileName();
+    return fileName;
+}
+
 void WorkCopy::commit()
 {
     for (const auto& f : std::as_const(m_files)) {

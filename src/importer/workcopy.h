@@ -18,6 +18,8 @@ public:
     WorkCopy& operator=(const WorkCopy&) = delete;
 
     QString path() const { return m_path; }
+    // The original's file name for a file name of the copy (t.imp1a2b3c.mdx -> t.mdx); other names as given.
+    QString originalName(const QString& fileName) const;
     // Renames the copy over the original files (the table file last).
     void commit();
 

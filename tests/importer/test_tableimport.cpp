@@ -1,3 +1,4 @@
+#include "importer/tablecreator.h"
 #include "importer/tableimport.h"
 
 #include "fakeinteraction.h"
@@ -253,4 +254,25 @@ TEST_F(TableImportTest, AutoIncrementTargetFieldIsLeftToTheEngine)
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0][0].toLongLong(), 1);
     EXPECT_EQ(rows[1][1].toString(), "y");
+}
+
+TEST_F(TableImportTest, DbaseTargetNamesItsOwnStaleIndexFilesAfterAppendAndReplace)
+{
+    makeTable(path("s.db"), {field("V", FieldType::Alpha, 10)}, {{"new"}});
+    TableCreator::create(path("t.dbf"), {field("V", FieldType::Alpha, 10)}, TableCreator::Format::DBase);
+    QFile mdx(path("t.mdx"));
+    ASSERT_TRUE(mdx.open(QIODevice::WriteOnly));
+    mdx.write(QByteArray(512, '\0'));
+    mdx.close();
+    for (const ImportMode mode : {ImportMode::Append, ImportMode::Replace}) {
+        tables::Table s, t;
+        s.open(path("s.db"));
+        t.setAllowStaleIndexes(true);
+        t.open(path("t.dbf"));
+        TableImport import(s, t, ui);
+        ASSERT_EQ(import.run(rowsOf(s), rowsOf(t), mode), TableImport::Outcome::Finished);
+        // A replace works on a copy of the files: the note names the target's own index, not the copy's.
+        EXPECT_EQ(import.warnings(), QStringList{"pliki indeksów są teraz nieaktualne: t.mdx"});
+    }
+    EXPECT_EQ(countOf(path("t.dbf")), 1);
 }
