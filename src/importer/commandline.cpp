@@ -24,7 +24,7 @@ namespace {
 const char* const kUsage =
     "użycie:\n"
     "  importer [SOURCE [TARGET]]   (okna programu, z tymi tabelami)\n"
-    "  importer copy SOURCE TARGET [--replace] [--dry-run] [--create [--format sqlite|dbase]]\n"
+    "  importer copy SOURCE TARGET [--replace] [--dry-run] [--create [--format sqlite|dbase|paradox]]\n"
     "                [--sorted | --by-name] [--skip-source N,...] [--skip-target N,...] [--yes]\n"
     "                [--separator S] [--no-header] [--source-codepage CP] [--target-codepage CP]\n"
     "                [--allow-stale-indexes] [--round-numbers]\n"
@@ -33,7 +33,10 @@ const char* const kUsage =
     "  importer --help | --version\n"
     "SOURCE and TARGET: a .db/.sqlite/.dbf/Paradox table file, FILE::TABLE for one table of an SQLite\n"
     "database, or (SOURCE only) a .csv file. Field numbers count from 0 in the table's field order.\n"
-    "--text writes every field followed by the separator and does not quote; --csv writes RFC 4180.\n";
+    "--text writes every field followed by the separator and does not quote; --csv writes RFC 4180.\n"
+    "--create makes TARGET from the source's fields: .dbf a dBASE table (code page UTF-8 unless\n"
+    "--target-codepage), .db an SQLite table, or with --format paradox an unkeyed Paradox 7 table\n"
+    "(code page Windows-1250 unless --target-codepage names another with a number, e.g. 852 or 1252).\n";
 
 // Qt's own options of a windowed program, with the number of values they take.
 int qtOptionValues(const QString& argument)
@@ -246,16 +249,17 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
 
     // A created target is removed again when the copy does not finish.
     QString created;
+    TableCreator::Format createdFormat = TableCreator::Format::Native;
     const auto removeCreated = [&] {
         if (!created.isEmpty())
-            TableCreator::remove(created);
+            TableCreator::remove(created, createdFormat);
         created.clear();
     };
     tables::Table target;
     if (parser.isSet(create)) {
         QStringList renamed;
-        const auto targetFormat = TableCreator::formatFor(positional[1], parser.value(format));
-        TableCreator::create(positional[1], source.table.fields(), targetFormat,
+        createdFormat = TableCreator::formatFor(positional[1], parser.value(format));
+        TableCreator::create(positional[1], source.table.fields(), createdFormat,
                              parser.value(targetCodePage).toLatin1(), &renamed,
                              TableCreator::longestTexts(source.table));
         created = positional[1];
@@ -263,7 +267,7 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
             out << "skrócona nazwa pola: " << line << '\n';
     }
     try {
-        // A created dBASE table names its code page in its .cpg already.
+        // A created table names its code page already (a dBASE .cpg, a Paradox header).
         if (created.isEmpty())
             target.setCodePage(parser.value(targetCodePage));
         // Granted only by these options, never by --yes.

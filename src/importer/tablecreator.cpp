@@ -2,6 +2,8 @@
 
 #include "shell/error.h"
 #include "shell/tables/codepage.h"
+#include "shell/tables/paradox_creator.h"
+#include "shell/tables/paradox_format.h"
 #include "shell/tables/table.h"
 
 #include <QDate>
@@ -17,6 +19,61 @@ namespace importer {
 namespace {
 
 constexpr int kDbaseNameLength = 10;
+constexpr int kParadoxNameLength = 25;
+constexpr int kParadoxMemoSize = 11; // a 1-byte leader before the blob pointer, as Paradox 7 makes memos
+
+// The width of a text field in bytes: as wide as the longest text there is (longest < 0: not measured),
+// else the source's width (a UTF-8 target: room for a Polish letter in two bytes), 255 when unknown.
+int textWidth(const tables::Field& f, int longest, int maxWidth, bool utf8)
+{
+    return longest >= 0 ? qMax(longest, qMin(f.size, maxWidth))
+           : f.size > 0 ? (utf8 ? f.size * 2 : f.size)
+                        : 255;
+}
+
+tables::ParadoxFieldSpec paradoxField(const tables::Field& f, int longest)
+{
+    namespace px = tables::paradox;
+    using tables::FieldType;
+    switch (f.type) {
+    case FieldType::Alpha:
+    case FieldType::Memo:
+    case FieldType::FormattedMemo: {
+        // Short texts stay alpha, which every reader shows; longer ones go to the blob file.
+        const int width = textWidth(f, longest, 255, false);
+        if (width > 255)
+            return {f.name, px::MemoBlob, kParadoxMemoSize};
+        return {f.name, px::Alpha, qMax(1, width)};
+    }
+    case FieldType::Bytes:
+        if (f.size >= 1 && f.size <= 255)
+            return {f.name, px::Bytes, f.size};
+        return {f.name, px::Blob, kParadoxMemoSize};
+    case FieldType::Binary:
+        return {f.name, px::Blob, kParadoxMemoSize};
+    case FieldType::Graphic:
+        return {f.name, px::Graphic, kParadoxMemoSize};
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+        return {f.name, px::Long, 4};
+    case FieldType::SmallInt:
+        return {f.name, px::Short, 2};
+    case FieldType::Money:
+        return {f.name, px::Currency, 8};
+    case FieldType::Number:
+    case FieldType::Bcd:
+        return {f.name, px::Number, 8};
+    case FieldType::Logical:
+        return {f.name, px::Logical, 1};
+    case FieldType::Date:
+        return {f.name, px::Date, 4};
+    case FieldType::Time:
+        return {f.name, px::Time, 4};
+    case FieldType::Timestamp:
+        break;
+    }
+    return {f.name, px::Timestamp, 8};
+}
 
 struct DbaseField {
     QByteArray name;
@@ -32,11 +89,7 @@ DbaseField dbaseField(const tables::Field& f, const QByteArray& name, bool utf8,
     case FieldType::Alpha:
     case FieldType::Memo:
     case FieldType::FormattedMemo: {
-        // Widths count bytes: as wide as the longest text there is, else room for a Polish letter in two
-        // UTF-8 bytes.
-        int width = longest >= 0 ? qMax(longest, qMin(f.size, 254))
-                    : f.size > 0 ? (utf8 ? f.size * 2 : f.size)
-                                 : 255;
+        const int width = textWidth(f, longest, 254, utf8);
         if (width > 254)
             return {name, 'M', 10, 0};
         return {name, 'C', qMax(1, width), 0};
@@ -163,11 +216,9 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
         f.modifiable = true;
         names << f.name;
     }
-    if (format == Format::Paradox)
-        throw shell::AppError(
-            QStringLiteral("tworzenie nowych tabel Paradox nie jest obsługiwane; utwórz tabelę .db "
-                           "(SQLite) lub .dbf"));
-    const QStringList shortened = shortNames(names, format == Format::DBase ? kDbaseNameLength : 1000);
+    const QStringList shortened = shortNames(names, format == Format::DBase     ? kDbaseNameLength
+                                                    : format == Format::Paradox ? kParadoxNameLength
+                                                                                : 1000);
     for (int i = 0; i < fields.size(); ++i) {
         if (shortened[i] != fields[i].name && renamed)
             *renamed << QStringLiteral("%1 -> %2").arg(fields[i].name, shortened[i]);
@@ -175,6 +226,18 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
     }
     if (format == Format::Native) {
         tables::Table::create(path, fields);
+        return fields;
+    }
+
+    if (format == Format::Paradox) {
+        // The header records the code page by its number: Windows-1250, the Polish Windows one, unless
+        // chosen.
+        const QByteArray chosen =
+            tables::CodePage::fromUserChoice(QString::fromLatin1(codePage.isEmpty() ? "1250" : codePage));
+        QVector<tables::ParadoxFieldSpec> specs;
+        for (int i = 0; i < fields.size(); ++i)
+            specs.push_back(paradoxField(fields[i], longest.value(i, -1)));
+        tables::createParadoxTable(path, specs, chosen);
         return fields;
     }
 
@@ -203,7 +266,7 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
         writeFile(companion(path, ".cpg"), cpg);
         writeFile(path, dbaseHeader(dbf, memo));
     } catch (const shell::AppError&) {
-        remove(path);
+        remove(path, Format::DBase);
         throw;
     }
     return fields;
@@ -228,12 +291,14 @@ QVector<int> TableCreator::longestTexts(const tables::Table& table)
     return longest;
 }
 
-void TableCreator::remove(const QString& path)
+void TableCreator::remove(const QString& path, Format format)
 {
     QFile::remove(path);
-    if (QFileInfo(path).suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0) {
+    if (format == Format::DBase) {
         QFile::remove(companion(path, ".dbt"));
         QFile::remove(companion(path, ".cpg"));
+    } else if (format == Format::Paradox) {
+        QFile::remove(companion(path, ".mb")); // a creation never writes over another table's blob file
     }
 }
 

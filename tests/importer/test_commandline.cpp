@@ -1,6 +1,7 @@
 #include "importer/commandline.h"
 
 #include "importertables.h"
+#include "runcommandline.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -12,23 +13,6 @@ using namespace importertest;
 using tables::FieldType;
 
 namespace {
-
-struct Outcome {
-    int status;
-    QString out;
-    QString err;
-};
-
-Outcome runImporter(QStringList args)
-{
-    args.prepend("importer");
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = CommandLine::run(args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
-}
 
 class CommandLineTest : public ::testing::Test {
 protected:
@@ -53,16 +37,16 @@ TEST_F(CommandLineTest, VerbsAreRecognised)
     EXPECT_TRUE(CommandLine::hasVerb({"importer", "export"}));
     EXPECT_FALSE(CommandLine::hasVerb({"importer"}));
     EXPECT_FALSE(CommandLine::hasVerb({"importer", "-platform", "offscreen"}));
-    EXPECT_EQ(runImporter({"frobnicate"}).status, 2);
+    EXPECT_EQ(runCommandLine({"frobnicate"}).status, 2);
 }
 
 TEST_F(CommandLineTest, CopyAppendsReplacesAndSkips)
 {
-    Outcome r = runImporter({"copy", src, dst});
+    CommandLineOutcome r = runCommandLine({"copy", src, dst});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("Liczba zaimportowanych rekordow: 3"));
     EXPECT_FALSE(r.out.contains("Pomyślnie"));
-    r = runImporter({"copy", src, dst, "--replace", "--skip-target", "1"});
+    r = runCommandLine({"copy", src, dst, "--replace", "--skip-target", "1"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     const auto rows = allRows(dst);
     ASSERT_EQ(rows.size(), 2);
@@ -74,11 +58,11 @@ TEST_F(CommandLineTest, TypeMismatchStopsUnlessYes)
 {
     const QString text = makeTable(dir.filePath("text.db"),
                                    {field("N", FieldType::Alpha, 10), field("P", FieldType::Alpha, 10)});
-    Outcome r = runImporter({"copy", src, text});
+    CommandLineOutcome r = runCommandLine({"copy", src, text});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("niezgodnego typu"));
     EXPECT_EQ(countOf(text), 0);
-    r = runImporter({"copy", src, text, "--yes"});
+    r = runCommandLine({"copy", src, text, "--yes"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(allRows(text)[0][1].toString(), "1.25");
 }
@@ -86,37 +70,38 @@ TEST_F(CommandLineTest, TypeMismatchStopsUnlessYes)
 TEST_F(CommandLineTest, FailuresGiveNonZeroStatus)
 {
     const QString small = makeTable(dir.filePath("small.db"), {field("N", FieldType::Alpha, 1)});
-    Outcome r = runImporter({"copy", src, small, "--skip-source", "1", "--yes"});
+    CommandLineOutcome r = runCommandLine({"copy", src, small, "--skip-source", "1", "--yes"});
     EXPECT_EQ(r.status, 0);
-    r = runImporter({"copy", src, small, "--skip-source", "1"});
+    r = runCommandLine({"copy", src, small, "--skip-source", "1"});
     EXPECT_EQ(r.status, 0);
     const QString narrow = makeTable(dir.filePath("narrow.db"), {field("N", FieldType::Integer)});
-    r = runImporter({"copy", src, narrow, "--skip-source", "1", "--yes"}); // "a" is no number: two failures
+    r = runCommandLine(
+        {"copy", src, narrow, "--skip-source", "1", "--yes"}); // "a" is no number: two failures
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.contains("Liczba błędow: 2")) << r.out.toStdString();
-    EXPECT_EQ(runImporter({"copy", src, dir.path() + "/./src.db", "--replace"}).status, 1);
+    EXPECT_EQ(runCommandLine({"copy", src, dir.path() + "/./src.db", "--replace"}).status, 1);
     EXPECT_EQ(countOf(src), 2);
-    EXPECT_EQ(runImporter({"copy", src, dir.filePath("missing.db")}).status, 1);
-    EXPECT_EQ(runImporter({"copy", src, dst, "--skip-source", "x"}).status, 2);
-    EXPECT_EQ(runImporter({"copy", src, dst, "--skip-source", "7"}).status, 1);
-    EXPECT_EQ(runImporter({"copy", src}).status, 2);
+    EXPECT_EQ(runCommandLine({"copy", src, dir.filePath("missing.db")}).status, 1);
+    EXPECT_EQ(runCommandLine({"copy", src, dst, "--skip-source", "x"}).status, 2);
+    EXPECT_EQ(runCommandLine({"copy", src, dst, "--skip-source", "7"}).status, 1);
+    EXPECT_EQ(runCommandLine({"copy", src}).status, 2);
 }
 
 TEST_F(CommandLineTest, ExportsTablesAndStatements)
 {
     const QString html = dir.filePath("out.html"), txt = dir.filePath("out.txt");
-    Outcome r = runImporter({"export", "--html", src, html});
+    CommandLineOutcome r = runCommandLine({"export", "--html", src, html});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(testsupport::readFile(html).contains("<TR bgcolor=\"#EBF4FE\"><TD>a<TD>1.25</TR>"));
-    r = runImporter({"export", "--text", "--separator", "Tab", src, txt});
+    r = runCommandLine({"export", "--text", "--separator", "Tab", src, txt});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(testsupport::readFile(txt), QByteArray("a\t1.25\t\nb\t2.5\t\n\r\n"));
-    r = runImporter(
+    r = runCommandLine(
         {"export", "--text", "--sql", QStringLiteral("select Name from '%1' where Price > 2").arg(src), txt});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(testsupport::readFile(txt), QByteArray("b|\n\r\n"));
-    EXPECT_EQ(runImporter({"export", "--text", "--sql", "select nonsense from", txt}).status, 1);
-    EXPECT_EQ(runImporter({"export", "--html", "--text", src, txt}).status, 2);
-    EXPECT_EQ(runImporter({"export", "--html", "--separator", ";", src, txt}).status, 2);
-    EXPECT_EQ(runImporter({"export", "--html", src}).status, 2);
+    EXPECT_EQ(runCommandLine({"export", "--text", "--sql", "select nonsense from", txt}).status, 1);
+    EXPECT_EQ(runCommandLine({"export", "--html", "--text", src, txt}).status, 2);
+    EXPECT_EQ(runCommandLine({"export", "--html", "--separator", ";", src, txt}).status, 2);
+    EXPECT_EQ(runCommandLine({"export", "--html", src}).status, 2);
 }

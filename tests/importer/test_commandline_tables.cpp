@@ -4,6 +4,7 @@
 #include "importer/tablecreator.h"
 
 #include "importertables.h"
+#include "runcommandline.h"
 #include "shell/tables/connection.h"
 #include "testsupport.h"
 
@@ -21,23 +22,6 @@ using namespace importertest;
 using tables::FieldType;
 
 namespace {
-
-struct Outcome {
-    int status;
-    QString out;
-    QString err;
-};
-
-Outcome runImporter(QStringList args)
-{
-    args.prepend("importer");
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = CommandLine::run(args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
-}
 
 class CommandLineTablesTest : public ::testing::Test {
 protected:
@@ -77,11 +61,11 @@ TEST_F(CommandLineTablesTest, FacesAndUsage)
     EXPECT_EQ(CommandLine::faceOf({"importer", "--bogus"}), CommandLine::Face::Command);
     EXPECT_EQ(CommandLine::faceOf({"importer", src, src, src}), CommandLine::Face::Command);
 
-    Outcome r = runImporter({"exprot", "--html", src, "x.html"});
+    CommandLineOutcome r = runCommandLine({"exprot", "--html", src, "x.html"});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains("exprot")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("importer copy SOURCE TARGET"));
-    r = runImporter({"--version"});
+    r = runCommandLine({"--version"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.trimmed(), "importer 1.6");
 }
@@ -113,7 +97,7 @@ TEST_F(CommandLineTablesTest, ExportOfAStatementNeverChangesData)
          {QStringLiteral("DELETE FROM '%1'"), QStringLiteral("DROP TABLE '%1'"),
           QStringLiteral("UPDATE '%1' SET Price = 0"), QStringLiteral("INSERT INTO '%1' (Name) VALUES ('x')"),
           QStringLiteral("DELETE FROM '%1' RETURNING Name")}) {
-        const Outcome r = runImporter({"export", "--text", "--sql", statement.arg(src), out});
+        const CommandLineOutcome r = runCommandLine({"export", "--text", "--sql", statement.arg(src), out});
         EXPECT_EQ(r.status, 1) << statement.toStdString();
         EXPECT_TRUE(r.err.contains("change data")) << r.err.toStdString();
         const auto rows = allRows(src);
@@ -128,15 +112,15 @@ TEST_F(CommandLineTablesTest, AnyTableOfAnSqliteDatabase)
     const QString shop = shopDatabase();
     const QString target = makeTable(dir.filePath("people.db"),
                                      {field("Id", FieldType::Integer), field("Imie", FieldType::Alpha, 40)});
-    Outcome r = runImporter({"copy", shop, target});
+    CommandLineOutcome r = runCommandLine({"copy", shop, target});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("customers, invoices")) << r.err.toStdString();
-    r = runImporter({"copy", shop + "::customers", target});
+    r = runCommandLine({"copy", shop + "::customers", target});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     const auto rows = allRows(target);
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0][1].toString(), "Łucja");
-    r = runImporter({"export", "--csv", shop + "::invoices", dir.filePath("i.csv")});
+    r = runCommandLine({"export", "--csv", shop + "::invoices", dir.filePath("i.csv")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(testsupport::readFile(dir.filePath("i.csv")), QByteArray("InvoiceId,Total\r\n"));
 }
@@ -145,11 +129,12 @@ TEST_F(CommandLineTablesTest, NewTargetsFromTheSourceFields)
 {
     const QString shop = shopDatabase();
     // native: opens without naming its table
-    Outcome r = runImporter({"copy", shop + "::customers", dir.filePath("copy.sqlite"), "--create"});
+    CommandLineOutcome r =
+        runCommandLine({"copy", shop + "::customers", dir.filePath("copy.sqlite"), "--create"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(allRows(dir.filePath("copy.sqlite")).size(), 2);
     // dBASE: names of at most ten characters, kept unique, the pairs printed; UTF-8 named in a .cpg
-    r = runImporter({"copy", shop + "::customers", dir.filePath("cust.dbf"), "--create"});
+    r = runCommandLine({"copy", shop + "::customers", dir.filePath("cust.dbf"), "--create"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("SupportRepId -> SupportRep")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("SupportRepName -> SupportRe1")) << r.out.toStdString();
@@ -169,10 +154,10 @@ TEST_F(CommandLineTablesTest, NewTargetsFromTheSourceFields)
         EXPECT_TRUE(seen.contains("FirstName (String) = Łucja")) << seen.toStdString();
     }
     // an existing file is never overwritten
-    r = runImporter({"copy", src, dir.filePath("cust.dbf"), "--create"});
+    r = runCommandLine({"copy", src, dir.filePath("cust.dbf"), "--create"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(allRows(dir.filePath("cust.dbf")).size(), 2);
-    EXPECT_EQ(runImporter({"copy", src, dir.filePath("x.txt"), "--create"}).status, 1);
+    EXPECT_EQ(runCommandLine({"copy", src, dir.filePath("x.txt"), "--create"}).status, 1);
     EXPECT_FALSE(QFile::exists(dir.filePath("x.txt")));
 }
 
@@ -186,9 +171,10 @@ TEST_F(CommandLineTablesTest, CreatedTargetThatFailsHalfwayIsRemoved)
     const struct {
         const char* name;
         QStringList options;
-    } cases[] = {{"new.db", {}}, {"new.dbf", {"--target-codepage", "1250"}}};
+    } cases[] = {
+        {"new.db", {}}, {"new.dbf", {"--target-codepage", "1250"}}, {"new.db", {"--format", "paradox"}}};
     for (const auto& c : cases) {
-        const Outcome r = runImporter(
+        const CommandLineOutcome r = runCommandLine(
             QStringList{"copy", dir.filePath("long.db"), dir.filePath(c.name), "--create"} + c.options);
         EXPECT_EQ(r.status, 1) << c.name << r.out.toStdString();
         EXPECT_FALSE(QFile::exists(dir.filePath(c.name))) << c.name;
@@ -201,7 +187,7 @@ TEST_F(CommandLineTablesTest, PairingRulesArePrinted)
     const QString target = makeTable(dir.filePath("t.db"),
                                      {field("price", FieldType::Number), field("Extra", FieldType::Alpha, 5),
                                       field("NAME", FieldType::Alpha, 10)});
-    Outcome r = runImporter({"copy", src, target, "--by-name"});
+    CommandLineOutcome r = runCommandLine({"copy", src, target, "--by-name"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("Name -> NAME")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("Price -> price"));
@@ -212,13 +198,13 @@ TEST_F(CommandLineTablesTest, PairingRulesArePrinted)
     EXPECT_TRUE(rows[1][1].isNull());
     EXPECT_EQ(rows[1][2].toString(), "b");
     // sorted: Name, Price against Extra, NAME, price
-    r = runImporter({"copy", src, target, "--sorted", "--replace", "--skip-target", "1", "--yes"});
+    r = runCommandLine({"copy", src, target, "--sorted", "--replace", "--skip-target", "1", "--yes"});
     EXPECT_TRUE(r.out.contains("Price -> NAME")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("pominięte pola celu: Extra, price")) << r.out.toStdString();
     rows = allRows(target);
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[1][2].toString(), "2.5");
-    EXPECT_EQ(runImporter({"copy", src, target, "--sorted", "--by-name"}).status, 2);
+    EXPECT_EQ(runCommandLine({"copy", src, target, "--sorted", "--by-name"}).status, 2);
 }
 
 TEST_F(CommandLineTablesTest, CsvRoundTripAgreesWithCsvkit)
@@ -230,7 +216,7 @@ TEST_F(CommandLineTablesTest, CsvRoundTripAgreesWithCsvkit)
                                      {"plain", QVariant(), 2.0},
                                      {"", "x", -3.25}});
     const QString csv = dir.filePath("out.csv");
-    Outcome r = runImporter({"export", "--csv", table, csv});
+    CommandLineOutcome r = runCommandLine({"export", "--csv", table, csv});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(testsupport::readFile(csv),
               QByteArray("Nazwa,Opis,Cena\r\n\"zażółć, gęślą\",\"a \"\"quoted\"\"\r\nsecond line\",1.5\r\n"
@@ -250,7 +236,7 @@ TEST_F(CommandLineTablesTest, CsvRoundTripAgreesWithCsvkit)
     const QString back = makeTable(dir.filePath("back.db"),
                                    {field("Nazwa", FieldType::Alpha, 40), field("Opis", FieldType::Memo),
                                     field("Cena", FieldType::Number)});
-    r = runImporter({"copy", csv, back});
+    r = runCommandLine({"copy", csv, back});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const auto rows = allRows(back);
     ASSERT_EQ(rows.size(), 3);
@@ -259,7 +245,7 @@ TEST_F(CommandLineTablesTest, CsvRoundTripAgreesWithCsvkit)
     EXPECT_EQ(rows[0][2].toDouble(), 1.5);
     EXPECT_EQ(rows[2][2].toDouble(), -3.25);
     // another separator and code page
-    r = runImporter({"export", "--csv", "--separator", ";", "--codepage", "1250", table, csv});
+    r = runCommandLine({"export", "--csv", "--separator", ";", "--codepage", "1250", table, csv});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(
         testsupport::readFile(csv).startsWith("Nazwa;Opis;Cena\r\nza\xbf\xf3\xb3\xe6, g\xea\x9cl\xb9;"));
@@ -281,7 +267,7 @@ TEST_F(CommandLineTablesTest, BadCsvNamesLineAndColumnAndWritesNothing)
     };
     for (const auto& c : cases) {
         testsupport::writeFile(dir.filePath("bad.csv"), c.text);
-        const Outcome r = runImporter({"copy", dir.filePath("bad.csv"), target});
+        const CommandLineOutcome r = runCommandLine({"copy", dir.filePath("bad.csv"), target});
         EXPECT_EQ(r.status, 1) << c.where;
         EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.where))) << r.err.toStdString();
         EXPECT_EQ(countOf(target), 1);
@@ -298,7 +284,8 @@ TEST_F(CommandLineTablesTest, DryRunReportsLossesAndWritesNothing)
         TableCreator::create(target, {field("Name", FieldType::Alpha, 5), field("Qty", FieldType::Integer)},
                              TableCreator::formatFor(target), "1250");
         const QByteArray before = testsupport::readFile(target);
-        const Outcome r = runImporter({"copy", source, target, "--dry-run", "--replace", "--yes"});
+        const CommandLineOutcome r =
+            runCommandLine({"copy", source, target, "--dry-run", "--replace", "--yes"});
         EXPECT_EQ(r.status, 0) << r.err.toStdString();
         EXPECT_TRUE(r.out.contains("pole Name: wartości za długie — rekordów: 2, pierwszy nr 1"))
             << r.out.toStdString();
@@ -334,12 +321,12 @@ TEST_F(CommandLineTablesTest, WarningsAndRoundingAreTheUsersChoice)
     const QString prices =
         makeTable(dir.filePath("p.db"), {field("Price", FieldType::Number)}, {{999.999}, {1.5}});
     testsupport::writeFile(dir.filePath("price.dbf"), priceTable());
-    Outcome r = runImporter({"copy", prices, dir.filePath("price.dbf"), "--yes"});
+    CommandLineOutcome r = runCommandLine({"copy", prices, dir.filePath("price.dbf"), "--yes"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.contains("pole PRICE: liczby straciłyby cyfry — rekordów: 1, pierwszy nr 0"))
         << r.out.toStdString();
     EXPECT_EQ(countOf(dir.filePath("price.dbf")), 1);
-    r = runImporter({"copy", prices, dir.filePath("price.dbf"), "--round-numbers"});
+    r = runCommandLine({"copy", prices, dir.filePath("price.dbf"), "--round-numbers"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("zaokrąglone")) << r.err.toStdString();
     EXPECT_EQ(countOf(dir.filePath("price.dbf")), 3);
@@ -356,10 +343,10 @@ TEST_F(CommandLineTablesTest, WarningsAndRoundingAreTheUsersChoice)
     }
     QFile::remove(dir.filePath("pl.cpg"));
     const QString target = makeTable(dir.filePath("pl.db"), {field("Nazwa", FieldType::Alpha, 10)});
-    r = runImporter({"copy", dir.filePath("pl.dbf"), target});
+    r = runCommandLine({"copy", dir.filePath("pl.dbf"), target});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("uwaga:")) << r.err.toStdString();
-    r = runImporter({"copy", dir.filePath("pl.dbf"), target, "--source-codepage", "852"});
+    r = runCommandLine({"copy", dir.filePath("pl.dbf"), target, "--source-codepage", "852"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(allRows(target)[1][0].toString(), "Łódź");
 }

@@ -115,6 +115,21 @@ TEST_F(ImporterTablesTest, NewTableFromTheSourceAndFilesFromTheCommandLine)
     window->importPage()->importButton()->click();
     EXPECT_TRUE(ui.questions.isEmpty()) << ui.questions.join('|').toStdString();
     EXPECT_EQ(allRows(dir.filePath("nowa.dbf"))[0][1].toString(), "Łucja"); // in the source's field order
+
+    // A new .db: Paradox when the user says so, else SQLite.
+    for (const bool paradox : {true, false}) {
+        const QString name = paradox ? "px.db" : "lite.db";
+        ui.files = {dir.filePath(name)};
+        ui.answers = {paradox};
+        ui.questions.clear();
+        window->importPage()->newTableButton()->click();
+        EXPECT_EQ(ui.questions.size(), 1);
+        ASSERT_TRUE(window->targetTable().isOpen()) << ui.errors.join('\n').toStdString();
+        EXPECT_EQ(window->targetTable().format(),
+                  paradox ? tables::FileFormat::Paradox : tables::FileFormat::SQLite);
+        window->importPage()->importButton()->click();
+        EXPECT_EQ(allRows(dir.filePath(name))[0][1].toString(), "Łucja") << name.toStdString();
+    }
 }
 
 TEST_F(ImporterTablesTest, CsvSourceAndCodePagePreview)

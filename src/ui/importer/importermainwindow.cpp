@@ -234,9 +234,16 @@ void ImporterMainWindow::createTargetTable()
     if (QFileInfo(path).suffix().isEmpty())
         path += ".db";
     try {
+        auto format = importer::TableCreator::formatFor(path);
+        // A .db file is either kind of table: the user says which.
+        if (format == importer::TableCreator::Format::Native && QFileInfo(path).suffix().toLower() == "db"
+            && m_interaction->question("Utworzyć tabelę Paradox (Paradox 7, strona kodowa Windows-1250)?\n"
+                                       "Nie: tabela SQLite.",
+                                       "Nowa tabela .db"))
+            format = importer::TableCreator::Format::Paradox;
         QStringList renamed;
-        importer::TableCreator::create(path, m_source->fields(), importer::TableCreator::formatFor(path), {},
-                                       &renamed, importer::TableCreator::longestTexts(*m_source));
+        importer::TableCreator::create(path, m_source->fields(), format, {}, &renamed,
+                                       importer::TableCreator::longestTexts(*m_source));
         if (!renamed.isEmpty())
             m_interaction->message("Skrócone nazwy pól:\n" + renamed.join('\n'), "informacja");
     } catch (const std::exception& e) {
