@@ -39,8 +39,9 @@ TEST(CodePages, LanguageDriverBytesAndUserChoices)
                    {0x68, "KAMENICKY"}, {0x00, ""}};
     for (const auto& d : drivers) {
         EXPECT_EQ(CodePage::fromDbaseLanguageDriver(d.driver), QByteArray(d.name)) << d.driver;
-        if (*d.name)
+        if (*d.name) {
             EXPECT_NO_THROW(CodePage::byName(d.name)) << d.name;
+        }
     }
 
     const struct {
