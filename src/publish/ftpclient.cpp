@@ -24,6 +24,15 @@ constexpr qsizetype kMaxReplyLines = 10000;
 // After a 426 some servers send a 226 as well; wait this long for it while recovering.
 constexpr std::chrono::milliseconds kLateReplyGrace{2000};
 
+// A passive port asked for ahead of time is used only this fresh: servers close an unused listener
+// after a while.
+constexpr std::chrono::seconds kPendingPassiveAge{10};
+
+bool closedByPeer(const SocketError& e)
+{
+    return e.errorNumber() == EPIPE || e.errorNumber() == ECONNRESET;
+}
+
 QString trimmedLine(const QByteArray& bytes)
 {
     qsizetype begin = 0;
@@ -96,10 +105,12 @@ void FtpClient::connectAndLogin()
         }
         status(FtpStatus::Connecting, QStringLiteral("Connecting to %1.").arg(address));
         m_control = TcpSocket::connectTo(address, Port);
+        m_control.setNoDelay();
         m_peerAddress = address;
         m_toldPassiveAddress = false;
         m_received.clear();
         m_outstanding = Outstanding::Nothing;
+        m_passivePending = false;
         status(FtpStatus::Connected, QStringLiteral("Connected."));
         if (OnConnected)
             OnConnected();
@@ -150,7 +161,8 @@ void FtpClient::storeFile(const QString& localPath, const QString& remotePath)
     if (!file.open(QIODevice::ReadOnly))
         throw shell::AppError(QStringLiteral("Cannot open file %1. %2")
                                   .arg(QDir::toNativeSeparators(localPath), file.errorString()));
-    transfer(QStringLiteral("STOR ") + remotePath, [&](TcpSocket& data) { sendFile(file, data); });
+    transfer(
+        QStringLiteral("STOR ") + remotePath, [&](TcpSocket& data) { sendFile(file, data); }, true);
 }
 
 std::optional<QByteArray> FtpClient::retrieveFile(const QString& remotePath, qsizetype maxSize)
@@ -159,15 +171,18 @@ std::optional<QByteArray> FtpClient::retrieveFile(const QString& remotePath, qsi
     ensureConnected();
     QByteArray bytes;
     try {
-        transfer(QStringLiteral("RETR ") + remotePath, [&](TcpSocket& data) {
-            char piece[kPieceSize];
-            while (const qsizetype n = data.receive(piece, sizeof piece)) {
-                if (bytes.size() + n > maxSize)
-                    throw shell::AppError(
-                        QStringLiteral("The file %1 on the FTP server is too large.").arg(remotePath));
-                bytes.append(piece, n);
-            }
-        });
+        transfer(
+            QStringLiteral("RETR ") + remotePath,
+            [&](TcpSocket& data) {
+                char piece[kPieceSize];
+                while (const qsizetype n = data.receive(piece, sizeof piece)) {
+                    if (bytes.size() + n > maxSize)
+                        throw shell::AppError(
+                            QStringLiteral("The file %1 on the FTP server is too large.").arg(remotePath));
+                    bytes.append(piece, n);
+                }
+            },
+            false);
     } catch (const FtpReplyError& e) {
         if (e.code() == 550 && bytes.isEmpty())
             return std::nullopt; // no such file
@@ -176,13 +191,27 @@ std::optional<QByteArray> FtpClient::retrieveFile(const QString& remotePath, qsi
     return bytes;
 }
 
-void FtpClient::renameFile(const QString& from, const QString& to)
+void FtpClient::renameFile(const QString& from, const QString& to, bool transferFollows)
 {
     checkCommandArgument(from);
     checkCommandArgument(to);
     ensureConnected();
-    command(QStringLiteral("RNFR ") + from, {350});
-    command(QStringLiteral("RNTO ") + to, {250});
+    // The server answers each line as if it had come alone; an RNTO after a refused RNFR is refused too.
+    QStringList lines = {QStringLiteral("RNFR ") + from, QStringLiteral("RNTO ") + to};
+    const bool passiveAhead = transferFollows && Passive;
+    if (passiveAhead)
+        lines << QStringLiteral("PASV");
+    sendCommands(lines);
+    if (passiveAhead)
+        m_passiveSentAt = std::chrono::steady_clock::now();
+    readReply();
+    const int fromCode = m_replyCode;
+    const QString fromLine = m_replyLines.last();
+    readReply();
+    m_passivePending = passiveAhead;
+    if (fromCode != 350)
+        throw FtpReplyError(fromCode, fromLine);
+    expect({250});
 }
 
 void FtpClient::deleteFile(const QString& path)
@@ -192,11 +221,11 @@ void FtpClient::deleteFile(const QString& path)
     command(QStringLiteral("DELE ") + path, {250});
 }
 
-void FtpClient::transfer(const QString& commandText, const std::function<void(TcpSocket&)>& body)
+void FtpClient::transfer(const QString& commandText, const Body& body, bool earlyData)
 {
     try {
         if (Passive)
-            transferPassive(commandText, body);
+            transferPassive(commandText, body, earlyData);
         else
             transferActive(commandText, body);
     } catch (const std::exception&) {
@@ -206,9 +235,15 @@ void FtpClient::transfer(const QString& commandText, const std::function<void(Tc
     }
 }
 
-void FtpClient::transferPassive(const QString& commandText, const std::function<void(TcpSocket&)>& body)
+int FtpClient::passivePort()
 {
-    command(QStringLiteral("PASV"), {227});
+    if (m_passivePending && std::chrono::steady_clock::now() - m_passiveSentAt < kPendingPassiveAge) {
+        m_passivePending = false;
+        readReply();
+        expect({227});
+    } else {
+        command(QStringLiteral("PASV"), {227});
+    }
     QString address;
     int port = 0;
     parsePassiveReply(m_replyLines.last(), &address, &port);
@@ -221,25 +256,24 @@ void FtpClient::transferPassive(const QString& commandText, const std::function<
                                     "address %2 was used instead.")
                          .arg(address, m_peerAddress));
     }
+    return port;
+}
 
+void FtpClient::transferPassive(const QString& commandText, const Body& body, bool earlyData)
+{
+    const int port = passivePort();
     sendCommand(commandText);
     m_outstanding = Outstanding::StoreReply;
     TcpSocket data = TcpSocket::connectTo(m_peerAddress, port);
-    readReply();
-    m_outstanding =
-        m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;
-    expect({110, 125, 150});
-    secureData(data);
-
-    body(data);
-    if (data.isEncrypted())
-        data.closeAfterPeer();
-    else
-        data.close();
-    readEndOfTransfer();
+    // TLS on the data connection starts only after the go-ahead.
+    if (!earlyData || m_tls) {
+        readTransferStart();
+        secureData(data);
+    }
+    finishTransfer(data, body);
 }
 
-void FtpClient::transferActive(const QString& commandText, const std::function<void(TcpSocket&)>& body)
+void FtpClient::transferActive(const QString& commandText, const Body& body)
 {
     TcpListener listener = TcpListener::listenOn(m_control.localAddress());
     const int port = listener.port();
@@ -248,10 +282,7 @@ void FtpClient::transferActive(const QString& commandText, const std::function<v
 
     sendCommand(commandText);
     m_outstanding = Outstanding::StoreReply;
-    readReply();
-    m_outstanding =
-        m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;
-    expect({125, 150});
+    readTransferStart();
 
     // A server that cannot reach us answers on the control connection instead of connecting.
     // A download may be over, its reply read already, before we take the connection.
@@ -265,11 +296,28 @@ void FtpClient::transferActive(const QString& commandText, const std::function<v
     TcpSocket data = listener.accept();
     listener.close();
     secureData(data);
+    finishTransfer(data, body);
+}
+
+// Reads the server's go-ahead (1xx) for the transfer under way, unless it was read already.
+void FtpClient::readTransferStart()
+{
+    if (m_outstanding != Outstanding::StoreReply)
+        return;
+    readReply();
+    m_outstanding =
+        m_replyCode >= 100 && m_replyCode < 200 ? Outstanding::EndOfTransfer : Outstanding::Nothing;
+    expect({110, 125, 150});
+}
+
+void FtpClient::finishTransfer(TcpSocket& data, const Body& body)
+{
     body(data);
     if (data.isEncrypted())
         data.closeAfterPeer();
     else
         data.close();
+    readTransferStart();
     readEndOfTransfer();
 }
 
@@ -279,21 +327,38 @@ void FtpClient::secureData(TcpSocket& data)
         data.startTls(*m_tls, false);
 }
 
+// What the data connection takes at once goes before the server's go-ahead, so a small file costs no
+// wait of its own; the go-ahead is read before anything could block, so a refused store never leaves
+// us waiting on a connection nobody reads.
 void FtpClient::sendFile(QFile& file, TcpSocket& data)
 {
-    QByteArray piece(kPieceSize, Qt::Uninitialized);
+    if (m_piece.size() != kPieceSize)
+        m_piece.resize(kPieceSize);
+    char* const piece = m_piece.data();
     for (;;) {
-        const qint64 n = file.read(piece.data(), kPieceSize);
+        const qint64 n = file.read(piece, kPieceSize);
         if (n < 0)
             throw shell::AppError(QStringLiteral("Cannot read file %1. %2")
                                       .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
         if (n == 0)
             return;
+        // The server closed the data connection itself; its end-of-transfer reply tells why.
+        qsizetype sent = 0;
         try {
-            data.sendAll(piece.constData(), n);
+            if (m_outstanding == Outstanding::StoreReply)
+                sent = data.sendNow(piece, n);
         } catch (const SocketError& e) {
-            // The server closed the data connection itself; its end-of-transfer reply tells why.
-            if (e.errorNumber() == EPIPE || e.errorNumber() == ECONNRESET)
+            if (closedByPeer(e))
+                return;
+            throw;
+        }
+        if (sent == n)
+            continue;
+        readTransferStart();
+        try {
+            data.sendAll(piece + sent, n - sent);
+        } catch (const SocketError& e) {
+            if (closedByPeer(e))
                 return;
             throw;
         }
@@ -345,6 +410,7 @@ void FtpClient::disconnect()
     m_tls.reset();
     m_received.clear();
     m_outstanding = Outstanding::Nothing;
+    m_passivePending = false;
     status(FtpStatus::Disconnected, QStringLiteral("Not connected."));
     if (OnDisconnected)
         OnDisconnected();
@@ -367,16 +433,34 @@ void FtpClient::expect(std::initializer_list<int> accepted) const
 
 void FtpClient::sendCommand(const QString& command)
 {
+    sendCommands(QStringList{command});
+}
+
+void FtpClient::sendCommands(const QStringList& lines)
+{
     ensureConnected();
+    settlePendingPassive();
     discardStaleReplies();
-    const QByteArray line = command.toUtf8() + "\r\n";
-    ++m_commandsSent;
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    m_commandsSent += lines.size();
     try {
-        m_control.sendAll(line.constData(), line.size());
+        m_control.sendAll(bytes.constData(), bytes.size());
     } catch (const std::exception&) {
         disconnect();
         throw;
     }
+}
+
+// The reply to a "PASV" sent ahead and not used is read before the next command, which would
+// otherwise take it for its own answer.
+void FtpClient::settlePendingPassive()
+{
+    if (!m_passivePending)
+        return;
+    m_passivePending = false;
+    readReply();
 }
 
 // FTP is strictly question and answer: anything that arrived before we ask is a late reply to an

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -51,8 +52,11 @@ public:
     // The bytes of a remote file ("RETR"); nothing when the server has no such file (550). A file
     // larger than maxSize raises AppError.
     std::optional<QByteArray> retrieveFile(const QString& remotePath, qsizetype maxSize);
-    // "RNFR" (350) and "RNTO" (250): replaces `to` on servers that allow it.
-    void renameFile(const QString& from, const QString& to);
+    // "RNFR" (350) and "RNTO" (250) in one write: replaces `to` on servers that allow it. A refused
+    // RNFR raises its own reply, not the RNTO's. With transferFollows in passive mode the next
+    // transfer's "PASV" goes in the same write; its reply is read when that transfer starts (or before
+    // any other command).
+    void renameFile(const QString& from, const QString& to, bool transferFollows = false);
     // "DELE" (250).
     void deleteFile(const QString& path);
     // Closes the control connection without any command; nothing happens when it is not open.
@@ -76,8 +80,13 @@ private:
     // Replies still owed by the server for a STOR whose transfer failed half-way.
     enum class Outstanding { Nothing, StoreReply, EndOfTransfer };
 
+    using Body = std::function<void(TcpSocket&)>;
+
     void status(FtpStatus kind, const QString& text);
     void sendCommand(const QString& command);
+    // Several commands in one write; their replies are read in the same order.
+    void sendCommands(const QStringList& lines);
+    void settlePendingPassive();
     int readReply();
     int command(const QString& text, std::initializer_list<int> accepted);
     void expect(std::initializer_list<int> accepted) const;
@@ -86,10 +95,14 @@ private:
     void discardStaleReplies();
     void ensureConnected() const;
     void sendFile(QFile& file, TcpSocket& data);
-    // One data transfer: the command (STOR, RETR) and `body` on the data connection.
-    void transfer(const QString& command, const std::function<void(TcpSocket&)>& body);
-    void transferPassive(const QString& command, const std::function<void(TcpSocket&)>& body);
-    void transferActive(const QString& command, const std::function<void(TcpSocket&)>& body);
+    // One data transfer: the command (STOR, RETR) and `body` on the data connection. With earlyData
+    // the body may send before the server's go-ahead (see sendFile).
+    void transfer(const QString& command, const Body& body, bool earlyData);
+    void transferPassive(const QString& command, const Body& body, bool earlyData);
+    void transferActive(const QString& command, const Body& body);
+    int passivePort();
+    void readTransferStart();
+    void finishTransfer(TcpSocket& data, const Body& body);
     void recoverAfterFailedTransfer();
 
     void secureData(TcpSocket& data);
@@ -104,6 +117,10 @@ private:
     Outstanding m_outstanding = Outstanding::Nothing;
     bool m_toldPassiveAddress = false;
     qint64 m_commandsSent = 0;
+    // A "PASV" went out ahead; its reply is the next one the server sends.
+    bool m_passivePending = false;
+    std::chrono::steady_clock::time_point m_passiveSentAt;
+    QByteArray m_piece; // kept between files
 };
 
 } // namespace publish

@@ -151,7 +151,9 @@ void makeRemoteFolders(FtpClient& client, const QString& folder)
 class NearAtomicStore {
 public:
     explicit NearAtomicStore(FtpClient& client) : m_client(client) {}
-    void store(const QString& localPath, const QString& remoteFolder, const QString& name)
+    // transferFollows: another file goes next, so the rename can carry its passive port request.
+    void store(const QString& localPath, const QString& remoteFolder, const QString& name,
+               bool transferFollows)
     {
         const QString target = remoteFolder + QLatin1Char('/') + name;
         if (!m_renameWorks) {
@@ -161,10 +163,11 @@ public:
         const QString temporary = remoteFolder + QStringLiteral("/.") + name + QStringLiteral(".part");
         m_client.storeFile(localPath, temporary);
         try {
-            m_client.renameFile(temporary, target);
+            m_client.renameFile(temporary, target, transferFollows);
         } catch (const FtpReplyError& e) {
             if (e.code() < 500)
-                throw;
+                throw FtpReplyError(e.code(), QStringLiteral("Stored as %1 but not renamed to %2: %3")
+                                                  .arg(temporary, target, e.message()));
             m_renameWorks = false;
             m_client.storeFile(localPath, target);
             try {
@@ -348,7 +351,7 @@ UploadResult uploadShop(const QString& publishFolder, const shell::FtpSettings& 
             for (;;) {
                 failure = QString();
                 try {
-                    store.store(QDir(pass.folder).filePath(name), pass.remoteFolder, name);
+                    store.store(QDir(pass.folder).filePath(name), pass.remoteFolder, name, true);
                 } catch (const std::exception& e) {
                     failure = shell::messageOf(e);
                 }
@@ -410,7 +413,7 @@ UploadResult uploadShop(const QString& publishFolder, const shell::FtpSettings& 
                               QStringLiteral("kalmenor-manifest-%1").arg(QCoreApplication::applicationPid()))
                     : options.manifestCopy;
             shell::textfile::writeBytes(copy, serializeManifest(manifest));
-            NearAtomicStore(client).store(copy, remote, kManifestName);
+            NearAtomicStore(client).store(copy, remote, kManifestName, false);
             if (options.manifestCopy.isEmpty())
                 QFile::remove(copy);
         } catch (const std::exception& e) {

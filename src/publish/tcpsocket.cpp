@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -109,6 +110,30 @@ void TcpSocket::sendAll(const char* data, qsizetype size)
             throw SocketError::fromErrno();
         }
     }
+}
+
+qsizetype TcpSocket::sendNow(const char* data, qsizetype size)
+{
+    if (m_fd < 0)
+        throw SocketError(ENOTCONN);
+    if (m_tls)
+        return 0;
+    for (;;) {
+        const ssize_t n = ::send(m_fd, data, size_t(size), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0)
+            return n;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        if (errno != EINTR)
+            throw SocketError::fromErrno();
+    }
+}
+
+void TcpSocket::setNoDelay()
+{
+    const int on = 1;
+    if (m_fd >= 0 && ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) != 0)
+        throw SocketError::fromErrno();
 }
 
 qsizetype TcpSocket::receive(char* buffer, qsizetype capacity)

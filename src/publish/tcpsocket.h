@@ -34,6 +34,11 @@ public:
 
     // Sends every byte; never raises SIGPIPE.
     void sendAll(const char* data, qsizetype size);
+    // Sends what the system takes without waiting and returns how much that was (0 on a TLS stream,
+    // which is only written whole).
+    qsizetype sendNow(const char* data, qsizetype size);
+    // Small writes leave at once instead of waiting for the previous one's acknowledgement.
+    void setNoDelay();
     // Waits for data; returns the number of bytes read, 0 when the peer closed the connection.
     qsizetype receive(char* buffer, qsizetype capacity);
     // Data that has arrived already, without waiting: nothing when none has, 0 when the peer closed.

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -18,6 +19,35 @@ using namespace publish;
 namespace {
 
 using Commands = std::vector<std::string>;
+
+// What an operation failed with: a reply's code and line, or the system's error number.
+struct Failure {
+    bool failed = false;
+    int code = 0;
+    int errorNumber = 0;
+    QString message;
+};
+
+template <typename Operation> Failure failureOf(Operation&& operation)
+{
+    try {
+        operation();
+    } catch (const FtpReplyError& e) {
+        return {true, e.code(), 0, e.message()};
+    } catch (const SocketError& e) {
+        return {true, 0, e.errorNumber(), e.message()};
+    } catch (const shell::AppError& e) {
+        return {true, 0, 0, e.message()};
+    }
+    return {};
+}
+
+// A 227 reply naming a local port.
+std::string passiveReplyFor(int port)
+{
+    return "227 Entering Passive Mode (127,0,0,1," + std::to_string(port / 256) + ","
+           + std::to_string(port % 256) + ")";
+}
 
 class FtpClientTest : public ::testing::Test {
 protected:
@@ -109,13 +139,9 @@ TEST_F(FtpClientTest, RefusedLoginClosesAndCarriesTheLastReplyLine)
         s.waitClientClose();
     });
     client.Port = server.port();
-    try {
-        client.connectAndLogin();
-        FAIL() << "login should fail";
-    } catch (const FtpReplyError& e) {
-        EXPECT_EQ(e.code(), 530);
-        EXPECT_EQ(e.message(), QStringLiteral("530 Login incorrect."));
-    }
+    const Failure failure = failureOf([&] { client.connectAndLogin(); });
+    EXPECT_EQ(failure.code, 530);
+    EXPECT_EQ(failure.message, QStringLiteral("530 Login incorrect."));
     EXPECT_FALSE(client.isConnected());
     EXPECT_EQ(events, (QStringList{QStringLiteral("connected"), QStringLiteral("disconnected")}));
 }
@@ -130,13 +156,10 @@ TEST_F(FtpClientTest, ServerWithoutTlsIsRefusedBeforeThePasswordIsSent)
     });
     client.Port = server.port();
     client.Tls = true;
-    try {
-        client.connectAndLogin();
-        FAIL() << "logged in without TLS";
-    } catch (const FtpReplyError& e) {
-        EXPECT_EQ(e.code(), 500);
-        EXPECT_TRUE(e.message().contains(QStringLiteral("does not offer TLS"))) << e.what();
-    }
+    const Failure failure = failureOf([&] { client.connectAndLogin(); });
+    EXPECT_EQ(failure.code, 500);
+    EXPECT_TRUE(failure.message.contains(QStringLiteral("does not offer TLS")))
+        << failure.message.toStdString();
     EXPECT_FALSE(client.isConnected());
     server.join();
     EXPECT_EQ(server.commands(), (Commands{"AUTH TLS"})); // never "user" or "pass"
@@ -163,12 +186,7 @@ TEST_F(FtpClientTest, AlreadyConnectedIsRefused)
         s.waitClientClose();
     });
     loginTo(client, server, false);
-    try {
-        client.connectAndLogin();
-        FAIL();
-    } catch (const shell::AppError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Already connected."));
-    }
+    EXPECT_EQ(failureOf([&] { client.connectAndLogin(); }).message, QStringLiteral("Already connected."));
     EXPECT_TRUE(client.isConnected());
     client.disconnect();
 }
@@ -269,12 +287,7 @@ TEST_F(FtpClientTest, ActiveServerThatCannotConnectBackFailsAtOnce)
     client.Port = server.port();
     const auto started = std::chrono::steady_clock::now();
     client.connectAndLogin();
-    try {
-        client.storeFile(path, QStringLiteral("a"));
-        FAIL();
-    } catch (const FtpReplyError& e) {
-        EXPECT_EQ(e.code(), 425);
-    }
+    EXPECT_EQ(failureOf([&] { client.storeFile(path, QStringLiteral("a")); }).code, 425);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
     EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("img")));
     EXPECT_EQ(finish(client, server), "");
@@ -305,20 +318,11 @@ TEST_F(FtpClientTest, EndOfTransferReplies)
     });
     loginTo(client, server, true);
     EXPECT_NO_THROW(client.storeFile(path, QStringLiteral("a")));
-    try {
-        client.storeFile(path, QStringLiteral("b"));
-        FAIL();
-    } catch (const FtpReplyError& e) {
-        EXPECT_EQ(e.code(), 451);
-    }
+    EXPECT_EQ(failureOf([&] { client.storeFile(path, QStringLiteral("b")); }).code, 451);
     EXPECT_NO_THROW(client.storeFile(path, QStringLiteral("c")));
-    try {
-        client.storeFile(path, QStringLiteral("d"));
-        FAIL();
-    } catch (const FtpReplyError& e) {
-        EXPECT_EQ(e.code(), 553);
-        EXPECT_EQ(e.message(), QStringLiteral("553 Could not create file."));
-    }
+    const Failure refused = failureOf([&] { client.storeFile(path, QStringLiteral("d")); });
+    EXPECT_EQ(refused.code, 553);
+    EXPECT_EQ(refused.message, QStringLiteral("553 Could not create file."));
     EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("img")));
     EXPECT_EQ(finish(client, server), "");
 }
@@ -330,8 +334,7 @@ TEST_F(FtpClientTest, FailedDataConnectionReadsTheOwedRepliesSoLaterCommandsStay
     FakeFtpServer server([&](FakeFtpSession& s) {
         s.login();
         s.expect("PASV");
-        s.reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(deadPort / 256) + ","
-                + std::to_string(deadPort % 256) + ")");
+        s.reply(passiveReplyFor(deadPort));
         s.expect("STOR first");
         s.reply("150 Ok to send data\n425 Can't open data connection.");
         // The next command must get its own answer, not the stale 425.
@@ -340,12 +343,7 @@ TEST_F(FtpClientTest, FailedDataConnectionReadsTheOwedRepliesSoLaterCommandsStay
         s.waitClientClose();
     });
     loginTo(client, server, true);
-    try {
-        client.storeFile(path, QStringLiteral("first"));
-        FAIL();
-    } catch (const SocketError& e) {
-        EXPECT_EQ(e.errorNumber(), ECONNREFUSED);
-    }
+    EXPECT_EQ(failureOf([&] { client.storeFile(path, QStringLiteral("first")); }).errorNumber, ECONNREFUSED);
     EXPECT_TRUE(client.isConnected());
     EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("img")));
     EXPECT_EQ(client.replyCode(), 257);
@@ -371,12 +369,128 @@ TEST_F(FtpClientTest, DataConnectionClosedEarlyByTheServer)
         s.waitClientClose();
     });
     loginTo(client, server, true);
-    try {
-        client.storeFile(path, QStringLiteral("big.jpg"));
-        FAIL();
-    } catch (const FtpReplyError& e) {
-        EXPECT_EQ(e.code(), 552);
-    }
+    EXPECT_EQ(failureOf([&] { client.storeFile(path, QStringLiteral("big.jpg")); }).code, 552);
+    EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("next")));
+    EXPECT_EQ(finish(client, server), "");
+}
+
+// The rename's RNFR and RNTO and the next transfer's PASV go in one write. Each script reads all three
+// lines before it answers anything, so a client waiting for a reply in between would stall there.
+TEST_F(FtpClientTest, PipelinedRenameWithSlowSplitRepliesAndStoreBeforeTheGoAhead)
+{
+    const QString path = localFile("<p>page</p>");
+    std::string received;
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        s.expect("PASV");
+        s.reply(s.openPassive());
+        s.expect("STOR .a.part");
+        s.reply("150 go");
+        s.receiveData();
+        s.reply("226 ok");
+        s.expect("RNFR .a.part");
+        s.expect("RNTO a");
+        s.expect("PASV");
+        // The answers trickle in, one cut inside its code.
+        s.sendRaw("350-Ready\r\n35");
+        std::this_thread::sleep_for(200ms);
+        s.sendRaw("0 for the new name\r\n250 Renamed\r\n");
+        std::this_thread::sleep_for(200ms);
+        s.reply(s.openPassive());
+        // The next store uses that port, and its bytes come before the server's go-ahead.
+        s.expect("STOR b");
+        received = s.receiveData();
+        s.reply("150 go\n226 ok");
+        s.waitClientClose();
+    });
+    loginTo(client, server, true);
+    client.storeFile(path, QStringLiteral(".a.part"));
+    client.renameFile(QStringLiteral(".a.part"), QStringLiteral("a"), true);
+    EXPECT_EQ(client.replyCode(), 250);
+    EXPECT_NO_THROW(client.storeFile(path, QStringLiteral("b")));
+    EXPECT_EQ(finish(client, server), "");
+    EXPECT_EQ(received, "<p>page</p>");
+    EXPECT_EQ(server.commands(), (Commands{"user anna", "pass sekret", "type I", "syst", "PASV",
+                                           "STOR .a.part", "RNFR .a.part", "RNTO a", "PASV", "STOR b"}));
+}
+
+TEST_F(FtpClientTest, PipelinedRepliesAreMatchedToTheirCommandsWhenRefused)
+{
+    const QString path = localFile("x");
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        // A refused RNFR: the RNTO's 503 is not the error, the PASV's port still serves the next store.
+        s.expect("RNFR .a.part");
+        s.expect("RNTO a");
+        s.expect("PASV");
+        s.reply("550 .a.part: No such file\n503 Bad sequence of commands\n" + s.openPassive());
+        s.expect("STOR c");
+        s.reply("150 go");
+        s.receiveData();
+        s.reply("226 ok");
+        // A refused RNTO, nothing pipelined after it.
+        s.expect("RNFR .c.part");
+        s.expect("RNTO c");
+        s.reply("350 ready\n553 Not allowed");
+        // A PASV sent ahead and then not needed: its reply is no answer to the MKD.
+        s.expect("RNFR .d.part");
+        s.expect("RNTO d");
+        s.expect("PASV");
+        s.reply("350 ready\n250 ok\n" + passiveReplyFor(unusedLocalPort()));
+        s.expect("MKD img");
+        s.reply("257 created");
+        s.waitClientClose();
+    });
+    loginTo(client, server, true);
+    const Failure from =
+        failureOf([&] { client.renameFile(QStringLiteral(".a.part"), QStringLiteral("a"), true); });
+    EXPECT_EQ(from.code, 550);
+    EXPECT_EQ(from.message, QStringLiteral("550 .a.part: No such file"));
+    EXPECT_NO_THROW(client.storeFile(path, QStringLiteral("c")));
+    EXPECT_EQ(failureOf([&] { client.renameFile(QStringLiteral(".c.part"), QStringLiteral("c")); }).code,
+              553);
+    EXPECT_NO_THROW(client.renameFile(QStringLiteral(".d.part"), QStringLiteral("d"), true));
+    EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("img")));
+    EXPECT_EQ(client.replyCode(), 257);
+    EXPECT_EQ(finish(client, server), "");
+}
+
+TEST_F(FtpClientTest, ConnectionDroppedInsideThePipelineFailsTheRename)
+{
+    FakeFtpServer server([](FakeFtpSession& s) {
+        s.login();
+        s.expect("RNFR .a.part");
+        s.expect("RNTO a");
+        s.expect("PASV");
+        s.reply("350 ready");
+        s.closeControl();
+    });
+    loginTo(client, server, true);
+    EXPECT_EQ(failureOf([&] {
+                  client.renameFile(QStringLiteral(".a.part"), QStringLiteral("a"), true);
+              }).errorNumber,
+              ECONNRESET);
+    EXPECT_FALSE(client.isConnected());
+    EXPECT_EQ(events.last(), QStringLiteral("disconnected"));
+}
+
+TEST_F(FtpClientTest, RefusedStoreOfALargeFileIsReadBeforeTheDataCouldBlock)
+{
+    // Nobody reads the data connection: the client must notice the refusal instead of waiting for
+    // room in it until the inactivity limit.
+    const QString path = localFile(QByteArray(8 * 1024 * 1024, 'j'));
+    FakeFtpServer server([&](FakeFtpSession& s) {
+        s.login();
+        s.expect("PASV");
+        s.reply(s.openPassive());
+        s.expect("STOR big.jpg");
+        s.reply("553 Could not create file.");
+        s.expect("MKD next");
+        s.reply("257 ok");
+        s.waitClientClose();
+    });
+    loginTo(client, server, true);
+    EXPECT_EQ(failureOf([&] { client.storeFile(path, QStringLiteral("big.jpg")); }).code, 553);
     EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("next")));
     EXPECT_EQ(finish(client, server), "");
 }
@@ -389,8 +503,7 @@ TEST_F(FtpClientTest, ServerThatStopsAnsweringTimesOutAndLaterWorkFailsAtOnce)
     FakeFtpServer server([&](FakeFtpSession& s) {
         s.login();
         s.expect("PASV");
-        s.reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(deadPort / 256) + ","
-                + std::to_string(deadPort % 256) + ")");
+        s.reply(passiveReplyFor(deadPort));
         s.expect("STOR");
         s.waitClientClose(); // never answers
     });
@@ -399,12 +512,7 @@ TEST_F(FtpClientTest, ServerThatStopsAnsweringTimesOutAndLaterWorkFailsAtOnce)
     // The owed replies never came: the connection is closed so the rest fails without waiting.
     EXPECT_FALSE(client.isConnected());
     EXPECT_EQ(events.last(), QStringLiteral("disconnected"));
-    try {
-        client.storeFile(path, QStringLiteral("second"));
-        FAIL();
-    } catch (const SocketError& e) {
-        EXPECT_EQ(e.errorNumber(), ENOTCONN);
-    }
+    EXPECT_EQ(failureOf([&] { client.storeFile(path, QStringLiteral("second")); }).errorNumber, ENOTCONN);
 }
 
 TEST_F(FtpClientTest, SilentServerRaisesTheSystemTimeOut)
@@ -416,15 +524,11 @@ TEST_F(FtpClientTest, SilentServerRaisesTheSystemTimeOut)
         s.waitClientClose();
     });
     loginTo(client, server, false);
-    try {
-        client.makeDirectory(QStringLiteral("Kalmenor"));
-        FAIL();
-    } catch (const SocketError& e) {
-        EXPECT_EQ(e.errorNumber(), ETIMEDOUT);
-        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Socket Error # %1\r\n").arg(ETIMEDOUT)))
-            << e.what();
-        EXPECT_GT(e.message().size(), 20);
-    }
+    const Failure failure = failureOf([&] { client.makeDirectory(QStringLiteral("Kalmenor")); });
+    EXPECT_EQ(failure.errorNumber, ETIMEDOUT);
+    EXPECT_TRUE(failure.message.startsWith(QStringLiteral("Socket Error # %1\r\n").arg(ETIMEDOUT)))
+        << failure.message.toStdString();
+    EXPECT_GT(failure.message.size(), 20);
     EXPECT_FALSE(client.isConnected());
 }
 
@@ -445,13 +549,9 @@ TEST_F(FtpClientTest, ControlConnectionDroppedInTheMiddle)
 TEST_F(FtpClientTest, NetworkFailuresBeforeLogin)
 {
     client.Port = unusedLocalPort();
-    try {
-        client.connectAndLogin();
-        FAIL();
-    } catch (const SocketError& e) {
-        EXPECT_EQ(e.errorNumber(), ECONNREFUSED);
-        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Socket Error # %1\r\n").arg(ECONNREFUSED)));
-    }
+    const Failure failure = failureOf([&] { client.connectAndLogin(); });
+    EXPECT_EQ(failure.errorNumber, ECONNREFUSED);
+    EXPECT_TRUE(failure.message.startsWith(QStringLiteral("Socket Error # %1\r\n").arg(ECONNREFUSED)));
     EXPECT_FALSE(client.isConnected());
     EXPECT_TRUE(events.isEmpty());
 

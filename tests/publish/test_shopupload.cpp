@@ -13,7 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace std::chrono_literals;
 
@@ -179,7 +181,20 @@ TEST_P(ShopUploadTest, WrongPasswordShowsTheServerLineAndSendsNothing)
 INSTANTIATE_TEST_SUITE_P(PassiveAndActive, ShopUploadTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Passive" : "Active"; });
 
-class ShopUploadFaultTest : public ShopUploadBase {};
+class ShopUploadFaultTest : public ShopUploadBase {
+protected:
+    // Uploads the shop to the scripted server in passive mode and waits for the script's end.
+    UploadResult uploadTo(FakeFtpServer& server)
+    {
+        ftp.port = QString::number(server.port());
+        ftp.passive = true;
+        const UploadResult result =
+            uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
+        server.join();
+        EXPECT_EQ(server.failure(), "");
+        return result;
+    }
+};
 
 TEST_F(ShopUploadFaultTest, NoServerBadPortAndUnknownHost)
 {
@@ -223,16 +238,23 @@ void beforeFirstFile(FakeFtpSession& s)
     s.reply("257 created");
 }
 
+// Takes one file under its temporary name; the PASV was read already when passiveRead.
+void storeTemporary(FakeFtpSession& s, const std::string& name, bool passiveRead = false)
+{
+    if (!passiveRead)
+        s.expect("PASV");
+    s.reply(s.openPassive());
+    s.expect("STOR Kalmenor/." + name + ".part");
+    s.reply("150 go");
+    s.receiveData();
+    s.reply("226 ok");
+}
+
 // The server takes color.css, then drops the control connection at the next file.
 void sendFirstThenDrop(FakeFtpSession& s)
 {
     beforeFirstFile(s);
-    s.expect("PASV");
-    s.reply(s.openPassive());
-    s.expect("STOR Kalmenor/.color.css.part");
-    s.reply("150 go");
-    s.receiveData();
-    s.reply("226 ok");
+    storeTemporary(s, "color.css");
     s.expect("RNFR Kalmenor/.color.css.part");
     s.reply("350 ready");
     s.expect("RNTO Kalmenor/color.css");
@@ -241,12 +263,34 @@ void sendFirstThenDrop(FakeFtpSession& s)
     s.closeControl();
 }
 
-// Takes every command of a logged-in session until the client closes, storing what is sent.
-void acceptEverything(FakeFtpSession& s)
+// The server takes color.css and Sk.js, then drops the connection inside Sk.js's pipelined rename,
+// after the 350: whether Sk.js got its name is unknown.
+void dropInsideTheRename(FakeFtpSession& s)
+{
+    beforeFirstFile(s);
+    storeTemporary(s, "color.css");
+    s.expect("RNFR Kalmenor/.color.css.part");
+    s.expect("RNTO Kalmenor/color.css");
+    s.expect("PASV");
+    s.reply("350 ready\n250 renamed");
+    storeTemporary(s, "Sk.js", true);
+    s.expect("RNFR Kalmenor/.Sk.js.part");
+    s.expect("RNTO Kalmenor/Sk.js");
+    s.reply("350 ready");
+    s.closeControl();
+}
+
+// Takes every command of a logged-in session until the client closes, storing what is sent; a command
+// starting with a key of `refusals` gets that answer instead.
+void acceptEverythingBut(FakeFtpSession& s, const std::map<std::string, std::string>& refusals)
 {
     s.login();
     for (std::string command = s.readCommand(); !command.empty(); command = s.readCommand()) {
-        if (command.rfind("PASV", 0) == 0) {
+        const auto refusal = std::find_if(refusals.begin(), refusals.end(),
+                                          [&](const auto& r) { return command.rfind(r.first, 0) == 0; });
+        if (refusal != refusals.end()) {
+            s.reply(refusal->second);
+        } else if (command.rfind("PASV", 0) == 0) {
             s.reply(s.openPassive());
         } else if (command.rfind("STOR", 0) == 0) {
             s.reply("150 go");
@@ -262,16 +306,26 @@ void acceptEverything(FakeFtpSession& s)
     }
 }
 
-TEST_F(ShopUploadFaultTest, LostConnectionIsOpenedAgainAndTheRunGoesOnFromTheFailedFile)
+void acceptEverything(FakeFtpSession& s)
+{
+    acceptEverythingBut(s, {});
+}
+
+// A connection lost at a file, and how many STOR the server saw when the upload went on.
+struct LostConnection {
+    const char* name;
+    FakeFtpServer::Script firstSession;
+    size_t storesWhenReconnected;
+};
+
+class ShopUploadLostConnectionTest : public ShopUploadFaultTest,
+                                     public ::testing::WithParamInterface<LostConnection> {};
+
+TEST_P(ShopUploadLostConnectionTest, ConnectionIsOpenedAgainAndTheRunGoesOnFromTheFailedFile)
 {
     writeShop(false);
-    FakeFtpServer server({sendFirstThenDrop, acceptEverything});
-    ftp.port = QString::number(server.port());
-    ftp.passive = true;
-    const UploadResult result =
-        uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
-    server.join();
-    EXPECT_EQ(server.failure(), "");
+    FakeFtpServer server({GetParam().firstSession, acceptEverything});
+    const UploadResult result = uploadTo(server);
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(result.filesSent, 4);
     EXPECT_EQ(uploadExitStatus(result), 0);
@@ -284,25 +338,19 @@ TEST_F(ShopUploadFaultTest, LostConnectionIsOpenedAgainAndTheRunGoesOnFromTheFai
                                              QStringLiteral("Connected with FTP serwer"),
                                              QStringLiteral("Sk.js file was successfuly upload")}));
     EXPECT_EQ(report.filter(QStringLiteral("error")), QStringList());
-    // The failed file went again, and nothing was sent twice.
-    std::vector<std::string> stored;
-    for (const std::string& command : server.commands())
-        if (command.rfind("STOR", 0) == 0)
-            stored.push_back(command);
-    EXPECT_EQ(stored.size(), 5u); // four files and the manifest
+    // The failed file went again; nothing that was confirmed went twice.
+    const std::vector<std::string> commands = server.commands();
+    EXPECT_EQ(size_t(std::count_if(commands.begin(), commands.end(),
+                                   [](const std::string& c) { return c.rfind("STOR", 0) == 0; })),
+              GetParam().storesWhenReconnected);
 }
 
-TEST_F(ShopUploadFaultTest, ConnectionLostForGoodStopsAtOnceWithOneLine)
+TEST_P(ShopUploadLostConnectionTest, ConnectionLostForGoodStopsAtOnceWithOneLine)
 {
     writeShop(false);
     // The second connection is closed before the greeting.
-    FakeFtpServer server({sendFirstThenDrop, [](FakeFtpSession& s) { s.closeControl(); }});
-    ftp.port = QString::number(server.port());
-    ftp.passive = true;
-    const UploadResult result =
-        uploadShop(shop, ftp, QTime::currentTime(), client, recorder.callbacks(), interaction);
-    server.join();
-    EXPECT_EQ(server.failure(), "");
+    FakeFtpServer server({GetParam().firstSession, [](FakeFtpSession& s) { s.closeControl(); }});
+    const UploadResult result = uploadTo(server);
     EXPECT_EQ(result.filesSent, 1);
     EXPECT_EQ(result.filesNotSent, 3);
     EXPECT_EQ(uploadExitStatus(result), 1);
@@ -312,6 +360,35 @@ TEST_F(ShopUploadFaultTest, ConnectionLostForGoodStopsAtOnceWithOneLine)
     EXPECT_EQ(report.last(), QStringLiteral("Connection lost after 1 of 4 files; 3 not sent"));
     EXPECT_TRUE(recorder.report.last().startsWith(QStringLiteral("Time ")));
     EXPECT_EQ(recorder.failures.size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WhereItIsLost, ShopUploadLostConnectionTest,
+    ::testing::Values(LostConnection{"AtTheNextFile", sendFirstThenDrop, 5}, // four files and the manifest
+                      LostConnection{"InsideTheRename", dropInsideTheRename, 6}), // and Sk.js twice
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ShopUploadFaultTest, RefusedRenameFailsThatFileAndTheRestGoesOn)
+{
+    // A temporary refusal of the pipelined RNFR; the PASV sent with it serves the next file.
+    writeShop(false);
+    FakeFtpServer server([](FakeFtpSession& s) {
+        acceptEverythingBut(s, {{"RNFR Kalmenor/.Sk.js.part", "450 File busy"},
+                                {"RNTO Kalmenor/Sk.js", "503 Bad sequence of commands"}});
+    });
+    const UploadResult result = uploadTo(server);
+    EXPECT_EQ(result.filesSent, 3);
+    EXPECT_EQ(result.filesFailed, 1);
+    EXPECT_EQ(uploadExitStatus(result), 1);
+    EXPECT_EQ(recorder.failures,
+              QStringList{QStringLiteral("Sk.js: Stored as Kalmenor/.Sk.js.part but not renamed to "
+                                         "Kalmenor/Sk.js: 450 File busy")});
+    EXPECT_TRUE(recorder.report.contains(QStringLiteral("Sk.js error during sending file")));
+    EXPECT_TRUE(recorder.report.contains(QStringLiteral("index.html file was successfuly upload")));
+    const std::vector<std::string> commands = server.commands();
+    // One per transfer (the manifest read, four files, the new manifest): the PASV that went with the
+    // refused rename served the next file.
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "PASV"), 6);
 }
 
 TEST(FtpSettingsCheck, FirstEmptyFieldWins)
