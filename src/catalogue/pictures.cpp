@@ -1,5 +1,6 @@
 #include "catalogue/pictures.h"
 
+#include "catalogue/categorytree.h"
 #include "shell/error.h"
 #include "shell/textfile.h"
 
@@ -285,6 +286,37 @@ QString openFilter()
     return QStringLiteral(
         "All pictures (*.jpg *.jpeg *.bmp *.png *.gif *.ico);;JPEG (*.jpg *.jpeg);;Bitmaps (*.bmp);;"
         "PNG (*.png);;GIF (*.gif);;Icons (*.ico);;All files (*)");
+}
+
+QString productPicture(const QString& picturesFolder, const QString& id, Size which)
+{
+    if (!products::isSafePictureId(id))
+        return {};
+    return which == Size::Small ? products::smallPicturePath(picturesFolder, id)
+                                : products::bigPicturePath(picturesFolder, id);
+}
+
+void storeProductPicture(const QString& pickedFile, const QString& picturesFolder, const QString& id,
+                         Size which)
+{
+    const QString target = productPicture(picturesFolder, id, which);
+    if (target.isEmpty())
+        throw shell::AppError(QStringLiteral("The product ID %1 cannot name a picture file").arg(id));
+    QDir().mkpath(picturesFolder);
+    storeAsJpeg(pickedFile, target);
+}
+
+void deleteProductPicture(const QString& picturesFolder, const QString& id, Size which)
+{
+    const QString target = productPicture(picturesFolder, id, which);
+    if (!target.isEmpty())
+        QFile::remove(target);
+}
+
+void deleteProductPictures(const QString& picturesFolder, const QString& id)
+{
+    deleteProductPicture(picturesFolder, id, Size::Small);
+    deleteProductPicture(picturesFolder, id, Size::Big);
 }
 
 } // namespace catalogue::pictures

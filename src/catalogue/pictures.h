@@ -39,4 +39,18 @@ void storeAsJpeg(const QString& pickedFile, const QString& target);
 // The filter of the picture-open dialog.
 QString openFilter();
 
+// The two pictures of a product: the small one of lists and tiles, the big one of its own page.
+enum class Size { Small, Big };
+
+// The picture file of a product, or an empty text when its ID cannot name a file.
+QString productPicture(const QString& picturesFolder, const QString& id, Size which);
+// Stores a picked file as a picture of the product (making the pictures folder when it is missing).
+// Throws AppError when the ID cannot name a picture file or the picked file is no picture.
+void storeProductPicture(const QString& pickedFile, const QString& picturesFolder, const QString& id,
+                         Size which);
+// Deletes a picture file of a product; a missing file or an ID that names no file is fine.
+void deleteProductPicture(const QString& picturesFolder, const QString& id, Size which);
+// Both picture files (the product is deleted).
+void deleteProductPictures(const QString& picturesFolder, const QString& id);
+
 } // namespace catalogue::pictures

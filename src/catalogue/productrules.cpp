@@ -7,8 +7,6 @@
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
 
-#include <QFile>
-
 namespace catalogue {
 
 using namespace products;
@@ -51,12 +49,33 @@ void ProductRules::beforePost()
         m_products.setValue(kStatus, QStringLiteral("Normal"));
     if (isBlank(m_products, kVat))
         m_products.setValue(kVat, QStringLiteral("22"));
+    repairId(QStringLiteral("Product ID is incorrect, new ID will be added"));
+}
+
+void ProductRules::repairId(const QString& wrongLengthMessage)
+{
     if (isBlank(m_products, kId)) {
         m_products.setValue(kId, nodekeys::freshProductId(m_products));
     } else if (m_products.text(kId).size() != kKeyLength) {
-        m_ui.message(QStringLiteral("Product ID is incorrect, new ID will be added"));
+        m_ui.message(wrongLengthMessage);
         m_products.setValue(kId, nodekeys::freshProductId(m_products));
     }
+}
+
+void ProductRules::storePicture(const QString& pickedFile, pictures::Size which)
+{
+    checkCanChange();
+    // This command words the message its own way.
+    if (which == pictures::Size::Small)
+        repairId(QStringLiteral("Product ID is incorect, new ID will be added."));
+    m_products.post();
+    pictures::storeProductPicture(pickedFile, m_pictures, m_products.text(kId), which);
+}
+
+void ProductRules::deletePicture(pictures::Size which)
+{
+    checkCanChange();
+    pictures::deleteProductPicture(m_pictures, m_products.text(kId), which);
 }
 
 void ProductRules::afterInsert()
@@ -78,16 +97,7 @@ void ProductRules::beforeDelete()
     // Last first: a node that holds another doomed node comes before it in the walk.
     for (auto it = doomed.rbegin(); it != doomed.rend(); ++it)
         m_tree.removeNode(*it);
-    if (!id.isEmpty())
-        deletePictureFiles(m_pictures, id);
-}
-
-void deletePictureFiles(const QString& picturesFolder, const QString& id)
-{
-    if (!isSafePictureId(id))
-        return;
-    QFile::remove(smallPicturePath(picturesFolder, id));
-    QFile::remove(bigPicturePath(picturesFolder, id));
+    pictures::deleteProductPictures(m_pictures, id);
 }
 
 } // namespace catalogue

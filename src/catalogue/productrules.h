@@ -3,6 +3,7 @@
 #include <QString>
 #include <array>
 
+#include "catalogue/pictures.h"
 #include "shell/tables/table.h"
 
 namespace shell {
@@ -28,15 +29,21 @@ public:
     // Throws AppError naming the reason when the products table cannot be changed.
     void checkCanChange() const;
 
+    // Picture commands on the current record; they throw AppError and touch nothing when the table cannot
+    // be changed. The record is stored first (for a small picture with a sound ID), so the picture file
+    // and the record's ID cannot drift apart.
+    void storePicture(const QString& pickedFile, pictures::Size which);
+    void deletePicture(pictures::Size which);
+
 private:
+    // An empty ID gets a fresh one; an ID of another length is replaced after the message.
+    void repairId(const QString& wrongLengthMessage);
+
     tables::Table& m_products;
     CategoryTree& m_tree;
     shell::Interaction& m_ui;
     QString m_pictures;
     std::array<tables::Subscription, 3> m_hooks; // last: unhooked before the rest goes
 };
-
-// Deletes the small and big picture files of a product; a missing file is fine.
-void deletePictureFiles(const QString& picturesFolder, const QString& id);
 
 } // namespace catalogue

@@ -1,5 +1,6 @@
 #include "catalogue/categorytree.h"
 #include "catalogue/nodekeys.h"
+#include "catalogue/pictures.h"
 #include "catalogue/pricing.h"
 #include "catalogue/productlists.h"
 #include "catalogue/productrules.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -222,6 +224,43 @@ TEST_F(Catalogue, DeletingARecordRemovesAllItsEntriesAndPictures)
     products.first();
     products.remove();
     EXPECT_EQ(tree.nodeCount(), 2);
+}
+
+TEST_F(Catalogue, PicturesAreNamedAfterTheStoredIdOfTheRecord)
+{
+    QImage image(20, 10, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    const QString picked = dir.filePath(QStringLiteral("pick.png"));
+    ASSERT_TRUE(image.save(picked, "PNG"));
+    addRecord(QStringLiteral("Kubek"), QString());
+
+    // A small picture repairs an ID of the wrong length first, in its own words, and stores the record.
+    products.setValue(products::kId, QStringLiteral("ID01234567P"));
+    rules->storePicture(picked, pictures::Size::Small);
+    EXPECT_EQ(ui.messages.takeLast(), QStringLiteral("Product ID is incorect, new ID will be added."));
+    EXPECT_EQ(products.state(), tables::DataSet::State::Browse);
+    const QString id = products.text(products::kId);
+    ASSERT_EQ(id.size(), 12);
+    EXPECT_TRUE(pictures::looksLikeJpeg(testsupport::readFile(products::smallPicturePath(pictures, id))));
+
+    // A big picture only stores the record; the rule of every post still repairs the ID.
+    products.setValue(products::kId, QStringLiteral("ID0123456789P"));
+    rules->storePicture(picked, pictures::Size::Big);
+    EXPECT_EQ(ui.messages.takeLast(), QStringLiteral("Product ID is incorrect, new ID will be added"));
+    const QString second = products.text(products::kId);
+    EXPECT_TRUE(QFileInfo::exists(products::bigPicturePath(pictures, second)));
+
+    rules->deletePicture(pictures::Size::Big);
+    EXPECT_FALSE(QFileInfo::exists(products::bigPicturePath(pictures, second)));
+    EXPECT_TRUE(QFileInfo::exists(products::smallPicturePath(pictures, id)));
+    rules->deletePicture(pictures::Size::Big); // already gone: fine
+
+    // An ID that would name a file elsewhere names none: refused, nothing written.
+    products.setValue(products::kId, QStringLiteral("ID/../0000P."));
+    EXPECT_THROW(rules->storePicture(picked, pictures::Size::Big), shell::AppError);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("0000P.D.jpg"))));
+    EXPECT_NO_THROW(rules->deletePicture(pictures::Size::Small));
+    EXPECT_TRUE(QFileInfo::exists(products::smallPicturePath(pictures, id)));
 }
 
 TEST_F(Catalogue, DeleteCommandsAskFirst)
