@@ -119,7 +119,7 @@ int main(int argc, char** argv)
     WebshopPage page(folder, table, tree, ui);
     page.resize(1280, 900);
     page.show();
-    page.productTabs()->setCurrentIndex(2);
+    page.findChild<QTabWidget*>(QStringLiteral("productTabs"))->setCurrentIndex(2);
     auto* grid = page.findChild<QTableView*>(QStringLiteral("DBGrid1"));
     grid->grab(); // paints every visible cell, pictures included
     out << "products list opened (" << table.recordCount() << " products, pictures shown): " << seconds(t)

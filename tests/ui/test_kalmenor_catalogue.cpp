@@ -5,6 +5,7 @@
 #include "fakeinteraction.h"
 #include "shell/tables/table.h"
 #include "testsupport.h"
+#include "ui/kalmenor/categorypanel.h"
 #include "ui/kalmenor/categorytreeview.h"
 #include "ui/kalmenor/listeditor.h"
 #include "ui/kalmenor/namedialog.h"
@@ -79,16 +80,16 @@ struct WebshopPageTest : ::testing::Test {
     TreeNode* addCategory(const QString& name)
     {
         click("newCategoryButton");
-        NameDialog* d = page->categoryDialog();
+        NameDialog* d = find<NameDialog>("Kategoria");
         d->nameBox()->setText(name);
         in<QPushButton>(d, "addButton")->click();
         return tree.findText(tree.nodesInOrder().back()->text());
     }
     TreeNode* addProduct(TreeNode* under, const QString& name)
     {
-        page->treeView()->selectNode(under);
+        find<CategoryTreeView>("TreeView1")->selectNode(under);
         click("newProductButton");
-        ProductDialog* d = page->productDialog();
+        ProductDialog* d = find<ProductDialog>("Produkt");
         d->setName(name);
         QTest::keyClick(d->nameBox(), Qt::Key_Return); // Enter is "Add"
 
@@ -104,13 +105,14 @@ struct WebshopPageTest : ::testing::Test {
 TEST_F(WebshopPageTest, TreeCommandsThroughButtonsAndDialogs)
 {
     click("newCategoryButton");
-    NameDialog* category = page->categoryDialog();
+    NameDialog* category = find<NameDialog>("Kategoria");
     ASSERT_TRUE(category->isVisible());
     EXPECT_EQ(category->windowTitle(), QStringLiteral("Add new category"));
     category->nameBox()->setText(QStringLiteral("Buty"));
     QTest::keyClick(category->nameBox(), Qt::Key_Return); // Enter is "Add"
     ASSERT_EQ(tree.nodeCount(), 1);
-    EXPECT_EQ(page->treeView()->selectedNode(), tree.topLevel(0)); // the only node gets selected
+    EXPECT_EQ(find<CategoryTreeView>("TreeView1")->selectedNode(),
+              tree.topLevel(0)); // the only node gets selected
     EXPECT_TRUE(category->isVisible());
     EXPECT_EQ(category->nameBox()->text(), QStringLiteral("Buty")); // the dialog keeps its text
     EXPECT_EQ(fileLines(), QStringList{tree.topLevel(0)->text()});
@@ -120,17 +122,18 @@ TEST_F(WebshopPageTest, TreeCommandsThroughButtonsAndDialogs)
     in<QPushButton>(category, "closeButton")->click();
     EXPECT_FALSE(category->isVisible());
 
-    page->treeView()->clearSelection();
+    find<CategoryTreeView>("TreeView1")->clearSelection();
     click("newSubcategoryButton");
     EXPECT_EQ(ui.messages.takeLast(), QStringLiteral("Please select category"));
-    EXPECT_FALSE(page->subcategoryDialog()->isVisible());
-    page->treeView()->selectNode(tree.topLevel(0));
+    EXPECT_FALSE(find<NameDialog>("Podkategoria")->isVisible());
+    find<CategoryTreeView>("TreeView1")->selectNode(tree.topLevel(0));
     click("newSubcategoryButton");
-    ASSERT_TRUE(page->subcategoryDialog()->isVisible());
-    page->subcategoryDialog()->nameBox()->setText(QStringLiteral("Zimowe"));
-    in<QPushButton>(page->subcategoryDialog(), "addButton")->click();
+    ASSERT_TRUE(find<NameDialog>("Podkategoria")->isVisible());
+    find<NameDialog>("Podkategoria")->nameBox()->setText(QStringLiteral("Zimowe"));
+    in<QPushButton>(find<NameDialog>("Podkategoria"), "addButton")->click();
     ASSERT_EQ(tree.topLevel(0)->childCount(), 1);
-    EXPECT_TRUE(page->treeView()->isExpanded(page->treeView()->model()->index(0, 0)));
+    EXPECT_TRUE(find<CategoryTreeView>("TreeView1")
+                    ->isExpanded(find<CategoryTreeView>("TreeView1")->model()->index(0, 0)));
 
     // The product dialog: a new name makes a record; the entry carries its ID.
     TreeNode* winter = tree.topLevel(0)->child(0);
@@ -141,10 +144,10 @@ TEST_F(WebshopPageTest, TreeCommandsThroughButtonsAndDialogs)
     EXPECT_EQ(fileLines().size(), 3);
 
     // A product selected: a subcategory is refused at the command and again at "Add".
-    page->treeView()->selectNode(boot);
+    find<CategoryTreeView>("TreeView1")->selectNode(boot);
     click("newSubcategoryButton");
     EXPECT_EQ(ui.messages.takeLast(), QStringLiteral("You can't add subcategory to the product"));
-    in<QPushButton>(page->subcategoryDialog(), "addButton")->click();
+    in<QPushButton>(find<NameDialog>("Podkategoria"), "addButton")->click();
     EXPECT_EQ(ui.messages.takeLast(), QStringLiteral("You can't add subcategory to the product"));
     EXPECT_EQ(tree.nodeCount(), 3);
 
@@ -164,20 +167,20 @@ TEST_F(WebshopPageTest, ClickingAProductEntryShowsItsRecordAndRenameAppliesToIts
     TreeNode* mug = addProduct(cat, QStringLiteral("Kubek"));
     TreeNode* plate = addProduct(cat, QStringLiteral("Talerz"));
     ASSERT_TRUE(mug && plate);
-    QTreeView* view = page->treeView();
+    QTreeView* view = find<CategoryTreeView>("TreeView1");
     const QModelIndex mugIndex = view->model()->index(0, 0, view->model()->index(0, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(mugIndex).center());
     EXPECT_EQ(products.text(products::kName), QStringLiteral("Kubek"));
     EXPECT_EQ(find<QLineEdit>("nameEdit")->text(), QStringLiteral("Kubek"));
     EXPECT_EQ(find<QLabel>("productInfoHeading")->text(), QStringLiteral("Kubek"));
 
-    page->treeView()->selectNode(mug);
+    find<CategoryTreeView>("TreeView1")->selectNode(mug);
     click("renameButton");
-    RenameDialog* rename = page->renameDialog();
+    RenameDialog* rename = find<RenameDialog>("Edycja");
     ASSERT_TRUE(rename->isVisible());
     EXPECT_EQ(rename->nameBox()->text(), QStringLiteral("Kubek"));
     rename->nameBox()->setText(QStringLiteral("Kubek duży"));
-    page->treeView()->selectNode(plate); // the selection moves while the dialog is open
+    find<CategoryTreeView>("TreeView1")->selectNode(plate); // the selection moves while the dialog is open
     in<QPushButton>(rename, "okButton")->click();
     EXPECT_EQ(mug->displayName(), QStringLiteral("Kubek duży"));
     EXPECT_EQ(plate->displayName(), QStringLiteral("Talerz"));
@@ -185,10 +188,10 @@ TEST_F(WebshopPageTest, ClickingAProductEntryShowsItsRecordAndRenameAppliesToIts
     EXPECT_EQ(products.text(products::kName), QStringLiteral("Kubek duży"));
 
     // The node is gone: "ok" does nothing.
-    page->treeView()->selectNode(mug);
+    find<CategoryTreeView>("TreeView1")->selectNode(mug);
     click("renameButton");
     ui.answers = {true};
-    page->commands().deleteNode(mug);
+    find<CategoryPanel>("categoryPanel")->commands().deleteNode(mug);
     rename->nameBox()->setText(QStringLiteral("x"));
     in<QPushButton>(rename, "okButton")->click();
     EXPECT_EQ(tree.findText(QStringLiteral("x ") + plate->key()), nullptr);
@@ -200,7 +203,7 @@ TEST_F(WebshopPageTest, DropMovesNodesByTheRules)
     TreeNode* a = addCategory(QStringLiteral("A"));
     TreeNode* b = addCategory(QStringLiteral("B"));
     TreeNode* p = addProduct(b, QStringLiteral("p"));
-    CategoryTreeView* view = page->treeView();
+    CategoryTreeView* view = find<CategoryTreeView>("TreeView1");
     EXPECT_FALSE(view->dropNode(a, p));
     EXPECT_TRUE(view->dropNode(p, a));
     EXPECT_EQ(p->parent(), a);
@@ -289,7 +292,7 @@ TEST_F(WebshopPageTest, VariantSwitchAndListEditor)
     size->click(); // the list is empty: the switch stays off and the editor opens
     EXPECT_FALSE(size->isChecked());
     EXPECT_FALSE(products.logical(products::kHasSizes));
-    ListEditor* editor = page->listEditor();
+    ListEditor* editor = find<ListEditor>("ListEdit");
     ASSERT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->windowTitle(), QStringLiteral("Edit size list"));
     editor->grid()->setItem(0, 0, new QTableWidgetItem(QStringLiteral("S")));
@@ -336,20 +339,21 @@ TEST_F(WebshopPageTest, ProductSearchAndAddDialogNames)
     addProduct(cat, QStringLiteral("Kubek"));
     addProduct(cat, QStringLiteral("Talerz"));
     addProduct(cat, QStringLiteral("Miska"));
-    ProductDialog* dialog = page->productDialog();
+    ProductDialog* dialog = find<ProductDialog>("Produkt");
     dialog->reloadNames();
     ASSERT_EQ(dialog->nameBox()->count(), 3);
     EXPECT_EQ(dialog->nameBox()->itemText(0), QStringLiteral("Miska")); // newest first
 
     in<QPushButton>(dialog, "findButton")->click();
-    ProductSearch* search = page->productSearch();
+    ProductSearch* search = find<ProductSearch>("FindTowar");
     ASSERT_TRUE(search->isVisible());
     EXPECT_EQ(search->windowTitle(), QStringLiteral("search"));
     search->searchBox()->setText(QStringLiteral("Tal"));
     EXPECT_EQ(products.text(products::kName), QStringLiteral("Talerz"));
     EXPECT_EQ(find<QLineEdit>("nameEdit")->text(), QStringLiteral("Talerz"));
-    ASSERT_TRUE(page->treeView()->selectedNode()); // the tree shows the product the form shows
-    EXPECT_EQ(page->treeView()->selectedNode()->key(), products.text(products::kId));
+    ASSERT_TRUE(
+        find<CategoryTreeView>("TreeView1")->selectedNode()); // the tree shows the product the form shows
+    EXPECT_EQ(find<CategoryTreeView>("TreeView1")->selectedNode()->key(), products.text(products::kId));
     search->searchBox()->setText(QStringLiteral("tal")); // case-sensitive: no match, no move
     search->searchBox()->setText(QStringLiteral("Zzz"));
     EXPECT_EQ(products.text(products::kName), QStringLiteral("Talerz"));
@@ -427,12 +431,12 @@ TEST_F(WebshopPageTest, MenuStatisticsAndGenerationSignals)
     TreeNode* p = addProduct(cat, QStringLiteral("Kubek"));
     QSignalSpy preview(page.get(), &WebshopPage::previewRequested);
     QSignalSpy upload(page.get(), &WebshopPage::uploadRequested);
-    page->treeMenu()->findChild<QAction*>(QStringLiteral("previewAction"))->trigger();
+    find<QMenu>("treeMenu")->findChild<QAction*>(QStringLiteral("previewAction"))->trigger();
     find<QPushButton>("uploadButton")->click();
     EXPECT_EQ(preview.size(), 1);
     EXPECT_EQ(upload.size(), 1);
     QStringList texts;
-    for (QAction* a : page->treeMenu()->actions())
+    for (QAction* a : find<QMenu>("treeMenu")->actions())
         if (!a->isSeparator())
             texts << a->text();
     EXPECT_EQ(texts, (QStringList{
@@ -442,19 +446,19 @@ TEST_F(WebshopPageTest, MenuStatisticsAndGenerationSignals)
                          QStringLiteral("Delete all"), QStringLiteral("Preview Webshop"),
                          QStringLiteral("Build Webshop"), QStringLiteral("Upload Webshop on FTP serwer")}));
 
-    page->treeView()->selectNode(p);
-    page->toggleStatistics();
-    EXPECT_FALSE(page->treeView()->isVisible());
+    find<CategoryTreeView>("TreeView1")->selectNode(p);
+    find<CategoryPanel>("categoryPanel")->toggleStatistics();
+    EXPECT_FALSE(find<CategoryTreeView>("TreeView1")->isVisible());
     EXPECT_TRUE(find<QLabel>("statisticsLink")->text().contains(QStringLiteral("back")));
     EXPECT_EQ(find<QLabel>("statisticsCounter3")->text(), QStringLiteral("2")); // All
     EXPECT_EQ(find<QLabel>("statisticsCounter5")->text(), QStringLiteral("2")); // Current position
-    page->toggleStatistics();
-    EXPECT_TRUE(page->treeView()->isVisible());
+    find<CategoryPanel>("categoryPanel")->toggleStatistics();
+    EXPECT_TRUE(find<CategoryTreeView>("TreeView1")->isVisible());
 
     // Delete all through the menu asks and empties the tree file.
     ui.answers = {true};
-    page->treeMenu()->findChild<QAction*>(QStringLiteral("deleteAllAction"))->trigger();
+    find<QMenu>("treeMenu")->findChild<QAction*>(QStringLiteral("deleteAllAction"))->trigger();
     EXPECT_TRUE(tree.isEmpty());
     EXPECT_TRUE(fileLines().isEmpty());
-    EXPECT_EQ(page->reportArea()->objectName(), QStringLiteral("FTPMemoStatus"));
+    find<QPlainTextEdit>("FTPMemoStatus"); // the report area keeps its name
 }

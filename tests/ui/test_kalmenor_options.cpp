@@ -68,8 +68,8 @@ TEST_F(OptionsWindowTest, CaptionPagesAndDesignState)
     open();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Options"));
     QStringList tabs;
-    for (int i = 0; i < dialog->pages()->count(); ++i)
-        tabs << dialog->pages()->tabText(i);
+    for (int i = 0; i < find<QTabWidget>("optionsPages")->count(); ++i)
+        tabs << find<QTabWidget>("optionsPages")->tabText(i);
     EXPECT_EQ(tabs, (QStringList{QStringLiteral("Main"), QStringLiteral("Webshop"),
                                  QStringLiteral("Welcome page"), QStringLiteral("Sending form"),
                                  QStringLiteral("Price list"), QStringLiteral("Information about Webshop"),
@@ -93,8 +93,8 @@ TEST_F(OptionsWindowTest, CaptionPagesAndDesignState)
 
     // Every page looks tidy; pictures for a look by eye when asked for.
     const QString shots = qEnvironmentVariable("KAL_SCREENSHOT_DIR");
-    for (int i = 0; i < dialog->pages()->count() && !shots.isEmpty(); ++i) {
-        dialog->pages()->setCurrentIndex(i);
+    for (int i = 0; i < find<QTabWidget>("optionsPages")->count() && !shots.isEmpty(); ++i) {
+        find<QTabWidget>("optionsPages")->setCurrentIndex(i);
         QTest::qWait(50);
         dialog->grab().save(QStringLiteral("%1/options-%2.png").arg(shots).arg(i));
     }
@@ -211,11 +211,11 @@ TEST_F(OptionsWindowTest, DeliveryGridInSendingForm)
 {
     writeFile(deliveryFilePath(folder), "Poczta|12,50|1\r\nKurier|30|0\r\n||\r\n");
     open();
-    DeliveryDialog* editor = dialog->deliveryEditor();
+    DeliveryDialog* editor = find<DeliveryDialog>("deliveryDialog");
     EXPECT_EQ(editor->parentWidget(), find<QWidget>("deliveryPanel"));
     DeliveryGridView* grid = editor->grid();
     ASSERT_EQ(settings.deliveryMethods.size(), 2u);
-    dialog->pages()->setCurrentIndex(3);
+    find<QTabWidget>("optionsPages")->setCurrentIndex(3);
     QTest::qWait(20);
 
     // A click on the mark toggles it and leaves the current cell alone.

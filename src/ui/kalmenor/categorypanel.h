@@ -40,13 +40,9 @@ public:
                   shell::Interaction& ui, QWidget* parent = nullptr);
     ~CategoryPanel() override;
 
-    CategoryTreeView* treeView() const { return m_treeView; }
     catalogue::TreeCommands& commands() const { return *m_commands; }
     QMenu* treeMenu() const { return m_menu; }
-    NameDialog* categoryDialog() const { return m_categoryDialog; }
-    NameDialog* subcategoryDialog() const { return m_subcategoryDialog; }
     ProductDialog* productDialog() const { return m_productDialog; }
-    RenameDialog* renameDialog() const { return m_renameDialog; }
     // The menu's generation commands, held off while a run goes.
     const QList<QAction*>& runActions() const { return m_runActions; }
 

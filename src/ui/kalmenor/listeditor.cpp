@@ -3,11 +3,12 @@
 #include "shell/error.h"
 #include "shell/interaction.h"
 #include "shell/tables/dataset.h"
+#include "ui/kalmenor/dialogbuttons.h"
 #include "ui/kalmenor/dialogplacement.h"
+#include "ui/kalmenor/productnavigator.h"
 
 #include <QComboBox>
 #include <QEvent>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -39,21 +40,12 @@ ListEditor::ListEditor(tables::DataSet& products, const QString& productsTablePa
     m_productNames = new QComboBox(this);
     m_productNames->setObjectName(QStringLiteral("productList"));
     layout->addWidget(m_productNames);
-    auto* buttons = new QHBoxLayout;
-    const auto button = [this, buttons](const char* text, const char* name) {
-        auto* b = new QPushButton(QString::fromLatin1(text), this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        return b;
-    };
-    QPushButton* applyButton = button("Apply", "applyButton");
-    QPushButton* cancelButton = button("Cancel", "cancelButton");
-    QPushButton* clearButton = button("Clear", "clearButton");
-    layout->addLayout(buttons);
-    connect(applyButton, &QPushButton::clicked, this, &ListEditor::apply);
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::hide);
-    connect(clearButton, &QPushButton::clicked, this, &ListEditor::clearGrid);
+    const QList<QPushButton*> buttons = addButtonRow(this, layout,
+                                                     {{"applyButton", QStringLiteral("Apply")},
+                                                      {"clearButton", QStringLiteral("Clear")},
+                                                      {"cancelButton", QStringLiteral("Cancel")}});
+    connect(buttons[0], &QPushButton::clicked, this, &ListEditor::apply);
+    connect(buttons[1], &QPushButton::clicked, this, &ListEditor::clearGrid);
     connect(m_productNames, &QComboBox::activated, this,
             [this](int index) { useProductList(m_productNames->itemText(index)); });
 }
@@ -127,16 +119,8 @@ void ListEditor::apply()
         hide();
         return;
     }
-    try {
-        m_products.edit();
-        m_products.setValue(catalogue::listColumn(m_list), catalogue::encodeGridRows(rows()));
-        m_products.post();
-    } catch (const std::exception& e) {
-        if (m_products.state() != tables::DataSet::State::Browse)
-            m_products.cancel();
-        m_ui.error(shell::messageOf(e));
+    if (!storeValue(m_products, catalogue::listColumn(m_list), catalogue::encodeGridRows(rows()), m_ui))
         return;
-    }
     if (m_target)
         fillVariantBox(m_target, m_products, m_list);
     hide();

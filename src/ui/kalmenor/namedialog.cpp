@@ -1,6 +1,6 @@
 #include "ui/kalmenor/namedialog.h"
+#include "ui/kalmenor/dialogbuttons.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,21 +19,8 @@ NameDialog::NameDialog(const QString& objectName, const QString& caption, const 
     m_name->setObjectName(QStringLiteral("nameBox"));
     m_name->setMinimumWidth(280);
     layout->addWidget(m_name);
-    auto* buttons = new QHBoxLayout;
-    auto* add = new QPushButton(QStringLiteral("Add"), this);
-    add->setObjectName(QStringLiteral("addButton"));
-    add->setAutoDefault(false);
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("closeButton"));
-    close->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(add);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
+    addNameButtons(this, layout, m_name, [this] { Q_EMIT addRequested(name()); });
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    connect(add, &QPushButton::clicked, this, [this] { Q_EMIT addRequested(name()); });
-    connect(m_name, &QLineEdit::returnPressed, this, [this] { Q_EMIT addRequested(name()); });
-    connect(close, &QPushButton::clicked, this, &QDialog::hide);
 }
 
 QString NameDialog::name() const

@@ -5,10 +5,12 @@
 #include "shell/interaction.h"
 #include "ui/kalmenor/colorbox.h"
 #include "ui/kalmenor/deliverydialog.h"
+#include "ui/kalmenor/settingsbinder.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -83,30 +85,29 @@ OptionsDialog::OptionsDialog(shell::Settings& settings, const QString& configDir
     setObjectName(QStringLiteral("optionsDialog"));
     setWindowTitle(QStringLiteral("Options"));
 
-    m_pages = named(new QTabWidget, "optionsPages");
-    m_pages->addTab(buildMainPage(), QStringLiteral("Main"));
-    m_pages->addTab(buildWebshopPage(), QStringLiteral("Webshop"));
-    m_pages->addTab(buildWelcomePage(), QStringLiteral("Welcome page"));
-    m_pages->addTab(buildSendingFormPage(), QStringLiteral("Sending form"));
-    m_pages->addTab(buildPriceListPage(), QStringLiteral("Price list"));
-    m_pages->addTab(buildMemoPage(QStringLiteral("Include information about shop"), "includeInformationCheck",
-                                  "infoTextEdit"),
-                    QStringLiteral("Information about Webshop"));
-    m_pages->addTab(buildMemoPage(QStringLiteral("Include shop regulation"), "includeRegulationCheck",
-                                  "regulationTextEdit"),
-                    QStringLiteral("Regulation"));
-    m_pages->addTab(buildHyperlinksPage(), QStringLiteral("Hyperlinks"));
-    m_pages->addTab(buildMetaTagsPage(), QStringLiteral("Meta tags"));
-    m_pages->addTab(buildFtpPage(), QStringLiteral("FTP"));
+    m_binder = new SettingsBinder(this);
+    auto* pages = named(new QTabWidget, "optionsPages");
+    pages->addTab(buildMainPage(), QStringLiteral("Main"));
+    pages->addTab(buildWebshopPage(), QStringLiteral("Webshop"));
+    pages->addTab(buildWelcomePage(), QStringLiteral("Welcome page"));
+    pages->addTab(buildSendingFormPage(), QStringLiteral("Sending form"));
+    pages->addTab(buildPriceListPage(), QStringLiteral("Price list"));
+    pages->addTab(buildMemoPage(QStringLiteral("Include information about shop"), "includeInformationCheck",
+                                "infoTextEdit"),
+                  QStringLiteral("Information about Webshop"));
+    pages->addTab(buildMemoPage(QStringLiteral("Include shop regulation"), "includeRegulationCheck",
+                                "regulationTextEdit"),
+                  QStringLiteral("Regulation"));
+    pages->addTab(buildHyperlinksPage(), QStringLiteral("Hyperlinks"));
+    pages->addTab(buildMetaTagsPage(), QStringLiteral("Meta tags"));
+    pages->addTab(buildFtpPage(), QStringLiteral("FTP"));
 
-    auto* close = named(new QPushButton(QStringLiteral("Close")), "closeButton");
-    connect(close, &QPushButton::clicked, this, &OptionsDialog::closeWithNumberCheck);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(close);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    buttons->button(QDialogButtonBox::Close)->setObjectName(QStringLiteral("closeButton"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &OptionsDialog::closeWithNumberCheck);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_pages);
-    layout->addLayout(bottom);
+    layout->addWidget(pages);
+    layout->addWidget(buttons);
 
     m_delivery = new DeliveryDialog(m_folder, m_interaction, m_deliveryPanel);
     m_deliveryPanel->layout()->addWidget(m_delivery);
@@ -374,169 +375,74 @@ void OptionsDialog::bindWidgets()
     shell::Settings& s = m_settings;
 
     // Main
-    bindIndex(m_styleBox, &s.options.stylePreset);                             // Opcje/Styl
-    bindText(line("titleEdit"), &s.options.title);                             // Opcje/title
-    bindText(line("emailEdit"), &s.options.email);                             // Opcje/e-mail
-    bindText(combo("currencyBox"), &s.options.currency);                       // Opcje/waluta
-    bindText(combo("fontFamilyBox"), &s.font.family);                          // Font/czcionka
-    bindText(combo("fontSizeBox"), &s.font.size);                              // Font/rozmiar
-    bindColor(colour("fontColorBox"), &s.font.color);                          // Font/kolor
-    bindText(combo("marginBox"), &s.font.margin);                              // Font/margines
-    bindText(combo("letterSpacingBox"), &s.font.letterSpacing);                // Font/znaki
-    bindText(combo("wordSpacingBox"), &s.font.wordSpacing);                    // Font/wyrazy
-    bindColor(colour("headerColorBox"), &s.headerColor);                       // not stored
-    bindColor(colour("lineColorBox"), &s.lineColor);                           // not stored
-    bindColor(colour("oddColorBox"), &s.oddColor);                             // not stored
-    bindColor(colour("evenColorBox"), &s.evenColor);                           // not stored
-    bindColor(colour("menuColorBox"), &s.options.menuColor);                   // Opcje/kolormenu
-    bindColor(colour("menuHighlightColorBox"), &s.options.menuHighlightColor); // Opcje/kolormenu2
-    bindCheck(check("tableLinesCheck"), &s.tableLines);                        // not stored
+    m_binder->bind(m_styleBox, &s.options.stylePreset);                             // Opcje/Styl
+    m_binder->bind(line("titleEdit"), &s.options.title);                            // Opcje/title
+    m_binder->bind(line("emailEdit"), &s.options.email);                            // Opcje/e-mail
+    m_binder->bind(combo("currencyBox"), &s.options.currency);                      // Opcje/waluta
+    m_binder->bind(combo("fontFamilyBox"), &s.font.family);                         // Font/czcionka
+    m_binder->bind(combo("fontSizeBox"), &s.font.size);                             // Font/rozmiar
+    m_binder->bind(colour("fontColorBox"), &s.font.color);                          // Font/kolor
+    m_binder->bind(combo("marginBox"), &s.font.margin);                             // Font/margines
+    m_binder->bind(combo("letterSpacingBox"), &s.font.letterSpacing);               // Font/znaki
+    m_binder->bind(combo("wordSpacingBox"), &s.font.wordSpacing);                   // Font/wyrazy
+    m_binder->bind(colour("headerColorBox"), &s.headerColor);                       // not stored
+    m_binder->bind(colour("lineColorBox"), &s.lineColor);                           // not stored
+    m_binder->bind(colour("oddColorBox"), &s.oddColor);                             // not stored
+    m_binder->bind(colour("evenColorBox"), &s.evenColor);                           // not stored
+    m_binder->bind(colour("menuColorBox"), &s.options.menuColor);                   // Opcje/kolormenu
+    m_binder->bind(colour("menuHighlightColorBox"), &s.options.menuHighlightColor); // Opcje/kolormenu2
+    m_binder->bind(check("tableLinesCheck"), &s.tableLines);                        // not stored
     // Webshop
-    bindRadioPair(radio("shopNameRadio"), &s.options.headerShowsShopName, // Opcje/powitanie2
-                  radio("logoRadio"), &s.options.headerShowsLogo);        // Opcje/baner
-    bindText(line("shopNameEdit"), &s.options.shopName);                  // Opcje/powitanie
-    bindText(line("logoEdit"), &s.options.logoPath);                      // Opcje/path
-    bindColor(colour("headerTextColorBox"), &s.font.headerTextColor);     // Font/powitaniekolor
-    bindIndex(combo("alignmentBox"), &s.options.headerAlignment);         // Opcje/wyrownanie
-    bindIndex(combo("columnCountBox"), &s.options.columnsIndex);          // Opcje/kolumny
-    bindIndex(combo("pageStyleBox"), &s.options.theme);                   // Opcje/motyw
-    bindIndex(combo("flowTextBox"), &s.options.textFlow);                 // Opcje/otaczanie
-    bindCheck(check("fixedImageSizeCheck"), &s.options.fixedImageSize);   // Opcje/imageSize
-    bindNumber(spin("imageWidthSpin"), &s.options.imageWidth);            // Opcje/imageWidt
-    bindNumber(spin("imageHeightSpin"), &s.options.imageHeight);          // Opcje/imageHeight
-    bindIndex(combo("promotionMarkerBox"), &s.options.promotionMarker);   // Opcje/promocja
-    bindIndex(combo("newMarkerBox"), &s.options.newMarker);               // Opcje/new
-    bindIndex(combo("saleMarkerBox"), &s.options.saleMarker);             // Opcje/sale
+    m_binder->bindRadioPair(radio("shopNameRadio"), &s.options.headerShowsShopName, // Opcje/powitanie2
+                            radio("logoRadio"), &s.options.headerShowsLogo);        // Opcje/baner
+    m_binder->bind(line("shopNameEdit"), &s.options.shopName);                      // Opcje/powitanie
+    m_binder->bind(line("logoEdit"), &s.options.logoPath);                          // Opcje/path
+    m_binder->bind(colour("headerTextColorBox"), &s.font.headerTextColor);          // Font/powitaniekolor
+    m_binder->bind(combo("alignmentBox"), &s.options.headerAlignment);              // Opcje/wyrownanie
+    m_binder->bind(combo("columnCountBox"), &s.options.columnsIndex);               // Opcje/kolumny
+    m_binder->bind(combo("pageStyleBox"), &s.options.theme);                        // Opcje/motyw
+    m_binder->bind(combo("flowTextBox"), &s.options.textFlow);                      // Opcje/otaczanie
+    m_binder->bind(check("fixedImageSizeCheck"), &s.options.fixedImageSize);        // Opcje/imageSize
+    m_binder->bind(spin("imageWidthSpin"), &s.options.imageWidth);                  // Opcje/imageWidt
+    m_binder->bind(spin("imageHeightSpin"), &s.options.imageHeight);                // Opcje/imageHeight
+    m_binder->bind(combo("promotionMarkerBox"), &s.options.promotionMarker);        // Opcje/promocja
+    m_binder->bind(combo("newMarkerBox"), &s.options.newMarker);                    // Opcje/new
+    m_binder->bind(combo("saleMarkerBox"), &s.options.saleMarker);                  // Opcje/sale
     // Welcome page
-    bindCheck(check("includeWelcomePageCheck"), &s.options.includeWelcomePage); // Opcje/powitalna
-    bindText(line("bannerEdit"), &s.options.bannerPath);                        // Opcje/powitaniepath
-    bindText(text("welcomeTextEdit"), &s.welcomeText);                          // powitanie.txt
+    m_binder->bind(check("includeWelcomePageCheck"), &s.options.includeWelcomePage); // Opcje/powitalna
+    m_binder->bind(line("bannerEdit"), &s.options.bannerPath);                       // Opcje/powitaniepath
+    m_binder->bind(text("welcomeTextEdit"), &s.welcomeText);                         // powitanie.txt
     // Sending form
-    bindText(line("orderThanksEdit"), &s.font.orderThanks);               // Font/orderThanks
-    bindCheck(check("includeDeliveryCheck"), &s.options.includeDelivery); // Opcje/delivery
-    bindCheck(radio("separateAddressRadio"),
-              &s.separateDeliveryAddress); // not stored ("Adress" is its partner)
+    m_binder->bind(line("orderThanksEdit"), &s.font.orderThanks);              // Font/orderThanks
+    m_binder->bind(check("includeDeliveryCheck"), &s.options.includeDelivery); // Opcje/delivery
+    m_binder->bind(radio("separateAddressRadio"),
+                   &s.separateDeliveryAddress); // not stored ("Adress" is its partner)
     // Price list
-    bindCheck(check("includePriceListCheck"), &s.options.includePriceList); // Opcje/cennik
-    bindRadioPair(radio("netPricesRadio"), &s.options.priceListNet,         // Opcje/Netto
-                  radio("grossPricesRadio"), &s.options.priceListGross);    // Opcje/Brutto
+    m_binder->bind(check("includePriceListCheck"), &s.options.includePriceList);   // Opcje/cennik
+    m_binder->bindRadioPair(radio("netPricesRadio"), &s.options.priceListNet,      // Opcje/Netto
+                            radio("grossPricesRadio"), &s.options.priceListGross); // Opcje/Brutto
     // Information about Webshop, Regulation
-    bindCheck(check("includeInformationCheck"), &s.options.includeInformation); // Opcje/informacje
-    bindText(text("infoTextEdit"), &s.infoText);                                // opis.txt
-    bindCheck(check("includeRegulationCheck"), &s.options.includeRegulation);   // Opcje/regulamin
-    bindText(text("regulationTextEdit"), &s.regulationText);                    // regulamin.txt
+    m_binder->bind(check("includeInformationCheck"), &s.options.includeInformation); // Opcje/informacje
+    m_binder->bind(text("infoTextEdit"), &s.infoText);                               // opis.txt
+    m_binder->bind(check("includeRegulationCheck"), &s.options.includeRegulation);   // Opcje/regulamin
+    m_binder->bind(text("regulationTextEdit"), &s.regulationText);                   // regulamin.txt
     // Hyperlinks
-    bindCheck(check("includeLinksCheck"), &s.options.includeLinks); // Opcje/linki
-    bindText(combo("linksHeadingBox"), &s.options.linksHeading);    // Opcje/Nazwa
-    bindLinks();                                                    // Linki/L1…L30, P1…P30
+    m_binder->bind(check("includeLinksCheck"), &s.options.includeLinks); // Opcje/linki
+    m_binder->bind(combo("linksHeadingBox"), &s.options.linksHeading);   // Opcje/Nazwa
+    bindLinks();                                                         // Linki/L1…L30, P1…P30
     // Meta tags
-    bindText(text("metaDescriptionEdit"), &s.metaDescription); // copy of opis.txt
-    bindText(text("metaKeywordsEdit"), &s.metaKeywords);       // klucze.txt
+    m_binder->bind(text("metaDescriptionEdit"), &s.metaDescription); // copy of opis.txt
+    m_binder->bind(text("metaKeywordsEdit"), &s.metaKeywords);       // klucze.txt
     // FTP
-    bindText(line("ftpHostEdit"), &s.ftp.host);                    // FTP/host
-    bindText(line("ftpPortEdit"), &s.ftp.port);                    // FTP/port
-    bindText(line("ftpUserEdit"), &s.ftp.user);                    // FTP/user
-    bindText(line("ftpPasswordEdit"), &s.ftp.password);            // password store "0xx456"
-    bindCheck(check("ftpSavePasswordCheck"), &s.ftp.savePassword); // FTP/pasword
-    bindCheck(check("ftpPassiveCheck"), &s.ftp.passive);           // FTP/pasywny
-    bindCheck(check("ftpTlsCheck"), &s.ftp.tls);                   // FTP/tls
-    bindText(line("ftpFolderEdit"), &s.ftp.folder);                // FTP/folder
-    bindText(line("shopAddressEdit"), &s.options.address);         // Opcje/adres
-}
-
-void OptionsDialog::bindText(QLineEdit* edit, QString* value)
-{
-    m_loaders.push_back([edit, value] { edit->setText(*value); });
-    m_savers.push_back([edit, value] { *value = edit->text(); });
-    connect(edit, &QLineEdit::textChanged, this, [this, edit, value] {
-        if (!m_loading)
-            *value = edit->text();
-    });
-}
-
-void OptionsDialog::bindText(QComboBox* box, QString* value)
-{
-    m_loaders.push_back([box, value] { box->setCurrentText(*value); });
-    m_savers.push_back([box, value] { *value = box->currentText(); });
-    connect(box, &QComboBox::currentTextChanged, this, [this, box, value] {
-        if (!m_loading)
-            *value = box->currentText();
-    });
-}
-
-void OptionsDialog::bindText(QPlainTextEdit* memo, QString* value)
-{
-    m_loaders.push_back([memo, value] { memo->setPlainText(*value); });
-    m_savers.push_back([memo, value] { *value = memo->toPlainText(); });
-    connect(memo, &QPlainTextEdit::textChanged, this, [this, memo, value] {
-        if (!m_loading)
-            *value = memo->toPlainText();
-    });
-}
-
-void OptionsDialog::bindIndex(QComboBox* box, int* value)
-{
-    m_loaders.push_back([box, value] { box->setCurrentIndex(*value); });
-    m_savers.push_back([box, value] { *value = box->currentIndex(); });
-    connect(box, &QComboBox::currentIndexChanged, this, [this, value](int index) {
-        if (!m_loading)
-            *value = index;
-    });
-}
-
-void OptionsDialog::bindCheck(QAbstractButton* check, bool* value)
-{
-    m_loaders.push_back([check, value] { check->setChecked(*value); });
-    m_savers.push_back([check, value] { *value = check->isChecked(); });
-    connect(check, &QAbstractButton::toggled, this, [this, value](bool on) {
-        if (!m_loading)
-            *value = on;
-    });
-}
-
-void OptionsDialog::bindRadioPair(QRadioButton* first, bool* firstValue, QRadioButton* second,
-                                  bool* secondValue)
-{
-    // The file may hold both off (or both on): show exactly that, so storing gives the same keys back.
-    m_loaders.push_back([=] {
-        first->setAutoExclusive(false);
-        second->setAutoExclusive(false);
-        first->setChecked(*firstValue);
-        second->setChecked(*secondValue);
-        first->setAutoExclusive(true);
-        second->setAutoExclusive(true);
-    });
-    m_savers.push_back([=] {
-        *firstValue = first->isChecked();
-        *secondValue = second->isChecked();
-    });
-    for (QRadioButton* r : {first, second})
-        connect(r, &QRadioButton::toggled, this, [=, this] {
-            if (m_loading)
-                return;
-            *firstValue = first->isChecked();
-            *secondValue = second->isChecked();
-        });
-}
-
-void OptionsDialog::bindColor(ColorBox* box, shell::ColorValue* value)
-{
-    m_loaders.push_back([box, value] { box->setColor(*value); });
-    m_savers.push_back([box, value] { *value = box->color(); });
-    connect(box, &ColorBox::colorChosen, this, [this, value](shell::ColorValue c) {
-        if (!m_loading)
-            *value = c;
-    });
-}
-
-void OptionsDialog::bindNumber(QSpinBox* spin, int* value)
-{
-    m_loaders.push_back([spin, value] { spin->setValue(*value); });
-    m_savers.push_back([spin, value] { *value = spin->value(); });
-    connect(spin, &QSpinBox::valueChanged, this, [this, value](int v) {
-        if (!m_loading)
-            *value = v;
-    });
+    m_binder->bind(line("ftpHostEdit"), &s.ftp.host);                   // FTP/host
+    m_binder->bind(line("ftpPortEdit"), &s.ftp.port);                   // FTP/port
+    m_binder->bind(line("ftpUserEdit"), &s.ftp.user);                   // FTP/user
+    m_binder->bind(line("ftpPasswordEdit"), &s.ftp.password);           // password store "0xx456"
+    m_binder->bind(check("ftpSavePasswordCheck"), &s.ftp.savePassword); // FTP/pasword
+    m_binder->bind(check("ftpPassiveCheck"), &s.ftp.passive);           // FTP/pasywny
+    m_binder->bind(check("ftpTlsCheck"), &s.ftp.tls);                   // FTP/tls
+    m_binder->bind(line("ftpFolderEdit"), &s.ftp.folder);               // FTP/folder
+    m_binder->bind(line("shopAddressEdit"), &s.options.address);        // Opcje/adres
 }
 
 void OptionsDialog::bindLinks()
@@ -545,19 +451,20 @@ void OptionsDialog::bindLinks()
         const QTableWidgetItem* item = m_linkGrid->item(row, column);
         return item ? item->text() : QString();
     };
-    m_loaders.push_back([this] {
-        for (int row = 0; row < shell::Settings::linkCount; ++row) {
-            const shell::HyperLink& link = m_settings.links[size_t(row)];
-            m_linkGrid->setItem(row, 0, new QTableWidgetItem(link.name));
-            m_linkGrid->setItem(row, 1, new QTableWidgetItem(link.path));
-        }
-    });
-    m_savers.push_back([this, cellText] {
-        for (int row = 0; row < shell::Settings::linkCount; ++row)
-            m_settings.links[size_t(row)] = {cellText(row, 0), cellText(row, 1)};
-    });
+    m_binder->add(
+        [this] {
+            for (int row = 0; row < shell::Settings::linkCount; ++row) {
+                const shell::HyperLink& link = m_settings.links[size_t(row)];
+                m_linkGrid->setItem(row, 0, new QTableWidgetItem(link.name));
+                m_linkGrid->setItem(row, 1, new QTableWidgetItem(link.path));
+            }
+        },
+        [this, cellText] {
+            for (int row = 0; row < shell::Settings::linkCount; ++row)
+                m_settings.links[size_t(row)] = {cellText(row, 0), cellText(row, 1)};
+        });
     connect(m_linkGrid, &QTableWidget::itemChanged, this, [this, cellText](QTableWidgetItem* item) {
-        if (m_loading || item->row() >= shell::Settings::linkCount)
+        if (m_binder->isLoading() || item->row() >= shell::Settings::linkCount)
             return;
         m_settings.links[size_t(item->row())] = {cellText(item->row(), 0), cellText(item->row(), 1)};
     });
@@ -565,17 +472,13 @@ void OptionsDialog::bindLinks()
 
 void OptionsDialog::loadSettings()
 {
-    m_loading = true;
-    for (const auto& load : m_loaders)
-        load();
-    m_loading = false;
+    m_binder->load();
     showPresetPreview(m_styleBox->currentIndex());
 }
 
 void OptionsDialog::saveSettings()
 {
-    for (const auto& save : m_savers)
-        save();
+    m_binder->save();
 }
 
 // ---- behaviour ----

@@ -4,23 +4,16 @@
 #include "shell/settings.h"
 
 #include <QWidget>
-#include <functional>
-#include <vector>
 
-class ColorBox;
 class DeliveryDialog;
+class SettingsBinder;
 namespace shell {
 class Interaction;
 }
-class QAbstractButton;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
-class QRadioButton;
-class QSpinBox;
 class QTableWidget;
-class QTabWidget;
 
 // The options window. Its widgets edit the program's one Settings value live, so a change counts for
 // the next generation at once; closing the window (its "Close" button, its frame, or the main window's
@@ -37,9 +30,6 @@ public:
     // Writes KVO.INI, the text files and the remembered passwords from the settings value. Failures
     // are shown in the error box; returns whether everything was stored.
     bool storeSettings();
-
-    DeliveryDialog* deliveryEditor() const { return m_delivery; }
-    QTabWidget* pages() const { return m_pages; }
 
     // "Close": the invoice number must be an integer, else the window stays open.
     void closeWithNumberCheck();
@@ -62,14 +52,6 @@ private:
     QWidget* buildFtpPage();
     void bindWidgets();
 
-    void bindText(QLineEdit* edit, QString* value);
-    void bindText(QComboBox* box, QString* value);
-    void bindText(QPlainTextEdit* memo, QString* value);
-    void bindIndex(QComboBox* box, int* value);
-    void bindCheck(QAbstractButton* check, bool* value);
-    void bindRadioPair(QRadioButton* first, bool* firstValue, QRadioButton* second, bool* secondValue);
-    void bindColor(ColorBox* box, shell::ColorValue* value);
-    void bindNumber(QSpinBox* spin, int* value);
     void bindLinks();
 
     void applyPreset(int index);
@@ -80,12 +62,9 @@ private:
     shell::ProgramFolder m_folder;
     shell::Interaction& m_interaction;
 
-    std::vector<std::function<void()>> m_loaders;
-    std::vector<std::function<void()>> m_savers;
-    bool m_loading = false;
+    SettingsBinder* m_binder = nullptr;
     int m_linkRow = 0; // the link grid row "insert hyperlink " fills
 
-    QTabWidget* m_pages = nullptr;
     QComboBox* m_styleBox = nullptr;
     QLabel* m_presetPreview = nullptr;
     QLineEdit* m_logoEdit = nullptr;

@@ -2,6 +2,7 @@
 
 #include "catalogue/productlists.h"
 #include "shell/error.h"
+#include "ui/kalmenor/dialogbuttons.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -32,22 +33,9 @@ ProductDialog::ProductDialog(const QString& productsTablePath, QWidget* parent)
     find->setAutoDefault(false);
     row->addWidget(find);
     layout->addLayout(row);
-    auto* buttons = new QHBoxLayout;
-    auto* add = new QPushButton(QStringLiteral("Add"), this);
-    add->setObjectName(QStringLiteral("addButton"));
-    add->setAutoDefault(false);
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("closeButton"));
-    close->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(add);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
+    addNameButtons(this, layout, m_name->lineEdit(), [this] { Q_EMIT addRequested(name()); });
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    connect(add, &QPushButton::clicked, this, [this] { Q_EMIT addRequested(name()); });
-    connect(m_name->lineEdit(), &QLineEdit::returnPressed, this, [this] { Q_EMIT addRequested(name()); });
     connect(find, &QPushButton::clicked, this, &ProductDialog::findRequested);
-    connect(close, &QPushButton::clicked, this, &QDialog::hide);
 }
 
 QString ProductDialog::name() const

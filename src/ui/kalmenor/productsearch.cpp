@@ -5,10 +5,10 @@
 #include "shell/interaction.h"
 #include "shell/tables/dataset.h"
 #include "ui/common/recordnavigator.h"
+#include "ui/kalmenor/dialogbuttons.h"
 
 #include <QComboBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -56,17 +56,10 @@ ProductSearch::ProductSearch(tables::DataSet& products, shell::Interaction& ui, 
                          QStringLiteral("Następny rekord"), QStringLiteral("Ostatni rekord")});
     layout->addWidget(navigator);
 
-    auto* buttons = new QHBoxLayout;
-    auto* ok = new QPushButton(QStringLiteral("Ok"), this);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setAutoDefault(false);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    cancel->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    QPushButton* ok =
+        addButtonRow(this, layout,
+                     {{"okButton", QStringLiteral("Ok")}, {"cancelButton", QStringLiteral("Cancel")}})
+            .first();
 
     connect(m_search, &QLineEdit::textChanged, this, &ProductSearch::search);
     connect(ok, &QPushButton::clicked, this, [this] {
@@ -74,7 +67,6 @@ ProductSearch::ProductSearch(tables::DataSet& products, shell::Interaction& ui, 
             Q_EMIT productChosen(m_products.text(kName), m_products.text(kId));
         hide();
     });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::hide);
     connect(&products, &tables::DataSet::afterScroll, this, &ProductSearch::showRecord);
     connect(&products, &tables::DataSet::recordChanged, this, &ProductSearch::showRecord);
     showRecord();

@@ -1,6 +1,6 @@
 #include "ui/kalmenor/renamedialog.h"
+#include "ui/kalmenor/dialogbuttons.h"
 
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,20 +18,12 @@ RenameDialog::RenameDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::M
     m_name->setObjectName(QStringLiteral("nameBox"));
     m_name->setMinimumWidth(280);
     layout->addWidget(m_name);
-    auto* buttons = new QHBoxLayout;
-    auto* ok = new QPushButton(QStringLiteral("ok"), this);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setAutoDefault(false);
-    auto* close = new QPushButton(QStringLiteral("close"), this);
-    close->setObjectName(QStringLiteral("closeButton"));
-    close->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
+    QPushButton* ok =
+        addButtonRow(this, layout,
+                     {{"okButton", QStringLiteral("ok")}, {"closeButton", QStringLiteral("close")}})
+            .first();
     layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(ok, &QPushButton::clicked, this, [this] { Q_EMIT okRequested(m_name->text()); });
-    connect(close, &QPushButton::clicked, this, &QDialog::hide);
 }
 
 void RenameDialog::keyPressEvent(QKeyEvent* event)
