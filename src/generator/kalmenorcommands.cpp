@@ -5,6 +5,7 @@
 #include "catalogue/workspace.h"
 #include "generator/shopcommands.h"
 #include "generator/shoppictures.h"
+#include "programversion.h"
 #include "publish/manifest.h"
 #include "publish/shopupload.h"
 #include "publish/truststore.h"
@@ -203,7 +204,7 @@ std::optional<int> runCommandLine(int argc, char** argv, WindowStart* start)
     }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kalmenor"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.7"));
+    QCoreApplication::setApplicationVersion(QLatin1String(version::kalmenor));
     cl.parser.process(app); // --help and --version exit here
     QTextStream out(stdout);
     QTextStream err(stderr);

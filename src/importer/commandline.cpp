@@ -1,4 +1,5 @@
 #include "importer/commandline.h"
+#include "programversion.h"
 
 #include "importer/csv.h"
 #include "importer/pairing.h"
@@ -154,7 +155,7 @@ int CommandLine::run(const QStringList& arguments, QTextStream& out, QTextStream
         if (verb == QLatin1String("export"))
             return exportTable(arguments, out, err);
         if (verb == QLatin1String("--version") || verb == QLatin1String("-v")) {
-            out << "importer " << version() << Qt::endl;
+            out << "importer " << version::importer << Qt::endl;
             return 0;
         }
         if (verb == QLatin1String("--help") || verb == QLatin1String("-h")) {

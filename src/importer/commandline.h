@@ -22,7 +22,6 @@ public:
     static int run(const QStringList& arguments, QTextStream& out, QTextStream& err, bool terminal = false);
 
     static QString usage();
-    static QString version() { return QStringLiteral("1.6"); }
 
 private:
     static int copy(const QStringList& arguments, QTextStream& out, QTextStream& err, bool terminal);

@@ -30,6 +30,12 @@ protected:
 
     shell::ProgramFolder folder() const { return shell::ProgramFolder(dir.path()); }
     void makeDataFolder() { QDir().mkpath(dir.filePath(QStringLiteral("Bd/jpg"))); }
+    static QTabWidget* pages(const MainWindow& w)
+    {
+        auto* found = w.findChild<QTabWidget*>(QStringLiteral("mainPages"));
+        EXPECT_TRUE(found);
+        return found;
+    }
     std::unique_ptr<MainWindow> startWindow()
     {
         auto w = std::make_unique<MainWindow>(folder(), config.path(), ui);
@@ -45,9 +51,9 @@ TEST_F(MainWindowTest, StartsWithItsPagesAndCreatesAMissingProductsTable)
     auto w = startWindow();
     EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Kalmenor"));
-    ASSERT_GE(w->pages()->count(), 2);
-    EXPECT_EQ(w->pages()->tabText(0), QStringLiteral("Info"));
-    EXPECT_EQ(w->pages()->tabText(1), QStringLiteral("Webshop"));
+    ASSERT_GE(pages(*w)->count(), 2);
+    EXPECT_EQ(pages(*w)->tabText(0), QStringLiteral("Info"));
+    EXPECT_EQ(pages(*w)->tabText(1), QStringLiteral("Webshop"));
     auto* version = w->findChild<QLabel*>(QStringLiteral("versionLabel"));
     ASSERT_TRUE(version);
     EXPECT_EQ(version->text(), QStringLiteral("wer. 1.7"));
@@ -79,7 +85,7 @@ TEST_F(MainWindowTest, DamagedTableShowsTheErrorAndSkipsTheRest)
     ASSERT_EQ(ui.errors.size(), 1);
     EXPECT_TRUE(ui.errors[0].contains(QLatin1String("towary.db"))) << ui.errors[0].toStdString();
     EXPECT_FALSE(w->workspace().products().isOpen());
-    EXPECT_EQ(w->pages()->count(), 2); // the program goes on
+    EXPECT_EQ(pages(*w)->count(), 2); // the program goes on
     // the tree was never loaded, so closing must not replace the merchant's tree file
     w->close();
     EXPECT_EQ(testsupport::readFile(folder().treeFile()), tree);
@@ -145,7 +151,7 @@ TEST_F(MainWindowTest, PreviewFromTheWebshopPageWritesTheShopAndOpensIt)
     testsupport::writeFile(folder().treeFile(), "Ubrania ID012345678K\r\n");
     auto w = startWindow();
     w->resize(1200, 800);
-    w->pages()->setCurrentIndex(1);
+    pages(*w)->setCurrentIndex(1);
     w->show();
     w->previewShop();
     w->findChild<ShopRun*>(QStringLiteral("shopRun"))->waitUntilFinished();

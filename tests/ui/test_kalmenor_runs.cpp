@@ -53,7 +53,7 @@ protected:
         w = std::make_unique<MainWindow>(folder(), config.path(), ui);
         w->start();
         w->resize(1200, 800);
-        w->pages()->setCurrentIndex(1);
+        find<QTabWidget>("mainPages")->setCurrentIndex(1);
         w->show();
         tables::Table& products = w->workspace().products();
         int n = 1;
@@ -73,12 +73,12 @@ protected:
     ShopRun* run() const { return find<ShopRun>("shopRun"); }
     void clickProductNode(int row)
     {
-        CategoryTreeView* view = w->webshopPage()->treeView();
+        CategoryTreeView* view = find<CategoryTreeView>("TreeView1");
         catalogue::TreeNode* node = w->workspace().tree().topLevel(0)->child(row);
         view->selectNode(node);
         Q_EMIT view->nodeClicked(node);
     }
-    QString report() const { return w->webshopPage()->reportArea()->toPlainText(); }
+    QString report() const { return find<QPlainTextEdit>("FTPMemoStatus")->toPlainText(); }
 };
 
 TEST_F(RunTest, GenerationLeavesTheFormTheTreeAndTheListWhereTheUserLeftThem)
@@ -97,7 +97,7 @@ TEST_F(RunTest, GenerationLeavesTheFormTheTreeAndTheListWhereTheUserLeftThem)
         run()->waitUntilFinished();
         EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(QLatin1Char('\n')).toStdString();
         EXPECT_EQ(products.text(QStringLiteral("Nazwa")), QStringLiteral("B"));
-        EXPECT_EQ(w->webshopPage()->treeView()->selectedNode()->displayName(), QStringLiteral("B"));
+        EXPECT_EQ(find<CategoryTreeView>("TreeView1")->selectedNode()->displayName(), QStringLiteral("B"));
         // Box and list agree: the run did not clear the window's filter behind the box's back.
         EXPECT_EQ(statusFilter->currentIndex(), shownFilter);
         EXPECT_EQ(products.filter(), catalogue::statusFilterText(shownFilter));
@@ -155,10 +155,10 @@ TEST_F(RunTest, VatBoxOffersTodaysRatesAndTakesATypedOne)
          {QStringLiteral("0"), QStringLiteral("23"), QStringLiteral("27"), QStringLiteral("zw.")})
         EXPECT_GE(vat->findText(rate), 0) << qPrintable(rate);
     vat->setCurrentText(QStringLiteral("8"));
-    ASSERT_TRUE(w->webshopPage()->storePendingEdit());
+    ASSERT_TRUE(find<WebshopPage>("webshopPage")->storePendingEdit());
     EXPECT_EQ(products.text(QStringLiteral("VAT")), QStringLiteral("8"));
     vat->lineEdit()->setText(QStringLiteral("25"));
-    ASSERT_TRUE(w->webshopPage()->storePendingEdit());
+    ASSERT_TRUE(find<WebshopPage>("webshopPage")->storePendingEdit());
     EXPECT_EQ(products.text(QStringLiteral("VAT")), QStringLiteral("25"));
     EXPECT_EQ(find<QPushButton>("buildButton")->toolTip(), QStringLiteral("Generate Webshop"));
 }
@@ -184,7 +184,7 @@ TEST_F(RunTest, TheWindowKeepsServingDuringALongUploadAndCancelStopsItBetweenFil
     timer.start();
 
     auto* side = find<QStackedWidget>("sidePanels");
-    auto* panel = w->uploadPanel();
+    auto* panel = find<UploadPanel>("uploadPanel");
     auto* files = panel->findChild<QProgressBar*>(QStringLiteral("uploadProgress"));
     find<QPushButton>("uploadButton")->click();
     EXPECT_EQ(side->currentWidget(), panel); // the steps take the tree's place
@@ -217,7 +217,7 @@ TEST_F(RunTest, TheWindowKeepsServingDuringALongUploadAndCancelStopsItBetweenFil
     // "<< back" gives the tree its place again.
     Q_EMIT panel->findChild<QLabel*>(QStringLiteral("uploadBackLink"))->linkActivated(QStringLiteral("back"));
     EXPECT_NE(side->currentWidget(), panel);
-    EXPECT_TRUE(w->webshopPage()->treeView()->isVisible());
+    EXPECT_TRUE(find<CategoryTreeView>("TreeView1")->isVisible());
 }
 
 TEST_F(RunTest, CancelStopsAGenerationBetweenPages)

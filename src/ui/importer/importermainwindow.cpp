@@ -51,19 +51,19 @@ ImporterMainWindow::ImporterMainWindow(shell::Interaction* interaction, QWidget*
     m_target = new tables::Table(this);
     m_query = new tables::Query(this);
 
-    m_pages = new QTabWidget(this);
-    m_importPage = new ImportPage(*m_source, *m_target, *m_interaction, m_pages);
-    m_dataPage = new DataPage(*m_source, *m_target, *m_interaction, m_pages);
-    m_sqlPage = new SqlPage(*m_query, *m_source, *m_interaction, m_pages);
-    m_optionsPage = new OptionsPage(m_pages);
-    m_infoPage = new InfoPage(m_pages);
+    m_pages = std::make_unique<QTabWidget>(this);
+    m_importPage = new ImportPage(*m_source, *m_target, *m_interaction, m_pages.get());
+    m_dataPage = new DataPage(*m_source, *m_target, *m_interaction, m_pages.get());
+    m_sqlPage = new SqlPage(*m_query, *m_source, *m_interaction, m_pages.get());
+    m_optionsPage = new OptionsPage(m_pages.get());
+    m_infoPage = new InfoPage(m_pages.get());
     m_pages->addTab(m_importPage, "Import Danych");
     m_pages->addTab(m_dataPage, "Edycja Danych");
     m_pages->addTab(m_sqlPage, "Zapytanie SQL");
     m_pages->addTab(m_optionsPage, "Opcje");
     m_pages->addTab(m_infoPage, "Informacje");
-    setCentralWidget(m_pages);
-    m_filterDialog = new FilterDialog(*m_interaction, this);
+    setCentralWidget(m_pages.get());
+    m_filterDialog = std::make_unique<FilterDialog>(*m_interaction, this);
     buildMenu();
 
     TableSidePanel* source = m_importPage->sourcePanel();
@@ -88,7 +88,7 @@ ImporterMainWindow::ImporterMainWindow(shell::Interaction* interaction, QWidget*
     connect(m_importPage->pairByNameButton(), &QPushButton::clicked, this, &ImporterMainWindow::pairByName);
     connect(m_importPage->newTableButton(), &QPushButton::clicked, this,
             &ImporterMainWindow::createTargetTable);
-    connect(m_dataPage, &DataPage::filterRequested, m_filterDialog, &FilterDialog::openFor);
+    connect(m_dataPage, &DataPage::filterRequested, m_filterDialog.get(), &FilterDialog::openFor);
     connect(m_dataPage, &DataPage::htmlRequested, this, [this](tables::Table* t) { exportHtml(t); });
     connect(m_dataPage, &DataPage::textRequested, this, [this](tables::Table* t) { exportText(t); });
     connect(m_dataPage, &DataPage::deleteRequested, this, &ImporterMainWindow::deleteTargetView);
@@ -99,12 +99,7 @@ ImporterMainWindow::ImporterMainWindow(shell::Interaction* interaction, QWidget*
     resize(1100, 760);
 }
 
-ImporterMainWindow::~ImporterMainWindow()
-{
-    // The grids let go of the tables before the tables go.
-    delete m_filterDialog;
-    delete m_pages;
-}
+ImporterMainWindow::~ImporterMainWindow() = default;
 
 void ImporterMainWindow::buildMenu()
 {

@@ -51,18 +51,17 @@ public:
     tables::Table& sourceTable() const { return *m_source; }
     tables::Table& targetTable() const { return *m_target; }
     tables::Query& query() const { return *m_query; }
-    QTabWidget* pages() const { return m_pages; }
+    QTabWidget* pages() const { return m_pages.get(); }
     ImportPage* importPage() const { return m_importPage; }
     DataPage* dataPage() const { return m_dataPage; }
     SqlPage* sqlPage() const { return m_sqlPage; }
     OptionsPage* optionsPage() const { return m_optionsPage; }
     InfoPage* infoPage() const { return m_infoPage; }
-    FilterDialog* filterDialog() const { return m_filterDialog; }
+    FilterDialog* filterDialog() const { return m_filterDialog.get(); }
     QAction* appendModeAction() const { return m_appendAction; }
     QAction* replaceModeAction() const { return m_replaceAction; }
     QAction* helpAction() const { return m_helpAction; }
     QAction* infoAction() const { return m_infoAction; }
-    QAction* quitAction() const { return m_quitAction; }
 
 private:
     void buildMenu();
@@ -77,13 +76,15 @@ private:
     tables::Table* m_target;
     tables::Query* m_query;
     importer::ImportMode m_mode = importer::ImportMode::Append;
-    QTabWidget* m_pages;
+    // Pages and dialog are members, so they go before the tables (children of the window): their grids
+    // let go of the tables first.
+    std::unique_ptr<QTabWidget> m_pages;
     ImportPage* m_importPage;
     DataPage* m_dataPage;
     SqlPage* m_sqlPage;
     OptionsPage* m_optionsPage;
     InfoPage* m_infoPage;
-    FilterDialog* m_filterDialog;
+    std::unique_ptr<FilterDialog> m_filterDialog;
     QAction* m_appendAction = nullptr;
     QAction* m_replaceAction = nullptr;
     QAction* m_helpAction = nullptr;

@@ -1,4 +1,5 @@
 #include "ui/importer/infopage.h"
+#include "programversion.h"
 
 #include "ui/importer/sidecolors.h"
 
@@ -38,7 +39,7 @@ InfoPage::InfoPage(QWidget* parent) : QWidget(parent)
     big.setPointSize(big.pointSize() * 2);
     big.setBold(true);
     name->setFont(big);
-    auto* version = new QLabel(versionText(), this);
+    auto* version = new QLabel(QStringLiteral("wer. %1").arg(QLatin1String(version::importer)), this);
     version->setObjectName("version");
     auto* picture = new QLabel(this);
     picture->setPixmap(logo());

@@ -7,5 +7,4 @@ class InfoPage : public QWidget {
     Q_OBJECT
 public:
     explicit InfoPage(QWidget* parent = nullptr);
-    static QString versionText() { return QStringLiteral("wer. 1.6"); }
 };

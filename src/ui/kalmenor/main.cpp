@@ -1,3 +1,5 @@
+#include "programversion.h"
+
 #include "generator/kalmenorcommands.h"
 #include "generator/shopcommands.h"
 #include "ui/common/widgetinteraction.h"
@@ -16,7 +18,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalmenor"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kalmenor"));
-    QApplication::setApplicationVersion(QStringLiteral("1.7"));
+    QApplication::setApplicationVersion(QLatin1String(version::kalmenor));
     // The window closes when the user switches folders; the program ends when KalmenorApp says so.
     QApplication::setQuitOnLastWindowClosed(false);
     WidgetInteraction ui;

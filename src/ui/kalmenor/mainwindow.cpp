@@ -1,5 +1,7 @@
 #include "ui/kalmenor/mainwindow.h"
 
+#include "programversion.h"
+
 #include "generator/generateshop.h"
 #include "generator/generatorcontext.h"
 #include "publish/ftpclient.h"
@@ -49,9 +51,9 @@ MainWindow::MainWindow(const shell::ProgramFolder& folder, const QString& config
     m_workspace = std::make_unique<catalogue::Workspace>(m_folder, m_ui);
     buildFileMenu();
     buildToolBar();
-    m_pages = new QTabWidget(this);
+    m_pages = std::make_unique<QTabWidget>(this);
     m_pages->setObjectName(QStringLiteral("mainPages"));
-    setCentralWidget(m_pages);
+    setCentralWidget(m_pages.get());
 }
 
 MainWindow::~MainWindow()
@@ -60,16 +62,9 @@ MainWindow::~MainWindow()
         m_run->cancel();
         m_run->waitUntilFinished();
     }
+    // The pages go before the run; it reports to nobody from here on.
     if (m_run)
         disconnect(m_run, nullptr, this, nullptr);
-    // The pages bind to the workspace's table and tree: they go first.
-    delete m_options;
-    delete takeCentralWidget();
-}
-
-QString MainWindow::versionText() const
-{
-    return QStringLiteral("wer. 1.7");
 }
 
 void MainWindow::start()
@@ -77,7 +72,7 @@ void MainWindow::start()
     // Table set and tree first: the pages bind to them. A failure shows its error and skips the rest.
     const bool opened = m_workspace->open();
     m_settings = shell::loadSettings(m_configDir, m_folder);
-    m_options = new OptionsDialog(m_settings, m_configDir, m_folder, m_ui, this);
+    m_options = std::make_unique<OptionsDialog>(m_settings, m_configDir, m_folder, m_ui, this);
     m_options->setWindowFlag(Qt::Window);
     m_options->loadSettings();
 
@@ -198,7 +193,7 @@ QWidget* MainWindow::buildInfoPage()
          [this] { m_ui.openInShell(QString::fromLatin1(kMakerMail)); });
     link("homePageLink", QStringLiteral("kalmenor.example.org"), [this] { openHomePage(); });
     layout->addStretch();
-    auto* version = new QLabel(versionText(), page);
+    auto* version = new QLabel(QStringLiteral("wer. %1").arg(QLatin1String(version::kalmenor)), page);
     version->setObjectName(QStringLiteral("versionLabel"));
     layout->addWidget(version);
     return page;
@@ -219,8 +214,6 @@ QWidget* MainWindow::buildWebshopPage()
     m_progress->setObjectName(QStringLiteral("generationProgress"));
     m_progress->setValue(0);
     layout->addWidget(m_progress);
-    if (m_workspace->treeLoaded())
-        m_webshop->expandTree();
     connect(m_webshop, &WebshopPage::previewRequested, this, &MainWindow::previewShop);
     connect(m_webshop, &WebshopPage::buildRequested, this, &MainWindow::buildShop);
     connect(m_webshop, &WebshopPage::uploadRequested, this, &MainWindow::uploadShop);

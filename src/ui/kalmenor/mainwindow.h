@@ -37,11 +37,6 @@ public:
 
     catalogue::Workspace& workspace() { return *m_workspace; }
     shell::Settings& settings() { return m_settings; }
-    QTabWidget* pages() const { return m_pages; }
-    QString versionText() const;
-    WebshopPage* webshopPage() const { return m_webshop; }
-    OptionsDialog* optionsDialog() const { return m_options; }
-    UploadPanel* uploadPanel() const { return m_uploadPanel; }
 
 Q_SIGNALS:
     // File menu: work on another program folder (create: make a shop folder there first).
@@ -84,12 +79,14 @@ private:
     shell::Interaction& m_ui;
     shell::Settings m_settings;
     std::unique_ptr<catalogue::Workspace> m_workspace;
-    QTabWidget* m_pages = nullptr;
+    // Declared after the settings and the workspace, so they go first: they bind to the settings value
+    // and to the workspace's table and tree.
+    std::unique_ptr<OptionsDialog> m_options;
+    std::unique_ptr<QTabWidget> m_pages;
     QToolBar* m_toolBar = nullptr;
     QFileSystemWatcher* m_watcher = nullptr;
     QTimer* m_refreshTimer = nullptr;
     WebshopPage* m_webshop = nullptr;
-    OptionsDialog* m_options = nullptr;
     UploadPanel* m_uploadPanel = nullptr;
     QProgressBar* m_progress = nullptr;
     ShopRun* m_run = nullptr;
