@@ -79,13 +79,6 @@ bool TreeNode::isInside(const TreeNode* other) const
     return false;
 }
 
-TreeNode* TreeNode::nextSibling() const
-{
-    if (!m_parent || m_row + 1 >= m_parent->childCount())
-        return nullptr;
-    return m_parent->child(m_row + 1);
-}
-
 CategoryTree::CategoryTree(QObject* parent) : QObject(parent), m_root(std::make_unique<TreeNode>()) {}
 
 CategoryTree::~CategoryTree() = default;

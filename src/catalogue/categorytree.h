@@ -46,7 +46,6 @@ public:
     const QString& text() const { return m_text; }
     QString displayName() const { return displayNameOfText(m_text); }
     QString key() const { return keyOfText(m_text); }
-    QChar kindLetter() const { return kindLetterOfText(m_text); }
     NodeKind kind() const { return kindOfText(m_text); }
     bool isProduct() const { return kind() == NodeKind::Product; }
     // Categories and subcategories accept dropped nodes and new children.
@@ -62,7 +61,6 @@ public:
     int depth() const;                // 0 for top-level nodes
     // True when this node is other or lies below it.
     bool isInside(const TreeNode* other) const;
-    TreeNode* nextSibling() const;
 
 private:
     friend class CategoryTree;

@@ -134,23 +134,6 @@ void writeBytes(const QString& path, const QByteArray& bytes)
         throw AppError(QStringLiteral("Cannot write file %1: %2").arg(path, f.errorString()));
 }
 
-void writeGenerated(const QString& path, const QByteArray& bytes)
-{
-    const QString temp = path + QStringLiteral(".part");
-    QFile f(temp);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()) {
-        const QString why = f.errorString();
-        f.close();
-        QFile::remove(temp);
-        throw AppError(QStringLiteral("Cannot write file %1: %2").arg(path, why));
-    }
-    f.close();
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-        QFile::remove(temp);
-        throw AppError(QStringLiteral("Cannot write file %1").arg(path));
-    }
-}
-
 void write(const QString& path, const QString& text)
 {
     writeBytes(path, encode(text));

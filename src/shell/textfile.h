@@ -27,9 +27,6 @@ QStringList readLines(const QString& path);
 // Atomic: writes beside the file, then renames over it. Throws AppError on failure.
 void write(const QString& path, const QString& text);
 void writeBytes(const QString& path, const QByteArray& bytes);
-// Generated output (shop pages): written beside and renamed over, so nobody reads half a file, but not
-// flushed to the disk one by one; a lost page is made again by the next run.
-void writeGenerated(const QString& path, const QByteArray& bytes);
 // Each line followed by CR LF.
 void writeLines(const QString& path, const QStringList& lines);
 

@@ -27,7 +27,6 @@ public:
 
     QTableView* sourceGrid() const { return m_sourceGrid; }
     QTableView* targetGrid() const { return m_targetGrid; }
-    RecordNavigator* targetNavigator() const { return m_targetNavigator; }
     QLabel* sourceRecordCount() const { return m_sourceRecords; }
     QLabel* targetRecordCount() const { return m_targetRecords; }
     QPushButton* sourceFilterButton() const { return m_sourceFilter; }

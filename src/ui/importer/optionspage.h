@@ -24,10 +24,7 @@ public:
 
     QRadioButton* appendButton() const { return m_append; }
     QRadioButton* replaceButton() const { return m_replace; }
-    QCheckBox* boldLinesBox() const { return m_boldLines; }
     QComboBox* separatorBox() const { return m_separator; }
-    QPushButton* evenColorButton() const { return m_evenColor; }
-    QPushButton* oddColorButton() const { return m_oddColor; }
 
 Q_SIGNALS:
     void importModeChanged(importer::ImportMode mode);

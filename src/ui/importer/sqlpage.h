@@ -43,12 +43,10 @@ public:
     QListWidget* operatorList() const { return m_operators; }
     QListWidget* keywordList() const { return m_keywords; }
     QTextEdit* editor() const { return m_editor; }
-    QTableView* resultGrid() const { return m_grid; }
     QLabel* fieldCountLabel() const { return m_fieldCount; }
     QLabel* recordCountLabel() const { return m_recordCount; }
     QPushButton* executeButton() const { return m_execute; }
     QPushButton* clearButton() const { return m_clear; }
-    QPushButton* htmlButton() const { return m_html; }
     QPushButton* textButton() const { return m_text; }
     QPushButton* deleteButton() const { return m_delete; }
 

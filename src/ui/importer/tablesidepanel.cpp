@@ -200,7 +200,6 @@ void TableSidePanel::setFolder(const QString& folder)
     m_grid->clearFields();
     if (m_side == Side::Source)
         m_fields->clear();
-    Q_EMIT folderChanged();
 }
 
 void TableSidePanel::fillFolder()

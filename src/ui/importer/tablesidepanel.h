@@ -51,16 +51,11 @@ public:
     void updateCounts();
 
     MappingGrid* grid() const { return m_grid; }
-    QComboBox* driveBox() const { return m_drives; }
-    QListWidget* folderList() const { return m_folders; }
     QListWidget* fileList() const { return m_files; }
     QListWidget* tableList() const { return m_tables; }
     QComboBox* codePageBox() const { return m_codePage; }
     QLabel* previewLabel() const { return m_preview; }
-    QLabel* warningsLabel() const { return m_warnings; }
     // Target side only: writing allowed although index files go stale; numbers rounded to fit.
-    QCheckBox* allowStaleBox() const { return m_allowStale; }
-    QCheckBox* roundNumbersBox() const { return m_roundNumbers; }
     QListWidget* fieldList() const { return m_fields; }
     QCheckBox* sortBox() const { return m_sort; }
     QLabel* chosenFileLabel() const { return m_chosen; }
@@ -70,7 +65,6 @@ public:
 Q_SIGNALS:
     void tableOpened(); // after every attempt to open, successful or not
     void filesChanged(const QStringList& names);
-    void folderChanged();
 
 private:
     void fillDrives();
