@@ -1,10 +1,10 @@
 // The catalogue at merchant scale, for bench/catalogue_bench.sh: a tree of about 20,000 nodes over
 // 10,000 products with small pictures. Prints the seconds of loading and saving the tree file and of
 // opening the products list (the Webshop page built, the list shown and painted with its pictures).
+#include "benchsupport.h"
 #include "catalogue/categorytree.h"
 #include "catalogue/pictures.h"
 #include "catalogue/productstable.h"
-#include "shell/interaction.h"
 #include "shell/programfolder.h"
 #include "shell/tables/table.h"
 #include "ui/kalmenor/webshoppage.h"
@@ -18,27 +18,9 @@
 #include <QTableView>
 #include <QTextStream>
 
+using namespace bench;
+
 namespace {
-
-class QuietInteraction : public shell::Interaction {
-public:
-    void message(const QString& text, const QString&) override { QTextStream(stderr) << text << '\n'; }
-    void error(const QString& text) override { QTextStream(stderr) << text << '\n'; }
-    bool question(const QString&, const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString existingDirectory(const QString&, const QString&) override { return {}; }
-    bool openInShell(const QString&) override { return false; }
-    bool startProgram(const QString&, const QStringList&) override { return false; }
-};
-
-QString productId(int i)
-{
-    return QStringLiteral("ID%1P").arg(i, 9, 10, QLatin1Char('0'));
-}
 
 void prepare(const shell::ProgramFolder& folder, int products)
 {
@@ -81,11 +63,6 @@ void prepare(const shell::ProgramFolder& folder, int products)
         }
     }
     tree.save(folder.treeFile());
-}
-
-double seconds(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e9;
 }
 
 } // namespace

@@ -5,42 +5,15 @@
 #   importer export --html / --text  vs  sqlite3 -html / -separator '|'   (goal: ratio <= 1.5)
 # usage: bench/importer_bench.sh [BUILD_DIR] [RECORDS]
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/benchlib.sh"
 build=${1:-$here/build-bench}
 records=${2:-200000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-if [ ! -x "$build/src/ui/importer/importer" ]; then
-    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$build" --target importer -j2 >/dev/null
-fi
+bench_build "$build" importer
 importer=$build/src/ui/importer/importer
-
-python3 - "$work/big.dbf" "$records" <<'PY'
-import struct, sys, random, datetime
-path, n = sys.argv[1], int(sys.argv[2])
-fields = [(b"NAME", b"C", 30, 0), (b"CITY", b"C", 20, 0), (b"QTY", b"N", 10, 0),
-          (b"PRICE", b"N", 12, 2), (b"DAY", b"D", 8, 0), (b"FLAG", b"L", 1, 0)]
-reclen = 1 + sum(f[2] for f in fields)
-hdrlen = 32 + 32 * len(fields) + 1
-random.seed(7)
-cities = ["Warszawa", "Kraków", "Gdańsk", "Łódź", "Poznań", "Wrocław"]
-with open(path, "wb") as f:
-    f.write(struct.pack("<BBBBIHH20x", 3, 126, 12, 7, n, hdrlen, reclen))
-    for name, typ, size, dec in fields:
-        f.write(struct.pack("<11sc4xBB14x", name, typ, size, dec))
-    f.write(b"\r")
-    day0 = datetime.date(2000, 1, 1)
-    for i in range(n):
-        d = day0 + datetime.timedelta(days=i % 9000)
-        rec = b" " + ("Product %d" % i).ljust(30).encode("cp1250") \
-            + random.choice(cities).ljust(20).encode("cp1250") \
-            + str(i % 1000).rjust(10).encode() + ("%.2f" % (i * 0.37)).rjust(12).encode() \
-            + d.strftime("%Y%m%d").encode() + (b"T" if i % 2 else b"F")
-        f.write(rec)
-    f.write(b"\x1a")
-PY
+make_dbf "$work/big.dbf" "$records" 7 Product 0
 
 # Native target with the same six fields (a native table file holds one table named after the file).
 sqlite3 "$work/target.db" 'CREATE TABLE target ("NAME" CHAR(30), "CITY" CHAR(20), "QTY" DOUBLE, "PRICE" DOUBLE, "DAY" DATE, "FLAG" BOOLEAN)'
@@ -50,7 +23,6 @@ seconds() {
     /usr/bin/time -o "$work/time" -f '%U %S' "$@" >/dev/null 2>&1
     awk '{ printf "%.2f", $1 + $2 }' "$work/time"
 }
-ratio() { echo "scale=2; $1 / $2" | bc -l; }
 
 # Median of five pairs run one after the other, so both sides meet the same load of the machine.
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }

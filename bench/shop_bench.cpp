@@ -2,6 +2,7 @@
 //   shop_bench prepare PROGRAM_DIR PRODUCTS   makes a program folder with that many products
 //   shop_bench build PROGRAM_DIR CONFIG_DIR SHOP_DIR   opens it like the program does and builds the shop;
 //                                                      prints "seconds <s>" and "peak_kb <kb>"
+#include "benchsupport.h"
 #include "catalogue/categorytree.h"
 #include "catalogue/deliverymethods.h"
 #include "catalogue/pictures.h"
@@ -9,7 +10,6 @@
 #include "catalogue/workspace.h"
 #include "generator/generateshop.h"
 #include "shell/error.h"
-#include "shell/interaction.h"
 #include "shell/settings.h"
 #include "shell/tables/table.h"
 
@@ -23,21 +23,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-class QuietInteraction : public shell::Interaction {
-public:
-    void message(const QString& text, const QString&) override { QTextStream(stderr) << text << '\n'; }
-    void error(const QString& text) override { QTextStream(stderr) << text << '\n'; }
-    bool question(const QString&, const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString existingDirectory(const QString&, const QString&) override { return {}; }
-    bool openInShell(const QString&) override { return false; }
-    bool startProgram(const QString&, const QStringList&) override { return false; }
-};
 
 QByteArray smallJpeg(int seed)
 {
@@ -79,7 +64,7 @@ int prepare(const QString& dir, int count)
         QStringLiteral("A sturdy product for everyday use, made to last and easy to care for. ");
     products.beginBulk();
     for (int i = 0; i < count; ++i) {
-        const QString id = QStringLiteral("ID%1P").arg(i + 1, 9, 10, QLatin1Char('0'));
+        const QString id = bench::productId(i + 1);
         const QString name = QStringLiteral("Product number %1").arg(i + 1);
         const bool variants = i % 3 == 0;
         products.append();
@@ -117,7 +102,7 @@ int build(const QString& dir, const QString& config, const QString& shop)
     QElapsedTimer timer;
     timer.start();
     const shell::ProgramFolder folder(dir);
-    QuietInteraction ui;
+    bench::QuietInteraction ui;
     catalogue::Workspace workspace(folder, ui);
     if (!workspace.open())
         return 1;
@@ -129,7 +114,7 @@ int build(const QString& dir, const QString& config, const QString& shop)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     QTextStream out(stdout);
-    out << "seconds " << QString::number(timer.nsecsElapsed() / 1e9, 'f', 3) << '\n';
+    out << "seconds " << QString::number(bench::seconds(timer), 'f', 3) << '\n';
     out << "peak_kb " << usage.ru_maxrss << '\n';
     out << "warnings " << context.warningCount() << '\n';
     return 0;

@@ -10,7 +10,7 @@
 #   Kalmenor / cp -r of its output at 10,000   (goal <= 1.3)
 # usage: [THEME=classic|modern] bench/shop_bench.sh [BUILD_DIR] [PRODUCTS]
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/benchlib.sh"
 build=${1:-$here/build-bench}
 count=${2:-10000}
 double=$((count * 2))
@@ -26,21 +26,9 @@ if ! command -v hugo >/dev/null; then
     command -v hugo >/dev/null || { echo "hugo is missing (apt-get install hugo)" >&2; exit 1; }
 fi
 
-if [ ! -f "$build/src/generator/libkal_generator.a" ] || [ "${REBUILD:-0}" = 1 ]; then
-    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$build" --target kal_generator kal_generator_resources_1 -j2 >/dev/null
-bench=$build/shop_bench
-# shellcheck disable=SC2046
-g++ -std=gnu++20 -O2 -fPIC -I"$here/src" -DKAL_SOURCE_DIR="\"$here\"" -DQT_NO_KEYWORDS \
-    "$here/bench/shop_bench.cpp" -o "$bench" \
-    "$build/src/generator/CMakeFiles/kal_generator_resources_1.dir/.rcc/qrc_modern_assets.cpp.o" \
-    "$build/src/generator/libkal_generator.a" "$build/src/catalogue/libkal_catalogue.a" \
-    "$build/src/shell/libkal_shell.a" "$build/src/shell/tables/libkal_tables.a" \
-    $(pkg-config --cflags --libs Qt6Gui Qt6Core pxlib) -ljpeg -lsqlite3 -lshp
+bench_build "$build" shop_bench
+bench=$build/bench/shop_bench
 
-seconds() { local s e; s=$(date +%s.%N); "$@" >"$work/last.txt"; e=$(date +%s.%N); echo "$e - $s" | bc -l; }
-ratio() { echo "scale=2; $1 / $2" | bc -l; }
 median() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
 
 # Kalmenor: prepare (not timed), then build into an empty folder.
@@ -87,12 +75,12 @@ sync
 k1=(); k2=(); h=(); c=(); peak_kb=0
 for turn in 1 2 3; do
     rm -rf "$work/shop$count" "$work/shop$double" "$work/hugo-public" "$work/copy"
-    k1+=("$(seconds "$bench" build "$work/program$count" "$work/config$count" "$work/shop$count")")
+    k1+=("$(wall_seconds "$bench" build "$work/program$count" "$work/config$count" "$work/shop$count")")
     kb=$(awk '/^peak_kb/ {print $2}' "$work/last.txt")
     [ "$kb" -gt "$peak_kb" ] && peak_kb=$kb
-    h+=("$(seconds hugo --quiet -s "$site" -d "$work/hugo-public")")
-    c+=("$(seconds cp -r "$work/shop$count" "$work/copy")")
-    k2+=("$(seconds "$bench" build "$work/program$double" "$work/config$double" "$work/shop$double")")
+    h+=("$(wall_seconds hugo --quiet -s "$site" -d "$work/hugo-public")")
+    c+=("$(wall_seconds cp -r "$work/shop$count" "$work/copy")")
+    k2+=("$(wall_seconds "$bench" build "$work/program$double" "$work/config$double" "$work/shop$double")")
 done
 pages=$(find "$work/shop$count" -maxdepth 1 -name '*.html' | wc -l)
 t_k1=$(median "${k1[@]}"); t_k2=$(median "${k2[@]}"); t_h=$(median "${h[@]}"); t_c=$(median "${c[@]}")

@@ -2,9 +2,9 @@
 //   upload_bench SHOP_DIR PORT   sends SHOP_DIR (and its img) to 127.0.0.1:PORT in passive mode as
 //                                user kupiec, password tajne; prints "seconds <s>", "files <n>" (sent),
 //                                "unchanged <n>" and "commands <n>"
+#include "benchsupport.h"
 #include "publish/ftpclient.h"
 #include "publish/shopupload.h"
-#include "shell/interaction.h"
 #include "shell/settings.h"
 
 #include <QCoreApplication>
@@ -12,25 +12,6 @@
 #include <QTextStream>
 
 using namespace publish;
-
-namespace {
-
-class ConsoleErrors : public shell::Interaction {
-public:
-    void message(const QString& text, const QString&) override { QTextStream(stderr) << text << '\n'; }
-    void error(const QString& text) override { QTextStream(stderr) << text << '\n'; }
-    bool question(const QString&, const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString existingDirectory(const QString&, const QString&) override { return {}; }
-    bool openInShell(const QString&) override { return false; }
-    bool startProgram(const QString&, const QStringList&) override { return false; }
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -47,7 +28,7 @@ int main(int argc, char** argv)
     ftp.password = QStringLiteral("tajne");
     ftp.passive = true;
     ftp.tls = false; // the bench's server speaks plain FTP, as lftp's run does
-    ConsoleErrors interaction;
+    bench::QuietInteraction interaction;
     FtpClient client;
     UploadCallbacks callbacks;
     callbacks.appendReport = [](const QString&) {};
@@ -55,7 +36,7 @@ int main(int argc, char** argv)
     timer.start();
     const UploadResult result =
         uploadShop(args[1], ftp, QTime::currentTime(), client, callbacks, interaction);
-    QTextStream(stdout) << "seconds " << double(timer.nsecsElapsed()) / 1e9 << "\nfiles " << result.filesSent
+    QTextStream(stdout) << "seconds " << bench::seconds(timer) << "\nfiles " << result.filesSent
                         << "\nunchanged " << result.filesUnchanged << "\ncommands " << client.commandsSent()
                         << '\n';
     return uploadExitStatus(result);

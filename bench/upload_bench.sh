@@ -7,7 +7,7 @@
 #   republish with nothing changed / 1 s   (goal < 1.0)
 # usage: bench/upload_bench.sh [BUILD_DIR] [FILES]
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/benchlib.sh"
 build=${1:-$here/build-bench}
 files=${2:-2000}
 work=$(mktemp -d)
@@ -20,22 +20,13 @@ command -v lftp >/dev/null || { echo "lftp is missing (apt-get install lftp)" >&
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3
 
-if [ ! -f "$build/build.ninja" ] || [ "${REBUILD:-0}" = 1 ]; then
-    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$build" --target kal_publish -j2 >/dev/null
-bench=$build/upload_bench
-# shellcheck disable=SC2046
-g++ -std=gnu++20 -O2 -fPIC -I"$here/src" -DQT_NO_KEYWORDS "$here/bench/upload_bench.cpp" -o "$bench" \
-    "$build/src/publish/libkal_publish.a" "$build/src/shell/libkal_shell.a" \
-    "$build/src/shell/tables/libkal_tables.a" \
-    $(pkg-config --cflags --libs Qt6Gui Qt6Core pxlib) -lsqlite3 -lshp -lssl -lcrypto
+bench_build "$build" upload_bench shop_bench
+bench=$build/bench/upload_bench
 
 # The shop: the generator benchmark's pages and pictures when it runs, else files of the same sizes.
 shop=$work/shop
 products=$(( files / 3 ))
-shop_bench=${SHOP_BENCH:-$build/shop_bench}
-[ -x "$shop_bench" ] || shop_bench=$here/build-bench/shop_bench
+shop_bench=$build/bench/shop_bench
 if [ -x "$shop_bench" ] && "$shop_bench" prepare "$work/program" "$products" >/dev/null 2>&1 \
     && mkdir -p "$work/config" && "$shop_bench" build "$work/program" "$work/config" "$shop" >/dev/null 2>&1; then
     echo "shop: generator benchmark, $products products"
