@@ -169,25 +169,49 @@ std::optional<QByteArray> FtpClient::retrieveFile(const QString& remotePath, qsi
 {
     checkCommandArgument(remotePath);
     ensureConnected();
-    QByteArray bytes;
     try {
-        transfer(
-            QStringLiteral("RETR ") + remotePath,
-            [&](TcpSocket& data) {
-                char piece[kPieceSize];
-                while (const qsizetype n = data.receive(piece, sizeof piece)) {
-                    if (bytes.size() + n > maxSize)
-                        throw shell::AppError(
-                            QStringLiteral("The file %1 on the FTP server is too large.").arg(remotePath));
-                    bytes.append(piece, n);
-                }
-            },
-            false);
+        return download(QStringLiteral("RETR ") + remotePath, maxSize,
+                        QStringLiteral("The file %1 on the FTP server is too large.").arg(remotePath));
     } catch (const FtpReplyError& e) {
-        if (e.code() == 550 && bytes.isEmpty())
+        if (e.code() == 550)
             return std::nullopt; // no such file
         throw;
     }
+}
+
+QStringList FtpClient::listNames(const QString& remoteFolder, qsizetype maxSize)
+{
+    checkCommandArgument(remoteFolder);
+    ensureConnected();
+    const QByteArray bytes = download(
+        QStringLiteral("NLST ") + remoteFolder, maxSize,
+        QStringLiteral("The list of the folder %1 on the FTP server is too large.").arg(remoteFolder));
+    QStringList names;
+    for (QByteArray line : bytes.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        // Some servers answer with the path asked for in front of each name.
+        const QString name = QString::fromUtf8(line.mid(line.lastIndexOf('/') + 1));
+        if (!name.isEmpty())
+            names << name;
+    }
+    return names;
+}
+
+QByteArray FtpClient::download(const QString& commandText, qsizetype maxSize, const QString& tooLarge)
+{
+    QByteArray bytes;
+    transfer(
+        commandText,
+        [&](TcpSocket& data) {
+            char piece[kPieceSize];
+            while (const qsizetype n = data.receive(piece, sizeof piece)) {
+                if (bytes.size() + n > maxSize)
+                    throw shell::AppError(tooLarge);
+                bytes.append(piece, n);
+            }
+        },
+        false);
     return bytes;
 }
 

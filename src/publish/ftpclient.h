@@ -52,6 +52,9 @@ public:
     // The bytes of a remote file ("RETR"); nothing when the server has no such file (550). A file
     // larger than maxSize raises AppError.
     std::optional<QByteArray> retrieveFile(const QString& remotePath, qsizetype maxSize);
+    // The names in a remote folder ("NLST"), without any path in front. A refusal raises FtpReplyError
+    // (servers differ in how they answer for an empty folder); a list larger than maxSize, AppError.
+    QStringList listNames(const QString& remoteFolder, qsizetype maxSize);
     // "RNFR" (350) and "RNTO" (250) in one write: replaces `to` on servers that allow it. A refused
     // RNFR raises its own reply, not the RNTO's. With transferFollows in passive mode the next
     // transfer's "PASV" goes in the same write; its reply is read when that transfer starts (or before
@@ -100,6 +103,8 @@ private:
     void transfer(const QString& command, const Body& body, bool earlyData);
     void transferPassive(const QString& command, const Body& body, bool earlyData);
     void transferActive(const QString& command, const Body& body);
+    // The bytes a command (RETR, NLST) sends on the data connection; more than maxSize raises tooLarge.
+    QByteArray download(const QString& command, qsizetype maxSize, const QString& tooLarge);
     int passivePort();
     void readTransferStart();
     void finishTransfer(TcpSocket& data, const Body& body);

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSet>
 #include <algorithm>
 
 namespace publish {
@@ -147,16 +148,18 @@ void makeRemoteFolders(FtpClient& client, const QString& folder)
 }
 
 // Stores under a temporary name and renames it over the old file, so a visitor never loads half a page;
-// servers that refuse renaming get the file under its own name from then on.
+// servers that refuse renaming get the file under its own name from then on. A file the server does not
+// have yet (replaces false) goes under its own name at once: no page links to it before the pages sent
+// after it.
 class NearAtomicStore {
 public:
     explicit NearAtomicStore(FtpClient& client) : m_client(client) {}
     // transferFollows: another file goes next, so the rename can carry its passive port request.
-    void store(const QString& localPath, const QString& remoteFolder, const QString& name,
+    void store(const QString& localPath, const QString& remoteFolder, const QString& name, bool replaces,
                bool transferFollows)
     {
         const QString target = remoteFolder + QLatin1Char('/') + name;
-        if (!m_renameWorks) {
+        if (!m_renameWorks || !replaces) {
             m_client.storeFile(localPath, target);
             return;
         }
@@ -181,6 +184,28 @@ private:
     FtpClient& m_client;
     bool m_renameWorks = true;
 };
+
+// The names a remote folder holds, in lower case (servers that ignore case match either way); nothing
+// when the server does not list it, and then every file is renamed over its old one.
+std::optional<QSet<QString>> remoteNames(FtpClient& client, const QString& folder)
+{
+    try {
+        QSet<QString> names;
+        for (const QString& name : client.listNames(folder, 16 << 20))
+            names.insert(name.toLower());
+        return names;
+    } catch (const std::exception&) {
+        // Not knowing costs only the rename of files that are new; a lost connection shows at the
+        // next file, which connects again.
+        return std::nullopt;
+    }
+}
+
+// The page a visitor gets without following a link, so it always replaces through a rename.
+bool isStartPage(const QString& name)
+{
+    return name.compare(QStringLiteral("index.html"), Qt::CaseInsensitive) == 0;
+}
 
 Manifest readRemoteManifest(FtpClient& client, const QString& remoteFolder, const UploadCallbacks& callbacks)
 {
@@ -335,6 +360,8 @@ UploadResult uploadShop(const QString& publishFolder, const shell::FtpSettings& 
             } catch (const std::exception&) {
             }
         }
+        const std::optional<QSet<QString>> existing =
+            pass.files.isEmpty() ? std::nullopt : remoteNames(client, pass.remoteFolder);
         for (int i = 0; i < pass.files.size(); ++i) {
             const QString& name = pass.files[i];
             if (callbacks.cancelRequested && callbacks.cancelRequested()) {
@@ -351,7 +378,9 @@ UploadResult uploadShop(const QString& publishFolder, const shell::FtpSettings& 
             for (;;) {
                 failure = QString();
                 try {
-                    store.store(QDir(pass.folder).filePath(name), pass.remoteFolder, name, true);
+                    const bool replaces =
+                        !existing || existing->contains(name.toLower()) || isStartPage(name);
+                    store.store(QDir(pass.folder).filePath(name), pass.remoteFolder, name, replaces, true);
                 } catch (const std::exception& e) {
                     failure = shell::messageOf(e);
                 }
@@ -413,7 +442,7 @@ UploadResult uploadShop(const QString& publishFolder, const shell::FtpSettings& 
                               QStringLiteral("kalmenor-manifest-%1").arg(QCoreApplication::applicationPid()))
                     : options.manifestCopy;
             shell::textfile::writeBytes(copy, serializeManifest(manifest));
-            NearAtomicStore(client).store(copy, remote, kManifestName, false);
+            NearAtomicStore(client).store(copy, remote, kManifestName, true, false);
             if (options.manifestCopy.isEmpty())
                 QFile::remove(copy);
         } catch (const std::exception& e) {

@@ -236,6 +236,11 @@ void beforeFirstFile(FakeFtpSession& s)
     s.reply("550 No such file");
     s.expect("MKD Kalmenor/img");
     s.reply("257 created");
+    // A listing refused: every file takes the rename.
+    s.expect("PASV");
+    s.reply(s.openPassive());
+    s.expect("NLST Kalmenor");
+    s.reply("450 No files found");
 }
 
 // Takes one file under its temporary name; the PASV was read already when passiveRead.
@@ -281,8 +286,9 @@ void dropInsideTheRename(FakeFtpSession& s)
 }
 
 // Takes every command of a logged-in session until the client closes, storing what is sent; a command
-// starting with a key of `refusals` gets that answer instead.
-void acceptEverythingBut(FakeFtpSession& s, const std::map<std::string, std::string>& refusals)
+// starting with a key of `refusals` gets that answer instead. NLST answers with `listings` by folder.
+void acceptEverythingBut(FakeFtpSession& s, const std::map<std::string, std::string>& refusals,
+                         const std::map<std::string, std::string>& listings = {})
 {
     s.login();
     for (std::string command = s.readCommand(); !command.empty(); command = s.readCommand()) {
@@ -298,6 +304,15 @@ void acceptEverythingBut(FakeFtpSession& s, const std::map<std::string, std::str
             s.reply("226 ok");
         } else if (command.rfind("RETR", 0) == 0) {
             s.reply("550 No such file");
+        } else if (command.rfind("NLST ", 0) == 0) {
+            const auto listing = listings.find(command.substr(5));
+            if (listing == listings.end()) {
+                s.reply("450 No files found");
+            } else {
+                s.reply("150 Here comes the list");
+                s.sendData(listing->second);
+                s.reply("226 ok");
+            }
         } else if (command.rfind("RNFR", 0) == 0) {
             s.reply("350 ready");
         } else {
@@ -386,9 +401,33 @@ TEST_F(ShopUploadFaultTest, RefusedRenameFailsThatFileAndTheRestGoesOn)
     EXPECT_TRUE(recorder.report.contains(QStringLiteral("Sk.js error during sending file")));
     EXPECT_TRUE(recorder.report.contains(QStringLiteral("index.html file was successfuly upload")));
     const std::vector<std::string> commands = server.commands();
-    // One per transfer (the manifest read, four files, the new manifest): the PASV that went with the
-    // refused rename served the next file.
-    EXPECT_EQ(std::count(commands.begin(), commands.end(), "PASV"), 6);
+    // One per transfer (the manifest read, the listing, four files, the new manifest): the PASV that
+    // went with the refused rename served the next file.
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "PASV"), 7);
+}
+
+TEST_F(ShopUploadFaultTest, FilesTheServerLacksGoUnderTheirOwnNameTheOthersReplaceThroughARename)
+{
+    writeShop();
+    // The shop folder lists color.css (with its path, as some servers answer) and the start page in
+    // other letter case; the picture folder cannot be listed.
+    FakeFtpServer server([](FakeFtpSession& s) {
+        acceptEverythingBut(s, {}, {{"Kalmenor", "Kalmenor/color.css\r\nINDEX.HTML\r\n"}});
+    });
+    const UploadResult result = uploadTo(server);
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(result.filesSent, 6);
+    std::vector<std::string> stored;
+    for (const std::string& command : server.commands())
+        if (command.rfind("STOR", 0) == 0 || command.rfind("RNTO", 0) == 0)
+            stored.push_back(command);
+    EXPECT_EQ(stored, (std::vector<std::string>{"STOR Kalmenor/img/.A.gif.part", "RNTO Kalmenor/img/A.gif",
+                                                "STOR Kalmenor/img/.b.jpg.part", "RNTO Kalmenor/img/b.jpg",
+                                                "STOR Kalmenor/.color.css.part", "RNTO Kalmenor/color.css",
+                                                "STOR Kalmenor/Sk.js", "STOR Kalmenor/ID000000001K.html",
+                                                "STOR Kalmenor/.index.html.part", "RNTO Kalmenor/index.html",
+                                                "STOR Kalmenor/..kalmenor-manifest.part",
+                                                "RNTO Kalmenor/.kalmenor-manifest"}));
 }
 
 TEST(FtpSettingsCheck, FirstEmptyFieldWins)

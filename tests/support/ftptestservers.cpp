@@ -220,6 +220,13 @@ std::string FakeFtpSession::receiveData(size_t stopAfter)
     return data;
 }
 
+void FakeFtpSession::sendData(const std::string& bytes)
+{
+    const int fd = acceptWithin(m_dataListener, kWaitMs);
+    ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    ::close(fd);
+}
+
 std::string FakeFtpSession::receiveActive(const std::string& portCommand)
 {
     // "PORT h1,h2,h3,h4,p1,p2"

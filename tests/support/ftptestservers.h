@@ -72,7 +72,8 @@ public:
     std::string
     receiveData(size_t stopAfter = 0); // accepts and reads to the end (or stopAfter bytes, then closes)
     std::string receiveActive(const std::string& portCommand);
-    bool waitClientClose(int ms = 5000); // true when the client closed the control connection
+    void sendData(const std::string& bytes); // accepts on the passive listener, sends, closes
+    bool waitClientClose(int ms = 5000);     // true when the client closed the control connection
     void closeControl();
 
     std::vector<std::string> commands;
