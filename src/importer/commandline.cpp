@@ -8,6 +8,7 @@
 #include "importer/tableimport.h"
 #include "shell/consoleinteraction.h"
 #include "shell/error.h"
+#include "shell/tables/messages.h"
 #include "shell/tables/query.h"
 #include "shell/tables/table.h"
 #include "shell/textfile.h"
@@ -148,6 +149,8 @@ CommandLine::Face CommandLine::faceOf(const QStringList& arguments, QStringList*
 
 int CommandLine::run(const QStringList& arguments, QTextStream& out, QTextStream& err, bool terminal)
 {
+    // Importer speaks Polish, the table engine's messages too.
+    tables::setMessageLanguage(tables::MessageLanguage::Polish);
     try {
         const QString verb = arguments.value(1);
         if (verb == QLatin1String("copy"))

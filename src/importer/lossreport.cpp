@@ -64,9 +64,10 @@ QStringList LossReport::lines() const
 
 LossReport::Reason LossReport::reasonOf(const QString& message, QString* field)
 {
-    // The table modules name the field as "field NAME: what" or "field NAME, record N: what"; SQLite as "NOT
-    // NULL constraint failed: t.NAME".
-    static const QRegularExpression named(QStringLiteral("(?:field|pola) '([^']+)'|field ([^:',]+)[:,]"));
+    // The table modules name the field as "field NAME: what" or "field NAME, record N: what" (Polish "pole
+    // NAME: ..."); SQLite as "NOT NULL constraint failed: t.NAME".
+    static const QRegularExpression named(
+        QStringLiteral("(?:field|pola|polu) '([^']+)'|(?:field|pole) ([^:',]+)[:,]"));
     static const QRegularExpression notNull(QStringLiteral("NOT NULL constraint failed: [^.]*\\.(\\S+)"));
     if (field) {
         const QRegularExpressionMatch m = named.match(message);
@@ -80,13 +81,15 @@ LossReport::Reason LossReport::reasonOf(const QString& message, QString* field)
     };
     if (has("NOT NULL constraint"))
         return Reason::NullRequired;
-    if (has("code page"))
+    // The engine speaks English or Polish, as the program chose.
+    if (has("code page") || has("stronie kodowej"))
         return Reason::CodePage;
-    if (has("longer than") || has("dłuższa niż") || has("bytes long"))
+    if (has("longer than") || has("dłuższa niż") || has("bytes long") || has("a pole mieści"))
         return Reason::TooLong;
-    if (has("is not a valid") || has("not a number") || has("not a date"))
+    if (has("is not a valid") || has("not a number") || has("not a date") || has("nie jest poprawną"))
         return Reason::Invalid;
-    if (has("digits") || has("does not fit the field") || has("round"))
+    if (has("digits") || has("does not fit the field") || has("round") || has("cyfr")
+        || has("nie mieści się w szerokości") || has("zaokrągl"))
         return Reason::LostDigits;
     return Reason::Refused;
 }

@@ -99,7 +99,7 @@ TEST_F(CommandLineTablesTest, ExportOfAStatementNeverChangesData)
           QStringLiteral("DELETE FROM '%1' RETURNING Name")}) {
         const CommandLineOutcome r = runCommandLine({"export", "--text", "--sql", statement.arg(src), out});
         EXPECT_EQ(r.status, 1) << statement.toStdString();
-        EXPECT_TRUE(r.err.contains("change data")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("polecenie zmieniłoby dane")) << r.err.toStdString();
         const auto rows = allRows(src);
         ASSERT_EQ(rows.size(), 2) << statement.toStdString();
         EXPECT_EQ(rows[0][1].toDouble(), 1.25);

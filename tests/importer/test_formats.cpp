@@ -76,6 +76,19 @@ TEST(LossReport, EngineMessagesGiveReasonAndField)
         {"NOT NULL constraint failed: towary.Nazwa", LossReport::Reason::NullRequired, "Nazwa"},
         {"Table /t/a.db: 'x' is not a valid whole number for field 'N'", LossReport::Reason::Invalid, "N"},
         {"UNIQUE constraint failed: towary.ID", LossReport::Reason::Refused, ""},
+        // the same in Importer's Polish
+        {"/t/a.dbf: pole CENA, rekord 4: liczba 999.99 mieści się w polu (szerokość 5, miejsc dziesiętnych "
+         "1) "
+         "tylko zaokrąglona do 1000.0; zezwól na zaokrąglanie, aby ją tak zapisać",
+         LossReport::Reason::LostDigits, "CENA"},
+        {"/t/a.dbf: pole CENA, rekord 4: liczba 123456 nie mieści się w szerokości pola 5",
+         LossReport::Reason::LostDigits, "CENA"},
+        {"/t/a.db: pole NAZWA, rekord 2: znaku \"ж\" nie można zapisać w stronie kodowej CP1250 tej tabeli",
+         LossReport::Reason::CodePage, "NAZWA"},
+        {"/t/a.dbf: pole NAZWA: tekst ma 12 bajtów, a pole mieści 10", LossReport::Reason::TooLong, "NAZWA"},
+        {"Tabela /t/a.db: 'x' nie jest poprawną wartością (liczba całkowita) pola 'N'",
+         LossReport::Reason::Invalid, "N"},
+        {"/t/a.db: pole N: \"x\" nie jest poprawną wartością: liczba", LossReport::Reason::Invalid, "N"},
     };
     for (const auto& c : cases) {
         QString field;

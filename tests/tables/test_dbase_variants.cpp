@@ -446,9 +446,10 @@ TEST_F(DbaseVariants, CodePageMarksWarningsAndTheUsersChoice)
         }
         EXPECT_EQ(t.openWarnings().size(), c.warning ? 1 : 0) << c.name;
         if (c.warning) {
-            EXPECT_TRUE(t.openWarnings().value(0).endsWith(QStringLiteral(
-                "Plik nie ma oznaczenia strony kodowej; odczytano go jako Windows-1250 — wybierz "
-                "inną stronę kodową, jeśli litery wyglądają źle")))
+            EXPECT_TRUE(t.openWarnings().value(0).endsWith(
+                QStringLiteral("the file does not name its code page; it was read as Windows-1250 — choose "
+                               "another code page "
+                               "if the letters look wrong")))
                 << t.openWarnings().value(0).toStdString();
         }
     }

@@ -1,5 +1,7 @@
 #include "shell/tables/codepage.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 
 #include <QMap>
@@ -66,8 +68,7 @@ CodePage::CodePage(const QByteArray& iconvName) : m_name(iconvName.toUpper())
     const QByteArray source = mazovia || kamenicky ? QByteArray("CP437") : m_name;
     iconv_t cd = iconv_open("UTF-16LE", source.constData());
     if (cd == reinterpret_cast<iconv_t>(-1))
-        throw shell::AppError(
-            QStringLiteral("the code page %1 is not known").arg(QString::fromLatin1(m_name)));
+        throw shell::AppError(msg("the code page %1 is not known").arg(QString::fromLatin1(m_name)));
     for (int b = 0; b < 256; ++b)
         m_decode[b] = decodeByte(cd, static_cast<unsigned char>(b));
     iconv_close(cd);
@@ -117,10 +118,9 @@ QByteArray CodePage::fromUserChoice(const QString& choice)
     } catch (const shell::AppError&) {
         // refused below with the same words as an unknown name
     }
-    throw shell::AppError(
-        QStringLiteral("the code page \"%1\" is not known; give a number such as 852 or 1250 (620 "
-                       "for Mazovia) or a name such as CP852 or ISO-8859-2")
-            .arg(choice));
+    throw shell::AppError(msg("the code page \"%1\" is not known; give a number such as 852 or 1250 (620 "
+                              "for Mazovia) or a name such as CP852 or ISO-8859-2")
+                              .arg(choice));
 }
 
 std::shared_ptr<const CodePage> CodePage::byName(const QByteArray& iconvName)
@@ -285,7 +285,7 @@ void setFallback(QByteArray& target, const QByteArray& name)
 {
     const QByteArray iconvName = CodePage::fromCpgText(name);
     if (iconvName.isEmpty())
-        throw shell::AppError(QStringLiteral("the code page %1 is not known").arg(QString::fromLatin1(name)));
+        throw shell::AppError(msg("the code page %1 is not known").arg(QString::fromLatin1(name)));
     CodePage::byName(iconvName); // throws when iconv cannot convert it
     const std::lock_guard<std::mutex> guard(fallbackLock);
     target = iconvName;

@@ -1,5 +1,7 @@
 #include "shell/tables/connection.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 #include "shell/tables/filemodules.h"
 
@@ -116,10 +118,10 @@ Connection::Connection(const QString& path, bool readOnly, bool create) : m_path
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX
                       | (create && !readOnly ? SQLITE_OPEN_CREATE : 0);
     if (sqlite3_open_v2(name.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
-        const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        const QString reason = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : msg("out of memory");
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw shell::AppError(QStringLiteral("Cannot open table file %1: %2").arg(path, msg));
+        throw shell::AppError(msg("Cannot open table file %1: %2").arg(path, reason));
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 3000);
@@ -151,7 +153,7 @@ sqlite3_stmt* Connection::prepared(const QString& sql) const
         fail({});
     }
     if (!st)
-        throw shell::AppError(QStringLiteral("the statement is empty"));
+        throw shell::AppError(msg("the statement is empty"));
     m_statements.insert(sql, st);
     return st;
 }
@@ -310,11 +312,11 @@ QString chooseSqliteTable(const Connection& conn, const QString& schema, const T
     if (ref.table.isEmpty() && names.size() == 1)
         return names.first();
     if (names.isEmpty())
-        throw shell::AppError(QStringLiteral("the file holds no table"));
+        throw shell::AppError(msg("the file holds no table"));
     if (!ref.table.isEmpty())
-        throw shell::AppError(QStringLiteral("the file holds no table named %1 (its tables: %2)")
+        throw shell::AppError(msg("the file holds no table named %1 (its tables: %2)")
                                   .arg(ref.table, names.join(QStringLiteral(", "))));
-    throw shell::AppError(QStringLiteral("the file holds several tables (%1); name one as FILE::TABLE")
+    throw shell::AppError(msg("the file holds several tables (%1); name one as FILE::TABLE")
                               .arg(names.join(QStringLiteral(", "))));
 }
 

@@ -1,5 +1,7 @@
 #include "shell/tables/dataset.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 
 #include <QDate>
@@ -111,14 +113,14 @@ void DataSet::fail(const QString& message) const
 void DataSet::checkOpen() const
 {
     if (m_state == State::Inactive)
-        throw shell::AppError(QStringLiteral("%1: the table is not open").arg(m_sourceName));
+        throw shell::AppError(msg("%1: the table is not open").arg(m_sourceName));
 }
 
 void DataSet::checkBrowsing(const char* what) const
 {
     checkOpen();
     if (m_state != State::Browse)
-        fail(QStringLiteral("cannot %1 while a record is being edited").arg(QLatin1String(what)));
+        fail(msg("cannot %1 while a record is being edited").arg(msg(what)));
 }
 
 int DataSet::fieldIndex(const QString& name) const
@@ -133,7 +135,7 @@ const Field& DataSet::field(const QString& name) const
 {
     const int i = fieldIndex(name);
     if (i < 0)
-        fail(QStringLiteral("field '%1' not found").arg(name));
+        fail(msg("field '%1' not found").arg(name));
     return m_fields[i];
 }
 
@@ -146,7 +148,7 @@ QVector<QVariant> DataSet::row(int index) const
 {
     checkOpen();
     if (index < 0 || index >= m_rowIds.size())
-        fail(QStringLiteral("record %1 is out of range").arg(index + 1));
+        fail(msg("record %1 is out of range").arg(index + 1));
     if (index == m_pos && m_state == State::Browse && !m_current.isEmpty())
         return m_current;
     const qint64 id = m_rowIds[index];
@@ -277,7 +279,7 @@ double DataSet::number(const QString& name) const
     bool ok = false;
     const double d = v.toDouble(&ok);
     if (!ok)
-        fail(QStringLiteral("'%1' is not a valid number in field '%2'").arg(v.toString(), name));
+        fail(msg("'%1' is not a valid number in field '%2'").arg(v.toString(), name));
     return d;
 }
 
@@ -297,9 +299,9 @@ void DataSet::setValue(const QString& name, const QVariant& v)
     checkOpen();
     const int i = fieldIndex(name);
     if (i < 0)
-        fail(QStringLiteral("field '%1' not found").arg(name));
+        fail(msg("field '%1' not found").arg(name));
     if (!m_fields[i].modifiable)
-        fail(QStringLiteral("field '%1' cannot be modified%2").arg(m_fields[i].name, readOnlyNote()));
+        fail(msg("field '%1' cannot be modified%2").arg(m_fields[i].name, readOnlyNote()));
     if (m_state == State::Browse)
         edit();
     QVariant stored = v;
@@ -331,7 +333,7 @@ bool DataSet::locate(const QString& fieldName, const QString& value, bool partia
     checkOpen();
     const int f = fieldIndex(fieldName);
     if (f < 0)
-        fail(QStringLiteral("field '%1' not found").arg(fieldName));
+        fail(msg("field '%1' not found").arg(fieldName));
     if (m_rowIds.isEmpty())
         return false;
     const QVector<qint64> matches = matchRows(f, value, partialKey);
@@ -366,7 +368,7 @@ void DataSet::edit()
     if (m_state != State::Browse)
         return;
     if (m_pos < 0)
-        fail(QStringLiteral("there is no record to edit"));
+        fail(msg("there is no record to edit"));
     m_state = State::Edit;
     Q_EMIT stateChanged();
 }
@@ -380,9 +382,7 @@ void DataSet::post()
     for (int i = 0; i < m_fields.size(); ++i) {
         const Field& f = m_fields[i];
         if (f.type == FieldType::Alpha && f.size > 0 && m_current[i].toString().size() > f.size)
-            fail(QStringLiteral("the value of field '%1' is longer than %2 characters")
-                     .arg(f.name)
-                     .arg(f.size));
+            fail(msg("the value of field '%1' is longer than %2 characters").arg(f.name).arg(f.size));
     }
     const bool isNew = m_state == State::Insert;
     const qint64 id = storeRecord(isNew ? -1 : m_rowIds[m_pos], isNew, m_current, m_changed);
@@ -423,7 +423,7 @@ void DataSet::remove()
     if (m_state == State::Edit)
         cancel();
     if (m_pos < 0)
-        fail(QStringLiteral("cannot delete: there is no record"));
+        fail(msg("cannot delete: there is no record"));
     notify(Event::BeforeDelete);
     deleteRecord(m_rowIds[m_pos]);
     clearRowCache();

@@ -1,5 +1,7 @@
 #include "shell/tables/dbase_header.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/tables/tablefilesupport.h"
 
 #include <QtEndian>
@@ -192,15 +194,15 @@ int headerBytesNeeded(const QByteArray& head)
 Header parseHeader(const QByteArray& head, qint64 fileSize, const QString& path)
 {
     const auto damaged = [&](const QString& what) {
-        failFile(path, QStringLiteral("the header is damaged (%1)").arg(what));
+        failFile(path, msg("the header is damaged (%1)").arg(what));
     };
     if (head.size() < 32 || fileSize < 32)
-        failFile(path, QStringLiteral("the file is too short to be a dBASE table"));
+        failFile(path, msg("the file is too short to be a dBASE table"));
     const auto* h = reinterpret_cast<const uchar*>(head.constData());
     Header hd;
     hd.version = h[offsets::version];
     if (!knownVersion(hd.version, hd.dialect))
-        failFile(path, QStringLiteral("the file is not a dBASE table (unknown version byte 0x%1)")
+        failFile(path, msg("the file is not a dBASE table (unknown version byte 0x%1)")
                            .arg(hd.version, 2, 16, QLatin1Char('0')));
     hd.foxPro = hd.dialect == Dialect::VisualFoxPro || hd.version == 0xF5 || hd.version == 0xFB;
 
@@ -223,13 +225,13 @@ Header parseHeader(const QByteArray& head, qint64 fileSize, const QString& path)
         }
     }
     if (hd.headerLength < descriptors || hd.headerLength > fileSize)
-        damaged(QStringLiteral("header length %1 in a file of %2 bytes").arg(hd.headerLength).arg(fileSize));
+        damaged(msg("header length %1 in a file of %2 bytes").arg(hd.headerLength).arg(fileSize));
     if (head.size() < hd.headerLength)
-        failFile(path, QStringLiteral("the header cannot be read"));
+        failFile(path, msg("the header cannot be read"));
     if (hd.records > std::numeric_limits<int>::max())
-        damaged(QStringLiteral("record count %1").arg(hd.records));
+        damaged(msg("record count %1").arg(hd.records));
     if (hd.recordLength < 1)
-        damaged(QStringLiteral("record length %1").arg(hd.recordLength));
+        damaged(msg("record length %1").arg(hd.recordLength));
 
     // The field list ends with its mark or with the header; Visual FoxPro's backlink area follows it.
     int end = hd.headerLength;
@@ -283,13 +285,13 @@ Header parseHeader(const QByteArray& head, qint64 fileSize, const QString& path)
         if (f.rawName.isEmpty() && f.type == 0)
             break;
         if (f.length < 1)
-            damaged(QStringLiteral("field %1 has no width").arg(QString::fromLatin1(f.rawName)));
+            damaged(msg("field %1 has no width").arg(QString::fromLatin1(f.rawName)));
         f.offset = offset;
         offset += f.length;
         if (offset > hd.recordLength + (hd.dialect == Dialect::Dbase2 ? 1 : 0))
-            damaged(QStringLiteral("the fields are wider than the record length %1").arg(hd.recordLength));
+            damaged(msg("the fields are wider than the record length %1").arg(hd.recordLength));
         if (f.type != '0' && !classify(f, hd.dialect))
-            damaged(QStringLiteral("field %1 of type %2 has the width %3")
+            damaged(msg("field %1 of type %2 has the width %3")
                         .arg(QString::fromLatin1(f.rawName), QChar::fromLatin1(f.type))
                         .arg(f.length));
         all.push_back(f);
@@ -319,7 +321,7 @@ Header parseHeader(const QByteArray& head, qint64 fileSize, const QString& path)
         // Without room for the flags, nothing can say which values are NULL or short.
         for (FieldLayout& f : hd.fields) {
             if (f.nullBit >= 0 || f.varLengthBit >= 0)
-                damaged(QStringLiteral("field %1 needs the _NullFlags field, which is missing or too short")
+                damaged(msg("field %1 needs the _NullFlags field, which is missing or too short")
                             .arg(QString::fromLatin1(f.rawName)));
         }
     }

@@ -1,5 +1,7 @@
 #include "shell/tables/dbase_memofile.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 
 #include <QDir>
@@ -18,10 +20,10 @@ DbaseMemoFile::DbaseMemoFile(const QString& path, Kind kind, bool writable)
     : m_path(path), m_kind(kind), m_file(path)
 {
     if (!m_file.open(writable ? QIODevice::ReadWrite : QIODevice::ReadOnly))
-        fail(QStringLiteral("the memo file cannot be opened (%1)").arg(m_file.errorString()));
+        fail(msg("the memo file cannot be opened (%1)").arg(m_file.errorString()));
     const QByteArray head = m_file.read(headerSize);
     if (head.size() < 32)
-        fail(QStringLiteral("the memo file is too short to be one; it is damaged"));
+        fail(msg("the memo file is too short to be one; it is damaged"));
     const auto* h = reinterpret_cast<const uchar*>(head.constData());
     switch (m_kind) {
     case Kind::Dbase3:
@@ -39,14 +41,14 @@ DbaseMemoFile::DbaseMemoFile(const QString& path, Kind kind, bool writable)
     }
     }
     if (m_blockSize < 1)
-        fail(QStringLiteral("the memo file's block size is damaged"));
+        fail(msg("the memo file's block size is damaged"));
 }
 
 void DbaseMemoFile::reopenForWriting()
 {
     m_file.close();
     if (!m_file.open(QIODevice::ReadWrite))
-        fail(QStringLiteral("the memo file cannot be opened for writing (%1)").arg(m_file.errorString()));
+        fail(msg("the memo file cannot be opened for writing (%1)").arg(m_file.errorString()));
 }
 
 void DbaseMemoFile::fail(const QString& what) const
@@ -59,19 +61,17 @@ QByteArray DbaseMemoFile::read(quint32 block)
     const qint64 offset = static_cast<qint64>(block) * m_blockSize;
     const qint64 fileSize = m_file.size();
     if (block == 0 || offset < headerSize)
-        fail(QStringLiteral("memo block %1 is not a data block; the table or its memo file is damaged")
-                 .arg(block));
+        fail(msg("memo block %1 is not a data block; the table or its memo file is damaged").arg(block));
     if (offset >= fileSize)
-        fail(QStringLiteral(
-                 "memo block %1 lies beyond the end of the memo file; the file is truncated or damaged")
+        fail(msg("memo block %1 lies beyond the end of the memo file; the file is truncated or damaged")
                  .arg(block));
     if (!m_file.seek(offset))
-        fail(QStringLiteral("memo block %1 cannot be read (%2)").arg(block).arg(m_file.errorString()));
+        fail(msg("memo block %1 cannot be read (%2)").arg(block).arg(m_file.errorString()));
 
     if (m_kind == Kind::FoxPro || m_kind == Kind::Dbase4) {
         const QByteArray head = m_file.read(8);
         if (head.size() < 8)
-            fail(QStringLiteral("memo block %1 is cut short; the memo file is truncated").arg(block));
+            fail(msg("memo block %1 is cut short; the memo file is truncated").arg(block));
         const auto* h = reinterpret_cast<const uchar*>(head.constData());
         qint64 length = -1;
         if (m_kind == Kind::FoxPro)
@@ -80,12 +80,12 @@ QByteArray DbaseMemoFile::read(quint32 block)
             length = static_cast<qint64>(qFromLittleEndian<quint32>(h + 4)) - 8;
         if (length >= 0) {
             if (length > largestMemo || offset + 8 + length > fileSize)
-                fail(QStringLiteral("the memo in block %1 runs past the end of the memo file; the file is "
-                                    "truncated or damaged")
+                fail(msg("the memo in block %1 runs past the end of the memo file; the file is "
+                         "truncated or damaged")
                          .arg(block));
             const QByteArray data = m_file.read(length);
             if (data.size() != length)
-                fail(QStringLiteral("the memo in block %1 cannot be read").arg(block));
+                fail(msg("the memo in block %1 cannot be read").arg(block));
             return data;
         }
         // A dBASE IV memo file written the dBASE III way: text up to the end mark.
@@ -113,7 +113,7 @@ quint32 DbaseMemoFile::nextFreeBlock()
     // pointing far beyond it (a damaged header) it would blow the file up. New blocks go at the end.
     const qint64 end = (qMax<qint64>(m_file.size(), headerSize) + m_blockSize - 1) / m_blockSize;
     if (end > 0xFFFFFFFFLL)
-        fail(QStringLiteral("the memo file is full"));
+        fail(msg("the memo file is full"));
     return static_cast<quint32>(end);
 }
 
@@ -123,7 +123,7 @@ quint32 DbaseMemoFile::append(const QByteArray& data, bool binary)
     switch (m_kind) {
     case Kind::Dbase3:
         if (data.contains('\x1A'))
-            fail(QStringLiteral("a dBASE III memo cannot hold the character 0x1A"));
+            fail(msg("a dBASE III memo cannot hold the character 0x1A"));
         stored = data + QByteArray("\x1A\x1A", 2);
         break;
     case Kind::Dbase4: {
@@ -147,25 +147,25 @@ quint32 DbaseMemoFile::append(const QByteArray& data, bool binary)
     }
     }
     if (data.size() > largestMemo)
-        fail(QStringLiteral("a memo of %1 bytes is too large").arg(data.size()));
+        fail(msg("a memo of %1 bytes is too large").arg(data.size()));
     const qint64 blocks = (stored.size() + m_blockSize - 1) / m_blockSize;
     stored.append(blocks * m_blockSize - stored.size(), m_kind == Kind::Dbase3 ? '\x1A' : '\0');
 
     const quint32 first = nextFreeBlock();
     const qint64 after = static_cast<qint64>(first) + blocks;
     if (after > 0xFFFFFFFFLL || after * m_blockSize > 0x7FFFFFFFLL * 2)
-        fail(QStringLiteral("the memo file is full"));
+        fail(msg("the memo file is full"));
     // Data first, then the header that hands the blocks out: a failure between the two wastes space only.
     if (!m_file.seek(static_cast<qint64>(first) * m_blockSize) || m_file.write(stored) != stored.size()
         || !m_file.flush())
-        fail(QStringLiteral("the memo cannot be written (%1)").arg(m_file.errorString()));
+        fail(msg("the memo cannot be written (%1)").arg(m_file.errorString()));
     uchar next[4];
     if (m_kind == Kind::FoxPro)
         qToBigEndian<quint32>(static_cast<quint32>(after), next);
     else
         qToLittleEndian<quint32>(static_cast<quint32>(after), next);
     if (!m_file.seek(0) || m_file.write(reinterpret_cast<const char*>(next), 4) != 4 || !m_file.flush())
-        fail(QStringLiteral("the memo file's header cannot be written (%1)").arg(m_file.errorString()));
+        fail(msg("the memo file's header cannot be written (%1)").arg(m_file.errorString()));
     return first;
 }
 

@@ -1,5 +1,7 @@
 #include "shell/tables/dbase_tablefile.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 #include "shell/tables/dbase_values.h"
 
@@ -42,7 +44,7 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& arguments
     const TableFileOptions options = TableFileOptions::parse(arguments);
     m_allowRounding = options.allowRounding;
     if (!m_file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("the file cannot be opened (%1)").arg(m_file.errorString()));
+        fail(msg("the file cannot be opened (%1)").arg(m_file.errorString()));
     m_encodedPath = QFile::encodeName(path);
     const FileStamp stamp = fileStamp();
     m_fileSize = stamp.size;
@@ -56,11 +58,11 @@ DbaseTableFile::DbaseTableFile(const QString& path, const QStringList& arguments
     m_records = m_header.records;
 
     if (!isWritableFile(path))
-        setReadOnly(QStringLiteral("the file is read-only"));
+        setReadOnly(msg("the file is read-only"));
     checkRecordCount(m_fileSize);
     for (const FieldLayout& f : std::as_const(m_header.fields)) {
         if (f.storage == Storage::Raw)
-            setReadOnly(QStringLiteral("field %1 has the type '%2', which this program cannot write")
+            setReadOnly(msg("field %1 has the type '%2', which this program cannot write")
                             .arg(QString::fromLatin1(f.rawName), QChar::fromLatin1(f.type)));
     }
     findIndexFiles(options.allowStaleIndexes);
@@ -98,15 +100,14 @@ void DbaseTableFile::checkRecordCount(qint64 fileSize)
     if (present > m_records
         && fileSize - m_header.headerLength - m_records * m_header.recordLength <= m_header.recordLength)
         return;
-    m_warnings << QStringLiteral(
-                      "%1: the header counts %2 records, the file holds %3; %4 read, and the table "
+    m_warnings << msg("%1: the header counts %2 records, the file holds %3; %4 read, and the table "
                       "opens read-only")
                       .arg(displayPath())
                       .arg(m_records)
                       .arg(present)
-                      .arg(present < m_records ? QStringLiteral("the records present are")
-                                               : QStringLiteral("only the counted ones are"));
-    setReadOnly(QStringLiteral("its record count disagrees with the file size"));
+                      .arg(present < m_records ? msg("the records present are")
+                                               : msg("only the counted ones are"));
+    setReadOnly(msg("its record count disagrees with the file size"));
     m_records = qMin(m_records, present);
 }
 
@@ -123,10 +124,9 @@ void DbaseTableFile::findIndexFiles(bool allowStale)
                                   QDir::Files | QDir::Hidden, QDir::Name);
     if (m_indexFiles.isEmpty() || allowStale)
         return;
-    setReadOnly(
-        QStringLiteral("the index files beside it (%1) would not follow a change made here, so the table "
-                       "opens read-only; allow stale indexes to change it anyway")
-            .arg(m_indexFiles.join(QStringLiteral(", "))));
+    setReadOnly(msg("the index files beside it (%1) would not follow a change made here, so the table "
+                    "opens read-only; allow stale indexes to change it anyway")
+                    .arg(m_indexFiles.join(QStringLiteral(", "))));
 }
 
 void DbaseTableFile::chooseCodePage(const QString& choice)
@@ -189,9 +189,8 @@ void DbaseTableFile::warnAboutMissingCodePage()
         }
     }
     if (high)
-        m_warnings << QStringLiteral(
-                          "%1: Plik nie ma oznaczenia strony kodowej; odczytano go jako %2 — wybierz "
-                          "inną stronę kodową, jeśli litery wyglądają źle")
+        m_warnings << msg("%1: the file does not name its code page; it was read as %2 — choose another code "
+                          "page if the letters look wrong")
                           .arg(displayPath(), m_codePage->displayName());
 }
 
@@ -212,20 +211,18 @@ void DbaseTableFile::openMemoFile()
     const QString expected = QFileInfo(m_path).completeBaseName()
                              + (m_header.foxPro ? QStringLiteral(".fpt") : QStringLiteral(".dbt"));
     if (memoPath.isEmpty()) {
-        memoDamaged(
-            QStringLiteral("%1: the memo file %2 is missing; the memos read as empty and the table opens "
-                           "read-only")
-                .arg(displayPath(), expected));
+        memoDamaged(msg("%1: the memo file %2 is missing; the memos read as empty and the table opens "
+                        "read-only")
+                        .arg(displayPath(), expected));
         return;
     }
     const bool writable = m_readOnlyReason.isEmpty() && isWritableFile(memoPath);
     if (!writable)
-        setReadOnly(QStringLiteral("the memo file %1 is read-only").arg(nativePath(memoPath)));
+        setReadOnly(msg("the memo file %1 is read-only").arg(nativePath(memoPath)));
     try {
         m_memo = std::make_unique<DbaseMemoFile>(memoPath, kind, false);
     } catch (const shell::AppError& e) {
-        memoDamaged(
-            QStringLiteral("%1; the memos read as empty and the table opens read-only").arg(e.message()));
+        memoDamaged(msg("%1; the memos read as empty and the table opens read-only").arg(e.message()));
     }
 }
 
@@ -234,7 +231,7 @@ void DbaseTableFile::memoDamaged(const QString& message)
     if (!m_memoWarned)
         m_warnings << message;
     m_memoWarned = true;
-    setReadOnly(QStringLiteral("its memo file is missing or damaged"));
+    setReadOnly(msg("its memo file is missing or damaged"));
 }
 
 QVector<FileColumn> DbaseTableFile::columns() const
@@ -280,18 +277,18 @@ void DbaseTableFile::beginScan()
 QByteArray DbaseTableFile::readRecord(qint64 row)
 {
     if (row < 1 || row > m_records)
-        fail(QStringLiteral("there is no record %1").arg(row));
+        fail(msg("there is no record %1").arg(row));
     if (row < m_blockFirst || row >= m_blockFirst + m_blockRows) {
         const qint64 rows =
             qMin(qMax<qint64>(1, readAheadBytes / m_header.recordLength), m_records - row + 1);
         m_blockRows = 0;
         if (!m_file.seek(m_header.headerLength + (row - 1) * m_header.recordLength))
-            fail(QStringLiteral("record %1 cannot be read (%2)").arg(row).arg(m_file.errorString()));
+            fail(msg("record %1 cannot be read (%2)").arg(row).arg(m_file.errorString()));
         m_block = m_file.read(rows * m_header.recordLength);
         m_blockFirst = row;
         m_blockRows = m_block.size() / m_header.recordLength;
         if (m_blockRows < 1)
-            fail(QStringLiteral("record %1 cannot be read; the file is shorter than it was").arg(row));
+            fail(msg("record %1 cannot be read; the file is shorter than it was").arg(row));
     }
     return QByteArray::fromRawData(m_block.constData() + (row - m_blockFirst) * m_header.recordLength,
                                    m_header.recordLength);
@@ -394,11 +391,10 @@ void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_
     case Storage::BinaryMemo: {
         const auto block = dbase::parseMemoBlock(raw, f.length);
         if (!block) {
-            memoDamaged(
-                QStringLiteral("%1: field %2 holds \"%3\" where a memo block number belongs; such memos "
-                               "read as empty and the table opens read-only")
-                    .arg(displayPath(), m_engineFields[column].name,
-                         QString::fromLatin1(QByteArray(raw, f.length).trimmed())));
+            memoDamaged(msg("%1: field %2 holds \"%3\" where a memo block number belongs; such memos "
+                            "read as empty and the table opens read-only")
+                            .arg(displayPath(), m_engineFields[column].name,
+                                 QString::fromLatin1(QByteArray(raw, f.length).trimmed())));
             sqlite3_result_null(ctx);
             return;
         }
@@ -410,8 +406,7 @@ void DbaseTableFile::resultColumn(const QByteArray& record, int column, sqlite3_
         try {
             data = m_memo->read(*block);
         } catch (const shell::AppError& e) {
-            memoDamaged(QStringLiteral("%1; such memos read as empty and the table opens read-only")
-                            .arg(e.message()));
+            memoDamaged(msg("%1; such memos read as empty and the table opens read-only").arg(e.message()));
             sqlite3_result_null(ctx);
             return;
         }

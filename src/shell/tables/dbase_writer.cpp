@@ -1,7 +1,9 @@
 // Changes to a dBASE table: records encoded field by field, memos appended, the header's counters kept.
+
 #include "shell/error.h"
 #include "shell/tables/dbase_tablefile.h"
 #include "shell/tables/dbase_values.h"
+#include "shell/tables/messages.h"
 
 #include <QFileInfo>
 #include <QtEndian>
@@ -45,7 +47,7 @@ void DbaseTableFile::prepareWrite()
     if (!m_file.isWritable()) {
         m_file.close();
         if (!m_file.open(QIODevice::ReadWrite))
-            fail(QStringLiteral("the file cannot be opened for writing (%1)").arg(m_file.errorString()));
+            fail(msg("the file cannot be opened for writing (%1)").arg(m_file.errorString()));
     }
     if (m_memo && !m_memo->isWritable())
         m_memo->reopenForWriting();
@@ -61,7 +63,7 @@ qint64 DbaseTableFile::recordCountIn(const QByteArray& header) const
 void DbaseTableFile::writeAt(qint64 offset, const QByteArray& bytes)
 {
     if (!m_file.seek(offset) || m_file.write(bytes) != bytes.size() || !m_file.flush())
-        fail(QStringLiteral("the file cannot be written (%1)").arg(m_file.errorString()));
+        fail(msg("the file cannot be written (%1)").arg(m_file.errorString()));
     m_blockRows = 0;
     m_changed = true;
     const FileStamp stamp = fileStamp();
@@ -75,7 +77,7 @@ void DbaseTableFile::writeHeaderCounters(qint64 records)
     const QDate today = QDate::currentDate();
     if (m_header.dialect == dbase::Dialect::Dbase2) {
         if (records > 0xFFFF)
-            fail(QStringLiteral("a dBASE II table holds at most 65535 records"));
+            fail(msg("a dBASE II table holds at most 65535 records"));
         qToLittleEndian<quint16>(static_cast<quint16>(records), h.data() + dbase::offsets::dbase2RecordCount);
         h[dbase::offsets::dbase2UpdateDate] = static_cast<char>(today.month());
         h[dbase::offsets::dbase2UpdateDate + 1] = static_cast<char>(today.day());
@@ -113,8 +115,7 @@ void DbaseTableFile::assignAutoIncrement(QByteArray& record)
         auto* raw = reinterpret_cast<uchar*>(record.data() + f.offset);
         const quint32 value = f.nextValue;
         if (value > quint32(std::numeric_limits<qint32>::max()))
-            fail(QStringLiteral("field %1: the auto-increment values are used up")
-                     .arg(m_engineFields[i].name));
+            fail(msg("field %1: the auto-increment values are used up").arg(m_engineFields[i].name));
         if (f.storage == Storage::Dbase7Long)
             dbase::writeDbase7Long(static_cast<qint32>(value), raw);
         else
@@ -147,16 +148,14 @@ void DbaseTableFile::encodeField(QByteArray& record, int index, sqlite3_value* v
     auto* bytes = reinterpret_cast<uchar*>(raw);
     const bool null = fieldvalue::isNull(v);
     const auto refuse = [&](const QString& what) {
-        throw shell::AppError(QStringLiteral("%1: field %2, record %3: %4")
-                                  .arg(displayPath(), name)
-                                  .arg(m_writingRow)
-                                  .arg(what));
+        throw shell::AppError(
+            msg("%1: field %2, record %3: %4").arg(displayPath(), name).arg(m_writingRow).arg(what));
     };
     const auto encodeText = [&](QByteArray& out) {
         QString missing;
         if (!m_codePage->encode(fieldvalue::text(v), out, &missing)) {
             ++m_counts.refusedCodePage;
-            refuse(QStringLiteral("the character \"%1\" cannot be stored in the code page %2 of this table")
+            refuse(msg("the character \"%1\" cannot be stored in the code page %2 of this table")
                        .arg(missing, QString::fromLatin1(m_codePage->name())));
         }
     };
@@ -174,9 +173,8 @@ void DbaseTableFile::encodeField(QByteArray& record, int index, sqlite3_value* v
             if (!null)
                 encodeText(encoded);
             if (encoded.size() > f.length)
-                refuse(QStringLiteral("the text is %1 bytes long, the field holds %2")
-                           .arg(encoded.size())
-                           .arg(f.length));
+                refuse(
+                    msg("the text is %1 bytes long, the field holds %2").arg(encoded.size()).arg(f.length));
             std::memset(raw, ' ', f.length);
             std::memcpy(raw, encoded.constData(), encoded.size());
             return;
@@ -191,9 +189,7 @@ void DbaseTableFile::encodeField(QByteArray& record, int index, sqlite3_value* v
                     data = fieldvalue::blob(v);
             }
             if (data.size() > f.length)
-                refuse(QStringLiteral("the value is %1 bytes long, the field holds %2")
-                           .arg(data.size())
-                           .arg(f.length));
+                refuse(msg("the value is %1 bytes long, the field holds %2").arg(data.size()).arg(f.length));
             std::memset(raw, 0, f.length);
             std::memcpy(raw, data.constData(), data.size());
             const bool shorter = data.size() < f.length;
@@ -217,14 +213,13 @@ void DbaseTableFile::encodeField(QByteArray& record, int index, sqlite3_value* v
                 fit = dbase::formatNumber(d, f.length, whole ? 0 : f.decimals, text);
             }
             if (fit == NumberFit::TooWide)
-                refuse(QStringLiteral("the number %1 does not fit the field's width of %2")
+                refuse(msg("the number %1 does not fit the field's width of %2")
                            .arg(fieldvalue::text(v))
                            .arg(f.length));
             if (fit == NumberFit::Rounded) {
                 if (!m_allowRounding) {
                     ++m_counts.refusedRounding;
-                    refuse(QStringLiteral(
-                               "the number %1 fits the field (%2 wide, %3 decimals) only rounded to %4; "
+                    refuse(msg("the number %1 fits the field (%2 wide, %3 decimals) only rounded to %4; "
                                "allow rounding to store it so")
                                .arg(fieldvalue::text(v))
                                .arg(f.length)
@@ -239,7 +234,7 @@ void DbaseTableFile::encodeField(QByteArray& record, int index, sqlite3_value* v
         case Storage::Date: {
             const QByteArray text = null ? QByteArray(8, ' ') : dbase::formatDate(fieldvalue::date(v, name));
             if (text.size() != 8)
-                refuse(QStringLiteral("the year must have four digits"));
+                refuse(msg("the year must have four digits"));
             std::memcpy(raw, text.constData(), 8);
             return;
         }
@@ -253,10 +248,10 @@ void DbaseTableFile::encodeField(QByteArray& record, int index, sqlite3_value* v
                 if (f.storage == Storage::Memo) {
                     encodeText(data);
                     if (m_memo->kind() == DbaseMemoFile::Kind::Dbase3 && data.contains('\x1A'))
-                        refuse(QStringLiteral("a dBASE III memo cannot hold the character 0x1A"));
+                        refuse(msg("a dBASE III memo cannot hold the character 0x1A"));
                 } else {
                     if (!m_memo->canHoldBinary())
-                        refuse(QStringLiteral("a dBASE III memo file cannot hold binary data"));
+                        refuse(msg("a dBASE III memo file cannot hold binary data"));
                     data = fieldvalue::blob(v);
                 }
             }
@@ -285,7 +280,7 @@ void DbaseTableFile::encodeField(QByteArray& record, int index, sqlite3_value* v
         case Storage::FoxCurrency: {
             const double d = null ? 0.0 : fieldvalue::number(v, name);
             if (!dbase::writeFoxCurrency(d, bytes))
-                refuse(QStringLiteral("the amount %1 is too large").arg(d));
+                refuse(msg("the amount %1 is too large").arg(d));
             return;
         }
         case Storage::FoxDouble:
@@ -304,8 +299,7 @@ void DbaseTableFile::encodeField(QByteArray& record, int index, sqlite3_value* v
             dbase::writeDbase7Timestamp(null ? QDateTime() : fieldvalue::timestamp(v, name), bytes);
             return;
         case Storage::Raw:
-            refuse(
-                QStringLiteral("fields of the type '%1' cannot be changed").arg(QChar::fromLatin1(f.type)));
+            refuse(msg("fields of the type '%1' cannot be changed").arg(QChar::fromLatin1(f.type)));
         }
     } catch (const shell::AppError& e) {
         const QString msg = e.message();
@@ -321,7 +315,7 @@ void DbaseTableFile::writeMemos(QByteArray& record, const QVector<PendingMemo>& 
         const FieldLayout& f = m_header.fields[memo.field];
         const quint32 block = m_memo->append(memo.data, memo.binary);
         if (!dbase::formatMemoBlock(block, f.length, record.data() + f.offset))
-            fail(QStringLiteral("field %1: the memo file is too large for the block number")
+            fail(msg("field %1: the memo file is too large for the block number")
                      .arg(m_engineFields[memo.field].name));
     }
 }
@@ -333,7 +327,7 @@ void DbaseTableFile::updateRow(qint64 row, sqlite3_value** values)
     QByteArray rec = readRecord(row);
     rec.detach();
     if (rec.at(0) == '*')
-        fail(QStringLiteral("there is no record %1").arg(row));
+        fail(msg("there is no record %1").arg(row));
     QVector<PendingMemo> memos;
     encodeValues(rec, values, false, memos);
     writeMemos(rec, memos);
@@ -344,7 +338,7 @@ qint64 DbaseTableFile::insertRow(sqlite3_value** values)
 {
     prepareWrite();
     if (m_records >= std::numeric_limits<int>::max())
-        fail(QStringLiteral("the table is full"));
+        fail(msg("the table is full"));
     m_writingRow = m_records + 1;
     QByteArray rec(m_header.recordLength, ' ');
     if (m_header.nullFlagsOffset >= 0)
@@ -366,7 +360,7 @@ void DbaseTableFile::deleteRow(qint64 row)
     prepareWrite();
     const QByteArray rec = readRecord(row);
     if (rec.at(0) == '*')
-        fail(QStringLiteral("there is no record %1").arg(row));
+        fail(msg("there is no record %1").arg(row));
     writeAt(m_header.headerLength + (row - 1) * m_header.recordLength, QByteArray(1, '*'));
     writeHeaderCounters(m_records);
 }

@@ -1,5 +1,7 @@
 #include "shell/tables/fieldtype.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 
 #include <QDate>
@@ -227,8 +229,7 @@ QVariant textToValue(const QString& text, const Field& f)
     if (text.isEmpty())
         return QVariant();
     const auto bad = [&](const char* what) {
-        throw shell::AppError(
-            QStringLiteral("'%1' is not a valid %2 for field '%3'").arg(text, QLatin1String(what), f.name));
+        throw shell::AppError(msg("'%1' is not a valid %2 for field '%3'").arg(text, msg(what), f.name));
     };
     const QString t = text.trimmed();
     switch (f.type) {

@@ -1,5 +1,7 @@
 #include "shell/tables/paradox_blobfile.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 
 #include "shell/tables/paradox_format.h"
@@ -24,10 +26,10 @@ ParadoxBlobFile::ParadoxBlobFile(const QString& path, bool writable) : m_path(pa
 {
     // Unbuffered: blobs are written in place and read back at once.
     if (!m_file.open((writable ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered))
-        fail(QStringLiteral("the blob file cannot be opened (%1)").arg(m_file.errorString()));
+        fail(msg("the blob file cannot be opened (%1)").arg(m_file.errorString()));
     const QByteArray head = m_file.read(blockSize);
     if (head.size() < 16 || head.at(0) != 0)
-        fail(QStringLiteral("the blob file is damaged (no header block)"));
+        fail(msg("the blob file is damaged (no header block)"));
 }
 
 void ParadoxBlobFile::fail(const QString& what) const
@@ -38,10 +40,10 @@ void ParadoxBlobFile::fail(const QString& what) const
 QByteArray ParadoxBlobFile::readAt(qint64 offset, qint64 size)
 {
     if (offset < 0 || size < 0 || offset + size > m_file.size())
-        fail(QStringLiteral("a blob lies beyond the end of the blob file; the file is truncated or damaged"));
+        fail(msg("a blob lies beyond the end of the blob file; the file is truncated or damaged"));
     QByteArray data;
     if (!m_file.seek(offset) || (data = m_file.read(size)).size() != size)
-        fail(QStringLiteral("the blob file cannot be read (%1)").arg(m_file.errorString()));
+        fail(msg("the blob file cannot be read (%1)").arg(m_file.errorString()));
     return data;
 }
 
@@ -63,27 +65,23 @@ QByteArray ParadoxBlobFile::read(const char* field, int fieldSize, bool graphic,
         const qint64 block = offset & ~0xFFu;
         const int index = offset & 0xFF;
         if (block < blockSize || block % blockSize != 0)
-            fail(QStringLiteral(
-                     "a blob pointer leads to offset %1, which is not a data block; the table is damaged")
+            fail(msg("a blob pointer leads to offset %1, which is not a data block; the table is damaged")
                      .arg(block));
         const QByteArray head = readAt(block, 12);
         const auto* h = reinterpret_cast<const uchar*>(head.constData());
         if (index == 0xFF) {
             if (h[0] != 2)
-                fail(QStringLiteral(
-                         "the blob at offset %1 is missing (block type %2); the blob file is damaged")
+                fail(msg("the blob at offset %1 is missing (block type %2); the blob file is damaged")
                          .arg(block)
                          .arg(h[0]));
             const qint64 blocks = qFromLittleEndian<quint16>(h + 1);
             if (9 + static_cast<qint64>(length) > blocks * blockSize)
-                fail(QStringLiteral(
-                         "the blob at offset %1 is longer than its blocks; the blob file is damaged")
+                fail(msg("the blob at offset %1 is longer than its blocks; the blob file is damaged")
                          .arg(block));
             data = readAt(block + 9, length);
         } else {
             if (h[0] != 3 || index >= 64)
-                fail(QStringLiteral(
-                         "the blob %1 at offset %2 is missing (block type %3); the blob file is damaged")
+                fail(msg("the blob %1 at offset %2 is missing (block type %3); the blob file is damaged")
                          .arg(index)
                          .arg(block)
                          .arg(h[0]));
@@ -91,8 +89,7 @@ QByteArray ParadoxBlobFile::read(const char* field, int fieldSize, bool graphic,
             const auto* e = reinterpret_cast<const uchar*>(entry.constData());
             const qint64 start = block + 16 * static_cast<qint64>(e[0]);
             if (e[0] == 0 || start + length > block + blockSize || 16 * static_cast<qint64>(e[1]) < length)
-                fail(QStringLiteral(
-                         "the blob %1 at offset %2 does not fit its block; the blob file is damaged")
+                fail(msg("the blob %1 at offset %2 does not fit its block; the blob file is damaged")
                          .arg(index)
                          .arg(block));
             data = readAt(start, length);

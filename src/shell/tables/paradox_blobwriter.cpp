@@ -1,4 +1,6 @@
 #include "shell/error.h"
+
+#include "shell/tables/messages.h"
 #include "shell/tables/paradox_blobfile.h"
 #include "shell/tables/paradox_format.h"
 
@@ -23,7 +25,7 @@ constexpr int hModification = 3; // of the header block
 void ParadoxBlobFile::writeAt(qint64 offset, const QByteArray& bytes)
 {
     if (!m_file.seek(offset) || m_file.write(bytes) != bytes.size())
-        fail(QStringLiteral("the blob file cannot be written (%1)").arg(m_file.errorString()));
+        fail(msg("the blob file cannot be written (%1)").arg(m_file.errorString()));
 }
 
 int ParadoxBlobFile::nextModification()
@@ -85,7 +87,7 @@ QByteArray ParadoxBlobFile::store(const QByteArray& data, int fieldSize, bool gr
         blob.prepend(prefix);
     }
     if (blob.size() > 0x7FFFFFFF - mbBlockSize)
-        fail(QStringLiteral("a blob of %1 bytes is too large").arg(blob.size()));
+        fail(msg("a blob of %1 bytes is too large").arg(blob.size()));
     auto* pointer = reinterpret_cast<uchar*>(field.data() + leaderSize);
     qToLittleEndian<quint32>(static_cast<quint32>(blob.size()), pointer + 4);
     std::memcpy(field.data(), blob.constData(), qMin<qsizetype>(leaderSize, blob.size()));
@@ -118,7 +120,7 @@ QByteArray ParadoxBlobFile::store(const QByteArray& data, int fieldSize, bool gr
         while (index >= 0 && table.at(index * entrySize) != 0)
             --index;
         if (index < 0)
-            fail(QStringLiteral("the blob file is damaged (a block's blob table is full)"));
+            fail(msg("the blob file is damaged (a block's blob table is full)"));
         QByteArray padded = blob;
         padded.append(QByteArray(units * unit - blob.size(), '\0'));
         writeAt(target->offset + target->endUnit * unit, padded);
@@ -136,7 +138,7 @@ QByteArray ParadoxBlobFile::store(const QByteArray& data, int fieldSize, bool gr
 
     const qint64 blocks = (mbSingleHeaderSize + blob.size() + mbBlockSize - 1) / mbBlockSize;
     if (blocks > 0xFFFF)
-        fail(QStringLiteral("a blob of %1 bytes is too large").arg(blob.size()));
+        fail(msg("a blob of %1 bytes is too large").arg(blob.size()));
     QByteArray run(blocks * mbBlockSize, '\0');
     auto* h = reinterpret_cast<uchar*>(run.data());
     h[0] = mbSingleBlob;

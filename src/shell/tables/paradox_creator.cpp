@@ -1,5 +1,7 @@
 #include "shell/tables/paradox_creator.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 #include "shell/tables/codepage.h"
 #include "shell/tables/paradox_format.h"
@@ -41,20 +43,18 @@ QByteArray encoded(const CodePage& codePage, const QString& text, const QString&
     QByteArray out;
     QString missing;
     if (!codePage.encode(text, out, &missing))
-        throw shell::AppError(QStringLiteral("%1: the character \"%2\" cannot be stored in the code page %3")
+        throw shell::AppError(msg("%1: the character \"%2\" cannot be stored in the code page %3")
                                   .arg(what, missing, codePage.displayName()));
     if (out.contains('\0'))
-        throw shell::AppError(QStringLiteral("%1: a name cannot hold a NUL character").arg(what));
+        throw shell::AppError(msg("%1: a name cannot hold a NUL character").arg(what));
     return out;
 }
 
 int checkedSize(const ParadoxFieldSpec& f)
 {
     const auto bad = [&] {
-        return shell::AppError(QStringLiteral("field %1: type %2 of %3 bytes cannot be created")
-                                   .arg(f.name)
-                                   .arg(f.type)
-                                   .arg(f.size));
+        return shell::AppError(
+            msg("field %1: type %2 of %3 bytes cannot be created").arg(f.name).arg(f.type).arg(f.size));
     };
     switch (f.type) {
     case Alpha:
@@ -97,7 +97,7 @@ QByteArray tableHeader(const QString& path, const QVector<ParadoxFieldSpec>& fie
         blockKb *= 2;
     if (recordSize + blockHeaderSize > blockKb * 1024)
         throw shell::AppError(
-            QStringLiteral("a record of %1 bytes is longer than a Paradox table allows").arg(recordSize));
+            msg("a record of %1 bytes is longer than a Paradox table allows").arg(recordSize));
 
     const bool ansi = codePageNumber == 1252;
     const int count = static_cast<int>(fields.size());
@@ -112,7 +112,7 @@ QByteArray tableHeader(const QString& path, const QVector<ParadoxFieldSpec>& fie
     tableName.resize(tableNameSize, '\0');
     tail += tableName;
     for (const ParadoxFieldSpec& f : fields)
-        tail += encoded(codePage, f.name, QStringLiteral("field %1").arg(f.name)) + '\0';
+        tail += encoded(codePage, f.name, msg("field %1").arg(f.name)) + '\0';
     for (int i = 1; i <= count; ++i) {
         QByteArray number(2, '\0');
         putWord(number, 0, i);
@@ -123,7 +123,7 @@ QByteArray tableHeader(const QString& path, const QVector<ParadoxFieldSpec>& fie
     const int used = fieldInfoLong + static_cast<int>(tail.size());
     const int headerSize = (used + headerUnit - 1) / headerUnit * headerUnit;
     if (headerSize > 0xFFFF)
-        throw shell::AppError(QStringLiteral("the field names do not fit a Paradox header"));
+        throw shell::AppError(msg("the field names do not fit a Paradox header"));
     QByteArray h(fieldInfoLong, '\0');
     putWord(h, hRecordSize, recordSize);
     putWord(h, hHeaderSize, headerSize);
@@ -164,7 +164,7 @@ void writeNew(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        failFile(path, QStringLiteral("the file cannot be written (%1)").arg(file.errorString()));
+        failFile(path, msg("the file cannot be written (%1)").arg(file.errorString()));
 }
 
 } // namespace
@@ -181,22 +181,22 @@ void createParadoxTable(const QString& path, const QVector<ParadoxFieldSpec>& fi
                         const QByteArray& codePage)
 {
     if (fields.isEmpty() || fields.size() > 255)
-        failFile(path, QStringLiteral("a Paradox table holds 1 to 255 fields, not %1").arg(fields.size()));
+        failFile(path, msg("a Paradox table holds 1 to 255 fields, not %1").arg(fields.size()));
     const int number = windowsCodePageNumber(codePage);
     if (number == 0)
-        failFile(path, QStringLiteral("a Paradox table cannot record the code page %1")
-                           .arg(QString::fromLatin1(codePage)));
+        failFile(path,
+                 msg("a Paradox table cannot record the code page %1").arg(QString::fromLatin1(codePage)));
     bool blobs = false;
     for (const ParadoxFieldSpec& f : fields)
         blobs = blobs || isBlobType(f.type);
     const QFileInfo info(path);
     const QString blobPath = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".mb");
     if (info.exists())
-        failFile(path, QStringLiteral("the file exists already"));
+        failFile(path, msg("the file exists already"));
     // Another table's blob file, in any spelling, is never written over.
     const QString oldBlobs = companionFile(path, QStringLiteral("mb"));
     if (blobs && !oldBlobs.isEmpty())
-        failFile(oldBlobs, QStringLiteral("the file exists already"));
+        failFile(oldBlobs, msg("the file exists already"));
     QByteArray header;
     try {
         header = tableHeader(path, fields, *CodePage::byName(codePage), number);

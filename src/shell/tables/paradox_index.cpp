@@ -1,5 +1,7 @@
 #include "shell/tables/paradox_index.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 #include "shell/tables/paradox_format.h"
 #include "shell/tables/paradox_values.h"
@@ -167,14 +169,14 @@ void ParadoxPrimaryIndex::write(const QVector<Entry>& entries) const
         const QString why = file.errorString();
         file.close();
         QFile::remove(temp);
-        throw shell::AppError(QStringLiteral("%1: the primary index cannot be written (%2)")
-                                  .arg(QDir::toNativeSeparators(m_path), why));
+        throw shell::AppError(
+            msg("%1: the primary index cannot be written (%2)").arg(QDir::toNativeSeparators(m_path), why));
     }
     file.close();
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(m_path).constData()) != 0) {
         QFile::remove(temp);
         throw shell::AppError(
-            QStringLiteral("%1: the primary index cannot be written (%2)")
+            msg("%1: the primary index cannot be written (%2)")
                 .arg(QDir::toNativeSeparators(m_path), QString::fromLocal8Bit(std::strerror(errno))));
     }
 }

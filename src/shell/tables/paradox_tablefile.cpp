@@ -1,5 +1,7 @@
 #include "shell/tables/paradox_tablefile.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 #include "shell/tables/paradox_format.h"
 #include "shell/tables/paradox_values.h"
@@ -129,7 +131,7 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& argum
     const bool writable = isWritableFile(path);
     // Unbuffered: what another program wrote meanwhile must not hide behind a read buffer.
     if (!m_file.open((writable ? QIODevice::ReadWrite : QIODevice::ReadOnly) | QIODevice::Unbuffered))
-        fail(QStringLiteral("the file cannot be opened (%1)").arg(m_file.errorString()));
+        fail(msg("the file cannot be opened (%1)").arg(m_file.errorString()));
     readHeader();
     walkBlocks();
     m_expectedSize = m_file.size();
@@ -162,16 +164,15 @@ ParadoxTableFile::ParadoxTableFile(const QString& path, const QStringList& argum
     }
 
     if (!writable)
-        m_readOnlyReason = QStringLiteral("the file is read-only");
+        m_readOnlyReason = msg("the file is read-only");
     decideWritable();
     if (m_hasBlobFields) {
         const QString blobPath = companionFile(path, QStringLiteral("mb"));
         if (blobPath.isEmpty())
-            fail(QStringLiteral("the table has memo or blob fields but its blob file (%1.MB) is missing")
+            fail(msg("the table has memo or blob fields but its blob file (%1.MB) is missing")
                      .arg(QFileInfo(path).completeBaseName()));
         if (m_readOnlyReason.isEmpty() && !isWritableFile(blobPath))
-            m_readOnlyReason =
-                QStringLiteral("its blob file %1 is read-only").arg(QFileInfo(blobPath).fileName());
+            m_readOnlyReason = msg("its blob file %1 is read-only").arg(QFileInfo(blobPath).fileName());
         m_blobs = std::make_unique<ParadoxBlobFile>(blobPath, m_readOnlyReason.isEmpty());
     }
     if (m_readOnlyReason.isEmpty() && m_keyFields > 0) {
@@ -192,7 +193,7 @@ ParadoxTableFile::~ParadoxTableFile() = default;
 
 void ParadoxTableFile::failField(const FieldInfo& f, const QString& what) const
 {
-    fail(QStringLiteral("field %1: %2").arg(f.name, what));
+    fail(msg("field %1: %2").arg(f.name, what));
 }
 
 void ParadoxTableFile::readHeader()
@@ -200,7 +201,7 @@ void ParadoxTableFile::readHeader()
     const qint64 fileSize = m_file.size();
     QByteArray head = m_file.read(0x80);
     if (head.size() < 0x58)
-        fail(QStringLiteral("the file is too short to be a Paradox table"));
+        fail(msg("the file is too short to be a Paradox table"));
     const auto* h = reinterpret_cast<const uchar*>(head.constData());
     m_recordSize = qFromLittleEndian<quint16>(h + hRecordSize);
     m_headerSize = qFromLittleEndian<quint16>(h + hHeaderSize);
@@ -209,37 +210,35 @@ void ParadoxTableFile::readHeader()
     m_version = h[hVersion];
     const int fieldCount = qFromLittleEndian<quint16>(h + hFieldCount);
     if (m_fileType != 0 && m_fileType != 2)
-        fail(
-            QStringLiteral("the file is not a Paradox table (file type %1; an index file?)").arg(m_fileType));
+        fail(msg("the file is not a Paradox table (file type %1; an index file?)").arg(m_fileType));
     if (m_version < 3 || m_version > 12)
-        fail(QStringLiteral("the header is damaged or of an unknown Paradox version (%1)").arg(m_version));
+        fail(msg("the header is damaged or of an unknown Paradox version (%1)").arg(m_version));
     if (!(maxTableSize >= 1 && maxTableSize <= 4) && maxTableSize != 8 && maxTableSize != 16
         && maxTableSize != 32)
-        fail(QStringLiteral("the header is damaged (block size %1 KB)").arg(maxTableSize));
+        fail(msg("the header is damaged (block size %1 KB)").arg(maxTableSize));
     m_blockSize = maxTableSize * 1024;
     m_fieldInfoStart = m_version >= 5 ? fieldInfoLong : fieldInfoShort;
     const int fieldInfoStart = m_fieldInfoStart;
     if (fieldCount < 1 || fieldCount > 255)
-        fail(QStringLiteral("the header is damaged (%1 fields)").arg(fieldCount));
+        fail(msg("the header is damaged (%1 fields)").arg(fieldCount));
     const int namesStart = fieldInfoStart + 6 * fieldCount + 4 + (m_version >= 12 ? 261 : 79);
     if (m_headerSize < namesStart + 2 * fieldCount || m_headerSize > fileSize)
-        fail(
-            QStringLiteral("the header is damaged or the file truncated (header of %1 bytes in a file of %2)")
-                .arg(m_headerSize)
-                .arg(fileSize));
+        fail(msg("the header is damaged or the file truncated (header of %1 bytes in a file of %2)")
+                 .arg(m_headerSize)
+                 .arg(fileSize));
     if (m_recordSize < 1 || m_recordSize + blockHeaderSize > m_blockSize)
-        fail(QStringLiteral("the header is damaged (record size %1)").arg(m_recordSize));
+        fail(msg("the header is damaged (record size %1)").arg(m_recordSize));
     m_file.seek(0);
     m_header = m_file.read(m_headerSize);
     if (m_header.size() != m_headerSize)
-        fail(QStringLiteral("the header cannot be read"));
+        fail(msg("the header cannot be read"));
     h = reinterpret_cast<const uchar*>(m_header.constData());
 
     // Password-protected tables are scrambled block by block.
     const quint32 encryption = m_version >= 5 ? qFromLittleEndian<quint32>(h + hEncryption2)
                                               : qFromLittleEndian<quint32>(h + hEncryption1);
     if (encryption != 0)
-        fail(QStringLiteral("the table is protected by a password, which this program does not support"));
+        fail(msg("the table is protected by a password, which this program does not support"));
 
     m_headerRecords = qFromLittleEndian<quint32>(h + hRecords);
     m_usedBlocks = qFromLittleEndian<quint16>(h + hUsedBlocks);
@@ -258,7 +257,7 @@ void ParadoxTableFile::readHeader()
         const int size = h[fieldInfoStart + 2 * i + 1];
         f.size = storedSize(f.type, size);
         if (f.size == 0)
-            fail(QStringLiteral("the header is damaged (field %1 has type %2 and size %3)")
+            fail(msg("the header is damaged (field %1 has type %2 and size %3)")
                      .arg(i + 1)
                      .arg(f.type)
                      .arg(size));
@@ -274,7 +273,7 @@ void ParadoxTableFile::readHeader()
     for (int i = 0; i < qMin<int>(m_keyFields, m_fields.size()); ++i)
         m_keySize += m_fields[i].size;
     if (offset != m_recordSize)
-        fail(QStringLiteral("the header is damaged (the fields take %1 bytes of a %2-byte record)")
+        fail(msg("the header is damaged (the fields take %1 bytes of a %2-byte record)")
                  .arg(offset)
                  .arg(m_recordSize));
     // Every field name must end inside the header.
@@ -282,7 +281,7 @@ void ParadoxTableFile::readHeader()
     for (int i = 0; i < fieldCount; ++i) {
         const qsizetype end = m_header.indexOf('\0', at);
         if (end < 0)
-            fail(QStringLiteral("the header is damaged (the field names run past its end)"));
+            fail(msg("the header is damaged (the field names run past its end)"));
         at = static_cast<int>(end) + 1;
     }
 }
@@ -296,20 +295,20 @@ void ParadoxTableFile::walkBlocks()
 {
     const qint64 fileSize = m_file.size();
     if (blockOffset(m_fileBlocks + 1) > fileSize)
-        fail(QStringLiteral("the file is truncated: its header counts %1 blocks, the file holds %2")
+        fail(msg("the file is truncated: its header counts %1 blocks, the file holds %2")
                  .arg(m_fileBlocks)
                  .arg((fileSize - m_headerSize) / m_blockSize));
     QVector<bool> seen(m_fileBlocks + 1, false);
     int previous = 0;
     for (int block = m_firstBlock; block != 0;) {
         if (block > m_fileBlocks || seen[block])
-            fail(QStringLiteral("the chain of data blocks is damaged (block %1)").arg(block));
+            fail(msg("the chain of data blocks is damaged (block %1)").arg(block));
         seen[block] = true;
         if (!m_file.seek(blockOffset(block)))
-            fail(QStringLiteral("block %1 cannot be read").arg(block));
+            fail(msg("block %1 cannot be read").arg(block));
         const QByteArray head = m_file.read(blockHeaderSize);
         if (head.size() != blockHeaderSize)
-            fail(QStringLiteral("block %1 cannot be read").arg(block));
+            fail(msg("block %1 cannot be read").arg(block));
         const auto* h = reinterpret_cast<const uchar*>(head.constData());
         Block b;
         b.number = block;
@@ -322,12 +321,12 @@ void ParadoxTableFile::walkBlocks()
         else if (added % m_recordSize == 0 && blockHeaderSize + added + m_recordSize <= m_blockSize)
             records = added / m_recordSize + 1;
         else
-            fail(QStringLiteral("block %1 is damaged (it claims %2 bytes of records)")
+            fail(msg("block %1 is damaged (it claims %2 bytes of records)")
                      .arg(block)
                      .arg(added + m_recordSize));
         if (b.previous != previous && m_readOnlyReason.isEmpty())
             m_readOnlyReason =
-                QStringLiteral("the links between its data blocks do not agree; the table may be damaged");
+                msg("the links between its data blocks do not agree; the table may be damaged");
         for (int r = 0; r < records; ++r) {
             m_rows.push_back(blockOffset(block) + blockHeaderSize + static_cast<qint64>(r) * m_recordSize);
             b.rows.push_back(m_rows.size());
@@ -337,12 +336,11 @@ void ParadoxTableFile::walkBlocks()
         block = b.next;
     }
     if (!m_blocks.isEmpty() && m_blocks.last().number != m_lastBlock && m_readOnlyReason.isEmpty())
-        m_readOnlyReason = QStringLiteral(
-            "its header names another last block than the chain ends with; the table may be damaged");
+        m_readOnlyReason =
+            msg("its header names another last block than the chain ends with; the table may be damaged");
     if (m_rows.size() != m_headerRecords && m_readOnlyReason.isEmpty())
         m_readOnlyReason =
-            QStringLiteral(
-                "its header counts %1 records but the data blocks hold %2; the table may be damaged")
+            msg("its header counts %1 records but the data blocks hold %2; the table may be damaged")
                 .arg(m_headerRecords)
                 .arg(m_rows.size());
 }
@@ -353,16 +351,15 @@ void ParadoxTableFile::decideWritable()
         return;
     if ((m_fileType == keyedTable) != (m_keyFields > 0) || m_keyFields > m_fields.size()) {
         m_readOnlyReason =
-            QStringLiteral(
-                "its header names %1 key fields in a table of file type %2; the table may be damaged")
+            msg("its header names %1 key fields in a table of file type %2; the table may be damaged")
                 .arg(m_keyFields)
                 .arg(m_fileType);
         return;
     }
     for (int i = 0; i < m_keyFields; ++i)
         if (isBlobType(m_fields[i].type)) {
-            m_readOnlyReason = QStringLiteral("its key holds the blob field %1; the table may be damaged")
-                                   .arg(m_fields[i].name);
+            m_readOnlyReason =
+                msg("its key holds the blob field %1; the table may be damaged").arg(m_fields[i].name);
             return;
         }
     // Secondary indexes are not rebuilt here: a change would leave them out of date.
@@ -374,8 +371,8 @@ void ParadoxTableFile::decideWritable()
         m_secondaryIndexes = indexes;
     else if (!indexes.isEmpty())
         m_readOnlyReason =
-            QStringLiteral("the table has secondary indexes (%1) that a change made here would leave out of "
-                           "date, so it is open read-only")
+            msg("the table has secondary indexes (%1) that a change made here would leave out of "
+                "date, so it is open read-only")
                 .arg(indexes.join(QStringLiteral(", ")));
 }
 
@@ -390,20 +387,20 @@ QVector<FileColumn> ParadoxTableFile::columns() const
 qint64 ParadoxTableFile::checkedRecordOffset(qint64 row) const
 {
     if (row < 1 || row > m_rows.size() || m_rows[row - 1] < 0)
-        fail(QStringLiteral("there is no record %1").arg(row));
+        fail(msg("there is no record %1").arg(row));
     return m_rows[row - 1];
 }
 
 bool ParadoxTableFile::readRow(qint64 row, QByteArray& buffer)
 {
     if (row < 1 || row > m_rows.size())
-        fail(QStringLiteral("there is no record %1").arg(row));
+        fail(msg("there is no record %1").arg(row));
     const qint64 offset = m_rows[row - 1];
     if (offset < 0)
         return false;
     buffer.resize(m_recordSize);
     if (!m_file.seek(offset) || m_file.read(buffer.data(), m_recordSize) != m_recordSize)
-        fail(QStringLiteral("record %1 cannot be read (%2)").arg(row).arg(m_file.errorString()));
+        fail(msg("record %1 cannot be read (%2)").arg(row).arg(m_file.errorString()));
     return true;
 }
 
@@ -482,7 +479,7 @@ void ParadoxTableFile::resultColumn(const QByteArray& record, int column, sqlite
         try {
             data = m_blobs->read(raw, f.size, f.type == Graphic, &isNull);
         } catch (const shell::AppError& e) {
-            fail(QStringLiteral("field %1: %2").arg(f.name, e.message()));
+            fail(msg("field %1: %2").arg(f.name, e.message()));
         }
         if (isNull)
             sqlite3_result_null(ctx);

@@ -1,4 +1,6 @@
 // Changing a Paradox table: values encoded into records, records placed in the data blocks (in key
+
+#include "shell/tables/messages.h"
 // order when the table is keyed), blocks split and freed, the header's counters and the primary index
 // kept in step.
 
@@ -24,8 +26,7 @@ void ParadoxTableFile::encodeField(const FieldInfo& f, char* raw, sqlite3_value*
     const bool null = fieldvalue::isNull(v);
     if (f.type == AutoInc) {
         if (!null)
-            failField(f,
-                      QStringLiteral("an auto-increment field is numbered by the table and cannot be set"));
+            failField(f, msg("an auto-increment field is numbered by the table and cannot be set"));
         return;
     }
     if (isBlobType(f.type)) {
@@ -33,15 +34,14 @@ void ParadoxTableFile::encodeField(const FieldInfo& f, char* raw, sqlite3_value*
         if (!null && (f.type == MemoBlob || f.type == FmtMemoBlob)) {
             QString missing;
             if (!m_codePage->encode(fieldvalue::text(v), data, &missing))
-                failField(f,
-                          QStringLiteral("the character \"%1\" cannot be stored in the code page %2 of this "
-                                         "table")
-                              .arg(missing, QString::fromLatin1(m_codePage->name())));
+                failField(f, msg("the character \"%1\" cannot be stored in the code page %2 of this "
+                                 "table")
+                                 .arg(missing, QString::fromLatin1(m_codePage->name())));
         } else if (!null) {
             data = fieldvalue::blob(v);
         }
         if (!m_blobs)
-            failField(f, QStringLiteral("the table has no blob file"));
+            failField(f, msg("the table has no blob file"));
         QByteArray stored;
         try {
             stored = m_blobs->store(data, f.size, f.type == Graphic);
@@ -62,15 +62,13 @@ void ParadoxTableFile::encodeField(const FieldInfo& f, char* raw, sqlite3_value*
         QByteArray encoded;
         QString missing;
         if (!m_codePage->encode(fieldvalue::text(v), encoded, &missing))
-            failField(
-                f, QStringLiteral("the character \"%1\" cannot be stored in the code page %2 of this table")
-                       .arg(missing, QString::fromLatin1(m_codePage->name())));
+            failField(f, msg("the character \"%1\" cannot be stored in the code page %2 of this table")
+                             .arg(missing, QString::fromLatin1(m_codePage->name())));
         if (encoded.contains('\0'))
-            failField(f, QStringLiteral("the text holds a NUL character"));
+            failField(f, msg("the text holds a NUL character"));
         if (encoded.size() > f.size)
-            failField(f, QStringLiteral("the text is %1 bytes long, the field holds %2")
-                             .arg(encoded.size())
-                             .arg(f.size));
+            failField(f,
+                      msg("the text is %1 bytes long, the field holds %2").arg(encoded.size()).arg(f.size));
         std::memset(raw, 0, f.size);
         std::memcpy(raw, encoded.constData(), encoded.size());
         return;
@@ -91,7 +89,7 @@ void ParadoxTableFile::encodeField(const FieldInfo& f, char* raw, sqlite3_value*
     case Date: {
         const QDate d = fieldvalue::date(v, f.name);
         if (d.year() < 1)
-            failField(f, QStringLiteral("dates before the year 1 cannot be stored"));
+            failField(f, msg("dates before the year 1 cannot be stored"));
         encodeInteger(bytes, 4, dayOfDate(d));
         return;
     }
@@ -101,26 +99,26 @@ void ParadoxTableFile::encodeField(const FieldInfo& f, char* raw, sqlite3_value*
     case Timestamp: {
         const QDateTime stamp = fieldvalue::timestamp(v, f.name);
         if (stamp.date().year() < 1)
-            failField(f, QStringLiteral("dates before the year 1 cannot be stored"));
+            failField(f, msg("dates before the year 1 cannot be stored"));
         encodeDouble(bytes, valueOfTimestamp(stamp));
         return;
     }
     case Bcd: {
         const double d = fieldvalue::number(v, f.name);
         if (!encodeBcd(bytes, f.decimals, d))
-            failField(f, QStringLiteral("the number %1 has too many digits for the field").arg(d));
+            failField(f, msg("the number %1 has too many digits for the field").arg(d));
         return;
     }
     case Bytes: {
         const QByteArray data = fieldvalue::blob(v);
         if (data.size() > f.size)
-            failField(f, QStringLiteral("%1 bytes do not fit the field's %2").arg(data.size()).arg(f.size));
+            failField(f, msg("%1 bytes do not fit the field's %2").arg(data.size()).arg(f.size));
         std::memset(raw, 0, f.size);
         std::memcpy(raw, data.constData(), data.size());
         return;
     }
     default:
-        failField(f, QStringLiteral("fields of type %1 cannot be changed").arg(f.type));
+        failField(f, msg("fields of type %1 cannot be changed").arg(f.type));
     }
 }
 
@@ -152,13 +150,13 @@ void ParadoxTableFile::releaseBlobs(const QVector<QByteArray>& fields)
 void ParadoxTableFile::writeAt(qint64 offset, const QByteArray& bytes)
 {
     if (!m_file.seek(offset) || m_file.write(bytes) != bytes.size())
-        fail(QStringLiteral("the file cannot be written (%1)").arg(m_file.errorString()));
+        fail(msg("the file cannot be written (%1)").arg(m_file.errorString()));
 }
 
 void ParadoxTableFile::flush()
 {
     if (!m_file.flush())
-        fail(QStringLiteral("the file cannot be written (%1)").arg(m_file.errorString()));
+        fail(msg("the file cannot be written (%1)").arg(m_file.errorString()));
 }
 
 void ParadoxTableFile::writeBlockHeader(const Block& block)
@@ -198,7 +196,7 @@ QByteArray ParadoxTableFile::readBlock(int number)
 {
     QByteArray block;
     if (!m_file.seek(blockOffset(number)) || (block = m_file.read(m_blockSize)).size() != m_blockSize)
-        fail(QStringLiteral("block %1 cannot be read (%2)").arg(number).arg(m_file.errorString()));
+        fail(msg("block %1 cannot be read (%2)").arg(number).arg(m_file.errorString()));
     return block.mid(blockHeaderSize);
 }
 
@@ -230,7 +228,7 @@ int ParadoxTableFile::chainIndexOfRow(qint64 row) const
     for (int i = 0; i < m_blocks.size(); ++i)
         if (m_blocks[i].number == number)
             return i;
-    fail(QStringLiteral("record %1 is not in a data block").arg(row));
+    fail(msg("record %1 is not in a data block").arg(row));
 }
 
 // A block for the chain: the head of the free list when it is sound, else a new one at the end.
@@ -243,7 +241,7 @@ int ParadoxTableFile::takeFreeBlock()
         if (!inChain) {
             const int number = m_firstFreeBlock;
             if (!m_file.seek(blockOffset(number)))
-                fail(QStringLiteral("block %1 cannot be read").arg(number));
+                fail(msg("block %1 cannot be read").arg(number));
             const QByteArray head = m_file.read(2);
             int next = head.size() == 2 ? qFromLittleEndian<quint16>(head.constData()) : 0;
             if (next > m_fileBlocks || next == number)
@@ -254,7 +252,7 @@ int ParadoxTableFile::takeFreeBlock()
         m_firstFreeBlock = 0; // a free list that leads into the chain is not followed
     }
     if (m_fileBlocks >= 0xFFFF)
-        fail(QStringLiteral("the table is full"));
+        fail(msg("the table is full"));
     return ++m_fileBlocks;
 }
 
@@ -295,13 +293,12 @@ void ParadoxTableFile::checkKeyOrder()
             if (i == 0)
                 b.firstKey = key;
             if (!previous.isNull() && std::memcmp(previous.constData(), key.constData(), m_keySize) >= 0) {
-                m_readOnlyReason = QStringLiteral("%1: its records are not in the order of their key as this "
-                                                  "program sorts them (another sort order?), so it is open "
-                                                  "read-only")
+                m_readOnlyReason = msg("%1: its records are not in the order of their key as this "
+                                       "program sorts them (another sort order?), so it is open "
+                                       "read-only")
                                        .arg(displayPath());
-                fail(
-                    QStringLiteral("its records are not in the order of their key as this program sorts them "
-                                   "(another sort order?), so it is open read-only"));
+                fail(msg("its records are not in the order of their key as this program sorts them "
+                         "(another sort order?), so it is open read-only"));
             }
             previous = key;
         }
@@ -333,7 +330,7 @@ QPair<int, int> ParadoxTableFile::keyPosition(const QByteArray& key, qint64 exce
         const int order = std::memcmp(records.constData() + static_cast<qsizetype>(position) * m_recordSize,
                                       key.constData(), m_keySize);
         if (order == 0 && block.rows[position] != exceptRow)
-            fail(QStringLiteral("a record with the same key is in the table already (key violation)"));
+            fail(msg("a record with the same key is in the table already (key violation)"));
         if (order > 0)
             break;
     }
@@ -483,7 +480,7 @@ qint64 ParadoxTableFile::insertRow(sqlite3_value** values)
         for (const FieldInfo& f : m_fields)
             if (f.type == AutoInc) {
                 if (m_autoIncrement >= 2147483647)
-                    fail(QStringLiteral("the auto-increment counter is exhausted"));
+                    fail(msg("the auto-increment counter is exhausted"));
                 encodeInteger(reinterpret_cast<uchar*>(record.data()) + f.offset, 4, m_autoIncrement + 1);
                 counted = true;
             }

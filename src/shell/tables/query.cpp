@@ -1,5 +1,7 @@
 #include "shell/tables/query.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 #include "shell/tables/tablefilesupport.h"
 
@@ -120,10 +122,9 @@ QString attachFile(Connection& conn, const QString& reference, int n, bool readO
     const FileFormat format = detectFormat(ref.file);
     switch (format) {
     case FileFormat::Missing:
-        throw shell::AppError(QStringLiteral("Table %1: the file does not exist").arg(shown));
+        throw shell::AppError(msg("Table %1: the file does not exist").arg(shown));
     case FileFormat::Unknown:
-        throw shell::AppError(
-            QStringLiteral("Table %1: the file is not a table file, or it is damaged").arg(shown));
+        throw shell::AppError(msg("Table %1: the file is not a table file, or it is damaged").arg(shown));
     case FileFormat::SQLite: {
         const QString schema = QStringLiteral("f%1").arg(n);
         QString uri = QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(ref.file, "/"));
@@ -133,7 +134,7 @@ QString attachFile(Connection& conn, const QString& reference, int n, bool readO
         try {
             return schema + QLatin1Char('.') + quoteIdentifier(chooseSqliteTable(conn, schema, ref));
         } catch (const shell::AppError& e) {
-            throw shell::AppError(QStringLiteral("Table %1: %2").arg(shown, e.message()));
+            throw shell::AppError(msg("Table %1: %2").arg(shown, e.message()));
         }
     }
     case FileFormat::DBase:
@@ -147,7 +148,7 @@ QString attachFile(Connection& conn, const QString& reference, int n, bool readO
                            format == FileFormat::DBase ? QStringLiteral("dbase") : QStringLiteral("paradox"),
                            quoteLiteral(ref.file)));
     } catch (const shell::AppError& e) {
-        throw shell::AppError(QStringLiteral("Table %1: %2").arg(shown, e.message()));
+        throw shell::AppError(msg("Table %1: %2").arg(shown, e.message()));
     }
     return name;
 }
@@ -264,11 +265,11 @@ sqlite3_stmt* prepareOne(Connection& conn, const QString& sql)
     const QByteArray text = sql.toUtf8();
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(conn.handle(), text.constData(), int(text.size()), &s.st, &tail) != SQLITE_OK)
-        throw shell::AppError(QStringLiteral("SQL error: %1").arg(conn.lastError()));
+        throw shell::AppError(msg("SQL error: %1").arg(conn.lastError()));
     if (tail && !QByteArray(tail).trimmed().isEmpty() && QByteArray(tail).trimmed() != ";")
-        throw shell::AppError(QStringLiteral("SQL error: only one statement can be run at a time"));
+        throw shell::AppError(msg("SQL error: only one statement can be run at a time"));
     if (!s.st)
-        throw shell::AppError(QStringLiteral("SQL error: the statement is empty"));
+        throw shell::AppError(msg("SQL error: the statement is empty"));
     return std::exchange(s.st, nullptr);
 }
 
@@ -353,8 +354,8 @@ void Query::run()
     Statement s{prepareOne(
         *m_conn, live ? sql.left(fromPos).trimmed() + QStringLiteral(", rowid ") + sql.mid(fromPos) : sql)};
     if (m_readOnly && !sqlite3_stmt_readonly(s.st))
-        throw shell::AppError(QStringLiteral("SQL error: the statement would change data; only a statement "
-                                             "that reads can be exported"));
+        throw shell::AppError(msg("SQL error: the statement would change data; only a statement "
+                                  "that reads can be exported"));
     if (sqlite3_column_count(s.st) == 0) {
         runChange(s.st);
         return;
@@ -383,7 +384,7 @@ void Query::runChange(sqlite3_stmt* st)
     // update, insert, delete and the like
     const int rc = sqlite3_step(st);
     if (rc != SQLITE_DONE && rc != SQLITE_ROW)
-        throw shell::AppError(QStringLiteral("SQL error: %1").arg(m_conn->lastError()));
+        throw shell::AppError(msg("SQL error: %1").arg(m_conn->lastError()));
     m_rowsAffected = sqlite3_changes(m_conn->handle());
     m_conn.reset();
 }
@@ -414,7 +415,7 @@ void Query::readResult(sqlite3_stmt* st, bool live)
         rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
-        throw shell::AppError(QStringLiteral("SQL error: %1").arg(m_conn->lastError()));
+        throw shell::AppError(msg("SQL error: %1").arg(m_conn->lastError()));
     for (int i = 0; i < nfields; ++i)
         if (!typed[i])
             typeFromValues(fields[i], rows, i);
@@ -442,7 +443,7 @@ qint64 Query::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
                           const QVector<bool>& changed)
 {
     if (!m_live)
-        fail(QStringLiteral("this result is read-only; only a plain select from one table can be changed"));
+        fail(msg("this result is read-only; only a plain select from one table can be changed"));
     QStringList cols;
     QVector<QVariant> params;
     for (int i = 0; i < m_fields.size(); ++i) {
@@ -483,7 +484,7 @@ qint64 Query::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
 void Query::deleteRecord(qint64 rowId)
 {
     if (!m_live)
-        fail(QStringLiteral("this result is read-only; only a plain select from one table can be changed"));
+        fail(msg("this result is read-only; only a plain select from one table can be changed"));
     // By row identity: exactly the record the user saw, whatever the statement would return now.
     m_conn->run(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_baseTable), {m_baseRowIds[rowId]});
 }

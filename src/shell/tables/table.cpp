@@ -1,5 +1,7 @@
 #include "shell/tables/table.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 #include "shell/tables/filemodules.h"
 #include "shell/tables/tablefilemodule.h"
@@ -16,14 +18,14 @@ Table::~Table() = default;
 
 QString Table::fileError(const QString& what) const
 {
-    return QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(m_path), what);
+    return msg("Table %1: %2").arg(QDir::toNativeSeparators(m_path), what);
 }
 
 void Table::open()
 {
     if (isOpen())
         close();
-    m_sourceName = QStringLiteral("Table %1").arg(QDir::toNativeSeparators(m_path));
+    m_sourceName = msg("Table %1").arg(QDir::toNativeSeparators(m_path));
     m_readOnly = false;
     m_readOnlyReason.clear();
     m_openWarnings.clear();
@@ -33,9 +35,9 @@ void Table::open()
     m_format = detectFormat(m_file);
     switch (m_format) {
     case FileFormat::Missing:
-        throw shell::AppError(fileError(QStringLiteral("the file does not exist")));
+        throw shell::AppError(fileError(msg("the file does not exist")));
     case FileFormat::Unknown:
-        throw shell::AppError(fileError(QStringLiteral("the file is not a table file, or it is damaged")));
+        throw shell::AppError(fileError(msg("the file is not a table file, or it is damaged")));
     default:
         break;
     }
@@ -45,7 +47,7 @@ void Table::open()
         if (m_format == FileFormat::SQLite) {
             m_readOnly = !isWritableFile(m_file);
             if (m_readOnly)
-                m_readOnlyReason = QStringLiteral("the file is read-only");
+                m_readOnlyReason = msg("the file is read-only");
             m_conn = std::make_unique<Connection>(m_file, m_readOnly);
             m_tableName = chooseSqliteTable(*m_conn, QStringLiteral("main"), ref);
             const auto found = m_conn->select(
@@ -70,7 +72,7 @@ void Table::open()
             m_dataVersion = m_conn->dataVersion();
         } else {
             if (!ref.table.isEmpty())
-                throw shell::AppError(QStringLiteral("the file holds one table only; %1 names a table in it")
+                throw shell::AppError(msg("the file holds one table only; %1 names a table in it")
                                           .arg(QDir::toNativeSeparators(m_path)));
             m_tableName = QFileInfo(m_file).completeBaseName();
             m_conn = std::make_unique<Connection>();
@@ -95,7 +97,7 @@ void Table::open()
             }
         }
         if (fields.isEmpty() && m_format == FileFormat::SQLite)
-            throw shell::AppError(QStringLiteral("the table has no fields"));
+            throw shell::AppError(msg("the table has no fields"));
         if (!m_forcedReadOnly.isEmpty()) {
             m_readOnly = true;
             m_readOnlyReason = m_forcedReadOnly;
@@ -167,8 +169,8 @@ WriteCounts Table::writeCounts() const
 
 QString Table::readOnlyText() const
 {
-    return m_readOnlyReason.isEmpty() ? QStringLiteral("the table is read-only")
-                                      : QStringLiteral("the table is read-only: %1").arg(m_readOnlyReason);
+    return m_readOnlyReason.isEmpty() ? msg("the table is read-only")
+                                      : msg("the table is read-only: %1").arg(m_readOnlyReason);
 }
 
 QString Table::fileStamp() const
@@ -193,7 +195,7 @@ QVector<qint64> Table::readRowIds(const QString& filter) const
     } catch (const shell::AppError& e) {
         if (filter.trimmed().isEmpty())
             throw shell::AppError(fileError(e.message()));
-        throw shell::AppError(fileError(QStringLiteral("filter \"%1\": %2").arg(filter, e.message())));
+        throw shell::AppError(fileError(msg("filter \"%1\": %2").arg(filter, e.message())));
     }
     return ids;
 }
@@ -373,11 +375,10 @@ QVector<qint64> Table::matchRows(int fieldNo, const QString& value, bool partial
 void Table::create(const QString& path, const QVector<Field>& fields)
 {
     if (QFileInfo::exists(path))
-        throw shell::AppError(
-            QStringLiteral("Table %1: the file already exists").arg(QDir::toNativeSeparators(path)));
+        throw shell::AppError(msg("Table %1: the file already exists").arg(QDir::toNativeSeparators(path)));
     if (fields.isEmpty())
         throw shell::AppError(
-            QStringLiteral("Table %1: a table needs at least one field").arg(QDir::toNativeSeparators(path)));
+            msg("Table %1: a table needs at least one field").arg(QDir::toNativeSeparators(path)));
     QStringList cols;
     for (const Field& f : fields)
         cols << quoteIdentifier(f.name) + QLatin1Char(' ') + declaredType(f);
@@ -391,13 +392,12 @@ void Table::create(const QString& path, const QVector<Field>& fields)
                       .arg(quoteIdentifier(name), cols.join(QStringLiteral(", "))));
     } catch (const shell::AppError& e) {
         QFile::remove(temp);
-        throw shell::AppError(
-            QStringLiteral("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
+        throw shell::AppError(msg("Table %1: %2").arg(QDir::toNativeSeparators(path), e.message()));
     }
     if (!QFile::rename(temp, path)) {
         QFile::remove(temp);
         throw shell::AppError(
-            QStringLiteral("Table %1: the file cannot be created").arg(QDir::toNativeSeparators(path)));
+            msg("Table %1: the file cannot be created").arg(QDir::toNativeSeparators(path)));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "shell/tables/tablefilemodule.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 #include "shell/tables/connection.h"
 
@@ -102,7 +104,7 @@ int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqli
         const QByteArray sql =
             QStringLiteral("CREATE TABLE x(%1)").arg(columnSql.join(QStringLiteral(", "))).toUtf8();
         if (sqlite3_declare_vtab(db, sql.constData()) != SQLITE_OK)
-            throw shell::AppError(QStringLiteral("%1: the fields cannot be declared (%2)")
+            throw shell::AppError(msg("%1: the fields cannot be declared (%2)")
                                       .arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
     } catch (const std::exception& e) {
         *err = sqlite3_mprintf("%s", e.what());
@@ -314,14 +316,14 @@ int update(sqlite3_vtab* v, int argc, sqlite3_value** argv, sqlite3_int64* newRo
         } else if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
             if (sqlite3_value_type(argv[1]) != SQLITE_NULL)
                 throw shell::AppError(
-                    QStringLiteral("%1: the record number of a new record is given by the file, not set")
+                    msg("%1: the record number of a new record is given by the file, not set")
                         .arg(file.displayPath()));
             *newRow = file.insertRow(argv + 2);
         } else {
             const qint64 row = sqlite3_value_int64(argv[0]);
             if (sqlite3_value_type(argv[1]) != SQLITE_INTEGER || sqlite3_value_int64(argv[1]) != row)
-                throw shell::AppError(QStringLiteral("%1: the record number of a record cannot be changed")
-                                          .arg(file.displayPath()));
+                throw shell::AppError(
+                    msg("%1: the record number of a record cannot be changed").arg(file.displayPath()));
             file.updateRow(row, argv + 2);
         }
     } catch (const std::exception& e) {
@@ -414,8 +416,7 @@ namespace {
 
 [[noreturn]] void refuse(const QString& field, sqlite3_value* v, const char* what)
 {
-    throw shell::AppError(
-        QStringLiteral("field %1: \"%2\" is not %3").arg(field, text(v), QLatin1String(what)));
+    throw shell::AppError(msg("field %1: \"%2\" is not %3").arg(field, text(v), msg(what)));
 }
 
 } // namespace
@@ -457,11 +458,8 @@ qint64 integer(sqlite3_value* v, const QString& field, qint64 min, qint64 max)
         value = static_cast<qint64>(d);
     }
     if (value < min || value > max)
-        throw shell::AppError(QStringLiteral("field %1: %2 is out of the range %3 to %4")
-                                  .arg(field)
-                                  .arg(value)
-                                  .arg(min)
-                                  .arg(max));
+        throw shell::AppError(
+            msg("field %1: %2 is out of the range %3 to %4").arg(field).arg(value).arg(min).arg(max));
     return value;
 }
 

@@ -1,5 +1,7 @@
 #include "shell/tables/tablefilesupport.h"
 
+#include "shell/tables/messages.h"
+
 #include "shell/error.h"
 #include "shell/tables/connection.h"
 
@@ -49,9 +51,8 @@ void failFile(const QString& path, const QString& what)
 
 void failChangedByAnotherProgram(const QString& path)
 {
-    failFile(path,
-             QStringLiteral("the table was changed by another program since it was opened here; open it "
-                            "again before changing it"));
+    failFile(path, msg("the table was changed by another program since it was opened here; open it "
+                       "again before changing it"));
 }
 
 TableFileOptions TableFileOptions::parse(const QStringList& arguments)
@@ -66,7 +67,7 @@ TableFileOptions TableFileOptions::parse(const QStringList& arguments)
         else if (word == QLatin1String("allow-rounding"))
             options.allowRounding = true;
         else if (!word.isEmpty())
-            throw shell::AppError(QStringLiteral("the table option \"%1\" is not known").arg(arguments[i]));
+            throw shell::AppError(msg("the table option \"%1\" is not known").arg(arguments[i]));
     }
     return options;
 }

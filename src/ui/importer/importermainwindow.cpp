@@ -7,6 +7,7 @@
 #include "importer/vieweraser.h"
 #include "shell/desktop.h"
 #include "shell/error.h"
+#include "shell/tables/messages.h"
 #include "shell/tables/query.h"
 #include "shell/tables/table.h"
 #include "shell/textfile.h"
@@ -40,6 +41,8 @@ constexpr int kRepaintEvery = 2000; // records between repaints of it (the impor
 ImporterMainWindow::ImporterMainWindow(shell::Interaction* interaction, QWidget* parent)
     : QMainWindow(parent), m_startFolder(QDir::currentPath())
 {
+    // Importer's windows speak Polish, the table engine's messages too.
+    tables::setMessageLanguage(tables::MessageLanguage::Polish);
     if (!interaction) {
         m_ownInteraction = std::make_unique<WidgetInteraction>(this);
         interaction = m_ownInteraction.get();
