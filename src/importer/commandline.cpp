@@ -102,6 +102,17 @@ bool separatorOf(const QString& text, char* separator)
     return true;
 }
 
+// The options after the verb (arguments[1]); false, with the usage told, when they do not parse.
+bool parseVerb(QCommandLineParser& parser, const QStringList& arguments, QTextStream& err)
+{
+    QStringList args = arguments;
+    args.removeAt(1);
+    if (parser.parse(args))
+        return true;
+    err << "importer " << arguments[1] << ": " << parser.errorText() << Qt::endl << CommandLine::usage();
+    return false;
+}
+
 // "source.dbf" or "data.csv" opened as a table; a CSV file is read into a table of its own first.
 struct OpenedSource {
     std::unique_ptr<CsvSource> csv;
@@ -206,12 +217,8 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
                                           QStringLiteral("Store numbers rounded to the field's decimals."));
     parser.addOptions({replace, skipSource, skipTarget, yes, sorted, byName, dryRun, create, format,
                        separator, noHeader, sourceCodePage, targetCodePage, allowStale, roundNumbers});
-    QStringList args = arguments;
-    args.removeAt(1);
-    if (!parser.parse(args)) {
-        err << "importer copy: " << parser.errorText() << Qt::endl << usage();
+    if (!parseVerb(parser, arguments, err))
         return 2;
-    }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2) {
         err << "importer copy: podaj SOURCE i TARGET" << Qt::endl << usage();
@@ -298,49 +305,44 @@ int CommandLine::copy(const QStringList& arguments, QTextStream& out, QTextStrea
         import.reportMovedRecords = false;
         import.dryRun = parser.isSet(dryRun);
         import.askTypeQuestions = source.csv == nullptr && created.isEmpty();
-        import.onHistory = [&](const QString& line) { out << line << '\n';
-    };
-    QElapsedTimer clock;
-    clock.start();
-    int total = 0;
-    bool progressShown = false;
-    if (terminal) {
-        import.onProgressRange = [&](int maximum) { total = maximum;
-    };
-    import.onProgress = [&](int position) {
-        // A line that rewrites itself, once the copy has taken a second.
-        if (position % 1000 != 0 || clock.elapsed() < 1000)
-                    return;
-    err << "\r" << position << " / " << total << " rekordów" << Qt::flush;
-    progressShown = true;
-};
-} // namespace importer
-const auto outcome = import.run(pairing.source, pairing.target,
-                                parser.isSet(replace) ? ImportMode::Replace : ImportMode::Append);
-if (progressShown)
-    err << "\r" << total << " / " << total << " rekordów" << Qt::endl;
-for (const QString& warning : import.warnings())
-    err << "importer: uwaga: " << warning << Qt::endl;
-out.flush();
-if (outcome != TableImport::Outcome::Finished || import.dryRun)
-    removeCreated();
-if (outcome == TableImport::Outcome::Refused)
-    return 1;
-if (outcome == TableImport::Outcome::Cancelled) {
-    err << "importer copy: przerwano" << Qt::endl;
-    return 1;
-}
-if (outcome == TableImport::Outcome::Stopped)
-    return 1;
-// Refused records are the copy's failure; a dry run reports them and succeeds.
-return import.errorCount() == 0 || import.dryRun ? 0 : 1;
-}
-catch (const std::exception&)
-{
-    target.close();
-    removeCreated();
-    throw;
-}
+        const auto printLine = [&](const QString& line) { out << line << '\n'; };
+        import.onHistory = printLine;
+        QElapsedTimer clock;
+        clock.start();
+        int total = 0;
+        bool progressShown = false;
+        const auto setTotal = [&](int maximum) { total = maximum; };
+        const auto showProgress = [&](int position) {
+            // A line that rewrites itself, once the copy has taken a second.
+            if (position % 1000 != 0 || clock.elapsed() < 1000)
+                return;
+            err << "\r" << position << " / " << total << " rekordów" << Qt::flush;
+            progressShown = true;
+        };
+        if (terminal) {
+            import.onProgressRange = setTotal;
+            import.onProgress = showProgress;
+        }
+        const auto outcome = import.run(pairing.source, pairing.target,
+                                        parser.isSet(replace) ? ImportMode::Replace : ImportMode::Append);
+        if (progressShown)
+            err << "\r" << total << " / " << total << " rekordów" << Qt::endl;
+        for (const QString& warning : import.warnings())
+            err << "importer: uwaga: " << warning << Qt::endl;
+        out.flush();
+        if (outcome != TableImport::Outcome::Finished || import.dryRun)
+            removeCreated();
+        if (outcome == TableImport::Outcome::Cancelled)
+            err << "importer copy: przerwano" << Qt::endl;
+        if (outcome != TableImport::Outcome::Finished)
+            return 1;
+        // Refused records are the copy's failure; a dry run reports them and succeeds.
+        return import.errorCount() == 0 || import.dryRun ? 0 : 1;
+    } catch (const std::exception&) {
+        target.close();
+        removeCreated();
+        throw;
+    }
 }
 
 int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -365,12 +367,8 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
                                             QStringLiteral("Code page of the CSV file (as --codepage)."),
                                             QStringLiteral("CP"));
     parser.addOptions({html, text, csv, separator, noHeader, codePage, sql, sourceCodePage, targetCodePage});
-    QStringList args = arguments;
-    args.removeAt(1);
-    if (!parser.parse(args)) {
-        err << "importer export: " << parser.errorText() << Qt::endl << usage();
+    if (!parseVerb(parser, arguments, err))
         return 2;
-    }
     const QStringList positional = parser.positionalArguments();
     const bool fromSql = parser.isSet(sql);
     const int kinds = int(parser.isSet(html)) + int(parser.isSet(text)) + int(parser.isSet(csv));

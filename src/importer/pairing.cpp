@@ -26,6 +26,14 @@ Mapping Pairing::side(const tables::DataSet& table, bool sorted)
     return rows;
 }
 
+QStringList Pairing::sortedFieldNames(const tables::DataSet& table)
+{
+    QStringList names;
+    for (const MappingRow& row : side(table, true))
+        names << row.field;
+    return names;
+}
+
 Pairing Pairing::make(const tables::DataSet& source, const tables::DataSet& target, PairingRule rule)
 {
     if (rule != PairingRule::ByName) {

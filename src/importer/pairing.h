@@ -25,6 +25,8 @@ struct Pairing {
     static Pairing make(const tables::DataSet& source, const tables::DataSet& target, PairingRule rule);
     // One side's rows in field order or sorted (the windows' field list and grid).
     static Mapping side(const tables::DataSet& table, bool sorted);
+    // The field names sorted as the Sorted rule sorts them (the filter and SQL windows' field lists).
+    static QStringList sortedFieldNames(const tables::DataSet& table);
     // The pairs the import will copy, one line each ("Nazwa -> Name"), then the unpaired fields.
     QStringList describe() const;
 };

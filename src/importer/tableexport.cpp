@@ -35,6 +35,24 @@ const Iso88592Table& isoTable()
     return table;
 }
 
+// An ASCII character of a cell, with the three HTML takes as markup escaped.
+void appendAscii(QByteArray& out, char c)
+{
+    switch (c) {
+    case '&':
+        out += "&amp;";
+        break;
+    case '<':
+        out += "&lt;";
+        break;
+    case '>':
+        out += "&gt;";
+        break;
+    default:
+        out += c;
+    }
+}
+
 QByteArray hex2(int v)
 {
     return QByteArray::number(v, 16).toUpper().rightJustified(2, '0');
@@ -54,19 +72,7 @@ void TableExport::appendHtmlText(QByteArray& out, const QString& text)
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = text[i].unicode();
         if (c < 0x80) {
-            switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += char(c);
-            }
+            appendAscii(out, char(c));
             continue;
         }
         if (c == 0x00F3) {
@@ -128,21 +134,8 @@ void TableExport::appendHtmlUtf8(QByteArray& out, const QByteArray& utf8)
             return;
         }
     }
-    for (const char c : utf8) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
-    }
+    for (const char c : utf8)
+        appendAscii(out, c);
 }
 
 QByteArray TableExport::text(const tables::DataSet& data, const QString& separator)

@@ -3,6 +3,7 @@
 #include "shell/tables/messages.h"
 
 #include "shell/error.h"
+#include "shell/tables/connection.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -114,6 +115,18 @@ void DataSet::checkOpen() const
 {
     if (m_state == State::Inactive)
         throw shell::AppError(msg("%1: the table is not open").arg(m_sourceName));
+}
+
+void DataSet::writtenColumns(bool isNew, const QVector<QVariant>& values, const QVector<bool>& changed,
+                             QStringList& columns, QVector<QVariant>& params,
+                             const QStringList* columnNames) const
+{
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_fields[i].modifiable && (isNew ? !values[i].isNull() : changed[i])) {
+            columns << quoteIdentifier(columnNames ? columnNames->at(i) : m_fields[i].name);
+            params << values[i];
+        }
+    }
 }
 
 void DataSet::checkBrowsing(const char* what) const

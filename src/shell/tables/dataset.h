@@ -126,6 +126,11 @@ protected:
     void checkOpen() const;
     void checkBrowsing(const char* what) const;
     [[noreturn]] void fail(const QString& message) const;
+    // What storeRecord writes: the quoted columns and their values, for every modifiable field that a new
+    // record gives a value or that an edit changed. columnNames: the stored names, when not the fields'.
+    void writtenColumns(bool isNew, const QVector<QVariant>& values, const QVector<bool>& changed,
+                        QStringList& columns, QVector<QVariant>& params,
+                        const QStringList* columnNames = nullptr) const;
 
     QVector<Field> m_fields;
     QVector<qint64> m_rowIds;

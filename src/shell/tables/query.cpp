@@ -446,14 +446,7 @@ qint64 Query::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
         fail(msg("this result is read-only; only a plain select from one table can be changed"));
     QStringList cols;
     QVector<QVariant> params;
-    for (int i = 0; i < m_fields.size(); ++i) {
-        if (!m_fields[i].modifiable)
-            continue;
-        if (isNew ? !values[i].isNull() : changed[i]) {
-            cols << quoteIdentifier(m_baseColumns[i]);
-            params << values[i];
-        }
-    }
+    writtenColumns(isNew, values, changed, cols, params, &m_baseColumns);
     qint64 baseId;
     if (isNew) {
         m_conn->run(insertStatement(m_baseTable, cols), params);

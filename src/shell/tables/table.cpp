@@ -303,14 +303,7 @@ qint64 Table::storeRecord(qint64 rowId, bool isNew, const QVector<QVariant>& val
         throw shell::AppError(fileError(readOnlyText()));
     QStringList cols;
     QVector<QVariant> params;
-    for (int i = 0; i < m_fields.size(); ++i) {
-        if (!m_fields[i].modifiable)
-            continue;
-        if (isNew ? !values[i].isNull() : changed[i]) {
-            cols << quoteIdentifier(m_fields[i].name);
-            params << values[i];
-        }
-    }
+    writtenColumns(isNew, values, changed, cols, params);
     try {
         if (isNew) {
             m_conn->run(insertStatement(m_sqlName, cols), params);

@@ -1,13 +1,13 @@
 #include "ui/importer/filterdialog.h"
 
 #include "importer/filtercomposer.h"
+#include "importer/pairing.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
 #include "ui/common/datasetmodel.h"
 #include "ui/common/recordnavigator.h"
 
-#include <QCollator>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -110,14 +110,7 @@ void FilterDialog::refillFields()
     m_fields->clear();
     if (!m_table || !m_table->isOpen())
         return;
-    QStringList names;
-    for (const tables::Field& f : m_table->fields())
-        names << f.name;
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(names.begin(), names.end(),
-                     [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
-    m_fields->addItems(names);
+    m_fields->addItems(importer::Pairing::sortedFieldNames(*m_table));
 }
 
 void FilterDialog::appendEntry(const QString& entry)

@@ -1,5 +1,6 @@
 #include "ui/importer/sqlpage.h"
 
+#include "importer/pairing.h"
 #include "importer/sqlcomposer.h"
 #include "importer/vieweraser.h"
 #include "shell/error.h"
@@ -9,7 +10,6 @@
 #include "ui/common/datasetmodel.h"
 #include "ui/common/recordnavigator.h"
 
-#include <QCollator>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -138,14 +138,7 @@ void SqlPage::refillFields()
     m_fields->clear();
     if (!m_source.isOpen())
         return;
-    QStringList names;
-    for (const tables::Field& f : m_source.fields())
-        names << f.name;
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(names.begin(), names.end(),
-                     [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
-    m_fields->addItems(names);
+    m_fields->addItems(importer::Pairing::sortedFieldNames(m_source));
 }
 
 void SqlPage::insertEntry(const QString& entry)
