@@ -350,26 +350,31 @@ TEST_F(FtpClientTest, FailedDataConnectionReadsTheOwedRepliesSoLaterCommandsStay
     EXPECT_EQ(finish(client, server), "");
 }
 
-TEST_F(FtpClientTest, DataConnectionClosedEarlyByTheServer)
+TEST_F(FtpClientTest, LargeStoreTheServerStopsReadingEndsWithItsVerdict)
 {
-    // The server drops the data connection after the first piece; sending stops quietly and the
-    // server's verdict decides.
-    QByteArray big(4 * 1024 * 1024, 'k');
-    const QString path = localFile(big);
+    // The server drops the data connection after the first piece, then refuses a store without ever
+    // taking the data connection: sending stops quietly, the server's reply decides, and the refusal
+    // is noticed instead of waiting for room in a connection nobody reads.
+    const QString path = localFile(QByteArray(8 * 1024 * 1024, 'k'));
     FakeFtpServer server([&](FakeFtpSession& s) {
         s.login();
         s.expect("PASV");
         s.reply(s.openPassive());
-        s.expect("STOR");
+        s.expect("STOR big.jpg");
         s.reply("150 go");
         s.receiveData(1000);
         s.reply("426 Connection closed; transfer aborted.\n552 Quota exceeded");
+        s.expect("PASV");
+        s.reply(s.openPassive());
+        s.expect("STOR big.jpg");
+        s.reply("553 Could not create file.");
         s.expect("MKD next");
         s.reply("257 ok");
         s.waitClientClose();
     });
     loginTo(client, server, true);
     EXPECT_EQ(failureOf([&] { client.storeFile(path, QStringLiteral("big.jpg")); }).code, 552);
+    EXPECT_EQ(failureOf([&] { client.storeFile(path, QStringLiteral("big.jpg")); }).code, 553);
     EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("next")));
     EXPECT_EQ(finish(client, server), "");
 }
@@ -472,27 +477,6 @@ TEST_F(FtpClientTest, ConnectionDroppedInsideThePipelineFailsTheRename)
               ECONNRESET);
     EXPECT_FALSE(client.isConnected());
     EXPECT_EQ(events.last(), QStringLiteral("disconnected"));
-}
-
-TEST_F(FtpClientTest, RefusedStoreOfALargeFileIsReadBeforeTheDataCouldBlock)
-{
-    // Nobody reads the data connection: the client must notice the refusal instead of waiting for
-    // room in it until the inactivity limit.
-    const QString path = localFile(QByteArray(8 * 1024 * 1024, 'j'));
-    FakeFtpServer server([&](FakeFtpSession& s) {
-        s.login();
-        s.expect("PASV");
-        s.reply(s.openPassive());
-        s.expect("STOR big.jpg");
-        s.reply("553 Could not create file.");
-        s.expect("MKD next");
-        s.reply("257 ok");
-        s.waitClientClose();
-    });
-    loginTo(client, server, true);
-    EXPECT_EQ(failureOf([&] { client.storeFile(path, QStringLiteral("big.jpg")); }).code, 553);
-    EXPECT_NO_THROW(client.makeDirectory(QStringLiteral("next")));
-    EXPECT_EQ(finish(client, server), "");
 }
 
 TEST_F(FtpClientTest, ServerThatStopsAnsweringTimesOutAndLaterWorkFailsAtOnce)

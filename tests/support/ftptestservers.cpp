@@ -39,6 +39,23 @@ bool readable(int fd, int ms)
     return ::poll(&entry, 1, ms) > 0;
 }
 
+// Reads a data connection to its end (or stopAfter bytes) and closes it.
+std::string readToEnd(int fd, size_t stopAfter)
+{
+    std::string data;
+    while (readable(fd, kWaitMs)) {
+        char chunk[65536];
+        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+        if (n <= 0)
+            break;
+        data.append(chunk, size_t(n));
+        if (stopAfter > 0 && data.size() >= stopAfter)
+            break;
+    }
+    ::close(fd);
+    return data;
+}
+
 int acceptWithin(int listener, int ms)
 {
     if (!readable(listener, ms))
@@ -205,19 +222,7 @@ std::string FakeFtpSession::openPassive(bool parentheses, const std::string& add
 
 std::string FakeFtpSession::receiveData(size_t stopAfter)
 {
-    const int fd = acceptWithin(m_dataListener, kWaitMs);
-    std::string data;
-    while (readable(fd, kWaitMs)) {
-        char chunk[65536];
-        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-        if (n <= 0)
-            break;
-        data.append(chunk, size_t(n));
-        if (stopAfter > 0 && data.size() >= stopAfter)
-            break;
-    }
-    ::close(fd);
-    return data;
+    return readToEnd(acceptWithin(m_dataListener, kWaitMs), stopAfter);
 }
 
 void FakeFtpSession::sendData(const std::string& bytes)
@@ -243,16 +248,7 @@ std::string FakeFtpSession::receiveActive(const std::string& portCommand)
         ::close(fd);
         throw std::runtime_error("cannot connect to the client's data port");
     }
-    std::string data;
-    while (readable(fd, kWaitMs)) {
-        char chunk[65536];
-        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-        if (n <= 0)
-            break;
-        data.append(chunk, size_t(n));
-    }
-    ::close(fd);
-    return data;
+    return readToEnd(fd, 0);
 }
 
 bool FakeFtpSession::waitClientClose(int ms)
