@@ -5,6 +5,7 @@
 #   commands per file, Kalmenor and lftp   (goal: Kalmenor <= lftp)
 #   Kalmenor / lftp for N files            (goal <= 1.0)
 #   republish with nothing changed / 1 s   (goal < 1.0)
+#   Kalmenor / lftp when every file changed (each one replaces its old copy through a rename; no goal)
 # usage: bench/upload_bench.sh [BUILD_DIR] [FILES]
 set -euo pipefail
 source "$(dirname "$0")/benchlib.sh"
@@ -63,11 +64,26 @@ unchanged=$(awk '/^unchanged/ {print $2}' "$work/last.txt")
 t_l=$(seconds lftp -d -u kupiec,tajne -p "$port" -e "set ftp:passive-mode on; set net:max-retries 1; \
     mirror -R --parallel=1 '$shop' lftp-copy; quit" 127.0.0.1)
 commands_l=$(grep -c -- '---> ' "$work/last.txt" || true)
-diff -r -x .kalmenor-manifest "$shop" "$home/Kalmenor" >/dev/null || { echo "Kalmenor's upload differs from the shop" >&2; exit 1; }
-diff -r "$shop" "$home/lftp-copy" >/dev/null || { echo "lftp's upload differs from the shop" >&2; exit 1; }
+same_as_shop() {
+    diff -r -x .kalmenor-manifest "$shop" "$home/Kalmenor" >/dev/null || { echo "Kalmenor's upload differs from the shop" >&2; exit 1; }
+    diff -r "$shop" "$home/lftp-copy" >/dev/null || { echo "lftp's upload differs from the shop" >&2; exit 1; }
+}
+same_as_shop
+
+# Every file one byte longer: both send them all again over the copies they made.
+find "$shop" -type f -exec sh -c 'for f; do printf " " >> "$f"; done' sh {} +
+t_k2=$(seconds "$bench" "$shop" "$port")
+commands_k2=$(awk '/^commands/ {print $2}' "$work/last.txt")
+t_l2=$(seconds lftp -d -u kupiec,tajne -p "$port" -e "set ftp:passive-mode on; set net:max-retries 1; \
+    mirror -R --parallel=1 '$shop' lftp-copy; quit" 127.0.0.1)
+commands_l2=$(grep -c -- '---> ' "$work/last.txt" || true)
+same_as_shop
 
 printf 'Commands per file: Kalmenor %.2f, lftp %.2f (goal: Kalmenor <= lftp)\n' \
     "$(echo "$commands_k / $count" | bc -l)" "$(echo "$commands_l / $count" | bc -l)"
 printf 'Kalmenor %.2f s, lftp %.2f s\n' "$t_k" "$t_l"
 printf 'Kalmenor / lftp for %d files: %.2f (goal <= 1.0)\n' "$count" "$(echo "$t_k / $t_l" | bc -l)"
 printf 'Republish of %d unchanged files: %.2f s, / 1 s: %.2f (goal < 1.0)\n' "$count" "$t_again" "$t_again"
+printf 'Every file changed: Kalmenor %.2f s (%.2f commands per file), lftp %.2f s (%.2f); Kalmenor / lftp: %.2f\n' \
+    "$t_k2" "$(echo "$commands_k2 / $count" | bc -l)" "$t_l2" "$(echo "$commands_l2 / $count" | bc -l)" \
+    "$(echo "$t_k2 / $t_l2" | bc -l)"

@@ -72,7 +72,8 @@ struct UploadResult {
 // The upload routine: connects with the FTP settings (over TLS when they ask for it), creates the remote
 // folders, reads the manifest of the previous upload and sends the files of publishFolder and of its img
 // subfolder whose bytes differ from it (all with sendAll), pictures first and the start page last, each
-// under a temporary name renamed over the old file, with one report line each; then the new manifest,
+// that replaces a file under a temporary name renamed over the old one (a file the server's listing
+// lacks under its own name), with one report line each; then the new manifest,
 // the disconnect and the start, end and elapsed time lines (startTime was recorded when the whole command
 // began). A port that is not a number, or a failed connection or login, is shown with
 // interaction.error() and ends the routine with no files sent and no time lines. The client's
