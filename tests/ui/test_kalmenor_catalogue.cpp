@@ -321,7 +321,7 @@ TEST_F(WebshopPageTest, VariantSwitchAndListEditor)
     addProduct(cat, QStringLiteral("Czapka"));
     EXPECT_EQ(products.text(products::kName), QStringLiteral("Czapka"));
     find<QLabel>("sizeEditLink")->linkActivated(QStringLiteral("#"));
-    QComboBox* names = editor->productListBox();
+    QComboBox* names = in<QComboBox>(editor, "productList");
     ASSERT_EQ(names->count(), 1);
     editor->useProductList(QStringLiteral("KOSZULKA"));
     EXPECT_EQ(editor->rows().mid(0, 3), (QStringList{QStringLiteral("S"), QStringLiteral("L"), QString()}));
@@ -348,14 +348,14 @@ TEST_F(WebshopPageTest, ProductSearchAndAddDialogNames)
     ProductSearch* search = find<ProductSearch>("FindTowar");
     ASSERT_TRUE(search->isVisible());
     EXPECT_EQ(search->windowTitle(), QStringLiteral("search"));
-    search->searchBox()->setText(QStringLiteral("Tal"));
+    in<QLineEdit>(search, "searchText")->setText(QStringLiteral("Tal"));
     EXPECT_EQ(products.text(products::kName), QStringLiteral("Talerz"));
     EXPECT_EQ(find<QLineEdit>("nameEdit")->text(), QStringLiteral("Talerz"));
     ASSERT_TRUE(
         find<CategoryTreeView>("TreeView1")->selectedNode()); // the tree shows the product the form shows
     EXPECT_EQ(find<CategoryTreeView>("TreeView1")->selectedNode()->key(), products.text(products::kId));
-    search->searchBox()->setText(QStringLiteral("tal")); // case-sensitive: no match, no move
-    search->searchBox()->setText(QStringLiteral("Zzz"));
+    in<QLineEdit>(search, "searchText")->setText(QStringLiteral("tal")); // case-sensitive: no match, no move
+    in<QLineEdit>(search, "searchText")->setText(QStringLiteral("Zzz"));
     EXPECT_EQ(products.text(products::kName), QStringLiteral("Talerz"));
     in<QPushButton>(search, "okButton")->click();
     EXPECT_FALSE(search->isVisible());

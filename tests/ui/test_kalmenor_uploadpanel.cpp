@@ -47,7 +47,7 @@ TEST(UploadPanel, StepsMarkerAndSaveLink)
     panel.showFolder(QStringLiteral("/tmp/x"), {QStringLiteral("a.html")});
     panel.reset(); // a second run starts again at step 1 alone
     expectCurrentStep(panel, 1);
-    EXPECT_EQ(panel.fileList()->count(), 0);
+    EXPECT_EQ(panel.findChild<QListWidget*>(QStringLiteral("uploadFiles"))->count(), 0);
 
     QSignalSpy spy(&panel, &UploadPanel::saveReportRequested);
     auto* link = panel.findChild<QLabel*>(QStringLiteral("saveReportLink"));
@@ -87,7 +87,7 @@ TEST(UploadPanel, FollowsARealUpload)
     const auto starting = callbacks.fileStarting;
     callbacks.fileStarting = [&, starting](int index, int progress) {
         starting(index, progress);
-        highlightedWhileSending = panel->fileList()->currentRow();
+        highlightedWhileSending = panel->findChild<QListWidget*>(QStringLiteral("uploadFiles"))->currentRow();
         EXPECT_EQ(panel->progressBar()->value(), progress);
     };
 
@@ -102,9 +102,10 @@ TEST(UploadPanel, FollowsARealUpload)
     EXPECT_EQ(panel->progressBar()->maximum(), 13);
     EXPECT_EQ(panel->progressBar()->value(), 13);
     // Pictures go first, so the list shows the pages at the end, the start page (sent last) highlighted.
-    EXPECT_EQ(panel->fileList()->count(), 10);
+    EXPECT_EQ(panel->findChild<QListWidget*>(QStringLiteral("uploadFiles"))->count(), 10);
     EXPECT_EQ(highlightedWhileSending, 9);
-    EXPECT_EQ(panel->fileList()->item(9)->text(), QStringLiteral("index.html"));
+    EXPECT_EQ(panel->findChild<QListWidget*>(QStringLiteral("uploadFiles"))->item(9)->text(),
+              QStringLiteral("index.html"));
     EXPECT_TRUE(report->toPlainText().contains(QStringLiteral("orvane.jpg plik pomyślnie przesłany")));
     EXPECT_EQ(statuses.last(), QStringLiteral("Disconnected"));
 

@@ -29,7 +29,6 @@ public:
     catalogue::VariantList list() const { return m_list; }
 
     QTableWidget* grid() const { return m_grid; }
-    QComboBox* productListBox() const { return m_productNames; }
     QStringList rows() const;
     void setRows(const QStringList& items);
     void clearGrid();

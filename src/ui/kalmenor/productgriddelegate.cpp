@@ -20,9 +20,10 @@ QColor ProductGridDelegate::rowColour(int recordNumber)
 
 const QImage* ProductGridDelegate::thumbnail(const QString& id, const QSize& cell) const
 {
-    if (!catalogue::products::isSafePictureId(id))
+    const QString path =
+        catalogue::pictures::productPicture(m_pictures, id, catalogue::pictures::Size::Small);
+    if (path.isEmpty())
         return nullptr;
-    const QString path = catalogue::products::smallPicturePath(m_pictures, id);
     if (QImage* cached = m_thumbnails.object(path))
         return cached->isNull() ? nullptr : cached;
     auto* image = new QImage;

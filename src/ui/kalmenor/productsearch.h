@@ -19,7 +19,6 @@ class ProductSearch : public QDialog {
 public:
     ProductSearch(tables::DataSet& products, shell::Interaction& ui, QWidget* parent = nullptr);
 
-    QLineEdit* searchBox() const { return m_search; }
     void search(const QString& text);
 
 Q_SIGNALS:

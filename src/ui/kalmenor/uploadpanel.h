@@ -32,7 +32,6 @@ public:
 
     QLabel* stepLabel(int step) const;
     QLabel* stepMarker(int step) const;
-    QListWidget* fileList() const { return m_files; }
     QProgressBar* progressBar() const { return m_progress; }
     // The choices for the next upload: every file, and deleting what the shop no longer has.
     bool sendAll() const;
