@@ -2,6 +2,7 @@
 
 #include "../importer/importertables.h"
 #include "fakeinteraction.h"
+#include "importerwindow.h"
 #include "listclicks.h"
 #include "shell/tables/query.h"
 #include "shell/tables/table.h"
@@ -49,21 +50,9 @@ void clickCell(MappingGrid* grid, int row)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCenter(grid, row, MappingGrid::FieldColumn));
 }
 
-QStringList column(MappingGrid* grid, int c)
-{
-    QStringList out;
-    for (int r = 0; r < grid->rowCount(); ++r)
-        out << (grid->item(r, c) ? grid->item(r, c)->text() : QString());
-    return out;
-}
-
-class ImporterWindowTest : public ::testing::Test {
+class ImporterWindowTest : public ImporterWindowFixture {
 protected:
     QTemporaryDir sourceDir, targetDir;
-    FakeInteraction ui;
-    std::unique_ptr<ImporterMainWindow> window;
-    TableSidePanel* source = nullptr;
-    TableSidePanel* target = nullptr;
 
     void SetUp() override
     {
@@ -74,12 +63,7 @@ protected:
         makeTable(targetDir.filePath("cennik.db"),
                   {field("Produkt", FieldType::Alpha, 20), field("Kwota", FieldType::Number)},
                   {{"stary", 1}});
-        window = std::make_unique<ImporterMainWindow>(&ui);
-        window->show();
-        source = window->importPage()->sourcePanel();
-        target = window->importPage()->targetPanel();
-        source->setFolder(sourceDir.path());
-        target->setFolder(targetDir.path());
+        openWindow(sourceDir.path(), targetDir.path());
     }
     void openBoth()
     {

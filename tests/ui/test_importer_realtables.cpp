@@ -2,6 +2,7 @@
 
 #include "../importer/importertables.h"
 #include "fakeinteraction.h"
+#include "importerwindow.h"
 #include "listclicks.h"
 #include "shell/tables/table.h"
 #include "testsupport.h"
@@ -27,24 +28,15 @@ using testsupport::clickItem;
 namespace {
 
 // The window over a folder holding copies of the shared tables, both lists in file order.
-class ImporterRealTables : public ::testing::Test {
+class ImporterRealTables : public ImporterWindowFixture {
 protected:
     QTemporaryDir dir;
-    FakeInteraction ui;
-    std::unique_ptr<ImporterMainWindow> window;
-    TableSidePanel* source = nullptr;
-    TableSidePanel* target = nullptr;
 
     void openWindow()
     {
-        window = std::make_unique<ImporterMainWindow>(&ui);
-        window->show();
-        source = window->importPage()->sourcePanel();
-        target = window->importPage()->targetPanel();
-        for (TableSidePanel* side : {source, target}) {
-            side->setFolder(dir.path());
-            side->sortBox()->setChecked(false);
-        }
+        ImporterWindowFixture::openWindow(dir.path(), dir.path());
+        source->sortBox()->setChecked(false);
+        target->sortBox()->setChecked(false);
     }
     // Picks the two tables and imports; the records the target then holds.
     QVector<QVector<QVariant>> importInto(const QString& sourceName, const QString& targetName)

@@ -4,6 +4,7 @@
 
 #include "../importer/importertables.h"
 #include "fakeinteraction.h"
+#include "importerwindow.h"
 #include "listclicks.h"
 #include "shell/tables/connection.h"
 #include "shell/tables/query.h"
@@ -31,21 +32,9 @@ namespace {
 
 using testsupport::clickItem;
 
-QStringList column(MappingGrid* grid, int c)
-{
-    QStringList out;
-    for (int r = 0; r < grid->rowCount(); ++r)
-        out << (grid->item(r, c) ? grid->item(r, c)->text() : QString());
-    return out;
-}
-
-class ImporterTablesTest : public ::testing::Test {
+class ImporterTablesTest : public ImporterWindowFixture {
 protected:
     QTemporaryDir dir;
-    FakeInteraction ui;
-    std::unique_ptr<ImporterMainWindow> window;
-    TableSidePanel* source = nullptr;
-    TableSidePanel* target = nullptr;
 
     void SetUp() override
     {
@@ -56,12 +45,7 @@ protected:
         makeTable(dir.filePath("people.db"),
                   {field("city", FieldType::Alpha, 20), field("NAME", FieldType::Alpha, 20),
                    field("Note", FieldType::Alpha, 5)});
-        window = std::make_unique<ImporterMainWindow>(&ui);
-        window->show();
-        source = window->importPage()->sourcePanel();
-        target = window->importPage()->targetPanel();
-        source->setFolder(dir.path());
-        target->setFolder(dir.path());
+        openWindow(dir.path(), dir.path());
     }
     QStringList historyLines() const { return window->importPage()->history()->lines(); }
 };
