@@ -131,6 +131,13 @@ TEST_F(ImporterTablesTest, CsvSourceAndCodePagePreview)
     clickItem(target->fileList(), "people.db");
     window->importPage()->importButton()->click();
     EXPECT_EQ(allRows(dir.filePath("people.db"))[0][0].toString(), "Łódź");
+
+    // A damaged table: the engine's reason, in the window's Polish.
+    testsupport::writeFile(dir.filePath("zly.dbf"), QByteArray(40, '\x03'));
+    source->setFolder(dir.path());
+    clickItem(source->fileList(), "zly.dbf");
+    ASSERT_EQ(ui.errors.size(), 2);
+    EXPECT_TRUE(ui.errors[1].contains("nagłówek jest uszkodzony")) << ui.errors[1].toStdString();
 }
 
 TEST_F(ImporterTablesTest, SqlPageAsksBeforeAStatementChangesTables)

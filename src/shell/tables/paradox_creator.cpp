@@ -107,8 +107,13 @@ QByteArray tableHeader(const QString& path, const QVector<ParadoxFieldSpec>& fie
         tail += static_cast<char>(checkedSize(f));
     }
     tail += QByteArray(4 + 4 * count, '\0'); // in-memory pointers of Paradox itself
-    QByteArray tableName =
-        encoded(codePage, QFileInfo(path).fileName(), QFileInfo(path).fileName()).left(tableNameSize - 1);
+    // The header repeats the file's name; a letter the code page lacks is no reason to refuse the table.
+    QByteArray tableName;
+    for (const QChar c : QFileInfo(path).fileName()) {
+        QByteArray byte;
+        tableName += codePage.encode(QString(c), byte) && byte.size() == 1 && byte[0] != '\0' ? byte : "_";
+    }
+    tableName = tableName.left(tableNameSize - 1);
     tableName.resize(tableNameSize, '\0');
     tail += tableName;
     for (const ParadoxFieldSpec& f : fields)
