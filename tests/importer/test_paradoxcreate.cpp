@@ -132,4 +132,11 @@ TEST_F(ParadoxCreateTest, CodePageChoiceAndRefusals)
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(QFile::exists(dir.filePath("own.db")));
     EXPECT_EQ(testsupport::readFile(dir.filePath("own.MB")), QByteArray("not ours"));
+    // Nor left beside a new table without memos, which would seem to own it (and lose it on a failure).
+    const QString plain = makeTable(dir.filePath("plain.db"), {field("A", FieldType::Alpha, 5)}, {{"x"}});
+    testsupport::writeFile(dir.filePath("lone.mb"), "not ours");
+    r = runCommandLine({"copy", plain, dir.filePath("lone.db"), "--create", "--format", "paradox"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(QFile::exists(dir.filePath("lone.db")));
+    EXPECT_EQ(testsupport::readFile(dir.filePath("lone.mb")), QByteArray("not ours"));
 }

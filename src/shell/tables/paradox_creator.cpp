@@ -198,9 +198,10 @@ void createParadoxTable(const QString& path, const QVector<ParadoxFieldSpec>& fi
     const QString blobPath = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".mb");
     if (info.exists())
         failFile(path, msg("the file exists already"));
-    // Another table's blob file, in any spelling, is never written over.
+    // A blob file of the same name, in any spelling, belongs to another table: never written over, and
+    // never left beside a new table that would seem to own it.
     const QString oldBlobs = companionFile(path, QStringLiteral("mb"));
-    if (blobs && !oldBlobs.isEmpty())
+    if (!oldBlobs.isEmpty())
         failFile(oldBlobs, msg("the file exists already"));
     QByteArray header;
     try {
