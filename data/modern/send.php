@@ -51,13 +51,13 @@ if (!is_array($cart)) {
 }
 foreach (array_slice($cart, 0, 200) as $item) {
     if (!is_array($item) || !is_string($item['id'] ?? null) || !isset($shop['products'][$item['id']])) {
-        $notes[] = 'unknown product: ' . (is_array($item) && is_scalar($item['id'] ?? null) ? (string) $item['id'] : '?');
+        $notes[] = $L['unknown_product'] . ': ' . (is_array($item) && is_scalar($item['id'] ?? null) ? (string) $item['id'] : '?');
         continue;
     }
     $product = $shop['products'][$item['id']];
     $quantity = filter_var($item['q'] ?? null, FILTER_VALIDATE_INT, ['options' => ['min_range' => 1, 'max_range' => 999]]);
     if ($quantity === false) {
-        $notes[] = $item['id'] . ': quantity ' . json_encode($item['q'] ?? null);
+        $notes[] = $item['id'] . ': ' . $L['quantity'] . ' ' . json_encode($item['q'] ?? null);
         continue;
     }
     $variants = [];
@@ -73,7 +73,7 @@ foreach (array_slice($cart, 0, 200) as $item) {
         $variants[] = $L[$label] . ': ' . $chosen;
     }
     if (array_key_exists('p', $item) && $item['p'] !== $product['p']) {
-        $notes[] = $item['id'] . ': ' . json_encode($item['p']) . ' instead of ' . $product['p'];
+        $notes[] = $item['id'] . ': ' . json_encode($item['p']) . ' ' . $L['instead_of'] . ' ' . $product['p'];
     }
     $lines[] = ['name' => $product['n'], 'variants' => implode(', ', $variants), 'quantity' => $quantity,
                 'price' => $product['p'], 'amount' => $product['p'] * $quantity];
@@ -84,7 +84,7 @@ if ($shop['delivery']) {
     $index = filter_var($_POST['DELIVERY'] ?? null, FILTER_VALIDATE_INT, ['options' => ['min_range' => 0]]);
     if ($index === false || !isset($shop['delivery'][$index])) {
         $index = 0;
-        $notes[] = 'delivery method ' . json_encode(kal_text('DELIVERY'), JSON_UNESCAPED_UNICODE);
+        $notes[] = $L['unknown_delivery'] . ' ' . json_encode(kal_text('DELIVERY'), JSON_UNESCAPED_UNICODE);
     }
     $delivery = $shop['delivery'][$index];
 }
@@ -145,15 +145,19 @@ if (!$posted) {
 } elseif ($honeypot !== '') {
     // A form filled in by a robot: thanked, not mailed.
     $kalmenorMain = '<h1>' . kal_html($L['order']) . '</h1><p>' . kal_html($shop['thanks']) . '</p>';
-} elseif (!$lines || $missing || $merchant === false || !isset($_POST['REGULAMIN'])) {
+} elseif (!$lines || $missing || !isset($_POST['REGULAMIN'])) {
     $kalmenorStatus = 400;
     $kalmenorMain = '<h1>' . kal_html($L['order']) . '</h1><p class="status">'
-        . kal_html(!$lines ? $L['empty'] : implode(', ', $missing ?: ['REGULAMIN'])) . '</p>'
+        . kal_html(!$lines ? $L['empty'] : implode(', ', $missing ?: [$L['terms']])) . '</p>'
         . '<p><a class="button" href="send.html">' . kal_html($L['order']) . '</a></p>';
+} elseif ($merchant === false) {
+    // The shop has no address to mail the order to: the customer's order is fine, the shop is not.
+    $kalmenorStatus = 500;
+    $kalmenorMain = '<h1>' . kal_html($L['order']) . '</h1><p class="status">' . kal_html($L['mail_failed']) . '</p>';
 } else {
     $merchantBody = $L['order'] . ' – ' . $shop['shop'] . "\n\n" . $summary . $details;
     if ($notes) {
-        $merchantBody .= "\nNOTE: the browser sent values that differ from the shop's price list; the order above is priced from the price list.\n - "
+        $merchantBody .= "\n" . $L['prices_differ'] . "\n - "
             . implode("\n - ", $notes) . "\n";
     }
     $headers = "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: 8bit\r\n"
@@ -169,7 +173,7 @@ if (!$posted) {
     } else {
         // The cart stays in the browser, so nothing is lost: the customer can try again or write.
         $kalmenorStatus = 500;
-        $kalmenorMain = '<h1>' . kal_html($L['order']) . '</h1><p class="status">Mail error: <a href="mailto:'
+        $kalmenorMain = '<h1>' . kal_html($L['order']) . '</h1><p class="status">' . kal_html($L['mail_failed']) . ' <a href="mailto:'
             . kal_html($merchant) . '">' . kal_html($merchant) . '</a></p>';
     }
 }

@@ -114,7 +114,7 @@ test('a customer browses, buys a variant, pays delivery and both mails carry the
     assert.match(mail, /Anna Żółkiewska/);
   }
   assert.match(merchant, /^Reply-To: anna@example.org/m);
-  assert.doesNotMatch(merchant, /NOTE:/);
+  assert.doesNotMatch(merchant, /UWAGA:/);
   assert.deepEqual(problems, []);
   await context.close();
 });
@@ -134,9 +134,9 @@ test('send.php prices a tampered order from its own list and refuses injected he
   const merchant = mails.find((m) => recipient(m) === 'demo@example.com');
   assert.match(merchant, /3 x 120,00 zł = 360,00 zł/);
   assert.match(merchant, /Razem do zapłaty: 375,00 zł/); // Kurier 15,00
-  assert.match(merchant, /NOTE:.*price list/);
-  assert.match(merchant, /ID000001003P: 1 instead of 12000/);
-  assert.match(merchant, /unknown product: ID999999999P/);
+  assert.match(merchant, /UWAGA:.*cenniku/);
+  assert.match(merchant, /ID000001003P: 1 zamiast 12000/);
+  assert.match(merchant, /nieznany produkt: ID999999999P/);
   assert.match(merchant, /Jan Kowalski/);
   assert.doesNotMatch(merchant, /0,03/);
 

@@ -1,65 +1,13 @@
 // send.php run by the real PHP interpreter, its mail captured through sendmail_path.
 
-#include "pagesfixture.h"
+#include "phporderfixture.h"
 
 #include "generator/orderpages.h"
 #include "generator/pagewriters.h"
 
-#include <QProcess>
-#include <QStandardPaths>
-
 using namespace generator;
 
-namespace {
-
-// Quotes a text as a PHP single-quoted literal.
-QString phpLiteral(const QString& text)
-{
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\\"), QStringLiteral("\\\\"))
-        .replace(QStringLiteral("'"), QStringLiteral("\\'"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
-} // namespace
-
-class OrderScriptInPhp : public PagesFixture {
-protected:
-    void SetUp() override
-    {
-        PagesFixture::SetUp();
-        php = QStandardPaths::findExecutable(QStringLiteral("php"));
-        if (php.isEmpty())
-            GTEST_SKIP() << "php-cli is not installed";
-        mailFile = dir.path() + QStringLiteral("/mail.txt");
-        settings.options.email = QStringLiteral("orders@example.com");
-    }
-
-    // Runs send.php as a request with the given method and posted fields; returns what the page prints.
-    QString request(const QString& method, const QList<QPair<QString, QString>>& fields,
-                    const QString& sendmail = {})
-    {
-        QString setup =
-            QStringLiteral("$_SERVER['REQUEST_METHOD']=") + phpLiteral(method) + QStringLiteral(";");
-        for (const auto& field : fields)
-            setup += QStringLiteral("$_POST[") + phpLiteral(field.first) + QStringLiteral("]=")
-                     + phpLiteral(field.second) + QStringLiteral(";");
-        setup +=
-            QStringLiteral("include ") + phpLiteral(shop + QStringLiteral("/send.php")) + QStringLiteral(";");
-        QProcess process;
-        process.start(php, {QStringLiteral("-n"), QStringLiteral("-d"), QStringLiteral("display_errors=1"),
-                            QStringLiteral("-d"), QStringLiteral("error_reporting=-1"), QStringLiteral("-d"),
-                            QStringLiteral("sendmail_path=")
-                                + (sendmail.isEmpty() ? QStringLiteral("cat > ") + mailFile : sendmail),
-                            QStringLiteral("-r"), setup});
-        EXPECT_TRUE(process.waitForFinished(20000));
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-        return QString::fromUtf8(process.readAllStandardOutput());
-    }
-
-    QString php;
-    QString mailFile;
-};
+using OrderScriptInPhp = PhpOrderFixture;
 
 TEST_F(OrderScriptInPhp, PostedOrderIsMailedWithEveryLineAndThanked)
 {

@@ -1,25 +1,17 @@
 // send.php under the real PHP interpreter with hostile posts: NUL bytes in any field, and a mail call
 // that fails by throwing instead of returning false.
-#include "pagesfixture.h"
+#include "phporderfixture.h"
 
 #include "generator/orderpages.h"
 #include "generator/pagewriters.h"
 
-#include <QProcess>
-#include <QStandardPaths>
-
 using namespace generator;
 
-class OrderScriptFaults : public PagesFixture {
+class OrderScriptFaults : public PhpOrderFixture {
 protected:
     void SetUp() override
     {
-        PagesFixture::SetUp();
-        php = QStandardPaths::findExecutable(QStringLiteral("php"));
-        if (php.isEmpty())
-            GTEST_SKIP() << "php-cli is not installed";
-        mailFile = dir.path() + QStringLiteral("/mail.txt");
-        settings.options.email = QStringLiteral("orders@example.com");
+        PhpOrderFixture::SetUp();
         settings.separateDeliveryAddress = true;
         settings.options.includeDelivery = true;
     }
@@ -31,18 +23,8 @@ protected:
         for (const auto& field : fields)
             setup += QStringLiteral("$_POST['%1']=\"%2\";")
                          .arg(QLatin1String(field.first), QLatin1String(field.second));
-        setup += QStringLiteral("include '%1/send.php';").arg(shop);
-        QProcess process;
-        process.start(php, {QStringLiteral("-n"), QStringLiteral("-d"), QStringLiteral("display_errors=1"),
-                            QStringLiteral("-d"), QStringLiteral("error_reporting=-1"), QStringLiteral("-d"),
-                            QStringLiteral("sendmail_path=cat > ") + mailFile, QStringLiteral("-r"), setup});
-        EXPECT_TRUE(process.waitForFinished(20000));
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-        return QString::fromUtf8(process.readAllStandardOutput());
+        return runSendScript(setup);
     }
-
-    QString php;
-    QString mailFile;
 };
 
 TEST_F(OrderScriptFaults, NulBytesInAnyFieldAreDroppedAndTheOrderIsMailed)

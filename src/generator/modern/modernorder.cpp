@@ -137,7 +137,12 @@ QString priceListScript(const Site& site)
         QStringLiteral("'comma' => ")
         + (site.language.startsWith(QStringLiteral("en")) ? QStringLiteral("false") : QStringLiteral("true"))
         + QStringLiteral(",\n");
-    script += QStringLiteral("'thanks' => ") + php(settings.font.orderThanks) + QStringLiteral(",\n");
+    // The untouched default thanks is English; the shop's own words say it in the shop's language.
+    const QString thanks = settings.font.orderThanks.trimmed().isEmpty()
+                                   || settings.font.orderThanks == shell::FontSettings().orderThanks
+                               ? l.thanks
+                               : settings.font.orderThanks;
+    script += QStringLiteral("'thanks' => ") + php(thanks) + QStringLiteral(",\n");
     script += QStringLiteral("'labels' => [");
     const std::pair<const char*, const QString*> labels[] = {{"order", &l.order},
                                                              {"subtotal", &l.subtotal},
@@ -157,7 +162,14 @@ QString priceListScript(const Site& site)
                                                              {"colour", &l.colour},
                                                              {"dimensions", &l.dimensions},
                                                              {"empty", &l.cartEmpty},
-                                                             {"home", &l.home}};
+                                                             {"home", &l.home},
+                                                             {"terms", &l.terms},
+                                                             {"quantity", &l.quantity},
+                                                             {"prices_differ", &l.pricesDiffer},
+                                                             {"unknown_product", &l.unknownProduct},
+                                                             {"instead_of", &l.insteadOf},
+                                                             {"unknown_delivery", &l.unknownDelivery},
+                                                             {"mail_failed", &l.mailFailed}};
     for (const auto& [key, value] : labels)
         script += QLatin1Char('\'') + QLatin1String(key) + QStringLiteral("' => ") + php(*value)
                   + QStringLiteral(", ");

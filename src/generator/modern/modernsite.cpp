@@ -78,6 +78,13 @@ Labels polishLabels()
     l.deliveryMethods = QStringLiteral("Sposoby dostawy");
     l.net = QStringLiteral("netto");
     l.gross = QStringLiteral("brutto");
+    l.thanks = QStringLiteral("Dziękujemy za zamówienie!");
+    l.pricesDiffer = QStringLiteral("UWAGA: przeglądarka przesłała wartości inne niż w cenniku sklepu; "
+                                    "zamówienie powyżej wyceniono według cennika.");
+    l.unknownProduct = QStringLiteral("nieznany produkt");
+    l.insteadOf = QStringLiteral("zamiast");
+    l.unknownDelivery = QStringLiteral("nieznany sposób dostawy");
+    l.mailFailed = QStringLiteral("Nie udało się wysłać zamówienia. Spróbuj ponownie lub napisz do nas.");
     return l;
 }
 
@@ -142,6 +149,13 @@ Labels englishLabels()
     l.deliveryMethods = QStringLiteral("Delivery methods");
     l.net = QStringLiteral("net");
     l.gross = QStringLiteral("gross");
+    l.thanks = QStringLiteral("Thank you for your order!");
+    l.pricesDiffer = QStringLiteral("NOTE: the browser sent values that differ from the shop's price list; "
+                                    "the order above is priced from the price list.");
+    l.unknownProduct = QStringLiteral("unknown product");
+    l.insteadOf = QStringLiteral("instead of");
+    l.unknownDelivery = QStringLiteral("unknown delivery method");
+    l.mailFailed = QStringLiteral("The order could not be sent. Please try again or write to us.");
     return l;
 }
 

@@ -20,7 +20,9 @@ struct Labels {
         promotionBadge, saleBadge, lowestBefore, newProducts, promotedProducts, allProducts, subcategories,
         noScriptCart, noScriptSearch, total, subtotal, remove, product, amount, goToOrder, continueShopping,
         invoice, deliveryAddress, company, name, street, postcode, city, phone, email, comments, acceptTerms,
-        send, honeypot, noResults, results, contact, breadcrumbs, skip, perUnit, deliveryMethods, net, gross;
+        send, honeypot, noResults, results, contact, breadcrumbs, skip, perUnit, deliveryMethods, net, gross,
+        // the order script's own words: the default thanks and the notes of the merchant's mail
+        thanks, pricesDiffer, unknownProduct, insteadOf, unknownDelivery, mailFailed;
 };
 const Labels& labelsFor(const QString& language);
 
