@@ -14,6 +14,10 @@ public:
     void message(const QString& text, const QString& caption) override;
     void error(const QString& text) override;
     bool question(const QString&, const QString&) override { return false; }
+    std::optional<QString> textQuestion(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
     {

@@ -36,6 +36,15 @@ bool ConsoleInteraction::question(const QString& text, const QString& caption)
     return false;
 }
 
+std::optional<QString> ConsoleInteraction::textQuestion(const QString& text, const QString& caption,
+                                                        const QString&)
+{
+    QString oneLine = text;
+    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    m_err << caption << ": " << oneLine << " -> not answered on the command line" << Qt::endl;
+    return std::nullopt;
+}
+
 bool ConsoleInteraction::openInShell(const QString& urlOrPath)
 {
     // QDesktopServices needs a GUI application; a command-line run asks the desktop's opener directly.

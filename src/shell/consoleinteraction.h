@@ -15,6 +15,9 @@ public:
     void message(const QString& text, const QString& caption = {}) override;
     void error(const QString& text) override;
     bool question(const QString& text, const QString& caption) override;
+    // Nobody answers a running command: the question is printed and counts as cancelled.
+    std::optional<QString> textQuestion(const QString& text, const QString& caption,
+                                        const QString& initial = {}) override;
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
     {

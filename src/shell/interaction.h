@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace shell {
 
@@ -17,6 +18,10 @@ public:
     virtual void error(const QString& text) = 0;
     // A Yes/No question; true for Yes.
     virtual bool question(const QString& text, const QString& caption) = 0;
+    // A question answered with a line of text, offered with initial; empty result (no value) when the
+    // user cancels.
+    virtual std::optional<QString> textQuestion(const QString& text, const QString& caption,
+                                                const QString& initial = {}) = 0;
 
     // File choice; an empty result means the user cancelled.
     virtual QString openFileName(const QString& caption, const QString& dir, const QString& filter) = 0;

@@ -279,4 +279,39 @@ TEST_F(ModernShop, CurrencyWithoutCodeIsRefusedForModernOnly)
     EXPECT_NO_THROW(generateShop(*context, shop, QStringLiteral("index.html")));
 }
 
+TEST(ModernSettings, UnknownCurrencyCodeIsAskedForUntilThreeLetters)
+{
+    shell::Settings settings;
+    settings.options.theme = kModernTheme;
+    settings.options.currency = QStringLiteral("pound");
+    FakeInteraction ui;
+    // Cancel stops; nothing is stored.
+    EXPECT_FALSE(modern::askForCurrencyCode(settings, ui));
+    EXPECT_EQ(ui.textQuestions.size(), 1);
+    EXPECT_TRUE(ui.textQuestions[0].contains(QStringLiteral("\"pound\"")));
+    EXPECT_TRUE(settings.options.currencyCode.isEmpty());
+
+    // Wrong answers are asked again with the reason; a lower-case code is taken in capitals.
+    ui.textQuestions.clear();
+    ui.texts = {QStringLiteral(""), QStringLiteral("GB1"), QStringLiteral("POUND"), QStringLiteral(" gbp ")};
+    EXPECT_TRUE(modern::askForCurrencyCode(settings, ui));
+    EXPECT_EQ(ui.textQuestions.size(), 4);
+    EXPECT_TRUE(ui.textQuestions[3].contains(QStringLiteral("(not \"POUND\")")))
+        << ui.textQuestions[3].toStdString();
+    EXPECT_EQ(settings.options.currencyCode, QStringLiteral("GBP"));
+    EXPECT_EQ(shell::storedText(*shell::findSettingKey(QStringLiteral("Opcje/waluta_kod")), settings),
+              QStringLiteral("GBP"));
+
+    // A known code, a derived one or a classic shop asks nothing.
+    ui.textQuestions.clear();
+    EXPECT_TRUE(modern::askForCurrencyCode(settings, ui));
+    settings.options.currencyCode.clear();
+    settings.options.currency = QStringLiteral("€ brutto");
+    EXPECT_TRUE(modern::askForCurrencyCode(settings, ui));
+    settings.options.currency = QStringLiteral("pound");
+    settings.options.theme = kClassicTheme;
+    EXPECT_TRUE(modern::askForCurrencyCode(settings, ui));
+    EXPECT_TRUE(ui.textQuestions.isEmpty());
+}
+
 } // namespace

@@ -16,7 +16,9 @@ public:
     QStringList started;      // startProgram() programs
     std::deque<bool> answers; // next answers to questions; empty = defaultAnswer
     bool defaultAnswer = true;
-    std::deque<QString> files; // next answers to file and folder choices; empty = cancel
+    std::deque<QString> files;                // next answers to file and folder choices; empty = cancel
+    QStringList textQuestions;                // textQuestion() texts
+    std::deque<std::optional<QString>> texts; // next answers to text questions; empty = cancel
 
     void message(const QString& text, const QString& caption = {}) override
     {
@@ -32,6 +34,15 @@ public:
         const bool a = answers.front();
         answers.pop_front();
         return a;
+    }
+    std::optional<QString> textQuestion(const QString& text, const QString&, const QString&) override
+    {
+        textQuestions << text;
+        if (texts.empty())
+            return std::nullopt;
+        std::optional<QString> answer = texts.front();
+        texts.pop_front();
+        return answer;
     }
     QString openFileName(const QString&, const QString&, const QString&) override { return nextFile(); }
     QString saveFileName(const QString&, const QString&, const QString&, const QString&) override

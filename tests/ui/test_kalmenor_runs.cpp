@@ -241,6 +241,40 @@ TEST_F(RunTest, CancelStopsAGenerationBetweenPages)
     EXPECT_FALSE(report().contains(QStringLiteral("\nEND\n")));
 }
 
+TEST_F(RunTest, AModernRunAsksForAnUnknownCurrencyCodeAndKeepsIt)
+{
+    testsupport::writeFile(config.filePath(QStringLiteral("KVO.INI")),
+                           "[Opcje]\r\nmotyw=1\r\nwaluta=pound\r\n");
+    startWithThreeProducts();
+    const QString index = folder().previewShop() + QStringLiteral("/index.html");
+
+    // Cancelled: said in the report and a box, nothing built, nothing stored.
+    w->previewShop();
+    run()->waitUntilFinished();
+    ASSERT_EQ(ui.textQuestions.size(), 1);
+    EXPECT_TRUE(report().contains(QStringLiteral("waluta_kod"))) << qPrintable(report());
+    EXPECT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(QFile::exists(index));
+    EXPECT_TRUE(ui.opened.isEmpty());
+
+    // Answered: the shop is built with it, and the settings (and their file) keep it.
+    ui.texts = {QStringLiteral("gbp")};
+    w->previewShop();
+    run()->waitUntilFinished();
+    EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(QFile::exists(index));
+    EXPECT_EQ(w->settings().options.currencyCode, QStringLiteral("GBP"));
+    EXPECT_TRUE(testsupport::readFile(config.filePath(QStringLiteral("KVO.INI"))).contains("waluta_kod=GBP"));
+    EXPECT_TRUE(testsupport::readFile(folder().previewShop() + QStringLiteral("/ID000000001P.html"))
+                    .contains("\"priceCurrency\":\"GBP\""));
+
+    // Known now: not asked again.
+    w->previewShop();
+    run()->waitUntilFinished();
+    EXPECT_EQ(ui.textQuestions.size(), 2);
+}
+
 } // namespace
 
 namespace {

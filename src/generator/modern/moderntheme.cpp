@@ -3,10 +3,13 @@
 #include "catalogue/pricehistory.h"
 #include "generator/assets.h"
 #include "generator/filewriterpool.h"
+#include "generator/generateshop.h"
 #include "generator/modern/modernhtml.h"
 #include "generator/modern/modernpages.h"
 #include "generator/savepage.h"
 #include "shell/error.h"
+#include "shell/interaction.h"
+#include "shell/settingskeys.h"
 
 #include <QDate>
 #include <QDir>
@@ -67,6 +70,35 @@ QString settingsProblem(const shell::Settings& settings)
                    "(for example kalmenor config set Opcje/waluta_kod PLN).")
             .arg(settings.options.currency);
     return {};
+}
+
+bool askForCurrencyCode(shell::Settings& settings, shell::Interaction& ui)
+{
+    if (settings.options.theme != kModernTheme || !shell::currencyCodeOf(settings.options).isEmpty())
+        return true;
+    const shell::SettingKey* key = shell::findSettingKey(QStringLiteral("Opcje/waluta_kod"));
+    Q_ASSERT(key);
+    QString problem;
+    for (;;) {
+        const QString text =
+            problem
+            + QStringLiteral("The modern web shop needs the three-letter code of the currency \"%1\" "
+                             "(for example PLN, EUR, GBP). It is kept as [Opcje] waluta_kod.")
+                  .arg(settings.options.currency);
+        const std::optional<QString> answer =
+            ui.textQuestion(text, QStringLiteral("Currency code"), settings.options.currencyCode);
+        if (!answer)
+            return false;
+        const QString code = answer->trimmed().toUpper();
+        if (!code.isEmpty()) {
+            problem = shell::readUserText(*key, code, settings);
+            if (problem.isEmpty())
+                return true;
+        } else {
+            problem = QStringLiteral("Enter three letters.");
+        }
+        problem += QLatin1Char('\n');
+    }
 }
 
 QString styleSheet(const shell::Settings& settings)

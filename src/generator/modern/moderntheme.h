@@ -19,4 +19,9 @@ QString styleSheet(const shell::Settings& settings);
 // Why the modern shop cannot be built with these settings, empty when it can.
 QString settingsProblem(const shell::Settings& settings);
 
+// A modern shop needs the ISO code of its currency. When the settings give none, asks the user for it
+// (three letters A-Z, asked again after anything else) and stores the answer as Opcje/waluta_kod.
+// Returns false only when the user cancels; a classic shop or a known code asks nothing.
+bool askForCurrencyCode(shell::Settings& settings, shell::Interaction& ui);
+
 } // namespace generator::modern

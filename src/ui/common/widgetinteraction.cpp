@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
@@ -23,6 +24,18 @@ bool WidgetInteraction::question(const QString& text, const QString& caption)
 {
     return QMessageBox::question(m_parent, caption, text, QMessageBox::Yes | QMessageBox::No)
            == QMessageBox::Yes;
+}
+
+std::optional<QString> WidgetInteraction::textQuestion(const QString& text, const QString& caption,
+                                                       const QString& initial)
+{
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(m_parent, caption.isEmpty() ? QApplication::applicationDisplayName() : caption,
+                              text, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
 }
 
 QString WidgetInteraction::openFileName(const QString& caption, const QString& dir, const QString& filter)

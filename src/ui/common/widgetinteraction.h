@@ -14,6 +14,8 @@ public:
     void message(const QString& text, const QString& caption = {}) override;
     void error(const QString& text) override;
     bool question(const QString& text, const QString& caption) override;
+    std::optional<QString> textQuestion(const QString& text, const QString& caption,
+                                        const QString& initial = {}) override;
     QString openFileName(const QString& caption, const QString& dir, const QString& filter) override;
     QString saveFileName(const QString& caption, const QString& dir, const QString& filter,
                          const QString& defaultSuffix = {}) override;

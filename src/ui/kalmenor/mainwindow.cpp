@@ -12,6 +12,7 @@
 #include "shell/desktop.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
+#include "shell/settingskeys.h"
 #include "ui/kalmenor/banner.h"
 #include "ui/kalmenor/optionsdialog.h"
 #include "ui/kalmenor/shoprun.h"
@@ -231,6 +232,12 @@ QWidget* MainWindow::buildWebshopPage()
     });
     connect(m_run, &ShopRun::uploadStarted, this, [this] { m_uploadPanel->markStep(2); });
     connect(m_run, &ShopRun::finished, this, &MainWindow::runFinished);
+    connect(m_run, &ShopRun::settingStored, this, [this](const QString& name, const QString& text) {
+        // An answer the run asked for is a setting like any other, stored at once.
+        if (const shell::SettingKey* key = shell::findSettingKey(name);
+            key && shell::readStoredText(*key, text, m_settings))
+            storeSettings();
+    });
     return page;
 }
 

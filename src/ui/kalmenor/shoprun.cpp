@@ -3,9 +3,11 @@
 #include "catalogue/categorytree.h"
 #include "generator/generateshop.h"
 #include "generator/generatorcontext.h"
+#include "generator/modern/moderntheme.h"
 #include "publish/ftpclient.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
+#include "shell/settingskeys.h"
 #include "shell/tables/table.h"
 
 #include <QCoreApplication>
@@ -39,6 +41,13 @@ public:
     {
         bool answer = false;
         call([&] { answer = m_ui.question(text, caption); });
+        return answer;
+    }
+    std::optional<QString> textQuestion(const QString& text, const QString& caption,
+                                        const QString& initial) override
+    {
+        std::optional<QString> answer;
+        call([&] { answer = m_ui.textQuestion(text, caption, initial); });
         return answer;
     }
     QString openFileName(const QString& caption, const QString& dir, const QString& filter) override
@@ -143,6 +152,22 @@ void ShopRun::run(const Job& job)
     bool ok = false;
     bool cancelled = false;
     try {
+        // A modern shop whose currency has no code asks for it before anything is written.
+        shell::Settings settings = job.settings;
+        if (!generator::modern::askForCurrencyCode(settings, ui)) {
+            const QString stopped = QStringLiteral(
+                "The web shop was not built: the modern web shop needs the three-letter code of its "
+                "currency ([Opcje] waluta_kod).");
+            Q_EMIT reportLine(stopped);
+            ui.message(stopped, QString());
+            Q_EMIT finished(false, false);
+            return;
+        }
+        if (settings.options.currencyCode != job.settings.options.currencyCode) {
+            const shell::SettingKey* key = shell::findSettingKey(QStringLiteral("Opcje/waluta_kod"));
+            Q_EMIT settingStored(key->name(), shell::storedText(*key, settings));
+        }
+
         // The worker's own cursor over the products table and its own copy of the tree.
         tables::Table products;
         products.open(job.folder.productsTable());
@@ -171,11 +196,11 @@ void ShopRun::run(const Job& job)
                 callbacks.fileFinished = queued(this, job.upload.fileFinished);
                 callbacks.cancelRequested = [this] { return m_cancel.load(); };
                 publish::FtpClient client;
-                sent = publish::uploadShop(job.folder.publishShop(), job.settings.ftp, job.startTime, client,
+                sent = publish::uploadShop(job.folder.publishShop(), settings.ftp, job.startTime, client,
                                            callbacks, ui, job.uploadOptions);
             };
         }
-        generator::GeneratorContext context(job.settings, tree, products, job.folder, ui, hooks);
+        generator::GeneratorContext context(settings, tree, products, job.folder, ui, hooks);
         switch (job.kind) {
         case Kind::Preview:
             ok = generator::previewWebshop(context, false);

@@ -55,6 +55,9 @@ Q_SIGNALS:
     void reportLine(const QString& line);
     void progress(int value, int maximum);
     void uploadStarted(); // the generation half is done, the FTP half begins
+    // The run asked the user for a setting it lacked ("Section/key", the text as stored in the file);
+    // the window keeps it in its settings.
+    void settingStored(const QString& name, const QString& text);
     // ok: the shop was built (and sent without a failed file); cancelled: the user stopped the run.
     void finished(bool ok, bool cancelled);
 
