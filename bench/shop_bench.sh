@@ -8,7 +8,9 @@
 #   time(20,000) / time(10,000) for Kalmenor   (goal <= 2.1)
 #   peak memory of the build at 10,000         (goal <= 100 MB)
 #   Kalmenor / cp -r of its output at 10,000   (goal <= 1.3)
-# usage: [THEME=classic|modern] bench/shop_bench.sh [BUILD_DIR] [PRODUCTS]
+# With BASELINE=PATH (a shop_bench program of an earlier version) that one builds the 10,000 too, in
+# the same turns, and the ratio new / earlier is printed: the machine's load hits both alike.
+# usage: [THEME=classic|modern] [BASELINE=PATH] bench/shop_bench.sh [BUILD_DIR] [PRODUCTS]
 set -euo pipefail
 source "$(dirname "$0")/benchlib.sh"
 build=${1:-$here/build-bench}
@@ -35,7 +37,9 @@ median() { printf '%s\n' "$@" | sort -g | sed -n 2p; }
 for n in "$count" "$double"; do
     "$bench" prepare "$work/program$n" "$n"
     mkdir -p "$work/config$n"
-    if [ "${THEME:-classic}" = modern ]; then printf '[Opcje]\r\nmotyw=1\r\n' > "$work/config$n/KVO.INI"; fi
+    # A missing settings file would give a fresh installation's (modern) pages: name the theme.
+    theme=0; [ "${THEME:-classic}" = modern ] && theme=1
+    printf '[Opcje]\r\nmotyw=%s\r\n' "$theme" > "$work/config$n/KVO.INI"
 done
 sync
 # Hugo: the same number of pages of about the size of a product page, the same pictures as static files.
@@ -72,7 +76,7 @@ cp "$work/program$count/Bd/jpg/"*.jpg "$site/static/img/"
 sync
 
 # Three turns: Kalmenor at both sizes, Hugo, and cp -r of Kalmenor's output; each into a fresh folder.
-k1=(); k2=(); h=(); c=(); peak_kb=0
+k1=(); k2=(); h=(); c=(); b=(); peak_kb=0
 for turn in 1 2 3; do
     rm -rf "$work/shop$count" "$work/shop$double" "$work/hugo-public" "$work/copy"
     k1+=("$(wall_seconds "$bench" build "$work/program$count" "$work/config$count" "$work/shop$count")")
@@ -81,6 +85,10 @@ for turn in 1 2 3; do
     h+=("$(wall_seconds hugo --quiet -s "$site" -d "$work/hugo-public")")
     c+=("$(wall_seconds cp -r "$work/shop$count" "$work/copy")")
     k2+=("$(wall_seconds "$bench" build "$work/program$double" "$work/config$double" "$work/shop$double")")
+    if [ -n "${BASELINE:-}" ]; then
+        rm -rf "$work/baseline"
+        b+=("$(wall_seconds "$BASELINE" build "$work/program$count" "$work/config$count" "$work/baseline")")
+    fi
 done
 pages=$(find "$work/shop$count" -maxdepth 1 -name '*.html' | wc -l)
 t_k1=$(median "${k1[@]}"); t_k2=$(median "${k2[@]}"); t_h=$(median "${h[@]}"); t_c=$(median "${c[@]}")
@@ -93,3 +101,8 @@ echo "ratio Kalmenor / Hugo at $count: $(ratio "$t_k1" "$t_h")  (goal <= 0.5)"
 echo "ratio time($double) / time($count): $(ratio "$t_k2" "$t_k1")  (goal <= 2.1)"
 echo "peak memory at $count: $((peak_kb / 1024)) MB  (goal <= 100)"
 echo "ratio Kalmenor / cp -r of its output at $count: $(ratio "$t_k1" "$t_c")  (goal <= 1.3)"
+if [ -n "${BASELINE:-}" ]; then
+    t_b=$(median "${b[@]}")
+    echo "earlier version at $count: ${t_b}s (runs ${b[*]})"
+    echo "ratio this / earlier version at $count: $(ratio "$t_k1" "$t_b")"
+fi
