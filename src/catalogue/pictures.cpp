@@ -186,17 +186,22 @@ bool isPicture(const QString& path)
 
 bool isPictureData(const QByteArray& bytes)
 {
+    return pictureDataSize(bytes).isValid();
+}
+
+QSize pictureDataSize(const QByteArray& bytes)
+{
     if (bytes.isEmpty())
-        return false;
+        return {};
     if (looksLikeJpeg(bytes)) {
         QSize size;
-        return jpegSize(bytes, &size);
+        return jpegSize(bytes, &size) ? size : QSize();
     }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    return reader.canRead() && reader.size().isValid();
+    return reader.canRead() ? reader.size() : QSize();
 }
 
 QImage scaledToFit(const QImage& image, const QSize& box)

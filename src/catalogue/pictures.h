@@ -20,6 +20,8 @@ QImage loadThumbnail(const QString& path, const QSize& atLeast);
 bool isPicture(const QString& path);
 // The same for the whole content of a file already read (a JPEG header is looked for in all of it).
 bool isPictureData(const QByteArray& bytes);
+// The width and height its header gives; invalid when the content is no picture.
+QSize pictureDataSize(const QByteArray& bytes);
 
 // Scaled to fit the box with the aspect ratio kept (never enlarged beyond the box).
 QImage scaledToFit(const QImage& image, const QSize& box);

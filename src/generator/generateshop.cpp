@@ -7,6 +7,7 @@
 #include "generator/framepages.h"
 #include "generator/modern/moderntheme.h"
 #include "generator/pagewriters.h"
+#include "generator/savepage.h"
 #include "generator/shoppictures.h"
 #include "shell/error.h"
 #include "shell/interaction.h"
@@ -65,6 +66,9 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     context.clearPictureFailures();
     context.products().setFilter(QString());
     recordPriceChanges(context);
+    // New files are created under their own names, so a temporary of a killed run would stay behind.
+    removeLeftoverTemporaries(context.shopFolder());
+    removeLeftoverTemporaries(context.shopFile(QStringLiteral("img")));
     if (options.theme == kModernTheme) {
         modern::generateModernShop(context);
         return;

@@ -284,7 +284,7 @@ void writeProductPages(GeneratorContext& context)
 
     ProductLookup lookup(products);
     ShopPictures pictures;
-    pictures.copyAll(context, pictureSources(context, nodes, lookup, PictureSize::Big));
+    pictures.check(context, pictureSources(context, nodes, lookup, PictureSize::Big));
     for (const TreeNode* node : nodes) {
         context.advanceProgress();
         if (!node->isProduct())
@@ -345,7 +345,7 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
 
     ProductLookup lookup(products);
     ShopPictures pictures;
-    pictures.copyAll(context, pictureSources(context, nodes, lookup, PictureSize::Small));
+    pictures.check(context, pictureSources(context, nodes, lookup, PictureSize::Small));
     int v = 0;
     while (v < count) {
         const TreeNode* node = nodes[size_t(v)];

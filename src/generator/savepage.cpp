@@ -2,6 +2,7 @@
 
 #include "shell/error.h"
 
+#include <QDirIterator>
 #include <QFile>
 
 #include <cerrno>
@@ -37,24 +38,12 @@ QByteArray pageBytes(const QString& text)
     return bytes;
 }
 
-// Written beside and renamed, so a killed run never leaves half a file under its name. The temporary is
-// created exclusively ("x"): a link left under its name is removed, never written through, and the
-// rename replaces a link under the file's own name instead of the file it points to. Plain C files: the
-// run writes tens of thousands of them, and they need nothing more.
-void writeFileBeside(const QString& path, const QByteArray& bytes)
+namespace {
+
+// Writes the bytes into a file opened for writing and closes it; on failure removes it and throws.
+void writeAndClose(std::FILE* file, const QByteArray& bytes, const QByteArray& name, const QString& path)
 {
-    const QString temporary = path + QStringLiteral(".part");
-    const QByteArray name = QFile::encodeName(temporary);
-    std::FILE* file = std::fopen(name.constData(), "wbx");
-    if (!file && errno == EEXIST) {
-        std::remove(name.constData()); // a leftover of a killed run, or a link
-        file = std::fopen(name.constData(), "wbx");
-    }
-    if (file)
-        std::setvbuf(file, nullptr, _IONBF, 0); // one write of the whole file, no buffer to size
-    if (!file)
-        throw shell::AppError(QStringLiteral("Cannot write file %1: %2")
-                                  .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    std::setvbuf(file, nullptr, _IONBF, 0); // one write of the whole file, no buffer to size
     const bool written =
         bytes.isEmpty()
         || std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file) == size_t(bytes.size());
@@ -64,6 +53,34 @@ void writeFileBeside(const QString& path, const QByteArray& bytes)
         std::remove(name.constData());
         throw shell::AppError(QStringLiteral("Cannot write file %1: %2").arg(path, why));
     }
+}
+
+} // namespace
+
+// A file that is not there yet is created under its own name at once: there is no earlier file to keep
+// whole, and a fresh shop is tens of thousands of such files. It is created exclusively ("x"), so a link
+// left under the name is never written through. An existing file is written beside and renamed over, so
+// a killed run never leaves half a file where a whole one was; the temporary, too, is created
+// exclusively, and the rename replaces a link under the file's name instead of the file it points to.
+// Plain C files: they need nothing more.
+void writeFileBeside(const QString& path, const QByteArray& bytes)
+{
+    const QByteArray target = QFile::encodeName(path);
+    if (std::FILE* file = std::fopen(target.constData(), "wbx")) {
+        writeAndClose(file, bytes, target, path);
+        return;
+    }
+    const QString temporary = path + QStringLiteral(".part");
+    const QByteArray name = QFile::encodeName(temporary);
+    std::FILE* file = std::fopen(name.constData(), "wbx");
+    if (!file && errno == EEXIST) {
+        std::remove(name.constData()); // a leftover of a killed run, or a link
+        file = std::fopen(name.constData(), "wbx");
+    }
+    if (!file)
+        throw shell::AppError(QStringLiteral("Cannot write file %1: %2")
+                                  .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    writeAndClose(file, bytes, name, path);
     std::error_code renameError;
     std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
                             std::filesystem::path(path.toStdU16String()), renameError);
@@ -72,6 +89,13 @@ void writeFileBeside(const QString& path, const QByteArray& bytes)
         throw shell::AppError(QStringLiteral("Cannot write file %1: %2")
                                   .arg(path, QString::fromLocal8Bit(renameError.message())));
     }
+}
+
+void removeLeftoverTemporaries(const QString& folder)
+{
+    QDirIterator leftovers(folder, {QStringLiteral("*.part")}, QDir::Files | QDir::System | QDir::Hidden);
+    while (leftovers.hasNext())
+        QFile::remove(leftovers.next());
 }
 
 QByteArray readWholeFile(const QString& path)

@@ -18,9 +18,11 @@ QByteArray pageBytes(const QString& text);
 // platform's message when the file cannot be written; the run stops there.
 void savePage(const QString& text, const QString& path);
 
-// Writes a file beside its path and renames it over the path (never through a link there). Throws
-// AppError with the reason.
+// Writes a file: a new one under its name at once, an existing one beside its path and renamed over it
+// (never through a link there). Throws AppError with the reason.
 void writeFileBeside(const QString& path, const QByteArray& bytes);
+// Removes the temporaries ("*.part") a killed run left in a folder (links among them as links).
+void removeLeftoverTemporaries(const QString& folder);
 // The whole content of a file; empty when it cannot be read.
 QByteArray readWholeFile(const QString& path);
 

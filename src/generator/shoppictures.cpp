@@ -20,56 +20,71 @@ namespace generator {
 
 namespace {
 
-// Reads a picture once, and writes the same bytes into the shop when they are a picture.
-bool copyWhenPicture(GeneratorContext& context, const QString& source, const QString& target)
+// Writes a picture's bytes into the shop; a failure is noted, the run goes on.
+void copyInto(GeneratorContext& context, const QByteArray& bytes, const QString& target)
 {
-    const QByteArray bytes = readWholeFile(source);
-    if (!catalogue::pictures::isPictureData(bytes))
-        return false;
     try {
+        if (bytes.isEmpty())
+            throw shell::AppError(QStringLiteral("the picture can no longer be read"));
         writeFileBeside(target, bytes);
     } catch (const shell::AppError&) {
         context.noteFailedPictureCopy(QStringLiteral("img/") + QFileInfo(target).fileName());
     }
-    return true;
 }
 
 } // namespace
 
-void ShopPictures::copyAll(GeneratorContext& context, const QVector<QPair<QString, QString>>& pictures)
+void ShopPictures::check(GeneratorContext& context, const QVector<QPair<QString, QString>>& pictures)
 {
-    QVector<QPair<QString, QString>> unknown;
+    QStringList unknown;
     QSet<QString> queued;
     for (const auto& picture : pictures) {
-        if (!m_present.contains(picture.first) && !queued.contains(picture.first)) {
+        if (!m_known.contains(picture.first) && !queued.contains(picture.first)) {
             queued.insert(picture.first);
-            unknown << picture;
+            unknown << picture.first;
         }
     }
     if (unknown.isEmpty())
         return;
     // Each task answers a slice; the answers land in their own slots, read after finishWrites.
-    auto answers = std::make_shared<std::vector<char>>(size_t(unknown.size()), char(0));
-    constexpr qsizetype kSlice = 32;
+    auto sizes = std::make_shared<std::vector<QSize>>(size_t(unknown.size()));
+    constexpr qsizetype kSlice = 64;
     for (qsizetype first = 0; first < unknown.size(); first += kSlice) {
-        const QVector<QPair<QString, QString>> slice = unknown.mid(first, kSlice);
-        context.submitTask([&context, answers, slice, first] {
+        const QStringList slice = unknown.mid(first, kSlice);
+        context.submitTask([sizes, slice, first] {
             for (qsizetype i = 0; i < slice.size(); ++i)
-                (*answers)[size_t(first + i)] =
-                    copyWhenPicture(context, slice[i].first, slice[i].second) ? 1 : 0;
+                (*sizes)[size_t(first + i)] = catalogue::pictures::pictureDataSize(readWholeFile(slice[i]));
         });
     }
     context.finishWrites();
     for (qsizetype i = 0; i < unknown.size(); ++i)
-        m_present.insert(unknown[i].first, (*answers)[size_t(i)] != 0);
+        m_known.insert(unknown[i], {(*sizes)[size_t(i)], false});
 }
 
 bool ShopPictures::provide(GeneratorContext& context, const QString& source, const QString& target)
 {
-    auto known = m_present.constFind(source);
-    if (known == m_present.constEnd())
-        known = m_present.insert(source, copyWhenPicture(context, source, target));
-    return known.value();
+    auto known = m_known.find(source);
+    if (known == m_known.end()) {
+        // Not checked beforehand: read once, checked and copied at once.
+        const QByteArray bytes = readWholeFile(source);
+        const QSize size = catalogue::pictures::pictureDataSize(bytes);
+        if (size.isValid())
+            copyInto(context, bytes, target);
+        m_known.insert(source, {size, true});
+        return size.isValid();
+    }
+    if (!known->size.isValid())
+        return false;
+    if (!known->copied) {
+        known->copied = true;
+        context.submitTask([&context, source, target] { copyInto(context, readWholeFile(source), target); });
+    }
+    return true;
+}
+
+QSize ShopPictures::size(const QString& source) const
+{
+    return m_known.value(source).size;
 }
 
 std::vector<PictureNeed> fixedPictureNeeds(const shell::Settings& settings,

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QPair>
 #include <QSet>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -25,19 +26,26 @@ namespace generator {
 class GeneratorContext;
 
 // The product pictures of one pass. A picture counts as present when its content reads as a picture
-// (nothing is decoded); each source is read once, checked and written into the shop once, however many
-// tree entries show it.
+// (nothing is decoded); each source is read, checked and written into the shop once, however many tree
+// entries show it.
 class ShopPictures {
 public:
-    // Reads, checks and copies many pictures at once on the context's writer threads (when the run has
-    // them), so the pages that follow find the answers ready. Pairs of source and target.
-    void copyAll(GeneratorContext& context, const QVector<QPair<QString, QString>>& pictures);
-    // True when the source picture is present; it is then copied over target (at once, unless copyAll
-    // did it). A failed copy is counted as a missing picture: the page still shows the picture's place.
+    // Reads and checks many pictures at once on the context's writer threads (when the run has them), so
+    // the pages that follow find the answers ready. Pairs of source and target; nothing is copied yet.
+    void check(GeneratorContext& context, const QVector<QPair<QString, QString>>& pictures);
+    // True when the source picture is present; it is then copied over target, by the writer threads
+    // beside the pages when check() read it, otherwise at once. A failed copy is counted as a missing
+    // picture: the page still shows the picture's place.
     bool provide(GeneratorContext& context, const QString& source, const QString& target);
+    // The width and height of a present picture that was checked or provided; invalid otherwise.
+    QSize size(const QString& source) const;
 
 private:
-    QHash<QString, bool> m_present;
+    struct Known {
+        QSize size; // invalid: no picture
+        bool copied = false;
+    };
+    QHash<QString, Known> m_known;
 };
 
 // A picture the pages refer to by its name in the shop folder (such as "img/b1.jpg"), and the file a

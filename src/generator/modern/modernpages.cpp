@@ -267,6 +267,7 @@ QStringList writeProductPages(Site& site)
             main += QStringLiteral("<div class=\"prose description\">") + safeHtml(r.longDescription)
                     + QStringLiteral("</div>");
         main += QStringLiteral("</article>");
+        provideProductPictures(site, product);
         save(site, meta.file, meta, main);
         files << meta.file;
         site.context.advanceProgress();

@@ -9,7 +9,6 @@
 
 #include <QDate>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QSet>
 
 namespace generator::modern {
@@ -159,17 +158,6 @@ Labels englishLabels()
     return l;
 }
 
-QSize pictureSize(const QString& path)
-{
-    QImageReader reader(path);
-    return reader.size();
-}
-
-QString imageName(const QString& id, const char* suffix)
-{
-    return id + QLatin1String(suffix);
-}
-
 } // namespace
 
 const Labels& labelsFor(const QString& language)
@@ -251,7 +239,6 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
     }
 
     ProductLookup lookup(context.products());
-    ShopPictures pictures;
     QHash<QString, int> productByKey;
     std::vector<int> categoryAtDepth;
     context.tree().walkWithDepth([&](catalogue::TreeNode& node, int depth) {
@@ -272,24 +259,18 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
         const QString folded = node.key().toCaseFolded();
         int index = productByKey.value(folded, -1);
         if (index < 0) {
-            if (!lookup.locate(node.key())) {
+            std::optional<ProductRecord> record = lookup.find(node.key());
+            if (!record) {
                 context.warn(QStringLiteral(" warning: product is missing:  ") + node.text());
                 return;
             }
             Product product;
-            product.record = currentProductRecord(context.products());
+            product.record = std::move(*record);
             if (!context.checkFileKey(product.record.id, node.text()))
                 return;
             product.nodeText = node.text();
             product.category = parent;
-            const QString pictureFolder = context.folder().pictures();
             const QString& id = product.record.id;
-            if (pictures.provide(context, catalogue::products::smallPicturePath(pictureFolder, id),
-                                 context.imageFile(imageName(id, "M.jpg"))))
-                product.smallPicture = pictureSize(catalogue::products::smallPicturePath(pictureFolder, id));
-            if (pictures.provide(context, catalogue::products::bigPicturePath(pictureFolder, id),
-                                 context.imageFile(imageName(id, "D.jpg"))))
-                product.bigPicture = pictureSize(catalogue::products::bigPicturePath(pictureFolder, id));
             product.price = toMinorUnits(effectivePrice(product.record, site.net));
             product.regularPrice =
                 toMinorUnits(site.net ? product.record.netPrice : product.record.grossPrice);
@@ -309,6 +290,36 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
                 list.push_back(index);
         }
     });
+
+    // Every picture is read and measured at once on the writer threads; the copies go with the pages.
+    QVector<QPair<QString, QString>> sources;
+    sources.reserve(qsizetype(site.products.size()) * 2);
+    for (const Product& product : site.products) {
+        for (const PictureFile& picture : productPictures(site, product))
+            sources.append({picture.source, picture.target});
+    }
+    site.pictures.check(context, sources);
+    for (Product& product : site.products) {
+        const std::array<PictureFile, 2> files = productPictures(site, product);
+        product.smallPicture = site.pictures.size(files[0].source);
+        product.bigPicture = site.pictures.size(files[1].source);
+    }
+}
+
+std::array<PictureFile, 2> productPictures(const Site& site, const Product& product)
+{
+    const QString folder = site.context.folder().pictures();
+    const QString& id = product.record.id;
+    return {PictureFile{catalogue::products::smallPicturePath(folder, id),
+                        site.context.imageFile(id + QStringLiteral("M.jpg"))},
+            PictureFile{catalogue::products::bigPicturePath(folder, id),
+                        site.context.imageFile(id + QStringLiteral("D.jpg"))}};
+}
+
+void provideProductPictures(Site& site, const Product& product)
+{
+    for (const PictureFile& picture : productPictures(site, product))
+        site.pictures.provide(site.context, picture.source, picture.target);
 }
 
 QString badgeText(const Site& site, const ProductRecord& product)

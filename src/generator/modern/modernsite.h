@@ -2,10 +2,12 @@
 
 #include "generator/generatorcontext.h"
 #include "generator/productrecord.h"
+#include "generator/shoppictures.h"
 
 #include <QHash>
 #include <QSize>
 #include <QString>
+#include <array>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -70,6 +72,7 @@ struct Site {
     std::vector<Product> products;
     std::vector<DeliveryOption> delivery;
     QString logoFile; // under img/, empty without a logo
+    ShopPictures pictures;
 
     const shell::Settings& settings() const { return context.settings(); }
     QString money(qint64 minorUnits) const;
@@ -84,8 +87,17 @@ struct Site {
 };
 
 // Reads the tree, the products table and the delivery methods. Products missing from the table and
-// unsafe keys get the classic warnings; pictures present are copied into img/.
+// unsafe keys get the classic warnings; the products' pictures are checked and measured.
 void gatherSite(Site& site, const LowestPriceSource& lowestPrice);
+
+// A product's small and big picture: the file in the pictures folder and its place under img/.
+struct PictureFile {
+    QString source;
+    QString target;
+};
+std::array<PictureFile, 2> productPictures(const Site& site, const Product& product);
+// Copies the product's pictures that are present into img/ (beside the pages, on the writer threads).
+void provideProductPictures(Site& site, const Product& product);
 
 // One page of the shop around its main content.
 struct Crumb {
