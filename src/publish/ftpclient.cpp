@@ -28,11 +28,6 @@ constexpr std::chrono::milliseconds kLateReplyGrace{2000};
 // after a while.
 constexpr std::chrono::seconds kPendingPassiveAge{10};
 
-bool closedByPeer(const SocketError& e)
-{
-    return e.errorNumber() == EPIPE || e.errorNumber() == ECONNRESET;
-}
-
 QString trimmedLine(const QByteArray& bytes)
 {
     qsizetype begin = 0;
@@ -161,8 +156,7 @@ void FtpClient::storeFile(const QString& localPath, const QString& remotePath)
     if (!file.open(QIODevice::ReadOnly))
         throw shell::AppError(QStringLiteral("Cannot open file %1. %2")
                                   .arg(QDir::toNativeSeparators(localPath), file.errorString()));
-    transfer(
-        QStringLiteral("STOR ") + remotePath, [&](TcpSocket& data) { sendFile(file, data); }, true);
+    transfer(QStringLiteral("STOR ") + remotePath, [&](TcpSocket& data) { sendFile(file, data); });
 }
 
 std::optional<QByteArray> FtpClient::retrieveFile(const QString& remotePath, qsizetype maxSize)
@@ -201,17 +195,14 @@ QStringList FtpClient::listNames(const QString& remoteFolder, qsizetype maxSize)
 QByteArray FtpClient::download(const QString& commandText, qsizetype maxSize, const QString& tooLarge)
 {
     QByteArray bytes;
-    transfer(
-        commandText,
-        [&](TcpSocket& data) {
-            char piece[kPieceSize];
-            while (const qsizetype n = data.receive(piece, sizeof piece)) {
-                if (bytes.size() + n > maxSize)
-                    throw shell::AppError(tooLarge);
-                bytes.append(piece, n);
-            }
-        },
-        false);
+    transfer(commandText, [&](TcpSocket& data) {
+        char piece[kPieceSize];
+        while (const qsizetype n = data.receive(piece, sizeof piece)) {
+            if (bytes.size() + n > maxSize)
+                throw shell::AppError(tooLarge);
+            bytes.append(piece, n);
+        }
+    });
     return bytes;
 }
 
@@ -245,11 +236,11 @@ void FtpClient::deleteFile(const QString& path)
     command(QStringLiteral("DELE ") + path, {250});
 }
 
-void FtpClient::transfer(const QString& commandText, const Body& body, bool earlyData)
+void FtpClient::transfer(const QString& commandText, const Body& body)
 {
     try {
         if (Passive)
-            transferPassive(commandText, body, earlyData);
+            transferPassive(commandText, body);
         else
             transferActive(commandText, body);
     } catch (const std::exception&) {
@@ -283,17 +274,16 @@ int FtpClient::passivePort()
     return port;
 }
 
-void FtpClient::transferPassive(const QString& commandText, const Body& body, bool earlyData)
+void FtpClient::transferPassive(const QString& commandText, const Body& body)
 {
     const int port = passivePort();
     sendCommand(commandText);
     m_outstanding = Outstanding::StoreReply;
     TcpSocket data = TcpSocket::connectTo(m_peerAddress, port);
-    // TLS on the data connection starts only after the go-ahead.
-    if (!earlyData || m_tls) {
-        readTransferStart();
-        secureData(data);
-    }
+    // Nothing goes on the data connection before the go-ahead: a server may take bytes that arrive
+    // before it has read the command for a connection already ended, and drop them.
+    readTransferStart();
+    secureData(data);
     finishTransfer(data, body);
 }
 
@@ -341,7 +331,6 @@ void FtpClient::finishTransfer(TcpSocket& data, const Body& body)
         data.closeAfterPeer();
     else
         data.close();
-    readTransferStart();
     readEndOfTransfer();
 }
 
@@ -351,38 +340,22 @@ void FtpClient::secureData(TcpSocket& data)
         data.startTls(*m_tls, false);
 }
 
-// What the data connection takes at once goes before the server's go-ahead, so a small file costs no
-// wait of its own; the go-ahead is read before anything could block, so a refused store never leaves
-// us waiting on a connection nobody reads.
 void FtpClient::sendFile(QFile& file, TcpSocket& data)
 {
     if (m_piece.size() != kPieceSize)
         m_piece.resize(kPieceSize);
-    char* const piece = m_piece.data();
     for (;;) {
-        const qint64 n = file.read(piece, kPieceSize);
+        const qint64 n = file.read(m_piece.data(), kPieceSize);
         if (n < 0)
             throw shell::AppError(QStringLiteral("Cannot read file %1. %2")
                                       .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
         if (n == 0)
             return;
-        // The server closed the data connection itself; its end-of-transfer reply tells why.
-        qsizetype sent = 0;
         try {
-            if (m_outstanding == Outstanding::StoreReply)
-                sent = data.sendNow(piece, n);
+            data.sendAll(m_piece.constData(), n);
         } catch (const SocketError& e) {
-            if (closedByPeer(e))
-                return;
-            throw;
-        }
-        if (sent == n)
-            continue;
-        readTransferStart();
-        try {
-            data.sendAll(piece + sent, n - sent);
-        } catch (const SocketError& e) {
-            if (closedByPeer(e))
+            // The server closed the data connection itself; its end-of-transfer reply tells why.
+            if (e.errorNumber() == EPIPE || e.errorNumber() == ECONNRESET)
                 return;
             throw;
         }

@@ -98,10 +98,9 @@ private:
     void discardStaleReplies();
     void ensureConnected() const;
     void sendFile(QFile& file, TcpSocket& data);
-    // One data transfer: the command (STOR, RETR) and `body` on the data connection. With earlyData
-    // the body may send before the server's go-ahead (see sendFile).
-    void transfer(const QString& command, const Body& body, bool earlyData);
-    void transferPassive(const QString& command, const Body& body, bool earlyData);
+    // One data transfer: the command (STOR, RETR, NLST) and `body` on the data connection.
+    void transfer(const QString& command, const Body& body);
+    void transferPassive(const QString& command, const Body& body);
     void transferActive(const QString& command, const Body& body);
     // The bytes a command (RETR, NLST) sends on the data connection; more than maxSize raises tooLarge.
     QByteArray download(const QString& command, qsizetype maxSize, const QString& tooLarge);

@@ -112,23 +112,6 @@ void TcpSocket::sendAll(const char* data, qsizetype size)
     }
 }
 
-qsizetype TcpSocket::sendNow(const char* data, qsizetype size)
-{
-    if (m_fd < 0)
-        throw SocketError(ENOTCONN);
-    if (m_tls)
-        return 0;
-    for (;;) {
-        const ssize_t n = ::send(m_fd, data, size_t(size), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n >= 0)
-            return n;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
-            return 0;
-        if (errno != EINTR)
-            throw SocketError::fromErrno();
-    }
-}
-
 void TcpSocket::setNoDelay()
 {
     const int on = 1;

@@ -34,9 +34,6 @@ public:
 
     // Sends every byte; never raises SIGPIPE.
     void sendAll(const char* data, qsizetype size);
-    // Sends what the system takes without waiting and returns how much that was (0 on a TLS stream,
-    // which is only written whole).
-    qsizetype sendNow(const char* data, qsizetype size);
     // Small writes leave at once instead of waiting for the previous one's acknowledgement.
     void setNoDelay();
     // Waits for data; returns the number of bytes read, 0 when the peer closed the connection.

@@ -139,6 +139,8 @@ FakeFtpSession::~FakeFtpSession()
     closeControl();
     if (m_dataListener >= 0)
         ::close(m_dataListener);
+    if (m_dataConnection >= 0)
+        ::close(m_dataConnection);
 }
 
 void FakeFtpSession::sendRaw(const std::string& bytes)
@@ -222,7 +224,16 @@ std::string FakeFtpSession::openPassive(bool parentheses, const std::string& add
 
 std::string FakeFtpSession::receiveData(size_t stopAfter)
 {
-    return readToEnd(acceptWithin(m_dataListener, kWaitMs), stopAfter);
+    const int fd = m_dataConnection >= 0 ? m_dataConnection : acceptWithin(m_dataListener, kWaitMs);
+    m_dataConnection = -1;
+    return readToEnd(fd, stopAfter);
+}
+
+bool FakeFtpSession::dataCameEarly()
+{
+    if (m_dataConnection < 0)
+        m_dataConnection = acceptWithin(m_dataListener, kWaitMs);
+    return readable(m_dataConnection, 0);
 }
 
 void FakeFtpSession::sendData(const std::string& bytes)

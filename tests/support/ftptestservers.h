@@ -73,7 +73,10 @@ public:
     receiveData(size_t stopAfter = 0); // accepts and reads to the end (or stopAfter bytes, then closes)
     std::string receiveActive(const std::string& portCommand);
     void sendData(const std::string& bytes); // accepts on the passive listener, sends, closes
-    bool waitClientClose(int ms = 5000);     // true when the client closed the control connection
+    // Takes the data connection and tells whether bytes were on it already, sent before any go-ahead;
+    // receiveData then reads that connection.
+    bool dataCameEarly();
+    bool waitClientClose(int ms = 5000); // true when the client closed the control connection
     void closeControl();
 
     std::vector<std::string> commands;
@@ -82,6 +85,7 @@ private:
     std::string readLine(int fd, std::string& buffer);
     int m_control;
     int m_dataListener = -1;
+    int m_dataConnection = -1;
     std::string m_buffer;
 };
 
