@@ -6,6 +6,8 @@
 #   Kalmenor / lftp for N files            (goal <= 1.0)
 #   republish with nothing changed / 1 s   (goal < 1.0)
 #   Kalmenor / lftp when every file changed (each one replaces its old copy through a rename; no goal)
+#   both again for 400 files with 2 ms each way on the control connection (bench/delayproxy.py): the
+#   round trips a distant server costs, which the loopback hides (no goal)
 # usage: bench/upload_bench.sh [BUILD_DIR] [FILES]
 set -euo pipefail
 source "$(dirname "$0")/benchlib.sh"
@@ -13,7 +15,12 @@ build=${1:-$here/build-bench}
 files=${2:-2000}
 work=$(mktemp -d)
 server_pid=
-cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
+slow_pids=
+cleanup() {
+    # shellcheck disable=SC2086
+    kill $server_pid $slow_pids 2>/dev/null
+    rm -rf "$work"
+}
 trap cleanup EXIT
 export QT_QPA_PLATFORM=offscreen
 
@@ -79,6 +86,30 @@ t_l2=$(seconds lftp -d -u kupiec,tajne -p "$port" -e "set ftp:passive-mode on; s
 commands_l2=$(grep -c -- '---> ' "$work/last.txt" || true)
 same_as_shop
 
+# 400 files of the shop to another server behind the delaying proxy.
+slow=$work/slow
+mkdir -p "$slow/img" "$work/ftp2"
+find "$shop" -maxdepth 1 -type f | sort | head -200 | xargs cp -t "$slow"
+find "$shop/img" -maxdepth 1 -type f | sort | head -200 | xargs cp -t "$slow/img"
+"$python" "$here/tests/support/ftpserver.py" "$work/ftp2" kupiec tajne > "$work/port2.txt" &
+slow_pids=$!
+for _ in $(seq 1 50); do [ -s "$work/port2.txt" ] && break; sleep 0.1; done
+python3 "$here/bench/delayproxy.py" "$(head -1 "$work/port2.txt")" 2 > "$work/proxy.txt" &
+slow_pids="$slow_pids $!"
+for _ in $(seq 1 50); do [ -s "$work/proxy.txt" ] && break; sleep 0.1; done
+proxy=$(head -1 "$work/proxy.txt")
+slow_lftp() {
+    lftp -u kupiec,tajne -p "$proxy" -e "set ftp:passive-mode on; set net:max-retries 1; \
+        mirror -R --parallel=1 '$slow' lftp-copy; quit" 127.0.0.1
+}
+t_sk=$(seconds "$bench" "$slow" "$proxy")
+t_sl=$(seconds slow_lftp)
+find "$slow" -type f -exec sh -c 'for f; do printf " " >> "$f"; done' sh {} +
+t_sk2=$(seconds "$bench" "$slow" "$proxy")
+t_sl2=$(seconds slow_lftp)
+diff -r -x .kalmenor-manifest "$slow" "$work/ftp2/Kalmenor" >/dev/null || { echo "Kalmenor's slow upload differs" >&2; exit 1; }
+diff -r "$slow" "$work/ftp2/lftp-copy" >/dev/null || { echo "lftp's slow upload differs" >&2; exit 1; }
+
 printf 'Commands per file: Kalmenor %.2f, lftp %.2f (goal: Kalmenor <= lftp)\n' \
     "$(echo "$commands_k / $count" | bc -l)" "$(echo "$commands_l / $count" | bc -l)"
 printf 'Kalmenor %.2f s, lftp %.2f s\n' "$t_k" "$t_l"
@@ -87,3 +118,5 @@ printf 'Republish of %d unchanged files: %.2f s, / 1 s: %.2f (goal < 1.0)\n' "$c
 printf 'Every file changed: Kalmenor %.2f s (%.2f commands per file), lftp %.2f s (%.2f); Kalmenor / lftp: %.2f\n' \
     "$t_k2" "$(echo "$commands_k2 / $count" | bc -l)" "$t_l2" "$(echo "$commands_l2 / $count" | bc -l)" \
     "$(echo "$t_k2 / $t_l2" | bc -l)"
+printf '2 ms each way, 400 files: fresh Kalmenor %.2f s, lftp %.2f s (%.2f); every file changed %.2f s, %.2f s (%.2f)\n' \
+    "$t_sk" "$t_sl" "$(echo "$t_sk / $t_sl" | bc -l)" "$t_sk2" "$t_sl2" "$(echo "$t_sk2 / $t_sl2" | bc -l)"
