@@ -13,10 +13,9 @@
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
 
-#include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QScopeGuard>
 #include <QtDebug>
 
@@ -101,11 +100,7 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     context.finishWrites();
     context.setWriterPool(nullptr);
 
-    context.report(QStringLiteral("END"));
-    context.report(QString());
-    context.report(QStringLiteral("Warnings: ") + QString::number(context.warningCount()));
-    context.report(QStringLiteral("Report: ")
-                   + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    context.reportRunEnd();
     context.setMissingPictures(missingPictures(context));
 
     if (context.hooks().upload)

@@ -3,7 +3,9 @@
 #include "generator/filewriterpool.h"
 #include "generator/savepage.h"
 
+#include <QDate>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <mutex>
 #include <utility>
@@ -100,6 +102,15 @@ void GeneratorContext::report(const QString& line)
     m_report << line;
     if (m_hooks.reportLine)
         m_hooks.reportLine(line);
+}
+
+void GeneratorContext::reportRunEnd()
+{
+    report(QStringLiteral("END"));
+    report(QString());
+    report(QStringLiteral("Warnings: ") + QString::number(m_warnings));
+    report(QStringLiteral("Report: ")
+           + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
 }
 
 void GeneratorContext::warn(const QString& textAfterCounter)

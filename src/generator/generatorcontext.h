@@ -60,6 +60,8 @@ public:
     void clearReport();
     void report(const QString& line);
     const QStringList& reportLines() const { return m_report; }
+    // The last lines of a run's report: END, an empty line, the warning count and today's date.
+    void reportRunEnd();
 
     // Warnings: the counter is incremented before the line is written; the line is
     // counter + textAfterCounter (for example " warning: product is missing:  " + node text).

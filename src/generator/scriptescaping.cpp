@@ -4,92 +4,63 @@ namespace scriptescaping {
 
 QString jsString(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
+    return replaceEach(text, [](char16_t c) -> const char* {
+        switch (c) {
         case '\\':
-            out += QLatin1String("\\\\");
-            break;
+            return "\\\\";
         case '\'':
-            out += QLatin1String("\\'");
-            break;
+            return "\\'";
         case '"':
-            out += QLatin1String("\\\"");
-            break;
+            return "\\\"";
         case '\n':
-            out += QLatin1String("\\n");
-            break;
+            return "\\n";
         case '\r':
-            out += QLatin1String("\\r");
-            break;
-        case 0x2028:
-            out += QLatin1String("\\u2028");
-            break; // line terminators inside a literal
+            return "\\r";
+        case 0x2028: // line terminators inside a literal
+            return "\\u2028";
         case 0x2029:
-            out += QLatin1String("\\u2029");
-            break;
-        default:
-            out += c;
+            return "\\u2029";
         }
-    }
-    return out;
+        return nullptr;
+    });
 }
 
 QString htmlAttribute(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
+    return replaceEach(text, [](char16_t c) -> const char* {
+        switch (c) {
         case '&':
-            out += QLatin1String("&amp;");
-            break;
+            return "&amp;";
         case '"':
-            out += QLatin1String("&quot;");
-            break;
+            return "&quot;";
         case '\'':
-            out += QLatin1String("&#39;");
-            break;
+            return "&#39;";
         case '<':
-            out += QLatin1String("&lt;");
-            break;
+            return "&lt;";
         case '>':
-            out += QLatin1String("&gt;");
-            break;
-        default:
-            out += c;
+            return "&gt;";
         }
-    }
-    return out;
+        return nullptr;
+    });
 }
 
 QString phpDoubleQuoted(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
+    return replaceEach(text, [](char16_t c) -> const char* {
+        switch (c) {
         case '\\':
-            out += QLatin1String("\\\\");
-            break;
+            return "\\\\";
         case '"':
-            out += QLatin1String("\\\"");
-            break;
-        case '$':
-            out += QLatin1String("\\$");
-            break; // no variable interpolation
+            return "\\\"";
+        case '$': // no variable interpolation
+            return "\\$";
         case '\n':
-            out += QLatin1String("\\n");
-            break;
+            return "\\n";
         case '\r':
-            out += QLatin1String("\\r");
-            break;
-        default:
-            out += c;
+            return "\\r";
         }
-    }
-    return out;
+        return nullptr;
+    });
 }
 
 } // namespace scriptescaping

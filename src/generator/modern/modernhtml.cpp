@@ -1,5 +1,7 @@
 #include "generator/modern/modernhtml.h"
 
+#include "generator/scriptescaping.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
@@ -96,34 +98,25 @@ double luminance(shell::ColorValue c)
 
 QString escaped(const QString& text)
 {
-    QString out;
-    out.reserve(text.size() + 8);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
+    return scriptescaping::replaceEach(text, [](char16_t c) -> const char* {
+        switch (c) {
         case '&':
-            out += QStringLiteral("&amp;");
-            break;
+            return "&amp;";
         case '<':
-            out += QStringLiteral("&lt;");
-            break;
+            return "&lt;";
         case '>':
-            out += QStringLiteral("&gt;");
-            break;
+            return "&gt;";
         case '"':
-            out += QStringLiteral("&quot;");
-            break;
+            return "&quot;";
         case '\'':
-            out += QStringLiteral("&#39;");
-            break;
-        default:
-            // Control characters have no place in a page (a NUL makes it invalid).
-            if (c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\t'))
-                out += QLatin1Char(' ');
-            else
-                out += c;
+            return "&#39;";
+        case '\n':
+        case '\t':
+            return nullptr;
         }
-    }
-    return out;
+        // Control characters have no place in a page (a NUL makes it invalid).
+        return c < 0x20 ? " " : nullptr;
+    });
 }
 
 QString safeHtml(const QString& merchantHtml)

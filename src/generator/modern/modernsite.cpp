@@ -15,155 +15,101 @@ namespace generator::modern {
 
 namespace {
 
-Labels polishLabels()
-{
-    Labels l;
-    l.home = QStringLiteral("Strona główna");
-    l.menu = QStringLiteral("Kategorie");
-    l.search = QStringLiteral("Szukaj");
-    l.searchPlaceholder = QStringLiteral("Szukaj produktu");
-    l.searchButton = QStringLiteral("Szukaj");
-    l.cart = QStringLiteral("Koszyk");
-    l.cartEmpty = QStringLiteral("Koszyk jest pusty.");
-    l.order = QStringLiteral("Zamówienie");
-    l.priceList = QStringLiteral("Cennik");
-    l.about = QStringLiteral("O sklepie");
-    l.terms = QStringLiteral("Regulamin");
-    l.delivery = QStringLiteral("Dostawa");
-    l.addToCart = QStringLiteral("Dodaj do koszyka");
-    l.added = QStringLiteral("Dodano do koszyka.");
-    l.quantity = QStringLiteral("Ilość");
-    l.size = QStringLiteral("Rozmiar");
-    l.colour = QStringLiteral("Kolor");
-    l.dimensions = QStringLiteral("Wymiar");
-    l.price = QStringLiteral("Cena");
-    l.newBadge = QStringLiteral("Nowość");
-    l.promotionBadge = QStringLiteral("Promocja");
-    l.saleBadge = QStringLiteral("Wyprzedaż");
-    l.lowestBefore = QStringLiteral("Najniższa cena z 30 dni przed obniżką: ");
-    l.newProducts = QStringLiteral("Nowości");
-    l.promotedProducts = QStringLiteral("Promocje i wyprzedaż");
-    l.allProducts = QStringLiteral("Produkty");
-    l.subcategories = QStringLiteral("Podkategorie");
-    l.noScriptCart = QStringLiteral("Koszyk działa z włączonym JavaScriptem.");
-    l.noScriptSearch = QStringLiteral("Wyszukiwanie działa z włączonym JavaScriptem; wszystkie produkty "
-                                      "znajdziesz w cenniku.");
-    l.total = QStringLiteral("Razem do zapłaty");
-    l.subtotal = QStringLiteral("Wartość produktów");
-    l.remove = QStringLiteral("Usuń");
-    l.product = QStringLiteral("Produkt");
-    l.amount = QStringLiteral("Wartość");
-    l.goToOrder = QStringLiteral("Przejdź do zamówienia");
-    l.continueShopping = QStringLiteral("Kontynuuj zakupy");
-    l.invoice = QStringLiteral("Dane do faktury");
-    l.deliveryAddress = QStringLiteral("Adres dostawy (jeśli inny)");
-    l.company = QStringLiteral("Firma");
-    l.name = QStringLiteral("Imię i nazwisko");
-    l.street = QStringLiteral("Ulica i numer");
-    l.postcode = QStringLiteral("Kod pocztowy");
-    l.city = QStringLiteral("Miejscowość");
-    l.phone = QStringLiteral("Telefon");
-    l.email = QStringLiteral("E-mail");
-    l.comments = QStringLiteral("Uwagi do zamówienia i dostawy");
-    l.acceptTerms = QStringLiteral("Akceptuję %1 sklepu");
-    l.send = QStringLiteral("Zamawiam z obowiązkiem zapłaty");
-    l.honeypot = QStringLiteral("Zostaw to pole puste");
-    l.noResults = QStringLiteral("Nic nie znaleziono.");
-    l.results = QStringLiteral("Wyniki wyszukiwania");
-    l.contact = QStringLiteral("Kontakt");
-    l.breadcrumbs = QStringLiteral("Ścieżka");
-    l.skip = QStringLiteral("Przejdź do treści");
-    l.perUnit = QStringLiteral("Cena za szt.");
-    l.deliveryMethods = QStringLiteral("Sposoby dostawy");
-    l.net = QStringLiteral("netto");
-    l.gross = QStringLiteral("brutto");
-    l.thanks = QStringLiteral("Dziękujemy za zamówienie!");
-    l.pricesDiffer = QStringLiteral("UWAGA: przeglądarka przesłała wartości inne niż w cenniku sklepu; "
-                                    "zamówienie powyżej wyceniono według cennika.");
-    l.unknownProduct = QStringLiteral("nieznany produkt");
-    l.insteadOf = QStringLiteral("zamiast");
-    l.unknownDelivery = QStringLiteral("nieznany sposób dostawy");
-    l.mailFailed = QStringLiteral("Nie udało się wysłać zamówienia. Spróbuj ponownie lub napisz do nas.");
-    return l;
-}
+// Each label in Polish and in English.
+struct LabelText {
+    QString Labels::*member;
+    const char* polish;
+    const char* english;
+};
+const LabelText kLabelTexts[] = {
+    {&Labels::home, "Strona główna", "Home"},
+    {&Labels::menu, "Kategorie", "Categories"},
+    {&Labels::search, "Szukaj", "Search"},
+    {&Labels::searchPlaceholder, "Szukaj produktu", "Search products"},
+    {&Labels::searchButton, "Szukaj", "Search"},
+    {&Labels::cart, "Koszyk", "Cart"},
+    {&Labels::cartEmpty, "Koszyk jest pusty.", "Your cart is empty."},
+    {&Labels::order, "Zamówienie", "Order"},
+    {&Labels::priceList, "Cennik", "Price list"},
+    {&Labels::about, "O sklepie", "About us"},
+    {&Labels::terms, "Regulamin", "Terms"},
+    {&Labels::delivery, "Dostawa", "Delivery"},
+    {&Labels::addToCart, "Dodaj do koszyka", "Add to cart"},
+    {&Labels::added, "Dodano do koszyka.", "Added to the cart."},
+    {&Labels::quantity, "Ilość", "Quantity"},
+    {&Labels::size, "Rozmiar", "Size"},
+    {&Labels::colour, "Kolor", "Colour"},
+    {&Labels::dimensions, "Wymiar", "Dimensions"},
+    {&Labels::price, "Cena", "Price"},
+    {&Labels::newBadge, "Nowość", "New"},
+    {&Labels::promotionBadge, "Promocja", "Promotion"},
+    {&Labels::saleBadge, "Wyprzedaż", "Sale"},
+    {&Labels::lowestBefore,
+     "Najniższa cena z 30 dni przed obniżką: ", "Lowest price in the 30 days before the reduction: "},
+    {&Labels::newProducts, "Nowości", "New arrivals"},
+    {&Labels::promotedProducts, "Promocje i wyprzedaż", "Promotions and sale"},
+    {&Labels::allProducts, "Produkty", "Products"},
+    {&Labels::subcategories, "Podkategorie", "Subcategories"},
+    {&Labels::noScriptCart, "Koszyk działa z włączonym JavaScriptem.", "The cart needs JavaScript."},
+    {&Labels::noScriptSearch,
+     "Wyszukiwanie działa z włączonym JavaScriptem; wszystkie produkty znajdziesz w cenniku.",
+     "Search needs JavaScript; every product is in the price list."},
+    {&Labels::total, "Razem do zapłaty", "Total"},
+    {&Labels::subtotal, "Wartość produktów", "Products"},
+    {&Labels::remove, "Usuń", "Remove"},
+    {&Labels::product, "Produkt", "Product"},
+    {&Labels::amount, "Wartość", "Amount"},
+    {&Labels::goToOrder, "Przejdź do zamówienia", "Go to checkout"},
+    {&Labels::continueShopping, "Kontynuuj zakupy", "Continue shopping"},
+    {&Labels::invoice, "Dane do faktury", "Invoice"},
+    {&Labels::deliveryAddress, "Adres dostawy (jeśli inny)", "Delivery address (if different)"},
+    {&Labels::company, "Firma", "Company"},
+    {&Labels::name, "Imię i nazwisko", "Name"},
+    {&Labels::street, "Ulica i numer", "Street"},
+    {&Labels::postcode, "Kod pocztowy", "Postcode"},
+    {&Labels::city, "Miejscowość", "City"},
+    {&Labels::phone, "Telefon", "Phone"},
+    {&Labels::email, "E-mail", "E-mail"},
+    {&Labels::comments, "Uwagi do zamówienia i dostawy", "Order and delivery comments"},
+    {&Labels::acceptTerms, "Akceptuję %1 sklepu", "I accept the shop's %1"},
+    {&Labels::send, "Zamawiam z obowiązkiem zapłaty", "Place order with obligation to pay"},
+    {&Labels::honeypot, "Zostaw to pole puste", "Leave this field empty"},
+    {&Labels::noResults, "Nic nie znaleziono.", "Nothing found."},
+    {&Labels::results, "Wyniki wyszukiwania", "Search results"},
+    {&Labels::contact, "Kontakt", "Contact"},
+    {&Labels::breadcrumbs, "Ścieżka", "Breadcrumbs"},
+    {&Labels::skip, "Przejdź do treści", "Skip to content"},
+    {&Labels::perUnit, "Cena za szt.", "Unit price"},
+    {&Labels::deliveryMethods, "Sposoby dostawy", "Delivery methods"},
+    {&Labels::net, "netto", "net"},
+    {&Labels::gross, "brutto", "gross"},
+    {&Labels::thanks, "Dziękujemy za zamówienie!", "Thank you for your order!"},
+    {&Labels::pricesDiffer,
+     "UWAGA: przeglądarka przesłała wartości inne niż w cenniku sklepu; zamówienie powyżej wyceniono według "
+     "cennika.",
+     "NOTE: the browser sent values that differ from the shop's price list; the order above is priced from "
+     "the price list."},
+    {&Labels::unknownProduct, "nieznany produkt", "unknown product"},
+    {&Labels::insteadOf, "zamiast", "instead of"},
+    {&Labels::unknownDelivery, "nieznany sposób dostawy", "unknown delivery method"},
+    {&Labels::mailFailed, "Nie udało się wysłać zamówienia. Spróbuj ponownie lub napisz do nas.",
+     "The order could not be sent. Please try again or write to us."},
+};
 
-Labels englishLabels()
+Labels labelsIn(bool polish)
 {
-    Labels l;
-    l.home = QStringLiteral("Home");
-    l.menu = QStringLiteral("Categories");
-    l.search = QStringLiteral("Search");
-    l.searchPlaceholder = QStringLiteral("Search products");
-    l.searchButton = QStringLiteral("Search");
-    l.cart = QStringLiteral("Cart");
-    l.cartEmpty = QStringLiteral("Your cart is empty.");
-    l.order = QStringLiteral("Order");
-    l.priceList = QStringLiteral("Price list");
-    l.about = QStringLiteral("About us");
-    l.terms = QStringLiteral("Terms");
-    l.delivery = QStringLiteral("Delivery");
-    l.addToCart = QStringLiteral("Add to cart");
-    l.added = QStringLiteral("Added to the cart.");
-    l.quantity = QStringLiteral("Quantity");
-    l.size = QStringLiteral("Size");
-    l.colour = QStringLiteral("Colour");
-    l.dimensions = QStringLiteral("Dimensions");
-    l.price = QStringLiteral("Price");
-    l.newBadge = QStringLiteral("New");
-    l.promotionBadge = QStringLiteral("Promotion");
-    l.saleBadge = QStringLiteral("Sale");
-    l.lowestBefore = QStringLiteral("Lowest price in the 30 days before the reduction: ");
-    l.newProducts = QStringLiteral("New arrivals");
-    l.promotedProducts = QStringLiteral("Promotions and sale");
-    l.allProducts = QStringLiteral("Products");
-    l.subcategories = QStringLiteral("Subcategories");
-    l.noScriptCart = QStringLiteral("The cart needs JavaScript.");
-    l.noScriptSearch = QStringLiteral("Search needs JavaScript; every product is in the price list.");
-    l.total = QStringLiteral("Total");
-    l.subtotal = QStringLiteral("Products");
-    l.remove = QStringLiteral("Remove");
-    l.product = QStringLiteral("Product");
-    l.amount = QStringLiteral("Amount");
-    l.goToOrder = QStringLiteral("Go to checkout");
-    l.continueShopping = QStringLiteral("Continue shopping");
-    l.invoice = QStringLiteral("Invoice");
-    l.deliveryAddress = QStringLiteral("Delivery address (if different)");
-    l.company = QStringLiteral("Company");
-    l.name = QStringLiteral("Name");
-    l.street = QStringLiteral("Street");
-    l.postcode = QStringLiteral("Postcode");
-    l.city = QStringLiteral("City");
-    l.phone = QStringLiteral("Phone");
-    l.email = QStringLiteral("E-mail");
-    l.comments = QStringLiteral("Order and delivery comments");
-    l.acceptTerms = QStringLiteral("I accept the shop's %1");
-    l.send = QStringLiteral("Place order with obligation to pay");
-    l.honeypot = QStringLiteral("Leave this field empty");
-    l.noResults = QStringLiteral("Nothing found.");
-    l.results = QStringLiteral("Search results");
-    l.contact = QStringLiteral("Contact");
-    l.breadcrumbs = QStringLiteral("Breadcrumbs");
-    l.skip = QStringLiteral("Skip to content");
-    l.perUnit = QStringLiteral("Unit price");
-    l.deliveryMethods = QStringLiteral("Delivery methods");
-    l.net = QStringLiteral("net");
-    l.gross = QStringLiteral("gross");
-    l.thanks = QStringLiteral("Thank you for your order!");
-    l.pricesDiffer = QStringLiteral("NOTE: the browser sent values that differ from the shop's price list; "
-                                    "the order above is priced from the price list.");
-    l.unknownProduct = QStringLiteral("unknown product");
-    l.insteadOf = QStringLiteral("instead of");
-    l.unknownDelivery = QStringLiteral("unknown delivery method");
-    l.mailFailed = QStringLiteral("The order could not be sent. Please try again or write to us.");
-    return l;
+    Labels labels;
+    for (const LabelText& text : kLabelTexts)
+        labels.*text.member = QString::fromUtf8(polish ? text.polish : text.english);
+    return labels;
 }
 
 } // namespace
 
 const Labels& labelsFor(const QString& language)
 {
-    static const Labels polish = polishLabels();
-    static const Labels english = englishLabels();
+    static const Labels polish = labelsIn(true);
+    static const Labels english = labelsIn(false);
     return language.startsWith(QStringLiteral("pl"), Qt::CaseInsensitive) ? polish : english;
 }
 

@@ -11,11 +11,9 @@
 #include "shell/interaction.h"
 #include "shell/settingskeys.h"
 
-#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QScopeGuard>
 #include <QtDebug>
 
@@ -203,11 +201,7 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
     context.finishWrites();
     context.setWriterPool(nullptr);
 
-    context.report(QStringLiteral("END"));
-    context.report(QString());
-    context.report(QStringLiteral("Warnings: ") + QString::number(context.warningCount()));
-    context.report(QStringLiteral("Report: ")
-                   + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    context.reportRunEnd();
     QStringList missing = context.failedPictureCopies();
     missing.sort();
     context.setMissingPictures(missing);
