@@ -11,6 +11,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <array>
+
 namespace generator::modern {
 
 namespace {
@@ -68,7 +70,35 @@ QString selectFor(const Site& site, const QString& label, const QString& name, c
     return html + QStringLiteral("</select></div>");
 }
 
-QString buyForm(Site& site, const Product& product)
+// The variant lists a product offers: its encoded list, label, form field name and the word for it in
+// the report.
+struct VariantList {
+    bool on;
+    const QString& encoded;
+    const QString& label;
+    const char* name;
+    const char* word;
+};
+std::array<VariantList, 3> variantLists(const Site& site, const ProductRecord& r)
+{
+    const Labels& l = *site.labels;
+    return {VariantList{r.hasSizes, r.sizes, l.size, "r", "size"},
+            VariantList{r.hasColours, r.colours, l.colour, "k", "color"},
+            VariantList{r.hasDimensions, r.dimensions, l.dimensions, "w", "dimensions"}};
+}
+
+// A list switched on but empty is left out of the form, with a warning.
+void warnAboutEmptyLists(Site& site, const Product& product)
+{
+    for (const VariantList& list : variantLists(site, product.record)) {
+        if (list.on && catalogue::products::splitList(list.encoded).isEmpty())
+            site.context.warn(QStringLiteral(" warning: product ") + product.nodeText + QLatin1Char(' ')
+                              + QLatin1String(list.word)
+                              + QStringLiteral(" list is empty and can't be added to web shop"));
+    }
+}
+
+QString buyForm(const Site& site, const Product& product)
 {
     const Labels& l = *site.labels;
     const ProductRecord& r = product.record;
@@ -81,26 +111,12 @@ QString buyForm(Site& site, const Product& product)
                                           : QString())
         + QStringLiteral("\"><input type=\"hidden\" name=\"id\" value=\"") + escaped(r.id)
         + QStringLiteral("\">");
-    struct List {
-        bool on;
-        const QString& encoded;
-        const QString& label;
-        const char* name;
-        const char* word;
-    } lists[] = {{r.hasSizes, r.sizes, l.size, "r", "size"},
-                 {r.hasColours, r.colours, l.colour, "k", "color"},
-                 {r.hasDimensions, r.dimensions, l.dimensions, "w", "dimensions"}};
-    for (const List& list : lists) {
+    for (const VariantList& list : variantLists(site, r)) {
         if (!list.on)
             continue;
         const QStringList items = catalogue::products::splitList(list.encoded);
-        if (items.isEmpty()) {
-            site.context.warn(QStringLiteral(" warning: product ") + product.nodeText + QLatin1Char(' ')
-                              + QLatin1String(list.word)
-                              + QStringLiteral(" list is empty and can't be added to web shop"));
-            continue;
-        }
-        form += selectFor(site, list.label, QLatin1String(list.name), items);
+        if (!items.isEmpty())
+            form += selectFor(site, list.label, QLatin1String(list.name), items);
     }
     form += QStringLiteral("<div class=\"field qty\"><label for=\"qty\">") + escaped(l.quantity)
             + QStringLiteral(
@@ -110,6 +126,54 @@ QString buyForm(Site& site, const Product& product)
             + QStringLiteral("</button>");
     form += QStringLiteral("<p class=\"status\" role=\"status\"></p></form>");
     return form;
+}
+
+// A product's page; reads the site only, so the writer threads put pages together side by side.
+void writeProductPage(const Site& site, const Product& product)
+{
+    const ProductRecord& r = product.record;
+    PageMeta meta;
+    meta.file = pageFile(r.id);
+    meta.title = r.name;
+    meta.description = r.shortDescription.isEmpty() ? r.longDescription : r.shortDescription;
+    meta.ogType = QStringLiteral("product");
+    meta.crumbs = crumbsTo(site, product.category, false);
+    meta.crumbs.push_back({r.name, QString()});
+    meta.category = product.category;
+    meta.jsonLd = productJsonLd(site, product, meta.crumbs);
+
+    QString main = QStringLiteral("<article class=\"product\"><div class=\"photo\">");
+    if (product.bigPicture.isValid()) {
+        meta.image = QStringLiteral("img/") + r.id + QStringLiteral("D.jpg");
+        main += QStringLiteral("<img src=\"img/") + escaped(r.id) + QStringLiteral("D.jpg\" width=\"")
+                + QString::number(product.bigPicture.width()) + QStringLiteral("\" height=\"")
+                + QString::number(product.bigPicture.height()) + QStringLiteral("\" alt=\"") + escaped(r.name)
+                + QStringLiteral("\" loading=\"lazy\">");
+    } else if (product.smallPicture.isValid()) {
+        meta.image = QStringLiteral("img/") + r.id + QStringLiteral("M.jpg");
+        main += QStringLiteral("<img src=\"img/") + escaped(r.id) + QStringLiteral("M.jpg\" width=\"")
+                + QString::number(product.smallPicture.width()) + QStringLiteral("\" height=\"")
+                + QString::number(product.smallPicture.height()) + QStringLiteral("\" alt=\"")
+                + escaped(r.name) + QStringLiteral("\" loading=\"lazy\">");
+    } else {
+        main += QStringLiteral("<span class=\"noimg\" aria-hidden=\"true\"></span>");
+    }
+    main += QStringLiteral("</div><div class=\"info\"><h1>") + escaped(r.name) + QStringLiteral("</h1>");
+    const QString badge = badgeText(site, r);
+    if (!badge.isEmpty())
+        main += QStringLiteral("<span class=\"badge ") + escaped(r.status.toLower()) + QStringLiteral("\">")
+                + escaped(badge) + QStringLiteral("</span>");
+    main += productPriceHtml(site, product);
+    if (!r.shortDescription.trimmed().isEmpty())
+        main +=
+            QStringLiteral("<div class=\"lead\">") + safeHtml(r.shortDescription) + QStringLiteral("</div>");
+    main += buyForm(site, product);
+    main += QStringLiteral("</div>");
+    if (!r.longDescription.trimmed().isEmpty())
+        main += QStringLiteral("<div class=\"prose description\">") + safeHtml(r.longDescription)
+                + QStringLiteral("</div>");
+    main += QStringLiteral("</article>");
+    savePage(pageText(site, meta, main), site.context.shopFile(meta.file));
 }
 
 } // namespace
@@ -225,51 +289,14 @@ QStringList writeProductPages(Site& site)
 {
     QStringList files;
     for (const Product& product : site.products) {
-        const ProductRecord& r = product.record;
-        PageMeta meta;
-        meta.file = pageFile(r.id);
-        meta.title = r.name;
-        meta.description = r.shortDescription.isEmpty() ? r.longDescription : r.shortDescription;
-        meta.ogType = QStringLiteral("product");
-        meta.crumbs = crumbsTo(site, product.category, false);
-        meta.crumbs.push_back({r.name, QString()});
-        meta.category = product.category;
-        meta.jsonLd = productJsonLd(site, product, meta.crumbs);
-
-        QString main = QStringLiteral("<article class=\"product\"><div class=\"photo\">");
-        if (product.bigPicture.isValid()) {
-            meta.image = QStringLiteral("img/") + r.id + QStringLiteral("D.jpg");
-            main += QStringLiteral("<img src=\"img/") + escaped(r.id) + QStringLiteral("D.jpg\" width=\"")
-                    + QString::number(product.bigPicture.width()) + QStringLiteral("\" height=\"")
-                    + QString::number(product.bigPicture.height()) + QStringLiteral("\" alt=\"")
-                    + escaped(r.name) + QStringLiteral("\" loading=\"lazy\">");
-        } else if (product.smallPicture.isValid()) {
-            meta.image = QStringLiteral("img/") + r.id + QStringLiteral("M.jpg");
-            main += QStringLiteral("<img src=\"img/") + escaped(r.id) + QStringLiteral("M.jpg\" width=\"")
-                    + QString::number(product.smallPicture.width()) + QStringLiteral("\" height=\"")
-                    + QString::number(product.smallPicture.height()) + QStringLiteral("\" alt=\"")
-                    + escaped(r.name) + QStringLiteral("\" loading=\"lazy\">");
-        } else {
-            main += QStringLiteral("<span class=\"noimg\" aria-hidden=\"true\"></span>");
-        }
-        main += QStringLiteral("</div><div class=\"info\"><h1>") + escaped(r.name) + QStringLiteral("</h1>");
-        const QString badge = badgeText(site, r);
-        if (!badge.isEmpty())
-            main += QStringLiteral("<span class=\"badge ") + escaped(r.status.toLower())
-                    + QStringLiteral("\">") + escaped(badge) + QStringLiteral("</span>");
-        main += productPriceHtml(site, product);
-        if (!r.shortDescription.trimmed().isEmpty())
-            main += QStringLiteral("<div class=\"lead\">") + safeHtml(r.shortDescription)
-                    + QStringLiteral("</div>");
-        main += buyForm(site, product);
-        main += QStringLiteral("</div>");
-        if (!r.longDescription.trimmed().isEmpty())
-            main += QStringLiteral("<div class=\"prose description\">") + safeHtml(r.longDescription)
-                    + QStringLiteral("</div>");
-        main += QStringLiteral("</article>");
+        // What reaches the report is said here, in order; the page itself is put together and written
+        // by the writer threads.
+        warnAboutEmptyLists(site, product);
         provideProductPictures(site, product);
-        save(site, meta.file, meta, main);
-        files << meta.file;
+        const Site* shared = &site;
+        const Product* one = &product;
+        site.context.submitTask([shared, one] { writeProductPage(*shared, *one); });
+        files << pageFile(product.record.id);
         site.context.advanceProgress();
     }
     return files;
