@@ -76,21 +76,21 @@ cp "$work/program$count/Bd/jpg/"*.jpg "$site/static/img/"
 sync
 
 # Three turns: Kalmenor at both sizes, Hugo, and cp -r of Kalmenor's output; each into a fresh folder.
+# Nothing is removed until the end: ext4 creates files slowly for a minute or more after a mass delete
+# (it passes over the inodes just freed), which would time the deletes instead of the programs.
 k1=(); k2=(); h=(); c=(); b=(); peak_kb=0
 for turn in 1 2 3; do
-    rm -rf "$work/shop$count" "$work/shop$double" "$work/hugo-public" "$work/copy"
-    k1+=("$(wall_seconds "$bench" build "$work/program$count" "$work/config$count" "$work/shop$count")")
+    k1+=("$(wall_seconds "$bench" build "$work/program$count" "$work/config$count" "$work/shop$count.$turn")")
     kb=$(awk '/^peak_kb/ {print $2}' "$work/last.txt")
     [ "$kb" -gt "$peak_kb" ] && peak_kb=$kb
-    h+=("$(wall_seconds hugo --quiet -s "$site" -d "$work/hugo-public")")
-    c+=("$(wall_seconds cp -r "$work/shop$count" "$work/copy")")
-    k2+=("$(wall_seconds "$bench" build "$work/program$double" "$work/config$double" "$work/shop$double")")
+    h+=("$(wall_seconds hugo --quiet -s "$site" -d "$work/hugo-public.$turn")")
+    c+=("$(wall_seconds cp -r "$work/shop$count.$turn" "$work/copy.$turn")")
+    k2+=("$(wall_seconds "$bench" build "$work/program$double" "$work/config$double" "$work/shop$double.$turn")")
     if [ -n "${BASELINE:-}" ]; then
-        rm -rf "$work/baseline"
-        b+=("$(wall_seconds "$BASELINE" build "$work/program$count" "$work/config$count" "$work/baseline")")
+        b+=("$(wall_seconds "$BASELINE" build "$work/program$count" "$work/config$count" "$work/baseline.$turn")")
     fi
 done
-pages=$(find "$work/shop$count" -maxdepth 1 -name '*.html' | wc -l)
+pages=$(find "$work/shop$count.1" -maxdepth 1 -name '*.html' | wc -l)
 t_k1=$(median "${k1[@]}"); t_k2=$(median "${k2[@]}"); t_h=$(median "${h[@]}"); t_c=$(median "${c[@]}")
 
 echo "Kalmenor build of $count products: ${t_k1}s ($pages pages, runs ${k1[*]}), peak memory $((peak_kb / 1024)) MB"
