@@ -7,14 +7,14 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { chromium } from 'playwright-core';
+import { openFramedShop, closeFramedShop, cartLines as shownCartLines } from './framedshop.mjs';
 
 const base = process.argv[2];
 const mailFile = process.argv[3];
 const workFolder = path.resolve(process.argv[4] ?? os.tmpdir());
 const quoted = 'Kubek "Mały" z\'uchem';
 
-let context;
+let shop;
 let page;
 const dialogs = [];
 
@@ -25,26 +25,16 @@ const phpComplaint = /(Warning|Notice|Deprecated|Fatal error|Parse error)/;
 async function cartLines() {
   await frame('top').click('img[name=b1]');
   await frame('body').waitForSelector('#kalmenor-generated');
-  return frame('body').$$eval('table.cart tr.line', (rows) =>
-    rows.map((row) => Array.from(row.cells).map((cell) => cell.textContent.trim()).slice(0, 5)));
+  return shownCartLines(page);
 }
 
 before(async () => {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'kalmenor-order-'));
-  context = await chromium.launchPersistentContext(profile, {
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync'],
-  });
-  page = context.pages()[0] ?? await context.newPage();
-  page.on('dialog', async (dialog) => { dialogs.push(dialog.message()); await dialog.accept(); });
-  await page.goto(`${base}/index.html`);
-  await frame('body').waitForLoadState();
+  shop = await openFramedShop(base, dialogs);
+  page = shop.page;
 });
 
 after(async () => {
-  await context?.close();
+  await closeFramedShop(shop);
 });
 
 test('a tile adds its product with the chosen size, colour, dimension and quantity', async () => {

@@ -6,7 +6,7 @@ import http from 'node:http';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { chromium } from 'playwright-core';
+import { openFramedShop, closeFramedShop, cartLines as shownCartLines } from './framedshop.mjs';
 
 const shopFolder = path.resolve(process.argv[2] ?? '');
 const workFolder = path.resolve(process.argv[3] ?? os.tmpdir());
@@ -15,8 +15,7 @@ const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '
 
 let server;
 let base;
-let context;
-let profile;
+let shop;
 let page;
 const orders = [];
 const dialogs = [];
@@ -51,35 +50,20 @@ async function showCart() {
   await frame('body').waitForSelector('#kalmenor-generated');
 }
 
-async function cartLines() {
-  return frame('body').$$eval('table.cart tr.line', (rows) =>
-    rows.map((row) => Array.from(row.cells).map((cell) => cell.textContent.trim()).slice(0, 5)));
-}
+const cartLines = () => shownCartLines(page);
 
 before(async () => {
   assert.ok(fs.existsSync(path.join(shopFolder, 'index.html')), `no shop in ${shopFolder}`);
   server = http.createServer(serve);
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   base = `http://127.0.0.1:${server.address().port}`;
-  profile = fs.mkdtempSync(path.join(os.tmpdir(), 'kalmenor-chromium-'));
-  context = await chromium.launchPersistentContext(profile, {
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    viewport: { width: 1200, height: 800 },
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync'],
-  });
-  page = context.pages()[0] ?? await context.newPage();
-  page.on('dialog', async (dialog) => { dialogs.push(dialog.message()); await dialog.accept(); });
-  await page.goto(`${base}/index.html`);
-  await frame('body').waitForLoadState();
+  shop = await openFramedShop(base, dialogs, { viewport: { width: 1200, height: 800 } });
+  page = shop.page;
 });
 
 after(async () => {
-  await context?.close();
+  await closeFramedShop(shop);
   server?.close();
-  if (profile)
-    fs.rmSync(profile, { recursive: true, force: true });
 });
 
 test('the frame set loads its three frames', async () => {
@@ -117,7 +101,7 @@ test('the link list opens its targets in a new window', async () => {
   const select = frame('menu').locator('select[name=ComboBox1]');
   assert.deepEqual(await select.locator('option').evaluateAll((options) => options.map((o) => o.value)),
                    ['Go to', 'https://example.com/kalmenor/', 'cennik.html']);
-  const popup = context.waitForEvent('page');
+  const popup = shop.context.waitForEvent('page');
   await select.selectOption({ index: 2 });
   const opened = await popup;
   await opened.waitForLoadState();
@@ -238,7 +222,7 @@ test('an empty cart is not sent', async () => {
 
 test('the preview opened from disk keeps a working cart and search', async () => {
   // Pages from disk are origins of their own: the framed pages answer their parent.… calls themselves.
-  const preview = await context.newPage();
+  const preview = await shop.context.newPage();
   try {
     const url = (file) => `file://${shopFolder}/${file}`;
     await preview.goto(url('index.html'));
