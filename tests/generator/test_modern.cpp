@@ -7,6 +7,7 @@
 #include "shell/error.h"
 #include "shell/settingskeys.h"
 
+#include <QDirIterator>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -260,6 +261,35 @@ TEST_F(ModernShop, ThemesWriteTheirOwnFilesOnly)
     generateShop(*context, classic.path(), QStringLiteral("index.html"));
     EXPECT_TRUE(QFile::exists(classic.path() + QStringLiteral("/top.html")));
     EXPECT_FALSE(QFile::exists(classic.path() + QStringLiteral("/shop.css")));
+}
+
+TEST_F(ModernShop, ARunStoppedByItsProgressLeavesNoPageHalfBuilt)
+{
+    // Enough products that pages wait in the writers' queue when the run stops.
+    auto* category = node(nullptr, QStringLiteral("Dużo"), QStringLiteral("ID000000002K"));
+    for (int i = 100; i < 250; ++i) {
+        const QString id = QStringLiteral("ID%1P").arg(i, 9, 10, QLatin1Char('0'));
+        ProductRow row = product(id, QStringLiteral("Produkt %1").arg(i));
+        row.longDescription = QStringLiteral("Opis. ").repeated(200);
+        addProduct(row);
+        node(category, row.name, id);
+    }
+    struct Stop {};
+    GenerationHooks hooks;
+    hooks.progress = [](int value, int) {
+        if (value == 120)
+            throw Stop{};
+    };
+    GeneratorContext stopping(settings, tree, products, folder, ui, hooks);
+    EXPECT_THROW(generateShop(stopping, shop, QStringLiteral("index.html")), Stop);
+    // Every page written is whole: the pages under way were finished from a site still there.
+    QDirIterator pages(shop, {QStringLiteral("ID*P.html")}, QDir::Files);
+    int written = 0;
+    while (pages.hasNext()) {
+        ++written;
+        EXPECT_TRUE(testsupport::readFile(pages.next()).contains("</html>"));
+    }
+    EXPECT_GE(written, 100);
 }
 
 TEST_F(ModernShop, CurrencyWithoutCodeIsRefusedForModernOnly)

@@ -146,7 +146,9 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
     if (!problem.isEmpty())
         throw shell::AppError(problem);
 
-    // Pages are put together here and written by the pool's threads, as in the classic run.
+    // Pages are put together by the pool's threads. The site outlives the pool: the threads read it
+    // until the pool ends, also when the run stops early.
+    Site site(context);
     FileWriterPool pool;
     context.setWriterPool(&pool);
     const auto detach = qScopeGuard([&context] { context.setWriterPool(nullptr); });
@@ -156,7 +158,6 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
     writeAsset(context, QStringLiteral("shop.css"), styleSheet(settings));
     writeAsset(context, QStringLiteral("shop.js"), resource(QStringLiteral("shop.js")));
 
-    Site site(context);
     if (options.headerShowsLogo && !options.logoPath.isEmpty()
         && copyShopFile(options.logoPath, context.imageFile(QFileInfo(options.logoPath).fileName())))
         site.logoFile = QFileInfo(options.logoPath).fileName();
