@@ -43,6 +43,13 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
         m_types << int(field.type);
         m_columns.insert(field.name.toCaseFolded(), i);
     }
+    // The columns of a record, looked up once: a run finds every product several times.
+    for (const QString& name :
+         {columns::kId, columns::kName, columns::kShortDescription, columns::kLongDescription,
+          columns::kStatus, columns::kVat, columns::kNetPrice, columns::kGrossPrice, columns::kPromoNet,
+          columns::kPromoGross, columns::kHasSizes, columns::kHasColours, columns::kHasDimensions,
+          columns::kSizes, columns::kColours, columns::kDimensions})
+        m_columnOf.insert(name, m_columns.value(name.toCaseFolded(), -1));
     QString sql =
         QStringLiteral("SELECT %1 FROM %2").arg(selectList.join(QStringLiteral(", ")), products.sqlName());
     if (!products.filter().trimmed().isEmpty())
@@ -65,7 +72,7 @@ std::optional<ProductRecord> ProductLookup::find(const QString& key) const
         return std::nullopt;
     const QVector<QVariant>& row = m_rows[found.value().index];
     const auto value = [&](const QString& name) {
-        const int column = m_columns.value(name.toCaseFolded(), -1);
+        const int column = m_columnOf.value(name, -1);
         if (column < 0)
             throw shell::AppError(QStringLiteral("Field '%1' not found").arg(name));
         return std::pair<QVariant, int>(row.value(column), m_types[column]);

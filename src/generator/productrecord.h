@@ -60,8 +60,9 @@ private:
     tables::Table& m_products;
     QHash<QString, Found> m_indexByFoldedId;
     QVector<QVector<QVariant>> m_rows;
-    QVector<int> m_types; // the field type of each column, as tables::FieldType
-    QHash<QString, int> m_columns;
+    QVector<int> m_types;           // the field type of each column, as tables::FieldType
+    QHash<QString, int> m_columns;  // by folded name
+    QHash<QString, int> m_columnOf; // the columns find() reads, by their names; -1 when missing
 };
 
 } // namespace generator
