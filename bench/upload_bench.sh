@@ -89,8 +89,11 @@ same_as_shop
 # 400 files of the shop to another server behind the delaying proxy.
 slow=$work/slow
 mkdir -p "$slow/img" "$work/ftp2"
-find "$shop" -maxdepth 1 -type f | sort | head -200 | xargs cp -t "$slow"
-find "$shop/img" -maxdepth 1 -type f | sort | head -200 | xargs cp -t "$slow/img"
+# (through files: head ending a pipe early would fail it under pipefail)
+find "$shop" -maxdepth 1 -type f | sort > "$work/pages.txt"
+find "$shop/img" -maxdepth 1 -type f | sort > "$work/pictures.txt"
+head -200 "$work/pages.txt" | xargs cp -t "$slow"
+head -200 "$work/pictures.txt" | xargs cp -t "$slow/img"
 "$python" "$here/tests/support/ftpserver.py" "$work/ftp2" kupiec tajne > "$work/port2.txt" &
 slow_pids=$!
 for _ in $(seq 1 50); do [ -s "$work/port2.txt" ] && break; sleep 0.1; done
