@@ -11,7 +11,6 @@
 #include "shell/tables/messages.h"
 #include "shell/tables/query.h"
 #include "shell/tables/table.h"
-#include "shell/textfile.h"
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>
@@ -406,22 +405,21 @@ int CommandLine::exportTable(const QStringList& arguments, QTextStream& out, QTe
             err << "importer: uwaga: " << warning << Qt::endl;
         data = std::move(table);
     }
-    QByteArray bytes;
-    if (parser.isSet(html)) {
-        bytes = TableExport::html(*data, ExportSettings());
-    } else if (parser.isSet(text)) {
-        bytes = TableExport::text(*data, ExportSettings::separatorFor(parser.value(separator).isEmpty()
-                                                                          ? QStringLiteral("|")
-                                                                          : parser.value(separator)));
-    } else {
-        CsvOptions options;
-        options.separator = csvSeparator;
-        options.header = !parser.isSet(noHeader);
-        if (parser.isSet(codePage) || parser.isSet(targetCodePage))
-            options.codePage = parser.value(parser.isSet(codePage) ? codePage : targetCodePage).toLatin1();
-        bytes = Csv::write(*data, options);
-    }
-    shell::textfile::writeBytes(output, bytes);
+    CsvOptions options;
+    options.separator = csvSeparator;
+    options.header = !parser.isSet(noHeader);
+    if (parser.isSet(codePage) || parser.isSet(targetCodePage))
+        options.codePage = parser.value(parser.isSet(codePage) ? codePage : targetCodePage).toLatin1();
+    const QString textSeparator = ExportSettings::separatorFor(
+        parser.value(separator).isEmpty() ? QStringLiteral("|") : parser.value(separator));
+    writeExportFile(output, [&](ExportSink& sink) {
+        if (parser.isSet(html))
+            TableExport::html(*data, ExportSettings(), sink);
+        else if (parser.isSet(text))
+            TableExport::text(*data, textSeparator, sink);
+        else
+            Csv::write(*data, options, sink);
+    });
     return 0;
 }
 

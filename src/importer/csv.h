@@ -1,5 +1,7 @@
 #pragma once
 
+#include "importer/exportsink.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -28,9 +30,9 @@ public:
     static QVector<QStringList> parse(const QByteArray& bytes, const CsvOptions& options,
                                       const QString& fileName);
     // The records of a view, the field names first when options.header is on.
-    static QByteArray write(const tables::DataSet& data, const CsvOptions& options);
+    static void write(const tables::DataSet& data, const CsvOptions& options, ExportSink& out);
     // One field, quoted when it needs to be.
-    static void appendField(QByteArray& out, const char* data, qsizetype size, char separator);
+    static void appendField(ExportSink& out, QByteArrayView field, char separator);
 
     static QString fileFilter();
 };

@@ -4,9 +4,11 @@
 #include "shell/error.h"
 #include "shell/tables/table.h"
 
-#include <QLocale>
-#include <cstring>
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <sqlite3.h>
+#include <vector>
 
 namespace importer {
 
@@ -50,41 +52,50 @@ int RecordStream::forEach(const tables::DataSet& data, int from,
     return visited;
 }
 
-// The text of a value as the table tools show it, with a quick way for numbers: whole numbers as
-// integers, others in their shortest exact form when that fits 15 digits (the same text as the slow
-// 15-digit formatting then).
+// Whole numbers as integers; others in their shortest exact form when that fits 15 digits, which is
+// then the same text as the slow 15-digit formatting. In the range taken here that form is the plain
+// decimal QString::number(d, 'g', QLocale::FloatingPointShortest) writes.
+int RecordStream::numberText(double d, tables::FieldType type, char* buf)
+{
+    if (type == tables::FieldType::Logical || !(d > -1e15 && d < 1e15))
+        return -1;
+    if (d == double(qlonglong(d)))
+        return int(std::to_chars(buf, buf + kNumberSize, qlonglong(d)).ptr - buf);
+    if (tables::isIntegerType(type) || std::fabs(d) < 1e-4)
+        return -1;
+    const char* end = std::to_chars(buf, buf + kNumberSize, d, std::chars_format::fixed).ptr;
+    int digits = 0;
+    for (const char* p = buf; p != end; ++p)
+        digits += *p >= '0' && *p <= '9';
+    return digits <= 15 ? int(end - buf) : -1;
+}
+
 QString RecordStream::cellText(const QVariant& value, tables::FieldType type)
 {
-    if (value.typeId() == QMetaType::Double && type != tables::FieldType::Logical) {
-        const double d = value.toDouble();
-        if (d > -1e15 && d < 1e15 && d == double(qlonglong(d)))
-            return QString::number(qlonglong(d));
-        if (!tables::isIntegerType(type)) {
-            const QString shortest = QString::number(d, 'g', QLocale::FloatingPointShortest);
-            int digits = 0;
-            for (const QChar c : shortest) {
-                if (c == QLatin1Char('e'))
-                    break;
-                if (c.isDigit())
-                    ++digits;
-            }
-            if (digits <= 15)
-                return shortest;
-        }
+    if (value.typeId() == QMetaType::Double) {
+        char buf[kNumberSize];
+        const int size = numberText(value.toDouble(), type, buf);
+        if (size >= 0)
+            return QString::fromLatin1(buf, size);
     }
     return tables::valueToText(value, type);
 }
 
 int RecordStream::forEachText(const tables::DataSet& data,
-                              const std::function<bool(const QVector<QByteArray>&)>& visit)
+                              const std::function<bool(const QVector<QByteArrayView>&)>& visit)
 {
     const QVector<tables::Field>& fields = data.fields();
-    QVector<QByteArray> cells(int(fields.size()));
+    const int count = int(fields.size());
+    QVector<QByteArrayView> cells(count);
+    // Texts made the general way, kept while the visit reads them.
+    QVector<QByteArray> made(count);
     const auto* table = qobject_cast<const tables::Table*>(&data);
     if (!table || table->state() != tables::DataSet::State::Browse) {
         return forEach(data, 0, [&](const QVector<QVariant>& values) {
-            for (int i = 0; i < cells.size(); ++i)
-                cells[i] = cellText(values.value(i), fields[i].type).toUtf8();
+            for (int i = 0; i < count; ++i) {
+                made[i] = cellText(values.value(i), fields[i].type).toUtf8();
+                cells[i] = made[i];
+            }
             return visit(cells);
         });
     }
@@ -97,29 +108,39 @@ int RecordStream::forEachText(const tables::DataSet& data,
         sql += QStringLiteral(" WHERE (%1)").arg(table->filter());
     sql += QStringLiteral(" ORDER BY rowid");
     SqlStatement statement(table->connection(), sql);
-    static const QByteArray yes = QByteArrayLiteral("True"), no = QByteArrayLiteral("False");
+    static constexpr QByteArrayView yes("True"), no("False");
+    std::vector<std::array<char, kNumberSize>> numbers{size_t(count)};
     int visited = 0;
     while (statement.step()) {
-        for (int i = 0; i < cells.size(); ++i) {
+        for (int i = 0; i < count; ++i) {
             const tables::FieldType type = fields[i].type;
+            char* number = numbers[size_t(i)].data();
             switch (statement.columnType(i)) {
             case SQLITE_NULL:
-                cells[i].clear();
+                cells[i] = QByteArrayView();
                 break;
-            case SQLITE_TEXT: {
-                // Into the cell's own buffer: no allocation per value once it is large enough.
-                const QByteArrayView text = statement.columnUtf8(i);
-                cells[i].resize(text.size());
-                if (!text.isEmpty())
-                    memcpy(cells[i].data(), text.data(), size_t(text.size()));
-            } break;
+            case SQLITE_TEXT: // SQLite's own copy, valid until the next step
+                cells[i] = statement.columnUtf8(i);
+                break;
             case SQLITE_INTEGER: {
                 const qint64 n = statement.columnInt64(i);
-                cells[i] = type == tables::FieldType::Logical ? (n != 0 ? yes : no) : QByteArray::number(n);
+                if (type == tables::FieldType::Logical)
+                    cells[i] = n != 0 ? yes : no;
+                else
+                    cells[i] = QByteArrayView(number, std::to_chars(number, number + kNumberSize, n).ptr);
                 break;
             }
-            default: // floating numbers and binary values take the general way
-                cells[i] = cellText(statement.column(i), type).toUtf8();
+            case SQLITE_FLOAT: {
+                const int size = numberText(statement.columnDouble(i), type, number);
+                if (size >= 0) {
+                    cells[i] = QByteArrayView(number, size);
+                    break;
+                }
+                [[fallthrough]];
+            }
+            default: // binary values and the rarer numbers take the general way
+                made[i] = cellText(statement.column(i), type).toUtf8();
+                cells[i] = made[i];
             }
         }
         ++visited;

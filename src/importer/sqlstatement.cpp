@@ -75,6 +75,11 @@ qint64 SqlStatement::columnInt64(int i) const
     return sqlite3_column_int64(m_statement, i);
 }
 
+double SqlStatement::columnDouble(int i) const
+{
+    return sqlite3_column_double(m_statement, i);
+}
+
 int SqlStatement::columnBytes(int i) const
 {
     return sqlite3_column_bytes(m_statement, i);

@@ -32,6 +32,7 @@ public:
     int columnType(int index) const;
     QByteArrayView columnUtf8(int index) const;
     qint64 columnInt64(int index) const;
+    double columnDouble(int index) const;
     int columnBytes(int index) const;
     // Binds column `column` of another statement's current row as SQLite holds it (no conversion).
     void bindColumn(int index, const SqlStatement& other, int column);

@@ -3,7 +3,8 @@
 #include "importer/recordstream.h"
 #include "shell/tables/dataset.h"
 
-#include <QHash>
+#include <array>
+#include <charconv>
 
 namespace importer {
 
@@ -20,12 +21,14 @@ constexpr char16_t kIso88592High[96] = {
     0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3,
     0x00F4, 0x0151, 0x00F6, 0x00F7, 0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9};
 
+// The ISO-8859-2 byte of each code point below 0x2E0 (0: none). The page's own ASCII is not in it.
 struct Iso88592Table {
-    QHash<char16_t, char> bytes;
+    static constexpr char32_t kSize = 0x2E0;
+    std::array<char, kSize> bytes{};
     Iso88592Table()
     {
         for (int i = 0; i < 96; ++i)
-            bytes.insert(kIso88592High[i], char(0xA0 + i));
+            bytes[kIso88592High[i]] = char(0xA0 + i);
     }
 };
 
@@ -35,21 +38,68 @@ const Iso88592Table& isoTable()
     return table;
 }
 
-// An ASCII character of a cell, with the three HTML takes as markup escaped.
-void appendAscii(QByteArray& out, char c)
+// Bytes of a cell that need more than copying: the three HTML takes as markup and every non-ASCII byte.
+struct SpecialBytes {
+    std::array<bool, 256> special{};
+    constexpr SpecialBytes()
+    {
+        for (int c = 0x80; c < 256; ++c)
+            special[size_t(c)] = true;
+        special['&'] = special['<'] = special['>'] = true;
+    }
+};
+constexpr SpecialBytes kSpecial;
+
+void appendAscii(ExportSink& out, char c)
 {
     switch (c) {
     case '&':
-        out += "&amp;";
+        out.append("&amp;", 5);
         break;
     case '<':
-        out += "&lt;";
+        out.append("&lt;", 4);
         break;
     case '>':
-        out += "&gt;";
+        out.append("&gt;", 4);
         break;
     default:
-        out += c;
+        out.append(c);
+    }
+}
+
+void appendCodePoint(ExportSink& out, char32_t code)
+{
+    if (code < 0x80) {
+        appendAscii(out, char(code));
+    } else if (code == 0x00F3) {
+        out.append("&oacute;", 8);
+    } else if (code == 0x00D3) {
+        out.append("&Oacute;", 8);
+    } else if (code < Iso88592Table::kSize && isoTable().bytes[code] != 0) {
+        out.append(isoTable().bytes[code]);
+    } else {
+        char* p = out.reserve(16);
+        p[0] = '&';
+        p[1] = '#';
+        char* end = std::to_chars(p + 2, p + 15, uint32_t(code)).ptr;
+        *end++ = ';';
+        out.commit(end - p);
+    }
+}
+
+// The code points of well-formed UTF-8.
+template <typename Visit> void forEachCodePoint(QByteArrayView utf8, Visit visit)
+{
+    const auto* p = reinterpret_cast<const uchar*>(utf8.data());
+    const uchar* end = p + utf8.size();
+    while (p != end) {
+        const uchar c = *p;
+        const int more = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+        char32_t code = more == 0 ? c : more == 1 ? (c & 0x1F) : more == 2 ? (c & 0x0F) : (c & 0x07);
+        for (int k = 1; k <= more; ++k)
+            code = (code << 6) | (p[k] & 0x3F);
+        visit(code);
+        p += more + 1;
     }
 }
 
@@ -65,93 +115,74 @@ QByteArray TableExport::colorCode(const QColor& color)
     return '#' + hex2(color.red()) + hex2(color.green()) + hex2(color.blue());
 }
 
-void TableExport::appendHtmlText(QByteArray& out, const QString& text)
+void TableExport::appendHtmlText(ExportSink& out, QStringView text)
 {
-    const auto& table = isoTable().bytes;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x80) {
-            appendAscii(out, char(c));
-            continue;
-        }
-        if (c == 0x00F3) {
-            out += "&oacute;";
-            continue;
-        }
-        if (c == 0x00D3) {
-            out += "&Oacute;";
-            continue;
-        }
-        const auto found = table.constFind(c);
-        if (found != table.constEnd()) {
-            out += found.value();
-            continue;
-        }
-        char32_t code = c;
-        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate())
-            code = QChar::surrogateToUcs4(c, text[++i].unicode());
-        out += "&#" + QByteArray::number(uint(code)) + ';';
+        char32_t code = text[i].unicode();
+        if (QChar::isHighSurrogate(code) && i + 1 < n && text[i + 1].isLowSurrogate())
+            code = QChar::surrogateToUcs4(char16_t(code), text[++i].unicode());
+        appendCodePoint(out, code);
     }
 }
 
-QByteArray TableExport::html(const tables::DataSet& data, const ExportSettings& settings)
+void TableExport::appendHtmlUtf8(ExportSink& out, QByteArrayView utf8)
 {
-    QByteArray out;
-    out += "<HTML><HEAD><META HTTP-EQUIV=\"CONTENT-TYPE\" CONTENT=\"text/html; charset=iso-8859-2\">"
-           "<META NAME=\"GENERATOR\"CONTENT=\"ORVANE Importer\"></HEAD><body bgcolor=\"#FFFFFF\">";
-    out += settings.boldLines ? "<TABLE BORDER=1>" : "<TABLE BORDER=0>";
-    out += "<TR>";
-    const QVector<tables::Field>& fields = data.fields();
-    for (const tables::Field& f : fields) {
-        out += "<TD>";
+    const auto* bytes = reinterpret_cast<const uchar*>(utf8.data());
+    const qsizetype n = utf8.size();
+    qsizetype plain = 0;
+    while (plain < n && !kSpecial.special[bytes[plain]])
+        ++plain;
+    out.append(utf8.data(), plain);
+    if (plain == n)
+        return;
+    utf8 = utf8.sliced(plain);
+    if (utf8.isValidUtf8())
+        forEachCodePoint(utf8, [&](char32_t code) { appendCodePoint(out, code); });
+    else
+        appendHtmlText(out, QString::fromUtf8(utf8)); // damaged bytes: as the decoder replaces them
+}
+
+void TableExport::html(const tables::DataSet& data, const ExportSettings& settings, ExportSink& out)
+{
+    out.append("<HTML><HEAD><META HTTP-EQUIV=\"CONTENT-TYPE\" CONTENT=\"text/html; charset=iso-8859-2\">"
+               "<META NAME=\"GENERATOR\"CONTENT=\"ORVANE Importer\"></HEAD><body bgcolor=\"#FFFFFF\">");
+    out.append(settings.boldLines ? "<TABLE BORDER=1>" : "<TABLE BORDER=0>");
+    out.append("<TR>");
+    for (const tables::Field& f : data.fields()) {
+        out.append("<TD>");
         appendHtmlText(out, f.name);
     }
-    out += "</TR>";
+    out.append("</TR>");
     const QByteArray oddRows = "<TR bgcolor=\"" + colorCode(settings.oddRowColor) + "\">";
     const QByteArray evenRows = "<TR bgcolor=\"" + colorCode(settings.evenRowColor) + "\">";
     int n = 0;
-    RecordStream::forEachText(data, [&](const QVector<QByteArray>& cells) {
+    RecordStream::forEachText(data, [&](const QVector<QByteArrayView>& cells) {
         // Counted from 0: the 1st, 3rd ... record takes the odd-row colour.
-        out += n % 2 == 0 ? oddRows : evenRows;
-        for (const QByteArray& cell : cells) {
-            out += "<TD>";
+        out.append(n % 2 == 0 ? oddRows : evenRows);
+        for (const QByteArrayView cell : cells) {
+            out.append("<TD>", 4);
             appendHtmlUtf8(out, cell);
         }
-        out += "</TR>";
+        out.append("</TR>", 5);
         ++n;
         return true;
     });
-    out += "</TABLE></HTML>\r\n";
-    return out;
+    out.append("</TABLE></HTML>\r\n");
 }
 
-void TableExport::appendHtmlUtf8(QByteArray& out, const QByteArray& utf8)
+void TableExport::text(const tables::DataSet& data, const QString& separator, ExportSink& out)
 {
-    for (const char c : utf8) {
-        if (uchar(c) >= 0x80) {
-            appendHtmlText(out, QString::fromUtf8(utf8));
-            return;
-        }
-    }
-    for (const char c : utf8)
-        appendAscii(out, c);
-}
-
-QByteArray TableExport::text(const tables::DataSet& data, const QString& separator)
-{
-    QByteArray out;
     const QByteArray sep = separator.toUtf8();
-    RecordStream::forEachText(data, [&](const QVector<QByteArray>& cells) {
-        for (const QByteArray& cell : cells) {
-            out += cell;
-            out += sep;
+    RecordStream::forEachText(data, [&](const QVector<QByteArrayView>& cells) {
+        for (const QByteArrayView cell : cells) {
+            out.append(cell);
+            out.append(sep);
         }
-        out += '\n';
+        out.append('\n');
         return true;
     });
-    out += "\r\n";
-    return out;
+    out.append("\r\n", 2);
 }
 
 QString TableExport::htmlFileFilter()

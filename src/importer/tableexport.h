@@ -1,6 +1,7 @@
 #pragma once
 
 #include "importer/exportsettings.h"
+#include "importer/exportsink.h"
 
 #include <QByteArray>
 
@@ -14,14 +15,14 @@ namespace importer {
 class TableExport {
 public:
     // ISO-8859-2 HTML; names and values escaped, characters outside ISO-8859-2 as character references.
-    static QByteArray html(const tables::DataSet& data, const ExportSettings& settings);
+    static void html(const tables::DataSet& data, const ExportSettings& settings, ExportSink& out);
     // Each field followed by the separator, each record by LF, the whole by CR LF; UTF-8.
-    static QByteArray text(const tables::DataSet& data, const QString& separator);
+    static void text(const tables::DataSet& data, const QString& separator, ExportSink& out);
 
     // A text for the HTML page: "&", "<", ">" escaped, "ó"/"Ó" as entities, the rest in ISO-8859-2 or as
     // numeric character references.
-    static void appendHtmlText(QByteArray& out, const QString& text);
-    static void appendHtmlUtf8(QByteArray& out, const QByteArray& utf8);
+    static void appendHtmlText(ExportSink& out, QStringView text);
+    static void appendHtmlUtf8(ExportSink& out, QByteArrayView utf8);
     // "#RRGGBB" in upper-case hexadecimal.
     static QByteArray colorCode(const QColor& color);
 

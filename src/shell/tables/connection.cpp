@@ -197,6 +197,18 @@ QVector<QVector<QVariant>> Connection::select(const QString& sql, const QVector<
     return rows;
 }
 
+QVector<qint64> Connection::selectIntegers(const QString& sql) const
+{
+    Statement s{prepared(sql)};
+    QVector<qint64> values;
+    int rc;
+    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
+        values.push_back(sqlite3_column_int64(s.st, 0));
+    if (rc != SQLITE_DONE)
+        fail({});
+    return values;
+}
+
 void Connection::run(const QString& sql, const QVector<QVariant>& params)
 {
     Statement s{prepared(sql)};

@@ -26,6 +26,8 @@ public:
     void exec(const QString& sql);
     // Runs a statement with positional parameters and returns every row.
     QVector<QVector<QVariant>> select(const QString& sql, const QVector<QVariant>& params = {}) const;
+    // The first column of every row as an integer (row ids of a large table: no QVariant for each).
+    QVector<qint64> selectIntegers(const QString& sql) const;
     void run(const QString& sql, const QVector<QVariant>& params = {});
     qint64 lastInsertRowId() const;
     int changes() const;

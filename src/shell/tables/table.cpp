@@ -186,18 +186,13 @@ QVector<qint64> Table::readRowIds(const QString& filter) const
     if (!filter.trimmed().isEmpty())
         sql += QStringLiteral(" WHERE (%1)").arg(filter);
     sql += QStringLiteral(" ORDER BY rowid");
-    QVector<qint64> ids;
     try {
-        const auto rows = m_conn->select(sql);
-        ids.reserve(rows.size());
-        for (const auto& r : rows)
-            ids.push_back(r[0].toLongLong());
+        return m_conn->selectIntegers(sql);
     } catch (const shell::AppError& e) {
         if (filter.trimmed().isEmpty())
             throw shell::AppError(fileError(e.message()));
         throw shell::AppError(fileError(msg("filter \"%1\": %2").arg(filter, e.message())));
     }
-    return ids;
 }
 
 void Table::setFilter(const QString& filter)

@@ -10,7 +10,6 @@
 #include "shell/tables/messages.h"
 #include "shell/tables/query.h"
 #include "shell/tables/table.h"
-#include "shell/textfile.h"
 #include "ui/common/widgetinteraction.h"
 #include "ui/importer/datapage.h"
 #include "ui/importer/filterdialog.h"
@@ -264,8 +263,9 @@ void ImporterMainWindow::exportHtml(tables::DataSet* data)
     if (!data || !data->isOpen() || data->isEmpty())
         return;
     try {
-        writeExport(importer::TableExport::html(*data, m_optionsPage->exportSettings()),
-                    importer::TableExport::htmlFileFilter(), "html");
+        const importer::ExportSettings settings = m_optionsPage->exportSettings();
+        writeExport(importer::TableExport::htmlFileFilter(), "html",
+                    [&](importer::ExportSink& sink) { importer::TableExport::html(*data, settings, sink); });
     } catch (const std::exception& e) {
         m_interaction->error(shell::messageOf(e));
     }
@@ -281,21 +281,22 @@ void ImporterMainWindow::exportText(tables::DataSet* data)
     try {
         const QString separator =
             importer::ExportSettings::separatorFor(m_optionsPage->exportSettings().separatorOption);
-        writeExport(importer::TableExport::text(*data, separator), importer::TableExport::textFileFilter(),
-                    "txt");
+        writeExport(importer::TableExport::textFileFilter(), "txt",
+                    [&](importer::ExportSink& sink) { importer::TableExport::text(*data, separator, sink); });
     } catch (const std::exception& e) {
         m_interaction->error(shell::messageOf(e));
     }
 }
 
-void ImporterMainWindow::writeExport(const QByteArray& bytes, const QString& filter, const QString& suffix)
+void ImporterMainWindow::writeExport(const QString& filter, const QString& suffix,
+                                     const std::function<void(importer::ExportSink&)>& write)
 {
     QString path = m_interaction->saveFileName("Zapisz jako", m_startFolder, filter, suffix);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += '.' + suffix;
-    shell::textfile::writeBytes(path, bytes);
+    importer::writeExportFile(path, write);
 }
 
 void ImporterMainWindow::deleteTargetView()

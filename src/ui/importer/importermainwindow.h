@@ -3,8 +3,12 @@
 #include "importer/tableimport.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
+namespace importer {
+class ExportSink;
+}
 class DataPage;
 class FilterDialog;
 class ImportPage;
@@ -67,7 +71,9 @@ private:
     void buildMenu();
     void updateImportButton();
     void startImport(bool dryRun);
-    void writeExport(const QByteArray& bytes, const QString& filter, const QString& suffix);
+    // Asks for the file, then writes it.
+    void writeExport(const QString& filter, const QString& suffix,
+                     const std::function<void(importer::ExportSink&)>& write);
 
     std::unique_ptr<shell::Interaction> m_ownInteraction;
     shell::Interaction* m_interaction;
