@@ -204,11 +204,6 @@ void Csv::write(const tables::DataSet& data, const CsvOptions& options, ExportSi
     });
 }
 
-QString Csv::fileFilter()
-{
-    return QStringLiteral("pliki csv (*.csv);;Wszystkie pliki (*)");
-}
-
 bool isCsvPath(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix();

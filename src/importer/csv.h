@@ -33,8 +33,6 @@ public:
     static void write(const tables::DataSet& data, const CsvOptions& options, ExportSink& out);
     // One field, quoted when it needs to be.
     static void appendField(ExportSink& out, QByteArrayView field, char separator);
-
-    static QString fileFilter();
 };
 
 // A CSV file seen as a table: its records read into a native table in a folder of its own that goes

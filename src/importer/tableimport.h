@@ -58,7 +58,6 @@ public:
     int errorCount() const { return m_errors; }
     // Records stored (in a dry run: that would be stored).
     int storedCount() const { return m_stored; }
-    const LossReport& losses() const { return m_losses; }
     // What the user should know although the copy went on: index files left stale, numbers rounded.
     QStringList warnings() const { return m_warnings; }
 

@@ -278,35 +278,23 @@ QByteArray CodePage::fromCpgText(const QByteArray& text)
 namespace {
 
 std::mutex fallbackLock;
-QByteArray dbaseFallback = "CP1250";  // the single-byte code page of Polish Windows
 QByteArray paradoxFallback = "CP850"; // Paradox 3 tables were mostly written on Western European DOS
 
-void setFallback(QByteArray& target, const QByteArray& name)
+} // namespace
+
+void setParadoxFallbackCodePage(const QByteArray& name)
 {
     const QByteArray iconvName = CodePage::fromCpgText(name);
     if (iconvName.isEmpty())
         throw shell::AppError(msg("the code page %1 is not known").arg(QString::fromLatin1(name)));
     CodePage::byName(iconvName); // throws when iconv cannot convert it
     const std::lock_guard<std::mutex> guard(fallbackLock);
-    target = iconvName;
-}
-
-} // namespace
-
-void setDbaseFallbackCodePage(const QByteArray& name)
-{
-    setFallback(dbaseFallback, name);
-}
-
-void setParadoxFallbackCodePage(const QByteArray& name)
-{
-    setFallback(paradoxFallback, name);
+    paradoxFallback = iconvName;
 }
 
 QByteArray dbaseFallbackCodePage()
 {
-    const std::lock_guard<std::mutex> guard(fallbackLock);
-    return dbaseFallback;
+    return QByteArrayLiteral("CP1250"); // the single-byte code page of Polish Windows
 }
 
 QByteArray paradoxFallbackCodePage()

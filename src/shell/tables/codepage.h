@@ -45,10 +45,9 @@ private:
 };
 
 // Code pages assumed for files that do not name theirs: a dBASE file without language driver byte or .cpg
-// (Windows-1250 unless set) and a Paradox 3 table (850 unless set). Names as CodePage::fromCpgText takes
-// them ("852", "CP1250", "ISO-8859-2"); an unknown name throws AppError and changes nothing. Tables opened
-// afterwards use the new setting.
-void setDbaseFallbackCodePage(const QByteArray& name);
+// (Windows-1250) and a Paradox 3 table (850 unless set). Names as CodePage::fromCpgText takes them ("852",
+// "CP1250", "ISO-8859-2"); an unknown name throws AppError and changes nothing. Tables opened afterwards
+// use the new setting.
 void setParadoxFallbackCodePage(const QByteArray& name);
 QByteArray dbaseFallbackCodePage();
 QByteArray paradoxFallbackCodePage();

@@ -36,8 +36,6 @@ public:
     QStringList staleIndexes() const override { return m_changed ? m_indexFiles : QStringList(); }
     WriteCounts writeCounts() const override { return m_counts; }
 
-    QByteArray codePageName() const { return m_codePage->name(); }
-
 private:
     struct PendingMemo {
         int field;

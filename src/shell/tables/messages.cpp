@@ -17,11 +17,6 @@ void setMessageLanguage(MessageLanguage chosen)
     language = chosen;
 }
 
-MessageLanguage messageLanguage()
-{
-    return language;
-}
-
 QString msg(const char* english)
 {
     if (language == MessageLanguage::English)

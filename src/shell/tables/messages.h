@@ -14,7 +14,6 @@ enum class MessageLanguage { English, Polish };
 
 // For the whole program, set once at its start (English unless set).
 void setMessageLanguage(MessageLanguage language);
-MessageLanguage messageLanguage();
 
 // english in the chosen language; the English text itself when the table lacks it.
 QString msg(const char* english);

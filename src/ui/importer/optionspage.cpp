@@ -84,18 +84,6 @@ importer::ExportSettings OptionsPage::exportSettings() const
     return s;
 }
 
-void OptionsPage::setEvenRowColor(const QColor& color)
-{
-    m_even = color;
-    paintSwatch(m_evenColor, color);
-}
-
-void OptionsPage::setOddRowColor(const QColor& color)
-{
-    m_odd = color;
-    paintSwatch(m_oddColor, color);
-}
-
 void OptionsPage::chooseColor(QPushButton* button, QColor* color)
 {
     const QColor chosen = QColorDialog::getColor(*color, this);

@@ -19,8 +19,6 @@ public:
     importer::ImportMode importMode() const;
     void setImportMode(importer::ImportMode mode);
     importer::ExportSettings exportSettings() const;
-    void setEvenRowColor(const QColor& color);
-    void setOddRowColor(const QColor& color);
 
     QRadioButton* appendButton() const { return m_append; }
     QRadioButton* replaceButton() const { return m_replace; }
