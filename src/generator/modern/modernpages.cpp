@@ -287,6 +287,7 @@ QStringList writeCategoryPages(Site& site)
 
 QStringList writeProductPages(Site& site)
 {
+    prepareMenus(site);
     QStringList files;
     for (const Product& product : site.products) {
         // What reaches the report is said here, in order; the page itself is put together and written

@@ -320,6 +320,17 @@ QString menuList(const Site& site, const std::vector<int>& items, const std::vec
     return html + QStringLiteral("</ul>");
 }
 
+// The category menu of a page of the category (or of none, -1), marking current as the page itself.
+QString menuHtml(const Site& site, int category, int current)
+{
+    std::vector<int> top;
+    for (size_t i = 0; i < site.categories.size(); ++i)
+        if (site.categories[i].parent < 0)
+            top.push_back(int(i));
+    const std::vector<int> active = category >= 0 ? site.categoryPath(category) : std::vector<int>{};
+    return menuList(site, top, active, current);
+}
+
 QString shopData(const Site& site)
 {
     QString delivery;
@@ -343,6 +354,13 @@ QString shopData(const Site& site)
 }
 
 } // namespace
+
+void prepareMenus(Site& site)
+{
+    site.menus.clear();
+    for (int category = -1; category < int(site.categories.size()); ++category)
+        site.menus.push_back(menuHtml(site, category, -1));
+}
 
 QString productCard(const Site& site, const Product& product, int headingLevel)
 {
@@ -461,18 +479,14 @@ QString pageText(const Site& site, const PageMeta& meta, const QString& mainHtml
     // Category menu beside the content.
     page += QStringLiteral("<div class=\"layout\">\n<nav id=\"menu\" class=\"menu\" aria-label=\"")
             + escaped(l.menu) + QStringLiteral("\">");
-    std::vector<int> top;
-    for (size_t i = 0; i < site.categories.size(); ++i)
-        if (site.categories[i].parent < 0)
-            top.push_back(int(i));
-    const std::vector<int> active =
-        meta.category >= 0 ? site.categoryPath(meta.category) : std::vector<int>{};
-    page +=
-        menuList(site, top, active,
-                 meta.file.endsWith(QStringLiteral(".html")) && meta.category >= 0
-                         && site.categories[size_t(meta.category)].key + QStringLiteral(".html") == meta.file
-                     ? meta.category
-                     : -1);
+    const int current =
+        meta.file.endsWith(QStringLiteral(".html")) && meta.category >= 0
+                && site.categories[size_t(meta.category)].key + QStringLiteral(".html") == meta.file
+            ? meta.category
+            : -1;
+    page += current < 0 && size_t(meta.category + 1) < site.menus.size()
+                ? site.menus[size_t(meta.category + 1)]
+                : menuHtml(site, meta.category, current);
     page += QStringLiteral("</nav>\n<main id=\"content\">\n");
     if (!meta.crumbs.empty()) {
         page += QStringLiteral("<nav class=\"crumbs\" aria-label=\"") + escaped(l.breadcrumbs)

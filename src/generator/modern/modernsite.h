@@ -73,6 +73,9 @@ struct Site {
     std::vector<DeliveryOption> delivery;
     QString logoFile; // under img/, empty without a logo
     ShopPictures pictures;
+    // The category menu of the pages inside each category that are no category page (index 0: inside
+    // none, then one per category), made once by prepareMenus; empty before.
+    std::vector<QString> menus;
 
     const shell::Settings& settings() const { return context.settings(); }
     QString money(qint64 minorUnits) const;
@@ -117,6 +120,8 @@ struct PageMeta {
     QString bodyClass;
 };
 QString pageText(const Site& site, const PageMeta& meta, const QString& mainHtml);
+// Makes the menus of Site::menus: thousands of product pages share a few hundred menus.
+void prepareMenus(Site& site);
 
 // A product card of the grids (home, category, search results are built alike by the script).
 QString productCard(const Site& site, const Product& product, int headingLevel);
