@@ -7,14 +7,9 @@
 #include "shell/tables/query.h"
 #include "shell/tables/table.h"
 #include "testsupport.h"
-#include "ui/importer/datapage.h"
 #include "ui/importer/filterdialog.h"
 #include "ui/importer/historylist.h"
-#include "ui/importer/importpage.h"
-#include "ui/importer/infopage.h"
 #include "ui/importer/mappinggrid.h"
-#include "ui/importer/optionspage.h"
-#include "ui/importer/sqlpage.h"
 #include "ui/importer/tablesidepanel.h"
 
 #include <QAction>
@@ -67,8 +62,8 @@ protected:
     }
     void openBoth()
     {
-        clickItem(source->fileList(), "towary.db");
-        clickItem(target->fileList(), "cennik.db");
+        clickItem(find<QListWidget>("sourceFiles"), "towary.db");
+        clickItem(find<QListWidget>("targetFiles"), "cennik.db");
     }
 };
 
@@ -77,50 +72,50 @@ protected:
 TEST_F(ImporterWindowTest, PagesMenuAndInitialState)
 {
     QStringList tabs;
-    for (int i = 0; i < window->pages()->count(); ++i)
-        tabs << window->pages()->tabText(i);
+    for (int i = 0; i < find<QTabWidget>("pages")->count(); ++i)
+        tabs << find<QTabWidget>("pages")->tabText(i);
     EXPECT_EQ(tabs, (QStringList{"Import Danych", "Edycja Danych", "Zapytanie SQL", "Opcje", "Informacje"}));
-    EXPECT_EQ(source->chosenFileLabel()->text(), "Wybierz plik źrodłowy !");
-    EXPECT_EQ(target->chosenFileLabel()->text(), "Wybierz plik docelowy !");
-    EXPECT_FALSE(window->importPage()->importButton()->isEnabled());
-    EXPECT_EQ(window->importPage()->importButton()->text(), "Przenieś Dane >>");
-    EXPECT_TRUE(window->appendModeAction()->isChecked());
-    window->infoAction()->trigger();
-    EXPECT_EQ(window->pages()->currentWidget(), window->infoPage());
-    EXPECT_EQ(window->infoPage()->findChild<QLabel*>("version")->text(), "wer. 1.6");
+    EXPECT_EQ(find<QLabel>("sourceChosenFile")->text(), "Wybierz plik źrodłowy !");
+    EXPECT_EQ(find<QLabel>("targetChosenFile")->text(), "Wybierz plik docelowy !");
+    EXPECT_FALSE(find<QPushButton>("importButton")->isEnabled());
+    EXPECT_EQ(find<QPushButton>("importButton")->text(), "Przenieś Dane >>");
+    EXPECT_TRUE(find<QAction>("appendModeAction")->isChecked());
+    find<QAction>("infoAction")->trigger();
+    EXPECT_EQ(find<QTabWidget>("pages")->currentWidget(), find<QWidget>("infoPage"));
+    EXPECT_EQ(find<QLabel>("version")->text(), "wer. 1.6");
     EXPECT_EQ(source->fileNames(), QStringList{"towary.db"});
-    EXPECT_EQ(window->sqlPage()->inputFiles()->itemText(0), "towary.db");
+    EXPECT_EQ(find<QComboBox>("sqlInputFiles")->itemText(0), "towary.db");
     // Choosing an input file on the SQL page opens it as the source.
-    Q_EMIT window->sqlPage()->inputFiles()->activated(0);
+    Q_EMIT find<QComboBox>("sqlInputFiles")->activated(0);
     EXPECT_TRUE(window->sourceTable().isOpen());
-    EXPECT_EQ(window->sqlPage()->fieldList()->count(), 3);
-    EXPECT_EQ(source->fileList()->currentItem()->text(), "towary.db");
+    EXPECT_EQ(find<QListWidget>("sqlFields")->count(), 3);
+    EXPECT_EQ(find<QListWidget>("sourceFiles")->currentItem()->text(), "towary.db");
 }
 
 TEST_F(ImporterWindowTest, OpeningBothSidesFillsListsCountsAndEnablesImport)
 {
-    clickItem(source->fileList(), "towary.db");
-    EXPECT_EQ(source->chosenFileLabel()->text(), sourceDir.filePath("towary.db"));
-    EXPECT_EQ(source->recordCountLabel()->text(), "rekordów: 3");
-    EXPECT_EQ(source->fieldCountLabel()->text(), "dostępne pola: 3");
-    EXPECT_FALSE(window->importPage()->importButton()->isEnabled());
+    clickItem(find<QListWidget>("sourceFiles"), "towary.db");
+    EXPECT_EQ(find<QLabel>("sourceChosenFile")->text(), sourceDir.filePath("towary.db"));
+    EXPECT_EQ(find<QLabel>("sourceRecordCount")->text(), "rekordów: 3");
+    EXPECT_EQ(find<QLabel>("sourceFieldCount")->text(), "dostępne pola: 3");
+    EXPECT_FALSE(find<QPushButton>("importButton")->isEnabled());
     EXPECT_EQ(column(source->grid(), 2), (QStringList{"Adres", "Cena", "Nazwa"})); // sorted
     EXPECT_EQ(column(source->grid(), 0), (QStringList{"0", "1", "2"}));
-    EXPECT_EQ(window->sqlPage()->fieldList()->count(), 3);
-    clickItem(target->fileList(), "cennik.db");
-    EXPECT_EQ(target->recordCountLabel()->text(), "rekordow: 1");
-    EXPECT_EQ(target->fieldCountLabel()->text(), "dostepne pola: 2");
-    EXPECT_TRUE(window->importPage()->importButton()->isEnabled());
-    EXPECT_EQ(window->dataPage()->sourceRecordCount()->text(), "Liczba rekordów: 3");
-    EXPECT_EQ(window->dataPage()->targetRecordCount()->text(), "Liczba rekordow: 1");
+    EXPECT_EQ(find<QListWidget>("sqlFields")->count(), 3);
+    clickItem(find<QListWidget>("targetFiles"), "cennik.db");
+    EXPECT_EQ(find<QLabel>("targetRecordCount")->text(), "rekordow: 1");
+    EXPECT_EQ(find<QLabel>("targetFieldCount")->text(), "dostepne pola: 2");
+    EXPECT_TRUE(find<QPushButton>("importButton")->isEnabled());
+    EXPECT_EQ(find<QLabel>("sourceDataRecordCount")->text(), "Liczba rekordów: 3");
+    EXPECT_EQ(find<QLabel>("targetDataRecordCount")->text(), "Liczba rekordow: 1");
 
     // A file that is no table: the engine's error, the side stays closed.
     testsupport::writeFile(targetDir.filePath("broken.db"), "not a table at all");
     target->setFolder(targetDir.path());
-    clickItem(target->fileList(), "broken.db");
+    clickItem(find<QListWidget>("targetFiles"), "broken.db");
     EXPECT_EQ(ui.errors.size(), 1);
     EXPECT_FALSE(window->targetTable().isOpen());
-    EXPECT_FALSE(window->importPage()->importButton()->isEnabled());
+    EXPECT_FALSE(find<QPushButton>("importButton")->isEnabled());
 }
 
 TEST_F(ImporterWindowTest, MarkersToggleRowsDragAndSortResets)
@@ -149,7 +144,7 @@ TEST_F(ImporterWindowTest, MarkersToggleRowsDragAndSortResets)
     EXPECT_EQ(column(grid, 0), (QStringList{"0", "1", "2"}));
     EXPECT_TRUE(grid->isSkipped(0));
 
-    source->sortBox()->setChecked(false);
+    find<QCheckBox>("sourceSort")->setChecked(false);
     EXPECT_EQ(column(grid, 2), (QStringList{"Nazwa", "Cena", "Adres"}));
     EXPECT_EQ(column(grid, 1), (QStringList{"", "", ""}));
 }
@@ -157,36 +152,36 @@ TEST_F(ImporterWindowTest, MarkersToggleRowsDragAndSortResets)
 TEST_F(ImporterWindowTest, ImportAppendsThenReplacesWithHistory)
 {
     openBoth();
-    source->sortBox()->setChecked(false); // Nazwa, Cena, Adres
-    target->sortBox()->setChecked(false); // Produkt, Kwota
-    window->importPage()->importButton()->click();
+    find<QCheckBox>("sourceSort")->setChecked(false); // Nazwa, Cena, Adres
+    find<QCheckBox>("targetSort")->setChecked(false); // Produkt, Kwota
+    find<QPushButton>("importButton")->click();
     EXPECT_TRUE(ui.questions.isEmpty());
     EXPECT_EQ(ui.messages, QStringList{"Zakończono przesyłanie danych"});
-    HistoryList* history = window->importPage()->history();
-    EXPECT_TRUE(window->importPage()->showHistoryBox()->isChecked());
+    HistoryList* history = find<HistoryList>("history");
+    EXPECT_TRUE(find<QCheckBox>("showHistory")->isChecked());
     EXPECT_TRUE(history->isVisible());
     // The pairs first (two, and the unpaired Adres), then three records and the summary.
     EXPECT_EQ(history->lines().mid(0, 4), (QStringList{"Pary pól:", "  Nazwa -> Produkt", "  Cena -> Kwota",
                                                        "  pominięte pola źródła: Adres"}));
     EXPECT_EQ(history->model()->rowCount(), 10);
     EXPECT_EQ(history->lines().last(), "Liczba zaimportowanych rekordow: 4");
-    EXPECT_EQ(window->importPage()->progressBar()->maximum(), 3);
-    EXPECT_EQ(target->recordCountLabel()->text(), "rekordow: 4");
-    EXPECT_EQ(window->dataPage()->targetRecordCount()->text(), "Liczba rekordow: 4");
+    EXPECT_EQ(find<QProgressBar>("importProgress")->maximum(), 3);
+    EXPECT_EQ(find<QLabel>("targetRecordCount")->text(), "rekordow: 4");
+    EXPECT_EQ(find<QLabel>("targetDataRecordCount")->text(), "Liczba rekordow: 4");
 
     // Replace mode chosen in the menu shows in the options page too.
-    window->replaceModeAction()->trigger();
-    EXPECT_TRUE(window->optionsPage()->replaceButton()->isChecked());
-    window->optionsPage()->appendButton()->setChecked(true);
-    EXPECT_TRUE(window->appendModeAction()->isChecked());
-    window->optionsPage()->replaceButton()->setChecked(true);
+    find<QAction>("replaceModeAction")->trigger();
+    EXPECT_TRUE(find<QRadioButton>("replaceModeButton")->isChecked());
+    find<QRadioButton>("appendModeButton")->setChecked(true);
+    EXPECT_TRUE(find<QAction>("appendModeAction")->isChecked());
+    find<QRadioButton>("replaceModeButton")->setChecked(true);
     EXPECT_EQ(window->importMode(), importer::ImportMode::Replace);
     // Drag the target's Kwota above Produkt: Nazwa (text) now meets Kwota (number); answer No.
     MappingGrid* grid = target->grid();
     QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, cellCenter(grid, 1, MappingGrid::NumberColumn));
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, cellCenter(grid, 0, MappingGrid::NumberColumn));
     ui.answers = {false};
-    window->importPage()->importButton()->click();
+    find<QPushButton>("importButton")->click();
     EXPECT_EQ(ui.questions.size(), 1);
     EXPECT_EQ(countOf(targetDir.filePath("cennik.db")), 4); // nothing deleted
 
@@ -195,7 +190,7 @@ TEST_F(ImporterWindowTest, ImportAppendsThenReplacesWithHistory)
     clickCell(source->grid(), 1);
     ASSERT_TRUE(source->grid()->isSkipped(0) && source->grid()->isSkipped(1));
     ui.questions.clear();
-    window->importPage()->importButton()->click();
+    find<QPushButton>("importButton")->click();
     EXPECT_TRUE(ui.questions.isEmpty());
     const auto rows = allRows(targetDir.filePath("cennik.db"));
     ASSERT_EQ(rows.size(), 3);
@@ -204,11 +199,11 @@ TEST_F(ImporterWindowTest, ImportAppendsThenReplacesWithHistory)
 
 TEST_F(ImporterWindowTest, SameFileOnBothSidesIsRefused)
 {
-    clickItem(source->fileList(), "towary.db");
+    clickItem(find<QListWidget>("sourceFiles"), "towary.db");
     target->setFolder(sourceDir.path());
-    clickItem(target->fileList(), "towary.db");
-    window->replaceModeAction()->trigger();
-    window->importPage()->importButton()->click();
+    clickItem(find<QListWidget>("targetFiles"), "towary.db");
+    find<QAction>("replaceModeAction")->trigger();
+    find<QPushButton>("importButton")->click();
     EXPECT_EQ(ui.messages, QStringList{"Zaznaczono dwukrotnie ten sam plik!"});
     EXPECT_EQ(countOf(sourceDir.filePath("towary.db")), 3);
 }
@@ -216,108 +211,106 @@ TEST_F(ImporterWindowTest, SameFileOnBothSidesIsRefused)
 TEST_F(ImporterWindowTest, FilterDialogComposesAppliesAndKeepsItsText)
 {
     openBoth();
-    window->dataPage()->sourceFilterButton()->click();
-    FilterDialog* dialog = window->filterDialog();
+    find<QPushButton>("sourceFilterButton")->click();
+    FilterDialog* dialog = find<FilterDialog>("filterDialog");
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->fieldList()->count(), 3);
-    doubleClickItem(dialog->fieldList(), "Cena");
-    doubleClickItem(dialog->operatorList(), ">");
-    EXPECT_EQ(dialog->expressionEditor()->toPlainText(), "Cena >");
-    dialog->expressionEditor()->setPlainText(dialog->expressionEditor()->toPlainText() + " 3");
-    dialog->applyButton()->click();
-    EXPECT_EQ(dialog->countLabel()->text(), "Liczba rekordów: 2");
-    EXPECT_EQ(window->dataPage()->sourceRecordCount()->text(), "Liczba rekordów: 2");
-    dialog->clearButton()->click();
-    dialog->closeButton()->click();
+    EXPECT_EQ(find<QListWidget>("filterFields")->count(), 3);
+    doubleClickItem(find<QListWidget>("filterFields"), "Cena");
+    doubleClickItem(find<QListWidget>("filterOperators"), ">");
+    EXPECT_EQ(find<QPlainTextEdit>("filterExpression")->toPlainText(), "Cena >");
+    find<QPlainTextEdit>("filterExpression")
+        ->setPlainText(find<QPlainTextEdit>("filterExpression")->toPlainText() + " 3");
+    find<QPushButton>("filterApply")->click();
+    EXPECT_EQ(find<QLabel>("filterCount")->text(), "Liczba rekordów: 2");
+    EXPECT_EQ(find<QLabel>("sourceDataRecordCount")->text(), "Liczba rekordów: 2");
+    find<QPushButton>("filterClear")->click();
+    find<QPushButton>("filterClose")->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(window->sourceTable().recordCount(), 2); // stays in force
 
-    dialog->expressionEditor()->setPlainText("Cena >>> 1");
-    window->dataPage()->targetFilterButton()->click();
-    EXPECT_EQ(dialog->boundTable(), &window->targetTable());
-    EXPECT_EQ(dialog->fieldList()->count(), 2);
-    EXPECT_EQ(dialog->expressionEditor()->toPlainText(), "Cena >>> 1");
-    dialog->applyButton()->click();
+    find<QPlainTextEdit>("filterExpression")->setPlainText("Cena >>> 1");
+    find<QPushButton>("targetFilterButton")->click();
+    EXPECT_EQ(find<QListWidget>("filterFields")->count(), 2);
+    EXPECT_EQ(find<QPlainTextEdit>("filterExpression")->toPlainText(), "Cena >>> 1");
+    find<QPushButton>("filterApply")->click();
     EXPECT_EQ(ui.errors.size(), 1);
-    dialog->removeButton()->click();
-    EXPECT_EQ(dialog->countLabel()->text(), "Liczba rekordow: 1");
+    find<QPushButton>("filterRemove")->click();
+    EXPECT_EQ(find<QLabel>("filterCount")->text(), "Liczba rekordow: 1");
 }
 
 TEST_F(ImporterWindowTest, DataPageExportsAndDeletesTheTargetView)
 {
     openBoth();
-    DataPage* page = window->dataPage();
     const QString html = sourceDir.filePath("out.html"), txt = sourceDir.filePath("out");
     ui.files = {html};
-    page->sourceHtmlButton()->click();
+    find<QPushButton>("sourceHtmlButton")->click();
     const QByteArray bytes = testsupport::readFile(html);
     EXPECT_TRUE(bytes.contains("<TD>mas\xB3o &lt;extra&gt;<TD>7.25")) << bytes.toStdString();
     EXPECT_TRUE(bytes.contains("<TD>\xBF&oacute;\xB3\xE6"));
-    window->optionsPage()->separatorBox()->setCurrentText(";");
+    find<QComboBox>("separator")->setCurrentText(";");
     ui.files = {txt};
-    page->targetTextButton()->click();
+    find<QPushButton>("targetTextButton")->click();
     EXPECT_EQ(testsupport::readFile(txt + ".txt"), QByteArray("stary;1;\n\r\n"));
 
     ui.answers = {false};
-    page->deleteButton()->click();
+    find<QPushButton>("deleteViewButton")->click();
     EXPECT_EQ(ui.questions, QStringList{"Usunąć wszystkie rekordy dla aktualnego filtrowania?"});
     EXPECT_EQ(window->targetTable().recordCount(), 1);
-    page->deleteButton()->click();
+    find<QPushButton>("deleteViewButton")->click();
     EXPECT_EQ(window->targetTable().recordCount(), 0);
-    EXPECT_EQ(page->targetRecordCount()->text(), "Liczba rekordow: 0");
+    EXPECT_EQ(find<QLabel>("targetDataRecordCount")->text(), "Liczba rekordow: 0");
     // An empty target still writes a text file; HTML needs records; cancelling writes nothing.
     ui.files = {txt + "2.txt"};
-    page->targetTextButton()->click();
+    find<QPushButton>("targetTextButton")->click();
     EXPECT_EQ(testsupport::readFile(txt + "2.txt"), QByteArray("\r\n"));
     ui.files = {sourceDir.filePath("none.html")};
-    page->targetHtmlButton()->click();
+    find<QPushButton>("targetHtmlButton")->click();
     EXPECT_EQ(ui.files.size(), 1u);
     ui.files.clear();
-    page->sourceTextButton()->click();
+    find<QPushButton>("sourceTextButton")->click();
     EXPECT_TRUE(ui.errors.isEmpty());
 }
 
 TEST_F(ImporterWindowTest, SqlPageComposesRunsAndDeletesThroughTheResult)
 {
     openBoth();
-    SqlPage* page = window->sqlPage();
-    clickItem(page->keywordList(), "SELECT");
-    clickItem(page->fieldList(), "Nazwa");
-    clickItem(page->keywordList(), "FROM");
-    clickItem(page->keywordList(), "WHERE");
-    clickItem(page->fieldList(), "Cena");
-    clickItem(page->operatorList(), ">");
-    page->editor()->insertPlainText("3");
+    clickItem(find<QListWidget>("sqlKeywords"), "SELECT");
+    clickItem(find<QListWidget>("sqlFields"), "Nazwa");
+    clickItem(find<QListWidget>("sqlKeywords"), "FROM");
+    clickItem(find<QListWidget>("sqlKeywords"), "WHERE");
+    clickItem(find<QListWidget>("sqlFields"), "Cena");
+    clickItem(find<QListWidget>("sqlOperators"), ">");
+    find<QTextEdit>("sqlEditor")->insertPlainText("3");
     const QString expected = "SELECT Nazwa FROM '" + sourceDir.filePath("towary.db") + "' WHERE Cena > 3";
-    EXPECT_EQ(page->editor()->toPlainText(), expected);
-    page->executeButton()->click();
+    EXPECT_EQ(find<QTextEdit>("sqlEditor")->toPlainText(), expected);
+    find<QPushButton>("sqlExecute")->click();
     EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join("\n").toStdString();
-    EXPECT_EQ(page->recordCountLabel()->text(), "Liczba rekordow: 2");
-    EXPECT_EQ(page->fieldCountLabel()->text(), "dostępne pola: 1");
+    EXPECT_EQ(find<QLabel>("sqlRecordCount")->text(), "Liczba rekordow: 2");
+    EXPECT_EQ(find<QLabel>("sqlFieldCount")->text(), "dostępne pola: 1");
 
     ui.files = {sourceDir.filePath("q.txt")};
-    page->textButton()->click();
+    find<QPushButton>("sqlText")->click();
     EXPECT_EQ(testsupport::readFile(sourceDir.filePath("q.txt")), QByteArray("chleb|\nmasło <extra>|\n\r\n"));
 
-    page->deleteButton()->click(); // default answer Yes
+    find<QPushButton>("sqlDelete")->click(); // default answer Yes
     EXPECT_EQ(window->query().recordCount(), 0);
     EXPECT_EQ(countOf(sourceDir.filePath("towary.db")), 1);
 
-    page->clearButton()->click();
-    EXPECT_TRUE(page->editor()->toPlainText().isEmpty());
-    page->editor()->setPlainText("select nonsense");
-    page->executeButton()->click();
+    find<QPushButton>("sqlClear")->click();
+    EXPECT_TRUE(find<QTextEdit>("sqlEditor")->toPlainText().isEmpty());
+    find<QTextEdit>("sqlEditor")->setPlainText("select nonsense");
+    find<QPushButton>("sqlExecute")->click();
     EXPECT_EQ(ui.errors.size(), 1);
     EXPECT_FALSE(window->query().isOpen());
 
-    page->inputFiles()->setCurrentIndex(0);
-    QTest::mouseDClick(page->inputFiles()->lineEdit(), Qt::LeftButton);
-    EXPECT_EQ(page->editor()->toPlainText(), "select nonsense towary.db");
+    find<QComboBox>("sqlInputFiles")->setCurrentIndex(0);
+    QTest::mouseDClick(find<QComboBox>("sqlInputFiles")->lineEdit(), Qt::LeftButton);
+    EXPECT_EQ(find<QTextEdit>("sqlEditor")->toPlainText(), "select nonsense towary.db");
 }
 
 TEST_F(ImporterWindowTest, HelpOpensTheTextInTheEditor)
 {
-    window->helpAction()->trigger();
+    find<QAction>("helpAction")->trigger();
     ASSERT_EQ(ui.started.size(), 1);
     EXPECT_TRUE(window->helpFile().endsWith("pomoc.txt"));
 }
@@ -326,17 +319,17 @@ TEST_F(ImporterWindowTest, HelpOpensTheTextInTheEditor)
 TEST_F(ImporterWindowTest, PagesRenderWithTablesOpen)
 {
     openBoth();
-    window->importPage()->importButton()->click();
+    find<QPushButton>("importButton")->click();
     window->resize(1100, 760);
     const QString folder = qEnvironmentVariable("KAL_SCREENSHOTS");
-    for (int i = 0; i < window->pages()->count(); ++i) {
-        window->pages()->setCurrentIndex(i);
+    for (int i = 0; i < find<QTabWidget>("pages")->count(); ++i) {
+        find<QTabWidget>("pages")->setCurrentIndex(i);
         const QPixmap shot = window->grab();
         EXPECT_FALSE(shot.isNull());
         if (!folder.isEmpty())
             shot.save(QStringLiteral("%1/importer-page%2.png").arg(folder).arg(i));
     }
-    window->dataPage()->sourceFilterButton()->click();
+    find<QPushButton>("sourceFilterButton")->click();
     if (!folder.isEmpty())
-        window->filterDialog()->grab().save(folder + "/importer-filter.png");
+        find<FilterDialog>("filterDialog")->grab().save(folder + "/importer-filter.png");
 }

@@ -6,7 +6,6 @@
 #include "listclicks.h"
 #include "shell/tables/table.h"
 #include "testsupport.h"
-#include "ui/importer/importpage.h"
 #include "ui/importer/mappinggrid.h"
 #include "ui/importer/tablesidepanel.h"
 
@@ -35,16 +34,16 @@ protected:
     void openWindow()
     {
         ImporterWindowFixture::openWindow(dir.path(), dir.path());
-        source->sortBox()->setChecked(false);
-        target->sortBox()->setChecked(false);
+        find<QCheckBox>("sourceSort")->setChecked(false);
+        find<QCheckBox>("targetSort")->setChecked(false);
     }
     // Picks the two tables and imports; the records the target then holds.
     QVector<QVector<QVariant>> importInto(const QString& sourceName, const QString& targetName)
     {
-        clickItem(source->fileList(), sourceName);
+        clickItem(find<QListWidget>("sourceFiles"), sourceName);
         EXPECT_TRUE(window->sourceTable().isOpen()) << ui.errors.join(" ").toStdString();
-        clickItem(target->fileList(), targetName);
-        window->importPage()->importButton()->click();
+        clickItem(find<QListWidget>("targetFiles"), targetName);
+        find<QPushButton>("importButton")->click();
         EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(" ").toStdString();
         return allRows(dir.filePath(targetName));
     }
@@ -61,7 +60,7 @@ TEST_F(ImporterRealTables, ParadoxCountryIntoANativeTable)
                field("Ludnosc", FieldType::Number)});
     openWindow();
     const auto rows = importInto("country.db", "kraje.db");
-    EXPECT_EQ(source->recordCountLabel()->text(), "rekordów: 18");
+    EXPECT_EQ(find<QLabel>("sourceRecordCount")->text(), "rekordów: 18");
     ASSERT_EQ(rows.size(), 18);
     EXPECT_EQ(rows[0][0].toString(), "Argentina");
     EXPECT_EQ(rows[0][3].toDouble(), 2777815);

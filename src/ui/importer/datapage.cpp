@@ -58,6 +58,8 @@ DataPage::DataPage(tables::Table& source, tables::Table& target, shell::Interact
     m_sourceFields = new QLabel(this);
     m_targetRecords = new QLabel(this);
     m_targetFields = new QLabel(this);
+    m_sourceRecords->setObjectName("sourceDataRecordCount");
+    m_targetRecords->setObjectName("targetDataRecordCount");
     m_sourceFilter = new QPushButton("Filtr", this);
     m_targetFilter = new QPushButton("Filtr", this);
     for (QPushButton* b : {m_sourceFilter, m_targetFilter})
@@ -68,6 +70,13 @@ DataPage::DataPage(tables::Table& source, tables::Table& target, shell::Interact
     m_targetText = new QPushButton("Zapisz w txt", this);
     m_delete = new QPushButton("Usuń", this);
     m_delete->setToolTip("Usuń wszystkie rekordy");
+    m_sourceFilter->setObjectName("sourceFilterButton");
+    m_targetFilter->setObjectName("targetFilterButton");
+    m_sourceHtml->setObjectName("sourceHtmlButton");
+    m_sourceText->setObjectName("sourceTextButton");
+    m_targetHtml->setObjectName("targetHtmlButton");
+    m_targetText->setObjectName("targetTextButton");
+    m_delete->setObjectName("deleteViewButton");
 
     const auto side = [this](const QString& title, QTableView* grid, RecordNavigator* navigator,
                              QLabel* records, QLabel* fields, const QList<QPushButton*>& buttons) {

@@ -25,18 +25,6 @@ public:
 
     void updateCounts();
 
-    QTableView* sourceGrid() const { return m_sourceGrid; }
-    QTableView* targetGrid() const { return m_targetGrid; }
-    QLabel* sourceRecordCount() const { return m_sourceRecords; }
-    QLabel* targetRecordCount() const { return m_targetRecords; }
-    QPushButton* sourceFilterButton() const { return m_sourceFilter; }
-    QPushButton* targetFilterButton() const { return m_targetFilter; }
-    QPushButton* sourceHtmlButton() const { return m_sourceHtml; }
-    QPushButton* sourceTextButton() const { return m_sourceText; }
-    QPushButton* targetHtmlButton() const { return m_targetHtml; }
-    QPushButton* targetTextButton() const { return m_targetText; }
-    QPushButton* deleteButton() const { return m_delete; }
-
 Q_SIGNALS:
     void filterRequested(tables::Table* table);
     void htmlRequested(tables::Table* table);

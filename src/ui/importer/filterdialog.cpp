@@ -6,6 +6,7 @@
 #include "shell/interaction.h"
 #include "shell/tables/table.h"
 #include "ui/common/datasetmodel.h"
+#include "ui/common/dialogbuttons.h"
 #include "ui/common/recordnavigator.h"
 
 #include <QGridLayout>
@@ -37,10 +38,6 @@ FilterDialog::FilterDialog(shell::Interaction& interaction, QWidget* parent)
     m_operators->addItems(importer::FilterComposer::operators());
     m_expression = new QPlainTextEdit(this);
     m_expression->setObjectName("filterExpression");
-    m_apply = new QPushButton("Wykonaj", this);
-    m_clear = new QPushButton("Wyczyść", this);
-    m_remove = new QPushButton("Usuń Filtr", this);
-    m_close = new QPushButton("Zamknij", this);
     m_model = new DataSetModel(this);
     m_model->setInteraction(&m_interaction);
     m_grid = new QTableView(this);
@@ -66,14 +63,17 @@ FilterDialog::FilterDialog(shell::Interaction& interaction, QWidget* parent)
     resultLayout->addWidget(m_grid);
     resultLayout->addWidget(m_count);
 
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {m_apply, m_clear, m_remove, m_close})
-        buttons->addWidget(b);
+    auto* buttonRow = new QHBoxLayout;
+    const QList<QPushButton*> buttons = addButtonRow(this, buttonRow,
+                                                     {{"filterApply", QStringLiteral("Wykonaj")},
+                                                      {"filterClear", QStringLiteral("Wyczyść")},
+                                                      {"filterRemove", QStringLiteral("Usuń Filtr")},
+                                                      {"filterClose", QStringLiteral("Zamknij")}});
     auto* layout = new QGridLayout(this);
     layout->addWidget(fieldsBox, 0, 0);
     layout->addWidget(operatorsBox, 0, 1);
     layout->addWidget(expressionBox, 0, 2);
-    layout->addLayout(buttons, 1, 0, 1, 3);
+    layout->addLayout(buttonRow, 1, 0, 1, 3);
     layout->addWidget(resultBox, 2, 0, 1, 3);
     layout->setColumnStretch(2, 2);
     layout->setRowStretch(2, 2);
@@ -83,10 +83,9 @@ FilterDialog::FilterDialog(shell::Interaction& interaction, QWidget* parent)
             [this](QListWidgetItem* i) { appendEntry(i->text()); });
     connect(m_operators, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* i) { appendEntry(i->text()); });
-    connect(m_apply, &QPushButton::clicked, this, &FilterDialog::apply);
-    connect(m_clear, &QPushButton::clicked, this, &FilterDialog::clearExpression);
-    connect(m_remove, &QPushButton::clicked, this, &FilterDialog::removeFilter);
-    connect(m_close, &QPushButton::clicked, this, &QDialog::hide);
+    connect(buttons[0], &QPushButton::clicked, this, &FilterDialog::apply);
+    connect(buttons[1], &QPushButton::clicked, this, &FilterDialog::clearExpression);
+    connect(buttons[2], &QPushButton::clicked, this, &FilterDialog::removeFilter);
 }
 
 void FilterDialog::openFor(tables::Table* table)

@@ -12,7 +12,6 @@ class Interaction;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
-class QPushButton;
 class QTableView;
 class RecordNavigator;
 
@@ -25,21 +24,11 @@ public:
 
     // Binds the table and shows the dialog (refilling the field list).
     void openFor(tables::Table* table);
-    tables::Table* boundTable() const { return m_table; }
 
     void appendEntry(const QString& entry);
     void apply();
     void removeFilter();
     void clearExpression();
-
-    QListWidget* fieldList() const { return m_fields; }
-    QListWidget* operatorList() const { return m_operators; }
-    QPlainTextEdit* expressionEditor() const { return m_expression; }
-    QLabel* countLabel() const { return m_count; }
-    QPushButton* applyButton() const { return m_apply; }
-    QPushButton* clearButton() const { return m_clear; }
-    QPushButton* removeButton() const { return m_remove; }
-    QPushButton* closeButton() const { return m_close; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -52,10 +41,6 @@ private:
     QListWidget* m_fields;
     QListWidget* m_operators;
     QPlainTextEdit* m_expression;
-    QPushButton* m_apply;
-    QPushButton* m_clear;
-    QPushButton* m_remove;
-    QPushButton* m_close;
     QTableView* m_grid;
     DataSetModel* m_model;
     RecordNavigator* m_navigator;

@@ -54,11 +54,17 @@ ImporterMainWindow::ImporterMainWindow(shell::Interaction* interaction, QWidget*
     m_query = new tables::Query(this);
 
     m_pages = std::make_unique<QTabWidget>(this);
+    m_pages->setObjectName("pages");
     m_importPage = new ImportPage(*m_source, *m_target, *m_interaction, m_pages.get());
     m_dataPage = new DataPage(*m_source, *m_target, *m_interaction, m_pages.get());
     m_sqlPage = new SqlPage(*m_query, *m_source, *m_interaction, m_pages.get());
     m_optionsPage = new OptionsPage(m_pages.get());
     m_infoPage = new InfoPage(m_pages.get());
+    m_importPage->setObjectName("importPage");
+    m_dataPage->setObjectName("dataPage");
+    m_sqlPage->setObjectName("sqlPage");
+    m_optionsPage->setObjectName("optionsPage");
+    m_infoPage->setObjectName("infoPage");
     m_pages->addTab(m_importPage, "Import Danych");
     m_pages->addTab(m_dataPage, "Edycja Danych");
     m_pages->addTab(m_sqlPage, "Zapytanie SQL");
@@ -66,6 +72,7 @@ ImporterMainWindow::ImporterMainWindow(shell::Interaction* interaction, QWidget*
     m_pages->addTab(m_infoPage, "Informacje");
     setCentralWidget(m_pages.get());
     m_filterDialog = std::make_unique<FilterDialog>(*m_interaction, this);
+    m_filterDialog->setObjectName("filterDialog");
     buildMenu();
 
     TableSidePanel* source = m_importPage->sourcePanel();
@@ -106,8 +113,9 @@ ImporterMainWindow::~ImporterMainWindow() = default;
 void ImporterMainWindow::buildMenu()
 {
     QMenu* program = menuBar()->addMenu("Program");
-    m_helpAction = program->addAction("Pomoc do programu", this, &ImporterMainWindow::openHelp);
-    m_infoAction = program->addAction("Informacje", this, [this] { m_pages->setCurrentWidget(m_infoPage); });
+    program->addAction("Pomoc do programu", this, &ImporterMainWindow::openHelp)->setObjectName("helpAction");
+    program->addAction("Informacje", this, [this] { m_pages->setCurrentWidget(m_infoPage); })
+        ->setObjectName("infoAction");
     program->addSeparator();
     m_quitAction = program->addAction("Zakończ", this, &QWidget::close);
 
@@ -115,6 +123,8 @@ void ImporterMainWindow::buildMenu()
     auto* modes = new QActionGroup(this);
     m_appendAction = options->addAction("Importuj dane nie usuwając starych danych");
     m_replaceAction = options->addAction("Importuj dane usuwając stare dane");
+    m_appendAction->setObjectName("appendModeAction");
+    m_replaceAction->setObjectName("replaceModeAction");
     for (QAction* a : {m_appendAction, m_replaceAction}) {
         a->setCheckable(true);
         modes->addAction(a);

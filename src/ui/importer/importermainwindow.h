@@ -55,17 +55,6 @@ public:
     tables::Table& sourceTable() const { return *m_source; }
     tables::Table& targetTable() const { return *m_target; }
     tables::Query& query() const { return *m_query; }
-    QTabWidget* pages() const { return m_pages.get(); }
-    ImportPage* importPage() const { return m_importPage; }
-    DataPage* dataPage() const { return m_dataPage; }
-    SqlPage* sqlPage() const { return m_sqlPage; }
-    OptionsPage* optionsPage() const { return m_optionsPage; }
-    InfoPage* infoPage() const { return m_infoPage; }
-    FilterDialog* filterDialog() const { return m_filterDialog.get(); }
-    QAction* appendModeAction() const { return m_appendAction; }
-    QAction* replaceModeAction() const { return m_replaceAction; }
-    QAction* helpAction() const { return m_helpAction; }
-    QAction* infoAction() const { return m_infoAction; }
 
 private:
     void buildMenu();
@@ -93,7 +82,5 @@ private:
     std::unique_ptr<FilterDialog> m_filterDialog;
     QAction* m_appendAction = nullptr;
     QAction* m_replaceAction = nullptr;
-    QAction* m_helpAction = nullptr;
-    QAction* m_infoAction = nullptr;
     QAction* m_quitAction = nullptr;
 };

@@ -17,6 +17,8 @@ ImportPage::ImportPage(tables::Table& source, tables::Table& target, shell::Inte
 {
     m_source = new TableSidePanel(TableSidePanel::Side::Source, source, interaction, this);
     m_target = new TableSidePanel(TableSidePanel::Side::Target, target, interaction, this);
+    m_source->setObjectName("sourcePanel");
+    m_target->setObjectName("targetPanel");
     m_import = new QPushButton("Przenieś Dane >>", this);
     m_import->setObjectName("importButton");
     m_import->setToolTip("importuj wszystkie dane");
@@ -35,8 +37,10 @@ ImportPage::ImportPage(tables::Table& source, tables::Table& target, shell::Inte
     m_newTable->setObjectName("newTableButton");
     m_newTable->setToolTip("utwórz tabelę docelową z pól tabeli źródłowej");
     m_progress = new QProgressBar(this);
+    m_progress->setObjectName("importProgress");
     m_progress->setValue(0);
     m_showHistory = new QCheckBox("pokaż historię", this);
+    m_showHistory->setObjectName("showHistory");
     m_showHistory->setChecked(true);
     m_history = new HistoryList(this);
     m_history->setObjectName("history");

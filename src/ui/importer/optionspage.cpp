@@ -20,6 +20,8 @@ OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent)
     auto* importBox = new QGroupBox("Import danych", this);
     m_append = new QRadioButton("Importuj dane nie usuwając starych danych", importBox);
     m_replace = new QRadioButton("Importuj dane usuwając stare dane", importBox);
+    m_append->setObjectName("appendModeButton");
+    m_replace->setObjectName("replaceModeButton");
     m_append->setChecked(true);
     auto* importLayout = new QVBoxLayout(importBox);
     importLayout->addWidget(m_append);

@@ -20,10 +20,6 @@ public:
     void setImportMode(importer::ImportMode mode);
     importer::ExportSettings exportSettings() const;
 
-    QRadioButton* appendButton() const { return m_append; }
-    QRadioButton* replaceButton() const { return m_replace; }
-    QComboBox* separatorBox() const { return m_separator; }
-
 Q_SIGNALS:
     void importModeChanged(importer::ImportMode mode);
 

@@ -71,6 +71,13 @@ SqlPage::SqlPage(tables::Query& query, tables::Table& source, shell::Interaction
     m_text = new QPushButton("Zapisz w txt", this);
     m_delete = new QPushButton("Usuń", this);
     m_delete->setToolTip("Usuń wszystkie rekordy");
+    m_fieldCount->setObjectName("sqlFieldCount");
+    m_recordCount->setObjectName("sqlRecordCount");
+    m_execute->setObjectName("sqlExecute");
+    m_clear->setObjectName("sqlClear");
+    m_html->setObjectName("sqlHtml");
+    m_text->setObjectName("sqlText");
+    m_delete->setObjectName("sqlDelete");
 
     const auto boxed = [this](const QString& title, QWidget* w) {
         auto* box = new QGroupBox(title, this);

@@ -38,18 +38,6 @@ public:
     void clearStatement();
     void deleteResult();
 
-    QComboBox* inputFiles() const { return m_inputs; }
-    QListWidget* fieldList() const { return m_fields; }
-    QListWidget* operatorList() const { return m_operators; }
-    QListWidget* keywordList() const { return m_keywords; }
-    QTextEdit* editor() const { return m_editor; }
-    QLabel* fieldCountLabel() const { return m_fieldCount; }
-    QLabel* recordCountLabel() const { return m_recordCount; }
-    QPushButton* executeButton() const { return m_execute; }
-    QPushButton* clearButton() const { return m_clear; }
-    QPushButton* textButton() const { return m_text; }
-    QPushButton* deleteButton() const { return m_delete; }
-
 Q_SIGNALS:
     void inputFileChosen(const QString& name);
     void htmlRequested();

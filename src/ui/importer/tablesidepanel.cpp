@@ -48,7 +48,9 @@ TableSidePanel::TableSidePanel(Side side, tables::Table& table, shell::Interacti
     m_sort->setObjectName(source ? "sourceSort" : "targetSort");
     m_sort->setChecked(true);
     m_recordCount = new QLabel(this);
+    m_recordCount->setObjectName(source ? "sourceRecordCount" : "targetRecordCount");
     m_fieldCount = new QLabel(this);
+    m_fieldCount->setObjectName(source ? "sourceFieldCount" : "targetFieldCount");
     buildOptions();
     m_grid = new MappingGrid(this);
     m_grid->setObjectName(source ? "sourceGrid" : "targetGrid");

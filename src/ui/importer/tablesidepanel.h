@@ -31,8 +31,6 @@ public:
                    QWidget* parent = nullptr);
     ~TableSidePanel() override;
 
-    Side side() const { return m_side; }
-    tables::Table& table() const { return m_table; }
     QString folder() const { return m_folder; }
     void setFolder(const QString& folder);
     QStringList fileNames() const;
@@ -51,16 +49,7 @@ public:
     void updateCounts();
 
     MappingGrid* grid() const { return m_grid; }
-    QListWidget* fileList() const { return m_files; }
-    QListWidget* tableList() const { return m_tables; }
-    QComboBox* codePageBox() const { return m_codePage; }
-    QLabel* previewLabel() const { return m_preview; }
     // Target side only: writing allowed although index files go stale; numbers rounded to fit.
-    QListWidget* fieldList() const { return m_fields; }
-    QCheckBox* sortBox() const { return m_sort; }
-    QLabel* chosenFileLabel() const { return m_chosen; }
-    QLabel* recordCountLabel() const { return m_recordCount; }
-    QLabel* fieldCountLabel() const { return m_fieldCount; }
 
 Q_SIGNALS:
     void tableOpened(); // after every attempt to open, successful or not

@@ -3,7 +3,7 @@
 #include "shell/error.h"
 #include "shell/interaction.h"
 #include "shell/tables/dataset.h"
-#include "ui/kalmenor/dialogbuttons.h"
+#include "ui/common/dialogbuttons.h"
 #include "ui/kalmenor/dialogplacement.h"
 #include "ui/kalmenor/productnavigator.h"
 

@@ -1,5 +1,5 @@
 #include "ui/kalmenor/namedialog.h"
-#include "ui/kalmenor/dialogbuttons.h"
+#include "ui/common/dialogbuttons.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 
 #include "catalogue/productlists.h"
 #include "shell/error.h"
-#include "ui/kalmenor/dialogbuttons.h"
+#include "ui/common/dialogbuttons.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

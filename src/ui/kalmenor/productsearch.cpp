@@ -4,8 +4,8 @@
 #include "shell/error.h"
 #include "shell/interaction.h"
 #include "shell/tables/dataset.h"
+#include "ui/common/dialogbuttons.h"
 #include "ui/common/recordnavigator.h"
-#include "ui/kalmenor/dialogbuttons.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -1,5 +1,5 @@
 #include "ui/kalmenor/renamedialog.h"
-#include "ui/kalmenor/dialogbuttons.h"
+#include "ui/common/dialogbuttons.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "ui/kalmenor/dialogbuttons.h"
+#include "ui/common/dialogbuttons.h"
 
 #include <QBoxLayout>
 #include <QDialog>
