@@ -99,15 +99,7 @@ int RecordStream::forEachText(const tables::DataSet& data,
             return visit(cells);
         });
     }
-    QStringList columns;
-    for (const tables::Field& f : fields)
-        columns << tables::quoteIdentifier(f.name);
-    QString sql =
-        QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), table->sqlName());
-    if (!table->filter().trimmed().isEmpty())
-        sql += QStringLiteral(" WHERE (%1)").arg(table->filter());
-    sql += QStringLiteral(" ORDER BY rowid");
-    SqlStatement statement(table->connection(), sql);
+    SqlStatement statement(table->connection(), selectSql(*table, 0));
     static constexpr QByteArrayView yes("True"), no("False");
     std::vector<std::array<char, kNumberSize>> numbers{size_t(count)};
     int visited = 0;

@@ -3,11 +3,11 @@
 #include "shell/tables/table.h"
 #include "ui/common/datasetmodel.h"
 #include "ui/common/recordnavigator.h"
+#include "ui/importer/pagewidgets.h"
 #include "ui/importer/sidecolors.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -15,11 +15,9 @@
 
 namespace {
 
-QTableView* makeGrid(DataSetModel* model, const QColor& background, QWidget* parent)
+QTableView* makeGrid(DataSetModel* model, const char* name, const QColor& background, QWidget* parent)
 {
-    auto* grid = new QTableView(parent);
-    grid->setModel(model);
-    grid->verticalHeader()->setDefaultSectionSize(20);
+    QTableView* grid = recordGrid(model, name, parent);
     QPalette p = grid->palette();
     p.setColor(QPalette::Base, background);
     grid->setPalette(p);
@@ -39,11 +37,9 @@ DataPage::DataPage(tables::Table& source, tables::Table& target, shell::Interact
     m_targetModel = new DataSetModel(this);
     m_targetModel->setInteraction(&interaction);
     m_targetModel->setDataSet(&target);
-    m_sourceGrid = makeGrid(m_sourceModel, sidecolors::source(), this);
-    m_sourceGrid->setObjectName("sourceDataGrid");
+    m_sourceGrid = makeGrid(m_sourceModel, "sourceDataGrid", sidecolors::source(), this);
     m_sourceGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_targetGrid = makeGrid(m_targetModel, sidecolors::target(), this);
-    m_targetGrid->setObjectName("targetDataGrid");
+    m_targetGrid = makeGrid(m_targetModel, "targetDataGrid", sidecolors::target(), this);
 
     m_sourceNavigator = new RecordNavigator(this);
     m_sourceNavigator->setInteraction(&interaction);

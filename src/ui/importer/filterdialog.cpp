@@ -8,6 +8,7 @@
 #include "ui/common/datasetmodel.h"
 #include "ui/common/dialogbuttons.h"
 #include "ui/common/recordnavigator.h"
+#include "ui/importer/pagewidgets.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -40,10 +41,7 @@ FilterDialog::FilterDialog(shell::Interaction& interaction, QWidget* parent)
     m_expression->setObjectName("filterExpression");
     m_model = new DataSetModel(this);
     m_model->setInteraction(&m_interaction);
-    m_grid = new QTableView(this);
-    m_grid->setObjectName("filterGrid");
-    m_grid->setModel(m_model);
-    m_grid->verticalHeader()->setDefaultSectionSize(20);
+    m_grid = recordGrid(m_model, "filterGrid", this);
     m_navigator = new RecordNavigator(this);
     m_navigator->setInteraction(&m_interaction);
     m_navigator->setVisibleButtons(
@@ -51,12 +49,6 @@ FilterDialog::FilterDialog(shell::Interaction& interaction, QWidget* parent)
     m_count = new QLabel("Liczba rekordów:", this);
     m_count->setObjectName("filterCount");
 
-    auto* fieldsBox = new QGroupBox("Dostępne pola", this);
-    (new QVBoxLayout(fieldsBox))->addWidget(m_fields);
-    auto* operatorsBox = new QGroupBox("Operatory", this);
-    (new QVBoxLayout(operatorsBox))->addWidget(m_operators);
-    auto* expressionBox = new QGroupBox("Zapytanie", this);
-    (new QVBoxLayout(expressionBox))->addWidget(m_expression);
     auto* resultBox = new QGroupBox("Wynik filtrowania", this);
     auto* resultLayout = new QVBoxLayout(resultBox);
     resultLayout->addWidget(m_navigator);
@@ -70,9 +62,9 @@ FilterDialog::FilterDialog(shell::Interaction& interaction, QWidget* parent)
                                                       {"filterRemove", QStringLiteral("Usuń Filtr")},
                                                       {"filterClose", QStringLiteral("Zamknij")}});
     auto* layout = new QGridLayout(this);
-    layout->addWidget(fieldsBox, 0, 0);
-    layout->addWidget(operatorsBox, 0, 1);
-    layout->addWidget(expressionBox, 0, 2);
+    layout->addWidget(boxed("Dostępne pola", m_fields, this), 0, 0);
+    layout->addWidget(boxed("Operatory", m_operators, this), 0, 1);
+    layout->addWidget(boxed("Zapytanie", m_expression, this), 0, 2);
     layout->addLayout(buttonRow, 1, 0, 1, 3);
     layout->addWidget(resultBox, 2, 0, 1, 3);
     layout->setColumnStretch(2, 2);

@@ -1,6 +1,7 @@
 #include "ui/importer/importpage.h"
 
 #include "ui/importer/historylist.h"
+#include "ui/importer/pagewidgets.h"
 #include "ui/importer/tablesidepanel.h"
 
 #include <QCheckBox>
@@ -45,13 +46,9 @@ ImportPage::ImportPage(tables::Table& source, tables::Table& target, shell::Inte
     m_history = new HistoryList(this);
     m_history->setObjectName("history");
 
-    auto* sourceBox = new QGroupBox("Dane źródłowe", this);
-    (new QVBoxLayout(sourceBox))->addWidget(m_source);
-    auto* targetBox = new QGroupBox("Dane docelowe", this);
-    (new QVBoxLayout(targetBox))->addWidget(m_target);
     auto* sides = new QHBoxLayout;
-    sides->addWidget(sourceBox);
-    sides->addWidget(targetBox);
+    sides->addWidget(boxed("Dane źródłowe", m_source, this));
+    sides->addWidget(boxed("Dane docelowe", m_target, this));
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(m_showHistory);

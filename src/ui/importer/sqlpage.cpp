@@ -9,6 +9,7 @@
 #include "shell/tables/table.h"
 #include "ui/common/datasetmodel.h"
 #include "ui/common/recordnavigator.h"
+#include "ui/importer/pagewidgets.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -54,10 +55,7 @@ SqlPage::SqlPage(tables::Query& query, tables::Table& source, shell::Interaction
     m_model = new DataSetModel(this);
     m_model->setInteraction(&interaction);
     m_model->setDataSet(&query);
-    m_grid = new QTableView(this);
-    m_grid->setObjectName("sqlResultGrid");
-    m_grid->setModel(m_model);
-    m_grid->verticalHeader()->setDefaultSectionSize(20);
+    m_grid = recordGrid(m_model, "sqlResultGrid", this);
     m_navigator = new RecordNavigator(this);
     m_navigator->setInteraction(&interaction);
     m_navigator->setVisibleButtons({RecordNavigator::First, RecordNavigator::Prior, RecordNavigator::Next,
@@ -79,19 +77,14 @@ SqlPage::SqlPage(tables::Query& query, tables::Table& source, shell::Interaction
     m_text->setObjectName("sqlText");
     m_delete->setObjectName("sqlDelete");
 
-    const auto boxed = [this](const QString& title, QWidget* w) {
-        auto* box = new QGroupBox(title, this);
-        (new QVBoxLayout(box))->addWidget(w);
-        return box;
-    };
     auto* lists = new QHBoxLayout;
     auto* inputColumn = new QVBoxLayout;
-    inputColumn->addWidget(boxed("Dane wejściowe:", m_inputs));
-    inputColumn->addWidget(boxed("Dostępne pola:", m_fields), 1);
+    inputColumn->addWidget(boxed("Dane wejściowe:", m_inputs, this));
+    inputColumn->addWidget(boxed("Dostępne pola:", m_fields, this), 1);
     lists->addLayout(inputColumn, 2);
-    lists->addWidget(boxed("Operatory:", m_operators), 1);
-    lists->addWidget(boxed("Słowa kluczowe:", m_keywords), 2);
-    lists->addWidget(boxed("Zapytanie SQL", m_editor), 4);
+    lists->addWidget(boxed("Operatory:", m_operators, this), 1);
+    lists->addWidget(boxed("Słowa kluczowe:", m_keywords, this), 2);
+    lists->addWidget(boxed("Zapytanie SQL", m_editor, this), 4);
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {m_execute, m_clear, m_html, m_text, m_delete})
