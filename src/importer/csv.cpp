@@ -168,7 +168,7 @@ void Csv::write(const tables::DataSet& data, const CsvOptions& options, ExportSi
     const auto codePage = codePageOf(options.codePage);
     const char sep = options.separator;
     QByteArray encoded;
-    int record = 0;
+    int record = 0; // counted from 1 as the user counts them; the field names are 0
     const auto append = [&](QByteArrayView utf8, int column) {
         if (codePage->isUtf8()) {
             appendField(out, utf8, sep);
@@ -193,13 +193,13 @@ void Csv::write(const tables::DataSet& data, const CsvOptions& options, ExportSi
         out.append("\r\n", 2);
     }
     RecordStream::forEachText(data, [&](const QVector<QByteArrayView>& cells) {
+        ++record;
         for (int i = 0; i < cells.size(); ++i) {
             if (i > 0)
                 out.append(sep);
             append(cells[i], i);
         }
         out.append("\r\n", 2);
-        ++record;
         return true;
     });
 }

@@ -249,6 +249,14 @@ TEST_F(CommandLineTablesTest, CsvRoundTripAgreesWithCsvkit)
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(
         testsupport::readFile(csv).startsWith("Nazwa;Opis;Cena\r\nza\xbf\xf3\xb3\xe6, g\xea\x9cl\xb9;"));
+    // A character the code page lacks names its record (counted from 1) and leaves the file as it was.
+    const QByteArray before = testsupport::readFile(csv);
+    const QString smile =
+        makeTable(dir.filePath("smile.db"), {field("A", FieldType::Alpha, 10)}, {{"a"}, {"b ☺"}, {"c"}});
+    r = runCommandLine({"export", "--csv", "--codepage", "1250", smile, csv});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("rekord 2, pole A")) << r.err.toStdString();
+    EXPECT_EQ(testsupport::readFile(csv), before);
 }
 
 TEST_F(CommandLineTablesTest, BadCsvNamesLineAndColumnAndWritesNothing)
