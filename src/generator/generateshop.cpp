@@ -76,7 +76,11 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     // Pages are put together here, in the fixed order, and written by the pool's threads.
     FileWriterPool pool;
     context.setWriterPool(&pool);
-    const auto detach = qScopeGuard([&context] { context.setWriterPool(nullptr); });
+    context.shareProductLookup(true);
+    const auto detach = qScopeGuard([&context] {
+        context.setWriterPool(nullptr);
+        context.shareProductLookup(false);
+    });
 
     context.report(QStringLiteral("Generate web shop to the directory ") + context.shopFolder());
     copyShopAssets(context);
@@ -99,6 +103,7 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     writeSearchPage(context);
     context.finishWrites();
     context.setWriterPool(nullptr);
+    context.shareProductLookup(false);
 
     context.reportRunEnd();
     context.setMissingPictures(missingPictures(context));

@@ -1,6 +1,7 @@
 #include "generator/generatorcontext.h"
 
 #include "generator/filewriterpool.h"
+#include "generator/productrecord.h"
 #include "generator/savepage.h"
 
 #include <QDate>
@@ -52,6 +53,22 @@ void GeneratorContext::finishWrites()
 {
     if (m_pool)
         m_pool->finish();
+}
+
+std::shared_ptr<const ProductLookup> GeneratorContext::productLookup()
+{
+    if (m_lookup)
+        return m_lookup;
+    auto lookup = std::make_shared<const ProductLookup>(m_products);
+    if (m_shareLookup)
+        m_lookup = lookup;
+    return lookup;
+}
+
+void GeneratorContext::shareProductLookup(bool share)
+{
+    m_shareLookup = share;
+    m_lookup.reset();
 }
 
 QStringList GeneratorContext::failedPictureCopies() const

@@ -23,6 +23,7 @@ class Table;
 namespace generator {
 
 class FileWriterPool;
+class ProductLookup;
 
 // Where a run's report lines, progress and upload go. Every member may be left empty.
 struct GenerationHooks {
@@ -95,6 +96,11 @@ public:
     QStringList failedPictureCopies() const;
     void clearPictureFailures();
 
+    // The products by their keys. While the run shares them (generateShop), they are read once for all
+    // its page writers; otherwise each call reads the table as it is now.
+    std::shared_ptr<const ProductLookup> productLookup();
+    void shareProductLookup(bool share);
+
     // Search index lines ("parent.d('name','ID.html',n)"), filled by the product pages and emptied by
     // the search page.
     QStringList& searchIndex() { return m_searchIndex; }
@@ -126,6 +132,8 @@ private:
     FileWriterPool* m_pool = nullptr;
     QStringList m_missingPictures;
     std::shared_ptr<struct FailedCopies> m_failedCopies;
+    bool m_shareLookup = false;
+    std::shared_ptr<const ProductLookup> m_lookup;
 };
 
 // "Missing pictures: N (kalmenor catalogue lists them)".

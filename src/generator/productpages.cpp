@@ -282,7 +282,8 @@ void writeProductPages(GeneratorContext& context)
     if (!products.filter().isEmpty())
         products.setFilter(QString());
 
-    ProductLookup lookup(products);
+    const std::shared_ptr<const ProductLookup> shared = context.productLookup();
+    const ProductLookup& lookup = *shared;
     ShopPictures pictures;
     pictures.check(context, pictureSources(context, nodes, lookup, PictureSize::Big));
     for (const TreeNode* node : nodes) {
@@ -343,7 +344,8 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
         }
     };
 
-    ProductLookup lookup(products);
+    const std::shared_ptr<const ProductLookup> shared = context.productLookup();
+    const ProductLookup& lookup = *shared;
     ShopPictures pictures;
     pictures.check(context, pictureSources(context, nodes, lookup, PictureSize::Small));
     int v = 0;

@@ -56,6 +56,7 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
         sql += QStringLiteral(" WHERE (%1)").arg(products.filter());
     sql += QStringLiteral(" ORDER BY rowid"); // the order of the table's view
     m_rows = products.connection().select(sql);
+    m_records.resize(m_rows.size());
     m_indexByFoldedId.reserve(m_rows.size());
     for (int i = 0; i < m_rows.size(); ++i) {
         const QString id = tables::valueToText(m_rows[i].value(idField), products.fields()[idField].type);
@@ -70,6 +71,9 @@ std::optional<ProductRecord> ProductLookup::find(const QString& key) const
     const auto found = m_indexByFoldedId.constFind(key.toCaseFolded());
     if (found == m_indexByFoldedId.constEnd())
         return std::nullopt;
+    std::optional<ProductRecord>& cached = m_records[found.value().index];
+    if (cached)
+        return cached;
     const QVector<QVariant>& row = m_rows[found.value().index];
     const auto value = [&](const QString& name) {
         const int column = m_columnOf.value(name, -1);
@@ -120,6 +124,7 @@ std::optional<ProductRecord> ProductLookup::find(const QString& key) const
     record.sizes = text(columns::kSizes);
     record.colours = text(columns::kColours);
     record.dimensions = text(columns::kDimensions);
+    cached = record;
     return record;
 }
 

@@ -60,7 +60,9 @@ private:
     tables::Table& m_products;
     QHash<QString, Found> m_indexByFoldedId;
     QVector<QVector<QVariant>> m_rows;
-    QVector<int> m_types;           // the field type of each column, as tables::FieldType
+    QVector<int> m_types; // the field type of each column, as tables::FieldType
+    // Records converted once: the page writers of a run find every product several times.
+    mutable QVector<std::optional<ProductRecord>> m_records;
     QHash<QString, int> m_columns;  // by folded name
     QHash<QString, int> m_columnOf; // the columns find() reads, by their names; -1 when missing
 };

@@ -93,7 +93,12 @@ void writeFileBeside(const QString& path, const QByteArray& bytes)
 
 void removeLeftoverTemporaries(const QString& folder)
 {
-    QDirIterator leftovers(folder, {QStringLiteral("*.part")}, QDir::Files | QDir::System | QDir::Hidden);
+    // Only temporaries of the kinds of file a run writes: a file of the user's is never taken for one.
+    QStringList names;
+    for (const char* kind :
+         {"html", "php", "js", "css", "json", "xml", "txt", "jpg", "jpeg", "gif", "png", "bmp", "ico"})
+        names << QStringLiteral("*.%1.part").arg(QLatin1String(kind));
+    QDirIterator leftovers(folder, names, QDir::Files | QDir::System | QDir::Hidden);
     while (leftovers.hasNext())
         QFile::remove(leftovers.next());
 }

@@ -21,7 +21,8 @@ void savePage(const QString& text, const QString& path);
 // Writes a file: a new one under its name at once, an existing one beside its path and renamed over it
 // (never through a link there). Throws AppError with the reason.
 void writeFileBeside(const QString& path, const QByteArray& bytes);
-// Removes the temporaries ("*.part") a killed run left in a folder (links among them as links).
+// Removes the temporaries ("page.html.part", "x.jpg.part", ...) a killed run left in a folder (links
+// among them as links).
 void removeLeftoverTemporaries(const QString& folder);
 // The whole content of a file; empty when it cannot be read.
 QByteArray readWholeFile(const QString& path);

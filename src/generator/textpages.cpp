@@ -87,7 +87,8 @@ void writePriceList(GeneratorContext& context)
     tables::Table& products = context.products();
     if (!products.filter().isEmpty())
         products.setFilter(QString());
-    ProductLookup lookup(products);
+    const std::shared_ptr<const ProductLookup> shared = context.productLookup();
+    const ProductLookup& lookup = *shared;
     QSet<QString> listed; // node texts folded: one row per product however often it is entered
     const std::vector<TreeNode*> nodes = context.tree().nodesInOrder();
     for (size_t i = 0; i < nodes.size(); ++i) {

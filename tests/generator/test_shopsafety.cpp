@@ -189,6 +189,19 @@ TEST_F(ShopSafety, LinksInTheShopFolderAreReplacedNeverWrittenThrough)
     EXPECT_FALSE(leftovers.hasNext());
 }
 
+TEST_F(ShopSafety, OnlyTheTemporariesOfAKilledRunAreCleared)
+{
+    testsupport::writeFile(shop + QStringLiteral("/index.html.part"), "half a page");
+    testsupport::writeFile(shop + QStringLiteral("/img/b1.jpg.part"), "half a picture");
+    testsupport::writeFile(shop + QStringLiteral("/plan.part"), "the merchant's own");
+    build(shop);
+    EXPECT_FALSE(shopHas(QStringLiteral("index.html.part")));
+    EXPECT_FALSE(shopHas(QStringLiteral("img/b1.jpg.part")));
+    EXPECT_EQ(testsupport::readFile(shop + QStringLiteral("/plan.part")), QByteArray("the merchant's own"));
+    EXPECT_TRUE(
+        page(QStringLiteral("index.html")).contains(QStringLiteral("<frameset"), Qt::CaseInsensitive));
+}
+
 TEST_F(ShopSafety, KeysNamingTheShopsOwnPagesGetAWarningAndNoPage)
 {
     settings.options.includePriceList = true;
