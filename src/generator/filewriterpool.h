@@ -29,8 +29,6 @@ public:
     // Waits until every queued task has run; throws AppError with the first failure.
     void finish();
 
-    int threadCount() const { return int(m_threads.size()); }
-
 private:
     void work();
     void throwFailure(std::unique_lock<std::mutex>& lock);

@@ -66,8 +66,7 @@ public:
     void disconnect();
 
     bool isConnected() const { return m_control.isOpen(); }
-    // The lines of the last reply and its code.
-    const QStringList& replyLines() const { return m_replyLines; }
+    // The code of the last reply.
     int replyCode() const { return m_replyCode; }
     QString systemDescription() const { return m_system; }
     // Commands sent since this client was made (the benchmark compares it with other clients).

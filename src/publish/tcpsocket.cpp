@@ -171,24 +171,6 @@ QString TcpSocket::localAddress() const
     return addressText(sa);
 }
 
-int TcpSocket::localPort() const
-{
-    sockaddr_in sa{};
-    socklen_t length = sizeof sa;
-    if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0)
-        throw SocketError(m_fd < 0 ? ENOTCONN : errno);
-    return ntohs(sa.sin_port);
-}
-
-QString TcpSocket::peerAddress() const
-{
-    sockaddr_in sa{};
-    socklen_t length = sizeof sa;
-    if (m_fd < 0 || ::getpeername(m_fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0)
-        return {};
-    return addressText(sa);
-}
-
 void TcpSocket::close()
 {
     if (m_fd >= 0) {

@@ -44,8 +44,6 @@ public:
     bool waitReadable(std::chrono::milliseconds wait);
 
     QString localAddress() const;
-    QString peerAddress() const;
-    int localPort() const;
 
     void close();
     // Ends the stream in order: TLS close_notify, our half closed, then the peer's end awaited (within the
