@@ -149,8 +149,16 @@ QStringList RecordStream::preview(const tables::DataSet& data, int records)
         return lines;
     forEach(data, 0, [&](const QVector<QVariant>& values) {
         QStringList cells;
-        for (int i = 0; i < values.size(); ++i)
-            cells << cellText(values[i], data.fields()[i].type);
+        for (int i = 0; i < values.size(); ++i) {
+            const tables::FieldType type = data.fields()[i].type;
+            // Pictures and other binary data decoded as text would only fill the line with noise.
+            const bool binary = type == tables::FieldType::Binary || type == tables::FieldType::Graphic
+                                || type == tables::FieldType::Bytes;
+            if (binary && !values[i].isNull())
+                cells << QStringLiteral("(dane binarne, %1 B)").arg(values[i].toByteArray().size());
+            else
+                cells << cellText(values[i], type);
+        }
         lines << cells.join(QStringLiteral(" | "));
         return lines.size() < records;
     });

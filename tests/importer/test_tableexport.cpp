@@ -5,6 +5,7 @@
 #include "shell/error.h"
 #include "shell/tables/query.h"
 #include "shell/tables/table.h"
+#include "testsupport.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -194,4 +195,16 @@ TEST(TableExport, NumbersReadAsTheTableToolsShowThem)
             }
         }
     }
+}
+
+TEST(TableExport, PreviewNamesBinaryDataInsteadOfDecodingIt)
+{
+    tables::Table fish;
+    fish.open(testsupport::sharedTablesDir() + QStringLiteral("/biolife.db"));
+    const QStringList lines = RecordStream::preview(fish, 1);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("90020 | Triggerfish | Clown Triggerfish")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("(dane binarne, "))) << lines[0].toStdString();
+    EXPECT_FALSE(lines[0].contains(QStringLiteral("BM"))) << lines[0].toStdString();
 }
