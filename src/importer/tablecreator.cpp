@@ -31,7 +31,7 @@ int textWidth(const tables::Field& f, int longest, int maxWidth, bool utf8)
                         : 255;
 }
 
-tables::ParadoxFieldSpec paradoxField(const tables::Field& f, int longest)
+tables::ParadoxNewField paradoxField(const tables::Field& f, int longest)
 {
     namespace px = tables::paradox;
     using tables::FieldType;
@@ -234,10 +234,10 @@ QVector<tables::Field> TableCreator::create(const QString& path, const QVector<t
         // chosen.
         const QByteArray chosen =
             tables::CodePage::fromUserChoice(QString::fromLatin1(codePage.isEmpty() ? "1250" : codePage));
-        QVector<tables::ParadoxFieldSpec> specs;
+        QVector<tables::ParadoxNewField> newFields;
         for (int i = 0; i < fields.size(); ++i)
-            specs.push_back(paradoxField(fields[i], longest.value(i, -1)));
-        tables::createParadoxTable(path, specs, chosen);
+            newFields.push_back(paradoxField(fields[i], longest.value(i, -1)));
+        tables::createParadoxTable(path, newFields, chosen);
         return fields;
     }
 

@@ -50,7 +50,7 @@ QByteArray encoded(const CodePage& codePage, const QString& text, const QString&
     return out;
 }
 
-int checkedSize(const ParadoxFieldSpec& f)
+int checkedSize(const ParadoxNewField& f)
 {
     const auto bad = [&] {
         return shell::AppError(
@@ -86,11 +86,11 @@ int checkedSize(const ParadoxFieldSpec& f)
     }
 }
 
-QByteArray tableHeader(const QString& path, const QVector<ParadoxFieldSpec>& fields, const CodePage& codePage,
+QByteArray tableHeader(const QString& path, const QVector<ParadoxNewField>& fields, const CodePage& codePage,
                        int codePageNumber)
 {
     int recordSize = 0;
-    for (const ParadoxFieldSpec& f : fields)
+    for (const ParadoxNewField& f : fields)
         recordSize += checkedSize(f);
     int blockKb = 2;
     while (blockKb < 32 && recordSize + blockHeaderSize > blockKb * 1024)
@@ -102,7 +102,7 @@ QByteArray tableHeader(const QString& path, const QVector<ParadoxFieldSpec>& fie
     const bool ansi = codePageNumber == 1252;
     const int count = static_cast<int>(fields.size());
     QByteArray tail; // after the fixed part: types and sizes, pointers, names, field numbers, sort order
-    for (const ParadoxFieldSpec& f : fields) {
+    for (const ParadoxNewField& f : fields) {
         tail += static_cast<char>(f.type);
         tail += static_cast<char>(checkedSize(f));
     }
@@ -116,7 +116,7 @@ QByteArray tableHeader(const QString& path, const QVector<ParadoxFieldSpec>& fie
     tableName = tableName.left(tableNameSize - 1);
     tableName.resize(tableNameSize, '\0');
     tail += tableName;
-    for (const ParadoxFieldSpec& f : fields)
+    for (const ParadoxNewField& f : fields)
         tail += encoded(codePage, f.name, msg("field %1").arg(f.name)) + '\0';
     for (int i = 1; i <= count; ++i) {
         QByteArray number(2, '\0');
@@ -182,7 +182,7 @@ int windowsCodePageNumber(const QByteArray& iconvName)
     return number > 0 && CodePage::fromWindowsNumber(number) == iconvName ? number : 0;
 }
 
-void createParadoxTable(const QString& path, const QVector<ParadoxFieldSpec>& fields,
+void createParadoxTable(const QString& path, const QVector<ParadoxNewField>& fields,
                         const QByteArray& codePage)
 {
     if (fields.isEmpty() || fields.size() > 255)
@@ -192,7 +192,7 @@ void createParadoxTable(const QString& path, const QVector<ParadoxFieldSpec>& fi
         failFile(path,
                  msg("a Paradox table cannot record the code page %1").arg(QString::fromLatin1(codePage)));
     bool blobs = false;
-    for (const ParadoxFieldSpec& f : fields)
+    for (const ParadoxNewField& f : fields)
         blobs = blobs || isBlobType(f.type);
     const QFileInfo info(path);
     const QString blobPath = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".mb");
