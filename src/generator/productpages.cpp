@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -58,38 +59,9 @@ QString pagesOpener(const QString& id)
            + QStringLiteral(".html'");
 }
 
-QString bigPictureSource(const GeneratorContext& context, const QString& id)
-{
-    return catalogue::products::bigPicturePath(context.folder().pictures(), id);
-}
-
-QString smallPictureSource(const GeneratorContext& context, const QString& id)
-{
-    return catalogue::products::smallPicturePath(context.folder().pictures(), id);
-}
-
-enum class PictureSize { Small, Big };
-
-// The picture files of the products a pass shows and their places in the shop, to be copied at once.
-QVector<QPair<QString, QString>> pictureSources(const GeneratorContext& context,
-                                                const std::vector<TreeNode*>& nodes,
-                                                const ProductLookup& lookup, PictureSize size)
-{
-    QVector<QPair<QString, QString>> pictures;
-    for (const TreeNode* node : nodes) {
-        if (!node->isProduct())
-            continue;
-        const QString id = lookup.idFor(node->key());
-        if (!isSafeFileKey(id))
-            continue;
-        if (size == PictureSize::Small)
-            pictures.append(
-                {smallPictureSource(context, id), context.imageFile(id + QStringLiteral("M.jpg"))});
-        else
-            pictures.append({bigPictureSource(context, id), context.imageFile(id + QStringLiteral("D.jpg"))});
-    }
-    return pictures;
-}
+// Pages and pictures go to the writer threads in batches: one task per page would cost more in handing
+// over than in writing.
+constexpr size_t kPagesPerTask = 32;
 
 // The same catalogue gives the same pages: a page's tile suffixes come from a generator seeded by its
 // file name (FNV-1a of its UTF-16 text, stable across runs and machines).
@@ -133,26 +105,37 @@ QString catalogueStyleLine(const shell::FontSettings& font, const QString& selec
            + QStringLiteral("}</style>");
 }
 
-VariantPieces variantPieces(GeneratorContext& context, const ProductRecord& product, const QString& nodeText,
-                            VariantForm form, int suffix)
+namespace {
+
+std::array<VariantList, 3> variantLists(const ProductRecord& product)
 {
-    const VariantList lists[] = {
-        {product.hasSizes, product.sizes, "Size", "R", "size"},
-        {product.hasColours, product.colours, "Color", "K", "color"},
-        {product.hasDimensions, product.dimensions, "Dimensions", "W", "dimensions"},
-    };
+    return {VariantList{product.hasSizes, product.sizes, "Size", "R", "size"},
+            VariantList{product.hasColours, product.colours, "Color", "K", "color"},
+            VariantList{product.hasDimensions, product.dimensions, "Dimensions", "W", "dimensions"}};
+}
+
+} // namespace
+
+void warnEmptyVariantLists(GeneratorContext& context, const ProductRecord& product, const QString& nodeText)
+{
+    for (const VariantList& list : variantLists(product)) {
+        if (list.enabled && catalogue::products::splitList(list.encoded).isEmpty()) {
+            context.warn(QStringLiteral(" warning: product ") + nodeText + QLatin1Char(' ')
+                         + QLatin1String(list.listWord)
+                         + QStringLiteral(" list is empty and can't be added to web shop"));
+        }
+    }
+}
+
+VariantPieces variantPieces(const ProductRecord& product, VariantForm form, int suffix)
+{
     const bool tile = form == VariantForm::Tile;
     const QString formName = tile ? QStringLiteral("f") : QStringLiteral("m");
     const QString suffixText = tile ? QString::number(suffix) : QString();
 
     VariantPieces pieces;
-    for (const VariantList& list : lists) {
+    for (const VariantList& list : variantLists(product)) {
         const QStringList items = list.enabled ? catalogue::products::splitList(list.encoded) : QStringList();
-        if (list.enabled && items.isEmpty()) {
-            context.warn(QStringLiteral(" warning: product ") + nodeText + QLatin1Char(' ')
-                         + QLatin1String(list.listWord)
-                         + QStringLiteral(" list is empty and can't be added to web shop"));
-        }
         if (items.isEmpty()) {
             pieces.cartArguments += QStringLiteral(",0");
             continue;
@@ -175,10 +158,8 @@ VariantPieces variantPieces(GeneratorContext& context, const ProductRecord& prod
     return pieces;
 }
 
-QString productPageText(GeneratorContext& context, const ProductRecord& product, const QString& nodeText,
-                        bool bigPicturePresent)
+QString productPageText(const shell::Settings& settings, const ProductRecord& product, bool bigPicturePresent)
 {
-    const shell::Settings& settings = context.settings();
     const bool net = showsNetPrices(settings);
 
     QString page = commonHeadBlock();
@@ -198,7 +179,7 @@ QString productPageText(GeneratorContext& context, const ProductRecord& product,
             + QStringLiteral(" size=1>");
     page += priceBlock(product, net, settings.options.currency, QLocale(), PriceBlockForm::DetailPage);
     page += QStringLiteral("<br>");
-    const VariantPieces variants = variantPieces(context, product, nodeText, VariantForm::DetailPage);
+    const VariantPieces variants = variantPieces(product, VariantForm::DetailPage);
     page += variants.selects;
     page += QStringLiteral("</b><br>Quantity: <input type=\"text\" name=\"t\"") + kQuantityCheck;
     page +=
@@ -221,10 +202,9 @@ QString searchIndexLine(const ProductRecord& product, int index)
            + QLatin1Char(')');
 }
 
-QString writeProductTile(GeneratorContext& context, const ProductRecord& product, const TilePlace& place,
-                         ShopPictures& pictures)
+QString productTileText(const shell::Settings& settings, const ProductRecord& product, const TilePlace& place,
+                        bool smallPicturePresent)
 {
-    const shell::Settings& settings = context.settings();
     const bool net = showsNetPrices(settings);
     const QString j = QString::number(place.nodeIndex);
     const QString r = QString::number(place.suffix);
@@ -232,7 +212,7 @@ QString writeProductTile(GeneratorContext& context, const ProductRecord& product
     QString tile = QStringLiteral("<TABLE  width=\"100%\" border=\"0\"><TD width=\"100%\">");
     tile += QStringLiteral("<p><b>") + product.name;
     const QString pictureName = product.id + QStringLiteral("M.jpg");
-    if (pictures.provide(context, smallPictureSource(context, product.id), context.imageFile(pictureName))) {
+    if (smallPicturePresent) {
         tile += QStringLiteral("<img ");
         if (settings.options.fixedImageSize) {
             tile += QStringLiteral("width=\"") + QString::number(settings.options.imageWidth)
@@ -249,8 +229,7 @@ QString writeProductTile(GeneratorContext& context, const ProductRecord& product
     tile += QStringLiteral("<TR><TD width=\"100%\">");
     tile += priceBlock(product, net, settings.options.currency, QLocale(), PriceBlockForm::Tile);
     tile += QStringLiteral("<br>");
-    const VariantPieces variants =
-        variantPieces(context, product, place.nodeText, VariantForm::Tile, place.suffix);
+    const VariantPieces variants = variantPieces(product, VariantForm::Tile, place.suffix);
     tile += variants.selects;
     tile +=
         QStringLiteral("<br><IMG NAME=\"m") + j
@@ -272,6 +251,18 @@ QString writeProductTile(GeneratorContext& context, const ProductRecord& product
     return tile;
 }
 
+namespace {
+
+// A product page for the writer threads: the product, its big picture and the page file.
+struct ProductPageJob {
+    const ProductRecord* product;
+    QString pictureSource;
+    QString pictureTarget;
+    QString page;
+};
+
+} // namespace
+
 void writeProductPages(GeneratorContext& context)
 {
     tables::Table& products = context.products();
@@ -282,39 +273,90 @@ void writeProductPages(GeneratorContext& context)
     if (!products.filter().isEmpty())
         products.setFilter(QString());
 
-    const std::shared_ptr<const ProductLookup> shared = context.productLookup();
-    const ProductLookup& lookup = *shared;
-    ShopPictures pictures;
-    pictures.check(context, pictureSources(context, nodes, lookup, PictureSize::Big));
+    const shell::Settings& settings = context.settings();
+    const QString pictureFolder = context.folder().pictures();
+    // The jobs point into the lookup, which each task keeps alive.
+    const std::shared_ptr<const ProductLookup> lookup = context.productLookup();
+    QSet<QString> pagesMade; // product IDs: a product entered twice gets its page (and picture) once
+    std::vector<ProductPageJob> jobs;
+    const auto submitJobs = [&] {
+        if (jobs.empty())
+            return;
+        context.submitTask([&context, &settings, lookup, jobs = std::move(jobs)] {
+            for (const ProductPageJob& job : jobs) {
+                const bool picture = checkPicture(context, job.pictureSource, job.pictureTarget, true);
+                savePage(productPageText(settings, *job.product, picture), job.page);
+            }
+        });
+        jobs.clear();
+    };
     for (const TreeNode* node : nodes) {
         context.advanceProgress();
         if (!node->isProduct())
             continue;
-        const std::optional<ProductRecord> found = lookup.find(node->key());
-        if (!found)
+        const ProductRecord* product = lookup->record(node->key());
+        if (!product)
             continue; // a product missing from the table is reported by the category pass
-        const ProductRecord& product = *found;
-        if (!context.checkFileKey(product.id, node->text()))
+        if (!context.checkFileKey(product->id, node->text()))
             continue;
-        const QString pictureName = product.id + QStringLiteral("D.jpg");
-        const bool bigPicture =
-            pictures.provide(context, bigPictureSource(context, product.id), context.imageFile(pictureName));
-        context.writePage(productPageText(context, product, node->text(), bigPicture),
-                          context.shopFile(product.id + QStringLiteral(".html")));
-        context.searchIndex() << searchIndexLine(product, int(context.searchIndex().size()));
+        warnEmptyVariantLists(context, *product, node->text());
+        if (!pagesMade.contains(product->id)) {
+            pagesMade.insert(product->id);
+            jobs.push_back({product, catalogue::products::bigPicturePath(pictureFolder, product->id),
+                            context.imageFile(product->id + QStringLiteral("D.jpg")),
+                            context.shopFile(product->id + QStringLiteral(".html"))});
+            if (jobs.size() == kPagesPerTask)
+                submitJobs();
+        }
+        context.searchIndex() << searchIndexLine(*product, int(context.searchIndex().size()));
     }
+    submitJobs();
+    // A category page of the same name as a product page replaces it, as when the passes wrote in turn.
+    context.finishWrites();
 }
 
 namespace {
+
+// A tile as the walk decides it; its text is made on the writer threads.
+struct PendingTile {
+    const ProductRecord* product;
+    TilePlace place;
+    bool copiesPicture; // the first tile of the pass that shows the product copies its small picture
+};
 
 // A category page while its subtree is being walked: its head, then one row line per run of products.
 struct OpenCategoryPage {
     const TreeNode* node = nullptr;
     int depth = 0;
     QString path; // empty when the key can't name a file: the page is not written
-    QString text;
+    QString head;
+    std::vector<std::vector<PendingTile>> runs;
     TileSuffixes suffixes;
 };
+
+// The whole text of a category page; reads (and copies) the small pictures its tiles show.
+QString categoryPageText(GeneratorContext& context, const OpenCategoryPage& page, int columns)
+{
+    const shell::Settings& settings = context.settings();
+    const QString pictureFolder = context.folder().pictures();
+    QString text = page.head;
+    for (const std::vector<PendingTile>& run : page.runs) {
+        text += QStringLiteral("\r\n</tr>");
+        int tiles = 0;
+        for (const PendingTile& tile : run) {
+            const QString& id = tile.product->id;
+            const bool picture =
+                checkPicture(context, catalogue::products::smallPicturePath(pictureFolder, id),
+                             context.imageFile(id + QStringLiteral("M.jpg")), tile.copiesPicture);
+            text += QStringLiteral(
+                        "<TD  style=\"border-top:none; border-bottom: #838EAB solid 1px;\" valign=\"top\"> ")
+                    + productTileText(settings, *tile.product, tile.place, picture) + QStringLiteral("</td>");
+            if (++tiles % columns == 0)
+                text += QStringLiteral("</tr>");
+        }
+    }
+    return text;
+}
 
 } // namespace
 
@@ -332,22 +374,46 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
     const int columns = columnCount(settings);
     const std::vector<TreeNode*> nodes = context.tree().nodesInOrder();
     const int count = int(nodes.size());
+    const std::shared_ptr<const ProductLookup> lookup = context.productLookup();
 
     // Pages are kept while their subtree is walked and written once when the walk leaves it, which gives
-    // the same file as writing the head and adding each row line afterwards.
+    // the same file as writing the head and adding each row line afterwards. Their texts are made on the
+    // writer threads; the report lines and warnings stay here, in the order of the walk.
     std::vector<OpenCategoryPage> open;
+    std::vector<OpenCategoryPage> closed;
+    QSet<QString> pagesSent;
+    size_t tilesClosed = 0;
+    const auto submitClosed = [&] {
+        if (closed.empty())
+            return;
+        context.submitTask([&context, lookup, columns, pages = std::move(closed)] {
+            for (const OpenCategoryPage& page : pages)
+                savePage(categoryPageText(context, page, columns), page.path);
+        });
+        closed.clear();
+        tilesClosed = 0;
+    };
     const auto closePagesFrom = [&](int depth) {
         while (!open.empty() && open.back().depth >= depth) {
-            if (!open.back().path.isEmpty())
-                context.writePage(open.back().text, open.back().path);
+            OpenCategoryPage& page = open.back();
+            if (!page.path.isEmpty()) {
+                if (pagesSent.contains(page.path)) {
+                    // Two categories of one key: the later page must be the one that stays.
+                    submitClosed();
+                    context.finishWrites();
+                }
+                pagesSent.insert(page.path);
+                for (const auto& run : page.runs)
+                    tilesClosed += run.size();
+                closed.push_back(std::move(page));
+                if (tilesClosed >= kPagesPerTask)
+                    submitClosed();
+            }
             open.pop_back();
         }
     };
 
-    const std::shared_ptr<const ProductLookup> shared = context.productLookup();
-    const ProductLookup& lookup = *shared;
-    ShopPictures pictures;
-    pictures.check(context, pictureSources(context, nodes, lookup, PictureSize::Small));
+    QSet<QString> picturesCopied; // product IDs
     int v = 0;
     while (v < count) {
         const TreeNode* node = nodes[size_t(v)];
@@ -357,14 +423,11 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
 
         if (!node->isProduct()) {
             OpenCategoryPage page{
-                node,
-                depth,
-                {},
-                {},
-                TileSuffixes(random ? random : seededBy(node->key() + QStringLiteral(".html")))};
+                node, depth, {},
+                {},   {},    TileSuffixes(random ? random : seededBy(node->key() + QStringLiteral(".html")))};
             if (context.checkFileKey(node->key(), node->text())) {
                 page.path = context.shopFile(node->key() + QStringLiteral(".html"));
-                page.text =
+                page.head =
                     commonHeadBlock() + kGeneratorTagUpperWithHead
                     + QStringLiteral("<script language=\"Javascript\" SRC=\"sk.js\"></script>")
                     + catalogueStyleLine(settings.font, QStringLiteral("td"))
@@ -401,30 +464,26 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
             continue;
         }
 
-        QString rows = QStringLiteral("</tr>");
-        int tiles = 0;
+        std::vector<PendingTile>& run = page->runs.emplace_back();
         for (int j = v; j < end; ++j) {
             const TreeNode* entry = nodes[size_t(j)];
-            const std::optional<ProductRecord> found = lookup.find(entry->key());
-            if (!found) {
+            const ProductRecord* product = lookup->record(entry->key());
+            if (!product) {
                 context.warn(QStringLiteral(" warning: product is missing:  ") + entry->text());
                 continue;
             }
-            const ProductRecord& product = *found;
-            if (!isSafeFileKey(product.id))
+            if (!isSafeFileKey(product->id))
                 continue; // reported by the product pass, which wrote no page for it
-            ++tiles;
-            const TilePlace place{j, entry->text(), page->suffixes.draw()};
-            rows += QStringLiteral(
-                        "<TD  style=\"border-top:none; border-bottom: #838EAB solid 1px;\" valign=\"top\"> ")
-                    + writeProductTile(context, product, place, pictures) + QStringLiteral("</td>");
-            if (tiles % columns == 0)
-                rows += QStringLiteral("</tr>");
+            warnEmptyVariantLists(context, *product, entry->text());
+            const bool copies = !picturesCopied.contains(product->id);
+            if (copies)
+                picturesCopied.insert(product->id);
+            run.push_back({product, {j, page->suffixes.draw()}, copies});
         }
-        page->text += QStringLiteral("\r\n") + rows;
         v = end;
     }
     closePagesFrom(0);
+    submitClosed();
 }
 
 } // namespace generator

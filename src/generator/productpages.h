@@ -9,7 +9,6 @@
 namespace generator {
 
 struct ProductRecord;
-class ShopPictures;
 
 // The random suffixes of the tiles of one category page. The quantity field and the selects of a tile
 // carry its suffix, so two tiles of one page must never share one: a drawn suffix already in use is
@@ -39,27 +38,26 @@ struct VariantPieces {
 };
 enum class VariantForm { DetailPage, Tile };
 
-// A switched-on list without items gets a warning (counter + " warning: product " + node text + " size
-// list is empty and can't be added to web shop") and no select; its cart argument is 0, as if the switch
-// were off, so the button still works.
-VariantPieces variantPieces(GeneratorContext& context, const ProductRecord& product, const QString& nodeText,
-                            VariantForm form, int suffix = 0);
+// A switched-on list without items gets no select; its cart argument is 0, as if the switch were off, so
+// the button still works.
+VariantPieces variantPieces(const ProductRecord& product, VariantForm form, int suffix = 0);
+// The warning of each such list (counter + " warning: product " + node text + " size list is empty and
+// can't be added to web shop"), given where the product's page or tile is made.
+void warnEmptyVariantLists(GeneratorContext& context, const ProductRecord& product, const QString& nodeText);
 
 // The whole detail page of a product.
-QString productPageText(GeneratorContext& context, const ProductRecord& product, const QString& nodeText,
+QString productPageText(const shell::Settings& settings, const ProductRecord& product,
                         bool bigPicturePresent);
 
-// Where a tile stands: the index of its tree node, the node text (for warnings) and its random suffix.
+// Where a tile stands: the index of its tree node and its random suffix.
 struct TilePlace {
     int nodeIndex = 0;
-    QString nodeText;
     int suffix = 0;
 };
 
-// The HTML of one tile of a category page; copies the product's small picture into the shop's img
-// folder when it is present.
-QString writeProductTile(GeneratorContext& context, const ProductRecord& product, const TilePlace& place,
-                         ShopPictures& pictures);
+// The HTML of one tile of a category page.
+QString productTileText(const shell::Settings& settings, const ProductRecord& product, const TilePlace& place,
+                        bool smallPicturePresent);
 
 // writeCategoryPages with the random source of the tile suffixes given (tests pin it).
 void writeCategoryPages(GeneratorContext& context, const std::function<quint32()>& random);

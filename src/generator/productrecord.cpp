@@ -37,51 +37,36 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
     if (idField < 0 || !products.isOpen())
         return;
     QStringList selectList;
+    QVector<int> types; // the field type of each column, as tables::FieldType
+    QHash<QString, int> columnsByFoldedName;
     for (int i = 0; i < products.fields().size(); ++i) {
         const tables::Field& field = products.fields()[i];
         selectList << tables::quoteIdentifier(field.name);
-        m_types << int(field.type);
-        m_columns.insert(field.name.toCaseFolded(), i);
+        types << int(field.type);
+        columnsByFoldedName.insert(field.name.toCaseFolded(), i);
     }
-    // The columns of a record, looked up once: a run finds every product several times.
+    QHash<QString, int> columnOf; // the columns a record is read from, by their names; -1 when missing
     for (const QString& name :
          {columns::kId, columns::kName, columns::kShortDescription, columns::kLongDescription,
           columns::kStatus, columns::kVat, columns::kNetPrice, columns::kGrossPrice, columns::kPromoNet,
           columns::kPromoGross, columns::kHasSizes, columns::kHasColours, columns::kHasDimensions,
           columns::kSizes, columns::kColours, columns::kDimensions})
-        m_columnOf.insert(name, m_columns.value(name.toCaseFolded(), -1));
+        columnOf.insert(name, columnsByFoldedName.value(name.toCaseFolded(), -1));
     QString sql =
         QStringLiteral("SELECT %1 FROM %2").arg(selectList.join(QStringLiteral(", ")), products.sqlName());
     if (!products.filter().trimmed().isEmpty())
         sql += QStringLiteral(" WHERE (%1)").arg(products.filter());
     sql += QStringLiteral(" ORDER BY rowid"); // the order of the table's view
-    m_rows = products.connection().select(sql);
-    m_records.resize(m_rows.size());
-    m_indexByFoldedId.reserve(m_rows.size());
-    for (int i = 0; i < m_rows.size(); ++i) {
-        const QString id = tables::valueToText(m_rows[i].value(idField), products.fields()[idField].type);
-        const QString folded = id.toCaseFolded();
-        if (!m_indexByFoldedId.contains(folded))
-            m_indexByFoldedId.insert(folded, {i, id});
-    }
-}
+    const QVector<QVector<QVariant>> rows = products.connection().select(sql);
 
-std::optional<ProductRecord> ProductLookup::find(const QString& key) const
-{
-    const auto found = m_indexByFoldedId.constFind(key.toCaseFolded());
-    if (found == m_indexByFoldedId.constEnd())
-        return std::nullopt;
-    std::optional<ProductRecord>& cached = m_records[found.value().index];
-    if (cached)
-        return cached;
-    const QVector<QVariant>& row = m_rows[found.value().index];
+    // The same conversions as the table's text(), number() and logical().
+    const QVector<QVariant>* row = nullptr;
     const auto value = [&](const QString& name) {
-        const int column = m_columnOf.value(name, -1);
+        const int column = columnOf.value(name, -1);
         if (column < 0)
             throw shell::AppError(QStringLiteral("Field '%1' not found").arg(name));
-        return std::pair<QVariant, int>(row.value(column), m_types[column]);
+        return std::pair<QVariant, int>(row->value(column), types[column]);
     };
-    // The same conversions as the table's text(), number() and logical().
     const auto text = [&](const QString& name) {
         const auto [v, type] = value(name);
         return tables::valueToText(v, tables::FieldType(type));
@@ -107,25 +92,58 @@ std::optional<ProductRecord> ProductLookup::find(const QString& key) const
         }
         return v.toLongLong() != 0;
     };
-    ProductRecord record;
-    record.id = text(columns::kId);
-    record.name = text(columns::kName);
-    record.shortDescription = text(columns::kShortDescription);
-    record.longDescription = text(columns::kLongDescription);
-    record.status = text(columns::kStatus);
-    record.vat = text(columns::kVat);
-    record.netPrice = number(columns::kNetPrice);
-    record.grossPrice = number(columns::kGrossPrice);
-    record.promotionNetPrice = number(columns::kPromoNet);
-    record.promotionGrossPrice = number(columns::kPromoGross);
-    record.hasSizes = logical(columns::kHasSizes);
-    record.hasColours = logical(columns::kHasColours);
-    record.hasDimensions = logical(columns::kHasDimensions);
-    record.sizes = text(columns::kSizes);
-    record.colours = text(columns::kColours);
-    record.dimensions = text(columns::kDimensions);
-    cached = record;
-    return record;
+    m_records.resize(size_t(rows.size()));
+    m_errors.resize(size_t(rows.size()));
+    m_indexByFoldedId.reserve(rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        row = &rows[i];
+        const QString id = tables::valueToText(row->value(idField), products.fields()[idField].type);
+        const QString folded = id.toCaseFolded();
+        if (m_indexByFoldedId.contains(folded))
+            continue; // never found: the first record with the ID wins
+        m_indexByFoldedId.insert(folded, {i, id});
+        ProductRecord& record = m_records[size_t(i)];
+        try {
+            record.id = text(columns::kId);
+            record.name = text(columns::kName);
+            record.shortDescription = text(columns::kShortDescription);
+            record.longDescription = text(columns::kLongDescription);
+            record.status = text(columns::kStatus);
+            record.vat = text(columns::kVat);
+            record.netPrice = number(columns::kNetPrice);
+            record.grossPrice = number(columns::kGrossPrice);
+            record.promotionNetPrice = number(columns::kPromoNet);
+            record.promotionGrossPrice = number(columns::kPromoGross);
+            record.hasSizes = logical(columns::kHasSizes);
+            record.hasColours = logical(columns::kHasColours);
+            record.hasDimensions = logical(columns::kHasDimensions);
+            record.sizes = text(columns::kSizes);
+            record.colours = text(columns::kColours);
+            record.dimensions = text(columns::kDimensions);
+        } catch (const shell::AppError& e) {
+            // Told when a page asks for the product, as reading that record from the table would.
+            m_errors[size_t(i)] = e.message();
+        }
+    }
+}
+
+const ProductRecord* ProductLookup::record(const QString& key) const
+{
+    const auto found = m_indexByFoldedId.constFind(key.toCaseFolded());
+    if (found == m_indexByFoldedId.constEnd())
+        return nullptr;
+    const size_t index = size_t(found.value().index);
+    if (!m_errors[index].isEmpty())
+        throw shell::AppError(m_errors[index]);
+    return &m_records[index];
+}
+
+std::optional<ProductRecord> ProductLookup::find(const QString& key) const
+{
+    const ProductRecord* found = record(key);
+    if (!found)
+        return std::nullopt;
+    return *found;
 }
 
 bool ProductLookup::locate(const QString& key)

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace tables {
 class Table;
@@ -38,14 +39,18 @@ ProductRecord currentProductRecord(const tables::Table& products);
 
 // Finds products by their key for the page writers. Every writer looks products up once per tree entry;
 // the table's own locate reads the whole table each time, and reading record by record costs a statement
-// (and its file locks) per lookup, so the records of the view are read once, in view order, with one
-// statement. The first record with an ID wins, as with locate.
+// (and its file locks) per lookup, so the records of the view are read and converted once, in view order,
+// with one statement. The first record with an ID wins, as with locate. Once made it does not change, so
+// the writer threads may read it beside the thread that made it.
 class ProductLookup {
 public:
     explicit ProductLookup(tables::Table& products);
 
-    // The product whose ID equals key (without regard to case); empty when there is none. Throws
-    // AppError when a price of the record is not a number, as reading it from the table does.
+    // The product whose ID equals key (without regard to case); null when there is none. The record lives
+    // as long as the lookup. Throws AppError when a price of the record is not a number, as reading it
+    // from the table does.
+    const ProductRecord* record(const QString& key) const;
+    // The same as a copy; empty when there is none.
     std::optional<ProductRecord> find(const QString& key) const;
     // The same, also making the product the table's current record.
     bool locate(const QString& key);
@@ -59,12 +64,8 @@ private:
     };
     tables::Table& m_products;
     QHash<QString, Found> m_indexByFoldedId;
-    QVector<QVector<QVariant>> m_rows;
-    QVector<int> m_types; // the field type of each column, as tables::FieldType
-    // Records converted once: the page writers of a run find every product several times.
-    mutable QVector<std::optional<ProductRecord>> m_records;
-    QHash<QString, int> m_columns;  // by folded name
-    QHash<QString, int> m_columnOf; // the columns find() reads, by their names; -1 when missing
+    std::vector<ProductRecord> m_records; // in view order
+    std::vector<QString> m_errors;        // why a record could not be read; empty when it could
 };
 
 } // namespace generator

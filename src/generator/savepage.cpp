@@ -25,16 +25,10 @@ QByteArray pageBytes(const QString& text)
 {
     if (text.isEmpty())
         return {};
-    QStringList lines = text.split(QStringLiteral("\r\n"));
-    // A text ending in CR LF has no empty line after it.
-    if (lines.size() > 1 && lines.last().isEmpty())
-        lines.removeLast();
-    QByteArray bytes;
-    bytes.reserve(text.size() + lines.size() * 2 + 16);
-    for (const QString& line : lines) {
-        bytes += line.toUtf8();
+    // Every line ends in CR LF: only the last one can lack it.
+    QByteArray bytes = text.toUtf8();
+    if (!text.endsWith(QLatin1String("\r\n")))
         bytes += "\r\n";
-    }
     return bytes;
 }
 

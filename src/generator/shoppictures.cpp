@@ -82,6 +82,16 @@ bool ShopPictures::provide(GeneratorContext& context, const QString& source, con
     return true;
 }
 
+bool checkPicture(GeneratorContext& context, const QString& source, const QString& target, bool copy)
+{
+    const QByteArray bytes = readWholeFile(source);
+    if (!catalogue::pictures::pictureDataSize(bytes).isValid())
+        return false;
+    if (copy)
+        copyInto(context, bytes, target);
+    return true;
+}
+
 QSize ShopPictures::size(const QString& source) const
 {
     return m_known.value(source).size;

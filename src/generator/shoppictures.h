@@ -48,6 +48,11 @@ private:
     QHash<QString, Known> m_known;
 };
 
+// Reads a product picture and tells whether it is present (its content reads as a picture); with copy set
+// a present picture is also written over target, and a failed copy counted as a missing picture. Safe on
+// the writer threads: it touches nothing but the files and the context's failed copies.
+bool checkPicture(GeneratorContext& context, const QString& source, const QString& target, bool copy);
+
 // A picture the pages refer to by its name in the shop folder (such as "img/b1.jpg"), and the file a
 // run copies it from.
 struct PictureNeed {

@@ -72,9 +72,11 @@ QString pictureFileName(const QString& path)
     return path.mid(cut + 1);
 }
 
-void writePriceList(GeneratorContext& context)
+namespace {
+
+QString priceListText(const shell::Settings& settings, const std::vector<TreeNode*>& nodes,
+                      const ProductLookup& lookup)
 {
-    const shell::Settings& settings = context.settings();
     const QLocale locale;
     QString page = commonHeadBlock() + kGeneratorTag + QStringLiteral("</HEAD>") + kScriptUpper + kTdStyle
                    + textPagesBodyStyle() + QStringLiteral("<body bgcolor=\"#FFFFFF\">");
@@ -83,20 +85,13 @@ void writePriceList(GeneratorContext& context)
     page += QStringLiteral("<BR><TR><TD width=\"40%\"><b>Name</b><TD width=\"25%\"><b>Category</b>"
                            "<TD width=\"15%\"><b>Price net</b><TD width=\"5%\"><b>VAT</b>"
                            "<TD width=\"15%\"><b>Price gross</b></TR>");
-
-    tables::Table& products = context.products();
-    if (!products.filter().isEmpty())
-        products.setFilter(QString());
-    const std::shared_ptr<const ProductLookup> shared = context.productLookup();
-    const ProductLookup& lookup = *shared;
     QSet<QString> listed; // node texts folded: one row per product however often it is entered
-    const std::vector<TreeNode*> nodes = context.tree().nodesInOrder();
     for (size_t i = 0; i < nodes.size(); ++i) {
         const TreeNode* node = nodes[i];
         const int position = int(i) + 1;
         if (!node->isProduct() || listed.contains(node->text().toCaseFolded()))
             continue;
-        const std::optional<ProductRecord> found = lookup.find(node->key());
+        const ProductRecord* found = lookup.record(node->key());
         if (!found)
             continue;
         const ProductRecord& product = *found;
@@ -116,7 +111,24 @@ void writePriceList(GeneratorContext& context)
         page += QStringLiteral("</TR>");
     }
     page += QStringLiteral("</TABLE></HTML>");
-    context.writePage(page, context.shopFile(QStringLiteral("cennik.html")));
+    return page;
+}
+
+} // namespace
+
+void writePriceList(GeneratorContext& context)
+{
+    tables::Table& products = context.products();
+    if (!products.filter().isEmpty())
+        products.setFilter(QString());
+    // One long page, made and written on a writer thread while the other pages are put together; the
+    // tree and the lookup do not change during the run.
+    const std::shared_ptr<const ProductLookup> lookup = context.productLookup();
+    const shell::Settings& settings = context.settings();
+    context.submitTask([&settings, lookup, nodes = context.tree().nodesInOrder(),
+                        path = context.shopFile(QStringLiteral("cennik.html"))] {
+        savePage(priceListText(settings, nodes, *lookup), path);
+    });
 }
 
 void writeSearchPage(GeneratorContext& context)

@@ -1,5 +1,6 @@
 #include "pagesfixture.h"
 
+#include "generator/filewriterpool.h"
 #include "generator/pagewriters.h"
 #include "generator/productpages.h"
 #include "generator/productrecord.h"
@@ -49,11 +50,10 @@ TEST_F(CategoryPages, TileByteForByteWithPictureVariantsAndEscapedName)
     settings.options.imageWidth = 100;
     settings.options.imageHeight = 80;
     ASSERT_TRUE(products.locate(QStringLiteral("ID"), QStringLiteral("ID000000001P")));
-    testsupport::writeFile(shop + QStringLiteral("/img/ID000000001PM.jpg"), "copy of an earlier run");
-    ShopPictures pictures;
+    const ProductRecord record = currentProductRecord(products);
 
-    const QString tile = writeProductTile(*context, currentProductRecord(products),
-                                          {7, QStringLiteral("Rock'n'roll ID000000001P"), 4242}, pictures);
+    const QString tile = productTileText(settings, record, {7, 4242}, true);
+    warnEmptyVariantLists(*context, record, QStringLiteral("Rock'n'roll ID000000001P"));
 
     const QString expected =
         QStringLiteral("<TABLE  width=\"100%\" border=\"0\"><TD width=\"100%\"><p><b>Rock'n'roll")
@@ -76,8 +76,6 @@ TEST_F(CategoryPages, TileByteForByteWithPictureVariantsAndEscapedName)
             "ONCLICK=\"parent.e(f.t4242.value,10.00,&quot;Rock\\&#39;n\\&#39;roll&quot;,"
             "f.R4242.options[f.R4242.selectedIndex].text,0,0);\"><BR></TABLE>");
     EXPECT_EQ(tile, expected);
-    EXPECT_EQ(testsupport::readFile(shop + QStringLiteral("/img/ID000000001PM.jpg")),
-              testsupport::readFile(folder.pictures() + QStringLiteral("ID000000001PM.jpg")));
     EXPECT_EQ(
         context->reportLines(),
         QStringList{QStringLiteral("1 warning: product Rock'n'roll ID000000001P color list is empty and "
@@ -86,15 +84,61 @@ TEST_F(CategoryPages, TileByteForByteWithPictureVariantsAndEscapedName)
     // Without a fixed size and with flowing text; a missing picture leaves the img tag out.
     settings.options.fixedImageSize = false;
     settings.options.textFlow = 0;
-    const QString flowing =
-        writeProductTile(*context, currentProductRecord(products), {7, QString(), 1}, pictures);
+    const QString flowing = productTileText(settings, record, {7, 1}, true);
     EXPECT_TRUE(flowing.contains(QStringLiteral("<b>Rock'n'roll<img  align=left style")));
     EXPECT_TRUE(flowing.contains(QStringLiteral("\"></b><p align=justify>")));
-    QFile::remove(folder.pictures() + QStringLiteral("ID000000001PM.jpg"));
-    ShopPictures freshPass;
-    const QString bare =
-        writeProductTile(*context, currentProductRecord(products), {7, QString(), 1}, freshPass);
+    const QString bare = productTileText(settings, record, {7, 1}, false);
     EXPECT_FALSE(bare.contains(QStringLiteral("<img ")));
+}
+
+TEST_F(CategoryPages, SmallPicturesCopiedOnceReplacingOldCopiesAndBrokenOnesLeftOut)
+{
+    auto* first = node(nullptr, QStringLiteral("First"), QStringLiteral("ID000000100K"));
+    auto* second = node(nullptr, QStringLiteral("Second"), QStringLiteral("ID000000101K"));
+    addProduct(product(QStringLiteral("ID000000001P"), QStringLiteral("Shown")));
+    addProduct(product(QStringLiteral("ID000000002P"), QStringLiteral("Broken")));
+    node(first, QStringLiteral("Shown"), QStringLiteral("ID000000001P"));
+    node(first, QStringLiteral("Broken"), QStringLiteral("ID000000002P"));
+    node(second, QStringLiteral("Shown"), QStringLiteral("ID000000001P"));
+    writePicture(QStringLiteral("ID000000001PM.jpg"));
+    testsupport::writeFile(folder.pictures() + QStringLiteral("ID000000002PM.jpg"), "not a picture");
+    testsupport::writeFile(shop + QStringLiteral("/img/ID000000001PM.jpg"), "copy of an earlier run");
+
+    {
+        FileWriterPool pool(2); // the pages are made and written by its threads
+        context->setWriterPool(&pool);
+        writeCategoryPages(*context, counting());
+        context->finishWrites();
+        context->setWriterPool(nullptr);
+    }
+
+    EXPECT_EQ(testsupport::readFile(shop + QStringLiteral("/img/ID000000001PM.jpg")),
+              testsupport::readFile(folder.pictures() + QStringLiteral("ID000000001PM.jpg")));
+    EXPECT_FALSE(QFile::exists(shop + QStringLiteral("/img/ID000000002PM.jpg")));
+    const QString firstPage =
+        QString::fromUtf8(testsupport::readFile(shop + QStringLiteral("/ID000000100K.html")));
+    const QString secondPage =
+        QString::fromUtf8(testsupport::readFile(shop + QStringLiteral("/ID000000101K.html")));
+    EXPECT_EQ(firstPage.count(QStringLiteral("<img ")), 1);
+    EXPECT_EQ(secondPage.count(QStringLiteral("SRC=\"img/ID000000001PM.jpg\"")), 1);
+    EXPECT_TRUE(context->failedPictureCopies().isEmpty());
+}
+
+TEST_F(CategoryPages, TwoCategoriesOfOneKeyLeaveTheLaterPage)
+{
+    node(nullptr, QStringLiteral("Earlier"), QStringLiteral("ID000000100K"));
+    auto* later = node(nullptr, QStringLiteral("Later"), QStringLiteral("ID000000100K"));
+    addProduct(product(QStringLiteral("ID000000001P"), QStringLiteral("Only in the later one")));
+    node(later, QStringLiteral("Only in the later one"), QStringLiteral("ID000000001P"));
+
+    FileWriterPool pool(2);
+    context->setWriterPool(&pool);
+    writeCategoryPages(*context, counting());
+    context->finishWrites();
+    context->setWriterPool(nullptr);
+
+    EXPECT_TRUE(
+        testsupport::readFile(shop + QStringLiteral("/ID000000100K.html")).contains("Only in the later one"));
 }
 
 TEST_F(CategoryPages, ColumnCountThreeWithSevenProducts)
