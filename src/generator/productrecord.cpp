@@ -45,13 +45,6 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
         types << int(field.type);
         columnsByFoldedName.insert(field.name.toCaseFolded(), i);
     }
-    QHash<QString, int> columnOf; // the columns a record is read from, by their names; -1 when missing
-    for (const QString& name :
-         {columns::kId, columns::kName, columns::kShortDescription, columns::kLongDescription,
-          columns::kStatus, columns::kVat, columns::kNetPrice, columns::kGrossPrice, columns::kPromoNet,
-          columns::kPromoGross, columns::kHasSizes, columns::kHasColours, columns::kHasDimensions,
-          columns::kSizes, columns::kColours, columns::kDimensions})
-        columnOf.insert(name, columnsByFoldedName.value(name.toCaseFolded(), -1));
     QString sql =
         QStringLiteral("SELECT %1 FROM %2").arg(selectList.join(QStringLiteral(", ")), products.sqlName());
     if (!products.filter().trimmed().isEmpty())
@@ -59,20 +52,36 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
     sql += QStringLiteral(" ORDER BY rowid"); // the order of the table's view
     const QVector<QVector<QVariant>> rows = products.connection().select(sql);
 
+    // The column of each field a record is read from, looked up once: -1 when the table lacks it.
+    struct Column {
+        const QString& name;
+        int index;
+    };
+    const auto column = [&](const QString& name) {
+        return Column{name, columnsByFoldedName.value(name.toCaseFolded(), -1)};
+    };
+    const Column id = column(columns::kId), name = column(columns::kName),
+                 shortDescription = column(columns::kShortDescription),
+                 longDescription = column(columns::kLongDescription), status = column(columns::kStatus),
+                 vat = column(columns::kVat), netPrice = column(columns::kNetPrice),
+                 grossPrice = column(columns::kGrossPrice), promoNet = column(columns::kPromoNet),
+                 promoGross = column(columns::kPromoGross), hasSizes = column(columns::kHasSizes),
+                 hasColours = column(columns::kHasColours), hasDimensions = column(columns::kHasDimensions),
+                 sizes = column(columns::kSizes), colours = column(columns::kColours),
+                 dimensions = column(columns::kDimensions);
+
     // The same conversions as the table's text(), number() and logical().
     const QVector<QVariant>* row = nullptr;
-    const auto value = [&](const QString& name) {
-        const int column = columnOf.value(name, -1);
-        if (column < 0)
-            throw shell::AppError(QStringLiteral("Field '%1' not found").arg(name));
-        return std::pair<QVariant, int>(row->value(column), types[column]);
+    const auto value = [&](const Column& c) -> const QVariant& {
+        if (c.index < 0)
+            throw shell::AppError(QStringLiteral("Field '%1' not found").arg(c.name));
+        return (*row)[c.index];
     };
-    const auto text = [&](const QString& name) {
-        const auto [v, type] = value(name);
-        return tables::valueToText(v, tables::FieldType(type));
+    const auto text = [&](const Column& c) {
+        return tables::valueToText(value(c), tables::FieldType(types[c.index]));
     };
-    const auto number = [&](const QString& name) {
-        const QVariant v = value(name).first;
+    const auto number = [&](const Column& c) {
+        const QVariant& v = value(c);
         if (v.isNull())
             return 0.0;
         bool ok = false;
@@ -80,11 +89,11 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
         if (!ok)
             throw shell::AppError(
                 m_products.sourceName()
-                + QStringLiteral(": '%1' is not a valid number in field '%2'").arg(v.toString(), name));
+                + QStringLiteral(": '%1' is not a valid number in field '%2'").arg(v.toString(), c.name));
         return d;
     };
-    const auto logical = [&](const QString& name) {
-        const QVariant v = value(name).first;
+    const auto logical = [&](const Column& c) {
+        const QVariant& v = value(c);
         if (v.typeId() == QMetaType::QString) {
             const QString s = v.toString().trimmed().toUpper();
             return s == QLatin1String("T") || s == QLatin1String("TRUE") || s == QLatin1String("Y")
@@ -97,29 +106,29 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
     m_indexByFoldedId.reserve(rows.size());
     for (int i = 0; i < rows.size(); ++i) {
         row = &rows[i];
-        const QString id = tables::valueToText(row->value(idField), products.fields()[idField].type);
-        const QString folded = id.toCaseFolded();
+        const QString key = tables::valueToText(row->value(idField), products.fields()[idField].type);
+        const QString folded = key.toCaseFolded();
         if (m_indexByFoldedId.contains(folded))
             continue; // never found: the first record with the ID wins
-        m_indexByFoldedId.insert(folded, {i, id});
+        m_indexByFoldedId.insert(folded, {i, key});
         ProductRecord& record = m_records[size_t(i)];
         try {
-            record.id = text(columns::kId);
-            record.name = text(columns::kName);
-            record.shortDescription = text(columns::kShortDescription);
-            record.longDescription = text(columns::kLongDescription);
-            record.status = text(columns::kStatus);
-            record.vat = text(columns::kVat);
-            record.netPrice = number(columns::kNetPrice);
-            record.grossPrice = number(columns::kGrossPrice);
-            record.promotionNetPrice = number(columns::kPromoNet);
-            record.promotionGrossPrice = number(columns::kPromoGross);
-            record.hasSizes = logical(columns::kHasSizes);
-            record.hasColours = logical(columns::kHasColours);
-            record.hasDimensions = logical(columns::kHasDimensions);
-            record.sizes = text(columns::kSizes);
-            record.colours = text(columns::kColours);
-            record.dimensions = text(columns::kDimensions);
+            record.id = text(id);
+            record.name = text(name);
+            record.shortDescription = text(shortDescription);
+            record.longDescription = text(longDescription);
+            record.status = text(status);
+            record.vat = text(vat);
+            record.netPrice = number(netPrice);
+            record.grossPrice = number(grossPrice);
+            record.promotionNetPrice = number(promoNet);
+            record.promotionGrossPrice = number(promoGross);
+            record.hasSizes = logical(hasSizes);
+            record.hasColours = logical(hasColours);
+            record.hasDimensions = logical(hasDimensions);
+            record.sizes = text(sizes);
+            record.colours = text(colours);
+            record.dimensions = text(dimensions);
         } catch (const shell::AppError& e) {
             // Told when a page asks for the product, as reading that record from the table would.
             m_errors[size_t(i)] = e.message();
