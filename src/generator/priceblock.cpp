@@ -23,6 +23,8 @@ double withoutNegativeZero(double value)
 
 QString priceText(double value, const QLocale& locale)
 {
+    if (locale.numberOptions() & QLocale::OmitGroupSeparator)
+        return locale.toString(withoutNegativeZero(value), 'f', 2);
     QLocale format = locale;
     format.setNumberOptions(format.numberOptions() | QLocale::OmitGroupSeparator);
     return format.toString(withoutNegativeZero(value), 'f', 2);

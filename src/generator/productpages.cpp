@@ -28,11 +28,6 @@ const QString kQuantityCheck =
     QStringLiteral(" value=\"1\" size=\"2\" ONKEYUP=\"if(isNaN(value)==true){alert('Enter the correct "
                    "value!');value='1';}\" >");
 
-bool textBelowPicture(const shell::Settings& settings)
-{
-    return settings.options.textFlow == 1;
-}
-
 bool showsNetPrices(const shell::Settings& settings)
 {
     return settings.options.priceListNet;
@@ -158,26 +153,39 @@ VariantPieces variantPieces(const ProductRecord& product, VariantForm form, int 
     return pieces;
 }
 
-QString productPageText(const shell::Settings& settings, const ProductRecord& product, bool bigPicturePresent)
+CataloguePageParts::CataloguePageParts(const shell::Settings& settings)
+    : settings(settings), net(showsNetPrices(settings)), textBelowPicture(settings.options.textFlow == 1)
 {
-    const bool net = showsNetPrices(settings);
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    detailHead = commonHeadBlock() + kGeneratorTagLowerWithHead
+                 + QStringLiteral("<script language=\"Javascript\" SRC=\"sk.js\"></script>")
+                 + catalogueStyleLine(settings.font, QStringLiteral("body"))
+                 + QStringLiteral("<form name=\"m\"><BODY bgcolor=\"#ffffff\"><p><b>");
+    detailRule = QStringLiteral("<BR clear=all><hr align=left width=70% color=")
+                 + colorToHtml(settings.lineColor) + QStringLiteral(" size=1>");
+    if (settings.options.fixedImageSize) {
+        tileImageSize = QStringLiteral("width=\"") + QString::number(settings.options.imageWidth)
+                        + QStringLiteral("\" height=\"") + QString::number(settings.options.imageHeight)
+                        + QLatin1Char('"');
+    }
+}
 
-    QString page = commonHeadBlock();
-    page += kGeneratorTagLowerWithHead;
-    page += QStringLiteral("<script language=\"Javascript\" SRC=\"sk.js\"></script>");
-    page += catalogueStyleLine(settings.font, QStringLiteral("body"));
-    page += QStringLiteral("<form name=\"m\"><BODY bgcolor=\"#ffffff\">");
-    page += QStringLiteral("<p><b>") + product.name;
+QString productPageText(const CataloguePageParts& parts, const ProductRecord& product, bool bigPicturePresent)
+{
+    QString page;
+    page.reserve(parts.detailHead.size() + product.name.size() * 2 + product.longDescription.size() + 1200);
+    page += parts.detailHead;
+    page += product.name;
     if (bigPicturePresent) {
         page += QStringLiteral("<img align=left SRC=\"img/") + htmlAttribute(product.id)
                 + QStringLiteral("D.jpg\" BORDER=0 VSPACE=10>");
     }
-    if (textBelowPicture(settings))
+    if (parts.textBelowPicture)
         page += QStringLiteral("<BR clear=all>");
     page += QStringLiteral("<p align=justify></b>") + product.longDescription;
-    page += QStringLiteral("<BR clear=all><hr align=left width=70% color=") + colorToHtml(settings.lineColor)
-            + QStringLiteral(" size=1>");
-    page += priceBlock(product, net, settings.options.currency, QLocale(), PriceBlockForm::DetailPage);
+    page += parts.detailRule;
+    page += priceBlock(product, parts.net, parts.settings.options.currency, parts.locale,
+                       PriceBlockForm::DetailPage);
     page += QStringLiteral("<br>");
     const VariantPieces variants = variantPieces(product, VariantForm::DetailPage);
     page += variants.selects;
@@ -185,9 +193,10 @@ QString productPageText(const shell::Settings& settings, const ProductRecord& pr
     page +=
         QStringLiteral("<IMG NAME=\"k\" SRC=\"img/kupuj.jpg\" alt=\"Add to cart\" style=\"cursor:pointer;\" "
                        "onMouseOver=\"k.src='img/kupujb.jpg'\" onMouseOut=\"k.src='img/kupuj.jpg'\"");
-    page += QStringLiteral("ONCLICK=\"parent.e(m.t.value,") + cartPriceText(effectivePrice(product, net))
-            + QStringLiteral(",&quot;") + scriptInAttribute(product.name) + QStringLiteral("&quot;")
-            + variants.cartArguments + QStringLiteral(");\"><BR>");
+    page += QStringLiteral("ONCLICK=\"parent.e(m.t.value,")
+            + cartPriceText(effectivePrice(product, parts.net)) + QStringLiteral(",&quot;")
+            + scriptInAttribute(product.name) + QStringLiteral("&quot;") + variants.cartArguments
+            + QStringLiteral(");\"><BR>");
     page += QStringLiteral(
         "<a href=\"javascript:history.back()\"><img src=\"img/prev.jpg\" alt=\"previous page\" "
         "border=\"0\"></a>");
@@ -195,39 +204,30 @@ QString productPageText(const shell::Settings& settings, const ProductRecord& pr
     return page;
 }
 
-QString searchIndexLine(const ProductRecord& product, int index)
-{
-    return QStringLiteral("parent.d('") + scriptInAttribute(product.name) + QStringLiteral("','")
-           + scriptInAttribute(product.id) + QStringLiteral(".html',") + QString::number(index)
-           + QLatin1Char(')');
-}
-
-QString productTileText(const shell::Settings& settings, const ProductRecord& product, const TilePlace& place,
+QString productTileText(const CataloguePageParts& parts, const ProductRecord& product, const TilePlace& place,
                         bool smallPicturePresent)
 {
-    const bool net = showsNetPrices(settings);
     const QString j = QString::number(place.nodeIndex);
     const QString r = QString::number(place.suffix);
+    const QString opener = pagesOpener(product.id);
 
-    QString tile = QStringLiteral("<TABLE  width=\"100%\" border=\"0\"><TD width=\"100%\">");
-    tile += QStringLiteral("<p><b>") + product.name;
-    const QString pictureName = product.id + QStringLiteral("M.jpg");
+    QString tile;
+    tile.reserve(product.name.size() * 2 + product.shortDescription.size() + 1400);
+    tile += QStringLiteral("<TABLE  width=\"100%\" border=\"0\"><TD width=\"100%\"><p><b>");
+    tile += product.name;
     if (smallPicturePresent) {
         tile += QStringLiteral("<img ");
-        if (settings.options.fixedImageSize) {
-            tile += QStringLiteral("width=\"") + QString::number(settings.options.imageWidth)
-                    + QStringLiteral("\" height=\"") + QString::number(settings.options.imageHeight)
-                    + QLatin1Char('"');
-        }
+        tile += parts.tileImageSize;
         tile += QStringLiteral(" align=left style=\"cursor:pointer;\" SRC=\"img/")
-                + htmlAttribute(pictureName) + QStringLiteral("\" BORDER=\"0\" VSPACE=10 ONCLICK=\"")
-                + pagesOpener(product.id) + QStringLiteral("\">");
-        if (textBelowPicture(settings))
+                + htmlAttribute(product.id + QStringLiteral("M.jpg"))
+                + QStringLiteral("\" BORDER=\"0\" VSPACE=10 ONCLICK=\"") + opener + QStringLiteral("\">");
+        if (parts.textBelowPicture)
             tile += QStringLiteral("<BR clear=all>");
     }
     tile += QStringLiteral("</b><p align=justify>") + product.shortDescription;
     tile += QStringLiteral("<TR><TD width=\"100%\">");
-    tile += priceBlock(product, net, settings.options.currency, QLocale(), PriceBlockForm::Tile);
+    tile +=
+        priceBlock(product, parts.net, parts.settings.options.currency, parts.locale, PriceBlockForm::Tile);
     tile += QStringLiteral("<br>");
     const VariantPieces variants = variantPieces(product, VariantForm::Tile, place.suffix);
     tile += variants.selects;
@@ -235,8 +235,7 @@ QString productTileText(const shell::Settings& settings, const ProductRecord& pr
         QStringLiteral("<br><IMG NAME=\"m") + j
         + QStringLiteral("\" SRC=\"img/more.jpg\" alt=\"More...\" style=\"cursor:pointer;\" onMouseOver=\"m")
         + j + QStringLiteral(".src='img/moreb.jpg'\" onMouseOut=\"m") + j
-        + QStringLiteral(".src='img/more.jpg'\" ONCLICK=\"") + pagesOpener(product.id)
-        + QStringLiteral("\">");
+        + QStringLiteral(".src='img/more.jpg'\" ONCLICK=\"") + opener + QStringLiteral("\">");
     tile += QStringLiteral("</b> &nbsp;Quantity: <input type=\"text\" name=\"t") + r + QLatin1Char('"')
             + kQuantityCheck;
     tile += QStringLiteral("<IMG NAME=\"k") + j
@@ -244,11 +243,18 @@ QString productTileText(const shell::Settings& settings, const ProductRecord& pr
                 "\" SRC=\"img/kupuj.jpg\" alt=\"Add to cart\" style=\"cursor:pointer;\" onMouseOver=\"k")
             + j + QStringLiteral(".src='img/kupujb.jpg'\" onMouseOut=\"k") + j
             + QStringLiteral(".src='img/kupuj.jpg'\" ONCLICK=\"parent.e(f.t") + r + QStringLiteral(".value,")
-            + cartPriceText(effectivePrice(product, net)) + QStringLiteral(",&quot;")
+            + cartPriceText(effectivePrice(product, parts.net)) + QStringLiteral(",&quot;")
             + scriptInAttribute(product.name) + QStringLiteral("&quot;") + variants.cartArguments
             + QStringLiteral(");\"><BR>");
     tile += QStringLiteral("</TABLE>");
     return tile;
+}
+
+QString searchIndexLine(const ProductRecord& product, int index)
+{
+    return QStringLiteral("parent.d('") + scriptInAttribute(product.name) + QStringLiteral("','")
+           + scriptInAttribute(product.id) + QStringLiteral(".html',") + QString::number(index)
+           + QLatin1Char(')');
 }
 
 namespace {
@@ -273,7 +279,7 @@ void writeProductPages(GeneratorContext& context)
     if (!products.filter().isEmpty())
         products.setFilter(QString());
 
-    const shell::Settings& settings = context.settings();
+    const auto parts = std::make_shared<const CataloguePageParts>(context.settings());
     const QString pictureFolder = context.folder().pictures();
     // The jobs point into the lookup, which each task keeps alive.
     const std::shared_ptr<const ProductLookup> lookup = context.productLookup();
@@ -282,10 +288,10 @@ void writeProductPages(GeneratorContext& context)
     const auto submitJobs = [&] {
         if (jobs.empty())
             return;
-        context.submitTask([&context, &settings, lookup, jobs = std::move(jobs)] {
+        context.submitTask([&context, parts, lookup, jobs = std::move(jobs)] {
             for (const ProductPageJob& job : jobs) {
                 const bool picture = checkPicture(context, job.pictureSource, job.pictureTarget, true);
-                savePage(productPageText(settings, *job.product, picture), job.page);
+                savePage(productPageText(*parts, *job.product, picture), job.page);
             }
         });
         jobs.clear();
@@ -335,9 +341,9 @@ struct OpenCategoryPage {
 };
 
 // The whole text of a category page; reads (and copies) the small pictures its tiles show.
-QString categoryPageText(GeneratorContext& context, const OpenCategoryPage& page, int columns)
+QString categoryPageText(GeneratorContext& context, const CataloguePageParts& parts,
+                         const OpenCategoryPage& page, int columns)
 {
-    const shell::Settings& settings = context.settings();
     const QString pictureFolder = context.folder().pictures();
     QString text = page.head;
     for (const std::vector<PendingTile>& run : page.runs) {
@@ -350,7 +356,7 @@ QString categoryPageText(GeneratorContext& context, const OpenCategoryPage& page
                              context.imageFile(id + QStringLiteral("M.jpg")), tile.copiesPicture);
             text += QStringLiteral(
                         "<TD  style=\"border-top:none; border-bottom: #838EAB solid 1px;\" valign=\"top\"> ")
-                    + productTileText(settings, *tile.product, tile.place, picture) + QStringLiteral("</td>");
+                    + productTileText(parts, *tile.product, tile.place, picture) + QStringLiteral("</td>");
             if (++tiles % columns == 0)
                 text += QStringLiteral("</tr>");
         }
@@ -375,6 +381,7 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
     const std::vector<TreeNode*> nodes = context.tree().nodesInOrder();
     const int count = int(nodes.size());
     const std::shared_ptr<const ProductLookup> lookup = context.productLookup();
+    const auto parts = std::make_shared<const CataloguePageParts>(settings);
 
     // Pages are kept while their subtree is walked and written once when the walk leaves it, which gives
     // the same file as writing the head and adding each row line afterwards. Their texts are made on the
@@ -386,9 +393,9 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
     const auto submitClosed = [&] {
         if (closed.empty())
             return;
-        context.submitTask([&context, lookup, columns, pages = std::move(closed)] {
+        context.submitTask([&context, parts, lookup, columns, pages = std::move(closed)] {
             for (const OpenCategoryPage& page : pages)
-                savePage(categoryPageText(context, page, columns), page.path);
+                savePage(categoryPageText(context, *parts, page, columns), page.path);
         });
         closed.clear();
         tilesClosed = 0;

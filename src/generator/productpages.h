@@ -2,6 +2,7 @@
 
 #include "generator/pagewriters.h"
 
+#include <QLocale>
 #include <QSet>
 #include <QString>
 #include <functional>
@@ -45,8 +46,20 @@ VariantPieces variantPieces(const ProductRecord& product, VariantForm form, int 
 // can't be added to web shop"), given where the product's page or tile is made.
 void warnEmptyVariantLists(GeneratorContext& context, const ProductRecord& product, const QString& nodeText);
 
+// What every catalogue page of a run shares, made once per run rather than once per page.
+struct CataloguePageParts {
+    explicit CataloguePageParts(const shell::Settings& settings);
+    const shell::Settings& settings;
+    bool net;              // prices shown net
+    bool textBelowPicture; // the text starts below a picture, not beside it
+    QLocale locale;        // the system's, without group separators
+    QString detailHead;    // a detail page up to the product's name
+    QString detailRule;    // the line between a product's description and its price
+    QString tileImageSize; // the fixed size attributes of a tile's picture, or nothing
+};
+
 // The whole detail page of a product.
-QString productPageText(const shell::Settings& settings, const ProductRecord& product,
+QString productPageText(const CataloguePageParts& parts, const ProductRecord& product,
                         bool bigPicturePresent);
 
 // Where a tile stands: the index of its tree node and its random suffix.
@@ -56,7 +69,7 @@ struct TilePlace {
 };
 
 // The HTML of one tile of a category page.
-QString productTileText(const shell::Settings& settings, const ProductRecord& product, const TilePlace& place,
+QString productTileText(const CataloguePageParts& parts, const ProductRecord& product, const TilePlace& place,
                         bool smallPicturePresent);
 
 // writeCategoryPages with the random source of the tile suffixes given (tests pin it).

@@ -52,7 +52,7 @@ TEST_F(CategoryPages, TileByteForByteWithPictureVariantsAndEscapedName)
     ASSERT_TRUE(products.locate(QStringLiteral("ID"), QStringLiteral("ID000000001P")));
     const ProductRecord record = currentProductRecord(products);
 
-    const QString tile = productTileText(settings, record, {7, 4242}, true);
+    const QString tile = productTileText(CataloguePageParts(settings), record, {7, 4242}, true);
     warnEmptyVariantLists(*context, record, QStringLiteral("Rock'n'roll ID000000001P"));
 
     const QString expected =
@@ -84,10 +84,10 @@ TEST_F(CategoryPages, TileByteForByteWithPictureVariantsAndEscapedName)
     // Without a fixed size and with flowing text; a missing picture leaves the img tag out.
     settings.options.fixedImageSize = false;
     settings.options.textFlow = 0;
-    const QString flowing = productTileText(settings, record, {7, 1}, true);
+    const QString flowing = productTileText(CataloguePageParts(settings), record, {7, 1}, true);
     EXPECT_TRUE(flowing.contains(QStringLiteral("<b>Rock'n'roll<img  align=left style")));
     EXPECT_TRUE(flowing.contains(QStringLiteral("\"></b><p align=justify>")));
-    const QString bare = productTileText(settings, record, {7, 1}, false);
+    const QString bare = productTileText(CataloguePageParts(settings), record, {7, 1}, false);
     EXPECT_FALSE(bare.contains(QStringLiteral("<img ")));
 }
 
