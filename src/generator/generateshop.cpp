@@ -36,10 +36,9 @@ void recordPriceChanges(GeneratorContext& context)
 }
 
 // The pictures the pages refer to that the shop folder does not hold once every file is written.
-QStringList missingPictures(const GeneratorContext& context)
+QStringList missingPictures(const GeneratorContext& context, const QSet<QString>& statuses)
 {
     QStringList missing;
-    const QSet<QString> statuses = statusesShown(context.tree(), context.products());
     for (const PictureNeed& need : fixedPictureNeeds(context.settings(), context.folder(), statuses)) {
         if (!QFileInfo(context.shopFile(need.shopName)).isFile())
             missing << need.shopName;
@@ -64,11 +63,11 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     context.searchIndex().clear();
     context.clearPictureFailures();
     context.products().setFilter(QString());
-    recordPriceChanges(context);
     // New files are created under their own names, so a temporary of a killed run would stay behind.
     removeLeftoverTemporaries(context.shopFolder());
     removeLeftoverTemporaries(context.shopFile(QStringLiteral("img")));
     if (options.theme == kModernTheme) {
+        recordPriceChanges(context); // the pages show the lowest price before a promotion
         modern::generateModernShop(context);
         return;
     }
@@ -101,12 +100,15 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     writeProductPages(context);
     writeCategoryPages(context);
     writeSearchPage(context);
+    // While the writer threads finish: the classic pages do not show the price history.
+    recordPriceChanges(context);
+    const QSet<QString> statuses = statusesShown(context.tree(), context.products());
     context.finishWrites();
     context.setWriterPool(nullptr);
     context.shareProductLookup(false);
 
     context.reportRunEnd();
-    context.setMissingPictures(missingPictures(context));
+    context.setMissingPictures(missingPictures(context, statuses));
 
     if (context.hooks().upload)
         context.hooks().upload();

@@ -317,8 +317,6 @@ void writeProductPages(GeneratorContext& context)
         context.searchIndex() << searchIndexLine(*product, int(context.searchIndex().size()));
     }
     submitJobs();
-    // A category page of the same name as a product page replaces it, as when the passes wrote in turn.
-    context.finishWrites();
 }
 
 namespace {
@@ -405,7 +403,9 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
             OpenCategoryPage& page = open.back();
             if (!page.path.isEmpty()) {
                 if (pagesSent.contains(page.path)) {
-                    // Two categories of one key: the later page must be the one that stays.
+                    // Two categories of one key: the later page must be the one that stays, as when the
+                    // pages were written in turn. (A product's page never has a category's name: the
+                    // kind letter ends the key.)
                     submitClosed();
                     context.finishWrites();
                 }

@@ -124,8 +124,9 @@ TEST_F(CategoryPages, SmallPicturesCopiedOnceReplacingOldCopiesAndBrokenOnesLeft
     EXPECT_TRUE(context->failedPictureCopies().isEmpty());
 }
 
-TEST_F(CategoryPages, TwoCategoriesOfOneKeyLeaveTheLaterPage)
+TEST_F(CategoryPages, PagesOfOneNameLeaveTheLaterOneAsWhenWrittenInTurn)
 {
+    // Two categories of one key, beside the product pages.
     node(nullptr, QStringLiteral("Earlier"), QStringLiteral("ID000000100K"));
     auto* later = node(nullptr, QStringLiteral("Later"), QStringLiteral("ID000000100K"));
     addProduct(product(QStringLiteral("ID000000001P"), QStringLiteral("Only in the later one")));
@@ -133,12 +134,15 @@ TEST_F(CategoryPages, TwoCategoriesOfOneKeyLeaveTheLaterPage)
 
     FileWriterPool pool(2);
     context->setWriterPool(&pool);
+    writeProductPages(*context);
     writeCategoryPages(*context, counting());
     context->finishWrites();
     context->setWriterPool(nullptr);
 
     EXPECT_TRUE(
         testsupport::readFile(shop + QStringLiteral("/ID000000100K.html")).contains("Only in the later one"));
+    EXPECT_TRUE(
+        testsupport::readFile(shop + QStringLiteral("/ID000000001P.html")).contains("<form name=\"m\">"));
 }
 
 TEST_F(CategoryPages, ColumnCountThreeWithSevenProducts)
