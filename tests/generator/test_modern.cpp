@@ -8,8 +8,10 @@
 #include "shell/settingskeys.h"
 
 #include <QDirIterator>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 using namespace generator;
@@ -99,6 +101,7 @@ TEST(ModernText, MerchantHtmlKeepsOnlyHarmlessTags)
         {"5 < 6 & 7 > 2 \"q\"", "5 &lt; 6 &amp; 7 &gt; 2 &quot;q&quot;"},
         {"<img src=x onerror=alert(1)>", ""},
         {"&amp;lt;script&amp;gt;", "&amp;lt;script&amp;gt;"},
+        {"  a &ndash; b & c\t", "a \xe2\x80\x93 b &amp; c"}, // no tag at all
     };
     for (const auto& c : cases)
         EXPECT_EQ(safeHtml(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
@@ -108,6 +111,7 @@ TEST(ModernText, DescriptionsFoldingAndMoney)
 {
     EXPECT_EQ(modern::plainText(QStringLiteral("<b>A</b>&nbsp;&amp;\r\n  <i>B</i>")),
               QStringLiteral("A & B"));
+    EXPECT_EQ(modern::plainText(QStringLiteral(" A&nbsp;&amp;\r\n  B ")), QStringLiteral("A & B"));
     const QString longText =
         QStringLiteral("<p>") + QStringLiteral("słowo ").repeated(60) + QStringLiteral("</p>");
     const QString meta = modern::metaDescription(longText);
@@ -115,9 +119,38 @@ TEST(ModernText, DescriptionsFoldingAndMoney)
     EXPECT_TRUE(meta.endsWith(QChar(0x2026)));
     EXPECT_FALSE(meta.contains(QLatin1Char('<')));
     EXPECT_EQ(modern::folded(QStringLiteral("Żółw ŁÓDŹ Książka")), QStringLiteral("zolw lodz ksiazka"));
+    EXPECT_EQ(modern::folded(QStringLiteral("Zolw LODZ 12")), QStringLiteral("zolw lodz 12"));
     EXPECT_EQ(modern::moneyText(123456, QStringLiteral("pl")), QStringLiteral("1234,56"));
     EXPECT_EQ(modern::moneyText(-5, QStringLiteral("en")), QStringLiteral("-0.05"));
     EXPECT_EQ(modern::toMinorUnits(39.67), 3967); // 39.67 * 100 is 3966.9999… in binary
+}
+
+TEST(ModernText, PageBytesAreThoseOfTheWholeTextConverted)
+{
+    // Catalogue texts of every kind, broken UTF-16 included: a page put together piece by piece holds
+    // what converting its whole text gives, and its JSON what QJsonDocument writes.
+    const char16_t units[] = {u'a',   u' ',   u'<',   u'>',   u'&',   u'"',   u'\'',  u'\\',  u'\n', u'\r',
+                              u'\t',  u'\b',  u'\f',  0x01,   0x1F,   0x7F,   0xA0,   0x142,  0x7FF, 0x800,
+                              0x20AC, 0x2028, 0xFFFF, 0xD83D, 0xDE00, 0xDBFF, 0xDC00, 0x0000, u'/',  u'z'};
+    std::vector<QString> texts{QString(), QStringLiteral("Żółw \"pluszowy\" <b>&amp;</b>"),
+                               QStringLiteral("\U0001F600 ok"), QString(QChar(0xD83D)),
+                               QString(QChar(0xDE00)) + QChar(0xD83D)};
+    QRandomGenerator random(7);
+    for (int i = 0; i < 500; ++i) {
+        QString text;
+        for (int n = int(random.bounded(12)); n > 0; --n)
+            text += QChar(units[random.bounded(int(std::size(units)))]);
+        texts.push_back(text);
+    }
+    for (const QString& text : texts) {
+        const std::string shown = text.toStdString();
+        EXPECT_EQ(modern::Html().text(text).take(), text.toUtf8()) << shown;
+        EXPECT_EQ(modern::Html().escaped(text).take(), modern::escaped(text).toUtf8()) << shown;
+        const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+        const QByteArray json = array.mid(2, array.size() - 4); // inside ["…"]
+        EXPECT_EQ(modern::Html().jsonText(text, false).take(), json) << shown;
+        EXPECT_EQ(modern::Html().jsonText(text).take(), modern::scriptSafeJson(json).toUtf8()) << shown;
+    }
 }
 
 TEST(ModernText, SettingsColoursAreMadeReadable)
@@ -197,6 +230,17 @@ TEST_F(ModernShop, HostileTextsStayTextEverywhere)
         "\"ID000000011P\" => ['n' => \"<script>alert(1)</script> \\\"Kubek\\\"\", 'p' => 1000")))
         << prices.toStdString();
     EXPECT_TRUE(prices.contains(QStringLiteral("\"ID000000012P\" => ['n' => \"Żółw pluszowy\", 'p' => 800")));
+    // The search index and the structured data keep the name as it is.
+    const QJsonArray index = QJsonDocument::fromJson(page(QStringLiteral("szukaj.json")).toUtf8()).array();
+    ASSERT_EQ(index.size(), 2);
+    EXPECT_EQ(index[0][QStringLiteral("n")].toString(),
+              QStringLiteral("<script>alert(1)</script> \"Kubek\""));
+    EXPECT_GT(index[1][QStringLiteral("o")].toDouble(), index[1][QStringLiteral("p")].toDouble());
+    const QRegularExpression jsonLd(QStringLiteral("<script type=\"application/ld\\+json\">(.*?)</script>"));
+    const QJsonObject product =
+        QJsonDocument::fromJson(jsonLd.match(productPage).captured(1).toUtf8()).object();
+    EXPECT_EQ(product[QStringLiteral("name")].toString(),
+              QStringLiteral("<script>alert(1)</script> \"Kubek\""));
 }
 
 TEST_F(ModernShop, FindableProductPages)

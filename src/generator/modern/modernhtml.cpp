@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <charconv>
 #include <cmath>
 
 namespace generator::modern {
@@ -42,6 +43,8 @@ QString decodeEntity(const QString& name)
 // written correctly.
 QString textPart(const QString& raw)
 {
+    if (!raw.contains(QLatin1Char('&')))
+        return raw;
     static const QRegularExpression reference(
         QStringLiteral("&(#[0-9]{1,7}|#[xX][0-9a-fA-F]{1,6}|[a-zA-Z]{2,8});"));
     QString out;
@@ -85,6 +88,58 @@ int channel(shell::ColorValue c, int shift)
     return (c >> shift) & 0xFF;
 }
 
+char hexDigit(uint value)
+{
+    return "0123456789abcdef"[value & 0xF];
+}
+
+// Appends the UTF-8 of text to bytes: ASCII through ascii(out, c) (which returns the new end, writing
+// at most `most` bytes), a lone surrogate through lone(out, c). Room is made once for the worst case.
+template <typename Ascii, typename Lone>
+void appendUtf8(QByteArray& bytes, QStringView text, qsizetype most, Ascii ascii, Lone lone)
+{
+    const qsizetype used = bytes.size();
+    bytes.resize(used + text.size() * std::max<qsizetype>(most, 3));
+    char* out = bytes.data() + used;
+    const char16_t* s = text.utf16();
+    const char16_t* const end = s + text.size();
+    while (s < end) {
+        const char16_t c = *s++;
+        if (c < 0x80) {
+            out = ascii(out, c);
+        } else if (c < 0x800) {
+            *out++ = char(0xC0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else if (!QChar::isSurrogate(c)) {
+            *out++ = char(0xE0 | (c >> 12));
+            *out++ = char(0x80 | ((c >> 6) & 0x3F));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && s < end && QChar::isLowSurrogate(*s)) {
+            const char32_t u = QChar::surrogateToUcs4(c, *s++);
+            *out++ = char(0xF0 | (u >> 18));
+            *out++ = char(0x80 | ((u >> 12) & 0x3F));
+            *out++ = char(0x80 | ((u >> 6) & 0x3F));
+            *out++ = char(0x80 | (u & 0x3F));
+        } else {
+            out = lone(out, c);
+        }
+    }
+    bytes.resize(out - bytes.constData());
+}
+
+char* put(char* out, const char* text)
+{
+    while (*text)
+        *out++ = *text++;
+    return out;
+}
+
+char* questionMark(char* out, char16_t)
+{
+    *out++ = '?'; // what QString::toUtf8 writes for it
+    return out;
+}
+
 double luminance(shell::ColorValue c)
 {
     auto linear = [](int v) {
@@ -119,8 +174,106 @@ QString escaped(const QString& text)
     });
 }
 
+Html& Html::text(QStringView text)
+{
+    appendUtf8(
+        m_bytes, text, 1,
+        [](char* out, char16_t c) {
+            *out++ = char(c);
+            return out;
+        },
+        questionMark);
+    return *this;
+}
+
+Html& Html::escaped(QStringView text)
+{
+    // As modern::escaped.
+    appendUtf8(
+        m_bytes, text, 6,
+        [](char* out, char16_t c) {
+            switch (c) {
+            case '&':
+                return put(out, "&amp;");
+            case '<':
+                return put(out, "&lt;");
+            case '>':
+                return put(out, "&gt;");
+            case '"':
+                return put(out, "&quot;");
+            case '\'':
+                return put(out, "&#39;");
+            case '\n':
+            case '\t':
+                break;
+            default:
+                if (c < 0x20)
+                    c = ' ';
+            }
+            *out++ = char(c);
+            return out;
+        },
+        questionMark);
+    return *this;
+}
+
+Html& Html::jsonText(QStringView text, bool inScript)
+{
+    auto unicode = [](char* out, char16_t c) {
+        out = put(out, "\\u");
+        for (int shift = 12; shift >= 0; shift -= 4)
+            *out++ = hexDigit(c >> shift);
+        return out;
+    };
+    // QJsonDocument's escapes; an invalid surrogate is written as its \u escape.
+    appendUtf8(
+        m_bytes, text, 6,
+        [inScript, unicode](char* out, char16_t c) {
+            switch (c) {
+            case '"':
+                return put(out, "\\\"");
+            case '\\':
+                return put(out, "\\\\");
+            case '\b':
+                return put(out, "\\b");
+            case '\f':
+                return put(out, "\\f");
+            case '\n':
+                return put(out, "\\n");
+            case '\r':
+                return put(out, "\\r");
+            case '\t':
+                return put(out, "\\t");
+            case '<':
+            case '>':
+            case '&':
+                if (inScript)
+                    return unicode(out, c);
+                break;
+            default:
+                if (c < 0x20)
+                    return unicode(out, c);
+            }
+            *out++ = char(c);
+            return out;
+        },
+        unicode);
+    return *this;
+}
+
+Html& Html::number(qint64 value)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    m_bytes.append(digits, end - digits);
+    return *this;
+}
+
 QString safeHtml(const QString& merchantHtml)
 {
+    if (!merchantHtml.contains(QLatin1Char('<'))) // no tag: no pattern to look for
+        return escaped(textPart(merchantHtml)).trimmed();
+
     static const QStringList kept{QStringLiteral("b"),  QStringLiteral("strong"), QStringLiteral("i"),
                                   QStringLiteral("em"), QStringLiteral("u"),      QStringLiteral("p"),
                                   QStringLiteral("h2"), QStringLiteral("h3"),     QStringLiteral("ul"),
@@ -168,6 +321,8 @@ QString safeHtml(const QString& merchantHtml)
 
 QString plainText(const QString& merchantHtml)
 {
+    if (!merchantHtml.contains(QLatin1Char('<')))
+        return textPart(merchantHtml).simplified();
     QString text;
     qsizetype from = 0;
     auto it = tagPattern().globalMatch(merchantHtml);
@@ -194,6 +349,8 @@ QString metaDescription(const QString& merchantHtml)
 
 QString folded(const QString& text)
 {
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toLower(); // nothing to decompose
     QString out;
     const QString decomposed = text.toLower().normalized(QString::NormalizationForm_D);
     for (const QChar c : decomposed) {

@@ -2,6 +2,7 @@
 
 #include "shell/settings.h"
 
+#include <QByteArray>
 #include <QString>
 
 // Text helpers of the modern shop: its pages escape every value they take from the catalogue or the
@@ -10,6 +11,38 @@ namespace generator::modern {
 
 // Text for an element's content or a double-quoted attribute.
 QString escaped(const QString& text);
+
+// A page put together as UTF-8 in one growing buffer, piece by piece: thousands of pages are built
+// without a temporary string per piece. The bytes are those of the same text converted at once with
+// QString::toUtf8 (a lone surrogate gives "?"), so a text must not be cut inside a surrogate pair.
+class Html {
+public:
+    explicit Html(qsizetype capacity = 0) { m_bytes.reserve(capacity); }
+
+    // ASCII or UTF-8 as it stands in the source.
+    template <size_t N> Html& operator<<(const char (&literal)[N])
+    {
+        m_bytes.append(literal, qsizetype(N - 1));
+        return *this;
+    }
+    Html& raw(QByteArrayView bytes)
+    {
+        m_bytes.append(bytes);
+        return *this;
+    }
+    Html& text(QStringView text);    // as it is
+    Html& escaped(QStringView text); // as modern::escaped gives it
+    // The inside of a JSON string as QJsonDocument writes it; inScript also escapes "<", ">" and "&" as
+    // scriptSafeJson does.
+    Html& jsonText(QStringView text, bool inScript = true);
+    Html& number(qint64 value);
+
+    const QByteArray& bytes() const { return m_bytes; }
+    QByteArray take() { return std::move(m_bytes); }
+
+private:
+    QByteArray m_bytes;
+};
 
 // Merchant-written HTML (memo texts, descriptions) reduced to a few harmless tags (b, strong, i, em, u,
 // br, p, h2, h3, ul, ol, li, and a with an http(s), mailto or relative href); everything else is shown

@@ -202,15 +202,21 @@ QStringList writeOrderPages(Site& site)
     meta.indexable = false;
     meta.crumbs = {
         {l.home, site.context.startPage()}, {l.cart, QStringLiteral("koszyk.html")}, {l.order, QString()}};
-    site.context.writePage(pageText(site, meta, orderForm(site)), site.context.shopFile(meta.file));
+    Html page;
+    pageStart(page, site, meta);
+    page.text(orderForm(site));
+    pageEnd(page, site);
+    savePageBytes(site, meta.file, page.take());
 
     // The script runs first and leaves the page's main content in $kalmenorMain.
     PageMeta sent = meta;
     sent.file = QStringLiteral("send.php");
-    const QString script = resourceText(QStringLiteral(":/modern/send.php")).trimmed();
-    site.context.writePage(script + QStringLiteral("\n?>")
-                               + pageText(site, sent, QStringLiteral("<?php echo $kalmenorMain; ?>")),
-                           site.context.shopFile(sent.file));
+    Html script;
+    script.text(resourceText(QStringLiteral(":/modern/send.php")).trimmed()) << "\n?>";
+    pageStart(script, site, sent);
+    script << "<?php echo $kalmenorMain; ?>";
+    pageEnd(script, site);
+    savePageBytes(site, sent.file, script.take());
     site.context.writePage(priceListScript(site), site.context.shopFile(QStringLiteral("ceny.php")));
     return {};
 }

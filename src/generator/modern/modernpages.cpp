@@ -9,9 +9,9 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 #include <array>
+#include <cmath>
 
 namespace generator::modern {
 
@@ -22,9 +22,23 @@ QString pageFile(const QString& key)
     return key + QStringLiteral(".html");
 }
 
+// A page whose main content is put together as a text (the few pages of their own kind).
 void save(Site& site, const QString& file, const PageMeta& meta, const QString& main)
 {
-    site.context.writePage(pageText(site, meta, main), site.context.shopFile(file));
+    Html page(16 * 1024 + main.size() * 2);
+    pageStart(page, site, meta);
+    page.text(main);
+    pageEnd(page, site);
+    savePageBytes(site, file, page.take());
+}
+
+void save(Site& site, const QString& file, const PageMeta& meta, const Html& main)
+{
+    Html page(16 * 1024 + main.bytes().size());
+    pageStart(page, site, meta);
+    page.raw(main.bytes());
+    pageEnd(page, site);
+    savePageBytes(site, file, page.take());
 }
 
 std::vector<Crumb> crumbsTo(const Site& site, int category, bool categoryIsPage)
@@ -39,35 +53,50 @@ std::vector<Crumb> crumbsTo(const Site& site, int category, bool categoryIsPage)
     return crumbs;
 }
 
-QString breadcrumbJsonLd(const Site& site, const std::vector<Crumb>& crumbs, const QString& ownFile)
+// A page's address in JSON-LD: absolute when the shop has an address.
+void jsonAddress(Html& json, const Site& site, const QString& file)
 {
-    QJsonArray items;
-    for (size_t i = 0; i < crumbs.size(); ++i) {
-        const QString file = crumbs[i].file.isEmpty() ? ownFile : crumbs[i].file;
-        QJsonObject item{{QStringLiteral("@type"), QStringLiteral("ListItem")},
-                         {QStringLiteral("position"), int(i) + 1},
-                         {QStringLiteral("name"), crumbs[i].name}};
-        item.insert(QStringLiteral("item"), site.address.isEmpty() ? file : site.absolute(file));
-        items.append(item);
-    }
-    const QJsonObject list{{QStringLiteral("@context"), QStringLiteral("https://schema.org")},
-                           {QStringLiteral("@type"), QStringLiteral("BreadcrumbList")},
-                           {QStringLiteral("itemListElement"), items}};
-    return QStringLiteral("<script type=\"application/ld+json\">")
-           + scriptSafeJson(QJsonDocument(list).toJson(QJsonDocument::Compact))
-           + QStringLiteral("</script>\n");
+    json << "\"";
+    if (!site.address.isEmpty())
+        json.jsonText(site.address) << "/";
+    json.jsonText(file) << "\"";
 }
 
-QString selectFor(const Site& site, const QString& label, const QString& name, const QStringList& items)
+// Written as QJsonDocument::Compact writes the object (its keys sorted), made safe for <script>.
+void breadcrumbJsonLd(Html& json, const Site& site, const std::vector<Crumb>& crumbs, const QString& ownFile)
 {
-    QString html = QStringLiteral("<div class=\"field\"><label for=\"opt-") + name + QStringLiteral("\">")
-                   + escaped(label) + QStringLiteral("</label><select id=\"opt-") + name
-                   + QStringLiteral("\" name=\"") + name + QStringLiteral("\" data-label=\"") + escaped(label)
-                   + QStringLiteral("\">");
+    json << "<script type=\"application/ld+json\">{\"@context\":\"https://schema.org\",\"@type\":"
+            "\"BreadcrumbList\",\"itemListElement\":[";
+    for (size_t i = 0; i < crumbs.size(); ++i) {
+        if (i)
+            json << ",";
+        json << "{\"@type\":\"ListItem\",\"item\":";
+        jsonAddress(json, site, crumbs[i].file.isEmpty() ? ownFile : crumbs[i].file);
+        json.raw(",\"name\":\"").jsonText(crumbs[i].name).raw("\",\"position\":").number(qint64(i) + 1)
+            << "}";
+    }
+    json << "]}</script>\n";
+}
+
+// A number as QJsonDocument writes a double: whole numbers of up to 15 digits as integers, others as
+// Qt formats them.
+Html& jsonNumber(Html& json, double value)
+{
+    if (std::abs(value) < 1e15 && value == std::trunc(value))
+        return json.number(qint64(value));
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return json.raw(QByteArrayView(array).sliced(1, array.size() - 2));
+}
+
+void selectFor(Html& html, const QString& label, const char* name, const QStringList& items)
+{
+    html.raw("<div class=\"field\"><label for=\"opt-").raw(name) << "\">";
+    html.escaped(label).raw("</label><select id=\"opt-").raw(name).raw("\" name=\"").raw(name)
+        << "\" data-label=\"";
+    html.escaped(label) << "\">";
     for (const QString& item : items)
-        html += QStringLiteral("<option>") + escaped(item) + QStringLiteral("</option>");
-    Q_UNUSED(site);
-    return html + QStringLiteral("</select></div>");
+        html.raw("<option>").escaped(item) << "</option>";
+    html << "</select></div>";
 }
 
 // The variant lists a product offers: its encoded list, label, form field name and the word for it in
@@ -98,34 +127,33 @@ void warnAboutEmptyLists(Site& site, const Product& product)
     }
 }
 
-QString buyForm(const Site& site, const Product& product)
+void buyForm(Html& form, const Site& site, const Product& product)
 {
     const Labels& l = *site.labels;
     const ProductRecord& r = product.record;
-    QString form =
-        QStringLiteral(
-            "<form class=\"buy\" action=\"koszyk.html\" method=\"get\" data-add-to-cart data-name=\"")
-        + escaped(r.name) + QStringLiteral("\" data-price=\"") + QString::number(product.price)
-        + QStringLiteral("\" data-image=\"")
-        + (product.smallPicture.isValid() ? QStringLiteral("img/") + escaped(r.id) + QStringLiteral("M.jpg")
-                                          : QString())
-        + QStringLiteral("\"><input type=\"hidden\" name=\"id\" value=\"") + escaped(r.id)
-        + QStringLiteral("\">");
+    form << "<form class=\"buy\" action=\"koszyk.html\" method=\"get\" data-add-to-cart data-name=\"";
+    form.escaped(r.name).raw("\" data-price=\"").number(product.price) << "\" data-image=\"";
+    if (product.smallPicture.isValid())
+        form.raw("img/").escaped(r.id) << "M.jpg";
+    form.raw("\"><input type=\"hidden\" name=\"id\" value=\"").escaped(r.id) << "\">";
     for (const VariantList& list : variantLists(site, r)) {
         if (!list.on)
             continue;
         const QStringList items = catalogue::products::splitList(list.encoded);
         if (!items.isEmpty())
-            form += selectFor(site, list.label, QLatin1String(list.name), items);
+            selectFor(form, list.label, list.name, items);
     }
-    form += QStringLiteral("<div class=\"field qty\"><label for=\"qty\">") + escaped(l.quantity)
-            + QStringLiteral(
-                "</label><input id=\"qty\" name=\"q\" type=\"number\" min=\"1\" max=\"999\" value=\"1\" "
-                "inputmode=\"numeric\" required></div>");
-    form += QStringLiteral("<button class=\"primary\" type=\"submit\">") + escaped(l.addToCart)
-            + QStringLiteral("</button>");
-    form += QStringLiteral("<p class=\"status\" role=\"status\"></p></form>");
-    return form;
+    form.raw("<div class=\"field qty\"><label for=\"qty\">").escaped(l.quantity)
+        << "</label><input id=\"qty\" name=\"q\" type=\"number\" min=\"1\" max=\"999\" value=\"1\" "
+           "inputmode=\"numeric\" required></div>";
+    form.raw("<button class=\"primary\" type=\"submit\">").escaped(l.addToCart) << "</button>";
+    form << "<p class=\"status\" role=\"status\"></p></form>";
+}
+
+// The picture a product page shows: the big one, else the small one, else none.
+const char* pageImage(const Product& product)
+{
+    return product.bigPicture.isValid() ? "D.jpg" : product.smallPicture.isValid() ? "M.jpg" : nullptr;
 }
 
 // A product's page; reads the site only, so the writer threads put pages together side by side.
@@ -140,84 +168,78 @@ void writeProductPage(const Site& site, const Product& product)
     meta.crumbs = crumbsTo(site, product.category, false);
     meta.crumbs.push_back({r.name, QString()});
     meta.category = product.category;
-    meta.jsonLd = productJsonLd(site, product, meta.crumbs);
+    const char* image = pageImage(product);
+    if (image)
+        meta.image = QStringLiteral("img/") + r.id + QLatin1String(image);
+    Html jsonLd(2048 + r.longDescription.size() + r.shortDescription.size());
+    productJsonLd(jsonLd, site, product, meta.crumbs);
+    meta.jsonLd = jsonLd.take();
 
-    QString main = QStringLiteral("<article class=\"product\"><div class=\"photo\">");
-    if (product.bigPicture.isValid()) {
-        meta.image = QStringLiteral("img/") + r.id + QStringLiteral("D.jpg");
-        main += QStringLiteral("<img src=\"img/") + escaped(r.id) + QStringLiteral("D.jpg\" width=\"")
-                + QString::number(product.bigPicture.width()) + QStringLiteral("\" height=\"")
-                + QString::number(product.bigPicture.height()) + QStringLiteral("\" alt=\"") + escaped(r.name)
-                + QStringLiteral("\" loading=\"lazy\">");
-    } else if (product.smallPicture.isValid()) {
-        meta.image = QStringLiteral("img/") + r.id + QStringLiteral("M.jpg");
-        main += QStringLiteral("<img src=\"img/") + escaped(r.id) + QStringLiteral("M.jpg\" width=\"")
-                + QString::number(product.smallPicture.width()) + QStringLiteral("\" height=\"")
-                + QString::number(product.smallPicture.height()) + QStringLiteral("\" alt=\"")
-                + escaped(r.name) + QStringLiteral("\" loading=\"lazy\">");
+    Html page(20 * 1024 + (r.longDescription.size() + r.shortDescription.size()) * 3);
+    pageStart(page, site, meta);
+    page << "<article class=\"product\"><div class=\"photo\">";
+    if (image) {
+        const QSize size = product.bigPicture.isValid() ? product.bigPicture : product.smallPicture;
+        page.raw("<img src=\"img/").escaped(r.id).raw(image) << "\" width=\"";
+        page.number(size.width()).raw("\" height=\"").number(size.height()) << "\" alt=\"";
+        page.escaped(r.name) << "\" loading=\"lazy\">";
     } else {
-        main += QStringLiteral("<span class=\"noimg\" aria-hidden=\"true\"></span>");
+        page << "<span class=\"noimg\" aria-hidden=\"true\"></span>";
     }
-    main += QStringLiteral("</div><div class=\"info\"><h1>") + escaped(r.name) + QStringLiteral("</h1>");
+    page.raw("</div><div class=\"info\"><h1>").escaped(r.name) << "</h1>";
     const QString badge = badgeText(site, r);
-    if (!badge.isEmpty())
-        main += QStringLiteral("<span class=\"badge ") + escaped(r.status.toLower()) + QStringLiteral("\">")
-                + escaped(badge) + QStringLiteral("</span>");
-    main += productPriceHtml(site, product);
+    if (!badge.isEmpty()) {
+        page.raw("<span class=\"badge ").escaped(r.status.toLower()) << "\">";
+        page.escaped(badge) << "</span>";
+    }
+    productPriceHtml(page, site, product);
     if (!r.shortDescription.trimmed().isEmpty())
-        main +=
-            QStringLiteral("<div class=\"lead\">") + safeHtml(r.shortDescription) + QStringLiteral("</div>");
-    main += buyForm(site, product);
-    main += QStringLiteral("</div>");
+        page.raw("<div class=\"lead\">").text(safeHtml(r.shortDescription)) << "</div>";
+    buyForm(page, site, product);
+    page << "</div>";
     if (!r.longDescription.trimmed().isEmpty())
-        main += QStringLiteral("<div class=\"prose description\">") + safeHtml(r.longDescription)
-                + QStringLiteral("</div>");
-    main += QStringLiteral("</article>");
-    savePage(pageText(site, meta, main), site.context.shopFile(meta.file));
+        page.raw("<div class=\"prose description\">").text(safeHtml(r.longDescription)) << "</div>";
+    page << "</article>";
+    pageEnd(page, site);
+    writeFileBeside(site.context.shopFile(meta.file), page.bytes());
 }
 
 } // namespace
 
-QString productJsonLd(const Site& site, const Product& product, const std::vector<Crumb>& crumbs)
+void productJsonLd(Html& json, const Site& site, const Product& product, const std::vector<Crumb>& crumbs)
 {
+    // Written as QJsonDocument::Compact writes the object (its keys sorted), made safe for <script>.
     const ProductRecord& r = product.record;
     const QString file = pageFile(r.id);
-    QJsonObject offer{{QStringLiteral("@type"), QStringLiteral("Offer")},
-                      {QStringLiteral("price"), machineMoney(product.price)},
-                      {QStringLiteral("priceCurrency"), site.currencyCode},
-                      {QStringLiteral("availability"), QStringLiteral("https://schema.org/InStock")},
-                      {QStringLiteral("url"), site.address.isEmpty() ? file : site.absolute(file)}};
-    QJsonObject item{{QStringLiteral("@context"), QStringLiteral("https://schema.org")},
-                     {QStringLiteral("@type"), QStringLiteral("Product")},
-                     {QStringLiteral("name"), r.name},
-                     {QStringLiteral("sku"), r.id},
-                     {QStringLiteral("description"),
-                      plainText(r.longDescription.isEmpty() ? r.shortDescription : r.longDescription)},
-                     {QStringLiteral("offers"), offer}};
-    QString image;
-    if (product.bigPicture.isValid())
-        image = QStringLiteral("img/") + r.id + QStringLiteral("D.jpg");
-    else if (product.smallPicture.isValid())
-        image = QStringLiteral("img/") + r.id + QStringLiteral("M.jpg");
-    if (!image.isEmpty())
-        item.insert(QStringLiteral("image"), site.address.isEmpty() ? image : site.absolute(image));
-    return QStringLiteral("<script type=\"application/ld+json\">")
-           + scriptSafeJson(QJsonDocument(item).toJson(QJsonDocument::Compact))
-           + QStringLiteral("</script>\n") + breadcrumbJsonLd(site, crumbs, file);
+    json << "<script type=\"application/ld+json\">{\"@context\":\"https://schema.org\",\"@type\":\"Product\","
+            "\"description\":\"";
+    json.jsonText(plainText(r.longDescription.isEmpty() ? r.shortDescription : r.longDescription)) << "\",";
+    if (const char* image = pageImage(product)) {
+        json << "\"image\":\"";
+        if (!site.address.isEmpty())
+            json.jsonText(site.address) << "/";
+        json.raw("img/").jsonText(r.id).raw(image) << "\",";
+    }
+    json.raw("\"name\":\"").jsonText(r.name)
+        << "\",\"offers\":{\"@type\":\"Offer\",\"availability\":\"https://schema.org/InStock\",\"price\":\"";
+    json.jsonText(machineMoney(product.price)).raw("\",\"priceCurrency\":\"").jsonText(site.currencyCode)
+        << "\",\"url\":";
+    jsonAddress(json, site, file);
+    json.raw("},\"sku\":\"").jsonText(r.id) << "\"}</script>\n";
+    breadcrumbJsonLd(json, site, crumbs, file);
 }
 
 QStringList writeHomePage(Site& site, const QString& file)
 {
     const Labels& l = *site.labels;
     const shell::Settings& settings = site.settings();
-    QString main =
-        QStringLiteral("<section class=\"welcome\"><h1>")
-        + escaped(settings.options.title.isEmpty() ? settings.options.shopName : settings.options.title)
-        + QStringLiteral("</h1>");
+    Html main;
+    main.raw("<section class=\"welcome\"><h1>")
+            .escaped(settings.options.title.isEmpty() ? settings.options.shopName : settings.options.title)
+        << "</h1>";
     if (!settings.welcomeText.trimmed().isEmpty())
-        main += QStringLiteral("<div class=\"prose\">") + safeHtml(settings.welcomeText)
-                + QStringLiteral("</div>");
-    main += QStringLiteral("</section>\n");
+        main.raw("<div class=\"prose\">").text(safeHtml(settings.welcomeText)) << "</div>";
+    main << "</section>\n";
     std::vector<int> fresh, promoted;
     for (size_t i = 0; i < site.products.size(); ++i) {
         const QString& status = site.products[i].record.status;
@@ -226,18 +248,20 @@ QStringList writeHomePage(Site& site, const QString& file)
         else if (site.products[i].promoted)
             promoted.push_back(int(i));
     }
+    auto section = [&](const QString& heading, const std::vector<int>& products) {
+        main.raw("<section><h2>").escaped(heading) << "</h2>";
+        productGrid(main, site, products, 3);
+        main << "</section>\n";
+    };
     if (!promoted.empty())
-        main += QStringLiteral("<section><h2>") + escaped(l.promotedProducts) + QStringLiteral("</h2>")
-                + productGrid(site, promoted, 3) + QStringLiteral("</section>\n");
+        section(l.promotedProducts, promoted);
     if (!fresh.empty())
-        main += QStringLiteral("<section><h2>") + escaped(l.newProducts) + QStringLiteral("</h2>")
-                + productGrid(site, fresh, 3) + QStringLiteral("</section>\n");
+        section(l.newProducts, fresh);
     if (fresh.empty() && promoted.empty()) {
         std::vector<int> all;
         for (size_t i = 0; i < site.products.size() && i < 12; ++i)
             all.push_back(int(i));
-        main += QStringLiteral("<section><h2>") + escaped(l.allProducts) + QStringLiteral("</h2>")
-                + productGrid(site, all, 3) + QStringLiteral("</section>\n");
+        section(l.allProducts, all);
     }
     PageMeta meta;
     meta.file = file;
@@ -249,45 +273,62 @@ QStringList writeHomePage(Site& site, const QString& file)
     return {file};
 }
 
-QStringList writeCategoryPages(Site& site)
+namespace {
+
+// A category's page; reads the site only, as the product pages.
+void writeCategoryPage(const Site& site, int index)
 {
     const Labels& l = *site.labels;
+    const Category& c = site.categories[size_t(index)];
+    PageMeta meta;
+    meta.file = pageFile(c.key);
+    meta.title = c.name;
+    const std::vector<int> products = site.productsUnder(index);
+    QString description = c.name + QStringLiteral(": ");
+    for (size_t p = 0; p < products.size() && p < 8; ++p)
+        description +=
+            (p ? QStringLiteral(", ") : QString()) + site.products[size_t(products[p])].record.name;
+    meta.description = description.toHtmlEscaped();
+    meta.crumbs = crumbsTo(site, index, true);
+    meta.category = index;
+    Html jsonLd;
+    breadcrumbJsonLd(jsonLd, site, meta.crumbs, meta.file);
+    meta.jsonLd = jsonLd.take();
+
+    Html page(32 * 1024 + qsizetype(products.size()) * 600);
+    pageStart(page, site, meta);
+    page.raw("<h1>").escaped(c.name) << "</h1>\n";
+    if (!c.children.empty()) {
+        page.raw("<nav class=\"chips\" aria-label=\"").escaped(l.subcategories) << "\"><ul>";
+        for (int child : c.children) {
+            const Category& sub = site.categories[size_t(child)];
+            page.raw("<li><a href=\"").escaped(sub.key) << ".html\">";
+            page.escaped(sub.name) << "</a></li>";
+        }
+        page << "</ul></nav>\n";
+    }
+    productGrid(page, site, products, 2);
+    pageEnd(page, site);
+    writeFileBeside(site.context.shopFile(meta.file), page.bytes());
+}
+
+} // namespace
+
+QStringList writeCategoryPages(Site& site)
+{
     QStringList files;
     for (size_t i = 0; i < site.categories.size(); ++i) {
         const Category& c = site.categories[i];
         site.context.report(QStringLiteral("create category ") + c.name + QLatin1Char(' ') + c.key);
-        QString main = QStringLiteral("<h1>") + escaped(c.name) + QStringLiteral("</h1>\n");
-        if (!c.children.empty()) {
-            main += QStringLiteral("<nav class=\"chips\" aria-label=\"") + escaped(l.subcategories)
-                    + QStringLiteral("\"><ul>");
-            for (int child : c.children)
-                main += QStringLiteral("<li><a href=\"")
-                        + escaped(pageFile(site.categories[size_t(child)].key)) + QStringLiteral("\">")
-                        + escaped(site.categories[size_t(child)].name) + QStringLiteral("</a></li>");
-            main += QStringLiteral("</ul></nav>\n");
-        }
-        const std::vector<int> products = site.productsUnder(int(i));
-        main += productGrid(site, products, 2);
-        PageMeta meta;
-        meta.file = pageFile(c.key);
-        meta.title = c.name;
-        QString description = c.name + QStringLiteral(": ");
-        for (size_t p = 0; p < products.size() && p < 8; ++p)
-            description +=
-                (p ? QStringLiteral(", ") : QString()) + site.products[size_t(products[p])].record.name;
-        meta.description = description.toHtmlEscaped();
-        meta.crumbs = crumbsTo(site, int(i), true);
-        meta.category = int(i);
-        meta.jsonLd = breadcrumbJsonLd(site, meta.crumbs, meta.file);
-        save(site, meta.file, meta, main);
-        files << meta.file;
+        const Site* shared = &site;
+        site.context.submitTask([shared, i] { writeCategoryPage(*shared, int(i)); });
+        files << pageFile(c.key);
     }
     return files;
 }
 
 QStringList writeProductPages(Site& site)
 {
-    prepareMenus(site);
     QStringList files;
     for (const Product& product : site.products) {
         // What reaches the report is said here, in order; the page itself is put together and written
@@ -306,26 +347,28 @@ QStringList writeProductPages(Site& site)
 QStringList writePriceListPage(Site& site)
 {
     const Labels& l = *site.labels;
-    QString main =
-        QStringLiteral("<h1>") + escaped(l.priceList)
-        + QStringLiteral(
-            "</h1>\n<div class=\"table-wrap\"><table class=\"prices\"><thead><tr><th scope=\"col\">")
-        + escaped(l.product) + QStringLiteral("</th><th scope=\"col\">") + escaped(l.menu)
-        + QStringLiteral("</th><th scope=\"col\" class=\"num\">") + escaped(l.price) + QStringLiteral(" (")
-        + escaped(site.net ? l.net : l.gross) + QStringLiteral(")</th></tr></thead><tbody>");
+    Html main(qsizetype(site.products.size()) * 200);
+    main.raw("<h1>").escaped(l.priceList)
+        << "</h1>\n<div class=\"table-wrap\"><table class=\"prices\"><thead><tr><th scope=\"col\">";
+    main.escaped(l.product).raw("</th><th scope=\"col\">").escaped(l.menu)
+        << "</th><th scope=\"col\" class=\"num\">";
+    main.escaped(l.price).raw(" (").escaped(site.net ? l.net : l.gross) << ")</th></tr></thead><tbody>";
     for (const Product& p : site.products) {
-        main += QStringLiteral("<tr><td><a href=\"") + escaped(pageFile(p.record.id)) + QStringLiteral("\">")
-                + escaped(p.record.name) + QStringLiteral("</a>");
+        main.raw("<tr><td><a href=\"").escaped(p.record.id) << ".html\">";
+        main.escaped(p.record.name) << "</a>";
         const QString badge = badgeText(site, p.record);
-        if (!badge.isEmpty())
-            main += QStringLiteral(" <span class=\"badge ") + escaped(p.record.status.toLower())
-                    + QStringLiteral("\">") + escaped(badge) + QStringLiteral("</span>");
-        main += QStringLiteral("</td><td>")
-                + (p.category >= 0 ? escaped(site.categories[size_t(p.category)].name) : QString())
-                + QStringLiteral("</td><td class=\"num\">") + site.money(p.price)
-                + QStringLiteral("</td></tr>");
+        if (!badge.isEmpty()) {
+            main.raw(" <span class=\"badge ").escaped(p.record.status.toLower()) << "\">";
+            main.escaped(badge) << "</span>";
+        }
+        main << "</td><td>";
+        if (p.category >= 0)
+            main.escaped(site.categories[size_t(p.category)].name);
+        main << "</td><td class=\"num\">";
+        site.money(main, p.price);
+        main << "</td></tr>";
     }
-    main += QStringLiteral("</tbody></table></div>");
+    main << "</tbody></table></div>";
     PageMeta meta;
     meta.file = QStringLiteral("cennik.html");
     meta.title = l.priceList;
@@ -361,35 +404,40 @@ QStringList writeTextPages(Site& site)
 QStringList writeSearchPage(Site& site)
 {
     const Labels& l = *site.labels;
-    QJsonArray index;
+    // Written as QJsonDocument::Compact writes the array of objects (their keys sorted).
+    Html index(qsizetype(site.products.size()) * 300);
+    index << "[";
     for (const Product& p : site.products) {
         const ProductRecord& r = p.record;
-        QJsonObject entry{
-            {QStringLiteral("u"), pageFile(r.id)},
-            {QStringLiteral("n"), r.name},
-            {QStringLiteral("f"), folded(r.name + QLatin1Char(' ') + plainText(r.shortDescription))},
-            {QStringLiteral("p"), double(p.price)}};
-        if (p.promoted) {
-            entry.insert(QStringLiteral("o"), double(p.regularPrice));
-            if (p.lowestBefore)
-                entry.insert(QStringLiteral("l"), double(*p.lowestBefore));
-        }
+        if (&p != &site.products.front())
+            index << ",";
+        index << "{";
         const QString badge = badgeText(site, r);
-        if (!badge.isEmpty()) {
-            entry.insert(QStringLiteral("b"), badge);
-            entry.insert(QStringLiteral("s"), r.status.toLower());
-        }
+        if (!badge.isEmpty())
+            index.raw("\"b\":\"").jsonText(badge, false) << "\",";
+        index << "\"f\":\"";
+        index.jsonText(folded(r.name + QLatin1Char(' ') + plainText(r.shortDescription)), false) << "\",";
         if (p.smallPicture.isValid()) {
-            entry.insert(QStringLiteral("i"), QStringLiteral("img/") + r.id + QStringLiteral("M.jpg"));
-            entry.insert(QStringLiteral("w"), p.smallPicture.width());
-            entry.insert(QStringLiteral("h"), p.smallPicture.height());
+            index.raw("\"h\":").number(p.smallPicture.height()).raw(",\"i\":\"img/").jsonText(r.id, false)
+                << "M.jpg\",";
         }
-        index.append(entry);
+        if (p.promoted && p.lowestBefore)
+            jsonNumber(index.raw("\"l\":"), double(*p.lowestBefore)) << ",";
+        index.raw("\"n\":\"").jsonText(r.name, false) << "\",";
+        if (p.promoted)
+            jsonNumber(index.raw("\"o\":"), double(p.regularPrice)) << ",";
+        jsonNumber(index.raw("\"p\":"), double(p.price));
+        if (!badge.isEmpty())
+            index.raw(",\"s\":\"").jsonText(r.status.toLower(), false) << "\"";
+        index.raw(",\"u\":\"").jsonText(r.id, false) << ".html\"";
+        if (p.smallPicture.isValid())
+            index.raw(",\"w\":").number(p.smallPicture.width());
+        index << "}";
     }
+    index << "]";
     const QString indexFile = site.context.shopFile(QStringLiteral("szukaj.json"));
     QFile json(indexFile + QStringLiteral(".new"));
-    if (!json.open(QIODevice::WriteOnly)
-        || json.write(QJsonDocument(index).toJson(QJsonDocument::Compact)) < 0)
+    if (!json.open(QIODevice::WriteOnly) || json.write(index.bytes()) < 0)
         throw shell::AppError(QStringLiteral("Cannot write %1: %2").arg(indexFile, json.errorString()));
     json.close();
     QFile::remove(indexFile);

@@ -15,7 +15,7 @@ QStringList writeCartPage(Site& site);   // koszyk.html
 QStringList writeOrderPages(Site& site); // send.html, send.php and the price list ceny.php
 
 // The JSON-LD of a product page: Product with its Offer, and the BreadcrumbList.
-QString productJsonLd(const Site& site, const Product& product, const std::vector<Crumb>& crumbs);
+void productJsonLd(Html& json, const Site& site, const Product& product, const std::vector<Crumb>& crumbs);
 
 // The price list script the order script recomputes every order from (prices in minor units).
 QString priceListScript(const Site& site);

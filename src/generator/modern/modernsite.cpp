@@ -118,6 +118,16 @@ QString Site::money(qint64 minorUnits) const
     return moneyText(minorUnits, language) + QChar(0xA0) + escaped(currency);
 }
 
+void Site::money(Html& html, qint64 minorUnits) const
+{
+    // As moneyText.
+    const quint64 amount = minorUnits < 0 ? 0 - quint64(minorUnits) : quint64(minorUnits);
+    if (minorUnits < 0)
+        html << "-";
+    const char part[] = {decimalSeparator, char('0' + amount % 100 / 10), char('0' + amount % 10)};
+    html.number(qint64(amount / 100)).raw(QByteArrayView(part, 3)).raw(moneySuffix);
+}
+
 QString Site::absolute(const QString& file) const
 {
     return address.isEmpty() ? QString() : address + QLatin1Char('/') + file;
@@ -281,54 +291,58 @@ QString badgeText(const Site& site, const ProductRecord& product)
 
 namespace {
 
-QString priceHtml(const Site& site, const Product& product, bool withLowest)
+void priceHtml(Html& html, const Site& site, const Product& product)
 {
-    QString html = QStringLiteral("<p class=\"price\">");
+    html << "<p class=\"price\"><span class=\"now\">";
+    site.money(html, product.price);
+    html << "</span>";
     if (product.promoted) {
-        html += QStringLiteral("<span class=\"now\">") + site.money(product.price)
-                + QStringLiteral("</span> <del>") + site.money(product.regularPrice)
-                + QStringLiteral("</del>");
-    } else {
-        html +=
-            QStringLiteral("<span class=\"now\">") + site.money(product.price) + QStringLiteral("</span>");
+        html << " <del>";
+        site.money(html, product.regularPrice);
+        html << "</del>";
     }
-    html += QStringLiteral("</p>");
-    if (withLowest && product.lowestBefore)
-        html += QStringLiteral("<p class=\"lowest\">") + escaped(site.labels->lowestBefore)
-                + site.money(*product.lowestBefore) + QStringLiteral("</p>");
-    return html;
+    html << "</p>";
+    if (product.lowestBefore) {
+        html << "<p class=\"lowest\">";
+        html.escaped(site.labels->lowestBefore);
+        site.money(html, *product.lowestBefore);
+        html << "</p>";
+    }
 }
 
-QString menuList(const Site& site, const std::vector<int>& items, const std::vector<int>& active, int current)
+void menuList(Html& html, const Site& site, const std::vector<int>& items, const std::vector<int>& active,
+              int current)
 {
-    QString html = QStringLiteral("<ul>");
+    html << "<ul>";
     for (int i : items) {
         const Category& c = site.categories[size_t(i)];
         const bool onPath = std::find(active.begin(), active.end(), i) != active.end();
-        html += QStringLiteral("<li><a href=\"") + escaped(c.key) + QStringLiteral(".html\"");
+        html << "<li><a href=\"";
+        html.escaped(c.key) << ".html\"";
         if (i == current)
-            html += QStringLiteral(" aria-current=\"page\"");
+            html << " aria-current=\"page\"";
         else if (onPath)
-            html += QStringLiteral(" class=\"open\"");
-        html += QLatin1Char('>') + escaped(c.name) + QStringLiteral("</a>");
+            html << " class=\"open\"";
+        html << ">";
+        html.escaped(c.name) << "</a>";
         // Only the branch of the page is unfolded: every page carrying the whole tree of a large
         // catalogue would multiply the shop's size, and the category pages list their subcategories.
         if (!c.children.empty() && onPath)
-            html += menuList(site, c.children, active, current);
-        html += QStringLiteral("</li>");
+            menuList(html, site, c.children, active, current);
+        html << "</li>";
     }
-    return html + QStringLiteral("</ul>");
+    html << "</ul>";
 }
 
 // The category menu of a page of the category (or of none, -1), marking current as the page itself.
-QString menuHtml(const Site& site, int category, int current)
+void menuHtml(Html& html, const Site& site, int category, int current)
 {
     std::vector<int> top;
     for (size_t i = 0; i < site.categories.size(); ++i)
         if (site.categories[i].parent < 0)
             top.push_back(int(i));
     const std::vector<int> active = category >= 0 ? site.categoryPath(category) : std::vector<int>{};
-    return menuList(site, top, active, current);
+    menuList(html, site, top, active, current);
 }
 
 QString shopData(const Site& site)
@@ -353,187 +367,234 @@ QString shopData(const Site& site)
            + scriptSafeJson(json.toUtf8()) + QStringLiteral("</script>");
 }
 
+QString shopNameOf(const shell::ShopOptions& options)
+{
+    return options.shopName.trimmed().isEmpty() ? options.title : options.shopName;
+}
+
+// Header: name or logo, search, cart; then the layout up to the menu.
+QByteArray headerHtml(const Site& site)
+{
+    const Labels& l = *site.labels;
+    const QString shopName = shopNameOf(site.settings().options);
+    Html page;
+    page << ">\n<a class=\"skip\" href=\"#content\">";
+    page.escaped(l.skip) << "</a>\n";
+    page << "<header class=\"top\"><div class=\"bar\">";
+    page << "<a class=\"brand\" href=\"";
+    page.escaped(site.context.startPage()) << "\">";
+    if (!site.logoFile.isEmpty()) {
+        page << "<img src=\"img/";
+        page.escaped(site.logoFile) << "\" alt=\"";
+        page.escaped(shopName) << "\" height=\"48\">";
+    } else {
+        page.escaped(shopName);
+    }
+    page << "</a>";
+    page << "<button class=\"menu-button\" type=\"button\" aria-expanded=\"false\" "
+            "aria-controls=\"menu\" hidden>";
+    page.escaped(l.menu) << "</button>";
+    page << "<form class=\"search\" role=\"search\" action=\"find.html\" "
+            "method=\"get\"><label class=\"vh\" for=\"q-top\">";
+    page.escaped(l.searchPlaceholder)
+        << "</label><input id=\"q-top\" type=\"search\" name=\"q\" placeholder=\"";
+    page.escaped(l.searchPlaceholder) << "\"><button type=\"submit\">";
+    page.escaped(l.searchButton) << "</button></form>";
+    page << "<a class=\"cart-link\" href=\"koszyk.html\">";
+    page.escaped(l.cart) << " <span class=\"count\" data-cart-count>0</span></a>";
+    page << "</div></header>\n";
+    // Category menu beside the content.
+    page << "<div class=\"layout\">\n<nav id=\"menu\" class=\"menu\" aria-label=\"";
+    page.escaped(l.menu) << "\">";
+    return page.take();
+}
+
+// Footer: the shop's pages, delivery methods and contact; the end of the page.
+QByteArray footerHtml(const Site& site)
+{
+    const shell::ShopOptions& options = site.settings().options;
+    const Labels& l = *site.labels;
+    const QString shopName = shopNameOf(options);
+    Html page;
+    page << "\n</main>\n</div>\n";
+    page << "<footer class=\"foot\"><div class=\"cols\"><section><h2>";
+    page.escaped(shopName) << "</h2><ul>";
+    if (options.includeInformation)
+        page.raw("<li><a href=\"onas.html\">").escaped(l.about) << "</a></li>";
+    if (options.includeRegulation)
+        page.raw("<li><a href=\"regulamin.html\">").escaped(l.terms) << "</a></li>";
+    if (options.includePriceList)
+        page.raw("<li><a href=\"cennik.html\">").escaped(l.priceList) << "</a></li>";
+    page.raw("<li><a href=\"koszyk.html\">").escaped(l.cart) << "</a></li></ul></section>";
+    if (!site.delivery.empty()) {
+        page.raw("<section><h2>").escaped(l.deliveryMethods) << "</h2><ul>";
+        for (const DeliveryOption& d : site.delivery) {
+            page.raw("<li>").escaped(d.name) << ": ";
+            site.money(page, d.price);
+            page << "</li>";
+        }
+        page << "</ul></section>";
+    }
+    const QString email = options.email.trimmed();
+    if (!email.isEmpty()) {
+        page.raw("<section><h2>").escaped(l.contact) << "</h2><p><a href=\"mailto:";
+        page.escaped(email) << "\">";
+        page.escaped(email) << "</a></p></section>";
+    }
+    page.raw("</div><p class=\"copy\">© ").number(QDate::currentDate().year()) << " ";
+    page.escaped(shopName) << "</p></footer>\n";
+    page.text(shopData(site));
+    // The line end savePage gives a page's last line.
+    page << "\n</body>\n</html>\n\r\n";
+    return page.take();
+}
+
 } // namespace
 
-void prepareMenus(Site& site)
+void preparePages(Site& site)
 {
+    site.decimalSeparator = site.language.startsWith(QStringLiteral("en")) ? '.' : ',';
+    site.moneySuffix = (QChar(0xA0) + escaped(site.currency)).toUtf8();
+    site.header = headerHtml(site);
+    site.footer = footerHtml(site);
     site.menus.clear();
-    for (int category = -1; category < int(site.categories.size()); ++category)
-        site.menus.push_back(menuHtml(site, category, -1));
+    for (int category = -1; category < int(site.categories.size()); ++category) {
+        Html menu;
+        menuHtml(menu, site, category, -1);
+        site.menus.push_back(menu.take());
+    }
 }
 
-QString productCard(const Site& site, const Product& product, int headingLevel)
+namespace {
+
+void productCard(Html& card, const Site& site, const Product& product, int headingLevel)
 {
     const ProductRecord& r = product.record;
-    const QString href = escaped(r.id) + QStringLiteral(".html");
-    const QString h = QStringLiteral("h") + QString::number(headingLevel);
-    QString card =
-        QStringLiteral("<li class=\"card\"><a class=\"card-link\" href=\"") + href + QStringLiteral("\">");
-    if (product.smallPicture.isValid())
-        card += QStringLiteral("<img src=\"img/") + escaped(r.id) + QStringLiteral("M.jpg\" width=\"")
-                + QString::number(product.smallPicture.width()) + QStringLiteral("\" height=\"")
-                + QString::number(product.smallPicture.height()) + QStringLiteral("\" alt=\"")
-                + escaped(r.name) + QStringLiteral("\" loading=\"lazy\">");
-    else
-        card += QStringLiteral("<span class=\"noimg\" aria-hidden=\"true\"></span>");
-    card += QLatin1Char('<') + h + QLatin1Char('>') + escaped(r.name) + QStringLiteral("</") + h
-            + QLatin1Char('>');
-    card += QStringLiteral("</a>");
+    card << "<li class=\"card\"><a class=\"card-link\" href=\"";
+    card.escaped(r.id) << ".html\">";
+    if (product.smallPicture.isValid()) {
+        card << "<img src=\"img/";
+        card.escaped(r.id) << "M.jpg\" width=\"";
+        card.number(product.smallPicture.width()) << "\" height=\"";
+        card.number(product.smallPicture.height()) << "\" alt=\"";
+        card.escaped(r.name) << "\" loading=\"lazy\">";
+    } else {
+        card << "<span class=\"noimg\" aria-hidden=\"true\"></span>";
+    }
+    card.raw("<h").number(headingLevel) << ">";
+    card.escaped(r.name).raw("</h").number(headingLevel) << ">";
+    card << "</a>";
     const QString badge = badgeText(site, r);
-    if (!badge.isEmpty())
-        card += QStringLiteral("<span class=\"badge ") + escaped(r.status.toLower()) + QStringLiteral("\">")
-                + escaped(badge) + QStringLiteral("</span>");
-    card += priceHtml(site, product, true);
-    return card + QStringLiteral("</li>");
+    if (!badge.isEmpty()) {
+        card.raw("<span class=\"badge ").escaped(r.status.toLower()) << "\">";
+        card.escaped(badge) << "</span>";
+    }
+    priceHtml(card, site, product);
+    card << "</li>";
 }
 
-QString productGrid(const Site& site, const std::vector<int>& products, int headingLevel)
+} // namespace
+
+void productGrid(Html& html, const Site& site, const std::vector<int>& products, int headingLevel)
 {
-    QString html = QStringLiteral("<ul class=\"grid\">");
+    html << "<ul class=\"grid\">";
     for (int p : products)
-        html += productCard(site, site.products[size_t(p)], headingLevel);
-    return html + QStringLiteral("</ul>");
+        productCard(html, site, site.products[size_t(p)], headingLevel);
+    html << "</ul>";
 }
 
-QString productPriceHtml(const Site& site, const Product& product)
+void productPriceHtml(Html& html, const Site& site, const Product& product)
 {
-    return priceHtml(site, product, true);
+    priceHtml(html, site, product);
 }
 
-QString pageText(const Site& site, const PageMeta& meta, const QString& mainHtml)
+void pageStart(Html& page, const Site& site, const PageMeta& meta)
 {
     const shell::Settings& settings = site.settings();
     const shell::ShopOptions& options = settings.options;
     const Labels& l = *site.labels;
-    const QString shopName = options.shopName.trimmed().isEmpty() ? options.title : options.shopName;
+    const QString shopName = shopNameOf(options);
     const QString title =
         meta.title.isEmpty() ? options.title : meta.title + QStringLiteral(" – ") + shopName;
     QString description = metaDescription(meta.description.isEmpty() ? settings.infoText : meta.description);
     if (description.isEmpty())
         description = metaDescription(title.toHtmlEscaped()); // every page describes itself somehow
-    const QString startPage = site.context.startPage();
 
-    QString page = QStringLiteral("<!DOCTYPE html>\n<html lang=\"") + escaped(site.language)
-                   + QStringLiteral("\">\n<head>\n");
-    page += QStringLiteral("<meta charset=\"utf-8\">\n<meta name=\"viewport\" content=\"width=device-width, "
-                           "initial-scale=1\">\n");
-    page += QStringLiteral("<title>") + escaped(title) + QStringLiteral("</title>\n");
+    page << "<!DOCTYPE html>\n<html lang=\"";
+    page.escaped(site.language) << "\">\n<head>\n";
+    page << "<meta charset=\"utf-8\">\n<meta name=\"viewport\" content=\"width=device-width, "
+            "initial-scale=1\">\n";
+    page.raw("<title>").escaped(title) << "</title>\n";
     if (!description.isEmpty())
-        page += QStringLiteral("<meta name=\"description\" content=\"") + escaped(description)
-                + QStringLiteral("\">\n");
+        page.raw("<meta name=\"description\" content=\"").escaped(description) << "\">\n";
     if (!meta.indexable)
-        page += QStringLiteral("<meta name=\"robots\" content=\"noindex\">\n");
-    const QString canonical = site.absolute(meta.file);
-    if (!canonical.isEmpty())
-        page +=
-            QStringLiteral("<link rel=\"canonical\" href=\"") + escaped(canonical) + QStringLiteral("\">\n");
-    page += QStringLiteral("<meta property=\"og:type\" content=\"") + meta.ogType + QStringLiteral("\">\n");
-    page += QStringLiteral("<meta property=\"og:title\" content=\"")
-            + escaped(meta.title.isEmpty() ? title : meta.title) + QStringLiteral("\">\n");
-    page += QStringLiteral("<meta property=\"og:site_name\" content=\"") + escaped(shopName)
-            + QStringLiteral("\">\n");
-    if (!description.isEmpty())
-        page += QStringLiteral("<meta property=\"og:description\" content=\"") + escaped(description)
-                + QStringLiteral("\">\n");
-    if (!canonical.isEmpty())
-        page += QStringLiteral("<meta property=\"og:url\" content=\"") + escaped(canonical)
-                + QStringLiteral("\">\n");
-    if (!meta.image.isEmpty()) {
-        const QString image = site.address.isEmpty() ? meta.image : site.absolute(meta.image);
-        page += QStringLiteral("<meta property=\"og:image\" content=\"") + escaped(image)
-                + QStringLiteral("\">\n");
+        page << "<meta name=\"robots\" content=\"noindex\">\n";
+    // The page's own address, when the shop has one.
+    auto address = [&](const QString& file) -> Html& {
+        return site.address.isEmpty() ? page.escaped(file)
+                                      : page.escaped(site.address).raw("/").escaped(file);
+    };
+    if (!site.address.isEmpty()) {
+        page << "<link rel=\"canonical\" href=\"";
+        address(meta.file) << "\">\n";
     }
-    page += QStringLiteral("<meta name=\"generator\" content=\"Kalmenor\">\n");
-    page += QStringLiteral("<link rel=\"icon\" href=\"data:,\">\n"); // no favicon.ico to ask for
-    page += QStringLiteral("<link rel=\"stylesheet\" href=\"shop.css\">\n");
-    page += QStringLiteral("<script type=\"module\" src=\"shop.js\"></script>\n");
-    page += meta.jsonLd;
-    page += QStringLiteral("</head>\n<body");
+    page.raw("<meta property=\"og:type\" content=\"").text(meta.ogType) << "\">\n";
+    page.raw("<meta property=\"og:title\" content=\"").escaped(meta.title.isEmpty() ? title : meta.title)
+        << "\">\n";
+    page.raw("<meta property=\"og:site_name\" content=\"").escaped(shopName) << "\">\n";
+    if (!description.isEmpty())
+        page.raw("<meta property=\"og:description\" content=\"").escaped(description) << "\">\n";
+    if (!site.address.isEmpty()) {
+        page << "<meta property=\"og:url\" content=\"";
+        address(meta.file) << "\">\n";
+    }
+    if (!meta.image.isEmpty()) {
+        page << "<meta property=\"og:image\" content=\"";
+        address(meta.image) << "\">\n";
+    }
+    page << "<meta name=\"generator\" content=\"Kalmenor\">\n";
+    page << "<link rel=\"icon\" href=\"data:,\">\n"; // no favicon.ico to ask for
+    page << "<link rel=\"stylesheet\" href=\"shop.css\">\n";
+    page << "<script type=\"module\" src=\"shop.js\"></script>\n";
+    page.raw(meta.jsonLd);
+    page << "</head>\n<body";
     if (!meta.bodyClass.isEmpty())
-        page += QStringLiteral(" class=\"") + meta.bodyClass + QLatin1Char('"');
-    page += QStringLiteral(">\n<a class=\"skip\" href=\"#content\">") + escaped(l.skip)
-            + QStringLiteral("</a>\n");
+        page.raw(" class=\"").text(meta.bodyClass) << "\"";
+    page.raw(site.header);
 
-    // Header: name or logo, search, cart.
-    page += QStringLiteral("<header class=\"top\"><div class=\"bar\">");
-    page += QStringLiteral("<a class=\"brand\" href=\"") + escaped(startPage) + QStringLiteral("\">");
-    if (!site.logoFile.isEmpty())
-        page += QStringLiteral("<img src=\"img/") + escaped(site.logoFile) + QStringLiteral("\" alt=\"")
-                + escaped(shopName) + QStringLiteral("\" height=\"48\">");
-    else
-        page += escaped(shopName);
-    page += QStringLiteral("</a>");
-    page += QStringLiteral("<button class=\"menu-button\" type=\"button\" aria-expanded=\"false\" "
-                           "aria-controls=\"menu\" hidden>")
-            + escaped(l.menu) + QStringLiteral("</button>");
-    page += QStringLiteral("<form class=\"search\" role=\"search\" action=\"find.html\" "
-                           "method=\"get\"><label class=\"vh\" for=\"q-top\">")
-            + escaped(l.searchPlaceholder)
-            + QStringLiteral("</label><input id=\"q-top\" type=\"search\" name=\"q\" placeholder=\"")
-            + escaped(l.searchPlaceholder) + QStringLiteral("\"><button type=\"submit\">")
-            + escaped(l.searchButton) + QStringLiteral("</button></form>");
-    page += QStringLiteral("<a class=\"cart-link\" href=\"koszyk.html\">") + escaped(l.cart)
-            + QStringLiteral(" <span class=\"count\" data-cart-count>0</span></a>");
-    page += QStringLiteral("</div></header>\n");
-
-    // Category menu beside the content.
-    page += QStringLiteral("<div class=\"layout\">\n<nav id=\"menu\" class=\"menu\" aria-label=\"")
-            + escaped(l.menu) + QStringLiteral("\">");
     const int current =
         meta.file.endsWith(QStringLiteral(".html")) && meta.category >= 0
                 && site.categories[size_t(meta.category)].key + QStringLiteral(".html") == meta.file
             ? meta.category
             : -1;
-    page += current < 0 && size_t(meta.category + 1) < site.menus.size()
-                ? site.menus[size_t(meta.category + 1)]
-                : menuHtml(site, meta.category, current);
-    page += QStringLiteral("</nav>\n<main id=\"content\">\n");
+    if (current < 0 && size_t(meta.category + 1) < site.menus.size())
+        page.raw(site.menus[size_t(meta.category + 1)]);
+    else
+        menuHtml(page, site, meta.category, current);
+    page << "</nav>\n<main id=\"content\">\n";
     if (!meta.crumbs.empty()) {
-        page += QStringLiteral("<nav class=\"crumbs\" aria-label=\"") + escaped(l.breadcrumbs)
-                + QStringLiteral("\"><ol>");
+        page.raw("<nav class=\"crumbs\" aria-label=\"").escaped(l.breadcrumbs) << "\"><ol>";
         for (const Crumb& crumb : meta.crumbs) {
-            if (crumb.file.isEmpty())
-                page += QStringLiteral("<li aria-current=\"page\">") + escaped(crumb.name)
-                        + QStringLiteral("</li>");
-            else
-                page += QStringLiteral("<li><a href=\"") + escaped(crumb.file) + QStringLiteral("\">")
-                        + escaped(crumb.name) + QStringLiteral("</a></li>");
+            if (crumb.file.isEmpty()) {
+                page.raw("<li aria-current=\"page\">").escaped(crumb.name) << "</li>";
+            } else {
+                page.raw("<li><a href=\"").escaped(crumb.file) << "\">";
+                page.escaped(crumb.name) << "</a></li>";
+            }
         }
-        page += QStringLiteral("</ol></nav>\n");
+        page << "</ol></nav>\n";
     }
-    page += mainHtml;
-    page += QStringLiteral("\n</main>\n</div>\n");
+}
 
-    // Footer: the shop's pages, delivery methods and contact.
-    page += QStringLiteral("<footer class=\"foot\"><div class=\"cols\"><section><h2>") + escaped(shopName)
-            + QStringLiteral("</h2><ul>");
-    if (options.includeInformation)
-        page += QStringLiteral("<li><a href=\"onas.html\">") + escaped(l.about) + QStringLiteral("</a></li>");
-    if (options.includeRegulation)
-        page += QStringLiteral("<li><a href=\"regulamin.html\">") + escaped(l.terms)
-                + QStringLiteral("</a></li>");
-    if (options.includePriceList)
-        page += QStringLiteral("<li><a href=\"cennik.html\">") + escaped(l.priceList)
-                + QStringLiteral("</a></li>");
-    page += QStringLiteral("<li><a href=\"koszyk.html\">") + escaped(l.cart)
-            + QStringLiteral("</a></li></ul></section>");
-    if (!site.delivery.empty()) {
-        page += QStringLiteral("<section><h2>") + escaped(l.deliveryMethods) + QStringLiteral("</h2><ul>");
-        for (const DeliveryOption& d : site.delivery)
-            page += QStringLiteral("<li>") + escaped(d.name) + QStringLiteral(": ") + site.money(d.price)
-                    + QStringLiteral("</li>");
-        page += QStringLiteral("</ul></section>");
-    }
-    if (!options.email.trimmed().isEmpty())
-        page += QStringLiteral("<section><h2>") + escaped(l.contact)
-                + QStringLiteral("</h2><p><a href=\"mailto:") + escaped(options.email.trimmed())
-                + QStringLiteral("\">") + escaped(options.email.trimmed())
-                + QStringLiteral("</a></p></section>");
-    page += QStringLiteral("</div><p class=\"copy\">© ") + QString::number(QDate::currentDate().year())
-            + QLatin1Char(' ') + escaped(shopName) + QStringLiteral("</p></footer>\n");
-    page += shopData(site);
-    page += QStringLiteral("\n</body>\n</html>\n");
-    return page;
+void pageEnd(Html& page, const Site& site)
+{
+    page.raw(site.footer);
+}
+
+void savePageBytes(Site& site, const QString& file, QByteArray bytes)
+{
+    site.context.submitTask(
+        [path = site.context.shopFile(file), bytes = std::move(bytes)] { writeFileBeside(path, bytes); });
 }
 
 } // namespace generator::modern

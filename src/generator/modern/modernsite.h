@@ -1,6 +1,7 @@
 #pragma once
 
 #include "generator/generatorcontext.h"
+#include "generator/modern/modernhtml.h"
 #include "generator/productrecord.h"
 #include "generator/shoppictures.h"
 
@@ -73,12 +74,16 @@ struct Site {
     std::vector<DeliveryOption> delivery;
     QString logoFile; // under img/, empty without a logo
     ShopPictures pictures;
-    // The category menu of the pages inside each category that are no category page (index 0: inside
-    // none, then one per category), made once by prepareMenus; empty before.
-    std::vector<QString> menus;
+    // What every page shares, as UTF-8, made once by preparePages: the category menu of the pages inside
+    // each category that are no category page (index 0: inside none, then one per category), the header
+    // bar, the footer and the currency after an amount.
+    std::vector<QByteArray> menus;
+    QByteArray header, footer, moneySuffix;
+    char decimalSeparator = ',';
 
     const shell::Settings& settings() const { return context.settings(); }
     QString money(qint64 minorUnits) const;
+    void money(Html& html, qint64 minorUnits) const; // the same, once preparePages has run
     // The address of a page for canonical links, Open Graph and the sitemap; empty without an address.
     QString absolute(const QString& file) const;
     // The categories from the top down to index.
@@ -112,22 +117,25 @@ struct PageMeta {
     QString title;
     QString description; // merchant text; reduced to a plain meta description
     QString ogType = QStringLiteral("website");
-    QString image;  // under the shop folder, for Open Graph
-    QString jsonLd; // whole <script> elements
+    QString image;     // under the shop folder, for Open Graph
+    QByteArray jsonLd; // whole <script> elements
     std::vector<Crumb> crumbs;
     int category = -1; // marked in the menu
     bool indexable = true;
     QString bodyClass;
 };
-QString pageText(const Site& site, const PageMeta& meta, const QString& mainHtml);
-// Makes the menus of Site::menus: thousands of product pages share a few hundred menus.
-void prepareMenus(Site& site);
+// Makes the pieces of Site that every page shares; before any page.
+void preparePages(Site& site);
+// A page is pageStart, its main content and pageEnd: the bytes savePage writes for the whole text.
+void pageStart(Html& page, const Site& site, const PageMeta& meta);
+void pageEnd(Html& page, const Site& site);
+// Writes a page's bytes on the writer threads.
+void savePageBytes(Site& site, const QString& file, QByteArray bytes);
 
-// A product card of the grids (home, category, search results are built alike by the script).
-QString productCard(const Site& site, const Product& product, int headingLevel);
-QString productGrid(const Site& site, const std::vector<int>& products, int headingLevel);
+// Product cards (home, category, search results are built alike by the script).
+void productGrid(Html& html, const Site& site, const std::vector<int>& products, int headingLevel);
 // The price with the regular one struck through and the lowest price before a promotion.
-QString productPriceHtml(const Site& site, const Product& product);
+void productPriceHtml(Html& html, const Site& site, const Product& product);
 // Status words as badges ("Nowość", "Promocja", "Wyprzedaż"); empty for a normal product.
 QString badgeText(const Site& site, const ProductRecord& product);
 

@@ -175,6 +175,7 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
         return std::nullopt;
     };
     gatherSite(site, lowestPrice ? lowestPrice : fromHistory);
+    preparePages(site);
     context.setProgressMaximum(std::max<int>(1, int(site.products.size())));
 
     QStringList files;
