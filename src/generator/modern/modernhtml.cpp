@@ -93,41 +93,23 @@ char hexDigit(uint value)
     return "0123456789abcdef"[value & 0xF];
 }
 
-// Appends the UTF-8 of text to bytes: ASCII through ascii(out, c) (which returns the new end, writing
-// at most `most` bytes), a lone surrogate through lone(out, c). Room is made once for the worst case.
-template <typename Ascii, typename Lone>
-void appendUtf8(QByteArray& bytes, QStringView text, qsizetype most, Ascii ascii, Lone lone)
-{
-    const qsizetype used = bytes.size();
-    bytes.resize(used + text.size() * std::max<qsizetype>(most, 3));
-    char* out = bytes.data() + used;
-    const char16_t* s = text.utf16();
-    const char16_t* const end = s + text.size();
-    while (s < end) {
-        const char16_t c = *s++;
-        if (c < 0x80) {
-            out = ascii(out, c);
-        } else if (c < 0x800) {
-            *out++ = char(0xC0 | (c >> 6));
-            *out++ = char(0x80 | (c & 0x3F));
-        } else if (!QChar::isSurrogate(c)) {
-            *out++ = char(0xE0 | (c >> 12));
-            *out++ = char(0x80 | ((c >> 6) & 0x3F));
-            *out++ = char(0x80 | (c & 0x3F));
-        } else if (QChar::isHighSurrogate(c) && s < end && QChar::isLowSurrogate(*s)) {
-            const char32_t u = QChar::surrogateToUcs4(c, *s++);
-            *out++ = char(0xF0 | (u >> 18));
-            *out++ = char(0x80 | ((u >> 12) & 0x3F));
-            *out++ = char(0x80 | ((u >> 6) & 0x3F));
-            *out++ = char(0x80 | (u & 0x3F));
-        } else {
-            out = lone(out, c);
-        }
+// The ASCII characters an escaping replaces; any other is copied.
+struct AsciiSet {
+    bool special[128] = {};
+    constexpr AsciiSet(const char* characters, bool controls)
+    {
+        for (int c = 0; c < 0x20; ++c)
+            special[c] = controls;
+        for (; *characters; ++characters)
+            special[int(*characters)] = true;
     }
-    bytes.resize(out - bytes.constData());
-}
+};
+constexpr AsciiSet kNone("", false);
+constexpr AsciiSet kHtml("&<>\"'", true);
+constexpr AsciiSet kJson("\"\\", true);
+constexpr AsciiSet kScriptJson("\"\\<>&", true);
 
-char* put(char* out, const char* text)
+char* write(char* out, const char* text)
 {
     while (*text)
         *out++ = *text++;
@@ -174,99 +156,126 @@ QString escaped(const QString& text)
     });
 }
 
+void Html::grow(qsizetype more)
+{
+    const qsizetype used = m_end - m_begin;
+    m_bytes.resize(std::max(used + more, m_bytes.size() * 2));
+    m_begin = m_bytes.data();
+    m_end = m_begin + used;
+    m_limit = m_begin + m_bytes.size();
+}
+
+QByteArray Html::take()
+{
+    m_bytes.resize(m_end - m_begin);
+    m_begin = m_end = m_limit = nullptr;
+    return std::move(m_bytes);
+}
+
+// Appends the UTF-8 of text: an ASCII character of `special` through ascii(out, c) (which returns the
+// new end, writing at most `most` bytes), a lone surrogate through lone(out, c). Room is made once for
+// the worst case.
+template <typename Ascii, typename Lone>
+Html& Html::utf8(QStringView text, const bool* special, qsizetype most, Ascii ascii, Lone lone)
+{
+    const qsizetype room = text.size() * std::max<qsizetype>(most, 3);
+    if (m_limit - m_end < room)
+        grow(room);
+    char* out = m_end;
+    const char16_t* s = text.utf16();
+    const char16_t* const end = s + text.size();
+    while (s < end) {
+        const char16_t c = *s++;
+        if (c < 0x80) {
+            if (special[c])
+                out = ascii(out, c);
+            else
+                *out++ = char(c);
+        } else if (c < 0x800) {
+            *out++ = char(0xC0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else if (!QChar::isSurrogate(c)) {
+            *out++ = char(0xE0 | (c >> 12));
+            *out++ = char(0x80 | ((c >> 6) & 0x3F));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && s < end && QChar::isLowSurrogate(*s)) {
+            const char32_t u = QChar::surrogateToUcs4(c, *s++);
+            *out++ = char(0xF0 | (u >> 18));
+            *out++ = char(0x80 | ((u >> 12) & 0x3F));
+            *out++ = char(0x80 | ((u >> 6) & 0x3F));
+            *out++ = char(0x80 | (u & 0x3F));
+        } else {
+            out = lone(out, c);
+        }
+    }
+    m_end = out;
+    return *this;
+}
+
 Html& Html::text(QStringView text)
 {
-    appendUtf8(
-        m_bytes, text, 1,
-        [](char* out, char16_t c) {
-            *out++ = char(c);
-            return out;
-        },
-        questionMark);
-    return *this;
+    return utf8(
+        text, kNone.special, 1, [](char* out, char16_t) { return out; }, questionMark);
 }
 
 Html& Html::escaped(QStringView text)
 {
-    // As modern::escaped.
-    appendUtf8(
-        m_bytes, text, 6,
-        [](char* out, char16_t c) {
-            switch (c) {
-            case '&':
-                return put(out, "&amp;");
-            case '<':
-                return put(out, "&lt;");
-            case '>':
-                return put(out, "&gt;");
-            case '"':
-                return put(out, "&quot;");
-            case '\'':
-                return put(out, "&#39;");
-            case '\n':
-            case '\t':
-                break;
-            default:
-                if (c < 0x20)
-                    c = ' ';
-            }
-            *out++ = char(c);
-            return out;
-        },
-        questionMark);
-    return *this;
+    // As modern::escaped; "\n" and "\t" stay, other control characters become spaces.
+    auto ascii = [](char* out, char16_t c) {
+        switch (c) {
+        case '&':
+            return write(out, "&amp;");
+        case '<':
+            return write(out, "&lt;");
+        case '>':
+            return write(out, "&gt;");
+        case '"':
+            return write(out, "&quot;");
+        case '\'':
+            return write(out, "&#39;");
+        }
+        *out++ = c == '\n' || c == '\t' ? char(c) : ' ';
+        return out;
+    };
+    return utf8(text, kHtml.special, 6, ascii, questionMark);
 }
 
 Html& Html::jsonText(QStringView text, bool inScript)
 {
     auto unicode = [](char* out, char16_t c) {
-        out = put(out, "\\u");
+        out = write(out, "\\u");
         for (int shift = 12; shift >= 0; shift -= 4)
             *out++ = hexDigit(c >> shift);
         return out;
     };
     // QJsonDocument's escapes; an invalid surrogate is written as its \u escape.
-    appendUtf8(
-        m_bytes, text, 6,
-        [inScript, unicode](char* out, char16_t c) {
-            switch (c) {
-            case '"':
-                return put(out, "\\\"");
-            case '\\':
-                return put(out, "\\\\");
-            case '\b':
-                return put(out, "\\b");
-            case '\f':
-                return put(out, "\\f");
-            case '\n':
-                return put(out, "\\n");
-            case '\r':
-                return put(out, "\\r");
-            case '\t':
-                return put(out, "\\t");
-            case '<':
-            case '>':
-            case '&':
-                if (inScript)
-                    return unicode(out, c);
-                break;
-            default:
-                if (c < 0x20)
-                    return unicode(out, c);
-            }
-            *out++ = char(c);
-            return out;
-        },
-        unicode);
-    return *this;
+    auto ascii = [unicode](char* out, char16_t c) {
+        switch (c) {
+        case '"':
+            return write(out, "\\\"");
+        case '\\':
+            return write(out, "\\\\");
+        case '\b':
+            return write(out, "\\b");
+        case '\f':
+            return write(out, "\\f");
+        case '\n':
+            return write(out, "\\n");
+        case '\r':
+            return write(out, "\\r");
+        case '\t':
+            return write(out, "\\t");
+        }
+        return unicode(out, c); // another control character, or "<", ">" or "&" in a script
+    };
+    return utf8(text, inScript ? kScriptJson.special : kJson.special, 6, ascii, unicode);
 }
 
 Html& Html::number(qint64 value)
 {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    m_bytes.append(digits, end - digits);
-    return *this;
+    return put(digits, end - digits);
 }
 
 QString safeHtml(const QString& merchantHtml)

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstring>
+
 // Text helpers of the modern shop: its pages escape every value they take from the catalogue or the
 // settings, so a hostile product name can neither break a page nor run a script in it.
 namespace generator::modern {
@@ -17,19 +19,13 @@ QString escaped(const QString& text);
 // QString::toUtf8 (a lone surrogate gives "?"), so a text must not be cut inside a surrogate pair.
 class Html {
 public:
-    explicit Html(qsizetype capacity = 0) { m_bytes.reserve(capacity); }
+    explicit Html(qsizetype capacity = 0) { grow(std::max<qsizetype>(capacity, 256)); }
+    Html(const Html&) = delete;
+    Html& operator=(const Html&) = delete;
 
     // ASCII or UTF-8 as it stands in the source.
-    template <size_t N> Html& operator<<(const char (&literal)[N])
-    {
-        m_bytes.append(literal, qsizetype(N - 1));
-        return *this;
-    }
-    Html& raw(QByteArrayView bytes)
-    {
-        m_bytes.append(bytes);
-        return *this;
-    }
+    template <size_t N> Html& operator<<(const char (&literal)[N]) { return put(literal, qsizetype(N - 1)); }
+    Html& raw(QByteArrayView bytes) { return put(bytes.data(), bytes.size()); }
     Html& text(QStringView text);    // as it is
     Html& escaped(QStringView text); // as modern::escaped gives it
     // The inside of a JSON string as QJsonDocument writes it; inScript also escapes "<", ">" and "&" as
@@ -37,11 +33,27 @@ public:
     Html& jsonText(QStringView text, bool inScript = true);
     Html& number(qint64 value);
 
-    const QByteArray& bytes() const { return m_bytes; }
-    QByteArray take() { return std::move(m_bytes); }
+    QByteArrayView bytes() const { return {m_begin, m_end - m_begin}; }
+    QByteArray take(); // leaves the writer empty
 
 private:
-    QByteArray m_bytes;
+    Html& put(const char* data, qsizetype size)
+    {
+        if (m_limit - m_end < size)
+            grow(size);
+        if (size > 0)
+            std::memcpy(m_end, data, size_t(size));
+        m_end += size;
+        return *this;
+    }
+    void grow(qsizetype more);
+    template <typename Ascii, typename Lone>
+    Html& utf8(QStringView text, const bool* special, qsizetype most, Ascii ascii, Lone lone);
+
+    QByteArray m_bytes; // its size is the room so far; the page is m_begin..m_end
+    char* m_begin = nullptr;
+    char* m_end = nullptr;
+    char* m_limit = nullptr;
 };
 
 // Merchant-written HTML (memo texts, descriptions) reduced to a few harmless tags (b, strong, i, em, u,

@@ -201,7 +201,7 @@ void writeProductPage(const Site& site, const Product& product)
         page.raw("<div class=\"prose description\">").text(safeHtml(r.longDescription)) << "</div>";
     page << "</article>";
     pageEnd(page, site);
-    writeFileBeside(site.context.shopFile(meta.file), page.bytes());
+    writeFileBeside(site.context.shopFile(meta.file), page.take());
 }
 
 } // namespace
@@ -309,7 +309,7 @@ void writeCategoryPage(const Site& site, int index)
     }
     productGrid(page, site, products, 2);
     pageEnd(page, site);
-    writeFileBeside(site.context.shopFile(meta.file), page.bytes());
+    writeFileBeside(site.context.shopFile(meta.file), page.take());
 }
 
 } // namespace
@@ -437,7 +437,7 @@ QStringList writeSearchPage(Site& site)
     index << "]";
     const QString indexFile = site.context.shopFile(QStringLiteral("szukaj.json"));
     QFile json(indexFile + QStringLiteral(".new"));
-    if (!json.open(QIODevice::WriteOnly) || json.write(index.bytes()) < 0)
+    if (!json.open(QIODevice::WriteOnly) || json.write(index.take()) < 0)
         throw shell::AppError(QStringLiteral("Cannot write %1: %2").arg(indexFile, json.errorString()));
     json.close();
     QFile::remove(indexFile);
