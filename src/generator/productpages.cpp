@@ -125,30 +125,35 @@ void warnEmptyVariantLists(GeneratorContext& context, const ProductRecord& produ
 VariantPieces variantPieces(const ProductRecord& product, VariantForm form, int suffix)
 {
     const bool tile = form == VariantForm::Tile;
-    const QString formName = tile ? QStringLiteral("f") : QStringLiteral("m");
     const QString suffixText = tile ? QString::number(suffix) : QString();
 
     VariantPieces pieces;
     for (const VariantList& list : variantLists(product)) {
         const QStringList items = list.enabled ? catalogue::products::splitList(list.encoded) : QStringList();
         if (items.isEmpty()) {
-            pieces.cartArguments += QStringLiteral(",0");
+            pieces.cartArguments += QLatin1String(",0");
             continue;
         }
-        const QString select = formName + QLatin1Char('.') + QLatin1String(list.selectName) + suffixText;
-        pieces.cartArguments += QLatin1Char(',') + select + QStringLiteral(".options[") + select
-                                + QStringLiteral(".selectedIndex].text");
+        // ",f.R12.options[f.R12.selectedIndex].text"
+        QString select = QLatin1String(tile ? "f." : "m.");
+        select += QLatin1String(list.selectName);
+        select += suffixText;
+        pieces.cartArguments += QLatin1Char(',');
+        pieces.cartArguments += select;
+        pieces.cartArguments += QLatin1String(".options[");
+        pieces.cartArguments += select;
+        pieces.cartArguments += QLatin1String(".selectedIndex].text");
         pieces.selects += QLatin1String(list.heading);
-        if (tile) {
-            pieces.selects += QStringLiteral(" <select name=\"") + QLatin1String(list.selectName) + suffixText
-                              + QStringLiteral("\"size=\"1\">");
-        } else {
-            pieces.selects += QStringLiteral(" <select name=\"") + QLatin1String(list.selectName)
-                              + QStringLiteral("\" size=\"1\">");
+        pieces.selects += QLatin1String(" <select name=\"");
+        pieces.selects += QLatin1String(list.selectName);
+        pieces.selects += suffixText;
+        pieces.selects += QLatin1String(tile ? "\"size=\"1\">" : "\" size=\"1\">");
+        for (const QString& item : items) {
+            pieces.selects += QLatin1String("<option>");
+            pieces.selects += item;
+            pieces.selects += QLatin1String("</option>");
         }
-        for (const QString& item : items)
-            pieces.selects += QStringLiteral("<option>") + item + QStringLiteral("</option>");
-        pieces.selects += QStringLiteral("</select> ");
+        pieces.selects += QLatin1String("</select> ");
     }
     return pieces;
 }
@@ -343,7 +348,12 @@ QString categoryPageText(GeneratorContext& context, const CataloguePageParts& pa
                          const OpenCategoryPage& page, int columns)
 {
     const QString pictureFolder = context.folder().pictures();
-    QString text = page.head;
+    size_t tileCount = 0;
+    for (const std::vector<PendingTile>& run : page.runs)
+        tileCount += run.size();
+    QString text;
+    text.reserve(page.head.size() + qsizetype(tileCount) * 1600 + qsizetype(page.runs.size()) * 8);
+    text += page.head;
     for (const std::vector<PendingTile>& run : page.runs) {
         text += QStringLiteral("\r\n</tr>");
         int tiles = 0;

@@ -77,9 +77,12 @@ namespace {
 QString priceListText(const shell::Settings& settings, const std::vector<TreeNode*>& nodes,
                       const ProductLookup& lookup)
 {
-    const QLocale locale;
-    QString page = commonHeadBlock() + kGeneratorTag + QStringLiteral("</HEAD>") + kScriptUpper + kTdStyle
-                   + textPagesBodyStyle() + QStringLiteral("<body bgcolor=\"#FFFFFF\">");
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    QString page;
+    page.reserve(qsizetype(nodes.size()) * 400 + 2048);
+    page += commonHeadBlock() + kGeneratorTag + QStringLiteral("</HEAD>") + kScriptUpper + kTdStyle
+            + textPagesBodyStyle() + QStringLiteral("<body bgcolor=\"#FFFFFF\">");
     page += settings.tableLines ? QStringLiteral("<TABLE BORDER=1 width=\"100%\">")
                                 : QStringLiteral("<TABLE BORDER=0 width=\"100%\">");
     page += QStringLiteral("<BR><TR><TD width=\"40%\"><b>Name</b><TD width=\"25%\"><b>Category</b>"
