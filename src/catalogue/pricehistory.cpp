@@ -23,17 +23,10 @@ namespace columns = products;
 const QString kTable = QStringLiteral("historiacen");
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
+// As the pages show it: a product without a status sells at its regular price.
 bool isPromotedStatus(const QString& status)
 {
-    return status != QStringLiteral("Normal") && status != QStringLiteral("New");
-}
-
-EffectivePrice effectivePrice(double net, double gross, double promotionNet, double promotionGross,
-                              const QString& status)
-{
-    if (isPromotedStatus(status))
-        return {promotionNet, promotionGross, true};
-    return {net, gross, false};
+    return !status.isEmpty() && status != QStringLiteral("Normal") && status != QStringLiteral("New");
 }
 
 // Prices are compared as the price rules keep them, to four decimals, so the noise of a double never
@@ -59,6 +52,14 @@ EffectivePrice priceFromRow(const QVector<QVariant>& row, int first)
 }
 
 } // namespace
+
+EffectivePrice effectivePrice(double net, double gross, double promotionNet, double promotionGross,
+                              const QString& status)
+{
+    if (isPromotedStatus(status))
+        return {promotionNet, promotionGross, true};
+    return {net, gross, false};
+}
 
 EffectivePrice effectivePriceOf(const tables::DataSet& products)
 {
@@ -129,13 +130,26 @@ bool PriceHistory::record(const QString& productId, const EffectivePrice& price,
 int PriceHistory::recordChanges(const tables::Table& products, const QDateTime& when)
 {
     using tables::quoteIdentifier;
-    const auto current = products.connection().select(
+    const auto rows = products.connection().select(
         QStringLiteral("SELECT %1, %2, %3, %4, %5, %6 FROM %7")
             .arg(quoteIdentifier(columns::kId), quoteIdentifier(columns::kNetPrice),
                  quoteIdentifier(columns::kGrossPrice), quoteIdentifier(columns::kPromoNet),
                  quoteIdentifier(columns::kPromoGross), quoteIdentifier(columns::kStatus),
                  products.sqlName()));
-    if (current.isEmpty())
+    std::vector<CurrentPrice> current;
+    current.reserve(size_t(rows.size()));
+    for (const auto& row : rows) {
+        current.push_back(
+            {row.value(0).toString(),
+             effectivePrice(row.value(1).toDouble(), row.value(2).toDouble(), row.value(3).toDouble(),
+                            row.value(4).toDouble(), row.value(5).toString())});
+    }
+    return recordChanges(current, when);
+}
+
+int PriceHistory::recordChanges(const std::vector<CurrentPrice>& current, const QDateTime& when)
+{
+    if (current.empty())
         return 0;
 
     open(true);
@@ -151,21 +165,18 @@ int PriceHistory::recordChanges(const tables::Table& products, const QDateTime& 
     QSet<QString> seen;
     m_connection->begin();
     try {
-        for (const auto& row : current) {
-            const QString id = foldedId(row.value(0).toString());
+        for (const CurrentPrice& product : current) {
+            const QString id = foldedId(product.productId);
             if (id.isEmpty() || seen.contains(id))
                 continue; // the first record of an ID is the product, as every lookup finds it
             seen.insert(id);
-            const EffectivePrice price =
-                effectivePrice(row.value(1).toDouble(), row.value(2).toDouble(), row.value(3).toDouble(),
-                               row.value(4).toDouble(), row.value(5).toString());
             const auto known = last.constFind(id);
-            if (known != last.constEnd() && samePrice(known.value(), price))
+            if (known != last.constEnd() && samePrice(known.value(), product.price))
                 continue;
             m_connection->run(
                 QStringLiteral("INSERT INTO %1 (ID, Data, Netto, Brutto, Promocja) VALUES (?, ?, ?, ?, ?)")
                     .arg(kTable),
-                {id, stamp, price.net, price.gross, price.promoted ? 1 : 0});
+                {id, stamp, product.price.net, product.price.gross, product.price.promoted ? 1 : 0});
             ++added;
         }
         m_connection->commit();

@@ -24,6 +24,9 @@ struct EffectivePrice {
     bool operator==(const EffectivePrice&) const = default;
 };
 
+// The effective price of a product with these prices and status.
+EffectivePrice effectivePrice(double net, double gross, double promotionNet, double promotionGross,
+                              const QString& status);
 // Effective price of the current record of the products table.
 EffectivePrice effectivePriceOf(const tables::DataSet& products);
 
@@ -63,6 +66,12 @@ public:
     // At a build: one row for every product of the table whose effective price changed since its last
     // row (or that has none), in one transaction. Returns the number of rows added.
     int recordChanges(const tables::Table& products, const QDateTime& when);
+    // The same for products already read, in the table's order.
+    struct CurrentPrice {
+        QString productId;
+        EffectivePrice price;
+    };
+    int recordChanges(const std::vector<CurrentPrice>& products, const QDateTime& when);
 
     // The product's rows, oldest first.
     std::vector<PriceHistoryEntry> entries(const QString& productId) const;

@@ -7,6 +7,7 @@
 #include "generator/framepages.h"
 #include "generator/modern/moderntheme.h"
 #include "generator/pagewriters.h"
+#include "generator/productrecord.h"
 #include "generator/savepage.h"
 #include "generator/shoppictures.h"
 #include "shell/error.h"
@@ -25,11 +26,22 @@ namespace {
 
 // Prices changed outside the product form (an import, another tool) reach the history at the latest
 // here. The shop does not depend on it, so a history that cannot be written does not stop the run.
-void recordPriceChanges(GeneratorContext& context)
+void recordPriceChanges(GeneratorContext& context, const ProductLookup* read = nullptr)
 {
     try {
-        catalogue::PriceHistory(context.folder().data())
-            .recordChanges(context.products(), QDateTime::currentDateTime());
+        catalogue::PriceHistory history(context.folder().data());
+        if (!read) {
+            history.recordChanges(context.products(), QDateTime::currentDateTime());
+            return;
+        }
+        std::vector<catalogue::PriceHistory::CurrentPrice> prices;
+        for (const ProductRecord* product : read->products()) {
+            prices.push_back(
+                {product->id,
+                 catalogue::effectivePrice(product->netPrice, product->grossPrice, product->promotionNetPrice,
+                                           product->promotionGrossPrice, product->status)});
+        }
+        history.recordChanges(prices, QDateTime::currentDateTime());
     } catch (const shell::AppError& e) {
         qWarning().noquote() << QStringLiteral("The price history could not be written: %1").arg(e.message());
     }
@@ -101,8 +113,9 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     writeCategoryPages(context);
     writeSearchPage(context);
     // While the writer threads finish: the classic pages do not show the price history.
-    recordPriceChanges(context);
-    const QSet<QString> statuses = statusesShown(context.tree(), context.products());
+    const std::shared_ptr<const ProductLookup> read = context.productLookup();
+    recordPriceChanges(context, read.get());
+    const QSet<QString> statuses = statusesShown(context.tree(), *read);
     context.finishWrites();
     context.setWriterPool(nullptr);
     context.shareProductLookup(false);

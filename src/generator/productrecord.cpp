@@ -36,29 +36,21 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
     const int idField = products.fieldIndex(columns::kId);
     if (idField < 0 || !products.isOpen())
         return;
+    // Only the columns the pages show are read; each is found by name once. A column the table lacks
+    // has no place (-1) and fails the record that needs it.
     QStringList selectList;
-    QVector<int> types; // the field type of each column, as tables::FieldType
-    QHash<QString, int> columnsByFoldedName;
-    for (int i = 0; i < products.fields().size(); ++i) {
-        const tables::Field& field = products.fields()[i];
-        selectList << tables::quoteIdentifier(field.name);
-        types << int(field.type);
-        columnsByFoldedName.insert(field.name.toCaseFolded(), i);
-    }
-    QString sql =
-        QStringLiteral("SELECT %1 FROM %2").arg(selectList.join(QStringLiteral(", ")), products.sqlName());
-    if (!products.filter().trimmed().isEmpty())
-        sql += QStringLiteral(" WHERE (%1)").arg(products.filter());
-    sql += QStringLiteral(" ORDER BY rowid"); // the order of the table's view
-    const QVector<QVector<QVariant>> rows = products.connection().select(sql);
-
-    // The column of each field a record is read from, looked up once: -1 when the table lacks it.
+    QVector<int> types; // the field type of each column read, as tables::FieldType
     struct Column {
         const QString& name;
         int index;
     };
     const auto column = [&](const QString& name) {
-        return Column{name, columnsByFoldedName.value(name.toCaseFolded(), -1)};
+        const int field = products.fieldIndex(name);
+        if (field < 0)
+            return Column{name, -1};
+        selectList << tables::quoteIdentifier(products.fields()[field].name);
+        types << int(products.fields()[field].type);
+        return Column{name, int(selectList.size()) - 1};
     };
     const Column id = column(columns::kId), name = column(columns::kName),
                  shortDescription = column(columns::kShortDescription),
@@ -69,6 +61,12 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
                  hasColours = column(columns::kHasColours), hasDimensions = column(columns::kHasDimensions),
                  sizes = column(columns::kSizes), colours = column(columns::kColours),
                  dimensions = column(columns::kDimensions);
+    QString sql =
+        QStringLiteral("SELECT %1 FROM %2").arg(selectList.join(QStringLiteral(", ")), products.sqlName());
+    if (!products.filter().trimmed().isEmpty())
+        sql += QStringLiteral(" WHERE (%1)").arg(products.filter());
+    sql += QStringLiteral(" ORDER BY rowid"); // the order of the table's view
+    const QVector<QVector<QVariant>> rows = products.connection().select(sql);
 
     // The same conversions as the table's text(), number() and logical().
     const QVector<QVariant>* row = nullptr;
@@ -106,11 +104,12 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
     m_indexByFoldedId.reserve(rows.size());
     for (int i = 0; i < rows.size(); ++i) {
         row = &rows[i];
-        const QString key = tables::valueToText(row->value(idField), products.fields()[idField].type);
+        const QString key = tables::valueToText(row->value(id.index), products.fields()[idField].type);
         const QString folded = key.toCaseFolded();
         if (m_indexByFoldedId.contains(folded))
             continue; // never found: the first record with the ID wins
         m_indexByFoldedId.insert(folded, {i, key});
+        m_firstRecords.push_back(i);
         ProductRecord& record = m_records[size_t(i)];
         try {
             record.id = text(id);
@@ -145,6 +144,17 @@ const ProductRecord* ProductLookup::record(const QString& key) const
     if (!m_errors[index].isEmpty())
         throw shell::AppError(m_errors[index]);
     return &m_records[index];
+}
+
+std::vector<const ProductRecord*> ProductLookup::products() const
+{
+    std::vector<const ProductRecord*> found;
+    found.reserve(m_firstRecords.size());
+    for (const int index : m_firstRecords) {
+        if (m_errors[size_t(index)].isEmpty())
+            found.push_back(&m_records[size_t(index)]);
+    }
+    return found;
 }
 
 std::optional<ProductRecord> ProductLookup::find(const QString& key) const

@@ -56,6 +56,9 @@ public:
     bool locate(const QString& key);
     // The ID of the product find(key) would give; empty when there is none.
     QString idFor(const QString& key) const;
+    // Every product it finds (the first record of each ID) in view order, but those whose prices cannot
+    // be read.
+    std::vector<const ProductRecord*> products() const;
 
 private:
     struct Found {
@@ -66,6 +69,7 @@ private:
     QHash<QString, Found> m_indexByFoldedId;
     std::vector<ProductRecord> m_records; // in view order
     std::vector<QString> m_errors;        // why a record could not be read; empty when it could
+    std::vector<int> m_firstRecords;      // the indices of the first record of each ID
 };
 
 } // namespace generator

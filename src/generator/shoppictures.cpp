@@ -4,6 +4,7 @@
 #include "catalogue/pictures.h"
 #include "generator/filewriterpool.h"
 #include "generator/generatorcontext.h"
+#include "generator/productrecord.h"
 #include "generator/savepage.h"
 #include "generator/textpages.h"
 #include "shell/error.h"
@@ -146,6 +147,22 @@ std::vector<PictureNeed> fixedPictureNeeds(const shell::Settings& settings,
     if (options.includeWelcomePage && !options.bannerPath.isEmpty())
         needs.push_back({QStringLiteral("img/") + pictureFileName(options.bannerPath), options.bannerPath});
     return needs;
+}
+
+QSet<QString> statusesShown(const catalogue::CategoryTree& tree, const ProductLookup& products)
+{
+    QSet<QString> statuses;
+    tree.walk([&](catalogue::TreeNode& node) {
+        if (!node.isProduct())
+            return;
+        try {
+            if (const ProductRecord* product = products.record(node.key()))
+                statuses.insert(product->status);
+        } catch (const shell::AppError&) {
+            // A record whose prices cannot be read gets no page; the run reports it where it needs it.
+        }
+    });
+    return statuses;
 }
 
 QSet<QString> statusesShown(const catalogue::CategoryTree& tree, const tables::Table& products)

@@ -24,6 +24,7 @@ struct Settings;
 namespace generator {
 
 class GeneratorContext;
+class ProductLookup;
 
 // The product pictures of one pass. A picture counts as present when its content reads as a picture
 // (nothing is decoded); each source is read, checked and written into the shop once, however many tree
@@ -68,6 +69,8 @@ std::vector<PictureNeed> fixedPictureNeeds(const shell::Settings& settings,
 
 // The Status texts of the products that have an entry in the tree.
 QSet<QString> statusesShown(const catalogue::CategoryTree& tree, const tables::Table& products);
+// The same from the products a run has read.
+QSet<QString> statusesShown(const catalogue::CategoryTree& tree, const ProductLookup& products);
 
 // What the shop built from this catalogue and these settings would lack, one line per problem, for the
 // catalogue check: keys that name a page of the shop itself, and pictures the pages refer to whose

@@ -28,6 +28,15 @@ EffectivePrice promoted(double gross)
 
 } // namespace
 
+TEST(EffectivePrice, PromotedOnlyForPromotingStatusesAsThePagesShowIt)
+{
+    EXPECT_EQ(effectivePrice(100, 123, 0, 0, QString()), (EffectivePrice{100, 123, false}));
+    EXPECT_EQ(effectivePrice(100, 123, 0, 0, QStringLiteral("New")), (EffectivePrice{100, 123, false}));
+    EXPECT_EQ(effectivePrice(100, 123, 80, 98.4, QStringLiteral("Sale")), (EffectivePrice{80, 98.4, true}));
+    EXPECT_EQ(effectivePrice(100, 123, 80, 98.4, QStringLiteral("Promotion")),
+              (EffectivePrice{80, 98.4, true}));
+}
+
 // Each case: the product's rows as (days after day 0, price), and the lowest price a promotion shows.
 struct LowestCase {
     const char* name;
