@@ -8,8 +8,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace generator {
 
@@ -34,54 +36,70 @@ QByteArray pageBytes(const QString& text)
 
 namespace {
 
-// Writes the bytes into a file opened for writing and closes it; on failure removes it and throws.
-void writeAndClose(std::FILE* file, const QByteArray& bytes, const QByteArray& name, const QString& path)
+// Creates a file that must not exist yet (no link under the name is ever followed); -1 with errno set.
+int createNew(const QByteArray& name)
 {
-    std::setvbuf(file, nullptr, _IONBF, 0); // one write of the whole file, no buffer to size
-    const bool written =
-        bytes.isEmpty()
-        || std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file) == size_t(bytes.size());
-    const int error = written ? 0 : errno;
-    if (std::fclose(file) != 0 || !written) {
-        const QString why = QString::fromLocal8Bit(std::strerror(error ? error : errno));
-        std::remove(name.constData());
-        throw shell::AppError(QStringLiteral("Cannot write file %1: %2").arg(path, why));
+    return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+// Writes the bytes into a file just created and closes it; on failure removes it and throws.
+void writeAndClose(int file, const QByteArray& bytes, const QByteArray& name, const QString& path)
+{
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    int error = 0;
+    while (left > 0) {
+        const ssize_t written = ::write(file, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            error = written < 0 ? errno : ENOSPC;
+            break;
+        }
+        data += written;
+        left -= written;
+    }
+    if (::close(file) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(name.constData());
+        throw shell::AppError(QStringLiteral("Cannot write file %1: %2")
+                                  .arg(path, QString::fromLocal8Bit(std::strerror(error))));
     }
 }
 
 } // namespace
 
 // A file that is not there yet is created under its own name at once: there is no earlier file to keep
-// whole, and a fresh shop is tens of thousands of such files. It is created exclusively ("x"), so a link
-// left under the name is never written through. An existing file is written beside and renamed over, so
-// a killed run never leaves half a file where a whole one was; the temporary, too, is created
-// exclusively, and the rename replaces a link under the file's name instead of the file it points to.
-// Plain C files: they need nothing more.
+// whole, and a fresh shop is tens of thousands of such files. It is created exclusively, so a link left
+// under the name is never written through. An existing file is written beside and renamed over, so a
+// killed run never leaves half a file where a whole one was; the temporary, too, is created exclusively,
+// and the rename replaces a link under the file's name instead of the file it points to. Plain system
+// calls: a shop is tens of thousands of small files, and they need nothing more.
 void writeFileBeside(const QString& path, const QByteArray& bytes)
 {
     const QByteArray target = QFile::encodeName(path);
-    if (std::FILE* file = std::fopen(target.constData(), "wbx")) {
+    const int file = createNew(target);
+    if (file >= 0) {
         writeAndClose(file, bytes, target, path);
         return;
     }
     const QString temporary = path + QStringLiteral(".part");
     const QByteArray name = QFile::encodeName(temporary);
-    std::FILE* file = std::fopen(name.constData(), "wbx");
-    if (!file && errno == EEXIST) {
-        std::remove(name.constData()); // a leftover of a killed run, or a link
-        file = std::fopen(name.constData(), "wbx");
+    int part = createNew(name);
+    if (part < 0 && errno == EEXIST) {
+        ::unlink(name.constData()); // a leftover of a killed run, or a link
+        part = createNew(name);
     }
-    if (!file)
+    if (part < 0)
         throw shell::AppError(QStringLiteral("Cannot write file %1: %2")
                                   .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-    writeAndClose(file, bytes, name, path);
-    std::error_code renameError;
-    std::filesystem::rename(std::filesystem::path(temporary.toStdU16String()),
-                            std::filesystem::path(path.toStdU16String()), renameError);
-    if (renameError) {
-        std::remove(name.constData());
+    writeAndClose(part, bytes, name, path);
+    if (::rename(name.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(name.constData());
         throw shell::AppError(QStringLiteral("Cannot write file %1: %2")
-                                  .arg(path, QString::fromLocal8Bit(renameError.message())));
+                                  .arg(path, QString::fromLocal8Bit(std::strerror(error))));
     }
 }
 
@@ -99,18 +117,35 @@ void removeLeftoverTemporaries(const QString& folder)
 
 QByteArray readWholeFile(const QString& path)
 {
-    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
-    if (!file)
+    const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (file < 0)
         return {};
-    std::setvbuf(file, nullptr, _IONBF, 0); // read straight into our own buffer
-    QByteArray bytes;
-    char buffer[64 * 1024];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, qsizetype(got));
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    return failed ? QByteArray() : bytes;
+    // A regular file is read in one call: asking for a byte more than its size, a short read is its end
+    // (a regular file reads short only there). Anything else is read until nothing comes.
+    struct stat info {};
+    const bool regular = ::fstat(file, &info) == 0 && S_ISREG(info.st_mode);
+    QByteArray bytes(regular ? qsizetype(info.st_size) + 1 : 64 * 1024, Qt::Uninitialized);
+    qsizetype got = 0;
+    bool failed = false;
+    for (;;) {
+        if (got == bytes.size())
+            bytes.resize(bytes.size() * 2); // it grew meanwhile
+        const ssize_t n = ::read(file, bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            failed = n < 0;
+            break;
+        }
+        got += n;
+        if (regular && got < bytes.size())
+            break;
+    }
+    ::close(file);
+    if (failed)
+        return {};
+    bytes.truncate(got);
+    return bytes;
 }
 
 void savePage(const QString& text, const QString& path)

@@ -64,6 +64,22 @@ protected:
 
 } // namespace
 
+TEST(PageWriting, WholeFilesReadWhateverTheirSizeAndMissingOnesEmpty)
+{
+    QTemporaryDir dir;
+    const QString empty = dir.path() + QStringLiteral("/empty.jpg");
+    const QString large = dir.path() + QStringLiteral("/large.jpg");
+    testsupport::writeFile(empty, QByteArray());
+    QByteArray bytes(300 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7);
+    testsupport::writeFile(large, bytes);
+    EXPECT_EQ(readWholeFile(empty), QByteArray());
+    EXPECT_EQ(readWholeFile(large), bytes);
+    EXPECT_EQ(readWholeFile(dir.path() + QStringLiteral("/missing.jpg")), QByteArray());
+    EXPECT_EQ(readWholeFile(QStringLiteral("/proc/self/status")).left(5), QByteArray("Name:")); // no size
+}
+
 TEST(PageWriting, LinesEndInCrLfLoneLfStaysAndTextIsUtf8)
 {
     EXPECT_EQ(pageBytes(QStringLiteral("a\r\nb")), QByteArray("a\r\nb\r\n"));
