@@ -13,17 +13,33 @@ namespace {
 
 using scriptescaping::phpDoubleQuoted;
 
-QString php(const QString& text)
+void appendPhp(QString& out, const QString& text)
 {
-    return QLatin1Char('"') + phpDoubleQuoted(text) + QLatin1Char('"');
+    out += QLatin1Char('"');
+    out += phpDoubleQuoted(text);
+    out += QLatin1Char('"');
 }
 
-QString phpList(const QStringList& items)
+QString php(const QString& text)
 {
-    QStringList quoted;
-    for (const QString& item : items)
-        quoted << php(item);
-    return QLatin1Char('[') + quoted.join(QLatin1Char(',')) + QLatin1Char(']');
+    QString out;
+    appendPhp(out, text);
+    return out;
+}
+
+// The items of a variant list switched on, as a PHP array.
+void appendPhpList(QString& out, bool on, const QString& encoded)
+{
+    out += QLatin1Char('[');
+    if (on) {
+        const QStringList items = catalogue::products::splitList(encoded);
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            if (i)
+                out += QLatin1Char(',');
+            appendPhp(out, items[i]);
+        }
+    }
+    out += QLatin1Char(']');
 }
 
 QString field(const QString& label, const QString& name, const QString& type, const QString& autocomplete,
@@ -174,16 +190,21 @@ QString priceListScript(const Site& site)
         script += QLatin1Char('\'') + QLatin1String(key) + QStringLiteral("' => ") + php(*value)
                   + QStringLiteral(", ");
     script += QStringLiteral("],\n'products' => [\n");
+    script.reserve(script.size() + qsizetype(site.products.size()) * 96);
     for (const Product& p : site.products) {
         const ProductRecord& r = p.record;
-        script += php(r.id) + QStringLiteral(" => ['n' => ") + php(r.name) + QStringLiteral(", 'p' => ")
-                  + QString::number(p.price) + QStringLiteral(", 'r' => ")
-                  + phpList(r.hasSizes ? catalogue::products::splitList(r.sizes) : QStringList())
-                  + QStringLiteral(", 'k' => ")
-                  + phpList(r.hasColours ? catalogue::products::splitList(r.colours) : QStringList())
-                  + QStringLiteral(", 'w' => ")
-                  + phpList(r.hasDimensions ? catalogue::products::splitList(r.dimensions) : QStringList())
-                  + QStringLiteral("],\n");
+        appendPhp(script, r.id);
+        script += QLatin1String(" => ['n' => ");
+        appendPhp(script, r.name);
+        script += QLatin1String(", 'p' => ");
+        script += QString::number(p.price);
+        script += QLatin1String(", 'r' => ");
+        appendPhpList(script, r.hasSizes, r.sizes);
+        script += QLatin1String(", 'k' => ");
+        appendPhpList(script, r.hasColours, r.colours);
+        script += QLatin1String(", 'w' => ");
+        appendPhpList(script, r.hasDimensions, r.dimensions);
+        script += QLatin1String("],\n");
     }
     script += QStringLiteral("],\n'delivery' => [\n");
     for (const DeliveryOption& d : site.delivery)
@@ -217,7 +238,8 @@ QStringList writeOrderPages(Site& site)
     script << "<?php echo $kalmenorMain; ?>";
     pageEnd(script, site);
     savePageBytes(site, sent.file, script.take());
-    site.context.writePage(priceListScript(site), site.context.shopFile(QStringLiteral("ceny.php")));
+    // What savePage writes: the script holds no CR LF (its strings escape every line break).
+    savePageBytes(site, QStringLiteral("ceny.php"), priceListScript(site).toUtf8() + "\r\n");
     return {};
 }
 

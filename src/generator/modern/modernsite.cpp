@@ -178,6 +178,7 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
     while (site.address.endsWith(QLatin1Char('/')))
         site.address.chop(1);
     site.net = options.priceListNet;
+    site.picturesFolder = context.folder().pictures();
 
     for (const shell::DeliveryMethodRow& row : context.settings().deliveryMethods) {
         if (!options.includeDelivery || !row.offered())
@@ -236,7 +237,7 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
                 std::optional<double> lowest = lowestPrice ? lowestPrice(id, site.net) : std::nullopt;
                 product.lowestBefore = lowest ? toMinorUnits(*lowest) : product.regularPrice;
             }
-            site.products.push_back(product);
+            site.products.push_back(std::move(product));
             index = int(site.products.size()) - 1;
             productByKey.insert(folded, index);
         }
@@ -255,20 +256,18 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
             sources.append({picture.source, picture.target});
     }
     site.pictures.check(context, sources);
-    for (Product& product : site.products) {
-        const std::array<PictureFile, 2> files = productPictures(site, product);
-        product.smallPicture = site.pictures.size(files[0].source);
-        product.bigPicture = site.pictures.size(files[1].source);
+    for (size_t i = 0; i < site.products.size(); ++i) {
+        site.products[i].smallPicture = site.pictures.size(sources[qsizetype(i) * 2].first);
+        site.products[i].bigPicture = site.pictures.size(sources[qsizetype(i) * 2 + 1].first);
     }
 }
 
 std::array<PictureFile, 2> productPictures(const Site& site, const Product& product)
 {
-    const QString folder = site.context.folder().pictures();
     const QString& id = product.record.id;
-    return {PictureFile{catalogue::products::smallPicturePath(folder, id),
+    return {PictureFile{catalogue::products::smallPicturePath(site.picturesFolder, id),
                         site.context.imageFile(id + QStringLiteral("M.jpg"))},
-            PictureFile{catalogue::products::bigPicturePath(folder, id),
+            PictureFile{catalogue::products::bigPicturePath(site.picturesFolder, id),
                         site.context.imageFile(id + QStringLiteral("D.jpg"))}};
 }
 

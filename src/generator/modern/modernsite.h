@@ -72,7 +72,8 @@ struct Site {
     std::vector<Category> categories;
     std::vector<Product> products;
     std::vector<DeliveryOption> delivery;
-    QString logoFile; // under img/, empty without a logo
+    QString logoFile;       // under img/, empty without a logo
+    QString picturesFolder; // of the program folder, with its trailing separator
     ShopPictures pictures;
     // What every page shares, as UTF-8, made once by preparePages: the category menu of the pages inside
     // each category that are no category page (index 0: inside none, then one per category), the header
