@@ -51,6 +51,39 @@ EffectivePrice priceFromRow(const QVector<QVariant>& row, int first)
     return {row.value(first).toDouble(), row.value(first + 1).toDouble(), row.value(first + 2).toInt() != 0};
 }
 
+// A product's row with its time as stored: the stored texts sort as the times do, and only a few of
+// them need reading as times.
+struct StoredRow {
+    QString when;
+    EffectivePrice price;
+};
+
+// The lowest price before the promotion of a product's rows, oldest first (lowestBeforePromotion).
+std::optional<LowestPriceBefore> lowestBefore(const std::vector<StoredRow>& rows)
+{
+    if (rows.empty() || !rows.back().price.promoted)
+        return std::nullopt;
+    size_t start = rows.size() - 1;
+    while (start > 0 && rows[start - 1].price.promoted)
+        --start;
+    if (start == 0)
+        return std::nullopt; // promoted since the first row: no price before it is known
+
+    const auto timeOf = [&rows](size_t i) { return QDateTime::fromString(rows[i].when, kTimeFormat); };
+    const QDateTime began = timeOf(start);
+    const QDateTime windowOpens = began.addDays(-PriceHistory::kLawfulDays);
+    // The price in force when the window opened counts too: the last row before it.
+    size_t first = start - 1;
+    while (first > 0 && timeOf(first) > windowOpens)
+        --first;
+    LowestPriceBefore lowest{rows[first].price.net, rows[first].price.gross, began};
+    for (size_t i = first + 1; i < start; ++i) {
+        lowest.net = std::min(lowest.net, rows[i].price.net);
+        lowest.gross = std::min(lowest.gross, rows[i].price.gross);
+    }
+    return lowest;
+}
+
 } // namespace
 
 EffectivePrice effectivePrice(double net, double gross, double promotionNet, double promotionGross,
@@ -206,27 +239,41 @@ std::vector<PriceHistoryEntry> PriceHistory::entries(const QString& productId) c
 
 std::optional<LowestPriceBefore> PriceHistory::lowestBeforePromotion(const QString& productId) const
 {
-    const std::vector<PriceHistoryEntry> rows = entries(productId);
-    if (rows.empty() || !rows.back().price.promoted)
+    if (!open(false))
         return std::nullopt;
-    size_t start = rows.size() - 1;
-    while (start > 0 && rows[start - 1].price.promoted)
-        --start;
-    if (start == 0)
-        return std::nullopt; // promoted since the first row: no price before it is known
+    std::vector<StoredRow> rows;
+    for (const auto& row : m_connection->select(
+             QStringLiteral("SELECT Data, Netto, Brutto, Promocja FROM %1 WHERE ID = ? ORDER BY Data, rowid")
+                 .arg(kTable),
+             {foldedId(productId)}))
+        rows.push_back({row.value(0).toString(), priceFromRow(row, 1)});
+    return lowestBefore(rows);
+}
 
-    const QDateTime began = rows[start].when;
-    const QDateTime windowOpens = began.addDays(-kLawfulDays);
-    // The price in force when the window opened counts too: the last row before it.
-    size_t first = start - 1;
-    while (first > 0 && rows[first].when > windowOpens)
-        --first;
-    LowestPriceBefore lowest{rows[first].price.net, rows[first].price.gross, began};
-    for (size_t i = first + 1; i < start; ++i) {
-        lowest.net = std::min(lowest.net, rows[i].price.net);
-        lowest.gross = std::min(lowest.gross, rows[i].price.gross);
+QHash<QString, LowestPriceBefore> PriceHistory::lowestBeforePromotions() const
+{
+    QHash<QString, LowestPriceBefore> result;
+    if (!open(false))
+        return result;
+    const auto rows = m_connection->select(
+        QStringLiteral("SELECT ID, Data, Netto, Brutto, Promocja FROM %1 ORDER BY ID, Data, rowid")
+            .arg(kTable));
+    std::vector<StoredRow> product;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        product.push_back({rows[i].value(1).toString(), priceFromRow(rows[i], 2)});
+        const QString id = rows[i].value(0).toString();
+        if (i + 1 < rows.size() && rows[i + 1].value(0).toString() == id)
+            continue;
+        if (const std::optional<LowestPriceBefore> lowest = lowestBefore(product))
+            result.insert(id, *lowest);
+        product.clear();
     }
-    return lowest;
+    return result;
+}
+
+QString PriceHistory::keyOf(const QString& productId)
+{
+    return foldedId(productId);
 }
 
 namespace {

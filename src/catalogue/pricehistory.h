@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -81,6 +82,11 @@ public:
     // the 30 days before the run of promoted rows began (the price in force when the window opened
     // included). Empty when the product is not promoted or nothing is known of the time before.
     std::optional<LowestPriceBefore> lowestBeforePromotion(const QString& productId) const;
+    // The same for every product at once, in one read of the table (a shop build asks for thousands),
+    // by the product's key.
+    QHash<QString, LowestPriceBefore> lowestBeforePromotions() const;
+    // A product ID as the history keeps it: IDs match without case.
+    static QString keyOf(const QString& productId);
 
 private:
     bool open(bool create) const;

@@ -53,12 +53,26 @@ TEST_P(LowestBeforePromotion, ShowsTheLowestPriceInForceDuringTheThirtyDays)
     const QString id = QStringLiteral("ID000000001P");
     for (const auto& [day, price] : GetParam().rows)
         history.record(id, price, kDay0.addDays(day));
+    // Products beside it in the table whose rows would change its answer if they were mixed in.
+    history.record(QStringLiteral("ID000000000P"), regular(1), kDay0.addDays(19));
+    history.record(QStringLiteral("ID000000002P"), regular(1), kDay0.addDays(1));
+    history.record(QStringLiteral("ID000000002P"), promoted(2), kDay0.addDays(60));
     const auto lowest = history.lowestBeforePromotion(id);
     ASSERT_EQ(lowest.has_value(), GetParam().lowestGross.has_value());
     if (lowest) {
         EXPECT_DOUBLE_EQ(lowest->gross, *GetParam().lowestGross);
         EXPECT_NEAR(lowest->net, *GetParam().lowestGross / 1.23, 1e-9);
     }
+    // Read for every product at once (a shop build), the same answer.
+    const QHash<QString, LowestPriceBefore> all = history.lowestBeforePromotions();
+    const auto found = all.constFind(PriceHistory::keyOf(QStringLiteral(" id000000001p")));
+    ASSERT_EQ(found != all.constEnd(), lowest.has_value());
+    if (lowest) {
+        EXPECT_EQ(found->gross, lowest->gross);
+        EXPECT_EQ(found->net, lowest->net);
+        EXPECT_EQ(found->promotionStart, lowest->promotionStart);
+    }
+    EXPECT_DOUBLE_EQ(all.value(QStringLiteral("ID000000002P")).gross, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -163,16 +163,23 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
         site.logoFile = QFileInfo(options.logoPath).fileName();
     context.report(QString());
     // The lowest price before a promotion comes from the price history of the data folder.
+    // It is read at once, at the first promoted product.
     const catalogue::PriceHistory history(context.folder().data());
-    const LowestPriceSource fromHistory = [&history](const QString& id, bool net) -> std::optional<double> {
-        try {
-            const std::optional<catalogue::LowestPriceBefore> lowest = history.lowestBeforePromotion(id);
-            if (lowest)
-                return net ? lowest->net : lowest->gross;
-        } catch (const shell::AppError& e) {
-            qWarning().noquote() << e.message();
+    std::optional<QHash<QString, catalogue::LowestPriceBefore>> lowest;
+    const LowestPriceSource fromHistory = [&history, &lowest](const QString& id,
+                                                              bool net) -> std::optional<double> {
+        if (!lowest) {
+            try {
+                lowest = history.lowestBeforePromotions();
+            } catch (const shell::AppError& e) {
+                qWarning().noquote() << e.message();
+                lowest.emplace();
+            }
         }
-        return std::nullopt;
+        const auto found = lowest->constFind(catalogue::PriceHistory::keyOf(id));
+        if (found == lowest->constEnd())
+            return std::nullopt;
+        return net ? found->net : found->gross;
     };
     gatherSite(site, lowestPrice ? lowestPrice : fromHistory);
     preparePages(site);
