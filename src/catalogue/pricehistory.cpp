@@ -258,16 +258,22 @@ QHash<QString, LowestPriceBefore> PriceHistory::lowestBeforePromotions() const
     const auto rows = m_connection->select(
         QStringLiteral("SELECT ID, Data, Netto, Brutto, Promocja FROM %1 ORDER BY ID, Data, rowid")
             .arg(kTable));
-    std::vector<StoredRow> product;
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        product.push_back({rows[i].value(1).toString(), priceFromRow(rows[i], 2)});
-        const QString id = rows[i].value(0).toString();
-        if (i + 1 < rows.size() && rows[i + 1].value(0).toString() == id)
-            continue;
+    QString id;
+    std::vector<StoredRow> product; // the rows of id
+    auto done = [&] {
         if (const std::optional<LowestPriceBefore> lowest = lowestBefore(product))
             result.insert(id, *lowest);
         product.clear();
+    };
+    for (const auto& row : rows) {
+        QString rowId = row.value(0).toString();
+        if (rowId != id) {
+            done();
+            id = std::move(rowId);
+        }
+        product.push_back({row.value(1).toString(), priceFromRow(row, 2)});
     }
+    done();
     return result;
 }
 

@@ -129,12 +129,16 @@ TEST(ModernText, PageBytesAreThoseOfTheWholeTextConverted)
 {
     // Catalogue texts of every kind, broken UTF-16 included: a page put together piece by piece holds
     // what converting its whole text gives, and its JSON what QJsonDocument writes.
-    const char16_t units[] = {u'a',   u' ',   u'<',   u'>',   u'&',   u'"',   u'\'',  u'\\',  u'\n', u'\r',
-                              u'\t',  u'\b',  u'\f',  0x01,   0x1F,   0x7F,   0xA0,   0x142,  0x7FF, 0x800,
-                              0x20AC, 0x2028, 0xFFFF, 0xD83D, 0xDE00, 0xDBFF, 0xDC00, 0x0000, u'/',  u'z'};
-    std::vector<QString> texts{QString(), QStringLiteral("Żółw \"pluszowy\" <b>&amp;</b>"),
-                               QStringLiteral("\U0001F600 ok"), QString(QChar(0xD83D)),
-                               QString(QChar(0xDE00)) + QChar(0xD83D)};
+    const char16_t units[] = {u'a',   u' ',  u'<',   u'>',   u'&',   u'"',   u'\'',  u'\\',  u'\n',
+                              u'\r',  u'\t', u'\b',  u'\f',  0x01,   0x1F,   0x7F,   0xA0,   0x142,
+                              0x7FF,  0x800, 0x20AC, 0x2028, 0xFFFF, 0xD83D, 0xDE00, 0xDBFF, 0xDC00,
+                              0x0000, u'/',  u'z',   u'\v',  0x85,   0x3000, u' ',   u'b'};
+    std::vector<QString> texts{QString(),
+                               QStringLiteral("Żółw \"pluszowy\" <b>&amp;</b>"),
+                               QStringLiteral("\U0001F600 ok"),
+                               QString(QChar(0xD83D)),
+                               QString(QChar(0xDE00)) + QChar(0xD83D),
+                               QStringLiteral(" \x01 Dobry\u00a0 kubek\t\n\x02 ")};
     QRandomGenerator random(7);
     for (int i = 0; i < 500; ++i) {
         QString text;
@@ -150,6 +154,7 @@ TEST(ModernText, PageBytesAreThoseOfTheWholeTextConverted)
         const QByteArray json = array.mid(2, array.size() - 4); // inside ["…"]
         EXPECT_EQ(modern::Html().jsonText(text, false).take(), json) << shown;
         EXPECT_EQ(modern::Html().jsonText(text).take(), modern::scriptSafeJson(json).toUtf8()) << shown;
+        EXPECT_EQ(modern::Html().safeHtml(text).take(), modern::safeHtml(text).toUtf8()) << shown;
     }
 }
 

@@ -278,6 +278,36 @@ Html& Html::number(qint64 value)
     return put(digits, end - digits);
 }
 
+namespace {
+
+// A text in which safeHtml finds neither a tag nor a character reference.
+bool isPlain(const QString& text)
+{
+    return !text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&'));
+}
+
+// What escaped() turns into white space only, which trimmed() then removes.
+bool blank(QChar c)
+{
+    return c.unicode() < 0x20 || c.isSpace();
+}
+
+} // namespace
+
+Html& Html::safeHtml(const QString& merchantHtml)
+{
+    if (!isPlain(merchantHtml))
+        return text(modern::safeHtml(merchantHtml));
+    // escaped(text).trimmed() without the copies.
+    qsizetype from = 0;
+    qsizetype to = merchantHtml.size();
+    while (from < to && blank(merchantHtml[from]))
+        ++from;
+    while (to > from && blank(merchantHtml[to - 1]))
+        --to;
+    return escaped(QStringView(merchantHtml).sliced(from, to - from));
+}
+
 QString safeHtml(const QString& merchantHtml)
 {
     if (!merchantHtml.contains(QLatin1Char('<'))) // no tag: no pattern to look for

@@ -32,6 +32,7 @@ public:
     // scriptSafeJson does.
     Html& jsonText(QStringView text, bool inScript = true);
     Html& number(qint64 value);
+    Html& safeHtml(const QString& merchantHtml); // what modern::safeHtml gives
 
     QByteArrayView bytes() const { return {m_begin, m_end - m_begin}; }
     QByteArray take(); // leaves the writer empty

@@ -194,11 +194,11 @@ void writeProductPage(const Site& site, const Product& product)
     }
     productPriceHtml(page, site, product);
     if (!r.shortDescription.trimmed().isEmpty())
-        page.raw("<div class=\"lead\">").text(safeHtml(r.shortDescription)) << "</div>";
+        page.raw("<div class=\"lead\">").safeHtml(r.shortDescription) << "</div>";
     buyForm(page, site, product);
     page << "</div>";
     if (!r.longDescription.trimmed().isEmpty())
-        page.raw("<div class=\"prose description\">").text(safeHtml(r.longDescription)) << "</div>";
+        page.raw("<div class=\"prose description\">").safeHtml(r.longDescription) << "</div>";
     page << "</article>";
     pageEnd(page, site);
     writeFileBeside(site.context.shopFile(meta.file), page.take());
@@ -238,7 +238,7 @@ QStringList writeHomePage(Site& site, const QString& file)
             .escaped(settings.options.title.isEmpty() ? settings.options.shopName : settings.options.title)
         << "</h1>";
     if (!settings.welcomeText.trimmed().isEmpty())
-        main.raw("<div class=\"prose\">").text(safeHtml(settings.welcomeText)) << "</div>";
+        main.raw("<div class=\"prose\">").safeHtml(settings.welcomeText) << "</div>";
     main << "</section>\n";
     std::vector<int> fresh, promoted;
     for (size_t i = 0; i < site.products.size(); ++i) {
