@@ -23,11 +23,31 @@ double withoutNegativeZero(double value)
 
 QString priceText(double value, const QLocale& locale)
 {
-    if (locale.numberOptions() & QLocale::OmitGroupSeparator)
-        return locale.toString(withoutNegativeZero(value), 'f', 2);
+    value = withoutNegativeZero(value);
+    // Most locales write a price as the C locale does but for the decimal point; that is much cheaper
+    // than the locale's own formatting, and a shop writes tens of thousands of prices. What a locale
+    // writes is learnt once per thread.
+    struct Learnt {
+        QLocale locale = QLocale::c();
+        bool plain = true;
+        QChar point = QLatin1Char('.');
+    };
+    thread_local Learnt learnt;
+    if (!(learnt.locale == locale)) {
+        learnt.locale = locale;
+        learnt.plain = locale.zeroDigit() == QLatin1String("0") && locale.negativeSign() == QLatin1String("-")
+                       && locale.decimalPoint().size() == 1;
+        learnt.point = learnt.plain ? locale.decimalPoint().at(0) : QLatin1Char('.');
+    }
+    if (learnt.plain && std::isfinite(value)) {
+        QString text = QString::number(value, 'f', 2);
+        if (learnt.point != QLatin1Char('.'))
+            text[text.size() - 3] = learnt.point;
+        return text;
+    }
     QLocale format = locale;
     format.setNumberOptions(format.numberOptions() | QLocale::OmitGroupSeparator);
-    return format.toString(withoutNegativeZero(value), 'f', 2);
+    return format.toString(value, 'f', 2);
 }
 
 QString cartPriceText(double value)

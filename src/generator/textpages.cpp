@@ -88,11 +88,18 @@ QString priceListText(const shell::Settings& settings, const std::vector<TreeNod
     page += QStringLiteral("<BR><TR><TD width=\"40%\"><b>Name</b><TD width=\"25%\"><b>Category</b>"
                            "<TD width=\"15%\"><b>Price net</b><TD width=\"5%\"><b>VAT</b>"
                            "<TD width=\"15%\"><b>Price gross</b></TR>");
+    const QString oddRow =
+        QStringLiteral("<TR bgcolor=\"") + colorToHtml(settings.oddColor) + QStringLiteral("\">");
+    const QString evenRow =
+        QStringLiteral("<TR bgcolor=\"") + colorToHtml(settings.evenColor) + QStringLiteral("\">");
     QSet<QString> listed; // node texts folded: one row per product however often it is entered
     for (size_t i = 0; i < nodes.size(); ++i) {
         const TreeNode* node = nodes[i];
         const int position = int(i) + 1;
-        if (!node->isProduct() || listed.contains(node->text().toCaseFolded()))
+        if (!node->isProduct())
+            continue;
+        const QString folded = node->text().toCaseFolded();
+        if (listed.contains(folded))
             continue;
         const ProductRecord* found = lookup.record(node->key());
         if (!found)
@@ -100,10 +107,9 @@ QString priceListText(const shell::Settings& settings, const std::vector<TreeNod
         const ProductRecord& product = *found;
         if (!isSafeFileKey(product.id))
             continue; // reported by the product pass, which wrote no page to link to
-        listed.insert(node->text().toCaseFolded());
-        const shell::ColorValue rowColor = position % 2 == 1 ? settings.oddColor : settings.evenColor;
+        listed.insert(folded);
         const TreeNode* parent = node->parent();
-        page += QStringLiteral("<TR bgcolor=\"") + colorToHtml(rowColor) + QStringLiteral("\">");
+        page += position % 2 == 1 ? oddRow : evenRow;
         page += QStringLiteral("<TD><a href=\"") + scriptescaping::htmlAttribute(product.id)
                 + QStringLiteral(".html\">") + product.name;
         page += QStringLiteral("<TD>") + (parent && !parent->isRoot() ? parent->displayName() : QString());

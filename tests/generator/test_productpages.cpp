@@ -64,6 +64,20 @@ TEST(PriceText, SystemFormatWithoutGroupingAndCartNumberWithPoint)
     EXPECT_EQ(priceText(1234.5, QLocale(QLocale::English, QLocale::UnitedStates)), QStringLiteral("1234.50"));
     EXPECT_EQ(cartPriceText(1234.5), QStringLiteral("1234.50"));
     EXPECT_EQ(cartPriceText(0.125), QStringLiteral("0.13"));
+
+    // The same as the locale's own formatting, whatever the locale writes (other minus signs, digits).
+    for (const QLocale& locale :
+         {polish, QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::Swedish, QLocale::Sweden),
+          QLocale(QLocale::Arabic, QLocale::Egypt), QLocale(QLocale::French, QLocale::Switzerland),
+          QLocale::c()}) {
+        QLocale format = locale;
+        format.setNumberOptions(format.numberOptions() | QLocale::OmitGroupSeparator);
+        for (const double value :
+             {0.0, 0.005, 1.0, 9.995, 12.345, 99.99, 1234.5, -7.25, -1234567.891, 1e15}) {
+            EXPECT_EQ(priceText(value, locale), format.toString(value, 'f', 2))
+                << qPrintable(locale.name()) << ' ' << value;
+        }
+    }
 }
 
 TEST(PriceBlock, EachStatusOnPageAndTile)
