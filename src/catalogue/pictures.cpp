@@ -83,8 +83,57 @@ bool decodeInto(const unsigned char* data, unsigned long size, int denominator, 
     return true;
 }
 
+// The size from the frame header, when the markers up to the first scan are well formed: a shop checks
+// tens of thousands of pictures, and setting up the library for each costs far more than this walk.
+// Anything unusual (no frame before the scan, a marker out of place, a length past the end) is left to
+// the library to judge.
+bool jpegSizeFromMarkers(const QByteArray& data, QSize* size)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype end = data.size();
+    const auto word = [bytes](qsizetype at) { return int(bytes[at]) << 8 | int(bytes[at + 1]); };
+    QSize frame;
+    qsizetype at = 2; // after SOI
+    for (;;) {
+        if (at >= end || bytes[at] != 0xFF)
+            return false;
+        while (at < end && bytes[at] == 0xFF)
+            ++at; // fill bytes
+        if (at + 2 >= end)
+            return false;
+        const int marker = bytes[at++];
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue; // no length
+        if (marker == 0x00 || marker == 0xD8 || marker == 0xD9)
+            return false;
+        const int length = word(at);
+        if (length < 2 || at + length > end)
+            return false;
+        if (marker == 0xDA) { // start of scan: the header is complete
+            if (!frame.isValid())
+                return false;
+            *size = frame;
+            return true;
+        }
+        const bool startOfFrame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (startOfFrame) {
+            if (frame.isValid() || length < 8)
+                return false;
+            const int height = word(at + 3);
+            const int width = word(at + 5);
+            if (height <= 0 || width <= 0 || bytes[at + 7] == 0)
+                return false;
+            frame = QSize(width, height);
+        }
+        at += length;
+    }
+}
+
 bool jpegSize(const QByteArray& data, QSize* size)
 {
+    if (jpegSizeFromMarkers(data, size))
+        return true;
     ErrorManager err{};
     jpeg_decompress_struct info;
     info.err = jpeg_std_error(&err.base);

@@ -76,6 +76,31 @@ TEST(Pictures, NonPicturesAndDamagedJpegsAreErrors)
     EXPECT_THROW(pictures::load(garbage), shell::AppError);
 }
 
+TEST(Pictures, SizeReadFromTheHeaderAsTheLibraryReadsIt)
+{
+    const QByteArray jpeg = pictures::encodeJpeg(sample(120, 45));
+    EXPECT_EQ(pictures::pictureDataSize(jpeg), QSize(120, 45));
+    // Camera pictures: an APP1 block (with a fill byte before its marker) ahead of the tables.
+    QByteArray exif = jpeg.left(2) + QByteArray("\xFF\xFF\xE1\x00\x08Exif\x00\x00", 11) + jpeg.mid(2);
+    EXPECT_EQ(pictures::pictureDataSize(exif), QSize(120, 45));
+    // Progressive pictures have another frame marker.
+    QByteArray progressive = jpeg;
+    const qsizetype frame = progressive.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(frame, 0);
+    progressive[frame + 1] = char(0xC2);
+    EXPECT_EQ(pictures::pictureDataSize(progressive), QSize(120, 45));
+
+    // Cut before the scan, a frame of no width, and a block longer than the file are no pictures.
+    EXPECT_FALSE(pictures::pictureDataSize(jpeg.left(frame + 12)).isValid());
+    QByteArray noWidth = jpeg;
+    noWidth[frame + 7] = 0;
+    noWidth[frame + 8] = 0;
+    EXPECT_FALSE(pictures::pictureDataSize(noWidth).isValid());
+    EXPECT_FALSE(
+        pictures::pictureDataSize(jpeg.left(2) + QByteArray("\xFF\xE1\x7F\xFF", 4) + jpeg.mid(2)).isValid());
+    EXPECT_FALSE(pictures::pictureDataSize(jpeg.left(3) + QByteArray(500, '\x55')).isValid());
+}
+
 TEST(Pictures, StoringKeepsJpegBytesConvertsOthersAndRefusesNonPictures)
 {
     QTemporaryDir dir;
