@@ -238,8 +238,12 @@ QStringList writeOrderPages(Site& site)
     script << "<?php echo $kalmenorMain; ?>";
     pageEnd(script, site);
     savePageBytes(site, sent.file, script.take());
-    // What savePage writes: the script holds no CR LF (its strings escape every line break).
-    savePageBytes(site, QStringLiteral("ceny.php"), priceListScript(site).toUtf8() + "\r\n");
+    const Site* shared = &site;
+    site.context.submitTask([shared] {
+        // What savePage writes: the script holds no CR LF (its strings escape every line break).
+        writeFileBeside(shared->context.shopFile(QStringLiteral("ceny.php")),
+                        priceListScript(*shared).toUtf8() + "\r\n");
+    });
     return {};
 }
 

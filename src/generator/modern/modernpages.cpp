@@ -32,13 +32,13 @@ void save(Site& site, const QString& file, const PageMeta& meta, const QString& 
     savePageBytes(site, file, page.take());
 }
 
-void save(Site& site, const QString& file, const PageMeta& meta, const Html& main)
+QByteArray pageBytes(const Site& site, const PageMeta& meta, const Html& main)
 {
     Html page(16 * 1024 + main.bytes().size());
     pageStart(page, site, meta);
     page.raw(main.bytes());
     pageEnd(page, site);
-    savePageBytes(site, file, page.take());
+    return page.take();
 }
 
 std::vector<Crumb> crumbsTo(const Site& site, int category, bool categoryIsPage)
@@ -229,7 +229,9 @@ void productJsonLd(Html& json, const Site& site, const Product& product, const s
     breadcrumbJsonLd(json, site, crumbs, file);
 }
 
-QStringList writeHomePage(Site& site, const QString& file)
+namespace {
+
+void writeHomePageNow(const Site& site, const QString& file)
 {
     const Labels& l = *site.labels;
     const shell::Settings& settings = site.settings();
@@ -269,11 +271,8 @@ QStringList writeHomePage(Site& site, const QString& file)
     if (!site.logoFile.isEmpty())
         meta.image = QStringLiteral("img/") + site.logoFile;
     meta.bodyClass = QStringLiteral("home");
-    save(site, file, meta, main);
-    return {file};
+    writeFileBeside(site.context.shopFile(file), pageBytes(site, meta, main));
 }
-
-namespace {
 
 // A category's page; reads the site only, as the product pages.
 void writeCategoryPage(const Site& site, int index)
@@ -314,6 +313,13 @@ void writeCategoryPage(const Site& site, int index)
 
 } // namespace
 
+QStringList writeHomePage(Site& site, const QString& file)
+{
+    const Site* shared = &site;
+    site.context.submitTask([shared, file] { writeHomePageNow(*shared, file); });
+    return {file};
+}
+
 QStringList writeCategoryPages(Site& site)
 {
     QStringList files;
@@ -330,21 +336,25 @@ QStringList writeCategoryPages(Site& site)
 QStringList writeProductPages(Site& site)
 {
     QStringList files;
-    for (const Product& product : site.products) {
-        // What reaches the report is said here, in order; the page itself is put together and written
-        // by the writer threads.
+    for (Product& product : site.products) {
+        // What reaches the report is said here, in order; the pictures and the page are read, put
+        // together and written by the writer threads.
         warnAboutEmptyLists(site, product);
-        provideProductPictures(site, product);
         const Site* shared = &site;
-        const Product* one = &product;
-        site.context.submitTask([shared, one] { writeProductPage(*shared, *one); });
+        Product* one = &product;
+        site.context.submitTask([shared, one] {
+            provideProductPictures(*shared, *one);
+            writeProductPage(*shared, *one);
+        });
         files << pageFile(product.record.id);
         site.context.advanceProgress();
     }
     return files;
 }
 
-QStringList writePriceListPage(Site& site)
+namespace {
+
+void writePriceListPageNow(const Site& site)
 {
     const Labels& l = *site.labels;
     Html main(qsizetype(site.products.size()) * 200);
@@ -374,8 +384,16 @@ QStringList writePriceListPage(Site& site)
     meta.title = l.priceList;
     meta.description = l.priceList + QStringLiteral(" – ") + site.settings().options.title;
     meta.crumbs = {{l.home, site.context.startPage()}, {l.priceList, QString()}};
-    save(site, meta.file, meta, main);
-    return {meta.file};
+    writeFileBeside(site.context.shopFile(meta.file), pageBytes(site, meta, main));
+}
+
+} // namespace
+
+QStringList writePriceListPage(Site& site)
+{
+    const Site* shared = &site;
+    site.context.submitTask([shared] { writePriceListPageNow(*shared); });
+    return {QStringLiteral("cennik.html")};
 }
 
 QStringList writeTextPages(Site& site)
@@ -401,9 +419,10 @@ QStringList writeTextPages(Site& site)
     return files;
 }
 
-QStringList writeSearchPage(Site& site)
+namespace {
+
+void writeSearchIndex(const Site& site)
 {
-    const Labels& l = *site.labels;
     // Written as QJsonDocument::Compact writes the array of objects (their keys sorted).
     Html index(qsizetype(site.products.size()) * 300);
     index << "[";
@@ -443,6 +462,15 @@ QStringList writeSearchPage(Site& site)
     QFile::remove(indexFile);
     if (!json.rename(indexFile))
         throw shell::AppError(QStringLiteral("Cannot write %1: %2").arg(indexFile, json.errorString()));
+}
+
+} // namespace
+
+QStringList writeSearchPage(Site& site)
+{
+    const Labels& l = *site.labels;
+    const Site* shared = &site;
+    site.context.submitTask([shared] { writeSearchIndex(*shared); });
 
     QString main =
         QStringLiteral("<h1>") + escaped(l.search) + QStringLiteral("</h1>\n")

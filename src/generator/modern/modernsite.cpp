@@ -195,7 +195,8 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
         site.delivery.push_back({row.name, toMinorUnits(price)});
     }
 
-    ProductLookup lookup(context.products());
+    // The run's shared reading of the products table when it has one.
+    const std::shared_ptr<const ProductLookup> lookup = context.productLookup();
     QHash<QString, int> productByKey;
     std::vector<int> categoryAtDepth;
     context.tree().walkWithDepth([&](catalogue::TreeNode& node, int depth) {
@@ -216,7 +217,7 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
         const QString folded = node.key().toCaseFolded();
         int index = productByKey.value(folded, -1);
         if (index < 0) {
-            std::optional<ProductRecord> record = lookup.find(node.key());
+            std::optional<ProductRecord> record = lookup->find(node.key());
             if (!record) {
                 context.warn(QStringLiteral(" warning: product is missing:  ") + node.text());
                 return;
@@ -247,19 +248,6 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
                 list.push_back(index);
         }
     });
-
-    // Every picture is read and measured at once on the writer threads; the copies go with the pages.
-    QVector<QPair<QString, QString>> sources;
-    sources.reserve(qsizetype(site.products.size()) * 2);
-    for (const Product& product : site.products) {
-        for (const PictureFile& picture : productPictures(site, product))
-            sources.append({picture.source, picture.target});
-    }
-    site.pictures.check(context, sources);
-    for (size_t i = 0; i < site.products.size(); ++i) {
-        site.products[i].smallPicture = site.pictures.size(sources[qsizetype(i) * 2].first);
-        site.products[i].bigPicture = site.pictures.size(sources[qsizetype(i) * 2 + 1].first);
-    }
 }
 
 std::array<PictureFile, 2> productPictures(const Site& site, const Product& product)
@@ -271,10 +259,15 @@ std::array<PictureFile, 2> productPictures(const Site& site, const Product& prod
                         site.context.imageFile(id + QStringLiteral("D.jpg"))}};
 }
 
-void provideProductPictures(Site& site, const Product& product)
+void provideProductPictures(const Site& site, Product& product)
 {
-    for (const PictureFile& picture : productPictures(site, product))
-        site.pictures.provide(site.context, picture.source, picture.target);
+    // The product's own: each of its pictures is read once, measured and copied here.
+    ShopPictures pictures;
+    const std::array<PictureFile, 2> files = productPictures(site, product);
+    for (const PictureFile& picture : files)
+        pictures.provide(site.context, picture.source, picture.target);
+    product.smallPicture = pictures.size(files[0].source);
+    product.bigPicture = pictures.size(files[1].source);
 }
 
 QString badgeText(const Site& site, const ProductRecord& product)

@@ -3,7 +3,6 @@
 #include "generator/generatorcontext.h"
 #include "generator/modern/modernhtml.h"
 #include "generator/productrecord.h"
-#include "generator/shoppictures.h"
 
 #include <QHash>
 #include <QSize>
@@ -41,7 +40,7 @@ struct Product {
     ProductRecord record;
     QString nodeText;
     int category = -1;  // the first category the tree shows it in
-    QSize smallPicture; // empty when the product has none
+    QSize smallPicture; // empty when the product has none (or before provideProductPictures)
     QSize bigPicture;
     qint64 price = 0;        // what it sells at, minor units
     qint64 regularPrice = 0; // before a promotion
@@ -74,7 +73,6 @@ struct Site {
     std::vector<DeliveryOption> delivery;
     QString logoFile;       // under img/, empty without a logo
     QString picturesFolder; // of the program folder, with its trailing separator
-    ShopPictures pictures;
     // What every page shares, as UTF-8, made once by preparePages: the category menu of the pages inside
     // each category that are no category page (index 0: inside none, then one per category), the header
     // bar, the footer and the currency after an amount.
@@ -96,7 +94,7 @@ struct Site {
 };
 
 // Reads the tree, the products table and the delivery methods. Products missing from the table and
-// unsafe keys get the classic warnings; the products' pictures are checked and measured.
+// unsafe keys get the classic warnings. The pictures are not read yet (provideProductPictures).
 void gatherSite(Site& site, const LowestPriceSource& lowestPrice);
 
 // A product's small and big picture: the file in the pictures folder and its place under img/.
@@ -105,8 +103,9 @@ struct PictureFile {
     QString target;
 };
 std::array<PictureFile, 2> productPictures(const Site& site, const Product& product);
-// Copies the product's pictures that are present into img/ (beside the pages, on the writer threads).
-void provideProductPictures(Site& site, const Product& product);
+// Reads the product's pictures, notes their sizes in the product and copies those present into img/;
+// on a writer thread, before the product's page. Pages showing other products' pictures wait for all.
+void provideProductPictures(const Site& site, Product& product);
 
 // One page of the shop around its main content.
 struct Crumb {

@@ -185,11 +185,10 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
     preparePages(site);
     context.setProgressMaximum(std::max<int>(1, int(site.products.size())));
 
-    QStringList files;
-    files << writeHomePage(site, context.startPage());
+    // The home page shows the products' pictures: it is written once they are read, with the
+    // product pages.
+    QStringList files{context.startPage()};
     context.report(QStringLiteral("Web Shop INDEX: ") + context.shopFile(context.startPage()));
-    if (options.includeWelcomePage)
-        writeHomePage(site, QStringLiteral("powitanie.html")); // old links to the welcome page keep working
     if (options.includePriceList)
         files << writePriceListPage(site);
     writeOrderPages(site);
@@ -198,6 +197,11 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
     writeCartPage(site);
     context.report(QStringLiteral("Orders at e-mail: ") + options.email);
     files << writeProductPages(site);
+    // Every product's pictures are read and measured now; the pages that follow show them.
+    context.finishWrites();
+    writeHomePage(site, context.startPage());
+    if (options.includeWelcomePage)
+        writeHomePage(site, QStringLiteral("powitanie.html")); // old links to the welcome page keep working
     files << writeCategoryPages(site);
     writeSearchPage(site);
     if (!site.address.isEmpty()) {
