@@ -38,49 +38,53 @@ void copyInto(GeneratorContext& context, const QByteArray& bytes, const QString&
 void ShopPictures::check(GeneratorContext& context, const QVector<QPair<QString, QString>>& pictures)
 {
     QStringList unknown;
-    QSet<QString> queued;
+    QHash<QString, QString> targetOf;
     for (const auto& picture : pictures) {
-        if (!m_known.contains(picture.first) && !queued.contains(picture.first)) {
-            queued.insert(picture.first);
+        if (!m_known.contains(picture.first) && !targetOf.contains(picture.first)) {
+            targetOf.insert(picture.first, picture.second);
             unknown << picture.first;
         }
     }
     if (unknown.isEmpty())
         return;
-    // Each task answers a slice; the answers land in their own slots, read after finishWrites.
+    // Each task answers a slice; the answers land in their own slots, read after finishWrites. A present
+    // picture is copied at once from the bytes just read: every checked picture is one a page shows.
+    std::vector<QString> targets;
+    targets.reserve(size_t(unknown.size()));
+    for (const QString& source : unknown)
+        targets.push_back(targetOf.value(source));
     auto sizes = std::make_shared<std::vector<QSize>>(size_t(unknown.size()));
     constexpr qsizetype kSlice = 64;
     for (qsizetype first = 0; first < unknown.size(); first += kSlice) {
         const QStringList slice = unknown.mid(first, kSlice);
-        context.submitTask([sizes, slice, first] {
-            for (qsizetype i = 0; i < slice.size(); ++i)
-                (*sizes)[size_t(first + i)] = catalogue::pictures::pictureDataSize(readWholeFile(slice[i]));
+        std::vector<QString> sliceTargets(targets.begin() + first, targets.begin() + first + slice.size());
+        context.submitTask([&context, sizes, slice, sliceTargets, first] {
+            for (qsizetype i = 0; i < slice.size(); ++i) {
+                const QByteArray bytes = readWholeFile(slice[i]);
+                const QSize size = catalogue::pictures::pictureDataSize(bytes);
+                if (size.isValid())
+                    copyInto(context, bytes, sliceTargets[size_t(i)]);
+                (*sizes)[size_t(first + i)] = size;
+            }
         });
     }
     context.finishWrites();
     for (qsizetype i = 0; i < unknown.size(); ++i)
-        m_known.insert(unknown[i], {(*sizes)[size_t(i)], false});
+        m_known.insert(unknown[i], (*sizes)[size_t(i)]);
 }
 
 bool ShopPictures::provide(GeneratorContext& context, const QString& source, const QString& target)
 {
-    auto known = m_known.find(source);
-    if (known == m_known.end()) {
-        // Not checked beforehand: read once, checked and copied at once.
-        const QByteArray bytes = readWholeFile(source);
-        const QSize size = catalogue::pictures::pictureDataSize(bytes);
-        if (size.isValid())
-            copyInto(context, bytes, target);
-        m_known.insert(source, {size, true});
-        return size.isValid();
-    }
-    if (!known->size.isValid())
-        return false;
-    if (!known->copied) {
-        known->copied = true;
-        context.submitTask([&context, source, target] { copyInto(context, readWholeFile(source), target); });
-    }
-    return true;
+    const auto known = m_known.constFind(source);
+    if (known != m_known.constEnd())
+        return known->isValid(); // checked, and copied when present
+    // Not checked beforehand: read once, checked and copied at once.
+    const QByteArray bytes = readWholeFile(source);
+    const QSize size = catalogue::pictures::pictureDataSize(bytes);
+    if (size.isValid())
+        copyInto(context, bytes, target);
+    m_known.insert(source, size);
+    return size.isValid();
 }
 
 bool checkPicture(GeneratorContext& context, const QString& source, const QString& target, bool copy)
@@ -95,7 +99,7 @@ bool checkPicture(GeneratorContext& context, const QString& source, const QStrin
 
 QSize ShopPictures::size(const QString& source) const
 {
-    return m_known.value(source).size;
+    return m_known.value(source);
 }
 
 std::vector<PictureNeed> fixedPictureNeeds(const shell::Settings& settings,

@@ -32,21 +32,18 @@ class ProductLookup;
 class ShopPictures {
 public:
     // Reads and checks many pictures at once on the context's writer threads (when the run has them), so
-    // the pages that follow find the answers ready. Pairs of source and target; nothing is copied yet.
+    // the pages that follow find the answers ready. Pairs of source and target; a present picture is
+    // copied over its target from the same read, as the pages that show it would.
     void check(GeneratorContext& context, const QVector<QPair<QString, QString>>& pictures);
-    // True when the source picture is present; it is then copied over target, by the writer threads
-    // beside the pages when check() read it, otherwise at once. A failed copy is counted as a missing
+    // True when the source picture is present; it is then copied over target (at once, when check() has
+    // not done it already). A failed copy is counted as a missing
     // picture: the page still shows the picture's place.
     bool provide(GeneratorContext& context, const QString& source, const QString& target);
     // The width and height of a present picture that was checked or provided; invalid otherwise.
     QSize size(const QString& source) const;
 
 private:
-    struct Known {
-        QSize size; // invalid: no picture
-        bool copied = false;
-    };
-    QHash<QString, Known> m_known;
+    QHash<QString, QSize> m_known; // invalid: no picture
 };
 
 // Reads a product picture and tells whether it is present (its content reads as a picture); with copy set
