@@ -114,7 +114,8 @@ std::array<VariantList, 3> variantLists(const ProductRecord& product)
 void warnEmptyVariantLists(GeneratorContext& context, const ProductRecord& product, const QString& nodeText)
 {
     for (const VariantList& list : variantLists(product)) {
-        if (list.enabled && catalogue::products::splitList(list.encoded).isEmpty()) {
+        // An item ends at its "|": a list without one has none.
+        if (list.enabled && !list.encoded.contains(QLatin1Char('|'))) {
             context.warn(QStringLiteral(" warning: product ") + nodeText + QLatin1Char(' ')
                          + QLatin1String(list.listWord)
                          + QStringLiteral(" list is empty and can't be added to web shop"));
@@ -288,7 +289,7 @@ void writeProductPages(GeneratorContext& context)
     const QString pictureFolder = context.folder().pictures();
     // The jobs point into the lookup, which each task keeps alive.
     const std::shared_ptr<const ProductLookup> lookup = context.productLookup();
-    QSet<QString> pagesMade; // product IDs: a product entered twice gets its page (and picture) once
+    QSet<const ProductRecord*> pagesMade; // a product entered twice gets its page (and picture) once
     std::vector<ProductPageJob> jobs;
     const auto submitJobs = [&] {
         if (jobs.empty())
@@ -311,8 +312,8 @@ void writeProductPages(GeneratorContext& context)
         if (!context.checkFileKey(product->id, node->text()))
             continue;
         warnEmptyVariantLists(context, *product, node->text());
-        if (!pagesMade.contains(product->id)) {
-            pagesMade.insert(product->id);
+        if (!pagesMade.contains(product)) {
+            pagesMade.insert(product);
             jobs.push_back({product, catalogue::products::bigPicturePath(pictureFolder, product->id),
                             context.imageFile(product->id + QStringLiteral("D.jpg")),
                             context.shopFile(product->id + QStringLiteral(".html"))});
@@ -430,7 +431,7 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
         }
     };
 
-    QSet<QString> picturesCopied; // product IDs
+    QSet<const ProductRecord*> picturesCopied;
     int v = 0;
     while (v < count) {
         const TreeNode* node = nodes[size_t(v)];
@@ -492,9 +493,9 @@ void writeCategoryPages(GeneratorContext& context, const std::function<quint32()
             if (!isSafeFileKey(product->id))
                 continue; // reported by the product pass, which wrote no page for it
             warnEmptyVariantLists(context, *product, entry->text());
-            const bool copies = !picturesCopied.contains(product->id);
+            const bool copies = !picturesCopied.contains(product);
             if (copies)
-                picturesCopied.insert(product->id);
+                picturesCopied.insert(product);
             run.push_back({product, {j, page->suffixes.draw()}, copies});
         }
         v = end;
