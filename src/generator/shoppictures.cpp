@@ -2,7 +2,6 @@
 
 #include "catalogue/categorytree.h"
 #include "catalogue/pictures.h"
-#include "generator/filewriterpool.h"
 #include "generator/generatorcontext.h"
 #include "generator/productrecord.h"
 #include "generator/savepage.h"
@@ -35,66 +34,33 @@ void copyInto(GeneratorContext& context, const QByteArray& bytes, const QString&
 
 } // namespace
 
-void ShopPictures::check(GeneratorContext& context, const QVector<QPair<QString, QString>>& pictures)
+namespace {
+
+// Reads a picture once: its size when it is present, copied over target when asked.
+QSize readPicture(GeneratorContext& context, const QString& source, const QString& target, bool copy)
 {
-    QStringList unknown;
-    QHash<QString, QString> targetOf;
-    for (const auto& picture : pictures) {
-        if (!m_known.contains(picture.first) && !targetOf.contains(picture.first)) {
-            targetOf.insert(picture.first, picture.second);
-            unknown << picture.first;
-        }
-    }
-    if (unknown.isEmpty())
-        return;
-    // Each task answers a slice; the answers land in their own slots, read after finishWrites. A present
-    // picture is copied at once from the bytes just read: every checked picture is one a page shows.
-    std::vector<QString> targets;
-    targets.reserve(size_t(unknown.size()));
-    for (const QString& source : unknown)
-        targets.push_back(targetOf.value(source));
-    auto sizes = std::make_shared<std::vector<QSize>>(size_t(unknown.size()));
-    constexpr qsizetype kSlice = 64;
-    for (qsizetype first = 0; first < unknown.size(); first += kSlice) {
-        const QStringList slice = unknown.mid(first, kSlice);
-        std::vector<QString> sliceTargets(targets.begin() + first, targets.begin() + first + slice.size());
-        context.submitTask([&context, sizes, slice, sliceTargets, first] {
-            for (qsizetype i = 0; i < slice.size(); ++i) {
-                const QByteArray bytes = readWholeFile(slice[i]);
-                const QSize size = catalogue::pictures::pictureDataSize(bytes);
-                if (size.isValid())
-                    copyInto(context, bytes, sliceTargets[size_t(i)]);
-                (*sizes)[size_t(first + i)] = size;
-            }
-        });
-    }
-    context.finishWrites();
-    for (qsizetype i = 0; i < unknown.size(); ++i)
-        m_known.insert(unknown[i], (*sizes)[size_t(i)]);
+    const QByteArray bytes = readWholeFile(source);
+    const QSize size = catalogue::pictures::pictureDataSize(bytes);
+    if (size.isValid() && copy)
+        copyInto(context, bytes, target);
+    return size;
 }
+
+} // namespace
 
 bool ShopPictures::provide(GeneratorContext& context, const QString& source, const QString& target)
 {
     const auto known = m_known.constFind(source);
     if (known != m_known.constEnd())
-        return known->isValid(); // checked, and copied when present
-    // Not checked beforehand: read once, checked and copied at once.
-    const QByteArray bytes = readWholeFile(source);
-    const QSize size = catalogue::pictures::pictureDataSize(bytes);
-    if (size.isValid())
-        copyInto(context, bytes, target);
+        return known->isValid(); // copied already when present
+    const QSize size = readPicture(context, source, target, true);
     m_known.insert(source, size);
     return size.isValid();
 }
 
 bool checkPicture(GeneratorContext& context, const QString& source, const QString& target, bool copy)
 {
-    const QByteArray bytes = readWholeFile(source);
-    if (!catalogue::pictures::pictureDataSize(bytes).isValid())
-        return false;
-    if (copy)
-        copyInto(context, bytes, target);
-    return true;
+    return readPicture(context, source, target, copy).isValid();
 }
 
 QSize ShopPictures::size(const QString& source) const

@@ -1,12 +1,10 @@
 #pragma once
 
 #include <QHash>
-#include <QPair>
 #include <QSet>
 #include <QSize>
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
 #include <vector>
 
@@ -31,15 +29,10 @@ class ProductLookup;
 // entries show it.
 class ShopPictures {
 public:
-    // Reads and checks many pictures at once on the context's writer threads (when the run has them), so
-    // the pages that follow find the answers ready. Pairs of source and target; a present picture is
-    // copied over its target from the same read, as the pages that show it would.
-    void check(GeneratorContext& context, const QVector<QPair<QString, QString>>& pictures);
-    // True when the source picture is present; it is then copied over target (at once, when check() has
-    // not done it already). A failed copy is counted as a missing
-    // picture: the page still shows the picture's place.
+    // True when the source picture is present; it is then copied over target, once. A failed copy is counted
+    // as a missing picture: the page still shows the picture's place.
     bool provide(GeneratorContext& context, const QString& source, const QString& target);
-    // The width and height of a present picture that was checked or provided; invalid otherwise.
+    // The width and height of a present picture that was provided; invalid otherwise.
     QSize size(const QString& source) const;
 
 private:
