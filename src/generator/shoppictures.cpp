@@ -32,10 +32,6 @@ void copyInto(GeneratorContext& context, const QByteArray& bytes, const QString&
     }
 }
 
-} // namespace
-
-namespace {
-
 // Reads a picture once: its size when it is present, copied over target when asked.
 QSize readPicture(GeneratorContext& context, const QString& source, const QString& target, bool copy)
 {
@@ -175,10 +171,6 @@ QStringList shopProblems(const shell::Settings& settings, const shell::ProgramFo
     }
     return problems;
 }
-
-} // namespace generator
-
-namespace generator {
 
 QStringList shopProblems(const shell::Settings& settings, const shell::ProgramFolder& folder,
                          const catalogue::CategoryTree& tree)
