@@ -18,6 +18,8 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <future>
+#include <memory>
 
 namespace generator::modern {
 
@@ -162,22 +164,27 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
         && copyShopFile(options.logoPath, context.imageFile(QFileInfo(options.logoPath).fileName())))
         site.logoFile = QFileInfo(options.logoPath).fileName();
     context.report(QString());
-    // The lowest price before a promotion comes from the price history of the data folder.
-    // It is read at once, at the first promoted product.
-    const catalogue::PriceHistory history(context.folder().data());
-    std::optional<QHash<QString, catalogue::LowestPriceBefore>> lowest;
-    const LowestPriceSource fromHistory = [&history, &lowest](const QString& id,
-                                                              bool net) -> std::optional<double> {
-        if (!lowest) {
+    // The lowest price before a promotion comes from the price history of the data folder, read at
+    // once on a writer thread while the products table is read here.
+    using Lowest = QHash<QString, catalogue::LowestPriceBefore>;
+    auto history = std::make_shared<const catalogue::PriceHistory>(context.folder().data());
+    auto lowestRead = std::make_shared<std::promise<Lowest>>();
+    const std::shared_future<Lowest> lowest = lowestRead->get_future().share();
+    if (!lowestPrice) {
+        context.submitTask([history, lowestRead] {
+            Lowest all;
             try {
-                lowest = history.lowestBeforePromotions();
+                all = history->lowestBeforePromotions();
             } catch (const shell::AppError& e) {
                 qWarning().noquote() << e.message();
-                lowest.emplace();
             }
-        }
-        const auto found = lowest->constFind(catalogue::PriceHistory::keyOf(id));
-        if (found == lowest->constEnd())
+            lowestRead->set_value(std::move(all));
+        });
+    }
+    const LowestPriceSource fromHistory = [&lowest](const QString& id, bool net) -> std::optional<double> {
+        const Lowest& all = lowest.get();
+        const auto found = all.constFind(catalogue::PriceHistory::keyOf(id));
+        if (found == all.constEnd())
             return std::nullopt;
         return net ? found->net : found->gross;
     };
@@ -197,13 +204,14 @@ void generateModernShop(GeneratorContext& context, const LowestPriceSource& lowe
     writeCartPage(site);
     context.report(QStringLiteral("Orders at e-mail: ") + options.email);
     files << writeProductPages(site);
-    // Every product's pictures are read and measured now; the pages that follow show them.
+    // Every product's pictures are read and measured now; the pages that follow show them. The search
+    // index, the longest of them, goes first.
     context.finishWrites();
+    writeSearchPage(site);
     writeHomePage(site, context.startPage());
     if (options.includeWelcomePage)
         writeHomePage(site, QStringLiteral("powitanie.html")); // old links to the welcome page keep working
     files << writeCategoryPages(site);
-    writeSearchPage(site);
     if (!site.address.isEmpty()) {
         writeAsset(context, QStringLiteral("sitemap.xml"), sitemap(site, files));
         writeAsset(context, QStringLiteral("robots.txt"),
