@@ -335,18 +335,27 @@ QStringList writeCategoryPages(Site& site)
 
 QStringList writeProductPages(Site& site)
 {
+    // A task for a few products: handing each page to a thread on its own costs more than the page.
+    constexpr size_t kBatch = 16;
     QStringList files;
-    for (Product& product : site.products) {
-        // What reaches the report is said here, in order; the pictures and the page are read, put
+    const Site* shared = &site;
+    size_t first = 0; // of the products not yet handed over
+    for (size_t i = 0; i < site.products.size(); ++i) {
+        // What reaches the report is said here, in order; the pictures and the pages are read, put
         // together and written by the writer threads.
-        warnAboutEmptyLists(site, product);
-        const Site* shared = &site;
-        Product* one = &product;
-        site.context.submitTask([shared, one] {
-            provideProductPictures(*shared, *one);
-            writeProductPage(*shared, *one);
-        });
-        files << pageFile(product.record.id);
+        warnAboutEmptyLists(site, site.products[i]);
+        files << pageFile(site.products[i].record.id);
+        if (i + 1 - first == kBatch || i + 1 == site.products.size()) {
+            Product* batch = site.products.data() + first;
+            const size_t count = i + 1 - first;
+            site.context.submitTask([shared, batch, count] {
+                for (size_t p = 0; p < count; ++p) {
+                    provideProductPictures(*shared, batch[p]);
+                    writeProductPage(*shared, batch[p]);
+                }
+            });
+            first = i + 1;
+        }
         site.context.advanceProgress();
     }
     return files;
