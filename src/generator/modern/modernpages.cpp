@@ -322,13 +322,21 @@ QStringList writeHomePage(Site& site, const QString& file)
 
 QStringList writeCategoryPages(Site& site)
 {
+    constexpr size_t kBatch = 8; // as the product pages
     QStringList files;
+    const Site* shared = &site;
+    size_t first = 0;
     for (size_t i = 0; i < site.categories.size(); ++i) {
         const Category& c = site.categories[i];
         site.context.report(QStringLiteral("create category ") + c.name + QLatin1Char(' ') + c.key);
-        const Site* shared = &site;
-        site.context.submitTask([shared, i] { writeCategoryPage(*shared, int(i)); });
         files << pageFile(c.key);
+        if (i + 1 - first == kBatch || i + 1 == site.categories.size()) {
+            site.context.submitTask([shared, first, end = i + 1] {
+                for (size_t index = first; index < end; ++index)
+                    writeCategoryPage(*shared, int(index));
+            });
+            first = i + 1;
+        }
     }
     return files;
 }
