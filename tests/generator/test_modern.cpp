@@ -146,6 +146,14 @@ TEST(ModernText, PageBytesAreThoseOfTheWholeTextConverted)
             text += QChar(units[random.bounded(int(std::size(units)))]);
         texts.push_back(text);
     }
+    // Long texts, mostly plain letters: the pieces copied several characters at a time.
+    for (int i = 0; i < 300; ++i) {
+        QString text;
+        for (int n = int(random.bounded(60)); n > 0; --n)
+            text += random.bounded(8) ? QChar(u'a' + random.bounded(26))
+                                      : QChar(units[random.bounded(int(std::size(units)))]);
+        texts.push_back(text);
+    }
     for (const QString& text : texts) {
         const std::string shown = text.toStdString();
         EXPECT_EQ(modern::Html().text(text).take(), text.toUtf8()) << shown;

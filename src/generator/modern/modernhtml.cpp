@@ -6,8 +6,12 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace generator::modern {
 
@@ -93,22 +97,6 @@ char hexDigit(uint value)
     return "0123456789abcdef"[value & 0xF];
 }
 
-// The ASCII characters an escaping replaces; any other is copied.
-struct AsciiSet {
-    bool special[128] = {};
-    constexpr AsciiSet(const char* characters, bool controls)
-    {
-        for (int c = 0; c < 0x20; ++c)
-            special[c] = controls;
-        for (; *characters; ++characters)
-            special[int(*characters)] = true;
-    }
-};
-constexpr AsciiSet kNone("", false);
-constexpr AsciiSet kHtml("&<>\"'", true);
-constexpr AsciiSet kJson("\"\\", true);
-constexpr AsciiSet kScriptJson("\"\\<>&", true);
-
 char* write(char* out, const char* text)
 {
     while (*text)
@@ -156,6 +144,57 @@ QString escaped(const QString& text)
     });
 }
 
+// The ASCII characters an escaping replaces; any other is copied.
+struct Html::AsciiSet {
+    bool special[128] = {};
+    char listed[8] = {}; // the special characters but the control characters
+    bool controls = false;
+    constexpr AsciiSet(const char* characters, bool controls) : controls(controls)
+    {
+        for (int c = 0; c < 0x20; ++c)
+            special[c] = controls;
+        for (int n = 0; characters[n]; ++n) {
+            special[int(characters[n])] = true;
+            listed[n] = characters[n];
+        }
+    }
+};
+
+namespace {
+
+constexpr Html::AsciiSet kNone("", false);
+constexpr Html::AsciiSet kHtml("&<>\"'", true);
+constexpr Html::AsciiSet kJson("\"\\", true);
+constexpr Html::AsciiSet kScriptJson("\"\\<>&", true);
+
+#ifdef __SSE2__
+// The set as vectors, made once for a text: each listed character in every lane, and the first
+// character that is no control character (0 where controls are copied too).
+struct AsciiLanes {
+    explicit AsciiLanes(const Html::AsciiSet& set) : below(_mm_set1_epi16(set.controls ? 0x20 : 0))
+    {
+        for (const char* c = set.listed; *c; ++c)
+            listed[count++] = _mm_set1_epi16(short(*c));
+    }
+    // Two bits for each of the eight characters, both set where it is ASCII the set copies as it is.
+    unsigned plain(__m128i characters) const
+    {
+        __m128i plain =
+            _mm_cmpeq_epi16(_mm_and_si128(characters, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
+        plain = _mm_andnot_si128(_mm_cmplt_epi16(characters, below), plain);
+        for (int i = 0; i < count; ++i)
+            plain = _mm_andnot_si128(_mm_cmpeq_epi16(characters, listed[i]), plain);
+        return unsigned(_mm_movemask_epi8(plain));
+    }
+
+    __m128i below;
+    __m128i listed[7];
+    int count = 0;
+};
+#endif
+
+} // namespace
+
 void Html::grow(qsizetype more)
 {
     const qsizetype used = m_end - m_begin;
@@ -176,7 +215,7 @@ QByteArray Html::take()
 // new end, writing at most `most` bytes), a lone surrogate through lone(out, c). Room is made once for
 // the worst case.
 template <typename Ascii, typename Lone>
-Html& Html::utf8(QStringView text, const bool* special, qsizetype most, Ascii ascii, Lone lone)
+Html& Html::utf8(QStringView text, const AsciiSet& set, qsizetype most, Ascii ascii, Lone lone)
 {
     const qsizetype room = text.size() * std::max<qsizetype>(most, 3);
     if (m_limit - m_end < room)
@@ -184,10 +223,27 @@ Html& Html::utf8(QStringView text, const bool* special, qsizetype most, Ascii as
     char* out = m_end;
     const char16_t* s = text.utf16();
     const char16_t* const end = s + text.size();
+#ifdef __SSE2__
+    const AsciiLanes lanes(set);
+#endif
     while (s < end) {
+#ifdef __SSE2__
+        // Eight characters at a time while they need no more than a copy as one byte each (the room
+        // made has at least one byte for each character left).
+        if (end - s >= 8) {
+            const __m128i characters = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+            const int copied = std::countr_one(lanes.plain(characters)) / 2;
+            if (copied > 0) {
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(characters, characters));
+                s += copied;
+                out += copied;
+                continue;
+            }
+        }
+#endif
         const char16_t c = *s++;
         if (c < 0x80) {
-            if (special[c])
+            if (set.special[c])
                 out = ascii(out, c);
             else
                 *out++ = char(c);
@@ -215,7 +271,7 @@ Html& Html::utf8(QStringView text, const bool* special, qsizetype most, Ascii as
 Html& Html::text(QStringView text)
 {
     return utf8(
-        text, kNone.special, 1, [](char* out, char16_t) { return out; }, questionMark);
+        text, kNone, 1, [](char* out, char16_t) { return out; }, questionMark);
 }
 
 Html& Html::escaped(QStringView text)
@@ -237,7 +293,7 @@ Html& Html::escaped(QStringView text)
         *out++ = c == '\n' || c == '\t' ? char(c) : ' ';
         return out;
     };
-    return utf8(text, kHtml.special, 6, ascii, questionMark);
+    return utf8(text, kHtml, 6, ascii, questionMark);
 }
 
 Html& Html::jsonText(QStringView text, bool inScript)
@@ -268,7 +324,7 @@ Html& Html::jsonText(QStringView text, bool inScript)
         }
         return unicode(out, c); // another control character, or "<", ">" or "&" in a script
     };
-    return utf8(text, inScript ? kScriptJson.special : kJson.special, 6, ascii, unicode);
+    return utf8(text, inScript ? kScriptJson : kJson, 6, ascii, unicode);
 }
 
 Html& Html::number(qint64 value)

@@ -35,6 +35,7 @@ public:
     Html& safeHtml(const QString& merchantHtml); // what modern::safeHtml gives
 
     QByteArrayView bytes() const { return {m_begin, m_end - m_begin}; }
+    struct AsciiSet;   // the ASCII characters an escaping replaces
     QByteArray take(); // leaves the writer empty
 
 private:
@@ -49,7 +50,7 @@ private:
     }
     void grow(qsizetype more);
     template <typename Ascii, typename Lone>
-    Html& utf8(QStringView text, const bool* special, qsizetype most, Ascii ascii, Lone lone);
+    Html& utf8(QStringView text, const AsciiSet& set, qsizetype most, Ascii ascii, Lone lone);
 
     QByteArray m_bytes; // its size is the room so far; the page is m_begin..m_end
     char* m_begin = nullptr;
