@@ -163,6 +163,12 @@ TEST(ModernText, PageBytesAreThoseOfTheWholeTextConverted)
         EXPECT_EQ(modern::Html().jsonText(text, false).take(), json) << shown;
         EXPECT_EQ(modern::Html().jsonText(text).take(), modern::scriptSafeJson(json).toUtf8()) << shown;
         EXPECT_EQ(modern::Html().safeHtml(text).take(), modern::safeHtml(text).toUtf8()) << shown;
+        if (!text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('&'))) {
+            EXPECT_EQ(modern::plainText(text), text.simplified()) << shown;
+        }
+        if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+            EXPECT_EQ(modern::folded(text), text.toLower()) << shown;
+        }
     }
 }
 

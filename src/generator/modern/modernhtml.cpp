@@ -414,10 +414,32 @@ QString safeHtml(const QString& merchantHtml)
     return out.trimmed();
 }
 
+namespace {
+
+// QString::simplified, without its pass of copying where the text only has blank ends to drop.
+QString simplifiedText(const QString& text)
+{
+    const QStringView view(text);
+    qsizetype from = 0;
+    qsizetype to = view.size();
+    while (from < to && view[from].isSpace())
+        ++from;
+    while (to > from && view[to - 1].isSpace())
+        --to;
+    for (qsizetype i = from; i < to; ++i) {
+        // A space before to is followed by a character (view[to - 1] is none).
+        if (view[i].isSpace() && (view[i] != QLatin1Char(' ') || view[i + 1].isSpace()))
+            return text.simplified();
+    }
+    return from == 0 && to == text.size() ? text : text.sliced(from, to - from);
+}
+
+} // namespace
+
 QString plainText(const QString& merchantHtml)
 {
     if (!merchantHtml.contains(QLatin1Char('<')))
-        return textPart(merchantHtml).simplified();
+        return simplifiedText(textPart(merchantHtml));
     QString text;
     qsizetype from = 0;
     auto it = tagPattern().globalMatch(merchantHtml);
@@ -428,7 +450,7 @@ QString plainText(const QString& merchantHtml)
         from = m.capturedEnd();
     }
     text += merchantHtml.mid(from);
-    return textPart(text).simplified();
+    return simplifiedText(textPart(text));
 }
 
 QString metaDescription(const QString& merchantHtml)
@@ -444,8 +466,18 @@ QString metaDescription(const QString& merchantHtml)
 
 QString folded(const QString& text)
 {
-    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
-        return text.toLower(); // nothing to decompose
+    // ASCII has nothing to decompose: lower case is all (toLower takes its time for any text).
+    QString lower(text.size(), Qt::Uninitialized);
+    char16_t* to = reinterpret_cast<char16_t*>(lower.data());
+    qsizetype i = 0;
+    for (const QChar letter : text) {
+        const char16_t c = letter.unicode();
+        if (c >= 0x80)
+            break;
+        to[i++] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    }
+    if (i == text.size())
+        return lower;
     QString out;
     const QString decomposed = text.toLower().normalized(QString::NormalizationForm_D);
     for (const QChar c : decomposed) {
