@@ -206,7 +206,7 @@ void gatherSite(Site& site, const LowestPriceSource& lowestPrice)
             categoryAtDepth.push_back(-1);
             if (!context.checkFileKey(node.key(), node.text()))
                 return;
-            Category category{node.key(), node.displayName(), parent, {}, {}};
+            Category category{node.key(), node.displayName(), parent, {}, {}, {}, {}};
             site.categories.push_back(category);
             categoryAtDepth.back() = int(site.categories.size()) - 1;
             if (parent >= 0)
@@ -309,14 +309,12 @@ void menuList(Html& html, const Site& site, const std::vector<int>& items, const
     for (int i : items) {
         const Category& c = site.categories[size_t(i)];
         const bool onPath = std::find(active.begin(), active.end(), i) != active.end();
-        html << "<li><a href=\"";
-        html.escaped(c.key) << ".html\"";
+        html.raw(c.menuLink);
         if (i == current)
             html << " aria-current=\"page\"";
         else if (onPath)
             html << " class=\"open\"";
-        html << ">";
-        html.escaped(c.name) << "</a>";
+        html.raw(c.menuName);
         // Only the branch of the page is unfolded: every page carrying the whole tree of a large
         // catalogue would multiply the shop's size, and the category pages list their subcategories.
         if (!c.children.empty() && onPath)
@@ -449,6 +447,10 @@ void preparePages(Site& site)
     site.moneySuffix = (QChar(0xA0) + escaped(site.currency)).toUtf8();
     site.header = headerHtml(site);
     site.footer = footerHtml(site);
+    for (Category& c : site.categories) {
+        c.menuLink = Html().raw("<li><a href=\"").escaped(c.key).raw(".html\"").take();
+        c.menuName = Html().raw(">").escaped(c.name).raw("</a>").take();
+    }
     site.menus.clear();
     for (int category = -1; category < int(site.categories.size()); ++category) {
         Html menu;

@@ -34,6 +34,8 @@ struct Category {
     int parent = -1;           // index in Site::categories, -1 at the top
     std::vector<int> children; // subcategories
     std::vector<int> products; // indices in Site::products, in tree order, each once
+    // Its link in the menus, made by preparePages: up to the end of the href, and the name.
+    QByteArray menuLink, menuName;
 };
 
 struct Product {
