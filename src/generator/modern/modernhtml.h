@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <cstring>
 
 // Text helpers of the modern shop: its pages escape every value they take from the catalogue or the
