@@ -305,6 +305,48 @@ TEST_F(ModernShop, FindableProductPages)
     }
 }
 
+TEST_F(ModernShop, PicturesAtTheirSizesAndVariantListsThatCanBeOffered)
+{
+    // Kubek: both pictures; Żółw: a damaged big picture and a good small one.
+    writePicture(QStringLiteral("ID000000011PM.jpg"));
+    writePicture(QStringLiteral("ID000000011PD.jpg"));
+    writePicture(QStringLiteral("ID000000012PM.jpg"));
+    testsupport::writeFile(folder.pictures() + QStringLiteral("ID000000012PD.jpg"), "not a picture");
+    ProductRow lists = product(QStringLiteral("ID000000013P"), QStringLiteral("Listy"));
+    lists.sizes = true; // switched on, but empty
+    lists.colours = true;
+    lists.colourList = QStringLiteral("red"); // no item: an item ends with "|"
+    lists.dimensions = true;
+    lists.dimensionList = QStringLiteral("10x20|");
+    addProduct(lists);
+    node(tree.topLevel(0), QStringLiteral("Listy"), QStringLiteral("ID000000013P"));
+    generateShop(*context, shop, QStringLiteral("index.html"));
+
+    const QString kubek = page(QStringLiteral("ID000000011P.html"));
+    EXPECT_TRUE(
+        kubek.contains(QStringLiteral("<img src=\"img/ID000000011PD.jpg\" width=\"8\" height=\"6\"")));
+    EXPECT_TRUE(page(QStringLiteral("ID000000012P.html"))
+                    .contains(QStringLiteral("<img src=\"img/ID000000012PM.jpg\" width=\"8\" height=\"6\"")));
+    EXPECT_TRUE(page(QStringLiteral("ID000000001K.html"))
+                    .contains(QStringLiteral("<img src=\"img/ID000000012PM.jpg\" width=\"8\" height=\"6\"")));
+    EXPECT_TRUE(shopHas(QStringLiteral("img/ID000000011PD.jpg")));
+    EXPECT_FALSE(shopHas(QStringLiteral("img/ID000000012PD.jpg")));
+    const QJsonArray index = QJsonDocument::fromJson(page(QStringLiteral("szukaj.json")).toUtf8()).array();
+    ASSERT_EQ(index.size(), 3);
+    EXPECT_EQ(index[1][QStringLiteral("i")].toString(), QStringLiteral("img/ID000000012PM.jpg"));
+    EXPECT_EQ(index[1][QStringLiteral("w")].toInt(), 8);
+    EXPECT_FALSE(index[2].toObject().contains(QStringLiteral("i")));
+
+    const QString listy = page(QStringLiteral("ID000000013P.html"));
+    EXPECT_FALSE(listy.contains(QStringLiteral("id=\"opt-r\"")));
+    EXPECT_FALSE(listy.contains(QStringLiteral("id=\"opt-k\"")));
+    EXPECT_TRUE(listy.contains(QStringLiteral("<option>10x20</option>")));
+    EXPECT_EQ(context->warningCount(), 2);
+    EXPECT_TRUE(context->reportLines()
+                    .join(QLatin1Char('\n'))
+                    .contains(QStringLiteral("product Listy ID000000013P color list is empty")));
+}
+
 TEST_F(ModernShop, ThemesWriteTheirOwnFilesOnly)
 {
     settings.font.size = QStringLiteral("8");

@@ -120,7 +120,8 @@ std::array<VariantList, 3> variantLists(const Site& site, const ProductRecord& r
 void warnAboutEmptyLists(Site& site, const Product& product)
 {
     for (const VariantList& list : variantLists(site, product.record)) {
-        if (list.on && catalogue::products::splitList(list.encoded).isEmpty())
+        // splitList gives an item before each "|": without one the list is empty.
+        if (list.on && !list.encoded.contains(QLatin1Char('|')))
             site.context.warn(QStringLiteral(" warning: product ") + product.nodeText + QLatin1Char(' ')
                               + QLatin1String(list.word)
                               + QStringLiteral(" list is empty and can't be added to web shop"));
