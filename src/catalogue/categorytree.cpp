@@ -350,15 +350,13 @@ bool locateProduct(tables::Table& products, const QString& key)
 
 QStringList splitList(const QString& encoded)
 {
+    // Each item ends at its "|"; text after the last one is no item.
     QStringList items;
-    QString item;
-    for (QChar c : encoded) {
-        if (c == QLatin1Char('|')) {
-            items << item;
-            item.clear();
-        } else {
-            item.append(c);
-        }
+    qsizetype from = 0;
+    for (qsizetype bar = encoded.indexOf(QLatin1Char('|')); bar >= 0;
+         bar = encoded.indexOf(QLatin1Char('|'), from)) {
+        items << encoded.mid(from, bar - from);
+        from = bar + 1;
     }
     return items;
 }

@@ -160,26 +160,6 @@ bool PriceHistory::record(const QString& productId, const EffectivePrice& price,
     return true;
 }
 
-int PriceHistory::recordChanges(const tables::Table& products, const QDateTime& when)
-{
-    using tables::quoteIdentifier;
-    const auto rows = products.connection().select(
-        QStringLiteral("SELECT %1, %2, %3, %4, %5, %6 FROM %7")
-            .arg(quoteIdentifier(columns::kId), quoteIdentifier(columns::kNetPrice),
-                 quoteIdentifier(columns::kGrossPrice), quoteIdentifier(columns::kPromoNet),
-                 quoteIdentifier(columns::kPromoGross), quoteIdentifier(columns::kStatus),
-                 products.sqlName()));
-    std::vector<CurrentPrice> current;
-    current.reserve(size_t(rows.size()));
-    for (const auto& row : rows) {
-        current.push_back(
-            {row.value(0).toString(),
-             effectivePrice(row.value(1).toDouble(), row.value(2).toDouble(), row.value(3).toDouble(),
-                            row.value(4).toDouble(), row.value(5).toString())});
-    }
-    return recordChanges(current, when);
-}
-
 int PriceHistory::recordChanges(const std::vector<CurrentPrice>& current, const QDateTime& when)
 {
     if (current.empty())

@@ -64,10 +64,9 @@ public:
     // AppError when the file cannot be written.
     bool record(const QString& productId, const EffectivePrice& price, const QDateTime& when);
 
-    // At a build: one row for every product of the table whose effective price changed since its last
-    // row (or that has none), in one transaction. Returns the number of rows added.
-    int recordChanges(const tables::Table& products, const QDateTime& when);
-    // The same for products already read, in the table's order.
+    // At a build: one row for every product whose effective price changed since its last row (or that
+    // has none), in one transaction; the products as read from the table, in its order (the first of an
+    // ID is the product). Returns the number of rows added.
     struct CurrentPrice {
         QString productId;
         EffectivePrice price;

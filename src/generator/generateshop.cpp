@@ -26,16 +26,12 @@ namespace {
 
 // Prices changed outside the product form (an import, another tool) reach the history at the latest
 // here. The shop does not depend on it, so a history that cannot be written does not stop the run.
-void recordPriceChanges(GeneratorContext& context, const ProductLookup* read = nullptr)
+void recordPriceChanges(GeneratorContext& context, const ProductLookup& read)
 {
     try {
         catalogue::PriceHistory history(context.folder().data());
-        if (!read) {
-            history.recordChanges(context.products(), QDateTime::currentDateTime());
-            return;
-        }
         std::vector<catalogue::PriceHistory::CurrentPrice> prices;
-        for (const ProductRecord* product : read->products()) {
+        for (const ProductRecord* product : read.products()) {
             prices.push_back(
                 {product->id,
                  catalogue::effectivePrice(product->netPrice, product->grossPrice, product->promotionNetPrice,
@@ -79,7 +75,11 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     removeLeftoverTemporaries(context.shopFolder());
     removeLeftoverTemporaries(context.shopFile(QStringLiteral("img")));
     if (options.theme == kModernTheme) {
-        recordPriceChanges(context); // the pages show the lowest price before a promotion
+        // The products are read once: the price history first, as the pages show the lowest price
+        // before a promotion, then the pages.
+        context.shareProductLookup(true);
+        const auto unshare = qScopeGuard([&context] { context.shareProductLookup(false); });
+        recordPriceChanges(context, *context.productLookup());
         modern::generateModernShop(context);
         return;
     }
@@ -114,7 +114,7 @@ void generateShop(GeneratorContext& context, const QString& shopFolder, const QS
     writeSearchPage(context);
     // While the writer threads finish: the classic pages do not show the price history.
     const std::shared_ptr<const ProductLookup> read = context.productLookup();
-    recordPriceChanges(context, read.get());
+    recordPriceChanges(context, *read);
     const QSet<QString> statuses = statusesShown(context.tree(), *read);
     context.finishWrites();
     context.setWriterPool(nullptr);

@@ -148,13 +148,13 @@ TEST(PriceHistory, PostsOfTheProductsTableAndBuildsAddRowsForChangedPrices)
     EXPECT_DOUBLE_EQ(rows[0].price.gross, 123.0);
     EXPECT_DOUBLE_EQ(rows[1].price.gross, 99.0);
 
-    // A change made behind the program's back (another tool, an import) is caught at the next build.
-    products.connection().exec(QStringLiteral("UPDATE towary SET PromocjaBrutto = 95"));
-    tables::Table reread;
-    reread.open(path);
+    // At a build: a price that differs from the product's last row adds one, the same price none; the
+    // first record of an ID is the product.
+    const std::vector<PriceHistory::CurrentPrice> current{{QStringLiteral("ID000000001P"), promoted(95)},
+                                                          {QStringLiteral(" id000000001p"), regular(500)}};
     const QDateTime now = QDateTime::currentDateTime();
-    EXPECT_EQ(history.recordChanges(reread, now), 1);
-    EXPECT_EQ(history.recordChanges(reread, now.addDays(1)), 0);
+    EXPECT_EQ(history.recordChanges(current, now), 1);
+    EXPECT_EQ(history.recordChanges(current, now.addDays(1)), 0);
     rows = history.entries(QStringLiteral("ID000000001P"));
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_DOUBLE_EQ(rows[2].price.gross, 95.0);

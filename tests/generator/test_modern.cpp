@@ -228,6 +228,26 @@ TEST_F(ModernShop, LowestPriceOfThe30DaysBeforeThePromotion)
         page(QStringLiteral("ID000000012P.html")).contains(QStringLiteral("<del>120,00\u00a0zł</del>")));
 }
 
+TEST_F(ModernShop, EveryBuildRecordsPricesChangedBehindTheProgramsBack)
+{
+    // Another tool or an import changes a price: the next build of either page style records it once.
+    catalogue::PriceHistory history(folder.data());
+    generateShop(*context, shop, QStringLiteral("index.html"));
+    auto rows = history.entries(QStringLiteral("ID000000012P"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_DOUBLE_EQ(rows[0].price.gross, 90.0);
+    EXPECT_TRUE(rows[0].price.promoted);
+
+    products.connection().exec(QStringLiteral("UPDATE towary SET PromocjaBrutto = 85"));
+    products.refresh();
+    settings.options.theme = kClassicTheme;
+    generateShop(*context, shop, QStringLiteral("index.html"));
+    generateShop(*context, shop, QStringLiteral("index.html")); // nothing changed since
+    rows = history.entries(QStringLiteral("ID000000012P"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_DOUBLE_EQ(rows[1].price.gross, 85.0);
+}
+
 TEST_F(ModernShop, HostileTextsStayTextEverywhere)
 {
     generateShop(*context, shop, QStringLiteral("index.html"));
