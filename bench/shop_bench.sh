@@ -78,16 +78,22 @@ sync
 # Three turns: Kalmenor at both sizes, Hugo, and cp -r of Kalmenor's output; each into a fresh folder.
 # Nothing is removed until the end: ext4 creates files slowly for a minute or more after a mass delete
 # (it passes over the inodes just freed), which would time the deletes instead of the programs.
+# Each command starts with nothing left to write from the one before (sync), so none pays for another's
+# files being written out.
+timed() {
+    sync
+    wall_seconds "$@"
+}
 k1=(); k2=(); h=(); c=(); b=(); peak_kb=0
 for turn in 1 2 3; do
-    k1+=("$(wall_seconds "$bench" build "$work/program$count" "$work/config$count" "$work/shop$count.$turn")")
+    k1+=("$(timed "$bench" build "$work/program$count" "$work/config$count" "$work/shop$count.$turn")")
     kb=$(awk '/^peak_kb/ {print $2}' "$work/last.txt")
     [ "$kb" -gt "$peak_kb" ] && peak_kb=$kb
-    h+=("$(wall_seconds hugo --quiet -s "$site" -d "$work/hugo-public.$turn")")
-    c+=("$(wall_seconds cp -r "$work/shop$count.$turn" "$work/copy.$turn")")
-    k2+=("$(wall_seconds "$bench" build "$work/program$double" "$work/config$double" "$work/shop$double.$turn")")
+    h+=("$(timed hugo --quiet -s "$site" -d "$work/hugo-public.$turn")")
+    c+=("$(timed cp -r "$work/shop$count.$turn" "$work/copy.$turn")")
+    k2+=("$(timed "$bench" build "$work/program$double" "$work/config$double" "$work/shop$double.$turn")")
     if [ -n "${BASELINE:-}" ]; then
-        b+=("$(wall_seconds "$BASELINE" build "$work/program$count" "$work/config$count" "$work/baseline.$turn")")
+        b+=("$(timed "$BASELINE" build "$work/program$count" "$work/config$count" "$work/baseline.$turn")")
     fi
 done
 pages=$(find "$work/shop$count.1" -maxdepth 1 -name '*.html' | wc -l)
