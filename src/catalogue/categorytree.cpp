@@ -361,6 +361,11 @@ QStringList splitList(const QString& encoded)
     return items;
 }
 
+bool listHasItems(const QString& encoded)
+{
+    return encoded.contains(QLatin1Char('|'));
+}
+
 QString joinList(const QStringList& items)
 {
     QString out;

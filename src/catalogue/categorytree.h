@@ -176,6 +176,8 @@ bool locateProduct(tables::Table& products, const QString& key);
 
 // Size, colour and dimension lists: each item followed by "|". Text after the last "|" is no item.
 QStringList splitList(const QString& encoded);
+// True when splitList would give at least one item: each item ends at its "|".
+bool listHasItems(const QString& encoded);
 QString joinList(const QStringList& items);
 
 // An ID that can name picture files: not empty, no folder separators, not a folder name.

@@ -114,8 +114,7 @@ std::array<VariantList, 3> variantLists(const ProductRecord& product)
 void warnEmptyVariantLists(GeneratorContext& context, const ProductRecord& product, const QString& nodeText)
 {
     for (const VariantList& list : variantLists(product)) {
-        // An item ends at its "|": a list without one has none.
-        if (list.enabled && !list.encoded.contains(QLatin1Char('|'))) {
+        if (list.enabled && !catalogue::products::listHasItems(list.encoded)) {
             context.warn(QStringLiteral(" warning: product ") + nodeText + QLatin1Char(' ')
                          + QLatin1String(list.listWord)
                          + QStringLiteral(" list is empty and can't be added to web shop"));
@@ -296,7 +295,8 @@ void writeProductPages(GeneratorContext& context)
             return;
         context.submitTask([&context, parts, lookup, jobs = std::move(jobs)] {
             for (const ProductPageJob& job : jobs) {
-                const bool picture = checkPicture(context, job.pictureSource, job.pictureTarget, true);
+                const bool picture =
+                    providePicture(context, job.pictureSource, job.pictureTarget, true).isValid();
                 savePage(productPageText(*parts, *job.product, picture), job.page);
             }
         });
@@ -361,8 +361,9 @@ QString categoryPageText(GeneratorContext& context, const CataloguePageParts& pa
         for (const PendingTile& tile : run) {
             const QString& id = tile.product->id;
             const bool picture =
-                checkPicture(context, catalogue::products::smallPicturePath(pictureFolder, id),
-                             context.imageFile(id + QStringLiteral("M.jpg")), tile.copiesPicture);
+                providePicture(context, catalogue::products::smallPicturePath(pictureFolder, id),
+                               context.imageFile(id + QStringLiteral("M.jpg")), tile.copiesPicture)
+                    .isValid();
             text += QStringLiteral(
                         "<TD  style=\"border-top:none; border-bottom: #838EAB solid 1px;\" valign=\"top\"> ")
                     + productTileText(parts, *tile.product, tile.place, picture) + QStringLiteral("</td>");

@@ -31,7 +31,7 @@ ProductRecord currentProductRecord(const tables::Table& table)
     return record;
 }
 
-ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
+ProductLookup::ProductLookup(const tables::Table& products)
 {
     const int idField = products.fieldIndex(columns::kId);
     if (idField < 0 || !products.isOpen())
@@ -86,7 +86,7 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
         const double d = v.toDouble(&ok);
         if (!ok)
             throw shell::AppError(
-                m_products.sourceName()
+                products.sourceName()
                 + QStringLiteral(": '%1' is not a valid number in field '%2'").arg(v.toString(), c.name));
         return d;
     };
@@ -108,7 +108,7 @@ ProductLookup::ProductLookup(tables::Table& products) : m_products(products)
         const QString folded = key.toCaseFolded();
         if (m_indexByFoldedId.contains(folded))
             continue; // never found: the first record with the ID wins
-        m_indexByFoldedId.insert(folded, {i, key});
+        m_indexByFoldedId.insert(folded, i);
         m_firstRecords.push_back(i);
         ProductRecord& record = m_records[size_t(i)];
         try {
@@ -140,7 +140,7 @@ const ProductRecord* ProductLookup::record(const QString& key) const
     const auto found = m_indexByFoldedId.constFind(key.toCaseFolded());
     if (found == m_indexByFoldedId.constEnd())
         return nullptr;
-    const size_t index = size_t(found.value().index);
+    const size_t index = size_t(found.value());
     if (!m_errors[index].isEmpty())
         throw shell::AppError(m_errors[index]);
     return &m_records[index];
@@ -163,21 +163,6 @@ std::optional<ProductRecord> ProductLookup::find(const QString& key) const
     if (!found)
         return std::nullopt;
     return *found;
-}
-
-bool ProductLookup::locate(const QString& key)
-{
-    const auto found = m_indexByFoldedId.constFind(key.toCaseFolded());
-    if (found == m_indexByFoldedId.constEnd())
-        return false;
-    m_products.moveTo(found.value().index);
-    return true;
-}
-
-QString ProductLookup::idFor(const QString& key) const
-{
-    const auto found = m_indexByFoldedId.constFind(key.toCaseFolded());
-    return found == m_indexByFoldedId.constEnd() ? QString() : found.value().id;
 }
 
 } // namespace generator

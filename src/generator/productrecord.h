@@ -44,7 +44,7 @@ ProductRecord currentProductRecord(const tables::Table& products);
 // the writer threads may read it beside the thread that made it.
 class ProductLookup {
 public:
-    explicit ProductLookup(tables::Table& products);
+    explicit ProductLookup(const tables::Table& products);
 
     // The product whose ID equals key (without regard to case); null when there is none. The record lives
     // as long as the lookup. Throws AppError when a price of the record is not a number, as reading it
@@ -52,24 +52,15 @@ public:
     const ProductRecord* record(const QString& key) const;
     // The same as a copy; empty when there is none.
     std::optional<ProductRecord> find(const QString& key) const;
-    // The same, also making the product the table's current record.
-    bool locate(const QString& key);
-    // The ID of the product find(key) would give; empty when there is none.
-    QString idFor(const QString& key) const;
     // Every product it finds (the first record of each ID) in view order, but those whose prices cannot
     // be read.
     std::vector<const ProductRecord*> products() const;
 
 private:
-    struct Found {
-        int index;
-        QString id;
-    };
-    tables::Table& m_products;
-    QHash<QString, Found> m_indexByFoldedId;
-    std::vector<ProductRecord> m_records; // in view order
-    std::vector<QString> m_errors;        // why a record could not be read; empty when it could
-    std::vector<int> m_firstRecords;      // the indices of the first record of each ID
+    QHash<QString, int> m_indexByFoldedId; // the first record of each ID
+    std::vector<ProductRecord> m_records;  // in view order
+    std::vector<QString> m_errors;         // why a record could not be read; empty when it could
+    std::vector<int> m_firstRecords;       // the indices of the first record of each ID
 };
 
 } // namespace generator

@@ -32,36 +32,15 @@ void copyInto(GeneratorContext& context, const QByteArray& bytes, const QString&
     }
 }
 
-// Reads a picture once: its size when it is present, copied over target when asked.
-QSize readPicture(GeneratorContext& context, const QString& source, const QString& target, bool copy)
+} // namespace
+
+QSize providePicture(GeneratorContext& context, const QString& source, const QString& target, bool copy)
 {
     const QByteArray bytes = readWholeFile(source);
     const QSize size = catalogue::pictures::pictureDataSize(bytes);
     if (size.isValid() && copy)
         copyInto(context, bytes, target);
     return size;
-}
-
-} // namespace
-
-bool ShopPictures::provide(GeneratorContext& context, const QString& source, const QString& target)
-{
-    const auto known = m_known.constFind(source);
-    if (known != m_known.constEnd())
-        return known->isValid(); // copied already when present
-    const QSize size = readPicture(context, source, target, true);
-    m_known.insert(source, size);
-    return size.isValid();
-}
-
-bool checkPicture(GeneratorContext& context, const QString& source, const QString& target, bool copy)
-{
-    return readPicture(context, source, target, copy).isValid();
-}
-
-QSize ShopPictures::size(const QString& source) const
-{
-    return m_known.value(source);
 }
 
 std::vector<PictureNeed> fixedPictureNeeds(const shell::Settings& settings,
@@ -131,27 +110,6 @@ QSet<QString> statusesShown(const catalogue::CategoryTree& tree, const ProductLo
     return statuses;
 }
 
-QSet<QString> statusesShown(const catalogue::CategoryTree& tree, const tables::Table& products)
-{
-    QSet<QString> keys;
-    tree.walk([&keys](catalogue::TreeNode& node) {
-        if (node.isProduct())
-            keys.insert(node.key().toCaseFolded());
-    });
-    QSet<QString> statuses;
-    if (keys.isEmpty() || products.fieldIndex(catalogue::products::kStatus) < 0)
-        return statuses;
-    const auto rows = products.connection().select(
-        QStringLiteral("SELECT %1, %2 FROM %3")
-            .arg(tables::quoteIdentifier(catalogue::products::kId),
-                 tables::quoteIdentifier(catalogue::products::kStatus), products.sqlName()));
-    for (const auto& row : rows) {
-        if (keys.contains(row.value(0).toString().toCaseFolded()))
-            statuses.insert(row.value(1).toString());
-    }
-    return statuses;
-}
-
 QStringList shopProblems(const shell::Settings& settings, const shell::ProgramFolder& folder,
                          const catalogue::CategoryTree& tree, const tables::Table& products)
 {
@@ -162,7 +120,8 @@ QStringList shopProblems(const shell::Settings& settings, const shell::ProgramFo
                             "Key names a page of the web shop itself (no page is written for it): %1")
                             .arg(node.text());
     });
-    for (const PictureNeed& need : fixedPictureNeeds(settings, folder, statusesShown(tree, products))) {
+    for (const PictureNeed& need :
+         fixedPictureNeeds(settings, folder, statusesShown(tree, ProductLookup(products)))) {
         if (need.source.isEmpty() || !QFileInfo(need.source).isFile())
             problems << QStringLiteral("Picture missing from the web shop: %1 (no file %2)")
                             .arg(need.shopName, need.source.isEmpty()

@@ -2,6 +2,7 @@
 
 #include "catalogue/categorytree.h"
 #include "generator/modern/modernhtml.h"
+#include "generator/productpages.h"
 #include "generator/savepage.h"
 #include "generator/scriptescaping.h"
 #include "shell/error.h"
@@ -99,33 +100,19 @@ void selectFor(Html& html, const QString& label, const char* name, const QString
     html << "</select></div>";
 }
 
-// The variant lists a product offers: its encoded list, label, form field name and the word for it in
-// the report.
+// The variant lists a product offers: its encoded list, label and form field name.
 struct VariantList {
     bool on;
     const QString& encoded;
     const QString& label;
     const char* name;
-    const char* word;
 };
 std::array<VariantList, 3> variantLists(const Site& site, const ProductRecord& r)
 {
     const Labels& l = *site.labels;
-    return {VariantList{r.hasSizes, r.sizes, l.size, "r", "size"},
-            VariantList{r.hasColours, r.colours, l.colour, "k", "color"},
-            VariantList{r.hasDimensions, r.dimensions, l.dimensions, "w", "dimensions"}};
-}
-
-// A list switched on but empty is left out of the form, with a warning.
-void warnAboutEmptyLists(Site& site, const Product& product)
-{
-    for (const VariantList& list : variantLists(site, product.record)) {
-        // splitList gives an item before each "|": without one the list is empty.
-        if (list.on && !list.encoded.contains(QLatin1Char('|')))
-            site.context.warn(QStringLiteral(" warning: product ") + product.nodeText + QLatin1Char(' ')
-                              + QLatin1String(list.word)
-                              + QStringLiteral(" list is empty and can't be added to web shop"));
-    }
+    return {VariantList{r.hasSizes, r.sizes, l.size, "r"},
+            VariantList{r.hasColours, r.colours, l.colour, "k"},
+            VariantList{r.hasDimensions, r.dimensions, l.dimensions, "w"}};
 }
 
 void buyForm(Html& form, const Site& site, const Product& product)
@@ -352,7 +339,7 @@ QStringList writeProductPages(Site& site)
     for (size_t i = 0; i < site.products.size(); ++i) {
         // What reaches the report is said here, in order; the pictures and the pages are read, put
         // together and written by the writer threads.
-        warnAboutEmptyLists(site, site.products[i]);
+        warnEmptyVariantLists(site.context, site.products[i].record, site.products[i].nodeText);
         files << pageFile(site.products[i].record.id);
         if (i + 1 - first == kBatch || i + 1 == site.products.size()) {
             Product* batch = site.products.data() + first;

@@ -262,12 +262,9 @@ std::array<PictureFile, 2> productPictures(const Site& site, const Product& prod
 void provideProductPictures(const Site& site, Product& product)
 {
     // The product's own: each of its pictures is read once, measured and copied here.
-    ShopPictures pictures;
     const std::array<PictureFile, 2> files = productPictures(site, product);
-    for (const PictureFile& picture : files)
-        pictures.provide(site.context, picture.source, picture.target);
-    product.smallPicture = pictures.size(files[0].source);
-    product.bigPicture = pictures.size(files[1].source);
+    product.smallPicture = providePicture(site.context, files[0].source, files[0].target, true);
+    product.bigPicture = providePicture(site.context, files[1].source, files[1].target, true);
 }
 
 QString badgeText(const Site& site, const ProductRecord& product)
